@@ -1,0 +1,21 @@
+# One Google Benchmark program per folder below benchmarks/. Built with everything else, never run by the
+# tests: run them from a release build.
+
+find_package(benchmark REQUIRED)
+
+file(GLOB bench_dirs LIST_DIRECTORIES true "${CMAKE_SOURCE_DIR}/benchmarks/*")
+foreach(bench_dir IN LISTS bench_dirs)
+    if(NOT IS_DIRECTORY "${bench_dir}")
+        continue()
+    endif()
+    get_filename_component(layer "${bench_dir}" NAME)
+    file(GLOB sources CONFIGURE_DEPENDS "${bench_dir}/*.cpp")
+    if(NOT sources)
+        continue()
+    endif()
+    add_executable(bench_${layer} ${sources})
+    target_include_directories(bench_${layer} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
+    target_link_libraries(bench_${layer} PRIVATE
+        PanelEngine SimulatorLib ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication ZQStorage
+        ZQObjectBase benchmark::benchmark_main)
+endforeach()

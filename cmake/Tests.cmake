@@ -1,0 +1,38 @@
+# One GoogleTest program per layer, from every *.cpp below its test folder. The suite name picks the
+# CTest label: ...Concurrency -> concurrency, ...Slow -> slow, ...X11 -> x11, ...GL -> gl.
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(ZQ_LABELLED_SUITES "*Concurrency.*:*Slow.*:*X11.*:*GL.*")
+
+function(zq_test_program name dir)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name} ${sources})
+    target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
+    target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    set(common DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST)
+    gtest_discover_tests(${name} ${common} TEST_FILTER "-${ZQ_LABELLED_SUITES}"
+        PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${name} ${common} TEST_FILTER "*Concurrency.*"
+        PROPERTIES LABELS concurrency TIMEOUT 300)
+    gtest_discover_tests(${name} ${common} TEST_FILTER "*Slow.*"
+        PROPERTIES LABELS slow TIMEOUT 600)
+    gtest_discover_tests(${name} ${common} TEST_FILTER "*X11.*"
+        PROPERTIES LABELS x11 TIMEOUT 300)
+    gtest_discover_tests(${name} ${common} TEST_FILTER "*GL.*"
+        PROPERTIES LABELS "gl;x11" TIMEOUT 300)
+endfunction()
+
+zq_test_program(test_ObjectBase tests/ObjectBase ZQObjectBase ZQStorage)
+zq_test_program(test_Storage tests/Storage ZQStorage ZQGraphics ZQSync PlatformClock)
+zq_test_program(test_Platform tests/Platform PlatformClock PlatformRegistry PlatformMidi PlatformDriver)
+zq_test_program(test_System tests/System ZQSystem)
+zq_test_program(test_Application tests/Application ZQApplication)
+zq_test_program(test_Notification tests/Notification ZQNotification)
+zq_test_program(test_Midi tests/Midi ZQMidi PlatformMidi)
+zq_test_program(test_Simulator tests/Simulator SimulatorLib)
+zq_test_program(test_Engine tests/Engine PanelEngine SimulatorLib)

@@ -1,0 +1,45 @@
+# Project-wide compile settings and the helpers that turn folders into targets.
+
+add_compile_options(-Wall -Wextra)
+if(ZQ_WERROR)
+    add_compile_options(-Werror)
+endif()
+
+if(ZQ_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+elseif(ZQ_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT ZQ_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "ZQ_SANITIZE must be address, thread or empty")
+endif()
+
+if(ZQ_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "The fuzzers need clang (CMAKE_CXX_COMPILER=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(Threads REQUIRED)
+
+set(ZQ_EMPTY_SOURCE "${CMAKE_BINARY_DIR}/zq_empty.cpp")
+file(WRITE "${ZQ_EMPTY_SOURCE}" "// A folder without sources yet builds as an empty library.\n")
+
+# zq_library(NAME DIR [EXCLUDE file...] [DEPS target...])
+# Every *.cpp directly in DIR (not in subfolders) is a source of the static library NAME.
+function(zq_library name dir)
+    cmake_parse_arguments(ARG "" "" "EXCLUDE;DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    foreach(excluded IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources "${CMAKE_SOURCE_DIR}/${dir}/${excluded}")
+    endforeach()
+    if(NOT sources)
+        set(sources "${ZQ_EMPTY_SOURCE}")
+    endif()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} Threads::Threads)
+endfunction()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running the updater needs. Idempotent: it
+# asks apt only for what is missing. Run as root on Debian 12.
+set -euo pipefail
+
+packages=(
+    build-essential g++ cmake ninja-build pkg-config git
+    clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev
+    libx11-dev libgl-dev libglu1-mesa-dev libasound2-dev
+    xvfb xauth fonts-liberation2
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages and not root: run this script as root." >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
