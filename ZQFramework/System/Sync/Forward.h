@@ -1,0 +1,14 @@
+#pragma once
+
+// Forward declarations of the synchronisation primitives.
+namespace ZQ
+{
+class Mutex;
+class MutexLocker;
+class EventCore;
+class Event;
+class TrafficLight;
+class EventLock;
+class LEvent;
+class EventPool;
+} // namespace ZQ
