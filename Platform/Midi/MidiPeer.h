@@ -1,0 +1,128 @@
+#pragma once
+
+#include "Platform/Clock/Clock.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The other end of the socket MIDI ports: a device as a test or the simulator plays it. A peer publishes
+// named ports in a folder (by default MidiPortFolder()), receives what the program sends on them and sends
+// replies. From the program's view an "input port" is one it reads from (the peer writes into it) and an
+// "output port" one it writes to (the peer reads from it).
+//
+// Socket files. Each published port is a listening SOCK_SEQPACKET Unix socket in the folder, named
+//   in-<16 hex digits: CLOCK_MONOTONIC ns at publishing>-<8 hex: pid>-<8 hex: counter>-<name>
+// (out- for output ports), so that sorting the names lists the ports in the order they were published.
+// <name> is the port's name in UTF-8 (at most 31 UTF-16 code units) with '%', '/', '\' and control
+// characters written as %XX. Two ports may carry the same name. Unpublishing removes the file and closes
+// every connection (the program sees its device go away).
+//
+// Wire format. The program connects once for every open of a port; every packet is one frame, its first
+// byte the frame type, integers little-endian:
+//   0x01 short message     [0x01, 1 to 3 MIDI bytes]                  both ways
+//   0x02 long message part [0x02, u32 sequence, u8 flags, bytes...]   both ways; flags bit 0: last part.
+//        A long message (system-exclusive bytes, as given) travels in parts of at most 32 KiB; the parts of
+//        one message are never interleaved with other frames of the same sender. The program numbers its
+//        long messages; the peer sends sequence 0.
+//   0x03 done              [0x03, u32 sequence]                        peer to program, on output ports: the
+//        long message with this sequence was received whole. Every long message is confirmed exactly once
+//        unless the peer withholds it (see SetDoneMode).
+//   0x04 long error        [0x04]                                      peer to program, on input ports: the
+//        system-exclusive message in progress is broken; its buffer comes back as a long error.
+// Frames of another type are ignored by both sides.
+namespace Platform
+{
+struct MidiPeerMessage
+{
+    uint32_t port = 0;  // the output port it arrived on
+    bool sysEx = false; // a long message (whole), else a short message
+    std::vector<uint8_t> bytes;
+};
+
+enum class MidiPeerDoneMode
+{
+    Immediate, // confirm each long message as soon as it arrived whole (default)
+    Delayed,   // confirm after the delay given to SetDoneMode (measured on Platform::Now())
+    Withhold,  // never confirm, until ReleaseWithheldDones or a mode change
+};
+
+class MidiPeer
+{
+public:
+    using PortId = uint32_t;
+    using Handler = std::function<void(const MidiPeerMessage&)>;
+
+    // Publishes into `folder` (created when missing); empty: MidiPortFolder() at construction.
+    explicit MidiPeer(std::string folder = {});
+    ~MidiPeer(); // unpublishes every port
+    MidiPeer(const MidiPeer&) = delete;
+    MidiPeer& operator=(const MidiPeer&) = delete;
+
+    // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the socket could not be made.
+    [[nodiscard]] PortId PublishInput(const std::u16string& name);
+    [[nodiscard]] PortId PublishOutput(const std::u16string& name);
+    // Unplugs: removes the socket and drops its connections. Unknown ids are ignored.
+    void Unpublish(PortId port);
+
+    // Connections the program has open on a port (pending ones are accepted first).
+    [[nodiscard]] size_t ConnectionCount(PortId port);
+    // Waits (real time) until the port has at least `count` connections.
+    [[nodiscard]] bool WaitForConnections(PortId port, size_t count, std::chrono::milliseconds timeout);
+
+    // Send to every connection of an input port; the number of connections reached.
+    size_t SendShort(PortId input, std::span<const uint8_t> bytes);
+    size_t SendSysEx(PortId input, std::span<const uint8_t> bytes);
+    size_t SendLongError(PortId input);
+
+    // Received messages go to the handler (on the peer's thread) when one is set for the port, else into
+    // a queue that Receive reads. A handler may call every function of the peer.
+    void SetHandler(PortId output, Handler handler);
+    // The next queued message of `output` (of any output port when 0), waiting up to `timeout`.
+    [[nodiscard]] std::optional<MidiPeerMessage> Receive(PortId output, std::chrono::milliseconds timeout);
+
+    // How long messages on `output` are confirmed from now on.
+    void SetDoneMode(PortId output, MidiPeerDoneMode mode, Duration delay = Duration::zero());
+    // Sends the confirmations withheld so far on `output`.
+    void ReleaseWithheldDones(PortId output);
+    // Long messages received whole on `output` so far (confirmed or not).
+    [[nodiscard]] size_t LongMessageCount(PortId output);
+
+    [[nodiscard]] const std::string& Folder() const { return mFolder; }
+
+private:
+    struct Connection;
+    struct Port;
+
+    PortId Publish(bool input, const std::u16string& name);
+    void Run();
+    void Wake();
+    void AcceptPendingLocked(Port& port);
+    void ReadConnection(Port& port, Connection& connection, std::vector<MidiPeerMessage>& received);
+    void SendDoneLocked(Connection& connection, uint32_t sequence);
+    void FlushDueDonesLocked();
+    size_t SendFrames(PortId input, const std::vector<std::vector<uint8_t>>& frames);
+    void Dispatch(std::vector<MidiPeerMessage>& received);
+
+    std::string mFolder;
+    int mWakeFd = -1;
+    // guarded by mLock
+    std::mutex mLock;
+    std::condition_variable mReceived;
+    std::map<PortId, std::unique_ptr<Port>> mPorts;
+    std::deque<MidiPeerMessage> mQueue;
+    PortId mNextId = 1;
+    bool mStopping = false;
+    std::thread mThread; // started last in the constructor
+};
+} // namespace Platform
