@@ -1,0 +1,12 @@
+#include "ZQFramework/ObjectBase/Exception.h"
+
+namespace ZQ
+{
+ExceptionBase::~ExceptionBase() = default;
+
+const char* ExceptionBase::What() const
+{
+    const auto* standard = dynamic_cast<const std::exception*>(this);
+    return standard != nullptr ? standard->what() : "";
+}
+} // namespace ZQ

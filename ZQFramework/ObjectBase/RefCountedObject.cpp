@@ -1,0 +1,126 @@
+#include "ZQFramework/ObjectBase/RefCountedObject.h"
+
+#include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/ObjectBase/TypeName.h"
+#if __has_include("ZQFramework/Utilities/Storage/String.h")
+#include "ZQFramework/Utilities/Storage/String.h"
+#define ZQ_OBJECTBASE_HAS_STRING 1
+#endif
+
+#include <string>
+#include <typeinfo>
+
+namespace ZQ
+{
+LRefCountedObject::LRefCountedObject() noexcept
+    : mRefCount(0), mInternalRefCount(0), mInRelease(0), mShareable(true)
+{
+}
+
+LRefCountedObject::LRefCountedObject(const LRefCountedObject&) noexcept : LRefCountedObject()
+{
+}
+
+LRefCountedObject::~LRefCountedObject() = default;
+
+#ifdef ZQ_OBJECTBASE_HAS_STRING
+StringT<char16_t, char> LRefCountedObject::ToString() const
+{
+    // Type names and the fixed text are plain ASCII, so widening byte by byte is the whole conversion.
+    const std::string narrow =
+        "LRefCountedObject::ToString() not overridden. Returning TypeName: " + DynamicTypeName(typeid(*this));
+    const std::u16string wide(narrow.begin(), narrow.end());
+    return StringT<char16_t, char>(wide.c_str());
+}
+#endif
+
+void LRefCountedObject::Undo()
+{
+    throw Exception<std::logic_error>(
+        "Logic Error : Undo() not implemented for RefCountedObject : "
+        "ZQ::LRefCountedObject::Undo : zqframework\\objectbase\\RefCountedObject : "
+        "Line 156");
+}
+
+int32_t LRefCountedObject::AddRef()
+{
+    return mRefCount.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+int32_t LRefCountedObject::Release()
+{
+    int32_t count = mRefCount.load(std::memory_order_acquire);
+    for (;;)
+    {
+        const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
+        if (internal > 0 && count - internal == 1)
+        {
+            // This release gives back the last reference held from outside. Whoever wins the flag breaks
+            // the cycles while still holding its own reference; a nested release made by that breaking,
+            // or a racing one, finds the flag taken and only decrements.
+            int32_t expected = 0;
+            if (mInRelease.compare_exchange_strong(expected, 1, std::memory_order_acq_rel))
+            {
+                BreakInternalReferences();
+                break;
+            }
+        }
+        // Decrement only from the value the decision was made on: of two threads releasing the last two
+        // outside references together, the one whose exchange fails sees the new count and takes the
+        // branch above.
+        if (mRefCount.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel,
+                                            std::memory_order_acquire))
+        {
+            if (count - 1 == 0)
+                delete this;
+            return count - 1;
+        }
+    }
+
+    const int32_t remaining = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (remaining == 0)
+        delete this;
+    return remaining;
+}
+
+void LRefCountedObject::BreakInternalReferences()
+{
+    if (mInternalRefCount.load(std::memory_order_acquire) > 0)
+        (void)ReleaseInternalReferences();
+    // With only the caller's reference left the object is about to go and the flag stays set; an object
+    // that its parts still hold can break its cycles again later.
+    if (mRefCount.load(std::memory_order_acquire) != 1)
+    {
+        int32_t expected = 1;
+        mInRelease.compare_exchange_strong(expected, 0, std::memory_order_acq_rel);
+    }
+}
+
+ZQRESULT LRefCountedObject::ReleaseInternalReferences()
+{
+    const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
+    const int32_t count = mRefCount.load(std::memory_order_acquire);
+    return (internal == 0 && count == 1) ? S_OK : E_FAIL;
+}
+
+ConstRCPtr<LRefCountedObject> LRefCountedObject::CreateCopy() const
+{
+    throw Exception<std::logic_error>("Logic Error : CreateCopy() not implemented for RefCountedObject : "
+                                      "ZQ::LRefCountedObject::CreateCopy : "
+                                      "zqframework\\objectbase\\RefCountedObject : Line 274");
+}
+
+void LRefCountedObject::SetUnshareable(bool unshareable)
+{
+    if (unshareable && mRefCount.load(std::memory_order_acquire) > 1)
+        throw Exception<std::runtime_error>(
+            "Runtime Error : ZQ::LRefCountedObject::SetUnshareable : ObjectBase\\RefCountedObject : Line 29");
+    mShareable.store(!unshareable, std::memory_order_relaxed);
+}
+
+void LRefCountedObject::AdjustInternalRefCount(LRefCountedObject* object, int32_t n) noexcept
+{
+    const int32_t current = object->mInternalRefCount.load(std::memory_order_acquire);
+    object->mInternalRefCount.exchange(current + n, std::memory_order_acq_rel);
+}
+} // namespace ZQ

@@ -1,0 +1,6 @@
+#include "ZQFramework/ObjectBase/TaggableObject.h"
+
+namespace ZQ
+{
+LTaggableObject::~LTaggableObject() = default;
+} // namespace ZQ
