@@ -1,0 +1,357 @@
+#include "Platform/Driver/DriverConnection.h"
+
+#include "Platform/Driver/Driver.h"
+#include "Platform/Driver/DriverWire.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace Platform
+{
+namespace
+{
+using namespace DriverWire;
+
+// How long a caller waits for the device to answer one request or the open. Generous: it only bounds
+// a hang of a device side that stopped answering.
+constexpr auto ReplyLimit = std::chrono::seconds(10);
+constexpr int HelloLimitMs = 5000;
+
+bool SendAll(int socket, const std::vector<uint8_t>& packet)
+{
+    for (;;)
+    {
+        const ssize_t sent = ::send(socket, packet.data(), packet.size(), MSG_NOSIGNAL);
+        if (sent == static_cast<ssize_t>(packet.size()))
+            return true;
+        if (sent < 0 && errno == EINTR)
+            continue;
+        return false;
+    }
+}
+
+bool AwaitHello(int socket)
+{
+    pollfd entry{socket, POLLIN, 0};
+    int ready = 0;
+    do
+        ready = ::poll(&entry, 1, HelloLimitMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready <= 0)
+        return false;
+    uint8_t reply[16];
+    const ssize_t size = ::recv(socket, reply, sizeof reply, 0);
+    if (size < 8)
+        return false;
+    return GetU32(reply) == HelloReply && GetU32(reply + 4) != 0;
+}
+} // namespace
+
+std::shared_ptr<DriverConnection> DriverConnection::Connect(const std::string& socketPath)
+{
+    sockaddr_un address{};
+    if (socketPath.size() >= sizeof address.sun_path)
+        return nullptr;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+
+    const int socket = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return nullptr;
+    std::vector<uint8_t> hello;
+    PutU32(hello, Hello);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        !SendAll(socket, hello) || !AwaitHello(socket))
+    {
+        ::close(socket);
+        return nullptr;
+    }
+    std::shared_ptr<DriverConnection> connection(new DriverConnection(socket));
+    if (connection->mWake < 0)
+        return nullptr;
+    connection->Start();
+    return connection;
+}
+
+DriverConnection::DriverConnection(int socket)
+    : mSocket(socket), mWake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+DriverConnection::~DriverConnection()
+{
+    if (mReader.joinable())
+        mReader.detach();
+    ::close(mSocket);
+    if (mWake >= 0)
+        ::close(mWake);
+}
+
+void DriverConnection::Start()
+{
+    mReader = std::thread([self = shared_from_this()] { self->ReaderLoop(); });
+}
+
+bool DriverConnection::SendPacket(const std::vector<uint8_t>& packet)
+{
+    std::lock_guard sendLock(mSendLock);
+    return SendAll(mSocket, packet);
+}
+
+bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32_t inputSize, void* output,
+                               uint32_t outputSize, uint32_t* bytesReturned)
+{
+    if (bytesReturned)
+        *bytesReturned = 0;
+    if (inputSize > MaxBufferSize || outputSize > MaxBufferSize || (inputSize && !input) ||
+        (outputSize && !output))
+        return false;
+    const auto* in = static_cast<const uint8_t*>(input);
+    auto* out = static_cast<uint8_t*>(output);
+
+    uint32_t seq = 0;
+    {
+        std::lock_guard lock(mLock);
+        if (mClosed || mBroken)
+            return false;
+        seq = mNextSeq++;
+        mReplies.emplace(seq, std::nullopt);
+    }
+
+    std::vector<uint8_t> packet;
+    packet.reserve(20 + inputSize + outputSize);
+    PutU32(packet, Request);
+    PutU32(packet, seq);
+    PutU32(packet, ioControlCode);
+    PutU32(packet, inputSize);
+    PutU32(packet, outputSize);
+    packet.insert(packet.end(), in, in + inputSize);
+    packet.insert(packet.end(), out, out + outputSize);
+
+    std::unique_lock lock(mLock);
+    const bool sent = [&]
+    {
+        lock.unlock();
+        const bool ok = SendPacket(packet);
+        lock.lock();
+        return ok;
+    }();
+    const auto arrived = [&] { return mReplies[seq].has_value() || mClosed || mBroken; };
+    if (!sent || !mReplied.wait_for(lock, ReplyLimit, arrived) || !mReplies[seq].has_value())
+    {
+        mReplies.erase(seq);
+        return false;
+    }
+    Reply reply = std::move(*mReplies[seq]);
+    mReplies.erase(seq);
+    if (!reply.ok)
+        return false;
+
+    // The write's buffer is named by the request's own output (port, address, count); take it before
+    // the answer overwrites that buffer.
+    if ((reply.flags & WriteAccepted) && outputSize >= 24)
+    {
+        const PendingWrite write{static_cast<uintptr_t>(GetU64(out + 8)), GetU64(out + 16)};
+        if (write.count > MaxWriteSize || (write.count && !write.address))
+            return false;
+        mWrites[reply.writeId] = write;
+        mUnsent.push_back(reply.writeId);
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
+    }
+    if (reply.flags & DropWrites)
+    {
+        mWrites.clear();
+        mUnsent.clear();
+    }
+    lock.unlock();
+
+    if ((reply.flags & ReadData) && inputSize >= 48 && !reply.readData.empty())
+    {
+        auto* buffer = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(GetU64(in + 32)));
+        const uint64_t room = GetU64(in + 40);
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(room, reply.readData.size()));
+        if (buffer && count)
+            std::memcpy(buffer, reply.readData.data(), count);
+    }
+    std::memcpy(out, reply.output.data(), std::min<size_t>(outputSize, reply.output.size()));
+    if (bytesReturned)
+        *bytesReturned = reply.bytesReturned;
+    return true;
+}
+
+void DriverConnection::Close()
+{
+    {
+        std::lock_guard lock(mLock);
+        if (mClosed)
+            return;
+        mClosed = true;
+        mWrites.clear();
+        mUnsent.clear();
+        mReplied.notify_all();
+    }
+    ::shutdown(mSocket, SHUT_RDWR);
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
+    if (mReader.joinable())
+    {
+        if (mReader.get_id() == std::this_thread::get_id())
+            mReader.detach();
+        else
+            mReader.join();
+    }
+}
+
+void DriverConnection::Break()
+{
+    std::lock_guard lock(mLock);
+    mBroken = true;
+    mWrites.clear();
+    mUnsent.clear();
+    mReplied.notify_all();
+}
+
+void DriverConnection::ReaderLoop()
+{
+    std::vector<uint8_t> buffer(MaxPacket);
+    for (;;)
+    {
+        pollfd entries[2] = {{mSocket, POLLIN, 0}, {mWake, POLLIN, 0}};
+        if (::poll(entries, 2, -1) < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            Break();
+            return;
+        }
+        if (entries[1].revents & POLLIN)
+        {
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t ignored = ::read(mWake, &count, sizeof count);
+            SendPendingData();
+        }
+        if (entries[0].revents & (POLLIN | POLLHUP | POLLERR))
+        {
+            const ssize_t size = ::recv(mSocket, buffer.data(), buffer.size(), 0);
+            if (size < 0 && errno == EINTR)
+                continue;
+            if (size <= 0)
+            {
+                Break();
+                return;
+            }
+            HandlePacket(buffer.data(), static_cast<size_t>(size));
+        }
+        std::lock_guard lock(mLock);
+        if (mClosed)
+            return;
+    }
+}
+
+void DriverConnection::SendPendingData()
+{
+    for (;;)
+    {
+        uint32_t writeId = 0;
+        std::vector<uint8_t> bytes;
+        {
+            std::lock_guard lock(mLock);
+            if (mClosed || mBroken || mUnsent.empty())
+                return;
+            writeId = mUnsent.front();
+            mUnsent.pop_front();
+            const auto found = mWrites.find(writeId);
+            if (found == mWrites.end())
+                continue;
+            const auto* source = reinterpret_cast<const uint8_t*>(found->second.address);
+            bytes.assign(source, source + found->second.count);
+        }
+        // One write's pieces go out back to back; an empty write still sends its one (last) piece.
+        std::lock_guard sendLock(mSendLock);
+        size_t offset = 0;
+        do
+        {
+            const size_t piece = std::min(MaxDataPiece, bytes.size() - offset);
+            std::vector<uint8_t> packet;
+            packet.reserve(16 + piece);
+            PutU32(packet, WriteData);
+            PutU32(packet, writeId);
+            PutU32(packet, static_cast<uint32_t>(offset));
+            PutU32(packet, offset + piece == bytes.size() ? 1 : 0);
+            packet.insert(packet.end(), bytes.begin() + offset, bytes.begin() + offset + piece);
+            if (!SendAll(mSocket, packet))
+                return;
+            offset += piece;
+        } while (offset < bytes.size());
+    }
+}
+
+void DriverConnection::HandlePacket(const uint8_t* bytes, size_t size)
+{
+    Reader reader({bytes, size});
+    switch (reader.U32())
+    {
+    case DriverWire::Reply:
+    {
+        const uint32_t seq = reader.U32();
+        Reply reply;
+        reply.ok = reader.U32() != 0;
+        reply.bytesReturned = reader.U32();
+        reply.flags = reader.U32();
+        reply.writeId = reader.U32();
+        const auto output = reader.Bytes(reader.U32());
+        const auto readData = reader.Rest();
+        if (reader.Failed())
+            return;
+        reply.output.assign(output.begin(), output.end());
+        reply.readData.assign(readData.begin(), readData.end());
+        std::lock_guard lock(mLock);
+        const auto waiting = mReplies.find(seq);
+        if (waiting != mReplies.end())
+        {
+            waiting->second = std::move(reply);
+            mReplied.notify_all();
+        }
+        return;
+    }
+    case DriverWire::Release:
+    {
+        const uint32_t writeId = reader.U32();
+        if (reader.Failed())
+            return;
+        std::lock_guard lock(mLock);
+        const auto found = mWrites.find(writeId);
+        if (found == mWrites.end())
+            return;
+        // The caller set its guard to the complement of the first byte; making the byte equal to the
+        // guard frees the buffer. A write of no bytes still owns a one-byte buffer.
+        if (found->second.address)
+        {
+            std::atomic_ref<uint8_t> first(*reinterpret_cast<uint8_t*>(found->second.address));
+            first.store(static_cast<uint8_t>(~first.load(std::memory_order_relaxed)),
+                        std::memory_order_release);
+        }
+        mWrites.erase(found);
+        return;
+    }
+    case DriverWire::Signal:
+    {
+        const uint64_t handle = reader.U64();
+        if (!reader.Failed())
+            SignalDriverEvent(static_cast<intptr_t>(handle));
+        return;
+    }
+    default:
+        return;
+    }
+}
+} // namespace Platform

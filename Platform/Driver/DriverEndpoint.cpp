@@ -1,0 +1,310 @@
+#include "Platform/Driver/DriverEndpoint.h"
+
+#include "Platform/Driver/DriverWire.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace Platform
+{
+using namespace DriverWire;
+
+namespace
+{
+std::atomic<DriverConnectionId> gNextConnection{1};
+
+bool SendAll(int socket, const std::vector<uint8_t>& packet)
+{
+    for (;;)
+    {
+        const ssize_t sent = ::send(socket, packet.data(), packet.size(), MSG_NOSIGNAL);
+        if (sent == static_cast<ssize_t>(packet.size()))
+            return true;
+        if (sent < 0 && errno == EINTR)
+            continue;
+        return false;
+    }
+}
+} // namespace
+
+struct DriverEndpoint::Connection
+{
+    explicit Connection(int fd) : socket(fd), id(gNextConnection.fetch_add(1)) {}
+    ~Connection() { ::close(socket); }
+
+    bool Send(const std::vector<uint8_t>& packet)
+    {
+        std::lock_guard lock(sendLock);
+        return SendAll(socket, packet);
+    }
+
+    const int socket;
+    const DriverConnectionId id;
+    std::mutex sendLock;
+    // Fields below are touched by the endpoint's thread only.
+    bool opened = false;
+    std::map<uint32_t, std::vector<uint8_t>> partialWrites;
+};
+
+DriverEndpoint::DriverEndpoint(IDriverDevice& device) : mDevice(device)
+{
+}
+
+DriverEndpoint::~DriverEndpoint()
+{
+    Stop();
+}
+
+bool DriverEndpoint::Listen(const std::string& socketPath)
+{
+    if (mListening.load() || mThread.joinable())
+        return false;
+    sockaddr_un address{};
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+
+    std::error_code ignored;
+    const auto folder = std::filesystem::path(socketPath).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ignored);
+    ::unlink(socketPath.c_str());
+
+    const int listenSocket = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (listenSocket < 0)
+        return false;
+    if (::bind(listenSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenSocket, 16) != 0)
+    {
+        ::close(listenSocket);
+        return false;
+    }
+    mWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (mWake < 0)
+    {
+        ::close(listenSocket);
+        ::unlink(socketPath.c_str());
+        return false;
+    }
+    mListenSocket = listenSocket;
+    mSocketPath = socketPath;
+    mStopping = false;
+    mListening = true;
+    mThread = std::thread([this] { Loop(); });
+    return true;
+}
+
+void DriverEndpoint::Stop()
+{
+    if (!mThread.joinable())
+        return;
+    mStopping = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
+    mThread.join();
+    ::close(mWake);
+    mWake = -1;
+}
+
+bool DriverEndpoint::Release(DriverConnectionId connection, uint32_t writeId)
+{
+    const auto found = Find(connection);
+    if (!found)
+        return false;
+    std::vector<uint8_t> packet;
+    PutU32(packet, DriverWire::Release);
+    PutU32(packet, writeId);
+    return found->Send(packet);
+}
+
+bool DriverEndpoint::Signal(DriverConnectionId connection, intptr_t eventHandle)
+{
+    const auto found = Find(connection);
+    if (!found)
+        return false;
+    std::vector<uint8_t> packet;
+    PutU32(packet, DriverWire::Signal);
+    PutU64(packet, static_cast<uint64_t>(eventHandle));
+    return found->Send(packet);
+}
+
+void DriverEndpoint::Disconnect(DriverConnectionId connection)
+{
+    // The endpoint's thread sees the hang-up and drops the handle.
+    if (const auto found = Find(connection))
+        ::shutdown(found->socket, SHUT_RDWR);
+}
+
+std::shared_ptr<DriverEndpoint::Connection> DriverEndpoint::Find(DriverConnectionId id)
+{
+    std::lock_guard lock(mLock);
+    const auto found = mConnections.find(id);
+    return found == mConnections.end() ? nullptr : found->second;
+}
+
+void DriverEndpoint::Loop()
+{
+    std::vector<pollfd> entries;
+    std::vector<std::shared_ptr<Connection>> polled;
+    std::vector<uint8_t> buffer(MaxPacket);
+    while (!mStopping.load())
+    {
+        entries.assign({{mListenSocket, POLLIN, 0}, {mWake, POLLIN, 0}});
+        {
+            std::lock_guard lock(mLock);
+            polled.clear();
+            for (const auto& [id, connection] : mConnections)
+            {
+                entries.push_back({connection->socket, POLLIN, 0});
+                polled.push_back(connection);
+            }
+        }
+        if (::poll(entries.data(), entries.size(), -1) < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (entries[1].revents & POLLIN)
+        {
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t ignored = ::read(mWake, &count, sizeof count);
+        }
+        if (mStopping.load())
+            break;
+        for (size_t i = 0; i < polled.size(); ++i)
+            if (entries[i + 2].revents & (POLLIN | POLLHUP | POLLERR))
+                Receive(polled[i], buffer);
+        if (entries[0].revents & POLLIN)
+            Accept();
+    }
+
+    // The socket file goes first, so no program opens the device while its handles are dropped.
+    mListening = false;
+    ::close(mListenSocket);
+    mListenSocket = -1;
+    ::unlink(mSocketPath.c_str());
+    std::vector<DriverConnectionId> ids;
+    {
+        std::lock_guard lock(mLock);
+        for (const auto& [id, connection] : mConnections)
+            ids.push_back(id);
+    }
+    for (const auto id : ids)
+        Drop(id);
+}
+
+void DriverEndpoint::Accept()
+{
+    const int socket = ::accept4(mListenSocket, nullptr, nullptr, SOCK_CLOEXEC);
+    if (socket < 0)
+        return;
+    auto connection = std::make_shared<Connection>(socket);
+    std::lock_guard lock(mLock);
+    mConnections.emplace(connection->id, std::move(connection));
+}
+
+void DriverEndpoint::Drop(DriverConnectionId id)
+{
+    std::shared_ptr<Connection> connection;
+    {
+        std::lock_guard lock(mLock);
+        const auto found = mConnections.find(id);
+        if (found == mConnections.end())
+            return;
+        connection = std::move(found->second);
+        mConnections.erase(found);
+    }
+    ::shutdown(connection->socket, SHUT_RDWR);
+    if (connection->opened)
+        mDevice.OnClose(id);
+}
+
+void DriverEndpoint::Receive(const std::shared_ptr<Connection>& connection, std::vector<uint8_t>& buffer)
+{
+    const ssize_t size = ::recv(connection->socket, buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (size < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+        return;
+    if (size <= 0)
+    {
+        Drop(connection->id);
+        return;
+    }
+    Reader reader({buffer.data(), static_cast<size_t>(size)});
+    const uint32_t type = reader.U32();
+    if (type == Hello)
+    {
+        if (connection->opened)
+            return;
+        connection->opened = mDevice.OnOpen(connection->id);
+        std::vector<uint8_t> reply;
+        PutU32(reply, HelloReply);
+        PutU32(reply, connection->opened ? 1 : 0);
+        connection->Send(reply);
+        if (!connection->opened)
+            Drop(connection->id);
+        return;
+    }
+    if (!connection->opened)
+    {
+        Drop(connection->id);
+        return;
+    }
+    if (type == DriverWire::Request)
+    {
+        const uint32_t seq = reader.U32();
+        DriverRequest request;
+        request.ioControlCode = reader.U32();
+        const uint32_t inSize = reader.U32();
+        const uint32_t outSize = reader.U32();
+        const auto input = reader.Bytes(inSize);
+        const auto output = reader.Bytes(outSize);
+        if (reader.Failed())
+            return;
+        request.input.assign(input.begin(), input.end());
+        request.output.assign(output.begin(), output.end());
+        DriverReply answer = mDevice.OnRequest(connection->id, request);
+        std::vector<uint8_t> packet;
+        PutU32(packet, DriverWire::Reply);
+        PutU32(packet, seq);
+        PutU32(packet, answer.ok ? 1 : 0);
+        PutU32(packet, answer.bytesReturned);
+        PutU32(packet, answer.flags);
+        PutU32(packet, answer.writeId);
+        PutU32(packet, static_cast<uint32_t>(answer.output.size()));
+        packet.insert(packet.end(), answer.output.begin(), answer.output.end());
+        packet.insert(packet.end(), answer.readData.begin(), answer.readData.end());
+        connection->Send(packet);
+    }
+    else if (type == WriteData)
+    {
+        const uint32_t writeId = reader.U32();
+        const uint32_t offset = reader.U32();
+        const bool last = reader.U32() != 0;
+        const auto bytes = reader.Rest();
+        if (reader.Failed())
+            return;
+        auto& gathered = connection->partialWrites[writeId];
+        if (offset != gathered.size())
+        {
+            connection->partialWrites.erase(writeId);
+            return;
+        }
+        gathered.insert(gathered.end(), bytes.begin(), bytes.end());
+        if (last)
+        {
+            std::vector<uint8_t> complete = std::move(gathered);
+            connection->partialWrites.erase(writeId);
+            mDevice.OnWriteData(connection->id, writeId, std::move(complete));
+        }
+    }
+}
+} // namespace Platform

@@ -1,0 +1,194 @@
+#include "Platform/Driver/DriverWire.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace Platform::DriverWire
+{
+void PutU32(std::vector<uint8_t>& to, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        to.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void PutU64(std::vector<uint8_t>& to, uint64_t value)
+{
+    for (int i = 0; i < 8; ++i)
+        to.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+uint32_t GetU32(const uint8_t* from)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | from[i];
+    return value;
+}
+
+uint64_t GetU64(const uint8_t* from)
+{
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = (value << 8) | from[i];
+    return value;
+}
+
+void StoreU32(uint8_t* to, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        to[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void StoreU64(uint8_t* to, uint64_t value)
+{
+    for (int i = 0; i < 8; ++i)
+        to[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t Reader::U32()
+{
+    const auto bytes = Bytes(4);
+    return mFailed ? 0 : GetU32(bytes.data());
+}
+
+uint64_t Reader::U64()
+{
+    const auto bytes = Bytes(8);
+    return mFailed ? 0 : GetU64(bytes.data());
+}
+
+std::span<const uint8_t> Reader::Bytes(size_t count)
+{
+    if (mFailed || count > mBytes.size() - mPosition)
+    {
+        mFailed = true;
+        return {};
+    }
+    const auto bytes = mBytes.subspan(mPosition, count);
+    mPosition += count;
+    return bytes;
+}
+
+std::span<const uint8_t> Reader::Rest()
+{
+    if (mFailed)
+        return {};
+    const auto bytes = mBytes.subspan(mPosition);
+    mPosition = mBytes.size();
+    return bytes;
+}
+
+std::string SocketFolder()
+{
+    if (const char* folder = std::getenv("ZQ_DRIVER_DIR"); folder && *folder)
+        return folder;
+    if (const char* folder = std::getenv("ZQ_MIDI_DIR"); folder && *folder)
+        return folder;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+        return std::string(runtime) + "/zq-midi";
+    return "/tmp/zq-midi-" + std::to_string(getuid());
+}
+
+std::string ToUtf8(const std::u16string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        else if (c >= 0xD800 && c <= 0xDFFF)
+        {
+            c = 0xFFFD;
+        }
+        if (c < 0x80)
+        {
+            out += static_cast<char>(c);
+        }
+        else if (c < 0x800)
+        {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else
+        {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+namespace
+{
+bool IsSafe(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
+}
+
+uint64_t Fnv1a(const std::string& text)
+{
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : text)
+    {
+        hash ^= c;
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+} // namespace
+
+std::string SocketPathFor(const std::u16string& devicePath, const std::string& folder)
+{
+    const std::string utf8 = ToUtf8(devicePath);
+    std::string name;
+    for (unsigned char c : utf8)
+    {
+        if (IsSafe(c))
+        {
+            name += static_cast<char>(c);
+        }
+        else
+        {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            name += escaped;
+        }
+    }
+    // A leading '.' would make a hidden file or name the folder itself.
+    if (name.empty() || name[0] == '.')
+        name.insert(0, "_");
+
+    const std::string suffix = ".drv";
+    const size_t limit = sizeof(sockaddr_un{}.sun_path) - 1;
+    std::string path = folder + "/" + name + suffix;
+    if (path.size() <= limit)
+        return path;
+
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(Fnv1a(utf8)));
+    const size_t fixed = folder.size() + 1 + std::string(hash).size() + suffix.size();
+    const size_t keep = fixed < limit ? limit - fixed : 0;
+    return folder + "/" + name.substr(0, keep) + hash + suffix;
+}
+
+std::string SocketPathFor(const std::u16string& devicePath)
+{
+    return SocketPathFor(devicePath, SocketFolder());
+}
+} // namespace Platform::DriverWire

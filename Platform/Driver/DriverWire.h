@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// The wire between the program's driver stand-in and the device side (the simulated driver), and the
+// rule that turns a device path into the socket file the device side listens on.
+//
+// Transport: a Unix SOCK_SEQPACKET socket per open handle; every message is one packet. All integers
+// are little-endian; every message begins with its 32-bit type.
+//
+// Program -> device:
+//   Hello        {type=1}                                      sent once after connecting (the open)
+//   Request      {type=2, seq u32, ioctl u32, inLen u32, outLen u32, in[inLen], out[outLen]}
+//   WriteData    {type=3, writeId u32, offset u32, last u32, bytes...}
+//                the bytes of an accepted write, read from the caller's buffer after its call returned;
+//                split into pieces of at most MaxDataPiece bytes, the last one flagged
+// Device -> program:
+//   HelloReply   {type=101, accepted u32}                       an open refused is followed by a close
+//   Reply        {type=102, seq u32, ok u32, bytesReturned u32, flags u32, writeId u32, outLen u32,
+//                 out[outLen], readData...}
+//   Release      {type=103, writeId u32}                        the device has taken a write's bytes
+//   Signal       {type=104, eventHandle u64}                    signal a registered wake event
+//
+// Reply flags: WriteAccepted (the request's output names a buffer address and count in its second and
+// third 8-byte slots; the program sends its bytes as WriteData under writeId and later flips the
+// buffer's first byte when the device releases it), ReadData (the bytes after `out` belong in the
+// buffer whose address and room the request's input names in its slots at 32 and 40), DropWrites (the
+// device has let go of every pending write of this handle: the program never touches their buffers
+// again).
+namespace Platform::DriverWire
+{
+enum MessageType : uint32_t
+{
+    Hello = 1,
+    Request = 2,
+    WriteData = 3,
+    HelloReply = 101,
+    Reply = 102,
+    Release = 103,
+    Signal = 104,
+};
+
+enum ReplyFlags : uint32_t
+{
+    WriteAccepted = 1,
+    ReadData = 2,
+    DropWrites = 4,
+};
+
+// The largest data piece of one WriteData message, and the largest write the stand-in accepts.
+inline constexpr size_t MaxDataPiece = 32 * 1024;
+inline constexpr uint64_t MaxWriteSize = 64ull * 1024 * 1024;
+// The largest input or output buffer of one request, and the largest packet on the wire.
+inline constexpr uint32_t MaxBufferSize = 64 * 1024;
+inline constexpr size_t MaxPacket = 3 * MaxBufferSize + 64;
+
+void PutU32(std::vector<uint8_t>& to, uint32_t value);
+void PutU64(std::vector<uint8_t>& to, uint64_t value);
+[[nodiscard]] uint32_t GetU32(const uint8_t* from);
+[[nodiscard]] uint64_t GetU64(const uint8_t* from);
+void StoreU32(uint8_t* to, uint32_t value);
+void StoreU64(uint8_t* to, uint64_t value);
+
+// Reads fields from a received packet; a read past the end sets the failed flag and yields zeros.
+class Reader
+{
+public:
+    explicit Reader(std::span<const uint8_t> bytes) : mBytes(bytes) {}
+
+    uint32_t U32();
+    uint64_t U64();
+    std::span<const uint8_t> Bytes(size_t count);
+    std::span<const uint8_t> Rest();
+    [[nodiscard]] bool Failed() const { return mFailed; }
+
+private:
+    std::span<const uint8_t> mBytes;
+    size_t mPosition = 0;
+    bool mFailed = false;
+};
+
+// The folder of the device sockets: $ZQ_DRIVER_DIR, else $ZQ_MIDI_DIR, else the MIDI layer's default
+// folder ($XDG_RUNTIME_DIR/zq-midi, else /tmp/zq-midi-<uid>). Read at each call.
+[[nodiscard]] std::string SocketFolder();
+
+// The socket file for a device path: the path's UTF-8 form with every character outside [A-Za-z0-9._-]
+// written as %XX, and ".drv" appended; a name that would not fit a socket address is cut and ends in a
+// hash of the whole path instead, so two paths never share a file.
+[[nodiscard]] std::string SocketPathFor(const std::u16string& devicePath);
+[[nodiscard]] std::string SocketPathFor(const std::u16string& devicePath, const std::string& folder);
+
+// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
+[[nodiscard]] std::string ToUtf8(const std::u16string& text);
+} // namespace Platform::DriverWire
