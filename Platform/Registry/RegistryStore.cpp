@@ -1,0 +1,433 @@
+#include "Platform/Registry/RegistryStore.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform::RegistryStore
+{
+namespace
+{
+constexpr size_t kMaxFileName = 255;
+
+char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool NeedsEscape(unsigned char byte, bool first)
+{
+    return byte < 0x20 || byte == 0x7F || byte == '%' || byte == '/' || byte == '\\' ||
+           (first && (byte == '.' || byte == static_cast<unsigned char>(kValuePrefix)));
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+void AppendUtf16(std::u16string& out, uint32_t cp)
+{
+    if (cp >= 0x10000)
+    {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+    else
+    {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+
+bool MkdirAll(const std::string& path)
+{
+    std::string partial;
+    size_t pos = 0;
+    while (pos <= path.size())
+    {
+        size_t next = path.find('/', pos);
+        if (next == std::string::npos)
+            next = path.size();
+        partial = path.substr(0, next);
+        if (!partial.empty() && ::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        pos = next + 1;
+    }
+    struct stat st
+    {
+    };
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The open handles of this process. Handles are never reused.
+struct HandleTable
+{
+    std::mutex mutex;
+    RegKey next = 0x1000;                              // guarded by mutex
+    std::map<RegKey, std::shared_ptr<KeyFolder>> keys; // guarded by mutex
+};
+
+HandleTable& Handles()
+{
+    // Never destroyed, so that keys may be closed by static objects and threads until the process exits.
+    static HandleTable* table = new HandleTable;
+    return *table;
+}
+
+const char* HiveFolderName(RegKey key)
+{
+    switch (key)
+    {
+    case RegClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    case RegCurrentUser:
+        return "HKEY_CURRENT_USER";
+    case RegLocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case RegUsers:
+        return "HKEY_USERS";
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+KeyFolder::~KeyFolder()
+{
+    ::close(mFd);
+}
+
+bool KeyFolder::IsDeleted() const
+{
+    return IsDeletedFolder(mFd);
+}
+
+bool IsDeletedFolder(int dirFd)
+{
+    struct stat st
+    {
+    };
+    if (::fstat(dirFd, &st) != 0 || st.st_nlink == 0)
+        return true;
+    return ::fstatat(dirFd, kDeletedMarker, &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::shared_ptr<KeyFolder> Resolve(RegKey key, int32_t* error)
+{
+    if (const char* hive = HiveFolderName(key))
+    {
+        const std::string path = RegistryRootFolder() + "/" + hive;
+        if (!MkdirAll(path))
+        {
+            *error = RegAccessDenied;
+            return nullptr;
+        }
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+        {
+            *error = RegAccessDenied;
+            return nullptr;
+        }
+        return std::make_shared<KeyFolder>(fd);
+    }
+    HandleTable& table = Handles();
+    std::lock_guard lock(table.mutex);
+    const auto found = table.keys.find(key);
+    if (found == table.keys.end())
+    {
+        *error = RegInvalidHandle;
+        return nullptr;
+    }
+    return found->second;
+}
+
+RegKey AddHandle(std::shared_ptr<KeyFolder> folder)
+{
+    HandleTable& table = Handles();
+    std::lock_guard lock(table.mutex);
+    const RegKey key = table.next;
+    table.next += 4;
+    table.keys.emplace(key, std::move(folder));
+    return key;
+}
+
+bool RemoveHandle(RegKey key)
+{
+    std::shared_ptr<KeyFolder> folder;
+    HandleTable& table = Handles();
+    std::lock_guard lock(table.mutex);
+    const auto found = table.keys.find(key);
+    if (found == table.keys.end())
+        return false;
+    // The folder closes when its last user lets go, possibly outside this lock.
+    folder = std::move(found->second);
+    table.keys.erase(found);
+    return true;
+}
+
+std::string EncodeName(std::u16string_view name)
+{
+    const std::string utf8 = ToUtf8(name);
+    std::string out;
+    out.reserve(utf8.size());
+    static const char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < utf8.size(); ++i)
+    {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (NeedsEscape(byte, i == 0))
+        {
+            out.push_back('%');
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 0xF]);
+        }
+        else
+        {
+            out.push_back(static_cast<char>(byte));
+        }
+    }
+    // One byte is kept for the value prefix.
+    if (out.size() + 1 > kMaxFileName)
+        return {};
+    return out;
+}
+
+std::u16string DecodeName(std::string_view fileName)
+{
+    std::string bytes;
+    bytes.reserve(fileName.size());
+    for (size_t i = 0; i < fileName.size(); ++i)
+    {
+        if (fileName[i] == '%' && i + 2 < fileName.size() && HexDigit(fileName[i + 1]) >= 0 &&
+            HexDigit(fileName[i + 2]) >= 0)
+        {
+            bytes.push_back(static_cast<char>(HexDigit(fileName[i + 1]) * 16 + HexDigit(fileName[i + 2])));
+            i += 2;
+        }
+        else
+        {
+            bytes.push_back(fileName[i]);
+        }
+    }
+    return ToUtf16(bytes);
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::string ToUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+        {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80)
+        {
+            out.push_back(static_cast<char>(cp));
+        }
+        else if (cp < 0x800)
+        {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+        else if (cp < 0x10000)
+        {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+        else
+        {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size())
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        uint32_t cp = 0;
+        uint32_t minimum = 0;
+        if (lead < 0x80)
+        {
+            cp = lead;
+        }
+        else if ((lead & 0xE0) == 0xC0)
+        {
+            extra = 1;
+            cp = lead & 0x1F;
+            minimum = 0x80;
+        }
+        else if ((lead & 0xF0) == 0xE0)
+        {
+            extra = 2;
+            cp = lead & 0x0F;
+            minimum = 0x800;
+        }
+        else if ((lead & 0xF8) == 0xF0)
+        {
+            extra = 3;
+            cp = lead & 0x07;
+            minimum = 0x10000;
+        }
+        else
+        {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        bool valid = true;
+        for (int k = 1; valid && k <= extra; ++k)
+        {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                valid = false;
+            else
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        AppendUtf16(out, cp);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::vector<std::string> ListEntries(int dirFd, bool keys)
+{
+    std::vector<std::string> names;
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return names;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr)
+    {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir))
+    {
+        const std::string_view name = entry->d_name;
+        if (name.empty() || name[0] == '.')
+            continue;
+        const bool isValue = name[0] == kValuePrefix;
+        if (isValue == keys)
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN)
+        {
+            struct stat st
+            {
+            };
+            isDir = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir == keys)
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b)
+              {
+                  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                      [](char x, char y)
+                                                      { return FoldAscii(x) < FoldAscii(y); });
+              });
+    return names;
+}
+
+int32_t ResultFromErrno(int error, int dirFd)
+{
+    if (dirFd >= 0 && IsDeletedFolder(dirFd))
+        return RegKeyDeleted;
+    switch (error)
+    {
+    case ENOENT:
+    case ENOTDIR:
+        return RegFileNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return RegAccessDenied;
+    case ENOMEM:
+        return RegOutOfMemory;
+    case ENAMETOOLONG:
+    case EINVAL:
+        return RegInvalidParameter;
+    default:
+        return RegCantWrite;
+    }
+}
+} // namespace Platform::RegistryStore
+
+namespace Platform
+{
+std::string RegistryRootFolder()
+{
+    if (const char* root = std::getenv("ZQ_REGISTRY_ROOT"); root != nullptr && root[0] != '\0')
+        return root;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/')
+        return std::string(state) + "/zq-registry";
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] != '\0')
+    {
+        home = env;
+    }
+    else
+    {
+        struct passwd pw
+        {
+        };
+        struct passwd* found = nullptr;
+        char buffer[4096];
+        if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &found) == 0 && found != nullptr)
+            home = found->pw_dir;
+        else
+            home = "/tmp";
+    }
+    return home + "/.local/state/zq-registry";
+}
+} // namespace Platform
