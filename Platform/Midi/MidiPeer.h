@@ -108,7 +108,7 @@ private:
     void Run();
     void Wake();
     void AcceptPendingLocked(Port& port);
-    void ReadConnection(Port& port, Connection& connection, std::vector<MidiPeerMessage>& received);
+    bool ReadConnection(Port& port, Connection& connection, std::vector<MidiPeerMessage>& received);
     void SendDoneLocked(Connection& connection, uint32_t sequence);
     void FlushDueDonesLocked();
     size_t SendFrames(PortId input, const std::vector<std::vector<uint8_t>>& frames);

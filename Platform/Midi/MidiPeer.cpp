@@ -1,0 +1,480 @@
+#include "Platform/Midi/MidiPeer.h"
+
+#include "Platform/Midi/MidiPorts.h"
+#include "Platform/Midi/MidiWire.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace Platform
+{
+namespace
+{
+constexpr int kSendTimeoutSeconds = 5;
+// How often the peer's thread looks at delayed confirmations while some are due.
+constexpr int kDelayedDonePollMs = 2;
+
+uint64_t MonotonicNanoseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000ull + static_cast<uint64_t>(now.tv_nsec);
+}
+
+bool SendFrame(int fd, const std::vector<uint8_t>& frame)
+{
+    for (;;)
+    {
+        if (::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(frame.size()))
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
+}
+} // namespace
+
+struct MidiPeer::Connection
+{
+    explicit Connection(int descriptor) : fd(descriptor) {}
+    ~Connection() { ::close(fd); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const int fd;
+    std::vector<uint8_t> longBytes;                      // the long message being received
+    std::vector<uint32_t> withheld;                      // confirmations held back
+    std::vector<std::pair<TimePoint, uint32_t>> delayed; // confirmations due at a time
+};
+
+struct MidiPeer::Port
+{
+    PortId id = 0;
+    bool input = false;
+    std::string path;
+    int listenFd = -1;
+    std::vector<std::unique_ptr<Connection>> connections;
+    Handler handler;
+    MidiPeerDoneMode doneMode = MidiPeerDoneMode::Immediate;
+    Duration doneDelay{};
+    size_t longCount = 0;
+
+    ~Port()
+    {
+        ::unlink(path.c_str());
+        ::close(listenFd);
+    }
+};
+
+MidiPeer::MidiPeer(std::string folder) : mFolder(folder.empty() ? MidiPortFolder() : std::move(folder))
+{
+    (void)MidiWire::MakeFolder(mFolder);
+    mWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    mThread = std::thread([this] { Run(); });
+}
+
+MidiPeer::~MidiPeer()
+{
+    {
+        const std::lock_guard lock(mLock);
+        mStopping = true;
+    }
+    Wake();
+    if (mThread.joinable())
+        mThread.join();
+    mPorts.clear();
+    ::close(mWakeFd);
+}
+
+MidiPeer::PortId MidiPeer::PublishInput(const std::u16string& name)
+{
+    return Publish(true, name);
+}
+MidiPeer::PortId MidiPeer::PublishOutput(const std::u16string& name)
+{
+    return Publish(false, name);
+}
+
+MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
+{
+    static std::atomic<uint32_t> counter{0};
+    if (!MidiWire::MakeFolder(mFolder))
+        return 0;
+    auto port = std::make_unique<Port>();
+    port->input = input;
+    port->path = mFolder + "/" +
+                 MidiWire::PortFileName(input, MonotonicNanoseconds(), static_cast<uint32_t>(::getpid()),
+                                        counter.fetch_add(1), name);
+    port->listenFd = MidiWire::ListenPort(port->path);
+    if (port->listenFd < 0)
+    {
+        port->path.clear(); // nothing of ours to remove
+        return 0;
+    }
+    PortId id = 0;
+    {
+        const std::lock_guard lock(mLock);
+        id = mNextId++;
+        port->id = id;
+        mPorts.emplace(id, std::move(port));
+    }
+    Wake();
+    return id;
+}
+
+void MidiPeer::Unpublish(PortId port)
+{
+    std::unique_ptr<Port> removed;
+    {
+        const std::lock_guard lock(mLock);
+        const auto found = mPorts.find(port);
+        if (found == mPorts.end())
+            return;
+        removed = std::move(found->second);
+        mPorts.erase(found);
+    }
+    removed.reset(); // socket file gone, then every connection closed
+    Wake();
+}
+
+void MidiPeer::AcceptPendingLocked(Port& port)
+{
+    for (;;)
+    {
+        const int fd = ::accept4(port.listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        timeval timeout{kSendTimeoutSeconds, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+        port.connections.push_back(std::make_unique<Connection>(fd));
+    }
+}
+
+size_t MidiPeer::ConnectionCount(PortId port)
+{
+    const std::lock_guard lock(mLock);
+    const auto found = mPorts.find(port);
+    if (found == mPorts.end())
+        return 0;
+    AcceptPendingLocked(*found->second);
+    return found->second->connections.size();
+}
+
+bool MidiPeer::WaitForConnections(PortId port, size_t count, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (ConnectionCount(port) < count)
+    {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+size_t MidiPeer::SendFrames(PortId input, const std::vector<std::vector<uint8_t>>& frames)
+{
+    const std::lock_guard lock(mLock);
+    const auto found = mPorts.find(input);
+    if (found == mPorts.end() || !found->second->input)
+        return 0;
+    Port& port = *found->second;
+    AcceptPendingLocked(port);
+    size_t reached = 0;
+    for (const auto& connection : port.connections)
+    {
+        bool sent = true;
+        for (const auto& frame : frames)
+            sent = sent && SendFrame(connection->fd, frame);
+        reached += sent ? 1 : 0;
+    }
+    return reached;
+}
+
+size_t MidiPeer::SendShort(PortId input, std::span<const uint8_t> bytes)
+{
+    if (bytes.empty() || bytes.size() > 3)
+        return 0;
+    return SendFrames(input, {MidiWire::ShortFrame(bytes)});
+}
+
+size_t MidiPeer::SendSysEx(PortId input, std::span<const uint8_t> bytes)
+{
+    return SendFrames(input, MidiWire::LongFrames(0, bytes));
+}
+
+size_t MidiPeer::SendLongError(PortId input)
+{
+    return SendFrames(input, {{MidiWire::kFrameLongError}});
+}
+
+void MidiPeer::SetHandler(PortId output, Handler handler)
+{
+    const std::lock_guard lock(mLock);
+    if (const auto found = mPorts.find(output); found != mPorts.end())
+        found->second->handler = std::move(handler);
+}
+
+std::optional<MidiPeerMessage> MidiPeer::Receive(PortId output, std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mLock);
+    std::optional<MidiPeerMessage> message;
+    mReceived.wait_for(lock, timeout,
+                       [&]
+                       {
+                           const auto found = std::find_if(mQueue.begin(), mQueue.end(),
+                                                           [output](const MidiPeerMessage& queued)
+                                                           { return output == 0 || queued.port == output; });
+                           if (found == mQueue.end())
+                               return false;
+                           message = std::move(*found);
+                           mQueue.erase(found);
+                           return true;
+                       });
+    return message;
+}
+
+void MidiPeer::SetDoneMode(PortId output, MidiPeerDoneMode mode, Duration delay)
+{
+    const std::lock_guard lock(mLock);
+    const auto found = mPorts.find(output);
+    if (found == mPorts.end())
+        return;
+    Port& port = *found->second;
+    port.doneMode = mode;
+    port.doneDelay = delay;
+    if (mode == MidiPeerDoneMode::Withhold)
+        return;
+    for (const auto& connection : port.connections)
+    {
+        for (const uint32_t sequence : connection->withheld)
+        {
+            if (mode == MidiPeerDoneMode::Delayed)
+                connection->delayed.emplace_back(Now() + delay, sequence);
+            else
+                SendDoneLocked(*connection, sequence);
+        }
+        connection->withheld.clear();
+    }
+    Wake();
+}
+
+void MidiPeer::ReleaseWithheldDones(PortId output)
+{
+    const std::lock_guard lock(mLock);
+    const auto found = mPorts.find(output);
+    if (found == mPorts.end())
+        return;
+    for (const auto& connection : found->second->connections)
+    {
+        for (const uint32_t sequence : connection->withheld)
+            SendDoneLocked(*connection, sequence);
+        connection->withheld.clear();
+    }
+}
+
+size_t MidiPeer::LongMessageCount(PortId output)
+{
+    const std::lock_guard lock(mLock);
+    const auto found = mPorts.find(output);
+    return found == mPorts.end() ? 0 : found->second->longCount;
+}
+
+void MidiPeer::Wake()
+{
+    const uint64_t one = 1;
+    while (::write(mWakeFd, &one, sizeof(one)) < 0 && errno == EINTR)
+    {
+    }
+}
+
+void MidiPeer::SendDoneLocked(Connection& connection, uint32_t sequence)
+{
+    (void)SendFrame(connection.fd, MidiWire::DoneFrame(sequence));
+}
+
+void MidiPeer::FlushDueDonesLocked()
+{
+    const TimePoint now = Now();
+    for (auto& [id, port] : mPorts)
+    {
+        for (const auto& connection : port->connections)
+        {
+            auto& delayed = connection->delayed;
+            // Confirmations go out in the order the messages arrived.
+            while (!delayed.empty() && delayed.front().first <= now)
+            {
+                SendDoneLocked(*connection, delayed.front().second);
+                delayed.erase(delayed.begin());
+            }
+        }
+    }
+}
+
+// Reads every frame waiting on `connection`; false once the program closed it.
+bool MidiPeer::ReadConnection(Port& port, Connection& connection, std::vector<MidiPeerMessage>& received)
+{
+    const auto hand = [&](MidiPeerMessage&& message)
+    {
+        if (port.handler)
+        {
+            received.push_back(std::move(message));
+            return;
+        }
+        mQueue.push_back(std::move(message));
+        mReceived.notify_all();
+    };
+    std::vector<uint8_t> frame(MidiWire::kMaxFrame);
+    for (;;)
+    {
+        const ssize_t got = ::recv(connection.fd, frame.data(), frame.size(), MSG_DONTWAIT);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got == 0)
+            return false;
+        if (got < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        if (port.input)
+            continue; // the program sends nothing on input ports
+        const auto size = static_cast<size_t>(got);
+        if (frame[0] == MidiWire::kFrameShort && size >= 2 && size <= 4)
+        {
+            MidiPeerMessage message;
+            message.port = port.id;
+            message.bytes.assign(frame.begin() + 1, frame.begin() + static_cast<std::ptrdiff_t>(size));
+            hand(std::move(message));
+            continue;
+        }
+        if (frame[0] != MidiWire::kFrameLong || size < MidiWire::kLongHeaderSize)
+            continue;
+        connection.longBytes.insert(connection.longBytes.end(), frame.begin() + MidiWire::kLongHeaderSize,
+                                    frame.begin() + static_cast<std::ptrdiff_t>(size));
+        if ((frame[5] & MidiWire::kLongFlagLast) == 0)
+            continue;
+        const uint32_t sequence = MidiWire::ReadU32(frame.data() + 1);
+        MidiPeerMessage message;
+        message.port = port.id;
+        message.sysEx = true;
+        message.bytes.swap(connection.longBytes);
+        ++port.longCount;
+        // The message is queued before its confirmation leaves, so a sender that saw "done" finds it.
+        hand(std::move(message));
+        switch (port.doneMode)
+        {
+        case MidiPeerDoneMode::Immediate:
+            SendDoneLocked(connection, sequence);
+            break;
+        case MidiPeerDoneMode::Delayed:
+            connection.delayed.emplace_back(Now() + port.doneDelay, sequence);
+            break;
+        case MidiPeerDoneMode::Withhold:
+            connection.withheld.push_back(sequence);
+            break;
+        }
+    }
+}
+
+void MidiPeer::Run()
+{
+    struct Watched
+    {
+        PortId port;
+        int fd;
+        bool listening;
+    };
+    std::vector<pollfd> descriptors;
+    std::vector<Watched> watched;
+    for (;;)
+    {
+        descriptors.assign(1, pollfd{mWakeFd, POLLIN, 0});
+        watched.assign(1, Watched{0, -1, false});
+        bool delayedDue = false;
+        {
+            const std::lock_guard lock(mLock);
+            if (mStopping)
+                return;
+            for (const auto& [id, port] : mPorts)
+            {
+                descriptors.push_back(pollfd{port->listenFd, POLLIN, 0});
+                watched.push_back({id, port->listenFd, true});
+                for (const auto& connection : port->connections)
+                {
+                    descriptors.push_back(pollfd{connection->fd, POLLIN, 0});
+                    watched.push_back({id, connection->fd, false});
+                    delayedDue = delayedDue || !connection->delayed.empty();
+                }
+            }
+        }
+        if (::poll(descriptors.data(), descriptors.size(), delayedDue ? kDelayedDonePollMs : -1) < 0 &&
+            errno != EINTR)
+            continue;
+        if ((descriptors[0].revents & POLLIN) != 0)
+        {
+            uint64_t count = 0;
+            (void)!::read(mWakeFd, &count, sizeof(count));
+        }
+        std::vector<MidiPeerMessage> received;
+        {
+            const std::lock_guard lock(mLock);
+            if (mStopping)
+                return;
+            for (size_t i = 1; i < descriptors.size(); ++i)
+            {
+                if (descriptors[i].revents == 0)
+                    continue;
+                const auto found = mPorts.find(watched[i].port);
+                if (found == mPorts.end())
+                    continue;
+                Port& port = *found->second;
+                if (watched[i].listening)
+                {
+                    AcceptPendingLocked(port);
+                    continue;
+                }
+                auto& connections = port.connections;
+                const auto connection =
+                    std::find_if(connections.begin(), connections.end(),
+                                 [fd = watched[i].fd](const auto& candidate) { return candidate->fd == fd; });
+                if (connection == connections.end())
+                    continue;
+                if (!ReadConnection(port, **connection, received))
+                    connections.erase(connection);
+            }
+            FlushDueDonesLocked();
+        }
+        Dispatch(received);
+    }
+}
+
+void MidiPeer::Dispatch(std::vector<MidiPeerMessage>& received)
+{
+    for (auto& message : received)
+    {
+        Handler handler;
+        {
+            const std::lock_guard lock(mLock);
+            const auto found = mPorts.find(message.port);
+            if (found != mPorts.end())
+                handler = found->second->handler;
+        }
+        if (handler)
+            handler(message);
+        else
+        {
+            const std::lock_guard lock(mLock);
+            mQueue.push_back(std::move(message));
+            mReceived.notify_all();
+        }
+    }
+}
+} // namespace Platform

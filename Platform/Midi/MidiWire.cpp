@@ -1,0 +1,384 @@
+#include "Platform/Midi/MidiWire.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace Platform::MidiWire
+{
+namespace
+{
+void PutU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+bool NeedsEscape(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F || c == '%' || c == '/' || c == '\\';
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool IsHexField(const std::string& text, size_t pos, size_t length)
+{
+    if (pos + length > text.size())
+        return false;
+    for (size_t i = pos; i < pos + length; ++i)
+        if (HexValue(text[i]) < 0)
+            return false;
+    return true;
+}
+
+// Fills `address` for `path`; a path too long for sun_path goes through /proc/self/fd/<folder descriptor>,
+// whose descriptor is returned in `folderFd` for the caller to close.
+bool MakeAddress(const std::string& path, sockaddr_un& address, socklen_t& length, int& folderFd)
+{
+    folderFd = -1;
+    std::memset(&address, 0, sizeof(address));
+    address.sun_family = AF_UNIX;
+    std::string target = path;
+    if (target.size() >= sizeof(address.sun_path))
+    {
+        const size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+        folderFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0)
+            return false;
+        target = "/proc/self/fd/" + std::to_string(folderFd) + "/" + path.substr(slash + 1);
+        if (target.size() >= sizeof(address.sun_path))
+        {
+            ::close(folderFd);
+            folderFd = -1;
+            errno = ENAMETOOLONG;
+            return false;
+        }
+    }
+    std::memcpy(address.sun_path, target.data(), target.size());
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + target.size() + 1);
+    return true;
+}
+} // namespace
+
+std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const uint8_t> bytes)
+{
+    std::vector<std::vector<uint8_t>> frames;
+    size_t offset = 0;
+    do
+    {
+        const size_t part = std::min(kMaxLongPart, bytes.size() - offset);
+        std::vector<uint8_t> frame;
+        frame.reserve(kLongHeaderSize + part);
+        frame.push_back(kFrameLong);
+        PutU32(frame, sequence);
+        frame.push_back(offset + part == bytes.size() ? kLongFlagLast : 0);
+        frame.insert(frame.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(offset + part));
+        frames.push_back(std::move(frame));
+        offset += part;
+    } while (offset < bytes.size());
+    return frames;
+}
+
+std::vector<uint8_t> ShortFrame(std::span<const uint8_t> bytes)
+{
+    std::vector<uint8_t> frame{kFrameShort};
+    frame.insert(frame.end(), bytes.begin(), bytes.end());
+    return frame;
+}
+
+std::vector<uint8_t> DoneFrame(uint32_t sequence)
+{
+    std::vector<uint8_t> frame{kFrameDone};
+    PutU32(frame, sequence);
+    return frame;
+}
+
+uint32_t ReadU32(const uint8_t* bytes)
+{
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+size_t ShortMessageLength(uint8_t status)
+{
+    if (status < 0x80)
+        return 1;
+    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0))
+        return 3;
+    if (status < 0xE0)
+        return 2;
+    switch (status)
+    {
+    case 0xF0:
+    case 0xF7:
+        return 0;
+    case 0xF1:
+    case 0xF3:
+        return 2;
+    case 0xF2:
+        return 3;
+    default:
+        return 1;
+    }
+}
+
+std::string ToUtf8(const std::u16string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        uint32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        else if (code >= 0xD800 && code <= 0xDFFF)
+        {
+            code = 0xFFFD;
+        }
+        if (code < 0x80)
+        {
+            out.push_back(static_cast<char>(code));
+        }
+        else if (code < 0x800)
+        {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+        else if (code < 0x10000)
+        {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+        else
+        {
+            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string ToUtf16(const std::string& text)
+{
+    std::u16string out;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t extra = 0;
+        uint32_t code = 0;
+        if (lead < 0x80)
+            code = lead;
+        else if ((lead & 0xE0) == 0xC0)
+            extra = 1, code = lead & 0x1F;
+        else if ((lead & 0xF0) == 0xE0)
+            extra = 2, code = lead & 0x0F;
+        else if ((lead & 0xF8) == 0xF0)
+            extra = 3, code = lead & 0x07;
+        else
+            extra = SIZE_MAX;
+        bool valid = extra != SIZE_MAX && i + extra < text.size();
+        for (size_t k = 1; valid && k <= extra; ++k)
+        {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                valid = false;
+            else
+                code = (code << 6) | (next & 0x3F);
+        }
+        if (!valid || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000)
+        {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        }
+        else
+        {
+            out.push_back(static_cast<char16_t>(code));
+        }
+        i += extra + 1;
+    }
+    return out;
+}
+
+std::u16string CutName(const std::u16string& name)
+{
+    if (name.size() <= kMaxNameUnits)
+        return name;
+    size_t length = kMaxNameUnits;
+    if (name[length - 1] >= 0xD800 && name[length - 1] <= 0xDBFF)
+        --length;
+    return name.substr(0, length);
+}
+
+std::string PortFileName(bool input, uint64_t order, uint32_t pid, uint32_t counter,
+                         const std::u16string& name)
+{
+    char prefix[64];
+    std::snprintf(prefix, sizeof(prefix), "%s-%016llx-%08x-%08x-", input ? "in" : "out",
+                  static_cast<unsigned long long>(order), pid, counter);
+    std::string fileName = prefix;
+    for (const char c : ToUtf8(CutName(name)))
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (NeedsEscape(byte))
+        {
+            char escaped[4];
+            std::snprintf(escaped, sizeof(escaped), "%%%02X", byte);
+            fileName += escaped;
+        }
+        else
+        {
+            fileName.push_back(c);
+        }
+    }
+    return fileName;
+}
+
+bool ParsePortFileName(const std::string& fileName, bool input, std::u16string& name)
+{
+    const std::string prefix = input ? "in-" : "out-";
+    if (fileName.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    size_t pos = prefix.size();
+    for (const size_t length : {16u, 8u, 8u})
+    {
+        if (!IsHexField(fileName, pos, length) || pos + length >= fileName.size() ||
+            fileName[pos + length] != '-')
+            return false;
+        pos += length + 1;
+    }
+    std::string utf8;
+    for (size_t i = pos; i < fileName.size(); ++i)
+    {
+        if (fileName[i] == '%' && i + 2 < fileName.size() && HexValue(fileName[i + 1]) >= 0 &&
+            HexValue(fileName[i + 2]) >= 0)
+        {
+            utf8.push_back(static_cast<char>(HexValue(fileName[i + 1]) * 16 + HexValue(fileName[i + 2])));
+            i += 2;
+        }
+        else
+        {
+            utf8.push_back(fileName[i]);
+        }
+    }
+    name = CutName(ToUtf16(utf8));
+    return true;
+}
+
+std::vector<PortFile> ListPorts(const std::string& folder, bool input)
+{
+    std::vector<std::pair<std::string, std::u16string>> found;
+    if (DIR* dir = ::opendir(folder.c_str()))
+    {
+        while (const dirent* entry = ::readdir(dir))
+        {
+            std::u16string name;
+            if (ParsePortFileName(entry->d_name, input, name))
+                found.emplace_back(entry->d_name, std::move(name));
+        }
+        ::closedir(dir);
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<PortFile> ports;
+    for (auto& [fileName, name] : found)
+    {
+        const std::string path = folder + "/" + fileName;
+        struct stat info
+        {
+        };
+        if (::stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
+            ports.push_back({path, std::move(name)});
+    }
+    return ports;
+}
+
+int ConnectPort(const std::string& path)
+{
+    sockaddr_un address{};
+    socklen_t length = 0;
+    int folderFd = -1;
+    if (!MakeAddress(path, address, length, folderFd))
+        return -1;
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0)
+    {
+        const int error = errno;
+        ::close(fd);
+        fd = -1;
+        errno = error;
+    }
+    if (folderFd >= 0)
+        ::close(folderFd);
+    return fd;
+}
+
+int ListenPort(const std::string& path)
+{
+    sockaddr_un address{};
+    socklen_t length = 0;
+    int folderFd = -1;
+    if (!MakeAddress(path, address, length, folderFd))
+        return -1;
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd >= 0 &&
+        (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, 16) != 0))
+    {
+        const int error = errno;
+        ::close(fd);
+        fd = -1;
+        errno = error;
+    }
+    if (folderFd >= 0)
+        ::close(folderFd);
+    return fd;
+}
+
+bool MakeFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    size_t pos = 0;
+    while (pos != std::string::npos)
+    {
+        pos = folder.find('/', pos + 1);
+        const std::string part = folder.substr(0, pos);
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat info
+    {
+    };
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+} // namespace Platform::MidiWire
