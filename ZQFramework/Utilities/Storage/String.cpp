@@ -1,0 +1,828 @@
+#include "ZQFramework/Utilities/Storage/String.h"
+
+#include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/Utilities/Storage/StringConversion.h"
+#include "ZQFramework/Utilities/Storage/WideCRT.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#if __has_include("ZQFramework/Utilities/Storage/StringArray.h")
+#include "ZQFramework/Utilities/Storage/StringArray.h"
+#define ZQ_HAVE_STRING_ARRAY 1
+#endif
+
+namespace ZQ
+{
+namespace StringDetail
+{
+constinit ImmortalString<StringT<char16_t, char>> gEmptyWide;
+constinit ImmortalString<StringT<char, char16_t>> gEmptyNarrow;
+
+namespace
+{
+int gInitializerCount = 0;
+
+// The shared empty string of one instance: a buffer of one zero character, held by a string that is
+// never destroyed, and by the public empty string built as its copy.
+template <class S>
+void BuildEmpty(ImmortalString<S>& holder)
+{
+    using CharT = typename S::CharType;
+    static S* const shared = new S(CharT(0));
+    new (&holder.mValue) S(*shared);
+}
+} // namespace
+
+// Runs in every file that includes String.h before that file's own globals; the first run builds the
+// empty strings. Static initialisation is single-threaded, so a plain counter suffices.
+StringInitializer::StringInitializer()
+{
+    if (gInitializerCount++ == 0)
+    {
+        BuildEmpty(gEmptyWide);
+        BuildEmpty(gEmptyNarrow);
+    }
+}
+} // namespace StringDetail
+
+namespace
+{
+// Bytes for count characters of CharT; a text too long for a 32-bit buffer cannot be stored.
+template <class CharT>
+uint32_t ByteSize(uint64_t count)
+{
+    const uint64_t bytes = count * sizeof(CharT);
+    if (bytes > UINT32_MAX)
+        throw Exception<std::bad_alloc>();
+    return static_cast<uint32_t>(bytes);
+}
+
+template <class CharT>
+constexpr const char* kLockErrorText = "Runtime Error : ZQ::StringT<wchar_t,char>::Lock : "
+                                       "zqframework\\utilities\\Storage/StringT : Line 760";
+template <>
+constexpr const char* kLockErrorText<char> = "Runtime Error : ZQ::StringT<char,wchar_t>::Lock : "
+                                             "zqframework\\utilities\\Storage/StringT : Line 760";
+
+template <class CharT>
+constexpr const char* kFormatErrorText =
+    "Invalid Argument : Format string and arguments do not match : ZQ::StringT<wchar_t,char>::Format : "
+    "zqframework\\utilities\\Storage/StringT : Line 1145";
+template <>
+constexpr const char* kFormatErrorText<char> =
+    "Invalid Argument : Format string and arguments do not match : ZQ::StringT<char,wchar_t>::Format : "
+    "zqframework\\utilities\\Storage/StringT : Line 1145";
+
+template <class CharT>
+constexpr CharT kBlankSet[] = {CharT(' '), CharT('\t'), CharT('\r'), CharT('\n'), CharT(0)};
+} // namespace
+
+// ---- construction and assignment ----
+
+template <class CharT, class OtherT>
+const StringT<CharT, OtherT>& StringT<CharT, OtherT>::GetEmptyString()
+{
+    if constexpr (kWide)
+        return StringDetail::gEmptyWide.mValue;
+    else
+        return StringDetail::gEmptyNarrow.mValue;
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::ShareEmpty()
+{
+    mBuffer = GetEmptyString().mBuffer;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT() : mBuffer(GetEmptyString().mBuffer)
+{
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const StringT& other)
+{
+    if (other.mBuffer->IsShareable())
+        mBuffer = other.mBuffer;
+    else
+    {
+        ShareEmpty();
+        Assign(other.GetBuffer(), kWholeText);
+    }
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const CharT* text) : mBuffer(GetEmptyString().mBuffer)
+{
+    Assign(text, kWholeText);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(CharT ch)
+    : mBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true))
+{
+    Data()[0] = ch;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const OtherT* text)
+{
+    (void)ConvertFrom(mBuffer, text, -1);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const OtherString& other)
+{
+    (void)ConvertFrom(mBuffer, other.GetBuffer(), -1);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!kWide)
+{
+    if (buffer.IsNull() || buffer->GetSize() == 0)
+    {
+        ShareEmpty();
+        return;
+    }
+    if (buffer->IsShareable())
+        mBuffer = buffer;
+    else
+        mBuffer = ConstRCPtr<LIBuffer>(buffer->CreateCopy());
+    const uint32_t size = mBuffer->GetSize();
+    const auto* bytes = static_cast<const CharT*>(mBuffer->GetData());
+    const uint32_t length = static_cast<uint32_t>(CRT::LengthBounded(bytes, size));
+    // The text must end in exactly one zero. A buffer that does not is never changed in place (it may
+    // be shared with the giver): the string takes a trimmed copy instead.
+    if (length + 1 != size)
+        mBuffer = mBuffer->CreateResizedCopy(length + 1, 0);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::~StringT() = default;
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator=(const StringT& other)
+{
+    if (mBuffer->IsShareable() && other.mBuffer->IsShareable())
+    {
+        if (mBuffer != other.mBuffer)
+            mBuffer = other.mBuffer;
+    }
+    else
+        Assign(other.GetBuffer(), kWholeText);
+    return *this;
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::AssignOwnWidth(const CharT* text, uint32_t length)
+{
+    if (IsLocked())
+    {
+        // The text normally fits the locked buffer; when it does not, the buffer grows (it belongs to
+        // this string alone) rather than losing the end of the text.
+        if (length >= LockedCapacity())
+            WritableBuffer()->SetSize(ByteSize<CharT>(uint64_t{length} + 1));
+        CharT* data = Data();
+        std::memmove(data, text, length * sizeof(CharT));
+        data[length] = 0;
+        return;
+    }
+    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, true);
+    std::memcpy(buffer->GetData(), text, length * sizeof(CharT));
+    mBuffer = buffer;
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::Assign(const CharT* text, int maxLength)
+{
+    if (text == nullptr || text[0] == 0 || maxLength == 0)
+    {
+        Empty();
+        return;
+    }
+    // maxLength is an unsigned limit: a negative one sets none.
+    const size_t length = CRT::LengthBounded(text, static_cast<uint32_t>(maxLength));
+    AssignOwnWidth(text, static_cast<uint32_t>(length));
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::Assign(const OtherT* text, int maxLength)
+{
+    if (text == nullptr || text[0] == 0 || maxLength == 0)
+    {
+        Empty();
+        return;
+    }
+    OtherString limited;
+    limited.Assign(text, maxLength);
+    if (IsLocked())
+    {
+        const StringT converted(limited);
+        Assign(converted.GetBuffer(), kWholeText);
+        return;
+    }
+    (void)ConvertFrom(mBuffer, limited.GetBuffer(), -1);
+    // An empty result shares the empty string's buffer like every other unlocked empty string.
+    if (IsEmpty())
+        ShareEmpty();
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::Empty()
+{
+    if (IsLocked())
+        Data()[0] = 0;
+    else
+        ShareEmpty();
+}
+
+// ---- length, lock ----
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::GetLength() const
+{
+    if (!IsLocked())
+        return static_cast<int>(mBuffer->GetSize() / sizeof(CharT)) - 1;
+    return static_cast<int>(CRT::LengthBounded(GetBuffer(), LockedCapacity()));
+}
+
+template <class CharT, class OtherT>
+CharT* StringT<CharT, OtherT>::Lock(int n)
+{
+    if (IsLocked() || n < 0)
+        return nullptr;
+    if (n == 0)
+        n = GetLength() + 1;
+    const uint32_t bytes = ByteSize<CharT>(static_cast<uint32_t>(n));
+    if (mBuffer->GetRefCount() > 1)
+    {
+        ConstRCPtr<LIBuffer> copy = mBuffer->CreateResizedCopy(bytes, 0);
+        if (copy.IsNull())
+            throw Exception<std::runtime_error>(kLockErrorText<CharT>);
+        mBuffer = copy;
+    }
+    LIBuffer* buffer = WritableBuffer();
+    buffer->SetUnshareable(true);
+    buffer->SetSize(bytes);
+    CharT* data = Data();
+    data[n - 1] = 0;
+    return data;
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Unlock()
+{
+    if (!IsLocked())
+        return 1;
+    // GetLength stops at the capacity when the caller overwrote every character, terminator included;
+    // growing by one then gives the text its zero back.
+    const int length = GetLength();
+    if (length > 0)
+    {
+        LIBuffer* buffer = WritableBuffer();
+        buffer->SetUnshareable(false);
+        buffer->SetSize(ByteSize<CharT>(uint64_t(length) + 1));
+        Data()[length] = 0;
+    }
+    else
+        ShareEmpty();
+    return 0;
+}
+
+// ---- concatenation, insertion, removal ----
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
+{
+    if (text.GetBuffer()[0] == 0)
+        return *this;
+    // Holding the source keeps its characters alive while this buffer is resized, also when the source
+    // is this string itself.
+    const StringT source(text);
+    const int length = GetLength();
+    const int added = source.GetLength();
+    const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
+    const bool wasLocked = IsLocked();
+    CharT* data;
+    if (wasLocked)
+    {
+        WritableBuffer()->SetSize(ByteSize<CharT>(total));
+        data = Data();
+    }
+    else
+    {
+        if (total > uint64_t(kWholeText) + 1)
+            throw Exception<std::bad_alloc>();
+        data = Lock(static_cast<int>(total));
+    }
+    std::memcpy(data + length, source.GetBuffer(), size_t(added) * sizeof(CharT));
+    data[length + added] = 0;
+    if (!wasLocked)
+        Unlock();
+    return *this;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::operator+(const StringT& text) const
+{
+    StringT result(*this);
+    result.Append(text);
+    return result;
+}
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::Insert(int position, const StringT& text)
+{
+    const int length = GetLength();
+    if (static_cast<uint32_t>(position) > static_cast<uint32_t>(length))
+        return E_INVALIDARG;
+    if (position == length)
+    {
+        StringT copy;
+        copy.Assign(text.GetBuffer(), kWholeText);
+        Append(copy);
+    }
+    else if (position == 0)
+        *this = text + *this;
+    else
+        *this = Left(position) + text + Mid(position);
+    return S_OK;
+}
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::Insert(int position, const CharT* text, int count)
+{
+    if (static_cast<uint32_t>(position) > static_cast<uint32_t>(GetLength()))
+        return E_INVALIDARG;
+    StringT piece;
+    if (text != nullptr)
+    {
+        const bool exact = count >= 0 && count < kWholeText &&
+                           CRT::LengthBounded(text, static_cast<size_t>(count)) == static_cast<size_t>(count);
+        piece.Assign(text, exact ? count : kWholeText);
+        if (exact && count == 0)
+            return S_OK;
+    }
+    return Insert(position, piece);
+}
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::Insert(int position, const OtherT* text, int count) requires kWide
+{
+    if (static_cast<uint32_t>(position) > static_cast<uint32_t>(GetLength()))
+        return E_INVALIDARG;
+    StringT piece;
+    if (text != nullptr)
+    {
+        const bool exact = count >= 0 && count < kWholeText &&
+                           CRT::LengthBounded(text, static_cast<size_t>(count)) == static_cast<size_t>(count);
+        if (exact && count == 0)
+            return S_OK;
+        piece.Assign(text, exact ? count : kWholeText);
+    }
+    return Insert(position, piece);
+}
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::Append(CharT ch)
+{
+    return Insert(GetLength(), &ch, 1);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(CharT ch)
+{
+    (void)Insert(GetLength(), &ch, 1);
+    return *this;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(OtherT ch) requires kWide
+{
+    (void)Insert(GetLength(), &ch, 1);
+    return *this;
+}
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::Remove(int start, int count)
+{
+    const int length = GetLength();
+    if (static_cast<uint32_t>(start) >= static_cast<uint32_t>(length))
+        return false;
+    // A negative count is refused: it would otherwise wrap around and duplicate text.
+    if (count < 0 || int64_t(start) + count > length)
+        return false;
+    *this = Left(start) + Mid(start + count);
+    return true;
+}
+
+// ---- substrings and search ----
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::Mid(int start, int count) const
+{
+    const int length = GetLength();
+    int64_t first = start;
+    int64_t wanted = count;
+    if (first < 0)
+    {
+        first += length;
+        if (first < 0)
+        {
+            // A start before the beginning eats into the count; a count eaten up entirely leaves
+            // nothing (a negative count from the caller still means "the rest").
+            if (wanted >= 0)
+                wanted = std::max<int64_t>(wanted + first, 0);
+            first = 0;
+        }
+    }
+    if (first >= length || wanted == 0)
+        return StringT();
+    // A negative count reads as a huge unsigned one: the rest of the text.
+    const uint64_t limit = static_cast<uint32_t>(static_cast<int32_t>(wanted));
+    const uint64_t taken = std::min<uint64_t>(limit, uint64_t(length - first));
+    StringT result;
+    result.AssignOwnWidth(GetBuffer() + first, static_cast<uint32_t>(taken));
+    return result;
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Find(const StringT& text) const
+{
+    const CharT* found = CRT::FindSubstring(GetBuffer(), text.GetBuffer());
+    return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Find(const StringT& text, int start) const
+{
+    if (start < 0)
+        start = 0;
+    const int length = GetLength();
+    if (start >= length)
+        return text.IsEmpty() ? start : -1;
+    const CharT* found = CRT::FindSubstring(GetBuffer() + start, text.GetBuffer());
+    return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
+}
+
+namespace
+{
+// The code unit a search for one UTF-8 byte looks for: the byte itself when it is a whole character
+// (0x01 to 0x7F), else 0, which stands for the empty search text.
+char16_t SearchUnit(char ch)
+{
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte < 0x80 ? char16_t(byte) : char16_t(0);
+}
+} // namespace
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Find(char ch, int start) const requires kWide
+{
+    const char16_t unit = SearchUnit(ch);
+    if (unit == 0)
+        return start;
+    if (start < 0)
+        start = 0;
+    if (start >= GetLength())
+        return -1;
+    for (const CharT* p = GetBuffer() + start; *p != 0; ++p)
+    {
+        if (*p == unit)
+            return static_cast<int>(p - GetBuffer());
+    }
+    return -1;
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::ReverseFind(char ch) const requires kWide
+{
+    const CharT* found = CRT::FindLastChar(GetBuffer(), SearchUnit(ch));
+    return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
+}
+
+// ---- comparison ----
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::operator==(const StringT& other) const
+{
+    return mBuffer == other.mBuffer || *this == other.GetBuffer();
+}
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::operator!=(const StringT& other) const
+{
+    return !(*this == other);
+}
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::operator==(const CharT* text) const
+{
+    if (text == nullptr || text[0] == 0)
+        return IsEmpty();
+    const CharT* own = GetBuffer();
+    for (; *own != 0 && *text != 0; ++own, ++text)
+    {
+        if (*own != *text)
+            return false;
+    }
+    return *own == *text;
+}
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::operator==(const OtherT* text) const
+{
+    const StringT converted(text);
+    return *this == converted;
+}
+
+namespace
+{
+template <class CharT>
+bool LessByUnits(const CharT* a, const CharT* b)
+{
+    using Unit = std::make_unsigned_t<CharT>;
+    for (;; ++a, ++b)
+    {
+        const auto ua = static_cast<Unit>(*a);
+        const auto ub = static_cast<Unit>(*b);
+        if (ua != ub)
+            return ua < ub;
+        if (ua == 0)
+            return false;
+    }
+}
+} // namespace
+
+template <class CharT, class OtherT>
+bool StringT<CharT, OtherT>::operator<(const StringT& other) const
+{
+    if (GetBuffer() == other.GetBuffer())
+        return false;
+    return LessByUnits(GetBuffer(), other.GetBuffer());
+}
+
+template <class CharT, class OtherT>
+bool StringLess(const StringT<CharT, OtherT>& a, const StringT<CharT, OtherT>& b)
+{
+    return LessByUnits(a.GetBuffer(), b.GetBuffer());
+}
+
+// ---- conversion ----
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::ConvertFrom(ConstRCPtr<LIBuffer>& target, const OtherT* text, int length)
+{
+    if (text == nullptr || text[0] == 0)
+    {
+        target = GetEmptyString().mBuffer;
+        return S_OK;
+    }
+    const uint64_t sourceCount = length < 0 ? CRT::Length(text) + 1 : uint64_t(length);
+    // The largest the result can be: one UTF-16 unit per UTF-8 byte, or four UTF-8 bytes per UTF-16
+    // unit; one more for the terminator. Trimmed after the conversion.
+    const uint64_t targetCount = kWide ? sourceCount + 1 : 4 * sourceCount + 1;
+    target = StringBuffer::Create(ByteSize<CharT>(targetCount), 0, true);
+    const OtherT* source = text;
+    auto* begin = static_cast<CharT*>(target->GetData());
+    CharT* out = begin;
+    ConversionResult result;
+    if constexpr (kWide)
+        result = Utf8ToUtf16(source, text + sourceCount, out, begin + targetCount, ConversionMode::Lenient);
+    else
+        result = Utf16ToUtf8(source, text + sourceCount, out, begin + targetCount, ConversionMode::Lenient);
+    begin[targetCount - 1] = 0;
+    const size_t converted = CRT::Length(begin);
+    const_cast<LIBuffer*>(target.Get())->SetSize(ByteSize<CharT>(uint64_t(converted) + 1));
+    return result == ConversionResult::Ok ? S_OK : E_FAIL;
+}
+
+template <class CharT, class OtherT>
+typename StringT<CharT, OtherT>::OtherString StringT<CharT, OtherT>::ToNarrow() const requires kWide
+{
+    return OtherString(*this);
+}
+
+// ---- formatting and numbers ----
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::FormatList(const CharT* format, const FormatArg* args,
+                                                          size_t count)
+{
+    FormatOutput<CharT> out;
+    if (!TextFormatter::Format(out, format, args, count))
+        throw Exception<std::invalid_argument>(kFormatErrorText<CharT>);
+    StringT result;
+    if (out.GetSize() != 0)
+        result.AssignOwnWidth(out.GetData(),
+                              static_cast<uint32_t>(std::min<size_t>(out.GetSize(), UINT32_MAX)));
+    return result;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::AssignFormatList(const CharT* format, const FormatArg* args,
+                                                                 size_t count)
+{
+    const StringT text = FormatList(format, args, count);
+    Assign(text.GetBuffer(), kWholeText);
+    return *this;
+}
+
+namespace
+{
+template <class CharT>
+constexpr CharT kIntFormat[] = {CharT('%'), CharT('d'), CharT(0)};
+template <class CharT>
+constexpr CharT kUIntFormat[] = {CharT('%'), CharT('u'), CharT(0)};
+template <class CharT>
+constexpr CharT kDoubleFormat[] = {CharT('%'), CharT('l'), CharT('f'), CharT(0)};
+template <class CharT>
+constexpr CharT kDecimalsFormat[] = {CharT('%'), CharT('%'), CharT('.'), CharT('%'),
+                                     CharT('d'), CharT('l'), CharT('f'), CharT(0)};
+
+// Puts a decimal point before the last decimals digits of a text of digits, padding with zeros in
+// front so that exactly decimals digits follow the point. A leading minus sign stays in front.
+template <class S>
+S PlaceDecimalPoint(const S& digits, int decimals)
+{
+    using CharT = typename S::CharType;
+    if (decimals <= 0)
+        return digits;
+    S sign;
+    S text = digits;
+    if (!text.IsEmpty() && text.GetAt(0) == CharT('-'))
+    {
+        sign = S(CharT('-'));
+        text = text.Mid(1);
+    }
+    const S zero(CharT('0'));
+    while (text.GetLength() - decimals < 0)
+        text = zero + text;
+    const int k = text.GetLength() - decimals;
+    return sign + text.Left(k) + S(CharT('.')) + text.Mid(k);
+}
+} // namespace
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::FromInt(int value, int decimals)
+{
+    return PlaceDecimalPoint(Format(kIntFormat<CharT>, value), decimals);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::FromUInt(unsigned int value, int decimals)
+{
+    return PlaceDecimalPoint(Format(kUIntFormat<CharT>, value), decimals);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::FromDouble(double value, int decimals)
+{
+    if (decimals < 0)
+        return Format(kDoubleFormat<CharT>, value);
+    const StringT format = Format(kDecimalsFormat<CharT>, decimals);
+    return Format(format.GetBuffer(), value);
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::ToInt() const
+{
+    return CRT::ParseInt(GetBuffer());
+}
+
+template <class CharT, class OtherT>
+double StringT<CharT, OtherT>::ToDouble() const
+{
+    return CRT::ParseDouble(GetBuffer());
+}
+
+// ---- case, trimming, splitting, replacing ----
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::ToUpper() const
+{
+    StringT result;
+    result.AssignOwnWidth(GetBuffer(), static_cast<uint32_t>(GetLength()));
+    if (!result.IsEmpty())
+    {
+        for (CharT* p = result.Data(); *p != 0; ++p)
+            *p = CRT::ToUpperAscii(*p);
+    }
+    return result;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::ToLower() const
+{
+    StringT result;
+    result.AssignOwnWidth(GetBuffer(), static_cast<uint32_t>(GetLength()));
+    if (!result.IsEmpty())
+    {
+        for (CharT* p = result.Data(); *p != 0; ++p)
+            *p = CRT::ToLowerAscii(*p);
+    }
+    return result;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::TrimLeft(const StringT& set) const
+{
+    const size_t k = CRT::SpanIn(GetBuffer(), set.GetBuffer());
+    if (GetBuffer()[k] == 0)
+        return *this;
+    return Mid(static_cast<int>(k));
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::TrimRight(const StringT& set) const
+{
+    StringT result;
+    result.Assign(GetBuffer(), kWholeText);
+    if (set.IsEmpty())
+        return result;
+    const CharT* setChars = set.GetBuffer();
+    int length = result.GetLength();
+    while (length > 0 && CRT::Contains(setChars, result.GetAt(length - 1)))
+        --length;
+    return result.Left(length);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::TrimLeft() const
+{
+    return TrimLeft(StringT(kBlankSet<CharT>));
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::TrimRight() const
+{
+    return TrimRight(StringT(kBlankSet<CharT>));
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::Trim() const
+{
+    return TrimLeft().TrimRight();
+}
+
+#ifdef ZQ_HAVE_STRING_ARRAY
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Split(StringArrayT<CharT, OtherT>& out,
+                                  const StringT& delimiters) const requires kWide
+{
+    const CharT* delimiterChars = delimiters.GetBuffer();
+    const int length = GetLength();
+    int k = static_cast<int>(CRT::SpanNotIn(GetBuffer(), delimiterChars));
+    if (k == length)
+    {
+        out.SetCount(1);
+        out.GetData()[0] = *this;
+        return out.GetCount();
+    }
+    out.RemoveAll();
+    StringT rest(*this);
+    while (!rest.IsEmpty())
+    {
+        k = static_cast<int>(CRT::SpanNotIn(rest.GetBuffer(), delimiterChars));
+        out.Add(k > 0 ? rest.Left(k) : StringT());
+        rest = k < rest.GetLength() ? rest.Mid(k + 1) : StringT();
+    }
+    return out.GetCount();
+}
+
+template <class CharT, class OtherT>
+StringArrayT<CharT, OtherT> StringT<CharT, OtherT>::Split(const StringT& delimiters) const requires kWide
+{
+    StringArrayT<CharT, OtherT> out;
+    Split(out, delimiters);
+    return out;
+}
+#endif
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::ReplaceChars(const CharT* set, CharT replacement)
+{
+    if (replacement == 0 || set == nullptr || IsEmpty())
+        return *this;
+    StringT copy;
+    copy.AssignOwnWidth(GetBuffer(), static_cast<uint32_t>(GetLength()));
+    CharT* p = copy.Data();
+    for (;;)
+    {
+        p += CRT::SpanNotIn(p, set);
+        if (*p == 0)
+            break;
+        *p++ = replacement;
+    }
+    Assign(copy.GetBuffer(), kWholeText);
+    return *this;
+}
+
+template class StringT<char16_t, char>;
+template class StringT<char, char16_t>;
+template bool StringLess(const StringT<char16_t, char>&, const StringT<char16_t, char>&);
+template bool StringLess(const StringT<char, char16_t>&, const StringT<char, char16_t>&);
+} // namespace ZQ
