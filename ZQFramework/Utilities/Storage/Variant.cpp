@@ -369,6 +369,12 @@ uint32_t Variant::SetNarrowText(const char* text)
     return SetBoundedText(text, text == nullptr ? 0 : static_cast<uint32_t>(std::strlen(text)));
 }
 
+void Variant::MakeEmptyArray(Variant& value)
+{
+    value.Clear();
+    value.mKind = KindArray;
+}
+
 uint32_t Variant::SetBoundedText(const char* text, uint32_t limit)
 {
     Clear();

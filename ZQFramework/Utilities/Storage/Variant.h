@@ -88,6 +88,8 @@ protected:
     [[nodiscard]] uint64_t IntegerBits(uint32_t width) const;
     // Text up to its first zero, at most `limit` bytes, stored as text with a terminator.
     uint32_t SetBoundedText(const char* text, uint32_t limit);
+    // Empties a value and makes it an array without elements (and without data).
+    static void MakeEmptyArray(Variant& value);
 
     alignas(8) unsigned char mValue[8] = {};
     uint32_t mLength = 0;
