@@ -1,0 +1,7 @@
+#pragma once
+
+// Forward declarations of the application framework's classes.
+namespace ZQ
+{
+class Version;
+} // namespace ZQ
