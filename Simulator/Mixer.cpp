@@ -75,7 +75,9 @@ Mixer::~Mixer()
     Stop();
     mDriver.SetUpdateControlHandler(nullptr);
     mDriver.Stop();
-    mPeer.reset(); // its thread ends before the scheduler that its handler posts to
+    // Replies in flight use the peer: the scheduler ends first.
+    mScheduler.Stop();
+    mPeer.reset();
 }
 
 std::u16string Mixer::DriverKey()

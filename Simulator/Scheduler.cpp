@@ -17,6 +17,11 @@ Scheduler::Scheduler() : mThread([this] { Run(); })
 
 Scheduler::~Scheduler()
 {
+    Stop();
+}
+
+void Scheduler::Stop()
+{
     {
         std::lock_guard lock(mLock);
         mStopping = true;

@@ -23,6 +23,9 @@ public:
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
 
+    // Ends the thread after the task in progress; tasks not yet run are dropped, later posts never run.
+    void Stop();
+
     void Post(Platform::TimePoint due, std::function<void()> task);
     void PostAfter(Platform::Duration delay, std::function<void()> task);
     // True on the scheduler's own thread.
