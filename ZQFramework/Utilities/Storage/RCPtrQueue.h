@@ -1,0 +1,133 @@
+#pragma once
+
+#include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/ObjectBase/TypeName.h"
+#include "ZQFramework/Utilities/Storage/RCPtrArray.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace ZQ
+{
+
+// A first-in, first-out queue of counted pointers to T, kept in a ring over a pointer array that grows
+// without limit: when the ring is full the next item widens it by one slot, and it never shrinks. Items
+// may be added from any thread; one consumer takes them out. Every operation runs under the lock of type
+// L (Lock/Unlock) that the owner lends and keeps alive; with a null lock the queue takes none.
+//
+// One slot always stays empty, so a full ring differs from an empty one; slots without an item hold null.
+template <class T, uint32_t G, class L>
+class RCPtrQueue
+{
+public:
+    // capacity null slots (0, or at least 2).
+    RCPtrQueue(L* lock, uint32_t capacity) : mRing(capacity, capacity), mLock(lock) {}
+    RCPtrQueue(const RCPtrQueue&) = delete;
+    RCPtrQueue& operator=(const RCPtrQueue&) = delete;
+
+    // Appends item; the queue takes a reference. Returns 0.
+    ZQRESULT Enqueue(const ConstRCPtr<T>& item)
+    {
+        const Guard guard(mLock);
+        if (mRing.GetCount() == 0)
+        {
+            mRing.SetCount(2);
+            mWrite = 0;
+            mRead = 0;
+        }
+        if (mRing.GetCount() == CountLocked() + 1)
+        {
+            Widen();
+        }
+        const uint32_t slot = mWrite;
+        mWrite = (mWrite + 1) % mRing.GetCount();
+        mRing.GetAt(slot) = item;
+        return S_OK;
+    }
+
+    // Removes and returns the oldest item, with the reference the queue held. Throws when empty.
+    [[nodiscard]] RCPtr<T> Dequeue()
+    {
+        const Guard guard(mLock);
+        if (CountLocked() < 1)
+        {
+            throw Exception<std::runtime_error>("Runtime Error : ZQ::RCPtrQueue<" + TypeName<T>() + "," +
+                                                std::to_string(G) + "," + TypeName<L>() +
+                                                ">::Dequeue : zqframework\\utilities\\Storage/RCPtrQueue"
+                                                " : Line 110");
+        }
+        RCPtr<T> result = std::move(mRing.GetAt(mRead));
+        mRead = (mRead + 1) % mRing.GetCount();
+        return result;
+    }
+
+    // The number of items waiting.
+    [[nodiscard]] uint32_t GetCount() const
+    {
+        const Guard guard(mLock);
+        return CountLocked();
+    }
+
+    // The number of slots in the ring, for diagnostics.
+    [[nodiscard]] uint32_t GetRingSize() const
+    {
+        const Guard guard(mLock);
+        return mRing.GetCount();
+    }
+
+private:
+    class Guard
+    {
+    public:
+        explicit Guard(L* lock) : mLock(lock)
+        {
+            if (mLock != nullptr)
+            {
+                mLock->Lock();
+            }
+        }
+        ~Guard()
+        {
+            if (mLock != nullptr)
+            {
+                mLock->Unlock();
+            }
+        }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        L* mLock;
+    };
+
+    uint32_t CountLocked() const
+    {
+        const uint32_t size = mRing.GetCount();
+        if (size == 0)
+        {
+            return 0;
+        }
+        return mWrite >= mRead ? mWrite - mRead : mWrite + size - mRead;
+    }
+
+    // Opens one empty slot at the read position, so the items keep their order whether or not they wrap.
+    void Widen()
+    {
+        if (mWrite > mRead)
+        {
+            ++mWrite;
+        }
+        mRing.InsertEmpty(mRead, 1);
+        mRead = (mRead + 1) % mRing.GetCount();
+    }
+
+    // All fields are guarded by *mLock.
+    RCPtrArray<T, G, G> mRing;
+    uint32_t mWrite = 0; // the slot the next item goes into
+    uint32_t mRead = 0;  // the slot of the oldest item
+    L* mLock;            // not owned
+};
+
+} // namespace ZQ

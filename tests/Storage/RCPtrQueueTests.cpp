@@ -1,0 +1,194 @@
+#include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace QueueTests
+{
+
+class Item : public ZQ::LRefCountedObject
+{
+public:
+    Item(int producer, int sequence) : mProducer(producer), mSequence(sequence) {}
+    int mProducer;
+    int mSequence;
+};
+
+using Queue = ZQ::RCPtrQueue<Item, 256, ZQ::Mutex>;
+
+class PointerQueue : public ::testing::Test
+{
+protected:
+    void EnqueueRange(Queue& queue, int from, int to)
+    {
+        for (int i = from; i < to; ++i)
+        {
+            queue.Enqueue(ZQ::RCPtr<Item>(new Item(0, i)));
+        }
+    }
+
+    // Dequeues count items and checks that their sequence numbers run from `from` without gaps.
+    void ExpectDrainsInOrder(Queue& queue, int from, int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            ASSERT_GT(queue.GetCount(), 0u);
+            ZQ::RCPtr<Item> item = queue.Dequeue();
+            ASSERT_EQ(item->mSequence, from + i);
+        }
+    }
+
+    ZQ::Mutex mLock;
+};
+
+} // namespace QueueTests
+
+using QueueTests::Item;
+using QueueTests::PointerQueue;
+using QueueTests::Queue;
+
+TEST_F(PointerQueue, EmptyQueueThrowsOnDequeue)
+{
+    Queue queue(&mLock, 256);
+    EXPECT_EQ(queue.GetCount(), 0u);
+    try
+    {
+        (void)queue.Dequeue();
+        FAIL() << "nothing thrown";
+    }
+    catch (const std::runtime_error& e)
+    {
+        EXPECT_STREQ(e.what(), "Runtime Error : ZQ::RCPtrQueue<class QueueTests::Item,256,class "
+                               "ZQ::Mutex>::Dequeue : zqframework\\utilities\\Storage/RCPtrQueue : Line 110");
+    }
+    EXPECT_EQ(queue.GetCount(), 0u);
+}
+
+TEST_F(PointerQueue, WidensByOneSlotOnlyWhenFull)
+{
+    Queue queue(&mLock, 256);
+    EnqueueRange(queue, 0, 255);
+    EXPECT_EQ(queue.GetRingSize(), 256u);
+    EXPECT_EQ(queue.GetCount(), 255u);
+    EnqueueRange(queue, 255, 256);
+    EXPECT_EQ(queue.GetRingSize(), 257u);
+    ExpectDrainsInOrder(queue, 0, 256);
+    EXPECT_EQ(queue.GetCount(), 0u);
+}
+
+TEST_F(PointerQueue, WideningAWrappedRingKeepsTheOrder)
+{
+    Queue queue(&mLock, 256);
+    EnqueueRange(queue, 0, 200);
+    ExpectDrainsInOrder(queue, 0, 150);
+    EnqueueRange(queue, 200, 405);
+    EXPECT_EQ(queue.GetCount(), 255u);
+    EXPECT_EQ(queue.GetRingSize(), 256u);
+    EnqueueRange(queue, 405, 406);
+    EXPECT_EQ(queue.GetRingSize(), 257u);
+    ExpectDrainsInOrder(queue, 150, 256);
+    EXPECT_EQ(queue.GetCount(), 0u);
+}
+
+TEST_F(PointerQueue, CountsAcrossTheWrap)
+{
+    Queue queue(&mLock, 256);
+    EnqueueRange(queue, 0, 250);
+    ExpectDrainsInOrder(queue, 0, 250);
+    EnqueueRange(queue, 250, 259); // write wraps to slot 3, read stays at 250
+    EXPECT_EQ(queue.GetCount(), 9u);
+    ExpectDrainsInOrder(queue, 250, 9);
+}
+
+TEST_F(PointerQueue, ZeroCapacityStartsWithTwoSlots)
+{
+    Queue queue(nullptr, 0); // without a lock
+    EXPECT_EQ(queue.GetRingSize(), 0u);
+    EnqueueRange(queue, 0, 1);
+    EXPECT_EQ(queue.GetRingSize(), 2u);
+    EnqueueRange(queue, 1, 2);
+    EXPECT_EQ(queue.GetRingSize(), 3u);
+    ExpectDrainsInOrder(queue, 0, 2);
+}
+
+TEST_F(PointerQueue, DequeueHandsOverTheQueuesReference)
+{
+    Queue queue(&mLock, 256);
+    ZQ::RCPtr<Item> item(new Item(0, 7));
+    queue.Enqueue(item);
+    EXPECT_EQ(item->GetRefCount(), 2);
+    {
+        ZQ::RCPtr<Item> out = queue.Dequeue();
+        EXPECT_EQ(out.Get(), item.Get());
+        EXPECT_EQ(item->GetRefCount(), 2);
+    }
+    EXPECT_EQ(item->GetRefCount(), 1); // the slot no longer holds it
+
+    queue.Enqueue(item);
+    queue.Enqueue(item);
+    {
+        Queue doomed(&mLock, 4);
+        doomed.Enqueue(item);
+        EXPECT_EQ(item->GetRefCount(), 4);
+    }
+    EXPECT_EQ(item->GetRefCount(), 3); // a destroyed queue releases what it still held
+}
+
+TEST(PointerQueueConcurrency, ProducersKeepTheirOrderAndNothingIsLost)
+{
+    ZQ::Mutex lock;
+    Queue queue(&lock, 256);
+    constexpr int kProducers = 4;
+    constexpr int kPerProducer = 20000;
+    std::atomic<int> started{0};
+    std::vector<std::thread> producers;
+    for (int p = 0; p < kProducers; ++p)
+    {
+        producers.emplace_back(
+            [&, p]
+            {
+                ++started;
+                while (started.load() < kProducers)
+                {
+                    std::this_thread::yield();
+                }
+                for (int i = 0; i < kPerProducer; ++i)
+                {
+                    queue.Enqueue(ZQ::RCPtr<Item>(new Item(p, i)));
+                }
+            });
+    }
+
+    // Let a backlog build up first, so the ring widens while the producers are still adding.
+    while (queue.GetCount() < 1000)
+    {
+        std::this_thread::yield();
+    }
+    std::vector<int> next(kProducers, 0);
+    int received = 0;
+    int outOfOrder = 0;
+    while (received < kProducers * kPerProducer)
+    {
+        if (queue.GetCount() == 0)
+        {
+            std::this_thread::yield();
+            continue;
+        }
+        ZQ::RCPtr<Item> item = queue.Dequeue();
+        outOfOrder += item->mSequence == next[item->mProducer] ? 0 : 1;
+        next[item->mProducer] = item->mSequence + 1;
+        ++received;
+    }
+    for (auto& t : producers)
+    {
+        t.join();
+    }
+    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_EQ(next, std::vector<int>(kProducers, kPerProducer));
+    EXPECT_EQ(queue.GetCount(), 0u);
+    EXPECT_GT(queue.GetRingSize(), 256u);
+}
