@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ZQFramework/ObjectBase/Pair.h"
+#include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/ObjectBase/RefCountedObject.h"
+#include "ZQFramework/ObjectBase/TaggableObject.h"
+#include "ZQFramework/Utilities/Storage/HashedList.h"
+#include "ZQFramework/Utilities/Storage/String.h"
+
+#include <cstdint>
+
+namespace ZQ
+{
+// Key and bucket functions of a hashed list of counted pair objects keyed by the identity of the
+// pair's first member: the address of its counted-object base, at full width. The identity is read
+// without taking a reference, so a stored key object is never copied to compute it.
+template <class P, uint32_t Bits>
+struct RCPtrHalfMapHelper
+{
+    [[nodiscard]] static intptr_t GetKey(const RCPtr<P>& pair)
+    {
+        if (!pair || !pair->first)
+            return 0;
+        return reinterpret_cast<intptr_t>(static_cast<const LRefCountedObject*>(pair->first.Get()));
+    }
+    [[nodiscard]] static uint32_t GetHandleBits(const intptr_t& key)
+    {
+        return GetBits<Bits, 4, intptr_t>(key);
+    }
+};
+
+// A hashed list of counted pairs, keyed by the identity of each pair's first member. Two distinct but
+// equal key objects are different keys.
+template <class P, uint32_t Bits>
+using RCPtrHalfMap = HashedList<RCPtr<P>, intptr_t, &RCPtrHalfMapHelper<P, Bits>::GetKey, Bits,
+                                &RCPtrHalfMapHelper<P, Bits>::GetHandleBits>;
+
+template <class K>
+WString MapKeyToString(const ConstRCPtr<K>& key)
+{
+    return key ? key->ToString() : WString();
+}
+
+// A map from objects to objects by identity: each entry is a counted pair {key, value} held by the
+// bucket pair of the underlying list. Not counted itself; no locks.
+template <class K, class V, uint32_t Bits>
+class RCPtrMap
+    : public RCPtrHalfMap<LPair<ConstRCPtr<K>, RCPtr<V>, &MapKeyToString<K>, LTaggableObject>, Bits>
+{
+public:
+    using MapPair = LPair<ConstRCPtr<K>, RCPtr<V>, &MapKeyToString<K>, LTaggableObject>;
+
+    // The map pair stored for the key object, or a shared null pointer when there is none.
+    [[nodiscard]] virtual const RCPtr<MapPair>& GetPair(const ConstRCPtr<LRefCountedObject>& key) const
+    {
+        return this->Find(Identity(key), NullPair());
+    }
+
+    virtual bool RemoveKey(const ConstRCPtr<LRefCountedObject>& key) { return this->Remove(Identity(key)); }
+
+    // The value pointer stored for key, or a shared null pointer that callers only read. The key is taken
+    // as a counted pointer under the usual rules, so an unshareable key object is copied and not found.
+    [[nodiscard]] virtual RCPtr<V>& Lookup(const ConstRCPtr<K>& key)
+    {
+        const ConstRCPtr<LRefCountedObject> object(key);
+        RCPtr<MapPair>* stored = this->FindStored(Identity(object));
+        if (stored == nullptr || !*stored)
+            return NullValue();
+        return (*stored)->second;
+    }
+
+    // Stores a new pair {key, value}: true for a new key; false when the key was present, whose old pair
+    // is released.
+    virtual bool SetAt(const ConstRCPtr<K>& key, const RCPtr<V>& value)
+    {
+        return this->Add(RCPtr<MapPair>(new MapPair(key, value)));
+    }
+
+private:
+    static intptr_t Identity(const ConstRCPtr<LRefCountedObject>& key)
+    {
+        return reinterpret_cast<intptr_t>(key.Get());
+    }
+    static const RCPtr<MapPair>& NullPair()
+    {
+        static const RCPtr<MapPair>* const null = new RCPtr<MapPair>();
+        return *null;
+    }
+    static RCPtr<V>& NullValue()
+    {
+        static RCPtr<V>* const null = new RCPtr<V>();
+        return *null;
+    }
+};
+} // namespace ZQ
