@@ -86,7 +86,9 @@ public:
     size_t SendLongError(PortId input);
 
     // Received messages go to the handler (on the peer's thread) when one is set for the port, else into
-    // a queue that Receive reads. A handler may call every function of the peer.
+    // a queue that Receive reads. A handler may call every function of the peer. Handlers run one at a
+    // time on the peer's one thread, which also reads and confirms: a handler that waits long (a reply
+    // delay) holds up every port of this peer, and a program's sends block until the peer reads again.
     void SetHandler(PortId output, Handler handler);
     // The next queued message of `output` (of any output port when 0), waiting up to `timeout`.
     [[nodiscard]] std::optional<MidiPeerMessage> Receive(PortId output, std::chrono::milliseconds timeout);

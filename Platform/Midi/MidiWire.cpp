@@ -99,8 +99,9 @@ std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const 
 
 std::vector<uint8_t> ShortFrame(std::span<const uint8_t> bytes)
 {
-    std::vector<uint8_t> frame{kFrameShort};
-    frame.insert(frame.end(), bytes.begin(), bytes.end());
+    std::vector<uint8_t> frame(1 + bytes.size());
+    frame[0] = kFrameShort;
+    std::copy(bytes.begin(), bytes.end(), frame.begin() + 1);
     return frame;
 }
 
