@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace
@@ -175,6 +176,30 @@ TEST(Region, CopiesAreIndependentAndNodesBeyondThePoolComeFromTheHeap)
         Region moved(std::move(copy));
         EXPECT_EQ(moved.GetRectCount(), 700u);
     }
+    EXPECT_EQ(Region::GetNodesInUse(), baseline);
+}
+
+TEST(RegionConcurrency, ThreadsShareTheNodePoolWithoutLosingNodes)
+{
+    const uint32_t baseline = Region::GetNodesInUse();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+    {
+        threads.emplace_back(
+            [t]
+            {
+                for (int round = 0; round < 200; ++round)
+                {
+                    Region region;
+                    for (int i = 0; i < 200; ++i)
+                        region.AddRect(i, t, i + 2, t + 2); // overlapping: nodes are split and returned
+                    region.Optimize();
+                    EXPECT_EQ(region.GetRectCount(), 1u);
+                }
+            });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
     EXPECT_EQ(Region::GetNodesInUse(), baseline);
 }
 } // namespace
