@@ -2,10 +2,7 @@
 
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/TypeName.h"
-#if __has_include("ZQFramework/Utilities/Storage/String.h")
 #include "ZQFramework/Utilities/Storage/String.h"
-#define ZQ_OBJECTBASE_HAS_STRING 1
-#endif
 
 #include <string>
 #include <typeinfo>
@@ -23,16 +20,13 @@ LRefCountedObject::LRefCountedObject(const LRefCountedObject&) noexcept : LRefCo
 
 LRefCountedObject::~LRefCountedObject() = default;
 
-#ifdef ZQ_OBJECTBASE_HAS_STRING
 StringT<char16_t, char> LRefCountedObject::ToString() const
 {
-    // Type names and the fixed text are plain ASCII, so widening byte by byte is the whole conversion.
-    const std::string narrow =
-        "LRefCountedObject::ToString() not overridden. Returning TypeName: " + DynamicTypeName(typeid(*this));
-    const std::u16string wide(narrow.begin(), narrow.end());
-    return StringT<char16_t, char>(wide.c_str());
+    const StringT<char16_t, char> typeName(DynamicTypeName(typeid(*this)).c_str());
+    const StringT<char16_t, char> prefix(
+        "LRefCountedObject::ToString() not overridden. Returning TypeName: ");
+    return prefix + typeName;
 }
-#endif
 
 void LRefCountedObject::Undo()
 {
