@@ -1,0 +1,128 @@
+#include "ZQFramework/System/DebugConsole.h"
+#include "ZQFramework/System/DebugStream.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+// A UDP listener on the loopback address that receives whole datagrams, waiting up to 10 s for each.
+class UdpListener
+{
+public:
+    UdpListener()
+    {
+        mSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(mSocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(mSocket, reinterpret_cast<sockaddr*>(&address), &length);
+        mPort = ntohs(address.sin_port);
+        timeval timeout{10, 0};
+        ::setsockopt(mSocket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    }
+    ~UdpListener() { ::close(mSocket); }
+
+    [[nodiscard]] int Port() const { return mPort; }
+
+    std::string Receive()
+    {
+        std::vector<char> buffer(65536);
+        const ssize_t n = ::recv(mSocket, buffer.data(), buffer.size(), 0);
+        return n < 0 ? std::string("<nothing>") : std::string(buffer.data(), static_cast<size_t>(n));
+    }
+
+private:
+    int mSocket = -1;
+    int mPort = 0;
+};
+
+// The UDP sink is made once per process (and keeps its first destination), so one test with one listener
+// covers its whole road: the announcement on the first flush, then every flushed piece as one datagram.
+TEST(DebugStream, UdpTargetGetsTheBannerThenEachFlushedPiece)
+{
+    static UdpListener listener;
+    static bool announced = false;
+    ZQ::DebugConsole::SetUDPTarget("127.0.0.1", listener.Port());
+
+    ZQ::DebugConsole::DebugStream() << "first line" << std::endl;
+    if (!announced)
+    {
+        EXPECT_EQ(listener.Receive(), "*** APPLICATION Launched on ");
+        EXPECT_EQ(listener.Receive(), "127.0.0.1");
+        EXPECT_EQ(listener.Receive(), "***\n");
+        announced = true;
+    }
+    EXPECT_EQ(listener.Receive(), "first line\n");
+
+    ZQ::dostream narrow;
+    narrow << std::string(3000, 'x') << std::flush;
+    EXPECT_EQ(listener.Receive().size(), 1023u);
+    EXPECT_EQ(listener.Receive().size(), 1023u);
+    EXPECT_EQ(listener.Receive().size(), 954u);
+
+    ZQ::DebugConsole::WDebugStream() << u"Gr\u00FC\u00DFe \u20AC \U0001F600\n" << std::flush;
+    EXPECT_EQ(listener.Receive(), "Gr\xC3\xBC\xC3\x9F"
+                                  "e \xE2\x82\xAC \xF0\x9F\x98\x80\n");
+
+    {
+        ZQ::dostream unflushed;
+        unflushed << "sent when the stream goes";
+    }
+    EXPECT_EQ(listener.Receive(), "sent when the stream goes");
+
+    ZQ::DebugConsole::SetUDPTarget(nullptr, -1);
+}
+
+// Captures what the process writes to standard error while it lives.
+class StderrCapture
+{
+public:
+    StderrCapture() : mFile(std::tmpfile()), mSaved(::dup(2))
+    {
+        std::fflush(stderr);
+        ::dup2(::fileno(mFile), 2);
+    }
+    ~StderrCapture()
+    {
+        ::dup2(mSaved, 2);
+        ::close(mSaved);
+        std::fclose(mFile);
+    }
+
+    std::string Text()
+    {
+        std::fflush(stderr);
+        std::string text;
+        std::rewind(mFile);
+        for (int c; (c = std::fgetc(mFile)) != EOF;)
+            text += static_cast<char>(c);
+        return text;
+    }
+
+private:
+    std::FILE* mFile;
+    int mSaved;
+};
+
+TEST(DebugStream, OpenedConsoleShowsNarrowAndWideTextInWritingOrder)
+{
+    ZQ::DebugConsole::Open();
+    EXPECT_EQ(&ZQ::DebugConsole::Out(), &std::cerr);
+
+    StderrCapture capture;
+    ZQ::DebugConsole::Out() << "one ";
+    ZQ::DebugConsole::WOut() << u"two \u00E9 ";
+    ZQ::DebugConsole::Out() << "three ";
+    ZQ::DebugConsole::WOut() << u"four\n";
+    EXPECT_EQ(capture.Text(), "one two \xC3\xA9 three four\n");
+}
+} // namespace
