@@ -321,7 +321,11 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
     std::memcpy(data + length, source.GetBuffer(), size_t(added) * sizeof(CharT));
     data[length + added] = 0;
     if (!wasLocked)
-        Unlock();
+    {
+        // Unlock without counting the text again: the buffer already holds exactly the text and its
+        // zero.
+        WritableBuffer()->SetUnshareable(false);
+    }
     return *this;
 }
 
@@ -595,7 +599,13 @@ ZQRESULT StringT<CharT, OtherT>::ConvertFrom(ConstRCPtr<LIBuffer>& target, const
     else
         result = Utf16ToUtf8(source, text + sourceCount, out, begin + targetCount, ConversionMode::Lenient);
     begin[targetCount - 1] = 0;
-    const size_t converted = CRT::Length(begin);
+    // The text ends at the first zero converted. Converting up to and including the terminator puts
+    // the only zero last; an explicit length may hold zeros anywhere.
+    size_t converted;
+    if (length >= 0)
+        converted = CRT::LengthBounded(begin, static_cast<size_t>(out - begin));
+    else
+        converted = static_cast<size_t>(out - begin) - (out > begin && out[-1] == 0 ? 1 : 0);
     const_cast<LIBuffer*>(target.Get())->SetSize(ByteSize<CharT>(uint64_t(converted) + 1));
     return result == ConversionResult::Ok ? S_OK : E_FAIL;
 }

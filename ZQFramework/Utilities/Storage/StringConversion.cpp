@@ -145,6 +145,18 @@ ConversionResult Utf8ToUtf16(const char*& sourceStart, const char* sourceEnd, ch
     while (source < sourceEnd)
     {
         const auto* bytes = reinterpret_cast<const uint8_t*>(source);
+        if (bytes[0] < 0x80)
+        {
+            // ASCII, by far the most common case, needs none of the checks below.
+            if (target >= targetEnd)
+            {
+                result = ConversionResult::TargetExhausted;
+                break;
+            }
+            *target++ = bytes[0];
+            ++source;
+            continue;
+        }
         const int trailing = TrailingBytes(bytes[0]);
         if (sourceEnd - source <= trailing)
         {

@@ -3,6 +3,7 @@
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
@@ -317,15 +318,32 @@ private:
             Pad(length, spec, CharT(' '));
     }
 
-    void FieldAscii(const char* text, size_t length, const Spec& spec)
+    void AppendAscii(const char* text, size_t length)
     {
         if constexpr (std::is_same_v<CharT, char>)
-            Field(text, length, spec);
+            mOut.Append(text, length);
         else
         {
-            std::u16string wide(text, text + length);
-            Field(wide.data(), wide.size(), spec);
+            char16_t wide[64];
+            while (length > 0)
+            {
+                const size_t chunk = std::min(length, sizeof(wide) / sizeof(wide[0]));
+                for (size_t i = 0; i < chunk; ++i)
+                    wide[i] = static_cast<unsigned char>(text[i]);
+                mOut.Append(wide, chunk);
+                text += chunk;
+                length -= chunk;
+            }
         }
+    }
+
+    void FieldAscii(const char* text, size_t length, const Spec& spec)
+    {
+        if (!spec.left)
+            Pad(length, spec, spec.zero ? CharT('0') : CharT(' '));
+        AppendAscii(text, length);
+        if (spec.left)
+            Pad(length, spec, CharT(' '));
     }
 
     bool Integer(const Spec& spec, char conversion)
@@ -393,41 +411,44 @@ private:
         if (magnitude == 0 && spec.precision != 0)
             digits[count++] = '0';
 
-        std::string body;
-        const size_t minDigits = spec.precision > 0 ? static_cast<size_t>(spec.precision) : 0;
-        if (minDigits > count)
-            body.append(minDigits - count, '0');
-        for (size_t i = count; i > 0; --i)
-            body.push_back(digits[i - 1]);
-        if (conversion == 'o' && spec.alternate && (body.empty() || body[0] != '0'))
-            body.insert(body.begin(), '0');
+        // The number is laid out as [spaces][prefix][zeros][digits][spaces].
+        size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > count
+                           ? static_cast<size_t>(spec.precision) - count
+                           : 0;
+        if (conversion == 'o' && spec.alternate && zeros == 0 && (count == 0 || digits[count - 1] != '0'))
+            zeros = 1;
 
-        std::string prefix;
+        char prefix[2];
+        size_t prefixLength = 0;
         if (conversion == 'd' || conversion == 'i')
         {
             if (negative)
-                prefix = "-";
+                prefix[prefixLength++] = '-';
             else if (spec.plus)
-                prefix = "+";
+                prefix[prefixLength++] = '+';
             else if (spec.space)
-                prefix = " ";
+                prefix[prefixLength++] = ' ';
         }
         else if ((conversion == 'x' || conversion == 'X') && spec.alternate && magnitude != 0)
-            prefix = conversion == 'x' ? "0x" : "0X";
+        {
+            prefix[prefixLength++] = '0';
+            prefix[prefixLength++] = conversion;
+        }
 
-        std::string text;
-        const size_t length = prefix.size() + body.size();
+        const size_t length = prefixLength + zeros + count;
         const size_t width = static_cast<size_t>(spec.width);
-        if (spec.left || width <= length)
-            text = prefix + body;
-        else if (spec.zero && spec.precision < 0)
-            text = prefix + std::string(width - length, '0') + body;
-        else
-            text = std::string(width - length, ' ') + prefix + body;
-        Spec plain;
-        plain.left = spec.left;
-        plain.width = spec.width;
-        FieldAscii(text.data(), text.size(), plain);
+        const size_t padding = width > length ? width - length : 0;
+        const bool zeroPadding = !spec.left && spec.zero && spec.precision < 0;
+        if (!spec.left && !zeroPadding)
+            mOut.Append(CharT(' '), padding);
+        AppendAscii(prefix, prefixLength);
+        mOut.Append(CharT('0'), zeros + (zeroPadding ? padding : 0));
+        char forward[32];
+        for (size_t i = 0; i < count; ++i)
+            forward[i] = digits[count - 1 - i];
+        AppendAscii(forward, count);
+        if (spec.left)
+            mOut.Append(CharT(' '), padding);
     }
 
     bool Character(const Spec& spec, bool wideCharacter)

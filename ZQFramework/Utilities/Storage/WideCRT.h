@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 // The small C-runtime text helpers the strings are built on, for both character widths (char16_t
@@ -14,6 +15,8 @@ namespace ZQ::CRT
 template <typename CharT>
 [[nodiscard]] size_t Length(const CharT* text)
 {
+    if constexpr (std::is_same_v<CharT, char>)
+        return std::strlen(text);
     const CharT* end = text;
     while (*end != 0)
         ++end;
@@ -24,6 +27,8 @@ template <typename CharT>
 template <typename CharT>
 [[nodiscard]] size_t LengthBounded(const CharT* text, size_t maxCount)
 {
+    if constexpr (std::is_same_v<CharT, char>)
+        return strnlen(text, maxCount);
     size_t n = 0;
     while (n < maxCount && text[n] != 0)
         ++n;
@@ -35,6 +40,8 @@ template <typename CharT>
 template <typename CharT>
 [[nodiscard]] const CharT* FindSubstring(const CharT* haystack, const CharT* needle)
 {
+    if constexpr (std::is_same_v<CharT, char>)
+        return std::strstr(haystack, needle);
     if (*needle == 0)
         return haystack;
     for (; *haystack != 0; ++haystack)
