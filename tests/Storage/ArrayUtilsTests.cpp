@@ -1,5 +1,8 @@
+#include "tests/Support/TrackedObject.h"
+
 #include "ZQFramework/Utilities/Storage/Array.h"
 #include "ZQFramework/Utilities/Storage/ArrayUtils.h"
+#include "ZQFramework/Utilities/Storage/ConstRCPtrArray.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -107,4 +110,26 @@ TEST(ArrayUtils, SortIndeciesChecksEveryCount)
     EXPECT_EQ(ThrownText([&] { ZQ::ArrayUtils::SortIndecies(indices, data, 0xFFFFFFFFu, 2, less); }),
               kSortIndeciesText);
     EXPECT_EQ(indices.GetCount(), 1u); // nothing changed before the throw
+}
+
+TEST(ArrayUtils, SortingCountedPointersKeepsTheirCounts)
+{
+    std::vector<std::string> log;
+    ZQ::ConstRCPtrArray<TestSupport::TrackedObject, 1, 0> descriptors;
+    for (const char* name : {"c", "a", "d", "b"})
+    {
+        descriptors.Add(
+            ZQ::ConstRCPtr<TestSupport::TrackedObject>(new TestSupport::TrackedObject(name, &log)));
+    }
+    using Entry = ZQ::ConstRCPtr<TestSupport::TrackedObject>;
+    ZQ::ArrayUtils::Sort(descriptors, 0, descriptors.GetCount(),
+                         [](const Entry& x, const Entry& y) { return x->Name() < y->Name(); });
+    std::string order;
+    for (uint32_t i = 0; i < descriptors.GetCount(); ++i)
+    {
+        order += descriptors.GetAt(i)->Name();
+        EXPECT_EQ(descriptors.GetAt(i)->GetRefCount(), 1);
+    }
+    EXPECT_EQ(order, "abcd");
+    EXPECT_TRUE(log.empty());
 }

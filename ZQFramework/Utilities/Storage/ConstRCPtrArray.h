@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace ZQ
 {
@@ -115,21 +114,15 @@ public:
         const uint32_t taken = k < available ? k : available;
         if (taken > 0)
         {
-            // Take the elements out before releasing them, so a release that reaches back into this
-            // array sees it consistent.
-            std::vector<Entry> removed;
-            removed.reserve(taken);
-            for (uint32_t i = 0; i < taken; ++i)
+            // Each element leaves its entry (now null) before it is released, so a release that reaches
+            // back into this array never finds a dangling entry; the gap closes once all are released.
+            for (uint32_t i = index; i < index + taken; ++i)
             {
-                removed.push_back(std::move(GetData()[index + i]));
+                const Entry released = std::move(GetData()[i]);
             }
             std::memmove(RawEntries() + index, RawEntries() + index + taken,
                          (count - index - taken) * kEntrySize);
             Resize(count - taken);
-            for (Entry& element : removed)
-            {
-                element = nullptr;
-            }
         }
         if (taken < k)
         {
