@@ -47,7 +47,10 @@ int32_t LRefCountedObject::Release()
     for (;;)
     {
         const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
-        if (internal > 0 && count - internal == 1)
+        // Without internal references there are no cycles to break: a plain decrement.
+        if (internal == 0)
+            return Decrement();
+        if (count - internal == 1)
         {
             // This release gives back the last reference held from outside. Whoever wins the flag breaks
             // the cycles while still holding its own reference; a nested release made by that breaking,
@@ -56,7 +59,7 @@ int32_t LRefCountedObject::Release()
             if (mInRelease.compare_exchange_strong(expected, 1, std::memory_order_acq_rel))
             {
                 BreakInternalReferences();
-                break;
+                return Decrement();
             }
         }
         // Decrement only from the value the decision was made on: of two threads releasing the last two
@@ -70,7 +73,10 @@ int32_t LRefCountedObject::Release()
             return count - 1;
         }
     }
+}
 
+int32_t LRefCountedObject::Decrement()
+{
     const int32_t remaining = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (remaining == 0)
         delete this;

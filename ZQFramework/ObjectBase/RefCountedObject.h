@@ -74,6 +74,8 @@ private:
     // Takes the last outside reference's turn: drops the internal references while the caller still
     // holds its own, then decides on the in-release flag.
     void BreakInternalReferences();
+    // The final step of every release: one interlocked decrement, and destruction at 0.
+    int32_t Decrement();
 
     std::atomic<int32_t> mRefCount;         // all references, internal ones included
     std::atomic<int32_t> mInternalRefCount; // references held by the object's own parts

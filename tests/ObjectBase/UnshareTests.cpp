@@ -2,7 +2,9 @@
 
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/Utilities/Storage/CountedBuffer.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -142,4 +144,21 @@ TEST(Unshare, CopyOfTheWrongClassOrNoCopyLeavesThePointerNull)
         original->Release();
         EXPECT_EQ(destroyed, 1);
     }
+}
+
+TEST(Unshare, LockedStringBufferTakenByASecondPointerIsCopied)
+{
+    ZQ::ConstRCPtr<ZQ::LIBuffer> locked = ZQ::StringBuffer::Create(4, 0, true);
+    std::memcpy(locked->GetData(), "abc", 4);
+    const_cast<ZQ::LIBuffer*>(locked.Get())->SetUnshareable(true);
+
+    ZQ::ConstRCPtr<ZQ::LIBuffer> second = locked;
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, locked);
+    EXPECT_EQ(second->GetSize(), 4u);
+    EXPECT_STREQ(static_cast<const char*>(second->GetData()), "abc");
+    EXPECT_TRUE(second->IsShareable());
+    EXPECT_EQ(second->GetRefCount(), 1);
+    EXPECT_EQ(locked->GetRefCount(), 1);
+    EXPECT_FALSE(locked->IsShareable());
 }

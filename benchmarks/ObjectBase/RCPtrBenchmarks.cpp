@@ -1,0 +1,71 @@
+#include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/ObjectBase/RefCountedObject.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+
+// Copying and dropping a counted pointer against the standard shared pointer, on one thread and with
+// several threads hammering one object's count.
+namespace
+{
+class Payload : public virtual ZQ::LRefCountedObject
+{
+public:
+    int mValue = 1;
+};
+
+struct PlainPayload
+{
+    int mValue = 1;
+};
+
+void RCPtrCopyAndDestroy(benchmark::State& state)
+{
+    static ZQ::RCPtr<Payload> shared;
+    if (state.thread_index() == 0)
+        shared = new Payload;
+    for (auto _ : state)
+    {
+        ZQ::RCPtr<Payload> copy = shared;
+        benchmark::DoNotOptimize(copy.Get());
+    }
+    if (state.thread_index() == 0)
+        shared = nullptr;
+}
+BENCHMARK(RCPtrCopyAndDestroy)->ThreadRange(1, 4);
+
+void SharedPtrCopyAndDestroy(benchmark::State& state)
+{
+    static std::shared_ptr<PlainPayload> shared;
+    if (state.thread_index() == 0)
+        shared = std::make_shared<PlainPayload>();
+    for (auto _ : state)
+    {
+        std::shared_ptr<PlainPayload> copy = shared;
+        benchmark::DoNotOptimize(copy.get());
+    }
+    if (state.thread_index() == 0)
+        shared.reset();
+}
+BENCHMARK(SharedPtrCopyAndDestroy)->ThreadRange(1, 4);
+
+void RCPtrCreateAndFree(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        ZQ::RCPtr<Payload> object(new Payload);
+        benchmark::DoNotOptimize(object.Get());
+    }
+}
+BENCHMARK(RCPtrCreateAndFree);
+
+void SharedPtrCreateAndFree(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        auto object = std::make_shared<PlainPayload>();
+        benchmark::DoNotOptimize(object.get());
+    }
+}
+BENCHMARK(SharedPtrCreateAndFree);
+} // namespace
