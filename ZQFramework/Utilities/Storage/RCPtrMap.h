@@ -4,6 +4,7 @@
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
+#include "ZQFramework/ObjectBase/ToString.h"
 #include "ZQFramework/Utilities/Storage/HashedList.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
@@ -35,20 +36,14 @@ template <class P, uint32_t Bits>
 using RCPtrHalfMap = HashedList<RCPtr<P>, intptr_t, &RCPtrHalfMapHelper<P, Bits>::GetKey, Bits,
                                 &RCPtrHalfMapHelper<P, Bits>::GetHandleBits>;
 
-template <class K>
-WString MapKeyToString(const ConstRCPtr<K>& key)
-{
-    return key ? key->ToString() : WString();
-}
-
 // A map from objects to objects by identity: each entry is a counted pair {key, value} held by the
 // bucket pair of the underlying list. Not counted itself; no locks.
 template <class K, class V, uint32_t Bits>
 class RCPtrMap
-    : public RCPtrHalfMap<LPair<ConstRCPtr<K>, RCPtr<V>, &MapKeyToString<K>, LTaggableObject>, Bits>
+    : public RCPtrHalfMap<LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>, Bits>
 {
 public:
-    using MapPair = LPair<ConstRCPtr<K>, RCPtr<V>, &MapKeyToString<K>, LTaggableObject>;
+    using MapPair = LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>;
 
     // The map pair stored for the key object, or a shared null pointer when there is none.
     [[nodiscard]] virtual const RCPtr<MapPair>& GetPair(const ConstRCPtr<LRefCountedObject>& key) const
