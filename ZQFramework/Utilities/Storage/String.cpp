@@ -1,6 +1,7 @@
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/Utilities/Storage/StringArray.h"
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
@@ -8,11 +9,6 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
-
-#if __has_include("ZQFramework/Utilities/Storage/StringArray.h")
-#include "ZQFramework/Utilities/Storage/StringArray.h"
-#define ZQ_HAVE_STRING_ARRAY 1
-#endif
 
 namespace ZQ
 {
@@ -778,7 +774,6 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::Trim() const
     return TrimLeft().TrimRight();
 }
 
-#ifdef ZQ_HAVE_STRING_ARRAY
 template <class CharT, class OtherT>
 int StringT<CharT, OtherT>::Split(StringArrayT<CharT, OtherT>& out,
                                   const StringT& delimiters) const requires kWide
@@ -810,7 +805,6 @@ StringArrayT<CharT, OtherT> StringT<CharT, OtherT>::Split(const StringT& delimit
     Split(out, delimiters);
     return out;
 }
-#endif
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::ReplaceChars(const CharT* set, CharT replacement)
