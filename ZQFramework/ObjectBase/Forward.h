@@ -26,6 +26,10 @@ template <class T>
 class LHolder;
 template <class T, class Base>
 class LWrapper;
+template <class T, StringT<char16_t, char> (*ToStringFunction)(const T&), class Base>
+class LWrapperStringable;
 template <class A, class B>
 struct Pair;
+template <class A, class B, StringT<char16_t, char> (*ToStringFunction)(const A&), class Base>
+class LPair;
 } // namespace ZQ
