@@ -91,7 +91,9 @@ TEST(VariantEx, UnpackReadsWellFormedRecordsAndRejectsTheRest)
         EXPECT_EQ(value.Unpack(c.record.data(), available), c.result) << c.name;
         EXPECT_EQ(value.GetKind(), c.kind) << c.name;
         if (c.kind != Variant::KindBlob)
+        {
             EXPECT_EQ(Str(value.ToString()), c.text) << c.name;
+        }
     }
 }
 
