@@ -368,7 +368,9 @@ DriverReply SimulatedDriver::PipeRequestLocked(Platform::DriverConnectionId conn
         if (port < Req::PortCount && !queue.empty())
         {
             auto& message = queue.front();
-            const size_t count = static_cast<size_t>(std::min<uint64_t>(room, message.size()));
+            // One answer carries at most one wire buffer; the rest waits for the next read.
+            const size_t count = static_cast<size_t>(
+                std::min<uint64_t>({room, message.size(), Platform::DriverWire::MaxBufferSize}));
             reply.readData.assign(message.begin(), message.begin() + count);
             message.erase(message.begin(), message.begin() + count);
             ended = message.empty() ? 1 : 0;

@@ -152,7 +152,8 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
     }
     Reply reply = std::move(*mReplies[seq]);
     mReplies.erase(seq);
-    if (!reply.ok)
+    // A handle closed or broken meanwhile keeps no buffer of the caller's.
+    if (!reply.ok || mClosed || mBroken)
         return false;
 
     // The write's buffer is named by the request's own output (port, address, count); take it before
