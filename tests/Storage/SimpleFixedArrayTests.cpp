@@ -46,6 +46,17 @@ TEST(SimpleFixedArray, InsertOpensAGapAndRemoveClosesIt)
     EXPECT_EQ(Items(m), (std::vector<int>{9, 2}));
     EXPECT_EQ(m.Add(7), 3);
     EXPECT_EQ(Items(m), (std::vector<int>{9, 2, 7}));
+
+    signed char out = 0;
+    EXPECT_EQ(m.RemoveItem(1, out), 2);
+    EXPECT_EQ(out, 2);
+    EXPECT_EQ(m.RemoveLastItem(out), 1);
+    EXPECT_EQ(out, 7);
+    EXPECT_EQ(m.RemoveItem(1, out), E_INVALIDARG);
+    m.SetCount(0);
+    out = 5;
+    EXPECT_EQ(m.RemoveLastItem(out), E_INVALIDARG);
+    EXPECT_EQ(out, 5);
 }
 
 TEST(SimpleFixedArray, RejectsRangesThatDoNotFit)

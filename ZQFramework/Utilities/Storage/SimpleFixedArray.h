@@ -67,6 +67,18 @@ public:
         return SetCount(mCount - k);
     }
 
+    // E_INVALIDARG for an index at or past the count (so also for RemoveLastItem on an empty array), with
+    // out untouched.
+    ZQRESULT RemoveItem(uint32_t index, T& out) override
+    {
+        if (index >= mCount)
+        {
+            return E_INVALIDARG;
+        }
+        out = mStorage[index];
+        return RemoveAt(index, 1);
+    }
+
     // The storage, also while the count is 0.
     [[nodiscard]] const T* GetData() const override { return mStorage; }
     [[nodiscard]] T* GetData() override { return mStorage; }
