@@ -1,0 +1,77 @@
+#include "Support/WaitFor.h"
+
+#include "ZQFramework/System/Process.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <unistd.h>
+
+using namespace ZQ;
+
+namespace
+{
+WStringArray Arguments(std::initializer_list<const char*> texts)
+{
+    WStringArray arguments;
+    for (const char* text : texts)
+        arguments.Add(WString(text));
+    return arguments;
+}
+} // namespace
+
+TEST(ProcessTests, ExitCodeComesBack)
+{
+    for (const int code : {0, 3, 5, 255})
+    {
+        SCOPED_TRACE(code);
+        int32_t exitCode = 1234;
+        const std::string script = "exit " + std::to_string(code);
+        EXPECT_EQ(LaunchProcessAndWait(u"/bin/sh", Arguments({"-c", script.c_str()}), exitCode), S_OK);
+        EXPECT_EQ(exitCode, code);
+    }
+    int32_t exitCode = 0;
+    EXPECT_EQ(LaunchProcessAndWait(u"/bin/sh", Arguments({"-c", "kill -TERM $$"}), exitCode), S_OK);
+    EXPECT_EQ(exitCode, 128 + 15);
+}
+
+TEST(ProcessTests, EachArgumentArrivesWholeAndSeparate)
+{
+    // $0 is "sh"; the script checks that exactly two arguments follow, one of them with a space.
+    int32_t exitCode = -1;
+    EXPECT_EQ(LaunchProcessAndWait(u"/bin/sh",
+                                   Arguments({"-c", "test $# = 2 && test \"$1\" = 'a b' && test \"$2\" = -B",
+                                              "sh", "a b", "-B"}),
+                                   exitCode),
+              S_OK);
+    EXPECT_EQ(exitCode, 0);
+}
+
+TEST(ProcessTests, ProgramThatCannotStartGivesEFail)
+{
+    for (const char16_t* path : {u"/no/such/program", u"", u"/etc/hostname", u"/tmp"})
+    {
+        int32_t exitCode = 0;
+        EXPECT_EQ(LaunchProcessAndWait(path, Arguments({}), exitCode), E_FAIL);
+        EXPECT_EQ(exitCode, -1);
+        EXPECT_EQ(LaunchProcess(path, Arguments({})), E_FAIL);
+    }
+}
+
+TEST(ProcessTests, LaunchReturnsWhileTheProgramRuns)
+{
+    // The program cannot finish before the test lets it: it waits for the file "go".
+    char pattern[] = "/tmp/zq-process-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern);
+    const std::string go = folder + "/go";
+    const std::string done = folder + "/done";
+    const std::string script = "while [ ! -e '" + go + "' ]; do sleep 0.01; done; echo x > '" + done + "'";
+    ASSERT_EQ(LaunchProcess(u"/bin/sh", Arguments({"-c", script.c_str()})), S_OK);
+    EXPECT_FALSE(std::filesystem::exists(done));
+    {
+        std::ofstream(go) << "go";
+    }
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return std::filesystem::exists(done); }));
+    std::filesystem::remove_all(folder);
+}
