@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ZQFramework/Notification/Forward.h"
+#include "ZQFramework/Notification/NotificationReceiver.h"
+#include "ZQFramework/ObjectBase/RefCountedObject.h"
+#include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace ZQ
+{
+// A queue of notifications posted from any thread and delivered through a target distributor when the
+// owning thread drains it (ProcessNotifications, usually at idle). Every notification queue's ring shares
+// one process-wide mutex, held only to append, remove or count, never while another lock is taken.
+class LNotificationQueue : public virtual LRefCountedObject
+{
+public:
+    // A receiver that turns direct delivery into posting: it posts a copy of each notification it gets
+    // (same identifier, same parameter) to its queue. After the queue's Shutdown it drops them.
+    class LPostingReceiver : public LNotificationReceiver
+    {
+    public:
+        explicit LPostingReceiver(LNotificationQueue* queue);
+        ~LPostingReceiver() override;
+
+        ZQRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                     const RCPtr<LNotification>& notification) override;
+        // E_FAIL: a posting receiver keeps no bindings.
+        ZQRESULT RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
+                                            NotificationID id) override;
+
+    private:
+        friend class LNotificationQueue;
+        // Drops the reference on the queue; later deliveries are dropped.
+        void Disconnect();
+        [[nodiscard]] RCPtr<LNotificationQueue> GetQueue() const;
+
+        mutable Mutex mLock;
+        RCPtr<LNotificationQueue> mQueue; // guarded by mLock; an internal reference of the queue
+    };
+
+    // The ring's starting size.
+    static constexpr uint32_t kInitialSlots = 256;
+
+    LNotificationQueue();
+    ~LNotificationQueue() override;
+
+    // Any thread. 0; E_INVALIDARG for null or a notification already queued; E_FAIL without a target.
+    ZQRESULT PostNotification(const RCPtr<LNotification>& notification);
+
+    // Delivers the entries queued when it starts, in order (unless a drain is already running on this
+    // queue), then "NID_IDLE" when sendIdle. True when entries remain afterwards.
+    bool ProcessNotifications(bool sendIdle);
+
+    // E_FAIL when a target is set already or the queue was shut down; otherwise 0 (null sets nothing).
+    ZQRESULT SetTarget(const RCPtr<LNotificationDistributor>& target);
+    [[nodiscard]] RCPtr<LNotificationDistributor> GetTarget() const;
+    // Null after Shutdown.
+    [[nodiscard]] RCPtr<LPostingReceiver> GetPostingReceiver() const;
+
+    // Removes every entry without delivering it, clearing the queued marks. True when entries remain
+    // (posted meanwhile by another thread).
+    bool Flush();
+    // Flush, drop the target, disconnect and drop the posting receiver. Owners call it when their last
+    // outside reference goes.
+    void Shutdown();
+
+    // The number of entries waiting.
+    [[nodiscard]] uint32_t GetCount() const;
+    [[nodiscard]] uint32_t GetRingSize() const;
+
+    // The one mutex every notification queue's ring uses.
+    [[nodiscard]] static Mutex& GetQueueMutex();
+
+protected:
+    // Step 1 of a drain: delivers the entries queued now unless a drain is already running.
+    void DeliverQueued();
+    // Step 2 of a drain: "NID_IDLE" through the target.
+    void SendIdle();
+
+private:
+    std::atomic<bool> mBusy{false}; // set while DeliverQueued runs; only the draining thread writes it
+    RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
+    mutable Mutex mLock;                      // guards mTarget and mPostingReceiver
+    RCPtr<LNotificationDistributor> mTarget;  // guarded by mLock
+    RCPtr<LPostingReceiver> mPostingReceiver; // guarded by mLock
+    const RCPtr<LNotification> mIdleNotification;
+};
+} // namespace ZQ
