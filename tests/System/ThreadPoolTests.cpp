@@ -1,0 +1,152 @@
+#include "System/TestWorkers.h"
+
+#include "ZQFramework/System/ThreadPool.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using SystemTestSupport::RecordingWorker;
+using TestSupport::WaitFor;
+
+namespace
+{
+ZQ::RCPtr<RecordingWorker> MakeWorker()
+{
+    return ZQ::RCPtr<RecordingWorker>(new RecordingWorker());
+}
+
+TEST(ThreadPool, UnnamedPoolDescribesItself)
+{
+    auto pool = ZQ::LThreadPool::Create(1, 2);
+    EXPECT_TRUE(pool->ToString() == u"Unnamed ThreadPool");
+}
+
+TEST(ThreadPoolConcurrency, OneWorkerRunsQueuedItemsByPriorityThenArrival)
+{
+    struct Case
+    {
+        std::vector<int> priorities; // item k carries the number k + 1
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, {1, 2, 3}},
+        {{0, 2, 1}, {2, 3, 1}},
+        {{1, 0, 1, 0, 2}, {5, 1, 3, 2, 4}},
+    };
+    for (const Case& c : cases)
+    {
+        auto pool = ZQ::LThreadPool::Create(1, 2);
+        auto worker = MakeWorker();
+        pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+        ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+        for (size_t k = 0; k < c.priorities.size(); ++k)
+            pool->QueueWorkItem(worker, RecordingWorker::Task(static_cast<int>(k) + 1), c.priorities[k]);
+        worker->OpenGate();
+        ASSERT_TRUE(worker->WaitForFinished(c.priorities.size() + 1));
+        std::vector<int> expected{-1};
+        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+        EXPECT_EQ(worker->Order(), expected);
+    }
+}
+
+TEST(ThreadPoolConcurrency, OneWorkerKeepsArrivalOrderUnderManyPosters)
+{
+    auto pool = ZQ::LThreadPool::Create(1, 2);
+    auto worker = MakeWorker();
+    constexpr int kPerPoster = 200;
+    std::vector<std::thread> posters;
+    for (int p = 0; p < 3; ++p)
+        posters.emplace_back(
+            [&, p]
+            {
+                for (int i = 0; i < kPerPoster; ++i)
+                    pool->QueueWorkItem(worker, RecordingWorker::Task(p * 1000 + i), 0);
+            });
+    for (auto& poster : posters)
+        poster.join();
+    ASSERT_TRUE(worker->WaitForFinished(3 * kPerPoster));
+    std::vector<int> last(3, -1);
+    for (int value : worker->Order())
+    {
+        const int poster = value / 1000;
+        EXPECT_GT(value, last[static_cast<size_t>(poster)]);
+        last[static_cast<size_t>(poster)] = value;
+    }
+}
+
+// Each task waits until the other one has started too, so both can only end if they run at once.
+class RendezvousWorker : public ZQ::LThreadWorker
+{
+public:
+    std::atomic<int> mArrived{0};
+    std::atomic<int> mMet{0};
+
+    ZQRESULT DoWork(ZQ::RCPtr<ZQ::LRefCountedObject>&) override
+    {
+        ++mArrived;
+        if (WaitFor([&] { return mArrived.load() == 2; }))
+            ++mMet;
+        return S_OK;
+    }
+};
+
+TEST(ThreadPoolConcurrency, TwoWorkersRunTwoItemsAtTheSameTime)
+{
+    auto pool = ZQ::LThreadPool::Create(2, 2);
+    ZQ::RCPtr<RendezvousWorker> worker(new RendezvousWorker());
+    pool->QueueWorkItem(worker, nullptr, 0);
+    pool->QueueWorkItem(worker, nullptr, 0);
+    EXPECT_TRUE(WaitFor([&] { return worker->mMet.load() == 2; }));
+}
+
+TEST(ThreadPoolConcurrency, StopFinishesTheRunningItemAndDropsQueuedOnes)
+{
+    auto pool = ZQ::LThreadPool::Create(1, 2);
+    auto worker = MakeWorker();
+    auto queued = RecordingWorker::Task(7);
+    pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+    ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+    pool->QueueWorkItem(worker, queued, 0);
+    EXPECT_EQ(queued->GetRefCount(), 2);
+
+    std::thread stopper([&] { pool->Stop(); });
+    // The queued item is let go as soon as Stop has emptied the queue; Stop then waits for the running one.
+    EXPECT_TRUE(WaitFor([&] { return queued->GetRefCount() == 1; }));
+    worker->OpenGate();
+    stopper.join();
+    EXPECT_EQ(worker->Order(), (std::vector<int>{-1}));
+
+    auto late = RecordingWorker::Task(8);
+    pool->QueueWorkItem(worker, late, 0);
+    EXPECT_EQ(late->GetRefCount(), 1);
+    EXPECT_EQ(worker->Started(), 1);
+}
+
+class WatchedPool : public ZQ::LThreadPool
+{
+public:
+    explicit WatchedPool(std::atomic<bool>& destroyed) : LThreadPool(1, 2), mDestroyed(destroyed) {}
+    ~WatchedPool() override { mDestroyed = true; }
+
+private:
+    std::atomic<bool>& mDestroyed;
+};
+
+TEST(ThreadPoolConcurrency, PoolReleasedOnItsOwnThreadsRunsWhatItTookAndDoesNotWaitForItself)
+{
+    std::atomic<bool> destroyed{false};
+    auto worker = MakeWorker();
+    {
+        ZQ::RCPtr<WatchedPool> pool(new WatchedPool(destroyed));
+        pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+        ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+        // Queued items keep the queue thread, and through it the pool, alive; the last item's worker
+        // holds the pool too, so the pool goes on one of its own threads.
+        pool->QueueWorkItem(worker, RecordingWorker::Task(1), 0);
+        pool->QueueWorkItem(worker, ZQ::RCPtr<ZQ::LRefCountedObject>(pool), 0);
+    }
+    worker->OpenGate();
+    EXPECT_TRUE(WaitFor([&] { return destroyed.load(); }));
+    EXPECT_EQ(worker->Order(), (std::vector<int>{-1, 1, 0}));
+}
+} // namespace
