@@ -36,3 +36,8 @@ zq_test_program(test_Notification tests/Notification ZQNotification)
 zq_test_program(test_Midi tests/Midi ZQMidi PlatformMidi)
 zq_test_program(test_Simulator tests/Simulator SimulatorLib)
 zq_test_program(test_Engine tests/Engine PanelEngine SimulatorLib)
+
+# The simulator's end-to-end test runs the program built beside it.
+if(TARGET test_Simulator AND TARGET zq-simulator)
+    add_dependencies(test_Simulator zq-simulator)
+endif()
