@@ -136,7 +136,7 @@ StringT<CharT, OtherT>::StringT(const OtherString& other)
 }
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT>::StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!kWide)
+StringT<CharT, OtherT>::StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!std::is_same_v<CharT, char16_t>)
 {
     if (buffer.IsNull() || buffer->GetSize() == 0)
     {
@@ -370,7 +370,8 @@ ZQRESULT StringT<CharT, OtherT>::Insert(int position, const CharT* text, int cou
 }
 
 template <class CharT, class OtherT>
-ZQRESULT StringT<CharT, OtherT>::Insert(int position, const OtherT* text, int count) requires kWide
+ZQRESULT StringT<CharT, OtherT>::Insert(int position, const OtherT* text,
+                                        int count) requires(std::is_same_v<CharT, char16_t>)
 {
     if (static_cast<uint32_t>(position) > static_cast<uint32_t>(GetLength()))
         return E_INVALIDARG;
@@ -400,9 +401,12 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(CharT ch)
 }
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(OtherT ch) requires kWide
+StringT<CharT, OtherT>&
+StringT<CharT, OtherT>::operator+=(OtherT ch) requires(std::is_same_v<CharT, char16_t>)
 {
-    (void)Insert(GetLength(), &ch, 1);
+    // The guard keeps compilers that instantiate constrained members for the narrow instance happy.
+    if constexpr (kWide)
+        (void)Insert(GetLength(), &ch, 1);
     return *this;
 }
 
@@ -480,7 +484,7 @@ char16_t SearchUnit(char ch)
 } // namespace
 
 template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::Find(char ch, int start) const requires kWide
+int StringT<CharT, OtherT>::Find(char ch, int start) const requires(std::is_same_v<CharT, char16_t>)
 {
     const char16_t unit = SearchUnit(ch);
     if (unit == 0)
@@ -498,9 +502,9 @@ int StringT<CharT, OtherT>::Find(char ch, int start) const requires kWide
 }
 
 template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::ReverseFind(char ch) const requires kWide
+int StringT<CharT, OtherT>::ReverseFind(char ch) const requires(std::is_same_v<CharT, char16_t>)
 {
-    const CharT* found = CRT::FindLastChar(GetBuffer(), SearchUnit(ch));
+    const CharT* found = CRT::FindLastChar(GetBuffer(), static_cast<CharT>(SearchUnit(ch)));
     return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
 }
 
@@ -607,7 +611,8 @@ ZQRESULT StringT<CharT, OtherT>::ConvertFrom(ConstRCPtr<LIBuffer>& target, const
 }
 
 template <class CharT, class OtherT>
-typename StringT<CharT, OtherT>::OtherString StringT<CharT, OtherT>::ToNarrow() const requires kWide
+typename StringT<CharT, OtherT>::OtherString StringT<CharT, OtherT>::ToNarrow() const
+    requires(std::is_same_v<CharT, char16_t>)
 {
     return OtherString(*this);
 }
@@ -775,8 +780,8 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::Trim() const
 }
 
 template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::Split(StringArrayT<CharT, OtherT>& out,
-                                  const StringT& delimiters) const requires kWide
+int StringT<CharT, OtherT>::Split(StringArrayT<CharT, OtherT>& out, const StringT& delimiters) const
+    requires(std::is_same_v<CharT, char16_t>)
 {
     const CharT* delimiterChars = delimiters.GetBuffer();
     const int length = GetLength();
@@ -799,10 +804,12 @@ int StringT<CharT, OtherT>::Split(StringArrayT<CharT, OtherT>& out,
 }
 
 template <class CharT, class OtherT>
-StringArrayT<CharT, OtherT> StringT<CharT, OtherT>::Split(const StringT& delimiters) const requires kWide
+StringArrayT<CharT, OtherT> StringT<CharT, OtherT>::Split(const StringT& delimiters) const
+    requires(std::is_same_v<CharT, char16_t>)
 {
     StringArrayT<CharT, OtherT> out;
-    Split(out, delimiters);
+    if constexpr (kWide)
+        Split(out, delimiters);
     return out;
 }
 

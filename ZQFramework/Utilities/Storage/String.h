@@ -40,7 +40,7 @@ public:
     StringT(const OtherT* text);
     StringT(const OtherString& other);
     // A narrow string over an existing buffer: shares it when it is shareable, else copies it.
-    explicit StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!kWide);
+    explicit StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!std::is_same_v<CharT, char16_t>);
     virtual ~StringT();
 
     StringT& operator=(const StringT& other);
@@ -75,11 +75,11 @@ public:
     // reaches past its end).
     ZQRESULT Insert(int position, const CharT* text, int count);
     // Inserts the first count bytes of UTF-8 text, converted.
-    ZQRESULT Insert(int position, const OtherT* text, int count) requires kWide;
+    ZQRESULT Insert(int position, const OtherT* text, int count) requires(std::is_same_v<CharT, char16_t>);
     ZQRESULT Append(CharT ch);
     StringT& operator+=(CharT ch);
     // Appends one byte of UTF-8 text: only a byte below 0x80 is a whole character.
-    StringT& operator+=(OtherT ch) requires kWide;
+    StringT& operator+=(OtherT ch) requires(std::is_same_v<CharT, char16_t>);
     // True when the count characters from start were removed.
     bool Remove(int start, int count);
 
@@ -94,9 +94,9 @@ public:
     [[nodiscard]] int Find(const StringT& text, int start) const;
     // The first ch (one byte of UTF-8 text) at or after start; for 0 and for bytes from 0x80 up, which
     // are no whole character, the result is start itself.
-    [[nodiscard]] int Find(char ch, int start) const requires kWide;
+    [[nodiscard]] int Find(char ch, int start) const requires(std::is_same_v<CharT, char16_t>);
     // The last ch (one byte of UTF-8 text), -1 when none; for 0 and for bytes from 0x80 up the length.
-    [[nodiscard]] int ReverseFind(char ch) const requires kWide;
+    [[nodiscard]] int ReverseFind(char ch) const requires(std::is_same_v<CharT, char16_t>);
 
     [[nodiscard]] bool operator==(const StringT& other) const;
     [[nodiscard]] bool operator==(const CharT* text) const;
@@ -111,7 +111,7 @@ public:
     // and including its zero when length < 0) converted. E_FAIL when the source was ill-formed or cut;
     // the buffer then holds the text converted before the fault.
     static ZQRESULT ConvertFrom(ConstRCPtr<LIBuffer>& target, const OtherT* text, int length);
-    [[nodiscard]] OtherString ToNarrow() const requires kWide;
+    [[nodiscard]] OtherString ToNarrow() const requires(std::is_same_v<CharT, char16_t>);
 
     // printf-style formatting with the framework's conventions (TextFormatter.h); throws
     // Exception<std::invalid_argument> when the format and the arguments do not match.
@@ -155,8 +155,10 @@ public:
     // Pieces between the delimiter characters into out; returns their number. A text without delimiter
     // gives itself as the one piece; adjacent delimiters give an empty piece; a trailing delimiter does
     // not.
-    int Split(StringArrayT<CharT, OtherT>& out, const StringT& delimiters) const requires kWide;
-    [[nodiscard]] StringArrayT<CharT, OtherT> Split(const StringT& delimiters) const requires kWide;
+    int Split(StringArrayT<CharT, OtherT>& out, const StringT& delimiters) const
+        requires(std::is_same_v<CharT, char16_t>);
+    [[nodiscard]] StringArrayT<CharT, OtherT> Split(const StringT& delimiters) const
+        requires(std::is_same_v<CharT, char16_t>);
 
     // Every character of set becomes replacement; replacement 0 changes nothing.
     StringT& ReplaceChars(const CharT* set, CharT replacement);
