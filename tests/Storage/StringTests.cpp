@@ -344,6 +344,8 @@ TEST(String, EqualityAndOrderAreByCodeUnit)
     EXPECT_TRUE(abc == shared);
     EXPECT_FALSE(abc != shared);
     EXPECT_TRUE(WString() == static_cast<const char16_t*>(nullptr));
+    EXPECT_TRUE(WString() == nullptr);
+    EXPECT_TRUE(abc != nullptr);
     EXPECT_TRUE(WString() == u"");
     EXPECT_FALSE(abc == static_cast<const char16_t*>(nullptr));
     EXPECT_FALSE(abc == u"ab");

@@ -7,6 +7,7 @@
 #include "ZQFramework/Utilities/Storage/TextFormatter.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -104,6 +105,9 @@ public:
     [[nodiscard]] bool operator!=(const StringT& other) const;
     [[nodiscard]] bool operator!=(const CharT* text) const { return !(*this == text); }
     [[nodiscard]] bool operator!=(const OtherT* text) const { return !(*this == text); }
+    // A null text counts as the empty text.
+    [[nodiscard]] bool operator==(std::nullptr_t) const { return IsEmpty(); }
+    [[nodiscard]] bool operator!=(std::nullptr_t) const { return !IsEmpty(); }
     // Code-unit order (unsigned), no locale, no case folding.
     [[nodiscard]] bool operator<(const StringT& other) const;
 
