@@ -38,7 +38,10 @@ public:
     // The index of the signalled event (its signal consumed), or -1 on a time-out or failure.
     [[nodiscard]] int32_t WaitForAny(uint32_t milliseconds) const
     {
-        const uint32_t result = EventCore::WaitForAny(mHandles.data(), mHandles.size(), milliseconds);
+        // The waiter keeps the events alive, so the pool may go while a thread still waits on it.
+        const std::vector<RCPtr<LEvent>> events = mEvents;
+        const std::vector<EventHandle> handles = mHandles;
+        const uint32_t result = EventCore::WaitForAny(handles.data(), handles.size(), milliseconds);
         if (result == kWaitTimeout || result == kWaitFailed)
             return -1;
         return static_cast<int32_t>(result - kWaitSignalled);
