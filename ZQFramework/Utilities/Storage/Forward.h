@@ -22,4 +22,44 @@ using AString = StringT<char, char16_t>;
 template <class CharT, class OtherT>
 class StringArrayT;
 using WStringArray = StringArrayT<char16_t, char>;
+
+// Containers. Default template arguments stand at the definitions.
+template <typename T>
+class IIterable;
+template <typename T>
+class IIterableModifiable;
+template <typename T>
+class IArray;
+template <typename T>
+class Array;
+template <typename T, uint32_t n>
+class SimpleFixedArray;
+template <typename T, uint32_t G, uint32_t S, int x, uint32_t Align>
+class ArrayBuffer;
+template <typename T, uint32_t M, uint32_t G, uint32_t S, int x, uint32_t Align>
+class ArrayBufferM;
+template <class T, uint32_t G, uint32_t S>
+class ConstRCPtrArray;
+template <class T, uint32_t G, uint32_t S>
+class RCPtrArray;
+template <class T, uint32_t G, uint32_t S>
+class LRCPtrArray;
+template <typename T, uint32_t n>
+class ReuseAllocator;
+template <class T, uint32_t G, class L>
+class RCPtrQueue;
+
+// Hashed lists, maps and caches.
+template <class V, class K>
+class IHashedList;
+template <class V, class K, K (*GetKey)(const V&), uint32_t Bits, uint32_t (*GetBitsOf)(const K&)>
+class HashedList;
+template <class K, class V, uint32_t Bits>
+class RCPtrMap;
+template <class O, class Id>
+class PurgableCacheEntry;
+
+// Typed values.
+class Variant;
+class VariantEx;
 } // namespace ZQ
