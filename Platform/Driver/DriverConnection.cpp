@@ -152,8 +152,13 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
     }
     Reply reply = std::move(*mReplies[seq]);
     mReplies.erase(seq);
-    // A handle closed or broken meanwhile keeps no buffer of the caller's.
-    if (!reply.ok || mClosed || mBroken)
+    if (!reply.ok)
+        return false;
+    // The device may answer and hang up at once (it reboots after the request that ends an update):
+    // the reader can see both before this caller wakes. The answer stands; only a write it accepted
+    // fails, because a handle closed or broken meanwhile keeps no buffer of the caller's and its bytes
+    // never leave.
+    if ((reply.flags & WriteAccepted) && (mClosed || mBroken))
         return false;
 
     // The write's buffer is named by the request's own output (port, address, count); take it before

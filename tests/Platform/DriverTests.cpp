@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using namespace Platform;
@@ -22,6 +24,7 @@ constexpr uint32_t EchoCode = 1;  // answers with the output reversed and the in
 constexpr uint32_t WriteCode = 2; // accepts a write (output: port, address, count slots)
 constexpr uint32_t ReadCode = 3;  // hands back "abc" as read data
 constexpr uint32_t DropCode = 4;  // lets go of every pending write
+constexpr uint32_t LastCode = 5;  // answers, then runs the device's hang-up hook (as a reboot does)
 
 // A device side that answers by request code and records what it took.
 class FakeDevice final : public IDriverDevice
@@ -59,6 +62,10 @@ public:
         case DropCode:
             reply.flags = DriverWire::DropWrites;
             break;
+        case LastCode:
+            if (hangUp)
+                hangUp();
+            break;
         default:
             reply.ok = false;
         }
@@ -82,6 +89,7 @@ public:
     int opens = 0;
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> writes;
     std::atomic<int> closes{0};
+    std::function<void()> hangUp; // set before the request that calls it
 
 private:
     uint32_t mNextWrite = 0;
@@ -243,6 +251,32 @@ TEST_F(DriverTest, DeviceGoneFailsRequestsAndDropsWrites)
         }));
     EXPECT_EQ(block[0], 5);
     EXPECT_TRUE(CloseDriverDevice(handle));
+}
+
+TEST_F(DriverTest, AnswerStandsWhenTheDeviceHangsUpRightAfterIt)
+{
+    // The device stops on another thread while it answers: the answer leaves before the hang-up, and
+    // the caller may wake only after its reader has seen both.
+    for (int round = 0; round < 20; ++round)
+    {
+        if (!endpoint.IsListening())
+        {
+            ASSERT_TRUE(endpoint.Listen(DriverWire::SocketPathFor(path)));
+        }
+        const DriverHandle handle = OpenDriverDevice(path);
+        ASSERT_NE(handle, InvalidDriverHandle);
+        std::thread stopper;
+        device.hangUp = [&] { stopper = std::thread([&] { endpoint.Stop(); }); };
+        uint8_t out[4] = {1, 2, 3, 4};
+        EXPECT_TRUE(DriverIoControl(handle, LastCode, nullptr, 0, out, 4, nullptr)) << "round " << round;
+        stopper.join();
+        device.hangUp = nullptr;
+        uint8_t block[1] = {5};
+        auto args = WriteArgs(block, 1);
+        EXPECT_FALSE(DriverIoControl(handle, WriteCode, nullptr, 0, args.data(), 24, nullptr));
+        EXPECT_EQ(block[0], 5);
+        CloseDriverDevice(handle);
+    }
 }
 
 TEST_F(DriverTest, ReadDataLandsInTheBufferTheInputNamesWithinItsRoom)
