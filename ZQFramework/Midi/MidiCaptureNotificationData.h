@@ -40,8 +40,6 @@ public:
     // Appends count bytes; E_FAIL when they do not fit.
     ZQRESULT Append(const uint8_t* bytes, uint32_t count);
 
-    [[nodiscard]] WString ToString() const override;
-
 private:
     const LRefCountedObject* mSource;
     WString mPortName;

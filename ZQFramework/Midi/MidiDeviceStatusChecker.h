@@ -29,7 +29,6 @@ public:
 
     [[nodiscard]] const WString& GetDeviceName() const { return mDeviceName; }
     [[nodiscard]] int32_t GetStatus() const { return mStatus; }
-    [[nodiscard]] WString ToString() const override;
 
 private:
     const WString mDeviceName;

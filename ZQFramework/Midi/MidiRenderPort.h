@@ -64,7 +64,7 @@ private:
     std::atomic<Platform::MidiOutHandle> mHandle{};
     TrafficLight mLongMessageSignal; // green between long messages
     // Orders long messages: held by one sender from preparing its header until it is done with it.
-    std::timed_mutex mSendLock;
+    std::mutex mSendLock;
     // The header of the long message whose done ends the current wait; written under mSendLock, read by
     // the callback.
     std::atomic<Platform::MidiHeader*> mCurrentHeader{nullptr};

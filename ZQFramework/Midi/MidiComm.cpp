@@ -1,0 +1,340 @@
+#include "ZQFramework/Midi/MidiComm.h"
+
+#include "Platform/Midi/MidiPorts.h"
+#include "ZQFramework/Midi/MidiCaptureNotificationData.h"
+#include "ZQFramework/Midi/MidiCapturePort.h"
+#include "ZQFramework/Midi/MidiRenderPort.h"
+#include "ZQFramework/System/Sync/MutexLocker.h"
+
+#include <thread>
+#include <utility>
+
+namespace ZQ
+{
+namespace
+{
+// The MIDI object whose records the current thread delivers; set on the delivery pool's worker, which
+// serves that one object for its whole life.
+thread_local const LMidiComm* tDeliveringFor = nullptr;
+
+constexpr int32_t kDeliveryWorkerCount = 1;
+constexpr int32_t kDeliveryQueuePriority = 2; // highest
+constexpr int32_t kDeliveryItemPriority = 0;  // normal
+
+// Leading blanks, an optional sign and the decimal digits that follow; 0 when there are none.
+int32_t ParseDecimal(const char16_t* text, int length)
+{
+    int i = 0;
+    while (i < length && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < length && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    int32_t value = 0;
+    for (; i < length && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = value * 10 + (text[i] - u'0');
+    return negative ? -value : value;
+}
+
+// The names of the devices present now, in device id order; stops at the first device that cannot be
+// asked (the list changed meanwhile).
+WStringArray ReadDeviceNames(bool input)
+{
+    WStringArray names;
+    const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
+    for (uint32_t id = 0; id < count; ++id)
+    {
+        if (input)
+        {
+            Platform::MidiInCaps caps;
+            if (Platform::MidiInCapabilities(id, caps) != Platform::kMidiOk)
+                break;
+            (void)names.Add(WString(caps.name));
+        }
+        else
+        {
+            Platform::MidiOutCaps caps;
+            if (Platform::MidiOutCapabilities(id, caps) != Platform::kMidiOk)
+                break;
+            (void)names.Add(WString(caps.name));
+        }
+    }
+    return names;
+}
+
+template <class Port>
+int32_t FindPort(const RCPtrArray<Port, 1, 0>& ports, const Port* port)
+{
+    for (uint32_t i = 0; i < ports.GetCount(); ++i)
+        if (ports.GetAt(i).Get() == port)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+template <class Port>
+RCPtr<Port> FindPortByName(const RCPtrArray<Port, 1, 0>& ports, const WString& name)
+{
+    const WString lowerName = name.ToLower();
+    for (uint32_t i = 0; i < ports.GetCount(); ++i)
+        if (ports.GetAt(i)->GetRequestedName().ToLower() == lowerName)
+            return ports.GetAt(i);
+    return nullptr;
+}
+
+template <class Port>
+ZQRESULT RemovePort(RCPtrArray<Port, 1, 0>& ports, const Port* port)
+{
+    const int32_t index = FindPort(ports, port);
+    if (index < 0)
+        return E_FAIL;
+    // The list's reference stops being an internal one before it goes.
+    LRefCountedObject::AdjustInternalRefCount(ports.GetAt(static_cast<uint32_t>(index)).Get(), -1);
+    (void)ports.RemoveAt(static_cast<uint32_t>(index), 1);
+    return S_OK;
+}
+
+template <class Port>
+void AddPort(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& port)
+{
+    (void)ports.Add(port);
+    LRefCountedObject::AdjustInternalRefCount(port.Get(), 1);
+}
+} // namespace
+
+RCPtr<LMidiComm> LMidiComm::Create()
+{
+    return RCPtr<LMidiComm>(new LMidiComm());
+}
+
+LMidiComm::LMidiComm() : mDeliveryPool(LThreadPool::Create(kDeliveryWorkerCount, kDeliveryQueuePriority))
+{
+}
+
+LMidiComm::~LMidiComm()
+{
+    RCPtr<LThreadPool> pool = std::move(mDeliveryPool);
+    if (pool.IsNull())
+        return;
+    if (tDeliveringFor == this)
+    {
+        // The last reference went on the pool's own worker (a client let go of the MIDI object while
+        // handling a message): the pool cannot wait for its worker here, so another thread ends it.
+        std::thread([pool = std::move(pool)]() mutable { pool = nullptr; }).detach();
+        tDeliveringFor = nullptr;
+        return;
+    }
+    pool->Stop();
+}
+
+ZQRESULT LMidiComm::DoWork(RCPtr<LRefCountedObject>& parameters)
+{
+    tDeliveringFor = this;
+    const RCPtr<LMidiCaptureNotificationData> data(parameters);
+    (void)DeliverCapturedData(data);
+    return S_OK;
+}
+
+WString LMidiComm::ToString() const
+{
+    return WString(u"LMidiComm");
+}
+
+void LMidiComm::QueueForDelivery(const RCPtr<LMidiCaptureNotificationData>& data)
+{
+    mDeliveryPool->QueueWorkItem(RCPtr<LThreadWorker>(this), data, kDeliveryItemPriority);
+}
+
+void LMidiComm::GetInputDeviceNames(WStringArray& names)
+{
+    names = MakeUniqueNames(ReadDeviceNames(true));
+}
+
+void LMidiComm::GetOutputDeviceNames(WStringArray& names)
+{
+    names = MakeUniqueNames(ReadDeviceNames(false));
+}
+
+WStringArray LMidiComm::MakeUniqueNames(const WStringArray& deviceNames)
+{
+    WStringArray remaining = deviceNames;
+    WStringArray unique;
+    while (remaining.GetCount() > 0)
+    {
+        const WString name = remaining.GetAt(0);
+        (void)remaining.RemoveAt(0, 1);
+        int32_t duplicates = 0;
+        for (uint32_t i = remaining.GetCount(); i-- > 0;)
+        {
+            if (remaining.GetAt(i) == name)
+            {
+                (void)remaining.RemoveAt(i, 1);
+                ++duplicates;
+            }
+        }
+        if (duplicates == 0)
+        {
+            (void)unique.Add(name);
+            continue;
+        }
+        for (int32_t n = 1; n <= duplicates + 1; ++n)
+            (void)unique.Add(name + WString::Format(u" (%d)", n));
+    }
+    return unique;
+}
+
+LMidiComm::NameMatch LMidiComm::MatchName(const WString& request, const WStringArray& uniqueNames)
+{
+    const WString lowerRequest = request.ToLower();
+    NameMatch match;
+    for (uint32_t i = 0; i < uniqueNames.GetCount(); ++i)
+    {
+        const WString lowerName = uniqueNames.GetAt(i).ToLower();
+        if (lowerName.Find(lowerRequest) < 0)
+            continue;
+        if (lowerName == lowerRequest)
+            return NameMatch{1, static_cast<int32_t>(i)};
+        if (match.count++ == 0)
+            match.position = static_cast<int32_t>(i);
+    }
+    return match;
+}
+
+void LMidiComm::SplitOrdinal(const WString& request, WString& baseName, int32_t& ordinal)
+{
+    const int length = request.GetLength();
+    const char16_t* text = request.GetBuffer();
+    for (const int digits : {1, 2})
+    {
+        const int suffix = digits + 3; // " (" digits ")"
+        if (length < suffix)
+            continue;
+        const char16_t* tail = text + length - suffix;
+        if (tail[0] == u' ' && tail[1] == u'(' && tail[suffix - 1] == u')')
+        {
+            ordinal = ParseDecimal(tail + 2, digits) - 1;
+            baseName = request.Left(length - suffix);
+            return;
+        }
+    }
+    baseName = request;
+    ordinal = 0;
+}
+
+ZQRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LRefCountedObject>& port)
+{
+    MutexLocker guard(mPortLock);
+    port = nullptr;
+    WStringArray names;
+    GetInputDeviceNames(names);
+    const NameMatch match = MatchName(name, names);
+    if (match.count > 1)
+        return E_INVALIDARG;
+
+    if (match.count == 1)
+    {
+        if (const RCPtr<LMidiCapturePort> open = FindPortByName(mCapturePorts, name))
+        {
+            if (open->IsDevicePresent())
+            {
+                port = open;
+                return S_OK;
+            }
+            // The device went away and may be back under a new id: open it again and capture again.
+            if (open->OpenDevice() == Platform::kMidiOk && open->Start() == Platform::kMidiOk)
+            {
+                port = open;
+                return S_OK;
+            }
+            open->Close();
+            return E_FAIL;
+        }
+    }
+
+    if (name.IsEmpty())
+        return E_FAIL;
+    const RCPtr<LMidiCapturePort> created(new LMidiCapturePort(RCPtr<LMidiComm>(this), name));
+    if (created->OpenDevice() != Platform::kMidiOk)
+        return E_FAIL;
+    AddPort(mCapturePorts, created);
+    if (created->Start() != Platform::kMidiOk)
+    {
+        created->Close();
+        (void)RemovePort(mCapturePorts, created.Get());
+        return E_FAIL;
+    }
+    port = created;
+    return S_OK;
+}
+
+ZQRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LRefCountedObject>& port)
+{
+    MutexLocker guard(mPortLock);
+    port = nullptr;
+    WStringArray names;
+    GetOutputDeviceNames(names);
+    const NameMatch match = MatchName(name, names);
+    if (match.count > 1)
+        return E_INVALIDARG;
+
+    if (match.count == 1)
+    {
+        // Render ports are looked up by the device's unique name.
+        const WString& uniqueName = names.GetAt(static_cast<uint32_t>(match.position));
+        if (const RCPtr<LMidiRenderPort> open = FindPortByName(mRenderPorts, uniqueName))
+        {
+            if (open->IsDevicePresent())
+            {
+                port = open;
+                return S_OK;
+            }
+            if (open->OpenDevice() == Platform::kMidiOk)
+            {
+                port = open;
+                return S_OK;
+            }
+            return E_FAIL;
+        }
+    }
+
+    if (name.IsEmpty())
+        return E_FAIL;
+    const RCPtr<LMidiRenderPort> created(new LMidiRenderPort(RCPtr<LMidiComm>(this), name));
+    if (created->OpenDevice() != Platform::kMidiOk)
+        return E_FAIL;
+    AddPort(mRenderPorts, created);
+    port = created;
+    return S_OK;
+}
+
+ZQRESULT LMidiComm::RemoveCapturePort(const LMidiCapturePort* port)
+{
+    MutexLocker guard(mPortLock);
+    return RemovePort(mCapturePorts, port);
+}
+
+ZQRESULT LMidiComm::RemoveRenderPort(const LMidiRenderPort* port)
+{
+    MutexLocker guard(mPortLock);
+    return RemovePort(mRenderPorts, port);
+}
+
+int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const ConstRCPtr<LIBuffer>& buffer)
+{
+    if (buffer.IsNull())
+        return SendBytes(port, nullptr, 0);
+    return SendBytes(port, static_cast<const uint8_t*>(buffer->GetData()), buffer->GetSize());
+}
+
+int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const IArray<signed char>& bytes)
+{
+    return SendBytes(port, reinterpret_cast<const uint8_t*>(bytes.GetData()), bytes.GetCount());
+}
+
+int32_t LMidiComm::SendBytes(const RCPtr<LRefCountedObject>& port, const uint8_t* data, uint32_t length)
+{
+    const RCPtr<LMidiRenderPort> renderPort(port);
+    if (renderPort.IsNull() || length == 0 || data == nullptr)
+        return E_INVALIDARG;
+    return renderPort->SendBytes(data, length);
+}
+} // namespace ZQ
