@@ -49,6 +49,8 @@ public:
     // Set and cleared by the notification queue that holds the notification.
     [[nodiscard]] bool IsQueued() const { return mQueued.load(std::memory_order_acquire); }
     void SetQueued(bool queued) { mQueued.store(queued, std::memory_order_release); }
+    // Sets the queued mark; false when it was set already (the notification is in a queue).
+    [[nodiscard]] bool MarkQueued() { return !mQueued.exchange(true, std::memory_order_acq_rel); }
 
 private:
     LNotification(NotificationID id, const ConstRCPtr<LRefCountedObject>& param);

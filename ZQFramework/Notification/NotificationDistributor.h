@@ -32,7 +32,7 @@ public:
     class LNotificationRegisteredClientInfo : public LRefCountedObject
     {
     public:
-        LNotificationRegisteredClientInfo(const RCPtr<LNotificationReceiver>& client, uint32_t flags);
+        LNotificationRegisteredClientInfo(LNotificationReceiver* client, uint32_t flags);
         ~LNotificationRegisteredClientInfo() override;
 
         [[nodiscard]] const RCPtr<LNotificationReceiver>& GetClient() const { return mClient; }
@@ -68,10 +68,12 @@ public:
         int32_t NotifyClientAt(const RCPtr<LNotificationDistributor>& source, int32_t index,
                                const RCPtr<LNotification>& notification);
 
-        ZQRESULT AddClient(const RCPtr<LNotificationReceiver>& client, uint32_t flags);
+        ZQRESULT AddClient(LNotificationReceiver* client, uint32_t flags);
         [[nodiscard]] int32_t FindClient(const LNotificationReceiver* client) const;
         // 0 removed, 1 not found.
         ZQRESULT RemoveClient(const LNotificationReceiver* client);
+        // The receiver of the entry at index; null past the end.
+        [[nodiscard]] RCPtr<LNotificationReceiver> GetClientAt(uint32_t index) const;
         // The flags of client's entry; false when it has none.
         bool GetClientFlags(const LNotificationReceiver* client, uint32_t& flags) const;
 
@@ -82,16 +84,18 @@ public:
         // The position of one delivery in progress. Every delivery keeps its own, so deliveries on
         // several threads, or nested in a receiver, never move each other; removals lower the
         // positions above the removed entry.
+        // A cursor holds a boundary: the entries below it are still to be served.
         struct Cursor
         {
-            int32_t index;
-            Cursor* next;
+            int32_t boundary = 0;
+            Cursor* next = nullptr;
         };
         class CursorScope;
 
-        // One step of delivery at index; see NotifyClientAt. skipped tells a latest-only skip apart.
-        int32_t DeliverAt(const RCPtr<LNotificationDistributor>& source, int32_t index,
-                          const RCPtr<LNotification>& notification, Cursor& cursor);
+        // Takes the entry at index for delivery; null when a latest-only entry is to be skipped.
+        // Called under mLock.
+        RCPtr<LNotificationRegisteredClientInfo> TakeForDelivery(int32_t index,
+                                                                 const RCPtr<LNotification>& notification);
 
         mutable Mutex mLock;
         uint32_t mCombinedFlags = 0; // guarded by mLock; OR of flags as added, not recomputed on removal
@@ -105,11 +109,24 @@ public:
 
     // 0 for a new registration; 1 when client was registered for the identifier already (its flags are
     // replaced) or name gives no identifier; E_INVALIDARG for a null client.
-    ZQRESULT RegisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* name, uint32_t flags);
+    // The plain-pointer forms let an object register itself while nobody holds it yet (in its constructor).
+    ZQRESULT RegisterClient(LNotificationReceiver* client, const char16_t* name, uint32_t flags);
+    ZQRESULT RegisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* name, uint32_t flags)
+    {
+        return RegisterClient(client.Get(), name, flags);
+    }
     // 0 removed; 1 not registered; E_INVALIDARG for a null client or a name without identifier.
-    ZQRESULT UnregisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* name);
+    ZQRESULT UnregisterClient(LNotificationReceiver* client, const char16_t* name);
+    ZQRESULT UnregisterClient(const RCPtr<LNotificationReceiver>& client, const char16_t* name)
+    {
+        return UnregisterClient(client.Get(), name);
+    }
     // The number of registrations of client removed; E_INVALIDARG for a null client.
-    int32_t UnregisterClientFromAll(const RCPtr<LNotificationReceiver>& client);
+    int32_t UnregisterClientFromAll(LNotificationReceiver* client);
+    int32_t UnregisterClientFromAll(const RCPtr<LNotificationReceiver>& client)
+    {
+        return UnregisterClientFromAll(client.Get());
+    }
     // Asks every registered receiver to drop its registrations here. 0.
     ZQRESULT UnregisterAllClients();
 
@@ -137,7 +154,7 @@ protected:
 
 private:
     RCPtr<LNotificationClientPool> FindPoolLocked(NotificationID id) const;
-    ZQRESULT UnregisterClientLocked(const RCPtr<LNotificationReceiver>& client, NotificationID id);
+    ZQRESULT UnregisterClientLocked(LNotificationReceiver* client, NotificationID id);
 
     mutable Mutex mLock;
     RCPtrArray<LNotificationClientPool, 1, 0> mPools; // guarded by mLock; never shrinks

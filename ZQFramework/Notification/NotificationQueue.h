@@ -71,6 +71,9 @@ public:
     [[nodiscard]] uint32_t GetCount() const;
     [[nodiscard]] uint32_t GetRingSize() const;
 
+    // Shuts the queue down when its last outside reference goes (the posting receiver holds one).
+    ZQRESULT ReleaseInternalReferences() override;
+
     // The one mutex every notification queue's ring uses.
     [[nodiscard]] static Mutex& GetQueueMutex();
 

@@ -1,0 +1,238 @@
+#include "ZQFramework/Notification/NotificationQueue.h"
+
+#include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationDistributor.h"
+#include "ZQFramework/System/Sync/MutexLocker.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace ZQ
+{
+namespace
+{
+// Clears a dequeued notification's queued mark when its delivery ends, also when a receiver throws, so
+// that it never goes back to the pool still marked (the pool would then keep its old identifier).
+class QueuedMarkClearer
+{
+public:
+    explicit QueuedMarkClearer(const RCPtr<LNotification>& notification) : mNotification(notification) {}
+    ~QueuedMarkClearer() { mNotification->SetQueued(false); }
+    QueuedMarkClearer(const QueuedMarkClearer&) = delete;
+    QueuedMarkClearer& operator=(const QueuedMarkClearer&) = delete;
+
+private:
+    const RCPtr<LNotification>& mNotification;
+};
+
+class BusyFlag
+{
+public:
+    explicit BusyFlag(std::atomic<bool>& busy) : mBusy(busy) {}
+    ~BusyFlag() { mBusy.store(false, std::memory_order_release); }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    std::atomic<bool>& mBusy;
+};
+} // namespace
+
+// ----------------------------------------------------------------------------------------------------
+// Posting receiver
+
+LNotificationQueue::LPostingReceiver::LPostingReceiver(LNotificationQueue* queue) : mQueue(queue)
+{
+    // The receiver is part of its queue: its reference is one of the queue's internal references.
+    AdjustInternalRefCount(queue, 1);
+}
+
+LNotificationQueue::LPostingReceiver::~LPostingReceiver() = default;
+
+RCPtr<LNotificationQueue> LNotificationQueue::LPostingReceiver::GetQueue() const
+{
+    const MutexLocker lock(mLock);
+    return mQueue;
+}
+
+void LNotificationQueue::LPostingReceiver::Disconnect()
+{
+    RCPtr<LNotificationQueue> queue;
+    {
+        const MutexLocker lock(mLock);
+        queue = std::move(mQueue);
+    }
+    if (!queue.IsNull())
+        AdjustInternalRefCount(queue.Get(), -1);
+}
+
+ZQRESULT LNotificationQueue::LPostingReceiver::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
+                                                                   const RCPtr<LNotification>& notification)
+{
+    const RCPtr<LNotificationQueue> queue = GetQueue();
+    if (queue.IsNull())
+        return S_OK;
+    if (notification.IsNull())
+        return E_INVALIDARG;
+    // A copy, so the notification received can still be delivered on or posted elsewhere.
+    const RCPtr<LNotification> copy = LNotification::Create(notification->GetID(), notification->GetParam());
+    return queue->PostNotification(copy);
+}
+
+ZQRESULT
+LNotificationQueue::LPostingReceiver::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>&,
+                                                                 NotificationID)
+{
+    return E_FAIL;
+}
+
+// ----------------------------------------------------------------------------------------------------
+// Queue
+
+Mutex& LNotificationQueue::GetQueueMutex()
+{
+    static Mutex* const mutex = new Mutex; // never destroyed: queues may outlive the program's statics
+    return *mutex;
+}
+
+LNotificationQueue::LNotificationQueue()
+    : mRing(&GetQueueMutex(), kInitialSlots), mIdleNotification(LNotification::Create(u"NID_IDLE"))
+{
+    mPostingReceiver = RCPtr<LPostingReceiver>(new LPostingReceiver(this));
+}
+
+LNotificationQueue::~LNotificationQueue()
+{
+    Flush();
+    const RCPtr<LPostingReceiver> receiver = std::move(mPostingReceiver);
+    if (!receiver.IsNull())
+        receiver->Disconnect();
+}
+
+ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notification)
+{
+    if (notification.IsNull() || notification->IsQueued())
+        return E_INVALIDARG;
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    if (target.IsNull())
+        return E_FAIL;
+    if (!notification->MarkQueued())
+        return E_INVALIDARG; // another thread queued it meanwhile
+
+    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
+        target->GetClientPool(notification->GetID());
+    if (!pool.IsNull() && (pool->GetCombinedFlags() & LNotificationDistributor::kLatestOnly) != 0)
+        pool->RecordLatest(notification);
+    mRing.Enqueue(notification);
+    return S_OK;
+}
+
+bool LNotificationQueue::ProcessNotifications(bool sendIdle)
+{
+    DeliverQueued();
+    if (sendIdle)
+        SendIdle();
+    return GetCount() > 0;
+}
+
+void LNotificationQueue::DeliverQueued()
+{
+    if (mBusy.exchange(true, std::memory_order_acq_rel))
+        return; // a drain of this queue is running further up this thread's stack
+    const BusyFlag busy(mBusy);
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    // Only what is queued now: entries posted during the drain wait for the next one.
+    for (uint32_t n = mRing.GetCount(); n > 0; --n)
+    {
+        RCPtr<LNotification> notification;
+        try
+        {
+            notification = mRing.Dequeue();
+        }
+        catch (const std::runtime_error&)
+        {
+            break; // flushed meanwhile
+        }
+        const QueuedMarkClearer clearer(notification);
+        if (!target.IsNull())
+            target->Notify(notification);
+    }
+}
+
+void LNotificationQueue::SendIdle()
+{
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    if (!target.IsNull() && !mIdleNotification.IsNull())
+        target->Notify(mIdleNotification);
+}
+
+ZQRESULT LNotificationQueue::SetTarget(const RCPtr<LNotificationDistributor>& target)
+{
+    const MutexLocker lock(mLock);
+    if (!mTarget.IsNull() || mPostingReceiver.IsNull())
+        return E_FAIL;
+    if (!target.IsNull())
+        mTarget = target;
+    return S_OK;
+}
+
+RCPtr<LNotificationDistributor> LNotificationQueue::GetTarget() const
+{
+    const MutexLocker lock(mLock);
+    return mTarget;
+}
+
+RCPtr<LNotificationQueue::LPostingReceiver> LNotificationQueue::GetPostingReceiver() const
+{
+    const MutexLocker lock(mLock);
+    return mPostingReceiver;
+}
+
+bool LNotificationQueue::Flush()
+{
+    for (uint32_t n = mRing.GetCount(); n > 0; --n)
+    {
+        RCPtr<LNotification> notification;
+        try
+        {
+            notification = mRing.Dequeue();
+        }
+        catch (const std::runtime_error&)
+        {
+            break;
+        }
+        notification->SetQueued(false);
+    }
+    return mRing.GetCount() > 0;
+}
+
+void LNotificationQueue::Shutdown()
+{
+    Flush();
+    RCPtr<LNotificationDistributor> target;
+    RCPtr<LPostingReceiver> receiver;
+    {
+        const MutexLocker lock(mLock);
+        target = std::move(mTarget);
+        receiver = std::move(mPostingReceiver);
+    }
+    if (!receiver.IsNull())
+        receiver->Disconnect();
+}
+
+uint32_t LNotificationQueue::GetCount() const
+{
+    return mRing.GetCount();
+}
+
+uint32_t LNotificationQueue::GetRingSize() const
+{
+    return mRing.GetRingSize();
+}
+
+ZQRESULT LNotificationQueue::ReleaseInternalReferences()
+{
+    Shutdown();
+    return LRefCountedObject::ReleaseInternalReferences();
+}
+} // namespace ZQ

@@ -1,0 +1,92 @@
+#include "Recorder.h"
+
+#include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/ValueParam.h"
+
+#include <gtest/gtest.h>
+
+using namespace ZQ;
+
+TEST(NotificationID, InterningGivesOneIdentifierPerExactName)
+{
+    const NotificationID idle = LNotification::GetIDFromName(u"NID_TEST_INTERN");
+    ASSERT_NE(idle, nullptr);
+    const char16_t copy[] = u"NID_TEST_INTERN";
+    EXPECT_EQ(LNotification::GetIDFromName(copy), idle);               // same text, other storage
+    EXPECT_EQ(LNotification::GetIDFromName(idle), idle);               // an identifier comes back unchanged
+    EXPECT_NE(LNotification::GetIDFromName(u"nid_test_intern"), idle); // case-sensitive
+    EXPECT_EQ(std::u16string(idle), u"NID_TEST_INTERN");
+    EXPECT_EQ(LNotification::GetIDFromName(nullptr), nullptr);
+    EXPECT_EQ(LNotification::GetIDFromName(u""), nullptr);
+}
+
+TEST(Notification, WithoutPoolingEachCreateIsNewAndBadNamesGiveNull)
+{
+    ASSERT_FALSE(LNotification::IsPoolingEnabled());
+    EXPECT_TRUE(LNotification::Create(nullptr).IsNull());
+    EXPECT_TRUE(LNotification::Create(u"").IsNull());
+    EXPECT_TRUE(LNotification::CreateNew(u"").IsNull());
+    const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A", LValueParam::Create(0.5, 5));
+    ASSERT_FALSE(n.IsNull());
+    EXPECT_EQ(n->GetID(), LNotification::GetIDFromName(u"NID_TEST_A"));
+    EXPECT_FALSE(RCPtr<LValueParam>(n->GetParam()).IsNull());
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+}
+
+TEST(Notification, PoolingRecyclesTheLastReleasedObjectWithoutItsParameter)
+{
+    const ZQTest::PoolingScope pooling;
+    const RCPtr<LValueParam> param = LValueParam::Create(0.25, 1);
+    LNotification* first = nullptr;
+    {
+        const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A", param);
+        first = n.Get();
+        EXPECT_EQ(param->GetRefCount(), 2);
+    }
+    EXPECT_EQ(param->GetRefCount(), 1); // the pooled notification let its parameter go
+    EXPECT_EQ(LNotification::GetPoolCount(), 1u);
+
+    const RCPtr<LNotification> again = LNotification::Create(u"NID_TEST_B");
+    EXPECT_EQ(again.Get(), first);
+    EXPECT_EQ(again->GetID(), LNotification::GetIDFromName(u"NID_TEST_B"));
+    EXPECT_TRUE(again->GetParam().IsNull());
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+
+    // A bad name takes nothing from the pool.
+    {
+        const RCPtr<LNotification> spare = LNotification::Create(u"NID_TEST_C");
+    }
+    EXPECT_TRUE(LNotification::Create(u"").IsNull());
+    EXPECT_EQ(LNotification::GetPoolCount(), 1u);
+}
+
+TEST(Notification, QueuedNotificationKeepsItsParameterOnLastRelease)
+{
+    const ZQTest::PoolingScope pooling;
+    const RCPtr<LValueParam> param = LValueParam::Create(0.25, 1);
+    {
+        const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A", param);
+        n->SetQueued(true);
+    }
+    EXPECT_EQ(param->GetRefCount(), 2);
+    // Switching pooling off deletes the pooled object, and with it the parameter reference.
+    LNotification::SetPoolingEnabled(false);
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+    EXPECT_EQ(param->GetRefCount(), 1);
+}
+
+TEST(Notification, AfterPoolingIsSwitchedOffTheLastReleaseDeletes)
+{
+    {
+        const ZQTest::PoolingScope pooling;
+        {
+            const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A");
+        }
+        EXPECT_EQ(LNotification::GetPoolCount(), 1u);
+    }
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+    {
+        const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A");
+    }
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u); // ASan reports a leak if it was not deleted
+}
