@@ -145,6 +145,7 @@ void MidiPeer::Unpublish(PortId port)
 
 void MidiPeer::AcceptPendingLocked(Port& port)
 {
+    bool accepted = false;
     for (;;)
     {
         const int fd = ::accept4(port.listenFd, nullptr, nullptr, SOCK_CLOEXEC);
@@ -152,12 +153,18 @@ void MidiPeer::AcceptPendingLocked(Port& port)
         {
             if (errno == EINTR)
                 continue;
-            return;
+            break;
         }
         timeval timeout{kSendTimeoutSeconds, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
         port.connections.push_back(std::make_unique<Connection>(fd));
+        accepted = true;
     }
+    // Callers other than the peer's thread accept too (counting, sending). That thread may sit in poll
+    // without the new connection, and the listening socket's readiness it was woken for is gone once
+    // taken here: it must look again, or it never reads the connection nor sees it close.
+    if (accepted)
+        Wake();
 }
 
 size_t MidiPeer::ConnectionCount(PortId port)

@@ -232,4 +232,25 @@ TEST_F(MidiPortsConcurrency, PeerHandlerAnswersRequestsFromItsOwnThread)
     EXPECT_EQ(answered.size(), static_cast<size_t>(kThreads * kRequests));
     EXPECT_EQ(buffers.Close(inHandle, inRecorder), kMidiOk);
 }
+TEST_F(MidiPortsConcurrency, PeerReadsAndSeesTheCloseOfConnectionsAcceptedWhileCounting)
+{
+    // Counting accepts on the test's thread while the peer's own thread waits for traffic: the peer must
+    // still read each connection and notice when it closes.
+    const auto port = peer.PublishOutput(u"Synth");
+    const auto id = FindMidiDevice(false, u"Synth");
+    ASSERT_TRUE(id);
+    for (int round = 0; round < 200; ++round)
+    {
+        MidiOutHandle out{};
+        ASSERT_EQ(MidiOutOpen(out, *id, nullptr, 0, kMidiCallbackNull), kMidiOk);
+        ASSERT_TRUE(peer.WaitForConnections(port, 1, kWait));
+        ASSERT_EQ(MidiOutShortMessage(out, 0x90 | ((round & 0x7F) << 8) | (0x40 << 16)), kMidiOk);
+        const auto message = peer.Receive(port, kWait);
+        ASSERT_TRUE(message) << "round " << round;
+        EXPECT_EQ(message->bytes, (std::vector<uint8_t>{0x90, static_cast<uint8_t>(round & 0x7F), 0x40}));
+        ASSERT_EQ(MidiOutClose(out), kMidiOk);
+        ASSERT_TRUE(TestSupport::WaitFor([&] { return peer.ConnectionCount(port) == 0; }, kWait))
+            << "round " << round;
+    }
+}
 } // namespace
