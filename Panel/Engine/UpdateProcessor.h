@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Panel/Engine/UpdateEngineInterface.h"
+#include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/ObjectBase/RefCountedObject.h"
+#include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/Utilities/Storage/String.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Runs the start-up of an update from the program's command line: gives the engine the firmware file and
+// the definition of this device, finds the device, and, as the options ask, starts the update unattended,
+// closes at once when none is needed, or reports the device's update-mode status as the process exit
+// value. Owns the engine, which the application reaches through it. Made by the application at start-up;
+// used on the UI thread.
+class LUpdateProcessor : public ZQ::LRefCountedObject
+{
+public:
+    // Exit values with "-RETURN_UPDATE_MODE_STATUS".
+    static constexpr int32_t kExitNoDeviceOrDriverTooOld = 1;
+    static constexpr int32_t kExitUpdateModeNotNeeded = 2;
+    static constexpr int32_t kExitUpdateModeNeeded = 3;
+    static constexpr int32_t kExitNormalModeNotNeeded = 4;
+    static constexpr int32_t kExitNormalModeNeeded = 5;
+    // How long a silent update is waited for.
+    static constexpr uint32_t kSilentUpdateWait = 600000;
+
+    [[nodiscard]] static ZQ::RCPtr<LUpdateProcessor> Create();
+    ~LUpdateProcessor() override;
+
+    // 0 (the window opens), ZQ_E_APP_WORK_DONE (close without a window), or throws
+    // ZQ::Exception<ZQ::FailedResultException> when the engine cannot be initialised.
+    ZQRESULT Initialize(const ZQ::WString& commandLine);
+    // Initialize again with the first command line.
+    ZQRESULT Reinitialize();
+    [[nodiscard]] bool GetAlwaysUpdate() const { return mAlwaysUpdate.load(); }
+    // 1 when the flag had that value already, else 0.
+    ZQRESULT SetAlwaysUpdate(bool alwaysUpdate);
+    [[nodiscard]] ZQ::RCPtr<LUpdateEngineInterface> GetEngine() const { return mEngine; }
+
+protected:
+    LUpdateProcessor();
+
+private:
+    void SetUpFirmwareFile();
+    [[nodiscard]] int32_t UpdateModeStatus();
+    ZQRESULT RunRequestedUpdate();
+    [[nodiscard]] bool HasOption(const char16_t* option) const;
+
+    const ZQ::RCPtr<LUpdateEngineInterface> mEngine;
+    mutable ZQ::Mutex mLock;  // guards mCommandLine
+    ZQ::WString mCommandLine; // the first command line given
+    std::atomic<bool> mAlwaysUpdate{false};
+};
+
+// Finds an option in a command line, ignoring case. An option ending in '=' takes the value after it: up
+// to the next space, or, when it begins with a double quote, up to the closing quote (the quotes are not
+// part of the value); a space right after the '=' means no value. Any other option is a flag, found only
+// when a space or the end of the line follows it. Only the option's first occurrence counts.
+[[nodiscard]] bool FindOption(const ZQ::WString& commandLine, const ZQ::WString& option, ZQ::WString& value);
+
+// The command line as the program would have been given it whole: the arguments after the program's own
+// name, joined by single spaces, each argument that holds a space wrapped in double quotes.
+[[nodiscard]] ZQ::WString BuildCommandLine(int argc, const char* const* argv);
