@@ -1,0 +1,226 @@
+#include "Engine/SimulatorFixture.h"
+
+#include "Panel/Engine/UpdateEngine.h"
+#include "ZQFramework/Midi/MidiCommInterface.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace EngineTest;
+using Engine = LUpdateEngineInterface;
+
+namespace
+{
+class TestEngine : public LUpdateEngine
+{
+public:
+    static ZQ::RCPtr<TestEngine> Create() { return ZQ::RCPtr<TestEngine>(new TestEngine()); }
+    using LUpdateEngine::GetMidiComm;
+};
+
+const std::u16string kSinkName = u"Engine Sink";
+
+std::vector<uint8_t> Pattern(size_t count)
+{
+    std::vector<uint8_t> bytes(count);
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<uint8_t>((i * 7) % 0x80); // data bytes only
+    return bytes;
+}
+
+// A device played by a socket peer: its normal-mode ports are absent and its update-mode ports present,
+// so a scan finds it in update mode at once. Collects what the engine sends.
+class UpdateEngineSendingTests : public SimulatorTestBase
+{
+protected:
+    void SetUp() override
+    {
+        SimulatorTestBase::SetUp();
+        peer = std::make_unique<Platform::MidiPeer>();
+        input = peer->PublishInput(kSinkName);
+        output = peer->PublishOutput(kSinkName);
+        ASSERT_NE(input, 0u);
+        ASSERT_NE(output, 0u);
+        ZQ::Array<Engine::DeviceDefinition> definitions;
+        (void)definitions.Add(Definition(u"Engine Absent", kSinkName));
+        ASSERT_EQ(engine->Initialize(u""), S_OK);
+        engine->SetChunkDelay(0);
+        ASSERT_EQ(engine->SetDeviceDefinitions(definitions), S_OK);
+        ASSERT_EQ(engine->ScanForDevices(), S_OK);
+        ASSERT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+        recorder->Clear();
+    }
+    void TearDown() override
+    {
+        (void)engine->WaitForTask(30000);
+        engine = nullptr;
+        peer.reset();
+        SimulatorTestBase::TearDown();
+    }
+
+    // The long messages the peer received, waiting for `count` of them.
+    std::vector<std::vector<uint8_t>> Received(size_t count)
+    {
+        std::vector<std::vector<uint8_t>> messages;
+        while (messages.size() < count)
+        {
+            auto message = peer->Receive(output, std::chrono::seconds(10));
+            if (!message)
+                break;
+            messages.push_back(message->bytes);
+        }
+        return messages;
+    }
+
+    [[nodiscard]] std::vector<double> Progress()
+    {
+        std::vector<double> values;
+        for (const auto& seen : recorder->Of(kFirmwareUpdateProgressNotificationName))
+        {
+            EXPECT_EQ(seen.newValue, 1);  // estimate
+            EXPECT_EQ(seen.oldValue, -1); // remaining seconds unknown
+            values.push_back(seen.progress);
+        }
+        return values;
+    }
+
+    ZQ::RCPtr<ZQ::LRefCountedObject> OpenSink()
+    {
+        ZQ::RCPtr<ZQ::LRefCountedObject> port;
+        EXPECT_EQ(engine->GetMidiComm()->OpenRenderPort(kSinkName.c_str(), port), S_OK);
+        return port;
+    }
+
+    ZQ::RCPtr<TestEngine> engine = TestEngine::Create();
+    std::unique_ptr<Platform::MidiPeer> peer;
+    Platform::MidiPeer::PortId input = 0;
+    Platform::MidiPeer::PortId output = 0;
+};
+} // namespace
+
+TEST_F(UpdateEngineSendingTests, SysExIsFramed)
+{
+    const auto port = OpenSink();
+    EXPECT_GE(engine->SendSysEx({0x01, 0x02}, port), 0);
+    EXPECT_EQ(Received(1), (std::vector<std::vector<uint8_t>>{{0xF0, 0x01, 0x02, 0xF7}}));
+    EXPECT_EQ(engine->SendSysEx({0x01}, nullptr), E_FAIL);
+}
+
+TEST_F(UpdateEngineSendingTests, ImageGoesOutInPiecesWithProgress)
+{
+    struct Case
+    {
+        size_t size;
+        std::vector<size_t> pieces;
+        std::vector<double> progress;
+    };
+    const Case cases[] = {
+        {256, {128, 128}, {0.5, 1.0}},
+        {300, {128, 128, 44}, {128.0 / 300, 256.0 / 300, 1.0}},
+        {0, {}, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.size);
+        recorder->Clear();
+        const auto image = Pattern(c.size);
+        EXPECT_EQ(engine->SendImageInChunks(image, kSinkName.c_str()), S_OK);
+        const auto messages = Received(c.pieces.size());
+        ASSERT_EQ(messages.size(), c.pieces.size());
+        std::vector<uint8_t> joined;
+        for (size_t i = 0; i < messages.size(); ++i)
+        {
+            EXPECT_EQ(messages[i].size(), c.pieces[i]);
+            joined.insert(joined.end(), messages[i].begin(), messages[i].end());
+        }
+        EXPECT_EQ(joined, image);
+        const auto progress = Progress();
+        ASSERT_EQ(progress.size(), c.progress.size());
+        for (size_t i = 0; i < progress.size(); ++i)
+            EXPECT_DOUBLE_EQ(progress[i], c.progress[i]);
+    }
+    EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50)));
+    EXPECT_EQ(engine->SendImageInChunks({1}, u"No Such Port"), E_FAIL);
+}
+
+TEST_F(UpdateEngineSendingTests, SyxFileMessageByMessage)
+{
+    const std::vector<uint8_t> file = {0xF0, 0x41, 0x10, 0xF7, 0xF0, 0x42, 0xF7, 0x43};
+    EXPECT_EQ(engine->SendSyxFile(file, kSinkName.c_str()), S_OK);
+    EXPECT_EQ(Received(2), (std::vector<std::vector<uint8_t>>{{0xF0, 0x41, 0x10, 0xF7}, {0xF0, 0x42, 0xF7}}));
+    const auto progress = Progress();
+    ASSERT_EQ(progress.size(), 2u);
+    EXPECT_DOUBLE_EQ(progress[0], 3.0 / 8);
+    EXPECT_DOUBLE_EQ(progress[1], 6.0 / 8);
+    EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50))); // the tail has no terminator
+
+    EXPECT_EQ(engine->SendSyxFile({0xF0, 0xF7}, kSinkName.c_str()), E_FAIL);
+}
+
+TEST_F(UpdateEngineSendingTests, UpdateSendsTheFileAndCompletes)
+{
+    const auto image = Pattern(300);
+    ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("image.syx", image).c_str()), S_OK);
+    recorder->Clear();
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultDone);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdating);
+
+    std::vector<uint8_t> joined;
+    for (const auto& message : Received(3))
+        joined.insert(joined.end(), message.begin(), message.end());
+    EXPECT_EQ(joined, image);
+
+    // State 8 from the caller, three pieces' progress and one completion, in that order.
+    const auto seen = recorder->Drain();
+    std::vector<std::u16string> names;
+    for (const auto& s : seen)
+        names.push_back(s.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{
+                         kDeviceStateChangeNotificationName, kFirmwareUpdateProgressNotificationName,
+                         kFirmwareUpdateProgressNotificationName, kFirmwareUpdateProgressNotificationName,
+                         kFirmwareUpdateCompletedNotificationName}));
+    EXPECT_EQ(seen.back().newValue, 1);
+}
+
+TEST_F(UpdateEngineSendingTests, UpdateFailures)
+{
+    // An abort requested before the first piece: nothing is sent and the update failed.
+    ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("image.syx", Pattern(1000)).c_str()), S_OK);
+    engine->SetChunkDelay(50);
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    EXPECT_EQ(engine->RequestAbort(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultFailed);
+    EXPECT_EQ(engine->GetState(), Engine::kStateError);
+    int32_t reason = 0;
+    EXPECT_EQ(engine->GetCannotUpdateReason(reason), S_OK);
+    EXPECT_EQ(reason, Engine::kReasonDeviceAccess);
+
+    // The file vanished after it was chosen: a file access failure.
+    const std::string path = environment.WriteFile("gone.syx", Pattern(10));
+    ASSERT_EQ(engine->SetFirmwareFilePath(path.c_str()), S_OK);
+    std::filesystem::remove(path);
+    engine->SetState(Engine::kStateUpdateMode);
+    recorder->Clear();
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(true), Engine::kResultFailed);
+    EXPECT_EQ(engine->GetState(), Engine::kStateError);
+    EXPECT_EQ(engine->GetCannotUpdateReason(reason), S_OK);
+    EXPECT_EQ(reason, Engine::kReasonFileAccess);
+    const auto completed = recorder->Of(kFirmwareUpdateCompletedNotificationName);
+    ASSERT_EQ(completed.size(), 1u);
+    EXPECT_EQ(completed[0].newValue, 0);
+
+    // The device went away: a device access failure.
+    ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("image2.syx", Pattern(10)).c_str()), S_OK);
+    peer.reset();
+    engine->SetState(Engine::kStateUpdateMode);
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultFailed);
+    EXPECT_EQ(engine->GetCannotUpdateReason(reason), S_OK);
+    EXPECT_EQ(reason, Engine::kReasonDeviceAccess);
+}
