@@ -1,0 +1,240 @@
+#include "Engine/SimulatorFixture.h"
+#include "Support/WaitFor.h"
+
+#include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
+#include "Platform/Registry/RegistryValues.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace
+{
+using Engine = LUpdateEngineInterface;
+
+ZQ::WString Wide(const std::string& text)
+{
+    return ZQ::WString(std::u16string(text.begin(), text.end()).c_str());
+}
+
+std::vector<uint8_t> Image(size_t count)
+{
+    std::vector<uint8_t> bytes(count);
+    std::iota(bytes.begin(), bytes.end(), uint8_t{0x10});
+    return bytes;
+}
+
+// The engine with the simulated device found in update mode (found silent after the identity time-out)
+// and a firmware file of the given bytes.
+class PrivateMidiPerformUpdateEngineSlow : public EngineTest::SimulatorTestBase
+{
+protected:
+    void Ready(const std::vector<uint8_t>& image)
+    {
+        mixer->SetMode(Simulator::DeviceMode::Update);
+        engine = LPrivateMidiPerformUpdateEngine::Create();
+        ASSERT_EQ(engine->Initialize(ZQ::WString()), S_OK);
+        ASSERT_EQ(engine->SetDeviceDefinitions(EngineTest::MixerDefinitions()), S_OK);
+        ASSERT_EQ(engine->SetFirmwareFilePath(Wide(environment.WriteFile("image.syx", image))), S_OK);
+        (void)engine->ScanForDevices();
+        ASSERT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+        recorder->Clear();
+        mixer->Log().Clear();
+        mixer->Driver().ClearFirmware();
+    }
+    ZQRESULT Start()
+    {
+        const ZQRESULT started = engine->StartUpdate();
+        EXPECT_EQ(engine->GetState(), Engine::kStateUpdating);
+        return started;
+    }
+    void Finish() { EXPECT_EQ(engine->WaitForTask(60000), S_OK); }
+    void ExpectFailed(int32_t reason)
+    {
+        EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultFailed);
+        EXPECT_EQ(engine->GetState(), Engine::kStateError);
+        int32_t actual = -1;
+        EXPECT_EQ(engine->GetCannotUpdateReason(actual), S_OK);
+        EXPECT_EQ(actual, reason);
+    }
+    // The completion notifications, as their success values.
+    std::vector<int32_t> Completions()
+    {
+        std::vector<int32_t> values;
+        for (const auto& seen : recorder->Of(kFirmwareUpdateCompletedNotificationName))
+            values.push_back(seen.newValue);
+        return values;
+    }
+    std::vector<EngineTest::Seen> Progress() { return recorder->Of(kFirmwareUpdateProgressNotificationName); }
+    [[nodiscard]] bool UpdateControlSwitchedOnAndOff()
+    {
+        const auto switches = mixer->Log().Find("request", 16);
+        return switches.size() == 2 && switches[0].detail == "update control value=1" &&
+               switches[1].detail == "update control value=0" && !mixer->Driver().IsUpdateControlOn();
+    }
+
+    ZQ::RCPtr<Engine> engine;
+};
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, SendsTheWholeImageInPacedPieces)
+{
+    mixer->SetRebootDelay(std::chrono::milliseconds(50));
+    const auto image = Image(1000);
+    Ready(image);
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultDone);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdating);
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+    const auto firmware = mixer->Driver().Firmware();
+    EXPECT_EQ(firmware, image);
+
+    const auto writes = mixer->Log().Find("request", 13);
+    ASSERT_EQ(writes.size(), 8u);
+    for (size_t i = 0; i < writes.size(); ++i)
+    {
+        EXPECT_EQ(writes[i].detail, i < 7 ? "write port=0 count=128" : "write port=0 count=104");
+        if (i > 0)
+        {
+            EXPECT_GE(writes[i].time - writes[i - 1].time, std::chrono::milliseconds(18)) << i;
+        }
+    }
+    const auto progress = Progress();
+    ASSERT_EQ(progress.size(), 8u);
+    EXPECT_DOUBLE_EQ(progress[0].progress, 128.0 / 1000.0);
+    EXPECT_DOUBLE_EQ(progress.back().progress, 1.0);
+    EXPECT_EQ(progress[0].newValue, 1) << "the receiver estimates the time";
+    EXPECT_EQ(progress[0].oldValue, -1);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{1});
+    EXPECT_EQ(mixer->Driver().OpenHandleCount(), 0u) << "the pipe is gone";
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, NoAttachedDriverInstanceFailsBeforeSending)
+{
+    Ready(Image(300));
+    mixer->SetAttached(Simulator::AttachedMode::Fixed, {1, 0});
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_TRUE(Progress().empty());
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+    EXPECT_TRUE(mixer->Log().Find("request", 16).empty());
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, RefusedUpdateControlOrUnopenablePathFails)
+{
+    Ready(Image(300));
+    mixer->Driver().FailAfter(16, 0);
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_TRUE(mixer->Log().Find("request", 13).empty());
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+
+    // The same engine again, now with a device path that does not open.
+    mixer->Driver().ClearFailures();
+    (void)engine->ProbeSelectedDevice();
+    ASSERT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    ASSERT_EQ(Platform::RegistryWriteString(Platform::RegLocalMachine, Simulator::Mixer::InstanceKey(0),
+                                            u"LastPath", u"/no/such/device"),
+              0);
+    mixer->Log().Clear();
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_TRUE(mixer->Log().Find("open").empty());
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, WriteFailureAfterSomePiecesFails)
+{
+    Ready(Image(1280));
+    mixer->Driver().FailAfter(13, 3);
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_EQ(Progress().size(), 3u);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().FirmwareSize() == 3 * 128; }));
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, SlotsNeverReleasedFailTheSeventeenthPiece)
+{
+    Ready(Image(20 * 128));
+    mixer->Driver().SetReleasePolicy(Simulator::ReleasePolicy::Never);
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_EQ(Progress().size(), 16u);
+    EXPECT_EQ(mixer->Log().Find("request", 13).size(), 16u);
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, EmptyImageOrPathWithoutFolderIsAFileFailure)
+{
+    Ready({});
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    ExpectFailed(Engine::kReasonFileAccess);
+    EXPECT_TRUE(mixer->Log().Find("request", 13).empty());
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+
+    mixer->Log().Clear();
+    (void)engine->SetFirmwareFilePath(u"image.syx");
+    EXPECT_EQ(engine->PerformUpdate(), E_FAIL);
+    ExpectFailed(Engine::kReasonFileAccess);
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, AbortWhilePiecesRemainEndsAborted)
+{
+    Ready(Image(60 * 128));
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().FirmwareSize() >= 3 * 128; }));
+    EXPECT_EQ(engine->RequestAbort(), S_OK);
+    Finish();
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+    EXPECT_LT(mixer->Log().Find("request", 13).size(), 60u);
+    EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+    EXPECT_EQ(engine->RequestAbort(), E_FAIL) << "nothing left to abort";
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, AbortAfterTheLastPiecePostsOneCompletion)
+{
+    Ready(Image(128));
+    dynamic_cast<LUpdateEngine&>(*engine).SetChunkDelay(1500);
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().FirmwareSize() == 128; }));
+    EXPECT_EQ(engine->RequestAbort(), S_OK);
+    Finish();
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineSlow, DetachMidUpdateFailsAndReattachLetsItRunAgain)
+{
+    const auto image = Image(40 * 128);
+    Ready(image);
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().FirmwareSize() >= 2 * 128; }));
+    mixer->Unplug();
+    Finish();
+    ExpectFailed(Engine::kReasonDeviceAccess);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+
+    mixer->Plug();
+    mixer->Driver().ClearFirmware();
+    recorder->Clear();
+    (void)engine->ProbeSelectedDevice();
+    ASSERT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    ASSERT_EQ(Start(), S_OK);
+    Finish();
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultDone);
+    EXPECT_EQ(mixer->Driver().Firmware(), image);
+    EXPECT_EQ(Completions(), std::vector<int32_t>{1});
+}
+} // namespace
