@@ -145,7 +145,16 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
         return ok;
     }();
     const auto arrived = [&] { return mReplies[seq].has_value() || mClosed || mBroken; };
-    if (!sent || !mReplied.wait_for(lock, ReplyLimit, arrived) || !mReplies[seq].has_value())
+    if (!sent)
+    {
+        // The socket refused the request: the device is gone, though the reader may not have seen the
+        // hang-up yet. The caller takes the failure as that and may free its buffers at once, so the
+        // pending writes go now, before the reader could read them.
+        mReplies.erase(seq);
+        BreakLocked();
+        return false;
+    }
+    if (!mReplied.wait_for(lock, ReplyLimit, arrived) || !mReplies[seq].has_value())
     {
         mReplies.erase(seq);
         return false;
@@ -220,6 +229,11 @@ void DriverConnection::Close()
 void DriverConnection::Break()
 {
     std::lock_guard lock(mLock);
+    BreakLocked();
+}
+
+void DriverConnection::BreakLocked()
+{
     mBroken = true;
     mWrites.clear();
     mUnsent.clear();

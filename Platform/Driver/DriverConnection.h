@@ -55,6 +55,7 @@ private:
     void SendPendingData();
     void HandlePacket(const uint8_t* bytes, size_t size);
     void Break();
+    void BreakLocked();
     bool SendPacket(const std::vector<uint8_t>& packet);
 
     const int mSocket;
