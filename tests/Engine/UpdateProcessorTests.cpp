@@ -1,0 +1,215 @@
+#include "Engine/SimulatorFixture.h"
+
+#include "Panel/Engine/UpdateProcessor.h"
+#include "ZQFramework/Application/FrameworkServices.h"
+#include "ZQFramework/ObjectBase/Exception.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace
+{
+using Engine = LUpdateEngineInterface;
+
+std::u16string Std(const ZQ::WString& text)
+{
+    return std::u16string(text.GetBuffer(), static_cast<size_t>(text.GetLength()));
+}
+
+std::u16string Wide(const std::string& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+TEST(FindOptionTests, MatchesFlagsAndValues)
+{
+    struct Case
+    {
+        const char16_t* line;
+        const char16_t* option;
+        bool found;
+        const char16_t* value;
+    };
+    const Case cases[] = {
+        {u"-SILENT", u"-SILENT", true, u""},
+        {u"a -silent b", u"-SILENT", true, u""},
+        {u"-SILENT_IF_UPDATE_NOT_NEEDED -SILENT", u"-SILENT", false, u""},
+        {u"-SILENTLY", u"-SILENT", false, u""},
+        {u"-X", u"X", false, u""},
+        {u"-", u"-", false, u""},
+        {u"-FIRMWARE_IMAGE_NAME=a.syx -SILENT", u"-FIRMWARE_IMAGE_NAME=", true, u"a.syx"},
+        {u"-firmware_image_name=A.syx", u"-FIRMWARE_IMAGE_NAME=", true, u"A.syx"},
+        {u"-FIRMWARE_IMAGE_NAME= a.syx", u"-FIRMWARE_IMAGE_NAME=", false, u""},
+        {u"-FIRMWARE_IMAGE_NAME=", u"-FIRMWARE_IMAGE_NAME=", true, u""},
+        {u"-P=\"/a b/c.syx\" -SILENT", u"-P=", true, u"/a b/c.syx"},
+        {u"-P=\"/a b/c.syx", u"-P=", true, u"/a b/c.syx"},
+        {u"-P=\"\"", u"-P=", true, u""},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        const Case& c = cases[i];
+        ZQ::WString value(u"stale");
+        EXPECT_EQ(FindOption(c.line, c.option, value), c.found) << "case " << i;
+        EXPECT_TRUE(Std(value) == c.value) << "case " << i;
+    }
+}
+
+TEST(BuildCommandLineTests, QuotesArgumentsWithSpaces)
+{
+    const char* argv[] = {"/opt/updater/prog", "-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx",
+                          "\xC3\xA9"};
+    EXPECT_EQ(Std(BuildCommandLine(4, argv)), u"-SILENT \"-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx\" \u00E9");
+    EXPECT_EQ(Std(BuildCommandLine(1, argv)), u"");
+}
+
+// A processor against the simulated mixer, with a firmware file of 300 bytes.
+class UpdateProcessorFixture : public EngineTest::SimulatorTestBase
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SimulatorTestBase::SetUp();
+        ZQ::ProcessExitValue = 0;
+        std::vector<uint8_t> bytes(300);
+        std::iota(bytes.begin(), bytes.end(), uint8_t{1});
+        image = bytes;
+        path = Wide(environment.WriteFile("QD51DSP_FULL.syx", bytes));
+        processor = LUpdateProcessor::Create();
+    }
+    std::u16string WithFile(const std::u16string& options) const
+    {
+        return options + u" -ABSOLUTE_FIRMWARE_FILE_PATH=" + path;
+    }
+    ZQRESULT Run(const std::u16string& line) { return processor->Initialize(line.c_str()); }
+    [[nodiscard]] int32_t State() const { return processor->GetEngine()->GetState(); }
+
+    std::vector<uint8_t> image;
+    std::u16string path;
+    ZQ::RCPtr<LUpdateProcessor> processor;
+};
+
+using UpdateProcessorTests = UpdateProcessorFixture;
+using UpdateProcessorSlow = UpdateProcessorFixture;
+
+TEST_F(UpdateProcessorTests, WithoutOptionsFindsTheDeviceAndStartsNothing)
+{
+    EXPECT_EQ(Run(WithFile(u"")), S_OK);
+    EXPECT_EQ(State(), Engine::kStateNormalMode);
+    EXPECT_EQ(processor->GetEngine()->GetFirmwareFileState(), Engine::kFileValid);
+    EXPECT_EQ(ZQ::ProcessExitValue, 0);
+    EXPECT_TRUE(mixer->Log().Find("request").empty());
+}
+
+TEST_F(UpdateProcessorTests, StatusInNormalModeTellsWhetherAnUpdateIsNeeded)
+{
+    struct Case
+    {
+        Simulator::Version version;
+        int32_t exit;
+    };
+    for (const Case& c : {Case{{1, 1, 5, 7}, LUpdateProcessor::kExitNormalModeNeeded},
+                          Case{{1, 2, 0, 1}, LUpdateProcessor::kExitNormalModeNotNeeded}})
+    {
+        mixer->SetVersion(c.version);
+        ZQ::ProcessExitValue = 0;
+        processor = LUpdateProcessor::Create();
+        EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
+        EXPECT_EQ(ZQ::ProcessExitValue, c.exit);
+    }
+}
+
+TEST_F(UpdateProcessorTests, StatusIsOneWithoutDeviceOrWithAnOldDriver)
+{
+    mixer->Unplug();
+    EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoDeviceOrDriverTooOld);
+
+    mixer->Plug();
+    mixer->SetDriverVersion(u"1.0.4");
+    ZQ::ProcessExitValue = 0;
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoDeviceOrDriverTooOld);
+    EXPECT_EQ(State(), Engine::kStateError);
+
+    // Without the option the window shows the error.
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(WithFile(u"")), S_OK);
+}
+
+TEST_F(UpdateProcessorTests, SilentIfNotNeededClosesOnlyWhenNoUpdateIsNeeded)
+{
+    mixer->SetVersion({1, 2, 0, 1});
+    EXPECT_EQ(Run(WithFile(u"-SILENT_IF_UPDATE_NOT_NEEDED")), ZQ_E_APP_WORK_DONE);
+    mixer->SetVersion({1, 1, 5, 7});
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(WithFile(u"-SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
+    EXPECT_EQ(State(), Engine::kStateNormalMode);
+}
+
+TEST_F(UpdateProcessorTests, SilentInNormalModeOnlyEntersUpdateModeAndSendsNothing)
+{
+    EXPECT_EQ(Run(WithFile(u"-silent")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(State(), Engine::kStateEnteringUpdateMode);
+    EXPECT_TRUE(mixer->Log().Find("request").empty());
+}
+
+TEST_F(UpdateProcessorTests, AlwaysUpdateProceedsWithoutNeedAndIsReadOnce)
+{
+    mixer->SetVersion({1, 2, 0, 1});
+    EXPECT_EQ(Run(WithFile(u"-ALWAYS_UPDATE -START_UPDATE_AUTOMATICALLY")), S_OK);
+    EXPECT_TRUE(processor->GetAlwaysUpdate());
+    EXPECT_EQ(State(), Engine::kStateEnteringUpdateMode);
+
+    EXPECT_EQ(processor->SetAlwaysUpdate(false), S_OK);
+    EXPECT_EQ(processor->SetAlwaysUpdate(false), S_FALSE);
+    (void)processor->Reinitialize();
+    EXPECT_FALSE(processor->GetAlwaysUpdate()) << "the option is read at the first start only";
+
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(WithFile(u"-START_UPDATE_AUTOMATICALLY")), S_OK);
+    EXPECT_EQ(State(), Engine::kStateNormalMode);
+}
+
+TEST_F(UpdateProcessorTests, FirmwarePathsQuotedMissingOrByName)
+{
+    const std::string spaced = environment.Root() + "/files/with space";
+    std::filesystem::create_directories(spaced);
+    std::filesystem::copy_file(environment.Root() + "/files/QD51DSP_FULL.syx", spaced + "/image.syx");
+    EXPECT_EQ(Run(u"-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + Wide(spaced) + u"/image.syx\""), S_OK);
+    EXPECT_EQ(processor->GetEngine()->GetFirmwareFileState(), Engine::kFileValid);
+
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(u"-ABSOLUTE_FIRMWARE_FILE_PATH=" + path + u".missing"), S_OK);
+    EXPECT_EQ(processor->GetEngine()->GetFirmwareFileState(), Engine::kFileInvalid);
+
+    // A name is looked for in the program's folder; an empty name means the default one.
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(u"-FIRMWARE_IMAGE_NAME= x"), S_OK);
+    ZQ::WString used;
+    (void)processor->GetEngine()->GetFirmwareFilePath(used);
+    EXPECT_EQ(Std(used), Std(ZQ::MFCFrameworkApp::GetFolder(0)) + u"/QD51DSP_FULL.syx");
+}
+
+TEST_F(UpdateProcessorSlow, StatusInUpdateModeTellsWhetherAnUpdateIsNeeded)
+{
+    mixer->SetMode(Simulator::DeviceMode::Update);
+    EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitUpdateModeNeeded);
+    // Without a valid file no update is needed.
+    ZQ::ProcessExitValue = 0;
+    processor = LUpdateProcessor::Create();
+    EXPECT_EQ(Run(u"-RETURN_UPDATE_MODE_STATUS -ABSOLUTE_FIRMWARE_FILE_PATH=/no/file.syx"),
+              ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitUpdateModeNotNeeded);
+}
+
+TEST_F(UpdateProcessorSlow, SilentUpdateDeliversTheWholeImageBeforeReturning)
+{
+    mixer->SetMode(Simulator::DeviceMode::Update);
+    EXPECT_EQ(Run(WithFile(u"-SILENT")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(mixer->Driver().Firmware(), image);
+    EXPECT_EQ(processor->GetEngine()->GetUpdateResult(false), Engine::kResultDone);
+    EXPECT_FALSE(mixer->Driver().IsUpdateControlOn());
+}
+} // namespace
