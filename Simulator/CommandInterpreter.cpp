@@ -1,6 +1,7 @@
 #include "Simulator/CommandInterpreter.h"
 
 #include "Platform/Registry/RegistryValues.h"
+#include "Platform/Text/Utf.h"
 #include "Simulator/Mixer.h"
 
 #include <cctype>
@@ -146,7 +147,7 @@ std::optional<std::u16string> TextOrNone(const std::string& argument)
 {
     if (argument == "none")
         return std::nullopt;
-    return Platform::RegistryUtf16(argument);
+    return Platform::Utf8ToUtf16(argument);
 }
 
 const char* const HelpText =
@@ -206,7 +207,7 @@ std::string CommandInterpreter::Execute(const std::string& line)
     if (command == "attached" && ParseBytes(argument))
         return mMixer.SetAttached(AttachedMode::Fixed, *ParseBytes(argument)), "OK attached " + argument;
     if (command == "lastpath" && !argument.empty())
-        return mMixer.SetLastPath(Platform::RegistryUtf16(argument)), "OK lastpath " + argument;
+        return mMixer.SetLastPath(Platform::Utf8ToUtf16(argument)), "OK lastpath " + argument;
     if (command == "release")
         return Release(argument);
     if (command == "fail")
@@ -254,7 +255,7 @@ std::string CommandInterpreter::Status() const
     status += " new-version=" + VersionText(settings.newVersion);
     status += " reply-delay=" + Milliseconds(settings.replyDelay);
     status += " driver-version=" +
-              (settings.driverVersion ? Platform::RegistryUtf8(*settings.driverVersion) : "none");
+              (settings.driverVersion ? Platform::Utf16ToUtf8(*settings.driverVersion) : "none");
     status += " instances=" + std::to_string(settings.instanceCount);
     status += " release=" + std::string(PolicyName(mMixer.Driver().GetReleasePolicy()));
     status += " update-control=" + std::string(mMixer.Driver().IsUpdateControlOn() ? "1" : "0");

@@ -3,6 +3,7 @@
 #include "Platform/Midi/MidiPeer.h"
 #include "Platform/Registry/Registry.h"
 #include "Platform/Registry/RegistryValues.h"
+#include "Platform/Text/Utf.h"
 
 #include <cstdio>
 
@@ -254,7 +255,7 @@ void Mixer::WriteInstances()
     for (uint32_t i = 0; i < count; ++i)
     {
         const std::u16string path =
-            i == 0 ? lastPath : lastPath + u"#" + Platform::RegistryUtf16(std::to_string(i));
+            i == 0 ? lastPath : lastPath + u"#" + Platform::Utf8ToUtf16(std::to_string(i));
         (void)Platform::RegistryWriteString(RegLocalMachine, InstanceKey(i), u"LastPath", path);
     }
     WriteAttached();

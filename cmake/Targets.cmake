@@ -5,9 +5,10 @@ find_package(ALSA REQUIRED)
 
 # Platform stand-ins
 zq_library(PlatformClock Platform/Clock)
-zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock)
-zq_library(PlatformMidi Platform/Midi DEPS PlatformClock ALSA::ALSA)
-zq_library(PlatformDriver Platform/Driver DEPS PlatformClock)
+zq_library(PlatformText Platform/Text)
+zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock PlatformText)
+zq_library(PlatformMidi Platform/Midi DEPS PlatformClock PlatformText ALSA::ALSA)
+zq_library(PlatformDriver Platform/Driver DEPS PlatformClock PlatformText)
 
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.

@@ -1,5 +1,7 @@
 #include "Platform/Driver/DriverWire.h"
 
+#include "Platform/Text/Utf.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <sys/un.h>
@@ -91,47 +93,6 @@ std::string SocketFolder()
     return "/tmp/zq-midi-" + std::to_string(getuid());
 }
 
-std::string ToUtf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
-        {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        else if (c >= 0xD800 && c <= 0xDFFF)
-        {
-            c = 0xFFFD;
-        }
-        if (c < 0x80)
-        {
-            out += static_cast<char>(c);
-        }
-        else if (c < 0x800)
-        {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else
-        {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 namespace
 {
@@ -155,7 +116,7 @@ uint64_t Fnv1a(const std::string& text)
 
 std::string SocketPathFor(const std::u16string& devicePath, const std::string& folder)
 {
-    const std::string utf8 = ToUtf8(devicePath);
+    const std::string utf8 = Platform::Utf16ToUtf8(devicePath);
     std::string name;
     for (unsigned char c : utf8)
     {

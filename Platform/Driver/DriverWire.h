@@ -93,6 +93,4 @@ private:
 [[nodiscard]] std::string SocketPathFor(const std::u16string& devicePath);
 [[nodiscard]] std::string SocketPathFor(const std::u16string& devicePath, const std::string& folder);
 
-// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
-[[nodiscard]] std::string ToUtf8(const std::u16string& text);
 } // namespace Platform::DriverWire

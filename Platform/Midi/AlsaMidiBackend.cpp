@@ -1,6 +1,7 @@
 #include "Platform/Midi/AlsaMidiBackend.h"
 
 #include "Platform/Midi/MidiWire.h"
+#include "Platform/Text/Utf.h"
 
 #include <alsa/asoundlib.h>
 #include <cstdio>
@@ -152,7 +153,7 @@ void AlsaMidiBackend::List(bool input, std::vector<MidiDeviceInfo>& devices)
             char address[32];
             std::snprintf(address, sizeof(address), "%d:%d", clientId, snd_seq_port_info_get_port(port));
             devices.push_back(
-                {MidiWire::CutName(MidiWire::ToUtf16(snd_seq_port_info_get_name(port))), address, this});
+                {MidiWire::CutName(Platform::Utf8ToUtf16(snd_seq_port_info_get_name(port))), address, this});
         }
     }
     snd_seq_port_info_free(port);

@@ -1,5 +1,7 @@
 #include "Platform/Midi/MidiWire.h"
 
+#include "Platform/Text/Utf.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -141,96 +143,7 @@ size_t ShortMessageLength(uint8_t status)
     }
 }
 
-std::string ToUtf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        uint32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
-        {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        else if (code >= 0xD800 && code <= 0xDFFF)
-        {
-            code = 0xFFFD;
-        }
-        if (code < 0x80)
-        {
-            out.push_back(static_cast<char>(code));
-        }
-        else if (code < 0x800)
-        {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-        else if (code < 0x10000)
-        {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-        else
-        {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
-}
 
-std::u16string ToUtf16(const std::string& text)
-{
-    std::u16string out;
-    size_t i = 0;
-    while (i < text.size())
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t extra = 0;
-        uint32_t code = 0;
-        if (lead < 0x80)
-            code = lead;
-        else if ((lead & 0xE0) == 0xC0)
-            extra = 1, code = lead & 0x1F;
-        else if ((lead & 0xF0) == 0xE0)
-            extra = 2, code = lead & 0x0F;
-        else if ((lead & 0xF8) == 0xF0)
-            extra = 3, code = lead & 0x07;
-        else
-            extra = SIZE_MAX;
-        bool valid = extra != SIZE_MAX && i + extra < text.size();
-        for (size_t k = 1; valid && k <= extra; ++k)
-        {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                valid = false;
-            else
-                code = (code << 6) | (next & 0x3F);
-        }
-        if (!valid || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        if (code >= 0x10000)
-        {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        }
-        else
-        {
-            out.push_back(static_cast<char16_t>(code));
-        }
-        i += extra + 1;
-    }
-    return out;
-}
 
 std::u16string CutName(const std::u16string& name)
 {
@@ -249,7 +162,7 @@ std::string PortFileName(bool input, uint64_t order, uint32_t pid, uint32_t coun
     std::snprintf(prefix, sizeof(prefix), "%s-%016llx-%08x-%08x-", input ? "in" : "out",
                   static_cast<unsigned long long>(order), pid, counter);
     std::string fileName = prefix;
-    for (const char c : ToUtf8(CutName(name)))
+    for (const char c : Platform::Utf16ToUtf8(CutName(name)))
     {
         const auto byte = static_cast<unsigned char>(c);
         if (NeedsEscape(byte))
@@ -293,7 +206,7 @@ bool ParsePortFileName(const std::string& fileName, bool input, std::u16string& 
             utf8.push_back(fileName[i]);
         }
     }
-    name = CutName(ToUtf16(utf8));
+    name = CutName(Platform::Utf8ToUtf16(utf8));
     return true;
 }
 

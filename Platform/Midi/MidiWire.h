@@ -34,9 +34,6 @@ struct PortFile
 // The number of bytes of a short message that begins with `status` (1 for a data byte, 0 for F0 and F7).
 [[nodiscard]] size_t ShortMessageLength(uint8_t status);
 
-// UTF-8 <-> UTF-16 without the C library's locale; malformed input becomes U+FFFD.
-[[nodiscard]] std::string ToUtf8(const std::u16string& text);
-[[nodiscard]] std::u16string ToUtf16(const std::string& text);
 // Cut to at most kMaxNameUnits code units, never between the halves of a surrogate pair.
 [[nodiscard]] std::u16string CutName(const std::u16string& name);
 

@@ -54,9 +54,6 @@ inline constexpr char kValuePrefix = '@';
 // Names compare equal when they match after ASCII case folding (on the file names: escapes never fold).
 [[nodiscard]] bool SameName(std::string_view a, std::string_view b);
 
-[[nodiscard]] std::string ToUtf8(std::u16string_view text);
-[[nodiscard]] std::u16string ToUtf16(std::string_view text);
-
 // The file names of the subkey folders (keys true) or value files (keys false) in a key folder, in
 // case-insensitive order.
 [[nodiscard]] std::vector<std::string> ListEntries(int dirFd, bool keys);

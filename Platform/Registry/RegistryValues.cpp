@@ -148,13 +148,6 @@ std::u16string RegistryStringFromBytes(const uint8_t* data, size_t size)
     return text;
 }
 
-std::u16string RegistryUtf16(std::string_view utf8)
-{
-    return RegistryStore::ToUtf16(utf8);
-}
 
-std::string RegistryUtf8(std::u16string_view utf16)
-{
-    return RegistryStore::ToUtf8(utf16);
-}
+
 } // namespace Platform

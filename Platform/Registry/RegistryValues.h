@@ -36,6 +36,4 @@ namespace Platform
 // The byte forms of a REG_SZ value, and UTF-8 / UTF-16 conversion for callers that hold narrow text.
 [[nodiscard]] std::vector<uint8_t> RegistryStringBytes(std::u16string_view text);
 [[nodiscard]] std::u16string RegistryStringFromBytes(const uint8_t* data, size_t size);
-[[nodiscard]] std::u16string RegistryUtf16(std::string_view utf8);
-[[nodiscard]] std::string RegistryUtf8(std::u16string_view utf16);
 } // namespace Platform

@@ -224,7 +224,9 @@ TEST_F(DriverDeviceTests, UpdateRequestSwitchesTheDriversUpdateHandling)
     EXPECT_TRUE(mixer->Driver().IsUpdateControlOn());
     ASSERT_TRUE(SetDriverUpdateRequest(record, false));
     EXPECT_FALSE(mixer->Driver().IsUpdateControlOn());
-    EXPECT_EQ(mixer->Driver().OpenHandleCount(), 0u) << "the handle is closed again";
+    // The simulated driver sees the close on its own thread.
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().OpenHandleCount() == 0; }))
+        << "the handle is closed again";
 
     mixer->Driver().FailAfter(16, 0);
     EXPECT_FALSE(SetDriverUpdateRequest(record, true));

@@ -106,7 +106,8 @@ TEST_F(PrivateMidiPerformUpdateEngineSlow, SendsTheWholeImageInPacedPieces)
     EXPECT_EQ(progress[0].newValue, 1) << "the receiver estimates the time";
     EXPECT_EQ(progress[0].oldValue, -1);
     EXPECT_EQ(Completions(), std::vector<int32_t>{1});
-    EXPECT_EQ(mixer->Driver().OpenHandleCount(), 0u) << "the pipe is gone";
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().OpenHandleCount() == 0; }))
+        << "the pipe is gone";
 }
 
 TEST_F(PrivateMidiPerformUpdateEngineSlow, NoAttachedDriverInstanceFailsBeforeSending)

@@ -32,17 +32,6 @@ TEST(MidiWire, NamesAreCutTo31UnitsWithoutSplittingASurrogatePair)
     EXPECT_EQ(CutName(u"short"), u"short");
 }
 
-TEST(MidiWire, Utf8ConversionRoundTripsAndReplacesMalformedInput)
-{
-    const std::u16string text = u"A\u00e9\u4e2d\U0001F3B9";
-    EXPECT_EQ(ToUtf16(ToUtf8(text)), text);
-    EXPECT_EQ(ToUtf16("\xC3"), u"\uFFFD");
-    EXPECT_EQ(ToUtf16("a\xFF"
-                      "b"),
-              u"a\uFFFDb");
-    EXPECT_EQ(ToUtf8(u"\xD800"), "\xEF\xBF\xBD");
-}
-
 TEST(MidiWire, ShortMessageLengthFollowsTheStatusByte)
 {
     struct Case
