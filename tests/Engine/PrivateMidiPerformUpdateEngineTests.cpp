@@ -41,12 +41,8 @@ protected:
         mixer->Log().Clear();
         mixer->Driver().ClearFirmware();
     }
-    ZQRESULT Start()
-    {
-        const ZQRESULT started = engine->StartUpdate();
-        EXPECT_EQ(engine->GetState(), Engine::kStateUpdating);
-        return started;
-    }
+    // The state is not checked here: a task refused at once by the driver may already have ended.
+    ZQRESULT Start() { return engine->StartUpdate(); }
     void Finish() { EXPECT_EQ(engine->WaitForTask(60000), S_OK); }
     void ExpectFailed(int32_t reason)
     {
