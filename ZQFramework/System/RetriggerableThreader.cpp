@@ -40,28 +40,32 @@ RetriggerableThreader::~RetriggerableThreader()
 uint32_t RetriggerableThreader::Loop(void* data)
 {
     State& state = *static_cast<State*>(data);
-    while (!state.stop.load())
+    for (;;)
     {
-        (void)state.wake.Wait(kInfinite);
-        if (!state.stop.load() && state.worker)
+        if (!state.stop.load())
+            (void)state.wake.Wait(kInfinite);
+        // A stored task was accepted by a Trigger before any stop (Trigger refuses once stop is set), so
+        // it runs even when the stop came before this thread woke, or before it first looked.
+        if (state.worker)
             (void)state.worker->DoWork(state.parameters);
-        // Releasing the task may release the threader's owner, and with it the threader: the state
-        // stays alive until this thread ends.
-        state.parameters = nullptr;
-        state.worker = nullptr;
-        if (state.completion)
-        {
-            const RCPtr<LEvent> completion = std::move(state.completion);
-            state.completion = nullptr;
-            state.busy = false;
-            completion->Set();
-        }
-        else
-        {
-            state.busy = false;
-        }
+        EndTask(state);
+        if (state.stop.load())
+            return 0;
     }
-    return 0;
+}
+
+void RetriggerableThreader::EndTask(State& state)
+{
+    // Releasing the task may release the threader's owner, and with it the threader: the state stays
+    // alive until this thread ends. Busy is cleared before the completion is set, so that whoever the
+    // completion wakes can trigger again at once.
+    state.parameters = nullptr;
+    state.worker = nullptr;
+    const RCPtr<LEvent> completion = std::move(state.completion);
+    state.completion = nullptr;
+    state.busy = false;
+    if (completion)
+        completion->Set();
 }
 
 ZQRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
@@ -69,10 +73,10 @@ ZQRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
                                         const RCPtr<LEvent>& completion, int32_t priority)
 {
     State& state = *mState;
-    if (state.stop.load())
+    // A thread that could not be made (or has ended) would never run the task: refuse it rather than
+    // report a hand-over that cannot happen.
+    if (state.stop.load() || mThread->HasFinished())
         return E_FAIL;
-    if (!IsBusy() && state.busy.load())
-        state.busy = false;
     if (state.busy.load())
         return E_FAIL;
     (void)mThread->SetPriority(priority);
@@ -82,7 +86,14 @@ ZQRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
     if (completion)
         completion->Reset();
     state.busy = true;
-    return state.wake.Set() ? S_OK : E_FAIL;
+    if (state.wake.Set())
+        return S_OK;
+    // The thread was not woken, so it never sees the task: take it back, or the threader stays busy.
+    state.worker = nullptr;
+    state.parameters = nullptr;
+    state.completion = nullptr;
+    state.busy = false;
+    return E_FAIL;
 }
 
 bool RetriggerableThreader::IsBusy()

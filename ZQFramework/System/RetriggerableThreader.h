@@ -28,8 +28,9 @@ public:
     RetriggerableThreader(const RetriggerableThreader&) = delete;
     RetriggerableThreader& operator=(const RetriggerableThreader&) = delete;
 
-    // S_OK when the task was handed over; E_FAIL when stopped, still busy with the previous task, or the
-    // thread could not be woken (nothing is stored in the first two cases).
+    // S_OK when the task was handed over: it then runs, even when a stop follows at once. E_FAIL when
+    // stopped, still busy with the previous task, without a thread (it could not be made), or when the
+    // thread could not be woken; nothing is kept in any of these cases.
     ZQRESULT Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& parameters,
                      const RCPtr<LEvent>& completion, int32_t priority);
 
@@ -37,7 +38,7 @@ public:
     [[nodiscard]] bool IsBusy();
 
     // Sets the stop flag and wakes the thread, then waits up to the time for it to leave its loop; a
-    // running task is let finish. Never waits when called on the threader's own thread.
+    // task already handed over is let finish. Never waits when called on the threader's own thread.
     bool Stop(uint32_t milliseconds);
 
     [[nodiscard]] bool IsCurrentThread() const { return mThread->IsCurrentThread(); }
@@ -48,6 +49,7 @@ public:
 private:
     struct State;
     static uint32_t Loop(void* state);
+    static void EndTask(State& state);
 
     std::shared_ptr<State> mState;
     std::unique_ptr<Thread> mThread;

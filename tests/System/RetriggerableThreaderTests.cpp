@@ -67,6 +67,21 @@ TEST(RetriggerableThreaderConcurrency, StoppedThreaderRefusesWork)
     EXPECT_EQ(threader.Trigger(MakeWorker(), nullptr, completion, 0), E_FAIL);
 }
 
+TEST(RetriggerableThreaderConcurrency, TaskHandedOverBeforeAStopStillRuns)
+{
+    // The stop may reach the thread before it has woken for the task; the task was accepted all the same.
+    for (int round = 0; round < 20; ++round)
+    {
+        auto worker = MakeWorker();
+        auto completion = ZQ::LEvent::Create(true);
+        ZQ::RetriggerableThreader threader;
+        ASSERT_EQ(threader.Trigger(worker, RecordingWorker::Task(round), completion, 0), S_OK);
+        ASSERT_TRUE(threader.Stop(10000));
+        EXPECT_EQ(worker->Order(), std::vector<int>{round});
+        EXPECT_EQ(completion->Wait(0), ZQ::kWaitSignalled);
+    }
+}
+
 // A task that destroys the threader it runs on; the threader must not wait for its own thread.
 class SelfDestroyingWorker : public ZQ::LThreadWorker
 {
