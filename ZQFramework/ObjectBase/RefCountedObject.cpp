@@ -120,7 +120,8 @@ void LRefCountedObject::SetUnshareable(bool unshareable)
 
 void LRefCountedObject::AdjustInternalRefCount(LRefCountedObject* object, int32_t n) noexcept
 {
-    const int32_t current = object->mInternalRefCount.load(std::memory_order_acquire);
-    object->mInternalRefCount.exchange(current + n, std::memory_order_acq_rel);
+    // One atomic addition: holders that count internal references under different locks (two
+    // distributors registering one client) may adjust the same object at the same moment.
+    object->mInternalRefCount.fetch_add(n, std::memory_order_acq_rel);
 }
 } // namespace ZQ

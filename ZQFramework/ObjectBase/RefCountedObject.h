@@ -65,9 +65,9 @@ public:
         return mInRelease.load(std::memory_order_acquire) != 0;
     }
 
-    // Adds n (may be negative) to the internal-reference count of object, a read followed by an exchange.
-    // Whoever holds references on an object's behalf takes each one with AddRef and counts it here, and
-    // serialises its own adjustments (the distributor makes them under its lock).
+    // Adds n (may be negative) to the internal-reference count of object, atomically. Whoever holds a
+    // reference on an object's behalf takes it with AddRef and counts it here; giving it back, it lowers
+    // the count here before it releases, so that the release is not mistaken for the last outside one.
     static void AdjustInternalRefCount(LRefCountedObject* object, int32_t n) noexcept;
 
 private:
