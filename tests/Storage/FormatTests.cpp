@@ -30,6 +30,9 @@ TEST(Format, WideFormatTakesWideStringsWithLowerCaseS)
     EXPECT_EQ(Units(WString::Format(u"%s", static_cast<const char16_t*>(nullptr))), u"(null)");
     EXPECT_EQ(Units(WString::Format(u"%c%C%c", u'x', 'y', 0x20ac)), u"xy\u20ac");
     EXPECT_STREQ(AString::Format("%c%C", 'a', u'\u00e9').GetBuffer(), "a\xC3\xA9");
+    // A zero character ends the text, as in a terminated array.
+    EXPECT_EQ(Units(WString::Format(u"ab%cd", 0)), u"ab");
+    EXPECT_EQ(WString::Format(u"ab%cd", 0).GetStorage()->GetSize(), 6u);
 }
 
 TEST(Format, ConversionsFollowTheRuntimeConventions)
@@ -174,6 +177,7 @@ TEST(NumberText, FromIntFromUIntFromDouble)
         {WString::FromInt(std::numeric_limits<int>::min(), -1), u"-2147483648"},
         {WString::FromUInt(4294967295u, -1), u"4294967295"},
         {WString::FromUInt(7, 2), u".07"},
+        {WString::FromInt(5, 12), u".000000000005"},
         {WString::FromDouble(2.5, -1), u"2.500000"},
         {WString::FromDouble(3.14159, 2), u"3.14"},
         {WString::FromDouble(7, 0), u"7"},
@@ -222,7 +226,8 @@ TEST(StringCase, OnlyAsciiLettersChange)
     EXPECT_EQ(Units(WString(u"\u00e9z\u00c9Z").ToUpper()), u"\u00e9Z\u00c9Z");
     EXPECT_EQ(Units(WString(u"\u00e9z\u00c9Z").ToLower()), u"\u00e9z\u00c9z");
     EXPECT_STREQ(AString("a\xC3\xA9z").ToUpper().GetBuffer(), "A\xC3\xA9Z");
-    EXPECT_TRUE(WString().ToUpper().IsEmpty());
+    EXPECT_EQ(WString().ToUpper().GetBuffer(), ZQ::EmptyString.GetBuffer());
+    EXPECT_EQ(WString(char16_t(0)).ToLower().GetBuffer(), ZQ::EmptyString.GetBuffer());
 }
 
 TEST(StringTrim, TrimTable)

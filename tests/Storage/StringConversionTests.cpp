@@ -94,6 +94,46 @@ TEST(StringConversion, WideToNarrowWritesLoneSurrogatesAsThreeBytes)
     EXPECT_EQ(Units(WString(lone)), u"");
 }
 
+TEST(StringConversion, ConvertFromReportsIllFormedInputAndKeepsTheTextBeforeIt)
+{
+    struct Case
+    {
+        const char* utf8;
+        int length;
+        ZQRESULT result;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {"a\xC3\xA9", -1, S_OK, u"a\u00e9"},
+        {"abc", 2, S_OK, u"ab"},
+        {"ab\0cd", 5, S_OK, u"ab"}, // an explicit length may span a zero: the text ends there
+        {"a\xFF"
+         "b",
+         -1, E_FAIL, u"a"},
+        {"a\xE2\x82\xAC", 3, E_FAIL, u"a"}, // cut by the length
+    };
+    for (const Case& c : cases)
+    {
+        ZQ::ConstRCPtr<ZQ::LIBuffer> target;
+        EXPECT_EQ(WString::ConvertFrom(target, c.utf8, c.length), c.result) << c.utf8;
+        ASSERT_FALSE(target.IsNull());
+        EXPECT_EQ(std::u16string(static_cast<const char16_t*>(target->GetData())), c.expected) << c.utf8;
+        EXPECT_EQ(target->GetSize(), 2 * (c.expected.size() + 1)) << c.utf8;
+    }
+
+    ZQ::ConstRCPtr<ZQ::LIBuffer> target;
+    EXPECT_EQ(WString::ConvertFrom(target, static_cast<const char*>(nullptr), -1), S_OK);
+    EXPECT_EQ(target.Get(), EmptyString.GetStorage().Get());
+
+    // A high surrogate as the last unit of the source is a cut pair; before the terminator it is a lone
+    // surrogate, carried over as three bytes.
+    const char16_t high[] = {char16_t(0xD800), 0};
+    EXPECT_EQ(AString::ConvertFrom(target, high, 1), E_FAIL);
+    EXPECT_EQ(target->GetSize(), 1u);
+    EXPECT_EQ(AString::ConvertFrom(target, high, -1), S_OK);
+    EXPECT_STREQ(static_cast<const char*>(target->GetData()), "\xED\xA0\x80");
+}
+
 TEST(StringConversion, WellFormedTextRoundTrips)
 {
     const std::u16string texts[] = {u"", u"plain ASCII", u"\u00e9t\u00e9 \u20ac \U0001F600 \U0010FFFF \uFFFD",

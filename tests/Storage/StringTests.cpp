@@ -2,6 +2,7 @@
 
 #include "ZQFramework/Utilities/Storage/String.h"
 
+#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -118,7 +119,7 @@ TEST(String, AssignCopiesAtMostMaxLength)
 TEST(String, AssigningTooLongATextIntoALockedStringGrowsIt)
 {
     WString s(u"ab");
-    s.Lock(3);
+    ASSERT_NE(s.Lock(3), nullptr);
     s.Assign(u"abcdefgh");
     EXPECT_TRUE(s.IsLocked());
     EXPECT_EQ(Units(s), u"abcdefgh");
@@ -142,13 +143,13 @@ TEST(String, LockGivesAPrivateWritableBuffer)
     EXPECT_EQ(Units(s), u"xbc");
 
     WString cut(u"abcdef");
-    cut.Lock(2);
+    ASSERT_NE(cut.Lock(2), nullptr);
     EXPECT_EQ(Units(cut), u"a");
     cut.Unlock();
     EXPECT_EQ(Units(cut), u"a");
 
     WString roomy(u"abc");
-    roomy.Lock(10);
+    ASSERT_NE(roomy.Lock(10), nullptr);
     EXPECT_EQ(Units(roomy), u"abc");
     EXPECT_EQ(roomy.GetStorage()->GetSize(), 20u);
 }
@@ -194,7 +195,7 @@ TEST(String, AppendAndConcatenate)
     EXPECT_EQ(Units(self), u"xyxy");
 
     WString locked(u"ab");
-    locked.Lock(0);
+    ASSERT_NE(locked.Lock(0), nullptr);
     locked.Append(WString(u"cde"));
     EXPECT_TRUE(locked.IsLocked());
     EXPECT_EQ(Units(locked), u"abcde");
@@ -272,6 +273,12 @@ TEST(String, MidLeftRight)
     EXPECT_EQ(Units(s.Right(10)), u"abcdef");
     EXPECT_EQ(Units(s.Mid(6)), u"");
     EXPECT_EQ(s.Mid(6).GetBuffer(), EmptyString.GetBuffer());
+    // Extreme arguments neither overflow nor wrap around.
+    EXPECT_EQ(Units(s.Mid(INT32_MIN)), u"abcdef");
+    EXPECT_EQ(Units(s.Mid(INT32_MIN, INT32_MAX)), u"abcde");
+    EXPECT_EQ(Units(s.Mid(INT32_MAX, INT32_MAX)), u"");
+    EXPECT_EQ(Units(s.Right(INT32_MAX)), u"abcdef");
+    EXPECT_EQ(Units(s.Right(INT32_MIN)), u"");
     EXPECT_STREQ(AString("abcdef").Right(2).GetBuffer(), "ef");
 }
 

@@ -136,20 +136,9 @@ public:
 
     ZQRESULT Fill(uint8_t value, uint32_t offset, int32_t count) override
     {
-        const uint64_t size = GetSize();
         uint64_t bytes;
-        if (count < 0)
-        {
-            if (offset > size)
-                return E_INVALIDARG;
-            bytes = size - offset;
-        }
-        else
-        {
-            bytes = static_cast<uint64_t>(count);
-            if (offset + bytes > size)
-                return E_INVALIDARG;
-        }
+        if (!FitRange(offset, count, 1, bytes))
+            return E_INVALIDARG;
         if (bytes != 0)
             std::memset(static_cast<uint8_t*>(GetData()) + offset, value, bytes);
         return S_OK;
@@ -157,20 +146,9 @@ public:
 
     ZQRESULT Fill16(uint16_t value, uint32_t offset, int32_t count) override
     {
-        const uint64_t size = GetSize();
         uint64_t units;
-        if (count < 0)
-        {
-            if (offset > size)
-                return E_INVALIDARG;
-            units = (size - offset) / 2;
-        }
-        else
-        {
-            units = static_cast<uint64_t>(count);
-            if (offset + 2 * units > size)
-                return E_INVALIDARG;
-        }
+        if (!FitRange(offset, count, 2, units))
+            return E_INVALIDARG;
         // Byte by byte: the offset need not be aligned. The unit keeps the machine's byte order.
         uint8_t pattern[2];
         std::memcpy(pattern, &value, 2);
@@ -195,6 +173,23 @@ protected:
     }
 
 private:
+    // Whether count units of unitBytes each, from byte offset on, lie inside the size (count < 0: as many
+    // whole units as fit before the end); units receives the count. The sums are taken in 64 bits, so an
+    // offset or count near the top of the 32-bit range cannot wrap around into a range that seems to fit.
+    bool FitRange(uint32_t offset, int32_t count, uint32_t unitBytes, uint64_t& units) const
+    {
+        const uint64_t size = GetSize();
+        if (offset > size)
+            return false;
+        if (count < 0)
+        {
+            units = (size - offset) / unitBytes;
+            return true;
+        }
+        units = static_cast<uint64_t>(count);
+        return offset + units * unitBytes <= size;
+    }
+
     static void* AllocateBlock(uint32_t bytes)
     {
         void* block = Alloc()->Allocate(bytes);

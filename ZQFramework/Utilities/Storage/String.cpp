@@ -353,38 +353,36 @@ ZQRESULT StringT<CharT, OtherT>::Insert(int position, const StringT& text)
 }
 
 template <class CharT, class OtherT>
-ZQRESULT StringT<CharT, OtherT>::Insert(int position, const CharT* text, int count)
+template <class TextT>
+ZQRESULT StringT<CharT, OtherT>::InsertCounted(int position, const TextT* text, int count)
 {
     if (static_cast<uint32_t>(position) > static_cast<uint32_t>(GetLength()))
         return E_INVALIDARG;
     StringT piece;
     if (text != nullptr)
     {
+        // Exactly count characters when the text has that many; otherwise (a count past the text, a
+        // negative count, the whole-text marker) all of it.
         const bool exact = count >= 0 && count < kWholeText &&
                            CRT::LengthBounded(text, static_cast<size_t>(count)) == static_cast<size_t>(count);
-        piece.Assign(text, exact ? count : kWholeText);
         if (exact && count == 0)
             return S_OK;
+        piece.Assign(text, exact ? count : kWholeText);
     }
     return Insert(position, piece);
+}
+
+template <class CharT, class OtherT>
+ZQRESULT StringT<CharT, OtherT>::Insert(int position, const CharT* text, int count)
+{
+    return InsertCounted(position, text, count);
 }
 
 template <class CharT, class OtherT>
 ZQRESULT StringT<CharT, OtherT>::Insert(int position, const OtherT* text,
                                         int count) requires(std::is_same_v<CharT, char16_t>)
 {
-    if (static_cast<uint32_t>(position) > static_cast<uint32_t>(GetLength()))
-        return E_INVALIDARG;
-    StringT piece;
-    if (text != nullptr)
-    {
-        const bool exact = count >= 0 && count < kWholeText &&
-                           CRT::LengthBounded(text, static_cast<size_t>(count)) == static_cast<size_t>(count);
-        if (exact && count == 0)
-            return S_OK;
-        piece.Assign(text, exact ? count : kWholeText);
-    }
-    return Insert(position, piece);
+    return InsertCounted(position, text, count);
 }
 
 template <class CharT, class OtherT>
@@ -428,28 +426,31 @@ bool StringT<CharT, OtherT>::Remove(int start, int count)
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::Mid(int start, int count) const
 {
-    const int length = GetLength();
-    int64_t first = start;
-    int64_t wanted = count;
-    if (first < 0)
+    return Slice(start, count);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::Slice(int64_t start, int64_t count) const
+{
+    const int64_t length = GetLength();
+    if (start < 0)
     {
-        first += length;
-        if (first < 0)
+        start += length;
+        if (start < 0)
         {
             // A start before the beginning eats into the count; a count eaten up entirely leaves
             // nothing (a negative count from the caller still means "the rest").
-            if (wanted >= 0)
-                wanted = std::max<int64_t>(wanted + first, 0);
-            first = 0;
+            if (count >= 0)
+                count = std::max<int64_t>(count + start, 0);
+            start = 0;
         }
     }
-    if (first >= length || wanted == 0)
+    if (start >= length || count == 0)
         return StringT();
-    // A negative count reads as a huge unsigned one: the rest of the text.
-    const uint64_t limit = static_cast<uint32_t>(static_cast<int32_t>(wanted));
-    const uint64_t taken = std::min<uint64_t>(limit, uint64_t(length - first));
+    const int64_t rest = length - start;
+    const int64_t taken = count < 0 ? rest : std::min(count, rest);
     StringT result;
-    result.AssignOwnWidth(GetBuffer() + first, static_cast<uint32_t>(taken));
+    result.AssignOwnWidth(GetBuffer() + start, static_cast<uint32_t>(taken));
     return result;
 }
 
@@ -626,10 +627,11 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::FormatList(const CharT* format, c
     FormatOutput<CharT> out;
     if (!TextFormatter::Format(out, format, args, count))
         throw Exception<std::invalid_argument>(kFormatErrorText<CharT>);
+    // The text ends at its first zero, as when taken from a terminated array (a "%c" of 0 ends it).
+    const size_t length = CRT::LengthBounded(out.GetData(), out.GetSize());
     StringT result;
-    if (out.GetSize() != 0)
-        result.AssignOwnWidth(out.GetData(),
-                              static_cast<uint32_t>(std::min<size_t>(out.GetSize(), UINT32_MAX)));
+    if (length != 0)
+        result.AssignOwnWidth(out.GetData(), static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX)));
     return result;
 }
 
@@ -669,9 +671,16 @@ S PlaceDecimalPoint(const S& digits, int decimals)
         sign = S(CharT('-'));
         text = text.Mid(1);
     }
-    const S zero(CharT('0'));
-    while (text.GetLength() - decimals < 0)
-        text = zero + text;
+    if (text.GetLength() < decimals)
+    {
+        // Zeros in front, so that exactly decimals digits follow the point; made in one piece.
+        const int missing = decimals - text.GetLength();
+        S zeros;
+        CharT* data = zeros.Lock(missing + 1);
+        std::fill(data, data + missing, CharT('0'));
+        zeros.Unlock();
+        text = zeros + text;
+    }
     const int k = text.GetLength() - decimals;
     return sign + text.Left(k) + S(CharT('.')) + text.Mid(k);
 }
@@ -713,29 +722,29 @@ double StringT<CharT, OtherT>::ToDouble() const
 // ---- case, trimming, splitting, replacing ----
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT> StringT<CharT, OtherT>::ToUpper() const
+template <class Map>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::MapCharacters(Map map) const
 {
     StringT result;
+    if (IsEmpty())
+        return result;
+    // The characters are mapped in the result's fresh buffer: one copy, no second pass.
     result.AssignOwnWidth(GetBuffer(), static_cast<uint32_t>(GetLength()));
-    if (!result.IsEmpty())
-    {
-        for (CharT* p = result.Data(); *p != 0; ++p)
-            *p = CRT::ToUpperAscii(*p);
-    }
+    for (CharT* p = result.Data(); *p != 0; ++p)
+        *p = map(*p);
     return result;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT> StringT<CharT, OtherT>::ToUpper() const
+{
+    return MapCharacters(CRT::ToUpperAscii<CharT>);
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT> StringT<CharT, OtherT>::ToLower() const
 {
-    StringT result;
-    result.AssignOwnWidth(GetBuffer(), static_cast<uint32_t>(GetLength()));
-    if (!result.IsEmpty())
-    {
-        for (CharT* p = result.Data(); *p != 0; ++p)
-            *p = CRT::ToLowerAscii(*p);
-    }
-    return result;
+    return MapCharacters(CRT::ToLowerAscii<CharT>);
 }
 
 template <class CharT, class OtherT>

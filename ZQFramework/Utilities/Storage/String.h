@@ -64,7 +64,7 @@ public:
 
     // A writable buffer of n characters (n = 0: the length plus one) holding the text as far as it fits,
     // with a zero at n - 1; null when the string is already locked.
-    CharT* Lock(int n = 0);
+    [[nodiscard]] CharT* Lock(int n = 0);
     // Ends the lock; 1 when the string was not locked, else 0.
     int Unlock();
 
@@ -85,9 +85,9 @@ public:
     bool Remove(int start, int count);
 
     [[nodiscard]] StringT Mid(int start, int count) const;
-    [[nodiscard]] StringT Mid(int start) const { return Mid(start, GetLength() - start); }
+    [[nodiscard]] StringT Mid(int start) const { return Slice(start, int64_t{GetLength()} - start); }
     [[nodiscard]] StringT Left(int count) const { return Mid(0, count); }
-    [[nodiscard]] StringT Right(int count) const { return Mid(-count, count); }
+    [[nodiscard]] StringT Right(int count) const { return Slice(-int64_t{count}, count); }
 
     // Position of the first occurrence of text, -1 when none; an empty text is found at 0.
     [[nodiscard]] int Find(const StringT& text) const;
@@ -177,6 +177,13 @@ private:
     [[nodiscard]] uint32_t LockedCapacity() const { return mBuffer->GetSize() / sizeof(CharT); }
     void ShareEmpty();
     void AssignOwnWidth(const CharT* text, uint32_t length);
+    // Mid in 64-bit arithmetic, so that Mid(start) and Right(count) cannot overflow on extreme
+    // arguments; a negative count means the rest of the text.
+    [[nodiscard]] StringT Slice(int64_t start, int64_t count) const;
+    template <class TextT>
+    ZQRESULT InsertCounted(int position, const TextT* text, int count);
+    template <class Map>
+    [[nodiscard]] StringT MapCharacters(Map map) const;
 
     ConstRCPtr<LIBuffer> mBuffer; // never null once constructed
 };
