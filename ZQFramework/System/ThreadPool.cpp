@@ -92,14 +92,33 @@ void LThreadPool::StartQueueThread()
 {
     // The previous run has said it is done (under the lock), so its completion follows without the lock.
     (void)mQueueEvent->Wait(kInfinite);
-    const RCPtr<LThreadPool> self(this);
-    if (mQueueThreader.Trigger(self, self, mQueueEvent, mQueuePriority) == S_OK)
+    if (TriggerQueueThread() == S_OK)
     {
         mQueueThreadRunning = true;
         return;
     }
-    // Give the run's token back, so that the next item tries again instead of waiting forever.
+    // Give the run's token back, so that the next item tries again instead of waiting forever, and hand
+    // out now what idle workers can take; the rest waits for the next item's try.
     mQueueEvent->Set();
+    HandQueuedItemsToIdleWorkers();
+}
+
+ZQRESULT LThreadPool::TriggerQueueThread()
+{
+    const RCPtr<LThreadPool> self(this);
+    return mQueueThreader.Trigger(self, self, mQueueEvent, mQueuePriority);
+}
+
+void LThreadPool::HandQueuedItemsToIdleWorkers()
+{
+    for (int32_t j = 0; j < static_cast<int32_t>(mWorkers.size()) && !mQueue.empty(); ++j)
+    {
+        if (mWorkers[static_cast<size_t>(j)]->IsBusy())
+            continue;
+        RCPtr<LWorkerParams> item = std::move(mQueue.back());
+        mQueue.pop_back();
+        (void)HandOver(j, item);
+    }
 }
 
 ZQRESULT LThreadPool::DoWork(RCPtr<LRefCountedObject>&)
@@ -126,20 +145,21 @@ ZQRESULT LThreadPool::DoWork(RCPtr<LRefCountedObject>&)
     }
 }
 
-void LThreadPool::HandOver(int32_t workerIndex, const RCPtr<LWorkerParams>& item)
+bool LThreadPool::HandOver(int32_t workerIndex, const RCPtr<LWorkerParams>& item)
 {
     RetriggerableThreader& threader = *mWorkers[static_cast<size_t>(workerIndex)];
     threader.SetName(item->mWorker ? item->mWorker->ToString() : WString());
     if (threader.Trigger(item->mWorker, item->mParameters, mEvents.GetEvent(workerIndex), item->mPriority) ==
         S_OK)
-        return;
+        return true;
     // The worker turned the item down: it stays the oldest of its priority, for the next idle worker.
     if (mWorkerCount.load() <= 0)
-        return;
+        return false;
     const auto position =
         std::find_if(mQueue.begin(), mQueue.end(),
                      [&](const RCPtr<LWorkerParams>& queued) { return queued->mPriority > item->mPriority; });
     mQueue.insert(position, item);
+    return false;
 }
 
 void LThreadPool::Stop()

@@ -59,12 +59,19 @@ public:
 
     [[nodiscard]] WString ToString() const override;
 
+protected:
+    // Starts a run of the queue thread (called under the lock, with the previous run ended); S_OK when
+    // the run was handed over.
+    virtual ZQRESULT TriggerQueueThread();
+
 private:
     int32_t TryRunOnIdleWorker(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& parameters,
                                int32_t priority);
     void InsertByPriority(const RCPtr<LWorkerParams>& item);
     void StartQueueThread();
-    void HandOver(int32_t workerIndex, const RCPtr<LWorkerParams>& item);
+    void HandQueuedItemsToIdleWorkers();
+    // Triggers the worker with the item; an item the worker turns down goes back into the queue.
+    bool HandOver(int32_t workerIndex, const RCPtr<LWorkerParams>& item);
 
     std::atomic<int32_t> mWorkerCount;
     std::vector<std::unique_ptr<RetriggerableThreader>> mWorkers;

@@ -122,6 +122,63 @@ TEST(ThreadPoolConcurrency, StopFinishesTheRunningItemAndDropsQueuedOnes)
     EXPECT_EQ(worker->Started(), 1);
 }
 
+TEST(ThreadPoolConcurrency, StopRunsTheItemAlreadyHandedToAWorker)
+{
+    // QueueWorkItem gave the item straight to the idle worker; a stop that follows at once must not drop it.
+    for (int round = 0; round < 20; ++round)
+    {
+        auto pool = ZQ::LThreadPool::Create(1, 2);
+        auto worker = MakeWorker();
+        pool->QueueWorkItem(worker, RecordingWorker::Task(round), 0);
+        pool->Stop();
+        EXPECT_EQ(worker->Order(), std::vector<int>{round});
+    }
+}
+
+// A pool whose queue thread refuses to start a given number of times.
+class RefusingQueueThreadPool : public ZQ::LThreadPool
+{
+public:
+    explicit RefusingQueueThreadPool(int refusals) : LThreadPool(1, 2), mRefusals(refusals) {}
+
+    std::atomic<int> mRefusals;
+
+protected:
+    ZQRESULT TriggerQueueThread() override
+    {
+        if (mRefusals.load() > 0)
+        {
+            --mRefusals;
+            return E_FAIL;
+        }
+        return LThreadPool::TriggerQueueThread();
+    }
+};
+
+TEST(ThreadPoolConcurrency, RefusedQueueThreadStrandsNothingAndBlocksNoLaterPost)
+{
+    ZQ::RCPtr<RefusingQueueThreadPool> pool(new RefusingQueueThreadPool(2));
+    auto worker = MakeWorker();
+    pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+    ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+
+    // The worker is busy and the queue thread refuses: item 1 waits in the queue.
+    pool->QueueWorkItem(worker, RecordingWorker::Task(1), 0);
+    EXPECT_EQ(pool->mRefusals.load(), 1);
+    worker->OpenGate();
+    ASSERT_TRUE(worker->WaitForFinished(1));
+
+    // The next post finds the queue thread refusing again, and hands the waiting item to the idle worker.
+    pool->QueueWorkItem(worker, RecordingWorker::Task(2), 0);
+    EXPECT_EQ(pool->mRefusals.load(), 0);
+    ASSERT_TRUE(worker->WaitForFinished(2));
+
+    // Then the queue thread starts again and nothing is left behind.
+    pool->QueueWorkItem(worker, RecordingWorker::Task(3), 0);
+    ASSERT_TRUE(worker->WaitForFinished(4));
+    EXPECT_EQ(worker->Order(), (std::vector<int>{-1, 1, 2, 3}));
+}
+
 class WatchedPool : public ZQ::LThreadPool
 {
 public:
@@ -148,5 +205,23 @@ TEST(ThreadPoolConcurrency, PoolReleasedOnItsOwnThreadsRunsWhatItTookAndDoesNotW
     worker->OpenGate();
     EXPECT_TRUE(WaitFor([&] { return destroyed.load(); }));
     EXPECT_EQ(worker->Order(), (std::vector<int>{-1, 1, 0}));
+}
+
+TEST(ThreadPoolConcurrency, PoolReleasedOnItsQueueThreadDoesNotWaitForItself)
+{
+    std::atomic<bool> destroyed{false};
+    auto worker = MakeWorker();
+    {
+        ZQ::RCPtr<WatchedPool> pool(new WatchedPool(destroyed));
+        pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+        ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+        // The queued items hold nothing of the pool: the queue thread's run holds the last reference.
+        pool->QueueWorkItem(worker, RecordingWorker::Task(1), 0);
+        pool->QueueWorkItem(worker, RecordingWorker::Task(2), 0);
+    }
+    EXPECT_FALSE(destroyed.load());
+    worker->OpenGate();
+    EXPECT_TRUE(WaitFor([&] { return destroyed.load(); }));
+    EXPECT_EQ(worker->Order(), (std::vector<int>{-1, 1, 2}));
 }
 } // namespace
