@@ -2,28 +2,12 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <typeindex>
 
 namespace ZQ
 {
 namespace
 {
-struct TypeNameRegistry
-{
-    std::mutex mLock;
-    std::map<std::type_index, std::string> mNames; // guarded by mLock
-};
-
-TypeNameRegistry& Registry()
-{
-    // Never destroyed: objects may print themselves while statics are being torn down.
-    static auto* registry = new TypeNameRegistry;
-    return *registry;
-}
-
 bool IsWordChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -102,24 +86,10 @@ std::string Normalize(std::string_view name)
     }
     return result;
 }
-
-void Register(const std::type_info& type, const std::string& name)
-{
-    auto& registry = Registry();
-    std::lock_guard<std::mutex> lock(registry.mLock);
-    registry.mNames.emplace(std::type_index(type), name);
-}
 } // namespace TypeNameDetail
 
 std::string DynamicTypeName(const std::type_info& type)
 {
-    {
-        auto& registry = Registry();
-        std::lock_guard<std::mutex> lock(registry.mLock);
-        auto found = registry.mNames.find(std::type_index(type));
-        if (found != registry.mNames.end())
-            return found->second;
-    }
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> demangled(
         abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);

@@ -31,9 +31,6 @@ std::string QualifiedName(std::string_view prettyFunction);
 // "long int" -> "long", "char16_t" -> "wchar_t", ...).
 std::string Normalize(std::string_view name);
 
-// Remembers the name computed for a class type, so that the dynamic lookup below finds the same text.
-void Register(const std::type_info& type, const std::string& name);
-
 template <class T>
 std::string KeywordFor()
 {
@@ -61,14 +58,7 @@ struct TypeNameTraits
 template <class T>
 std::string TypeName()
 {
-    using Plain = std::remove_cv_t<T>;
-    std::string name = TypeNameTraits<Plain>::Name();
-    if constexpr (std::is_class_v<Plain> && std::is_polymorphic_v<Plain>)
-    {
-        static const bool registered = (TypeNameDetail::Register(typeid(Plain), name), true);
-        (void)registered;
-    }
-    return name;
+    return TypeNameTraits<std::remove_cv_t<T>>::Name();
 }
 
 template <class T>
@@ -98,8 +88,10 @@ struct TypeNameTraits<Template<Args...>>
     }
 };
 
-// The name of an object's dynamic type: the registered text when the type's name was ever computed
-// through TypeName, otherwise the run-time type information spelled the framework's way.
+// The name of an object's dynamic type from the run-time type information: "class " and the qualified
+// name spelled the framework's way. Template arguments carry no keywords here (the run-time names do not
+// say whether an argument is a class or an enum), so the text of a class template instance can differ
+// from TypeName's; the same type always gives the same text.
 std::string DynamicTypeName(const std::type_info& type);
 } // namespace ZQ
 

@@ -1,6 +1,8 @@
 #include "CountedFixtures.h"
 
 #include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/ObjectBase/Holder.h"
+#include "ZQFramework/ObjectBase/Pair.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
@@ -9,6 +11,16 @@
 #include <string>
 
 using namespace ObjectBaseTests;
+
+// An owner class with a nested task enum, like the update engine's interface.
+class LTaskOwner
+{
+public:
+    enum ThreadWorkerTask
+    {
+        Idle
+    };
+};
 
 namespace ZQ
 {
@@ -22,10 +34,42 @@ public:
         return ConstRCPtr<LRefCountedObject>(new OtherTracked);
     }
 };
+
+// A class template over an enum whose copy is of another class: its name has template arguments.
+template <class E>
+class LBoxed : public virtual LRefCountedObject
+{
+public:
+    ConstRCPtr<LRefCountedObject> CreateCopy() const override
+    {
+        return ConstRCPtr<LRefCountedObject>(new OtherTracked);
+    }
+};
 } // namespace ZQ
 
 namespace
 {
+// Copies itself into nothing.
+class NoCopy : public virtual ZQ::LRefCountedObject
+{
+public:
+    ZQ::ConstRCPtr<ZQ::LRefCountedObject> CreateCopy() const override { return {}; }
+};
+
+// Marks object unshareable and has a second pointer of type P take it, which must detach.
+template <class P, class Object>
+void TakeUnshareable(Object* object)
+{
+    ZQ::RCPtr<Object> first(object);
+    first->SetUnshareable(true);
+    P second(first);
+}
+
+ZQ::StringT<char16_t, char> KeyText(const int&)
+{
+    return ZQ::StringT<char16_t, char>::GetEmptyString();
+}
+
 // Runs action and returns the text of the framework exception it throws, read through the mix-in.
 std::string TextOf(const std::function<void()>& action)
 {
@@ -43,6 +87,10 @@ std::string TextOf(const std::function<void()>& action)
 
 TEST(Exception, EveryTextOfTheObjectCoreIsExact)
 {
+    static constexpr const char* kCreateCopyText =
+        "Logic Error : CreateCopy() not implemented for RefCountedObject : "
+        "ZQ::LRefCountedObject::CreateCopy : "
+        "zqframework\\objectbase\\RefCountedObject : Line 274";
     struct Case
     {
         const char* name;
@@ -53,10 +101,7 @@ TEST(Exception, EveryTextOfTheObjectCoreIsExact)
         {"Undo", [] { ZQ::RCPtr<Tracked>(new Tracked)->Undo(); },
          "Logic Error : Undo() not implemented for RefCountedObject : ZQ::LRefCountedObject::Undo : "
          "zqframework\\objectbase\\RefCountedObject : Line 156"},
-        {"CreateCopy", [] { (void)ZQ::RCPtr<Tracked>(new Tracked)->CreateCopy(); },
-         "Logic Error : CreateCopy() not implemented for RefCountedObject : "
-         "ZQ::LRefCountedObject::CreateCopy : "
-         "zqframework\\objectbase\\RefCountedObject : Line 274"},
+        {"CreateCopy", [] { (void)ZQ::RCPtr<Tracked>(new Tracked)->CreateCopy(); }, kCreateCopyText},
         {"SetUnshareable",
          []
          {
@@ -74,6 +119,24 @@ TEST(Exception, EveryTextOfTheObjectCoreIsExact)
          },
          "Logic Error : class ZQ::LFont : ZQ::ConstRCPtr<class ZQ::LFont,class ZQ::LFont *>::Unshare : "
          "zqframework\\objectbase\\RefCountedObject : Line 424"},
+        {"Unshare of the object base",
+         [] { TakeUnshareable<ZQ::ConstRCPtr<ZQ::LRefCountedObject>>(new NoCopy); },
+         "Logic Error : class ZQ::LRefCountedObject : "
+         "ZQ::ConstRCPtr<class ZQ::LRefCountedObject,class ZQ::LRefCountedObject *>::Unshare : "
+         "zqframework\\objectbase\\RefCountedObject : Line 424"},
+        {"Unshare of a class template",
+         []
+         {
+             TakeUnshareable<ZQ::RCPtr<ZQ::LBoxed<LTaskOwner::ThreadWorkerTask>>>(
+                 new ZQ::LBoxed<LTaskOwner::ThreadWorkerTask>);
+         },
+         "Logic Error : class ZQ::LBoxed<enum LTaskOwner::ThreadWorkerTask> : "
+         "ZQ::ConstRCPtr<class ZQ::LBoxed<enum LTaskOwner::ThreadWorkerTask>,"
+         "class ZQ::LBoxed<enum LTaskOwner::ThreadWorkerTask> *>::Unshare : "
+         "zqframework\\objectbase\\RefCountedObject : Line 424"},
+        {"CreateCopy of a holder", [] { (void)ZQ::LHolder<int>::Create()->CreateCopy(); }, kCreateCopyText},
+        {"CreateCopy of a pair", [] { (void)ZQ::LPair<int, int, &KeyText>::Create(1, 2)->CreateCopy(); },
+         kCreateCopyText},
         {"bad_alloc", [] { throw ZQ::Exception<std::bad_alloc>(); }, "bad allocation"},
         {"FailedResult",
          []

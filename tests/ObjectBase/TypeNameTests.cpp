@@ -1,3 +1,4 @@
+#include "ZQFramework/ObjectBase/Holder.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/TypeName.h"
 
@@ -17,6 +18,10 @@ class Two
 {
 };
 struct Plain
+{
+};
+template <class T>
+class Poly : public virtual ZQ::LRefCountedObject
 {
 };
 } // namespace TypeNameTestTypes
@@ -42,6 +47,8 @@ TEST(TypeName, SpellsTypesTheFrameworkWay)
         {ZQ::TypeName<Task>(), "enum TypeNameTestTypes::Task"},
         {ZQ::TypeName<Plain>(), "struct TypeNameTestTypes::Plain"},
         {ZQ::TypeName<Two<int, Task>>(), "class TypeNameTestTypes::Two<int,enum TypeNameTestTypes::Task>"},
+        {ZQ::TypeName<ZQ::LHolder<Task>>(), "class ZQ::LHolder<enum TypeNameTestTypes::Task>"},
+        {ZQ::TypeName<long long>(), "__int64"},
         {ZQ::TypeName<ZQ::ConstRCPtr<Widget>>(),
          "class ZQ::ConstRCPtr<class TypeNameTestTypes::Widget,class TypeNameTestTypes::Widget *>"},
     };
@@ -55,4 +62,13 @@ TEST(TypeName, DynamicNameOfAnObjectIsItsMostDerivedClass)
     ZQ::RCPtr<ZQ::LRefCountedObject> object(new Widget);
     EXPECT_EQ(ZQ::DynamicTypeName(typeid(*object)), "class TypeNameTestTypes::Widget");
     EXPECT_EQ(ZQ::DynamicTypeName(typeid(Two<long, int>)), "class TypeNameTestTypes::Two<long,int>");
+}
+
+TEST(TypeName, DynamicNameOfATypeIsTheSameBeforeAndAfterItsStaticNameIsAskedFor)
+{
+    using namespace TypeNameTestTypes;
+    const std::string before = ZQ::DynamicTypeName(typeid(Poly<Task>));
+    (void)ZQ::TypeName<Poly<Task>>();
+    EXPECT_EQ(ZQ::DynamicTypeName(typeid(Poly<Task>)), before);
+    EXPECT_EQ(before, "class TypeNameTestTypes::Poly<TypeNameTestTypes::Task>");
 }
