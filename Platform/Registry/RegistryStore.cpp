@@ -41,8 +41,6 @@ int HexDigit(char c)
     return -1;
 }
 
-
-
 bool MkdirAll(const std::string& path)
 {
     std::string partial;
@@ -224,10 +222,6 @@ bool SameName(std::string_view a, std::string_view b)
             return false;
     return true;
 }
-
-
-
-
 
 std::vector<std::string> ListEntries(int dirFd, bool keys)
 {

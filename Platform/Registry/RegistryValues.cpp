@@ -104,8 +104,8 @@ int32_t RegistryReadBinary(RegKey root, std::u16string_view keyPath, std::u16str
 
 int32_t RegistryReadValue(RegKey key, std::u16string_view name, uint32_t* type, std::vector<uint8_t>* bytes)
 {
-    // The value may grow between asking for its size and reading it; ask again then.
-    for (;;)
+    // The value may grow between asking for its size and reading it; ask again then, a few times.
+    for (int attempt = 0;; ++attempt)
     {
         uint32_t size = 0;
         int32_t error = RegistryQueryValue(key, name, type, nullptr, &size);
@@ -113,7 +113,7 @@ int32_t RegistryReadValue(RegKey key, std::u16string_view name, uint32_t* type, 
             return error;
         bytes->resize(size);
         error = RegistryQueryValue(key, name, type, bytes->data(), &size);
-        if (error == RegMoreData)
+        if (error == RegMoreData && attempt < 8)
             continue;
         if (error == RegSuccess)
             bytes->resize(size);
@@ -147,7 +147,4 @@ std::u16string RegistryStringFromBytes(const uint8_t* data, size_t size)
     }
     return text;
 }
-
-
-
 } // namespace Platform

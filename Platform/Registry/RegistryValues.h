@@ -29,7 +29,8 @@ namespace Platform
 [[nodiscard]] int32_t RegistryReadBinary(RegKey root, std::u16string_view keyPath, std::u16string_view name,
                                          std::vector<uint8_t>* bytes);
 
-// Reads any value whole through an open key: its type and bytes.
+// Reads any value whole through an open key: its type and bytes (RegMoreData when it kept growing while
+// being read).
 [[nodiscard]] int32_t RegistryReadValue(RegKey key, std::u16string_view name, uint32_t* type,
                                         std::vector<uint8_t>* bytes);
 

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace ZQ
 {
@@ -331,14 +332,17 @@ void XNode::SetDirty(bool on)
         }
         return;
     }
+    // Every node below is visited, not only the dirty ones: a volatile node is never marked, yet nodes
+    // below it may be. A node held by several containers is visited once.
     std::vector<XNode*> pending{this};
+    std::unordered_set<const XNode*> visited{this};
     while (!pending.empty())
     {
         XNode* node = pending.back();
         pending.pop_back();
         node->mFlags &= ~kDirty;
         for (XNode* child : node->mChildren)
-            if (child != nullptr && child->IsDirty())
+            if (child != nullptr && visited.insert(child).second)
                 pending.push_back(child);
     }
 }
@@ -551,9 +555,21 @@ struct WriteStep
     size_t next;
 };
 
+// A node without a type writes nothing; a volatile one only when volatile nodes are asked for.
 bool IsWritten(const XNode* node, uint32_t flags)
 {
-    return node != nullptr && (!node->IsVolatile() || (flags & XNode::kWriteVolatile));
+    return node != nullptr && node->GetType() != XNode::TypeNone &&
+           (!node->IsVolatile() || (flags & XNode::kWriteVolatile));
+}
+
+// Whether a container has a child that writes anything: a container without one is written as an empty
+// element, so that the file reads back into the tree it was written from.
+bool HasWrittenChild(const XNode& node, uint32_t flags)
+{
+    for (size_t i = 0; i < node.GetChildCount(); ++i)
+        if (IsWritten(node.GetChild(i), flags))
+            return true;
+    return false;
 }
 
 std::string Attributes(const XNode& node, uint32_t flags)
@@ -618,7 +634,7 @@ std::string NodeText(const XNode& node, const XNode* container, size_t depth, ui
     case XNode::TypeDictionary:
     case XNode::TypeArray:
         text += std::string("<") + ContainerElement(type) + attributes;
-        text += node.GetChildCount((flags & XNode::kWriteVolatile) != 0) > 0 ? ">\n" : "/>\n";
+        text += HasWrittenChild(node, flags) ? ">\n" : "/>\n";
         break;
     default:
         text.clear();
@@ -648,7 +664,7 @@ int32_t XNode::Write(Output& output, uint32_t flags) const
     auto visit = [&](const XNode* node, const XNode* container)
     {
         emit(node, NodeText(*node, container, open.size(), flags));
-        if (node->IsContainer() && node->GetChildCount((flags & kWriteVolatile) != 0) > 0)
+        if (node->IsContainer() && HasWrittenChild(*node, flags))
             open.push_back({node, 0});
     };
     if (IsWritten(this, flags))
@@ -880,6 +896,8 @@ private:
 
 std::unique_ptr<XNode> XNode::ParseMemory(const char* text, size_t length, const char* name, XNode* errorNode)
 {
+    if (text == nullptr)
+        length = 0;
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (parser == nullptr)
         return nullptr;

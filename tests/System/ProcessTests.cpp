@@ -2,10 +2,12 @@
 
 #include "ZQFramework/System/Process.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <pthread.h>
 #include <unistd.h>
 
 using namespace ZQ;
@@ -46,6 +48,36 @@ TEST(ProcessTests, EachArgumentArrivesWholeAndSeparate)
                                    exitCode),
               S_OK);
     EXPECT_EQ(exitCode, 0);
+}
+
+TEST(ProcessTests, ProgramStartsWithDefaultSignalHandling)
+{
+    // What the caller blocks or ignores is its own business, not the new program's.
+    sigset_t usr1;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    sigset_t saved;
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &usr1, &saved), 0);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous = {};
+    ASSERT_EQ(sigaction(SIGUSR2, &ignore, &previous), 0);
+
+    struct Case
+    {
+        const char* script;
+        int32_t exitCode;
+    };
+    for (const Case& c :
+         {Case{"kill -USR1 $$; exit 0", 128 + SIGUSR1}, Case{"kill -USR2 $$; exit 0", 128 + SIGUSR2}})
+    {
+        SCOPED_TRACE(c.script);
+        int32_t exitCode = -1;
+        EXPECT_EQ(LaunchProcessAndWait(u"/bin/sh", Arguments({"-c", c.script}), exitCode), S_OK);
+        EXPECT_EQ(exitCode, c.exitCode);
+    }
+    sigaction(SIGUSR2, &previous, nullptr);
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 }
 
 TEST(ProcessTests, ProgramThatCannotStartGivesEFail)

@@ -89,6 +89,7 @@ TEST_F(RegistryKeyTests, FailuresGiveEFail)
 {
     Write(u"Dword", Platform::RegDword, {5, 0, 0, 0});
     Write(u"BadRecord", Platform::RegBinary, {16, 0, 0, 0, 9, 0, 0, 0, 6, 0, 0, 0, 1, 0, 0, 0});
+    Write(u"ShortInt", Platform::RegBinary, {13, 0, 0, 0, 1, 0, 0, 0, 6, 0, 0, 0, 7});
     const RCPtr<LRegistryKey> key = LRegistryKey::Create(LRegistryKey::kLocalMachine, kDriverPath, 1);
 
     VariantEx value;
@@ -97,6 +98,8 @@ TEST_F(RegistryKeyTests, FailuresGiveEFail)
     EXPECT_EQ(Text(value), u"kept") << "a missing value leaves the variant as it was";
     EXPECT_EQ(key->QueryValue(u"Dword", value), E_FAIL) << "four raw bytes are no packed record";
     EXPECT_EQ(key->QueryValue(u"BadRecord", value), E_FAIL);
+    EXPECT_EQ(key->QueryValue(u"ShortInt", value), E_FAIL) << "a 32-bit integer record with one byte";
+    EXPECT_EQ(Text(value), u"kept") << "bytes that fail to unpack leave the variant as it was";
 
     const RCPtr<LRegistryKey> badRoot = LRegistryKey::Create(7, kDriverPath, 0);
     EXPECT_EQ(badRoot->Open(), E_FAIL);

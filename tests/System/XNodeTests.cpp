@@ -151,6 +151,13 @@ TEST(XNodeValues, SettingAValueMarksThePathToTheRootDirty)
     root.SetDirty(false);
     leaf->SetInteger(7);
     EXPECT_FALSE(root.IsDirty()) << "the same integer again changes nothing";
+
+    // A volatile node is never marked, but what lies below it is, and clearing reaches through it.
+    XNode* below = root.Lookup("list[0]", XNode::kLookupCreateVolatile)->Lookup("x", XNode::kLookupCreate);
+    below->SetInteger(1);
+    EXPECT_TRUE(below->IsDirty());
+    root.SetDirty(false);
+    EXPECT_FALSE(below->IsDirty());
 }
 
 TEST(XNodeValues, ValueFromTextFollowsTheNodeType)
@@ -295,6 +302,21 @@ TEST(XNodeRoundTrip, MarkupCharactersAndOddTextSurvive)
     EXPECT_EQ(back->Lookup("lines")->GetString(), "one\r\ntwo\tthree\n");
     EXPECT_EQ(back->Lookup("blob")->GetData(), "x<y&z");
     EXPECT_EQ(back->Lookup("odd")->GetString(), "bell \xEF\xBF\xBD end") << "kept readable, not lost whole";
+    EXPECT_EQ(Written(*back, XNode::kWriteDocument), text);
+}
+
+TEST(XNodeRoundTrip, NodesLeftWithoutATypeWriteNothingAndTheFileReadsBackTheSame)
+{
+    XNode root(XNode::TypeDictionary);
+    root.Lookup("Pending.Value", XNode::kLookupCreate); // found or made, but never given a value
+    root.Lookup("Set", XNode::kLookupCreate)->SetInteger(1);
+    const std::string text = Written(root, XNode::kWriteDocument);
+    EXPECT_EQ(text, Document("<dict>\n"
+                             "\t<key>Pending</key><dict/>\n"
+                             "\t<key>Set</key><integer>1</integer>\n"
+                             "</dict>\n"));
+    auto back = Parse(text);
+    ASSERT_NE(back, nullptr);
     EXPECT_EQ(Written(*back, XNode::kWriteDocument), text);
 }
 
