@@ -214,22 +214,20 @@ int32_t ReadValueFile(const KeyFolder& folder, const std::string& stored, uint32
     return RegSuccess;
 }
 
-std::vector<std::string> AllEntries(int dirFd)
+// The index-th subkey (keys true) or value file of the key, in case-insensitive order, with its folder.
+int32_t EntryAt(RegKey key, uint32_t index, bool keys, std::shared_ptr<KeyFolder>* folder, std::string* entry)
 {
-    std::vector<std::string> names;
-    const int fd = OpenFolderAt(dirFd, ".");
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (dir == nullptr)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir))
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            names.emplace_back(entry->d_name);
-    ::closedir(dir);
-    return names;
+    int32_t error = RegSuccess;
+    *folder = Resolve(key, &error);
+    if (!*folder)
+        return error;
+    if ((*folder)->IsDeleted())
+        return RegKeyDeleted;
+    std::vector<std::string> entries = ListEntries((*folder)->Fd(), keys);
+    if (index >= entries.size())
+        return RegNoMoreItems;
+    *entry = std::move(entries[index]);
+    return RegSuccess;
 }
 
 // Marks the folder name below dirFd and every folder below it as deleted.
@@ -254,7 +252,9 @@ void RemoveTree(int dirFd, const std::string& name)
     // A writer still holding a handle on the key may drop a file in while we work; a few passes clear it.
     for (int pass = 0; pass < 5; ++pass)
     {
-        for (const std::string& entry : AllEntries(fd))
+        std::vector<std::string> entries;
+        ForEachEntry(fd, [&](int, const dirent& entry) { entries.emplace_back(entry.d_name); });
+        for (const std::string& entry : entries)
             if (::unlinkat(fd, entry.c_str(), 0) != 0 && errno == EISDIR)
                 RemoveTree(fd, entry);
         if (::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno != ENOTEMPTY)
@@ -426,40 +426,29 @@ int32_t RegistryEnumKey(RegKey key, uint32_t index, std::u16string* name)
 {
     if (name == nullptr)
         return RegInvalidParameter;
-    int32_t error = RegSuccess;
-    const std::shared_ptr<KeyFolder> folder = Resolve(key, &error);
-    if (!folder)
-        return error;
-    if (folder->IsDeleted())
-        return RegKeyDeleted;
-    const std::vector<std::string> entries = ListEntries(folder->Fd(), true);
-    if (index >= entries.size())
-        return RegNoMoreItems;
-    *name = DecodeName(entries[index]);
-    return RegSuccess;
+    std::shared_ptr<KeyFolder> folder;
+    std::string entry;
+    const int32_t error = EntryAt(key, index, true, &folder, &entry);
+    if (error == RegSuccess)
+        *name = DecodeName(entry);
+    return error;
 }
 
 int32_t RegistryEnumValue(RegKey key, uint32_t index, std::u16string* name, uint32_t* type)
 {
     if (name == nullptr)
         return RegInvalidParameter;
-    int32_t error = RegSuccess;
-    const std::shared_ptr<KeyFolder> folder = Resolve(key, &error);
-    if (!folder)
+    std::shared_ptr<KeyFolder> folder;
+    std::string entry;
+    int32_t error = EntryAt(key, index, false, &folder, &entry);
+    if (error != RegSuccess)
         return error;
-    if (folder->IsDeleted())
-        return RegKeyDeleted;
-    const std::vector<std::string> entries = ListEntries(folder->Fd(), false);
-    if (index >= entries.size())
-        return RegNoMoreItems;
-    *name = DecodeName(std::string_view(entries[index]).substr(1));
+    *name = DecodeName(std::string_view(entry).substr(1));
     if (type != nullptr)
     {
         std::vector<uint8_t> bytes;
-        error = ReadValueFile(*folder, entries[index], type, &bytes);
-        if (error != RegSuccess)
-            return error;
+        error = ReadValueFile(*folder, entry, type, &bytes);
     }
-    return RegSuccess;
+    return error;
 }
 } // namespace Platform

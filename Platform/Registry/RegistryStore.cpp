@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <pwd.h>
@@ -223,38 +225,44 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
-std::vector<std::string> ListEntries(int dirFd, bool keys)
+void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visit)
 {
-    std::vector<std::string> names;
     const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return names;
+        return;
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr)
     {
         ::close(fd);
-        return names;
+        return;
     }
     while (const dirent* entry = ::readdir(dir))
-    {
-        const std::string_view name = entry->d_name;
-        if (name.empty() || name[0] == '.')
-            continue;
-        const bool isValue = name[0] == kValuePrefix;
-        if (isValue == keys)
-            continue;
-        bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN)
-        {
-            struct stat st
-            {
-            };
-            isDir = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (isDir == keys)
-            names.emplace_back(name);
-    }
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            visit(fd, *entry);
     ::closedir(dir);
+}
+
+std::vector<std::string> ListEntries(int dirFd, bool keys)
+{
+    std::vector<std::string> names;
+    ForEachEntry(dirFd,
+                 [&](int fd, const dirent& entry)
+                 {
+                     const std::string_view name = entry.d_name;
+                     if (name[0] == '.' || (name[0] == kValuePrefix) == keys)
+                         return;
+                     bool isDir = entry.d_type == DT_DIR;
+                     if (entry.d_type == DT_UNKNOWN)
+                     {
+                         struct stat st
+                         {
+                         };
+                         isDir = ::fstatat(fd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                 S_ISDIR(st.st_mode);
+                     }
+                     if (isDir == keys)
+                         names.emplace_back(name);
+                 });
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b)
               {

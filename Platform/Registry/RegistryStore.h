@@ -2,6 +2,8 @@
 
 #include "Platform/Registry/Registry.h"
 
+#include <dirent.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +55,9 @@ inline constexpr char kValuePrefix = '@';
 
 // Names compare equal when they match after ASCII case folding (on the file names: escapes never fold).
 [[nodiscard]] bool SameName(std::string_view a, std::string_view b);
+
+// Calls visit with a descriptor of the folder and each of its entries but "." and "..".
+void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visit);
 
 // The file names of the subkey folders (keys true) or value files (keys false) in a key folder, in
 // case-insensitive order.
