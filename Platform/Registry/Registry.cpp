@@ -160,6 +160,19 @@ int32_t OpenPath(RegKey parentKey, std::u16string_view subKey, bool create,
     return RegSuccess;
 }
 
+// Opens (or with create, makes) subKey below parentKey and gives a new handle on it.
+int32_t OpenHandle(RegKey parentKey, std::u16string_view subKey, bool create, RegKey* result, bool* created)
+{
+    if (result == nullptr)
+        return RegInvalidParameter;
+    std::shared_ptr<KeyFolder> folder;
+    const int32_t error = OpenPath(parentKey, subKey, create, &folder, created);
+    if (error != RegSuccess)
+        return error;
+    *result = AddHandle(std::move(folder));
+    return RegSuccess;
+}
+
 bool ReadAll(int fd, std::vector<uint8_t>* bytes)
 {
     struct stat st
@@ -266,27 +279,13 @@ void RemoveTree(int dirFd, const std::string& name)
 
 int32_t RegistryOpenKey(RegKey parent, std::u16string_view subKey, uint32_t /*access*/, RegKey* result)
 {
-    if (result == nullptr)
-        return RegInvalidParameter;
-    std::shared_ptr<KeyFolder> folder;
-    const int32_t error = OpenPath(parent, subKey, false, &folder, nullptr);
-    if (error != RegSuccess)
-        return error;
-    *result = AddHandle(std::move(folder));
-    return RegSuccess;
+    return OpenHandle(parent, subKey, false, result, nullptr);
 }
 
 int32_t RegistryCreateKey(RegKey parent, std::u16string_view subKey, uint32_t /*access*/, RegKey* result,
                           bool* created)
 {
-    if (result == nullptr)
-        return RegInvalidParameter;
-    std::shared_ptr<KeyFolder> folder;
-    const int32_t error = OpenPath(parent, subKey, true, &folder, created);
-    if (error != RegSuccess)
-        return error;
-    *result = AddHandle(std::move(folder));
-    return RegSuccess;
+    return OpenHandle(parent, subKey, true, result, created);
 }
 
 int32_t RegistryCloseKey(RegKey key)
