@@ -16,74 +16,6 @@ namespace ZQ
 {
 namespace
 {
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80)
-        out += static_cast<char>(c);
-    else if (c < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c < 0xDC00;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c < 0xE000;
-}
-
-// UTF-16 to UTF-8; a high surrogate at the very end is handed back through pendingHigh so that a pair
-// split between two writes still joins. Unpaired surrogates become U+FFFD.
-std::string ToUtf8(std::u16string_view text, char16_t* pendingHigh = nullptr)
-{
-    std::string out;
-    out.reserve(text.size());
-    char16_t high = pendingHigh ? *pendingHigh : 0;
-    for (char16_t c : text)
-    {
-        if (high)
-        {
-            if (IsLowSurrogate(c))
-            {
-                AppendUtf8(out, 0x10000 + ((char32_t(high) - 0xD800) << 10) + (char32_t(c) - 0xDC00));
-                high = 0;
-                continue;
-            }
-            AppendUtf8(out, 0xFFFD);
-            high = 0;
-        }
-        if (IsHighSurrogate(c))
-            high = c;
-        else if (IsLowSurrogate(c))
-            AppendUtf8(out, 0xFFFD);
-        else
-            AppendUtf8(out, c);
-    }
-    if (pendingHigh)
-        *pendingHigh = high;
-    else if (high)
-        AppendUtf8(out, 0xFFFD);
-    return out;
-}
-
 // The terminal's wide stream: every write goes out at once, as UTF-8 through std::cerr, so wide and
 // narrow console text keep the order in which they were written.
 class ConsoleWideBuffer : public std::basic_streambuf<char16_t>
@@ -101,7 +33,8 @@ protected:
     std::streamsize xsputn(const char16_t* text, std::streamsize count) override
     {
         std::lock_guard guard(mLock);
-        const std::string utf8 = ToUtf8(std::u16string_view(text, static_cast<size_t>(count)), &mPendingHigh);
+        const std::string utf8 =
+            DebugTextToUtf8(std::u16string_view(text, static_cast<size_t>(count)), &mPendingHigh);
         std::cerr.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
         std::cerr.flush();
         return count;
@@ -223,7 +156,7 @@ void EmitDebugText(std::string_view text)
 
 void EmitDebugText(std::u16string_view text)
 {
-    EmitDebugText(ToUtf8(text));
+    EmitDebugText(DebugTextToUtf8(text));
 }
 
 void DebugConsole::Open()

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace ZQ
 {
@@ -14,8 +15,14 @@ namespace ZQ
 void EmitDebugText(std::string_view text);
 void EmitDebugText(std::u16string_view text);
 
+// UTF-16 to UTF-8 for debug text. Unpaired surrogates become U+FFFD. With pendingHigh, a high surrogate
+// that ends the text is kept there (and taken from there first next time), so that a pair split between
+// two writes still joins.
+[[nodiscard]] std::string DebugTextToUtf8(std::u16string_view text, char16_t* pendingHigh = nullptr);
+
 // The buffer of a debug stream: keeps the text written since the last flush and sends it on as one
 // piece when the stream is flushed or, for bulk writes, before it grows past kMaxPending characters.
+// A wide piece cut for length never ends between the two halves of a surrogate pair.
 template <typename CharT>
 class basic_debugbuf : public std::basic_stringbuf<CharT>
 {
@@ -23,12 +30,12 @@ public:
     static constexpr std::streamsize kMaxPending = 1023;
 
     basic_debugbuf() : std::basic_stringbuf<CharT>(std::ios_base::out) {}
-    ~basic_debugbuf() override { FlushPending(); }
+    ~basic_debugbuf() override { FlushPending(false); }
 
 protected:
     int sync() override
     {
-        FlushPending();
+        FlushPending(false);
         return 0;
     }
 
@@ -38,7 +45,7 @@ protected:
         while (written < count)
         {
             if (Pending() >= kMaxPending)
-                FlushPending();
+                FlushPending(true);
             const std::streamsize room = std::min(kMaxPending - Pending(), count - written);
             std::basic_stringbuf<CharT>::xsputn(text + written, room);
             written += room;
@@ -49,18 +56,39 @@ protected:
 private:
     std::streamsize Pending() const { return this->pptr() - this->pbase(); }
 
-    void FlushPending()
+    static bool IsHighSurrogate(CharT c)
     {
-        if (Pending() == 0)
-            return;
-        const std::basic_string<CharT> text(this->pbase(), this->pptr());
+        if constexpr (std::is_same_v<CharT, char16_t>)
+            return c >= 0xD800 && c < 0xDC00;
+        else
+            return false;
+    }
+
+    void FlushPending(bool keepSplitPair)
+    {
+        std::basic_string<CharT> text(this->pbase(), this->pptr());
+        std::basic_string<CharT> carried;
+        if (keepSplitPair && !text.empty() && IsHighSurrogate(text.back()))
+        {
+            carried.assign(1, text.back());
+            text.pop_back();
+        }
         this->str(std::basic_string<CharT>());
-        EmitDebugText(std::basic_string_view<CharT>(text));
+        if (!carried.empty())
+            std::basic_stringbuf<CharT>::xsputn(carried.data(), 1);
+        if (!text.empty())
+            EmitDebugText(std::basic_string_view<CharT>(text));
     }
 };
 
-// An output stream that owns its debug buffer. The wide stream takes text (u"..." and wide strings) and
-// std::flush; it has no character facets, so end lines with u"\n" rather than std::endl.
+// An output stream that owns its debug buffer.
+//
+// Safe use of the wide stream (and of every std::basic_ostream<char16_t>): the C++ library has no
+// character facets for char16_t, so only what needs no conversion works: wide text (u"...",
+// std::u16string), wide characters, std::flush, write and put. End lines with u'\n' and flush with
+// std::flush. Everything else goes wrong: std::endl and narrow characters throw std::bad_cast; numbers,
+// narrow text and padding (std::setw) put the stream in the bad state, after which it drops all text.
+// Format numbers into the wide text first (WString::Format).
 template <typename CharT>
 class basic_dostream : public std::basic_ostream<CharT>
 {

@@ -3,8 +3,12 @@
 
 #include <arpa/inet.h>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iomanip>
+#include <limits>
 #include <netinet/in.h>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -73,6 +77,22 @@ TEST(DebugStream, UdpTargetGetsTheBannerThenEachFlushedPiece)
     EXPECT_EQ(listener.Receive(), "Gr\xC3\xBC\xC3\x9F"
                                   "e \xE2\x82\xAC \xF0\x9F\x98\x80\n");
 
+    // A long wide text is cut into pieces of at most 1023 units, never between the halves of a pair:
+    // 600 emoji (1200 units) go as 511 and then 89.
+    std::u16string emoji;
+    for (int i = 0; i < 600; ++i)
+        emoji += u"\U0001F600";
+    ZQ::DebugConsole::WDebugStream() << emoji << u'#' << std::u16string(u"42") << std::flush;
+    EXPECT_TRUE(ZQ::DebugConsole::WDebugStream().good());
+    std::string expected;
+    for (int i = 0; i < 511; ++i)
+        expected += "\xF0\x9F\x98\x80";
+    EXPECT_EQ(listener.Receive(), expected);
+    expected.clear();
+    for (int i = 0; i < 89; ++i)
+        expected += "\xF0\x9F\x98\x80";
+    EXPECT_EQ(listener.Receive(), expected + "#42");
+
     {
         ZQ::dostream unflushed;
         unflushed << "sent when the stream goes";
@@ -123,6 +143,12 @@ TEST(DebugStream, OpenedConsoleShowsNarrowAndWideTextInWritingOrder)
     ZQ::DebugConsole::WOut() << u"two \u00E9 ";
     ZQ::DebugConsole::Out() << "three ";
     ZQ::DebugConsole::WOut() << u"four\n";
-    EXPECT_EQ(capture.Text(), "one two \xC3\xA9 three four\n");
+    // A pair split between two writes still joins; a lone half becomes U+FFFD.
+    ZQ::DebugConsole::WOut() << u"\xD83D";
+    ZQ::DebugConsole::WOut() << u"\xDE00 " << u'5' << u" \xDE00!\n" << std::flush;
+    EXPECT_TRUE(ZQ::DebugConsole::WOut().good());
+    EXPECT_EQ(capture.Text(), "one two \xC3\xA9 three four\n"
+                              "\xF0\x9F\x98\x80 5 \xEF\xBF\xBD!\n");
 }
+
 } // namespace
