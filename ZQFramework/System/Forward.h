@@ -9,6 +9,8 @@ class LThreadWorker;
 class RetriggerableThreader;
 class LThreadPool;
 class DebugConsole;
+class LRegistryKey;
+class XNode;
 template <typename CharT>
 class basic_debugbuf;
 template <typename CharT>
