@@ -47,6 +47,9 @@ public:
     [[nodiscard]] virtual int PollFd() const = 0;
     // Appends what can be read without blocking; false once the device has gone away.
     virtual bool Read(std::vector<MidiInputEvent>& events) = 0;
+    // True once the device is known to be gone, before the dispatch thread has read to its end. May be
+    // called from any thread; a backend that cannot tell answers false and the dispatch thread finds out.
+    [[nodiscard]] virtual bool HasHungUp() const { return false; }
     [[nodiscard]] virtual MidiResult SendShort(std::span<const uint8_t> bytes) = 0;
     // `confirmedNow` is set when the device confirms at once (no Done event follows).
     [[nodiscard]] virtual MidiResult SendLong(uint32_t sequence, std::span<const uint8_t> bytes,

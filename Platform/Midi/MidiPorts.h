@@ -26,7 +26,8 @@
 //    such calls do their work at once on the dispatch thread, and a buffer added there is filled only after
 //    the callback returns.
 //  - A device that goes away (its socket unpublished, its peer gone) leaves the handle open but dead:
-//    capabilities by handle, start and sends fail with kMidiErrNoDevice. Close still has to be called;
+//    capabilities by handle, start and sends fail with kMidiErrNoDevice, for a socket port from the moment
+//    its peer unpublished it (what the device sent before still arrives). Close still has to be called;
 //    reset still gives back the queued buffers.
 namespace Platform
 {

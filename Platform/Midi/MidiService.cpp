@@ -129,13 +129,18 @@ MidiService::Device* MidiService::FindLocked(bool input, uintptr_t handle)
     return found->second.get();
 }
 
+bool MidiService::GoneLocked(const Device& device)
+{
+    return device.gone || device.connection->HasHungUp();
+}
+
 MidiResult MidiService::HandleName(bool input, uintptr_t handle, std::u16string& name)
 {
     const std::lock_guard lock(mLock);
     const Device* device = FindLocked(input, handle);
     if (device == nullptr)
         return kMidiErrInvalidHandle;
-    if (device->gone)
+    if (GoneLocked(*device))
         return kMidiErrNoDevice;
     name = device->name;
     return kMidiOk;
@@ -258,7 +263,7 @@ MidiResult MidiService::Start(uintptr_t handle)
     Device* device = FindLocked(true, handle);
     if (device == nullptr)
         return kMidiErrInvalidHandle;
-    if (device->gone)
+    if (GoneLocked(*device))
         return kMidiErrNoDevice;
     if (!device->started)
     {
@@ -369,7 +374,7 @@ MidiResult MidiService::SendShort(uintptr_t handle, uint32_t message)
         Device* device = FindLocked(false, handle);
         if (device == nullptr)
             return kMidiErrInvalidHandle;
-        if (device->gone)
+        if (GoneLocked(*device))
             return kMidiErrNoDevice;
         connection = device->connection;
     }
@@ -397,7 +402,7 @@ MidiResult MidiService::SendLong(uintptr_t handle, MidiHeader* header)
             return kMidiErrUnprepared;
         if ((flags & kMidiHeaderInQueue) != 0)
             return kMidiErrStillPlaying;
-        if (device->gone)
+        if (GoneLocked(*device))
             return kMidiErrNoDevice;
         sequence = ++mNextSequence;
         header->flags.store((flags | kMidiHeaderInQueue) & ~kMidiHeaderDone);

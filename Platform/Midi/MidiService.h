@@ -60,6 +60,8 @@ private:
 
     [[nodiscard]] std::vector<MidiDeviceInfo>& ListLocked(bool input);
     Device* FindLocked(bool input, uintptr_t handle);
+    // Whether the device went away, as the dispatch thread saw it or as its connection shows it now.
+    [[nodiscard]] static bool GoneLocked(const Device& device);
     void Wake();
     // Runs `work` on the dispatch thread and waits for it; inline when already there.
     MidiResult RunOnDispatch(const std::function<MidiResult()>& work);

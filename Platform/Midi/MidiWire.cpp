@@ -143,8 +143,6 @@ size_t ShortMessageLength(uint8_t status)
     }
 }
 
-
-
 std::u16string CutName(const std::u16string& name)
 {
     if (name.size() <= kMaxNameUnits)

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -28,6 +29,14 @@ public:
     SocketMidiConnection& operator=(const SocketMidiConnection&) = delete;
 
     [[nodiscard]] int PollFd() const override { return mFd; }
+
+    // The peer closes its end when it unpublishes the port; the hang-up shows at once, while frames it
+    // sent before may still wait to be read.
+    [[nodiscard]] bool HasHungUp() const override
+    {
+        pollfd descriptor{mFd, POLLRDHUP, 0};
+        return ::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
+    }
 
     bool Read(std::vector<MidiInputEvent>& events) override
     {

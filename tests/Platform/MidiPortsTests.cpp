@@ -209,6 +209,7 @@ TEST_F(MidiPorts, InputWaitingForABufferKeepsItsOrderAndIsNotLost)
     const auto id = FindMidiDevice(true, u"Mixer");
     ASSERT_TRUE(id);
     MidiRecorder recorder;
+    recorder.requeue = false; // the test queues the one buffer itself, so it knows where the buffer is
     MidiInHandle handle{};
     ASSERT_EQ(MidiInOpen(handle, *id, &MidiRecorder::OnInput, recorder.Instance(), kMidiCallbackFunction),
               kMidiOk);
@@ -219,7 +220,8 @@ TEST_F(MidiPorts, InputWaitingForABufferKeepsItsOrderAndIsNotLost)
     ASSERT_EQ(peer.SendSysEx(port, SysEx(300)), 1u);
     ASSERT_EQ(peer.SendShort(port, noteOff), 1u);
 
-    // With one buffer, queued again by the callback, the 300 bytes come as 256 and 44, then the note-off.
+    // With one buffer, queued again after each return, the 300 bytes come as 256 and 44; the note-off
+    // waits behind them.
     std::array<uint8_t, 256> bytes{};
     MidiHeader header;
     header.data = bytes.data();
@@ -227,7 +229,9 @@ TEST_F(MidiPorts, InputWaitingForABufferKeepsItsOrderAndIsNotLost)
     EXPECT_EQ(MidiInAddBuffer(handle, &header), kMidiErrUnprepared);
     ASSERT_EQ(MidiInPrepareHeader(handle, &header), kMidiOk);
     ASSERT_EQ(MidiInAddBuffer(handle, &header), kMidiOk);
-    EXPECT_EQ(MidiInAddBuffer(handle, &header), kMidiErrStillPlaying);
+    ASSERT_TRUE(recorder.WaitFor(kMidiInLongData, 1));
+    EXPECT_EQ(recorder.Count(kMidiInData), 0u);
+    ASSERT_EQ(MidiInAddBuffer(handle, &header), kMidiOk);
     ASSERT_TRUE(recorder.WaitFor(kMidiInData, 1));
 
     std::vector<uint32_t> order;
@@ -242,10 +246,12 @@ TEST_F(MidiPorts, InputWaitingForABufferKeepsItsOrderAndIsNotLost)
     EXPECT_EQ(order, (std::vector<uint32_t>{kMidiInLongData, kMidiInLongData, kMidiInData}));
     EXPECT_EQ(sizes, (std::vector<size_t>{256, 44}));
 
-    recorder.requeue = false;
+    // Nothing more arrives, so the buffer stays queued until the reset gives it back.
+    ASSERT_EQ(MidiInAddBuffer(handle, &header), kMidiOk);
+    EXPECT_EQ(MidiInAddBuffer(handle, &header), kMidiErrStillPlaying);
     EXPECT_EQ(MidiInUnprepareHeader(handle, &header), kMidiErrStillPlaying);
     EXPECT_EQ(MidiInClose(handle), kMidiErrStillPlaying);
-    ASSERT_EQ(MidiInReset(handle), kMidiOk); // the queued buffer comes back empty
+    ASSERT_EQ(MidiInReset(handle), kMidiOk);
     EXPECT_EQ(recorder.Events(kMidiInLongData).back().bytes.size(), 0u);
     EXPECT_EQ(MidiInUnprepareHeader(handle, &header), kMidiOk);
     EXPECT_EQ(MidiInClose(handle), kMidiOk);
@@ -373,10 +379,11 @@ TEST_F(MidiPorts, UnplugLeavesOpenHandlesDeadAndReplugShowsANewDevice)
 
     peer.Unpublish(inPort);
     peer.Unpublish(outPort);
-    EXPECT_TRUE(
-        TestSupport::WaitFor([&] { return MidiInCapabilities(input.handle, inCaps) == kMidiErrNoDevice; }));
-    EXPECT_TRUE(TestSupport::WaitFor(
-        [&] { return MidiOutCapabilities(output.handle, outCaps) == kMidiErrNoDevice; }));
+    // Known at once, not only once the layer's thread has read the connection to its end: whoever asks
+    // right after an unplug must not take the dead handle for a live one.
+    EXPECT_EQ(MidiInCapabilities(input.handle, inCaps), kMidiErrNoDevice);
+    EXPECT_EQ(MidiOutCapabilities(output.handle, outCaps), kMidiErrNoDevice);
+    EXPECT_EQ(MidiInStart(input.handle), kMidiErrNoDevice);
     EXPECT_EQ(MidiOutShortMessage(output.handle, 0x90), kMidiErrNoDevice);
     EXPECT_EQ(MidiInDeviceCount(), 0u);
     EXPECT_EQ(MidiOutDeviceCount(), 0u);
