@@ -1,7 +1,10 @@
 #include "System/TestWorkers.h"
 
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/System/RetriggerableThreader.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -80,6 +83,43 @@ TEST(RetriggerableThreaderConcurrency, TaskHandedOverBeforeAStopStillRuns)
         EXPECT_EQ(worker->Order(), std::vector<int>{round});
         EXPECT_EQ(completion->Wait(0), ZQ::kWaitSignalled);
     }
+}
+
+TEST(RetriggerableThreaderConcurrency, AbandonedTaskKeepsItsWorkerAndCompletionAlive)
+{
+    auto worker = MakeWorker();
+    auto completion = ZQ::LEvent::Create(true);
+    auto threader = std::make_unique<ZQ::RetriggerableThreader>();
+    ASSERT_EQ(threader->Trigger(worker, RecordingWorker::Task(-1), completion, 0), S_OK);
+    ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+
+    // Both end waits run out on the replaced clock, so the destructor gives the thread up.
+    Platform::ManualClock clock(Platform::Now());
+    Platform::SetClock(&clock);
+    std::atomic<bool> destroyed{false};
+    std::thread destroyer(
+        [&]
+        {
+            threader.reset();
+            destroyed = true;
+        });
+    const bool gaveUp = WaitFor(
+        [&]
+        {
+            clock.Advance(std::chrono::seconds(61));
+            return destroyed.load();
+        });
+    destroyer.join();
+    Platform::SetClock(nullptr);
+    ASSERT_TRUE(gaveUp);
+
+    // The task still runs on its worker and, with the test's references gone, sets a completion that
+    // only the abandoned thread holds; then it lets its worker go.
+    EXPECT_GT(worker->GetRefCount(), 1);
+    completion = nullptr;
+    worker->OpenGate();
+    EXPECT_TRUE(WaitFor([&] { return worker->GetRefCount() == 1; }));
+    EXPECT_EQ(worker->Order(), std::vector<int>{-1});
 }
 
 // A task that destroys the threader it runs on; the threader must not wait for its own thread.
