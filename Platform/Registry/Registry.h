@@ -8,8 +8,9 @@
 //
 // Keys are folders and values are files below one root folder (ZQ_REGISTRY_ROOT, else
 // $XDG_STATE_HOME/zq-registry, else ~/.local/state/zq-registry). Names are stored as given and found
-// without regard to ASCII case. A value is replaced as a whole (written aside, then renamed into place), so
-// a reader in any process sees either the old or the new value, never part of one.
+// without regard to case (of Latin, Greek and Cyrillic letters). A value is replaced as a whole (written
+// aside, then renamed into place), so a reader in any process sees either the old or the new value, never
+// part of one.
 //
 // The calls follow the manner of the classic registry API: results are its error numbers (0 success), an
 // opened key is a handle that must be closed, a value is queried for its type and size first and then read.

@@ -21,9 +21,38 @@ namespace
 {
 constexpr size_t kMaxFileName = 255;
 
-char FoldAscii(char c)
+// The upper-case form of one UTF-16 unit, for the scripts whose letters pair simply: Latin (ASCII,
+// Latin-1, Extended-A), Greek, Cyrillic and the full-width Latin letters. Other units stand for themselves.
+char16_t UpperUnit(char16_t c)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if ((c >= u'a' && c <= u'z') || (c >= 0x00E0 && c <= 0x00FE && c != 0x00F7) ||
+        (c >= 0x03B1 && c <= 0x03CB && c != 0x03C2) || (c >= 0x0430 && c <= 0x044F) ||
+        (c >= 0xFF41 && c <= 0xFF5A))
+        return static_cast<char16_t>(c - 0x20);
+    if (c == 0x00FF)
+        return 0x0178;
+    if (c == 0x03C2) // final sigma
+        return 0x03A3;
+    if (c >= 0x0450 && c <= 0x045F)
+        return static_cast<char16_t>(c - 0x50);
+    // Latin Extended-A pairs an upper-case letter with the next unit; the pairs start on an even unit
+    // except from U+0139 to U+0148 and from U+0179 to U+017E.
+    if (c >= 0x0100 && c <= 0x017F && c != 0x0130 && c != 0x0131 && c != 0x0138 && c != 0x0149 && c != 0x017F)
+    {
+        const bool oddPairs = (c >= 0x0139 && c <= 0x0148) || (c >= 0x0179 && c <= 0x017E);
+        const bool lower = oddPairs ? (c % 2 == 0) : (c % 2 == 1);
+        return lower ? static_cast<char16_t>(c - 1) : c;
+    }
+    return c;
+}
+
+// The form of a stored name that comparisons and ordering use.
+std::u16string FoldedName(std::string_view fileName)
+{
+    std::u16string name = DecodeName(fileName);
+    for (char16_t& unit : name)
+        unit = UpperUnit(unit);
+    return name;
 }
 
 bool NeedsEscape(unsigned char byte, bool first)
@@ -217,12 +246,7 @@ std::u16string DecodeName(std::string_view fileName)
 
 bool SameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
+    return a == b || FoldedName(a) == FoldedName(b);
 }
 
 void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visit)
@@ -263,13 +287,14 @@ std::vector<std::string> ListEntries(int dirFd, bool keys)
                      if (isDir == keys)
                          names.emplace_back(name);
                  });
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b)
-              {
-                  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                      [](char x, char y)
-                                                      { return FoldAscii(x) < FoldAscii(y); });
-              });
+    std::vector<std::pair<std::u16string, std::string>> sorted;
+    sorted.reserve(names.size());
+    for (std::string& name : names)
+        sorted.emplace_back(FoldedName(name), std::move(name));
+    std::sort(sorted.begin(), sorted.end());
+    names.clear();
+    for (auto& entry : sorted)
+        names.push_back(std::move(entry.second));
     return names;
 }
 

@@ -53,7 +53,8 @@ inline constexpr char kValuePrefix = '@';
 [[nodiscard]] std::string EncodeName(std::u16string_view name);
 [[nodiscard]] std::u16string DecodeName(std::string_view fileName);
 
-// Names compare equal when they match after ASCII case folding (on the file names: escapes never fold).
+// Names compare equal when their upper-case forms match (letters of Latin, Greek and Cyrillic script and
+// full-width Latin pair up; other characters match only themselves).
 [[nodiscard]] bool SameName(std::string_view a, std::string_view b);
 
 // Calls visit with a descriptor of the folder and each of its entries but "." and "..".

@@ -124,6 +124,32 @@ TEST_F(RegistryTests, NamesAreFoundWithoutRegardToCaseAndKeepTheirStoredCase)
     ASSERT_EQ(RegistryOpenKey(RegLocalMachine, u"software", RegKeyRead, &root), RegSuccess);
     EXPECT_EQ(SubkeyNames(root), std::vector<std::u16string>{u"Brevik"});
     RegistryCloseKey(root);
+
+    // Beyond ASCII, as the letters pair in their scripts; other characters match only themselves.
+    struct Case
+    {
+        std::u16string_view stored;
+        std::u16string_view asked;
+        bool found;
+    };
+    const Case cases[] = {
+        {u"Z\u00fcrich", u"Z\u00dcRICH", true},
+        {u"\u0421\u0442\u0440\u0430\u043d\u0430", u"\u0421\u0422\u0420\u0410\u041d\u0410", true},
+        {u"\u03a3\u03bf\u03c6\u03af\u03b1", u"\u03c3\u039f\u03a6\u03af\u0391", true},
+        {u"\u0141\u00f3d\u017a", u"\u0142\u00d3D\u0179", true},
+        {u"\u00ff", u"\u0178", true},
+        {u"\u00e9", u"e", false},
+        {u"\u6771", u"\u6772", false},
+    };
+    ASSERT_EQ(RegistryCreateKey(RegLocalMachine, u"Names", RegKeyAllAccess, &key), RegSuccess);
+    for (const Case& c : cases)
+    {
+        ASSERT_EQ(RegistrySetValue(key, c.stored, RegBinary, first, 1), RegSuccess);
+        uint32_t size = 0;
+        EXPECT_EQ(RegistryQueryValue(key, c.asked, nullptr, nullptr, &size) == RegSuccess, c.found)
+            << std::string(c.asked.begin(), c.asked.end());
+    }
+    RegistryCloseKey(key);
 }
 
 TEST_F(RegistryTests, AwkwardNamesSurviveAndValuesAndSubkeysMayShareAName)
