@@ -1,29 +1,23 @@
 #include "System/TestWorkers.h"
 
-#include "Platform/Clock/Clock.h"
 #include "ZQFramework/System/RetriggerableThreader.h"
 
 #include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 
+using SystemTestSupport::MakeRecordingWorker;
 using SystemTestSupport::RecordingWorker;
 using TestSupport::WaitFor;
 
 namespace
 {
-ZQ::RCPtr<RecordingWorker> MakeWorker()
-{
-    return ZQ::RCPtr<RecordingWorker>(new RecordingWorker());
-}
-
 TEST(RetriggerableThreaderConcurrency, RunsOneTaskAtATimeAndSignalsItsCompletion)
 {
     ZQ::RetriggerableThreader threader(ZQ::WString(u"engine worker"));
     EXPECT_TRUE(threader.ToString() == u"engine worker");
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     auto completion = ZQ::LEvent::Create(true);
 
     ASSERT_EQ(threader.Trigger(worker, RecordingWorker::Task(-1), completion, 0), S_OK);
@@ -43,7 +37,7 @@ TEST(RetriggerableThreaderConcurrency, RunsOneTaskAtATimeAndSignalsItsCompletion
 
 TEST(RetriggerableThreaderConcurrency, DestructionLetsTheRunningTaskFinish)
 {
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     auto completion = ZQ::LEvent::Create(true);
     auto threader = std::make_unique<ZQ::RetriggerableThreader>();
     ASSERT_EQ(threader->Trigger(worker, RecordingWorker::Task(-1), completion, 0), S_OK);
@@ -67,7 +61,7 @@ TEST(RetriggerableThreaderConcurrency, StoppedThreaderRefusesWork)
     ZQ::RetriggerableThreader threader;
     EXPECT_TRUE(threader.Stop(10000));
     auto completion = ZQ::LEvent::Create(true);
-    EXPECT_EQ(threader.Trigger(MakeWorker(), nullptr, completion, 0), E_FAIL);
+    EXPECT_EQ(threader.Trigger(MakeRecordingWorker(), nullptr, completion, 0), E_FAIL);
 }
 
 TEST(RetriggerableThreaderConcurrency, TaskHandedOverBeforeAStopStillRuns)
@@ -75,7 +69,7 @@ TEST(RetriggerableThreaderConcurrency, TaskHandedOverBeforeAStopStillRuns)
     // The stop may reach the thread before it has woken for the task; the task was accepted all the same.
     for (int round = 0; round < 20; ++round)
     {
-        auto worker = MakeWorker();
+        auto worker = MakeRecordingWorker();
         auto completion = ZQ::LEvent::Create(true);
         ZQ::RetriggerableThreader threader;
         ASSERT_EQ(threader.Trigger(worker, RecordingWorker::Task(round), completion, 0), S_OK);
@@ -87,31 +81,14 @@ TEST(RetriggerableThreaderConcurrency, TaskHandedOverBeforeAStopStillRuns)
 
 TEST(RetriggerableThreaderConcurrency, AbandonedTaskKeepsItsWorkerAndCompletionAlive)
 {
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     auto completion = ZQ::LEvent::Create(true);
     auto threader = std::make_unique<ZQ::RetriggerableThreader>();
     ASSERT_EQ(threader->Trigger(worker, RecordingWorker::Task(-1), completion, 0), S_OK);
     ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
 
     // Both end waits run out on the replaced clock, so the destructor gives the thread up.
-    Platform::ManualClock clock(Platform::Now());
-    Platform::SetClock(&clock);
-    std::atomic<bool> destroyed{false};
-    std::thread destroyer(
-        [&]
-        {
-            threader.reset();
-            destroyed = true;
-        });
-    const bool gaveUp = WaitFor(
-        [&]
-        {
-            clock.Advance(std::chrono::seconds(61));
-            return destroyed.load();
-        });
-    destroyer.join();
-    Platform::SetClock(nullptr);
-    ASSERT_TRUE(gaveUp);
+    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock(threader));
 
     // The task still runs on its worker and, with the test's references gone, sets a completion that
     // only the abandoned thread holds; then it lets its worker go.

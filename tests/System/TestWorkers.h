@@ -2,12 +2,16 @@
 
 #include "Support/WaitFor.h"
 
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 #include "ZQFramework/System/Sync/Event.h"
 #include "ZQFramework/System/ThreadWorker.h"
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace SystemTestSupport
@@ -51,4 +55,33 @@ private:
     std::mutex mLock;
     std::vector<int> mOrder; // guarded by mLock
 };
+inline ZQ::RCPtr<RecordingWorker> MakeRecordingWorker()
+{
+    return ZQ::RCPtr<RecordingWorker>(new RecordingWorker());
+}
+
+// Destroys the object on another thread while the replaced clock runs ahead by a minute at a time, so
+// that every end wait of its destructor runs out; true when the destructor returned (gave its thread up).
+template <typename T>
+bool DestroyGivingUpOnTheClock(std::unique_ptr<T>& object)
+{
+    Platform::ManualClock clock(Platform::Now());
+    Platform::SetClock(&clock);
+    std::atomic<bool> destroyed{false};
+    std::thread destroyer(
+        [&]
+        {
+            object.reset();
+            destroyed = true;
+        });
+    const bool gaveUp = TestSupport::WaitFor(
+        [&]
+        {
+            clock.Advance(std::chrono::seconds(61));
+            return destroyed.load();
+        });
+    destroyer.join();
+    Platform::SetClock(nullptr);
+    return gaveUp;
+}
 } // namespace SystemTestSupport

@@ -5,16 +5,12 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+using SystemTestSupport::MakeRecordingWorker;
 using SystemTestSupport::RecordingWorker;
 using TestSupport::WaitFor;
 
 namespace
 {
-ZQ::RCPtr<RecordingWorker> MakeWorker()
-{
-    return ZQ::RCPtr<RecordingWorker>(new RecordingWorker());
-}
-
 TEST(ThreadPool, UnnamedPoolDescribesItself)
 {
     auto pool = ZQ::LThreadPool::Create(1, 2);
@@ -36,7 +32,7 @@ TEST(ThreadPoolConcurrency, OneWorkerRunsQueuedItemsByPriorityThenArrival)
     for (const Case& c : cases)
     {
         auto pool = ZQ::LThreadPool::Create(1, 2);
-        auto worker = MakeWorker();
+        auto worker = MakeRecordingWorker();
         pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
         ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
         for (size_t k = 0; k < c.priorities.size(); ++k)
@@ -52,7 +48,7 @@ TEST(ThreadPoolConcurrency, OneWorkerRunsQueuedItemsByPriorityThenArrival)
 TEST(ThreadPoolConcurrency, OneWorkerKeepsArrivalOrderUnderManyPosters)
 {
     auto pool = ZQ::LThreadPool::Create(1, 2);
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     constexpr int kPerPoster = 200;
     std::vector<std::thread> posters;
     for (int p = 0; p < 3; ++p)
@@ -102,7 +98,7 @@ TEST(ThreadPoolConcurrency, TwoWorkersRunTwoItemsAtTheSameTime)
 TEST(ThreadPoolConcurrency, StopFinishesTheRunningItemAndDropsQueuedOnes)
 {
     auto pool = ZQ::LThreadPool::Create(1, 2);
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     auto queued = RecordingWorker::Task(7);
     pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
     ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
@@ -128,7 +124,7 @@ TEST(ThreadPoolConcurrency, StopRunsTheItemAlreadyHandedToAWorker)
     for (int round = 0; round < 20; ++round)
     {
         auto pool = ZQ::LThreadPool::Create(1, 2);
-        auto worker = MakeWorker();
+        auto worker = MakeRecordingWorker();
         pool->QueueWorkItem(worker, RecordingWorker::Task(round), 0);
         pool->Stop();
         EXPECT_EQ(worker->Order(), std::vector<int>{round});
@@ -158,7 +154,7 @@ protected:
 TEST(ThreadPoolConcurrency, RefusedQueueThreadStrandsNothingAndBlocksNoLaterPost)
 {
     ZQ::RCPtr<RefusingQueueThreadPool> pool(new RefusingQueueThreadPool(2));
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
     ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
 
@@ -192,7 +188,7 @@ private:
 TEST(ThreadPoolConcurrency, PoolReleasedOnItsOwnThreadsRunsWhatItTookAndDoesNotWaitForItself)
 {
     std::atomic<bool> destroyed{false};
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     {
         ZQ::RCPtr<WatchedPool> pool(new WatchedPool(destroyed));
         pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
@@ -210,7 +206,7 @@ TEST(ThreadPoolConcurrency, PoolReleasedOnItsOwnThreadsRunsWhatItTookAndDoesNotW
 TEST(ThreadPoolConcurrency, PoolReleasedOnItsQueueThreadDoesNotWaitForItself)
 {
     std::atomic<bool> destroyed{false};
-    auto worker = MakeWorker();
+    auto worker = MakeRecordingWorker();
     {
         ZQ::RCPtr<WatchedPool> pool(new WatchedPool(destroyed));
         pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);

@@ -1,11 +1,9 @@
-#include "Support/WaitFor.h"
+#include "System/TestWorkers.h"
 
-#include "Platform/Clock/Clock.h"
 #include "ZQFramework/System/Sync/Event.h"
 #include "ZQFramework/System/Thread.h"
 
 #include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -100,24 +98,7 @@ TEST(ThreadConcurrency, ThreadThatOutlivesTheEndTimeoutIsAbandonedSafely)
     thread->Start();
     job.reset();
 
-    Platform::ManualClock clock(Platform::Now());
-    Platform::SetClock(&clock);
-    std::atomic<bool> destroyed{false};
-    std::thread destroyer(
-        [&]
-        {
-            thread.reset();
-            destroyed = true;
-        });
-    const bool gaveUp = WaitFor(
-        [&]
-        {
-            clock.Advance(std::chrono::seconds(61));
-            return destroyed.load();
-        });
-    destroyer.join();
-    Platform::SetClock(nullptr);
-    ASSERT_TRUE(gaveUp);
+    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock(thread));
 
     // The abandoned thread still runs on what it was given, and lets go of it when it ends.
     auto stillRunning = watch.lock();
