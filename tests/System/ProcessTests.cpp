@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <pthread.h>
+#include <sstream>
 #include <unistd.h>
+#include <vector>
 
 using namespace ZQ;
 
@@ -20,6 +22,25 @@ WStringArray Arguments(std::initializer_list<const char*> texts)
     for (const char* text : texts)
         arguments.Add(WString(text));
     return arguments;
+}
+// Ids of this process's children that have ended but were not collected.
+std::vector<pid_t> ZombieChildren()
+{
+    std::vector<pid_t> zombies;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc"))
+    {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks, so read on from its closing parenthesis.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t parent = 0;
+        if (rest >> state >> parent && state == 'Z' && parent == ::getpid())
+            zombies.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return zombies;
 }
 } // namespace
 
@@ -106,4 +127,12 @@ TEST(ProcessTests, LaunchReturnsWhileTheProgramRuns)
     }
     EXPECT_TRUE(TestSupport::WaitFor([&] { return std::filesystem::exists(done); }));
     std::filesystem::remove_all(folder);
+}
+
+TEST(ProcessTests, StartedProgramsAreCollectedWhenTheyEnd)
+{
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(LaunchProcess(u"/bin/true", Arguments({})), S_OK);
+    EXPECT_TRUE(TestSupport::WaitFor([] { return ZombieChildren().empty(); }))
+        << ZombieChildren().size() << " ended programs linger";
 }
