@@ -194,9 +194,14 @@ void LMidiCapturePort::HandleMessage(uint32_t message, uintptr_t param1, uintptr
         auto* header = reinterpret_cast<Platform::MidiHeader*>(param1);
         if (header == nullptr)
             break;
-        const uint32_t count = header->bytesRecorded;
-        const bool complete = count < kBufferSize || (count > 0 && header->data[count - 1] == kSysExEnd);
-        AddSysExChunk(header->data, static_cast<int32_t>(count), complete);
+        // While closing, stop and reset hand back a partly filled buffer: its bytes are no complete
+        // message, however short the chunk, and the message they began is dropped with the port's state.
+        if (!mClosing.load())
+        {
+            const uint32_t count = header->bytesRecorded;
+            const bool complete = count < kBufferSize || (count > 0 && header->data[count - 1] == kSysExEnd);
+            AddSysExChunk(header->data, static_cast<int32_t>(count), complete);
+        }
         (void)RequeueBuffer(header);
         break;
     }

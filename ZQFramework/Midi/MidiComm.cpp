@@ -13,10 +13,6 @@ namespace ZQ
 {
 namespace
 {
-// The MIDI object whose records the current thread delivers; set on the delivery pool's worker, which
-// serves that one object for its whole life.
-thread_local const LMidiComm* tDeliveringFor = nullptr;
-
 constexpr int32_t kDeliveryWorkerCount = 1;
 constexpr int32_t kDeliveryQueuePriority = 2; // highest
 constexpr int32_t kDeliveryItemPriority = 0;  // normal
@@ -115,20 +111,30 @@ LMidiComm::~LMidiComm()
     RCPtr<LThreadPool> pool = std::move(mDeliveryPool);
     if (pool.IsNull())
         return;
-    if (tDeliveringFor == this)
+    if (mDeliveryThread.load() == std::this_thread::get_id())
     {
-        // The last reference went on the pool's own worker (a client let go of the MIDI object while
-        // handling a message): the pool cannot wait for its worker here, so another thread ends it.
-        std::thread([pool = std::move(pool)]() mutable { pool = nullptr; }).detach();
-        tDeliveringFor = nullptr;
+        // The last reference went on the pool's worker (a client let go of the MIDI object while handling
+        // a message, or the work item it ran was the last holder). The pool must neither wait for nor be
+        // destroyed on that thread: another thread stops it, once this worker has left its task.
+        std::thread(
+            [pool = std::move(pool)]() mutable
+            {
+                pool->Stop();
+                pool = nullptr;
+            })
+            .detach();
         return;
     }
+    // Anywhere else, the pool's queue thread included: it drops each work item after handing it to the
+    // worker, so it holds the last reference when the worker finished first. Stop never waits for the
+    // thread it runs on, and the pool's other threads are idle (a pending item would still hold this
+    // object), so they end at once. The queue thread's run keeps the pool alive until it has returned.
     pool->Stop();
 }
 
 ZQRESULT LMidiComm::DoWork(RCPtr<LRefCountedObject>& parameters)
 {
-    tDeliveringFor = this;
+    mDeliveryThread.store(std::this_thread::get_id());
     const RCPtr<LMidiCaptureNotificationData> data(parameters);
     (void)DeliverCapturedData(data);
     return S_OK;

@@ -7,7 +7,9 @@
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/StringArray.h"
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace ZQ
 {
@@ -70,5 +72,6 @@ private:
     RCPtrArray<LMidiCapturePort, 1, 0> mCapturePorts; // guarded by mPortLock
     RCPtrArray<LMidiRenderPort, 1, 0> mRenderPorts;   // guarded by mPortLock
     RCPtr<LThreadPool> mDeliveryPool;                 // set at construction, released at destruction
+    std::atomic<std::thread::id> mDeliveryThread{};   // the pool's worker, once it delivered
 };
 } // namespace ZQ

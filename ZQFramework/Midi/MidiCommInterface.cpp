@@ -61,16 +61,17 @@ ZQRESULT LMidiCommInterface::SetFilter(MidiClientKey clientKey, const ConstRCPtr
 bool LMidiCommInterface::FilterAccepts(const LNotificationClientPool& pool, int32_t index,
                                        const LMidiCaptureNotificationData& data)
 {
+    const RCPtr<LNotificationReceiver> client = pool.GetClientAt(static_cast<uint32_t>(index));
+    if (client.IsNull())
+        return true;
+    const MidiClientKey key = GetClientKey(client.Get());
     MutexLocker guard(mFilterLock);
     for (uint32_t i = 0; i < mFilters.GetCount(); ++i)
     {
         const MidiFilterEntry& entry = mFilters.GetAt(i);
-        if (entry.mFilter.IsNull())
+        if (entry.mClientKey != key)
             continue;
-        // The key is only compared with the pool's entries, never followed.
-        const auto* client = reinterpret_cast<const LNotificationReceiver*>(entry.mClientKey);
-        if (pool.FindClient(client) == index)
-            return entry.mFilter->Accept(data.GetData(), data.GetCount());
+        return entry.mFilter.IsNull() || entry.mFilter->Accept(data.GetData(), data.GetCount());
     }
     return true;
 }

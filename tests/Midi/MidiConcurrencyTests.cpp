@@ -1,6 +1,7 @@
 #include "MidiTestFixture.h"
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace
@@ -94,20 +95,54 @@ public:
     std::atomic<bool> done{false};
 };
 
+// Counts the copies of it that are destroyed: the MIDI object's filter table holds one until the object
+// has been destroyed, so the count shows that its destruction ran to the end.
+class DestructionWitness : public ZQ::LIMidiFilter
+{
+public:
+    explicit DestructionWitness(std::shared_ptr<std::atomic<int>> destroyed)
+        : mDestroyed(std::move(destroyed))
+    {
+    }
+    ~DestructionWitness() override { ++*mDestroyed; }
+    bool Accept(const signed char*, int32_t) const override { return true; }
+    ZQ::ConstRCPtr<ZQ::LRefCountedObject> CreateCopy() const override
+    {
+        return ZQ::ConstRCPtr<ZQ::LRefCountedObject>(new DestructionWitness(mDestroyed));
+    }
+
+private:
+    std::shared_ptr<std::atomic<int>> mDestroyed;
+};
+
+// The handler drops the port and the MIDI object while more messages wait in the delivery queue. Those
+// keep the object alive; the last reference then goes on the pool's worker or on its queue thread,
+// whichever lets go of the last work item, and neither may wait for itself.
 TEST_F(MidiConcurrency, DroppingTheLastReferenceDuringDeliveryEndsCleanly)
 {
-    const ZQ::RCPtr<LastHolder> holder(new LastHolder);
-    holder->midi = ZQ::LMidiCommInterface::Create();
-    ASSERT_NE(holder->RegisterWithDistributor(ZQ::RCPtr<ZQ::LNotificationDistributor>(holder->midi),
-                                              ZQ::kMidiDataCapturedNotificationName, 0),
-              nullptr);
     const auto input = mPeer.PublishInput(u"Splen");
-    ASSERT_EQ(holder->midi->OpenCapturePort(ZQ::WString(u"Splen"), holder->port), S_OK);
-    ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
-    mPeer.SendShort(input, Bytes{0x90, 0x3C, 0x64});
-    // The handler drops the port and the MIDI object: the last reference goes on the delivery worker.
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return holder->done.load(); }));
-    EXPECT_TRUE(TestSupport::WaitFor([&] { return mPeer.ConnectionCount(input) == 0; }));
+    for (int round = 0; round < 20; ++round)
+    {
+        const ZQ::RCPtr<LastHolder> holder(new LastHolder);
+        holder->midi = ZQ::LMidiCommInterface::Create();
+        auto destroyed = std::make_shared<std::atomic<int>>(0);
+        {
+            const ZQ::ConstRCPtr<ZQ::LIMidiFilter> witness(new DestructionWitness(destroyed));
+            (void)holder->midi->SetFilter(0, witness);
+        }
+        ASSERT_EQ(destroyed->load(), 1); // the original; the table holds its copy
+        ASSERT_NE(holder->RegisterWithDistributor(ZQ::RCPtr<ZQ::LNotificationDistributor>(holder->midi),
+                                                  ZQ::kMidiDataCapturedNotificationName, 0),
+                  nullptr);
+        ASSERT_EQ(holder->midi->OpenCapturePort(ZQ::WString(u"Splen"), holder->port), S_OK);
+        ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
+        for (int i = 0; i < 1 + round % 4; ++i)
+            mPeer.SendShort(input, Bytes{0x90, static_cast<uint8_t>(i), 0x64});
+
+        ASSERT_TRUE(TestSupport::WaitFor([&] { return holder->done.load(); })) << "round " << round;
+        EXPECT_TRUE(TestSupport::WaitFor([&] { return destroyed->load() == 2; })) << "round " << round;
+        EXPECT_TRUE(TestSupport::WaitFor([&] { return mPeer.ConnectionCount(input) == 0; }));
+    }
 }
 
 TEST_F(MidiConcurrency, OpeningAndReleasingFromSeveralThreads)

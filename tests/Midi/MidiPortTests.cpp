@@ -1,6 +1,8 @@
 #include "MidiTestFixture.h"
 
 #include "ZQFramework/Midi/MidiCapturePort.h"
+#include "ZQFramework/Midi/MidiComm.h"
+#include "ZQFramework/System/Sync/MutexLocker.h"
 
 namespace
 {
@@ -192,6 +194,36 @@ TEST_F(MidiPorts, SysExAssemblyNeverJoinsTwoMessages)
     EXPECT_EQ(received[0].bytes, joined);
     EXPECT_EQ(received[1].bytes, whole);
     EXPECT_FALSE(client->WaitForCount(3, 100ms));
+}
+
+// Stop and reset hand back a partly filled buffer while the port closes; short as it is, it is the head
+// of an unfinished message and must not reach clients as one.
+TEST_F(MidiPorts, BufferHandedBackWhileClosingDeliversNothing)
+{
+    const auto client = AddCollector();
+    (void)mPeer.PublishInput(u"Splen");
+    const auto port = OpenCapture(u"Splen");
+    auto* capture = dynamic_cast<ZQ::LMidiCapturePort*>(port.Get());
+    auto* midi = dynamic_cast<ZQ::LMidiComm*>(mMidi.Get());
+    ASSERT_NE(capture, nullptr);
+    ASSERT_NE(midi, nullptr);
+    {
+        ZQ::MutexLocker guard(midi->GetPortLock());
+        capture->Close();
+    }
+    Bytes head = SysEx(40);
+    head.back() = 0x11;
+    Platform::MidiHeader header;
+    header.data = head.data();
+    header.bufferLength = 256;
+    header.bytesRecorded = static_cast<uint32_t>(head.size());
+    capture->HandleMessage(Platform::kMidiInLongData, reinterpret_cast<uintptr_t>(&header), 0);
+
+    // A message that is whole still goes through once the port captures again.
+    const Bytes whole{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+    capture->AddSysExChunk(whole.data(), static_cast<int32_t>(whole.size()), true);
+    ASSERT_TRUE(client->WaitForCount(1));
+    EXPECT_EQ(client->Received()[0].bytes, whole);
 }
 
 TEST_F(MidiPorts, IdentityRequestOutAndReplyInReachTheFilteredClientsLastRegisteredFirst)
