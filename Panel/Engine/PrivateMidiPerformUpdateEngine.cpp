@@ -37,11 +37,8 @@ ZQRESULT LPrivateMidiPerformUpdateEngine::PerformUpdate()
     // A port that did not open makes the first piece fail.
     (void)pipe->OpenPort(kPipePort);
 
-    WString path;
-    (void)GetFirmwareFilePath(path);
     std::vector<uint8_t> image;
-    // An empty image would leave the device without firmware: it is no update.
-    if (!ReadWholeFile(path, image) || image.empty())
+    if (!ReadFirmwareImage(image))
     {
         pipe.reset();
         (void)SetDriverUpdateRequest(record, false);
@@ -49,52 +46,16 @@ ZQRESULT LPrivateMidiPerformUpdateEngine::PerformUpdate()
         return E_FAIL;
     }
 
-    const ZQRESULT result = SendImage(image, *pipe);
+    const ZQRESULT sent = SendImage(image, *pipe);
     pipe.reset();
     (void)SetDriverUpdateRequest(record, false);
-
-    // An abort, whether it stopped the pieces or came after the last one, leaves the device in update
-    // mode, ready for another try; the worker posts the one completion notification.
-    if (result == E_ABORT || (ZQ::Succeeded(result) && IsAbortRequested()))
-    {
-        SetUpdateResult(kResultAborted);
-        SetState(kStateUpdateMode);
-        return E_ABORT;
-    }
-    if (ZQ::Failed(result))
-    {
-        FailUpdate(kReasonDeviceAccess);
-        return result;
-    }
-    SetUpdateResult(kResultDone);
-    return result;
+    return FinishUpdate(sent);
 }
 
 ZQRESULT LPrivateMidiPerformUpdateEngine::SendImage(const std::vector<uint8_t>& image, PrivateMidi& pipe)
 {
-    const size_t total = image.size();
-    const size_t chunk = std::max<size_t>(GetChunkSize(), 1);
-    const size_t pieces = total / chunk + (total % chunk != 0 ? 1 : 0);
-    size_t position = 0;
-    for (size_t i = 0; i < pieces; ++i)
-    {
-        if (IsAbortRequested())
-            break;
-        const size_t length = i + 1 < pieces ? chunk : total - (pieces - 1) * chunk;
-        const uint8_t* piece = image.data() + position;
-        position += length;
-        if (length > 0 && pipe.Send(kPipePort, piece, static_cast<uint32_t>(length)) != 0)
-            return E_FAIL;
-        PostProgress(0, std::min(1.0, static_cast<double>(position) / static_cast<double>(total)), true, -1,
-                     false, WString());
-        PauseAfterChunk();
-    }
-    return IsAbortRequested() ? E_ABORT : S_OK;
-}
-
-void LPrivateMidiPerformUpdateEngine::FailUpdate(int32_t reason)
-{
-    SetUpdateResult(kResultFailed);
-    SetSelectedDeviceReason(reason);
-    SetState(kStateError);
+    // Each piece is only handed to the driver; the chunk pause is what paces the device.
+    return SendPieces(
+        CutIntoPieces(image.size()), [&](size_t begin, size_t end)
+        { return pipe.Send(kPipePort, image.data() + begin, static_cast<uint32_t>(end - begin)) == 0; });
 }

@@ -29,8 +29,4 @@ protected:
     // Hands the image to the pipe piece by piece, pacing by the chunk pause and posting progress after each
     // piece; E_FAIL when a piece is refused, E_ABORT when an abort was requested.
     ZQRESULT SendImage(const std::vector<uint8_t>& image, PrivateMidi& pipe);
-
-private:
-    // Records a failure of the update: the result, the selected device's reason and the error state.
-    void FailUpdate(int32_t reason);
 };

@@ -4,6 +4,7 @@
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
 #include "ZQFramework/Midi/MidiDeviceStatusChecker.h"
+#include "ZQFramework/Midi/MidiRenderPort.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/System/RegistryKey.h"
 #include "ZQFramework/System/Sync/EventCore.h"
@@ -37,6 +38,57 @@ Array<signed char> ToSendable(const uint8_t* bytes, size_t count)
 double Progress(size_t done, size_t total)
 {
     return total == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
+}
+
+// True for a byte that makes the MIDI layer send a buffer beginning with it as one short message.
+bool StartsShortMessage(uint8_t byte)
+{
+    return byte >= 0x80 && byte != 0xF0 && byte != 0xF7;
+}
+
+// One buffer handed to the MIDI layer: image bytes from begin to end.
+struct MidiSend
+{
+    size_t begin;
+    size_t end;
+};
+
+// One piece of an image sent over MIDI: its end in the image and the buffers that carry it unchanged.
+struct MidiPiece
+{
+    size_t end;
+    std::vector<MidiSend> sends;
+};
+
+// Cuts an image into pieces of the chunk size and each piece into buffers that the MIDI layer sends
+// without losing or adding a byte: a run that begins with a data byte, F0 or F7 goes out whole as a long
+// message; a short message goes out alone with exactly its own length. A short message that straddles the
+// end of a piece makes the piece longer. False when the image ends inside a short message.
+bool PlanMidiPieces(const std::vector<uint8_t>& image, size_t chunk, std::vector<MidiPiece>& plan)
+{
+    plan.clear();
+    size_t position = 0;
+    while (position < image.size())
+    {
+        MidiPiece piece{std::min(position + chunk, image.size()), {}};
+        for (size_t cursor = position; cursor < piece.end;)
+        {
+            if (!StartsShortMessage(image[cursor]))
+            {
+                piece.sends.push_back({cursor, piece.end});
+                break;
+            }
+            const auto length = static_cast<size_t>(LMidiRenderPort::ShortMessageLength(image[cursor]));
+            if (length > image.size() - cursor)
+                return false;
+            piece.sends.push_back({cursor, cursor + length});
+            cursor += length;
+            piece.end = std::max(piece.end, cursor);
+        }
+        position = piece.end;
+        plan.push_back(std::move(piece));
+    }
+    return true;
 }
 
 // The numeric components of a version text: each component's leading decimal digits. False when a
@@ -549,29 +601,58 @@ void LUpdateEngine::PauseAfterChunk() const
     std::this_thread::sleep_for(std::chrono::milliseconds(GetChunkPause()));
 }
 
+std::vector<size_t> LUpdateEngine::CutIntoPieces(size_t total) const
+{
+    const size_t chunk = std::max<size_t>(GetChunkSize(), 1);
+    std::vector<size_t> ends;
+    ends.reserve(total / chunk + 1);
+    for (size_t end = chunk; end - chunk < total; end += chunk)
+        ends.push_back(std::min(end, total));
+    return ends;
+}
+
+ZQRESULT LUpdateEngine::SendPieces(const std::vector<size_t>& pieceEnds, const PieceSender& sendPiece)
+{
+    const size_t total = pieceEnds.empty() ? 0 : pieceEnds.back();
+    size_t position = 0;
+    for (const size_t end : pieceEnds)
+    {
+        if (IsAbortRequested())
+            break;
+        if (end > position && !sendPiece(position, end))
+            return E_FAIL;
+        position = end;
+        PostProgress(0, Progress(position, total), true, -1, false, WString());
+        PauseAfterChunk();
+    }
+    return IsAbortRequested() ? E_ABORT : S_OK;
+}
+
 ZQRESULT LUpdateEngine::SendImageInChunks(const std::vector<uint8_t>& image, const WString& outputPortName)
 {
     const RCPtr<LMidiCommInterface> midi = GetMidiComm();
     RCPtr<LRefCountedObject> port;
     if (midi.IsNull() || Failed(midi->OpenRenderPort(outputPortName, port)) || port.IsNull())
         return E_FAIL;
-    const size_t total = image.size();
-    const size_t chunk = std::max<size_t>(GetChunkSize(), 1);
-    const size_t pieces = total / chunk + (total % chunk != 0 ? 1 : 0);
-    size_t position = 0;
-    for (size_t i = 0; i < pieces; ++i)
-    {
-        if (IsAbortRequested())
-            break;
-        const size_t length = i + 1 == pieces ? total - (pieces - 1) * chunk : chunk;
-        const Array<signed char> piece = ToSendable(image.data() + position, length);
-        position += length;
-        if (length > 0 && midi->Send(port, piece) < 0)
-            return E_FAIL;
-        PostProgress(0, Progress(position, total), true, -1, false, WString());
-        PauseAfterChunk();
-    }
-    return IsAbortRequested() ? E_ABORT : S_OK;
+    std::vector<MidiPiece> plan;
+    if (!PlanMidiPieces(image, std::max<size_t>(GetChunkSize(), 1), plan))
+        return E_FAIL;
+    std::vector<size_t> ends;
+    ends.reserve(plan.size());
+    for (const auto& piece : plan)
+        ends.push_back(piece.end);
+    size_t next = 0;
+    return SendPieces(
+        ends,
+        [&](size_t, size_t)
+        {
+            for (const MidiSend& send : plan[next++].sends)
+            {
+                if (midi->Send(port, ToSendable(image.data() + send.begin, send.end - send.begin)) < 0)
+                    return false;
+            }
+            return true;
+        });
 }
 
 ZQRESULT LUpdateEngine::SendSyxFile(const std::vector<uint8_t>& file, const WString& outputPortName)
@@ -625,6 +706,39 @@ bool LUpdateEngine::ReadWholeFile(const WString& path, std::vector<uint8_t>& byt
     }
 }
 
+bool LUpdateEngine::ReadFirmwareImage(std::vector<uint8_t>& image)
+{
+    WString path;
+    (void)GetFirmwareFilePath(path);
+    return ReadWholeFile(path, image) && !image.empty();
+}
+
+void LUpdateEngine::FailUpdate(int32_t reason)
+{
+    SetUpdateResult(kResultFailed);
+    SetSelectedDeviceReason(reason);
+    SetState(kStateError);
+}
+
+ZQRESULT LUpdateEngine::FinishUpdate(ZQRESULT sent)
+{
+    // An abort leaves the device in update mode, ready for another try, whether it stopped the pieces or
+    // came after the last one.
+    if (sent == E_ABORT || (Succeeded(sent) && IsAbortRequested()))
+    {
+        SetUpdateResult(kResultAborted);
+        SetState(kStateUpdateMode);
+        return E_ABORT;
+    }
+    if (Failed(sent))
+    {
+        FailUpdate(kReasonDeviceAccess);
+        return sent;
+    }
+    SetUpdateResult(kResultDone);
+    return sent;
+}
+
 ZQRESULT LUpdateEngine::PerformUpdate()
 {
     SetUpdateResult(kResultRunning);
@@ -642,38 +756,14 @@ ZQRESULT LUpdateEngine::PerformUpdate()
         }
         if (input.IsNull() || output.IsNull())
         {
-            SetUpdateResult(kResultFailed);
-            SetSelectedDeviceReason(kReasonDeviceAccess);
-            SetState(kStateError);
+            FailUpdate(kReasonDeviceAccess);
             return E_FAIL;
         }
-        WString path;
-        (void)GetFirmwareFilePath(path);
-        if (!ReadWholeFile(path, image))
+        if (!ReadFirmwareImage(image))
         {
-            SetUpdateResult(kResultFailed);
-            SetSelectedDeviceReason(kReasonFileAccess);
-            SetState(kStateError);
+            FailUpdate(kReasonFileAccess);
             return E_FAIL;
         }
     }
-    ZQRESULT result = SendImageInChunks(image, device.mOutputPortNameUpdateMode);
-    if (Failed(result))
-    {
-        SetUpdateResult(kResultFailed);
-        SetSelectedDeviceReason(kReasonDeviceAccess);
-        SetState(kStateError);
-    }
-    else if (IsAbortRequested())
-    {
-        SetUpdateResult(kResultAborted);
-        SetState(kStateUpdateMode);
-        PostUpdateCompleted(false);
-        result = E_ABORT;
-    }
-    else
-    {
-        SetUpdateResult(kResultDone);
-    }
-    return result;
+    return FinishUpdate(SendImageInChunks(image, device.mOutputPortNameUpdateMode));
 }

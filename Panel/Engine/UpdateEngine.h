@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The engine for devices that speak MIDI: finds a device by the names of its MIDI ports, asks it who it
@@ -71,8 +72,12 @@ public:
     virtual ZQRESULT SendSysEx(const std::vector<uint8_t>& bytes,
                                const ZQ::RCPtr<ZQ::LRefCountedObject>& port);
     virtual ZQRESULT ReservedSendOperation(int32_t a, int32_t b, int32_t c);
-    // Sends the image as it is, in pieces of the chunk size with the chunk pause after each and progress
-    // after each; an abort request is honoured between pieces (E_ABORT).
+    // Sends the image byte for byte, in pieces of the chunk size with the chunk pause and progress after
+    // each; an abort request is honoured between pieces (E_ABORT). The MIDI layer sends a buffer that
+    // begins with a status byte other than F0 and F7 as one short message, so such a message is sent on
+    // its own, with its data bytes, and the rest of the piece after it; a piece grows by the data bytes of
+    // a short message that would straddle its end. An image that ends inside a short message cannot go out
+    // unchanged: E_FAIL before anything is sent.
     virtual ZQRESULT SendImageInChunks(const std::vector<uint8_t>& image, const ZQ::WString& outputPortName);
     // Sends the messages of a .syx file one by one (each framed again by SendSysEx).
     virtual ZQRESULT SendSyxFile(const std::vector<uint8_t>& file, const ZQ::WString& outputPortName);
@@ -120,8 +125,28 @@ protected:
     void SetSelectedDeviceReason(int32_t reason);
     // Reads a whole file; false when the path has no folder or name or the file cannot be read.
     static bool ReadWholeFile(const ZQ::WString& path, std::vector<uint8_t>& bytes);
+    // Reads the firmware file whole; false when it cannot be read or is empty (an empty image would leave
+    // the device without firmware).
+    bool ReadFirmwareImage(std::vector<uint8_t>& image);
     // Sleeps for the chunk pause.
     void PauseAfterChunk() const;
+
+    // The ends of the pieces an image of total bytes is cut into: the chunk size each, the last one
+    // shorter when the chunk size does not divide the total.
+    [[nodiscard]] std::vector<size_t> CutIntoPieces(size_t total) const;
+    // Sends one piece, the image bytes from begin to end; false when it could not be sent.
+    using PieceSender = std::function<bool(size_t begin, size_t end)>;
+    // The common walk of every image sender: before each piece the abort request is tested, after each
+    // the progress is posted and the chunk pause slept. E_FAIL when a piece could not be sent, E_ABORT
+    // when an abort was requested (also during the last pause), else 0.
+    ZQRESULT SendPieces(const std::vector<size_t>& pieceEnds, const PieceSender& sendPiece);
+    // Ends an update from what sending the image gave: an abort (while pieces remained or after the last
+    // one) leaves the device in update mode with the result aborted and gives E_ABORT; a failure gives the
+    // result failed, the reason device access and state 4; otherwise the result done, the state staying
+    // 8. The worker posts the one completion notification afterwards.
+    ZQRESULT FinishUpdate(ZQRESULT sent);
+    // Records a failed update: the result, the selected device's reason and the error state.
+    void FailUpdate(int32_t reason);
 
 private:
     // Binds OnMidiDataCaptured to the current MIDI object (under mEngineLock).

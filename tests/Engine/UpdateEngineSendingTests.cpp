@@ -184,19 +184,86 @@ TEST_F(UpdateEngineSendingTests, UpdateSendsTheFileAndCompletes)
     EXPECT_EQ(seen.back().newValue, 1);
 }
 
-TEST_F(UpdateEngineSendingTests, UpdateFailures)
+TEST_F(UpdateEngineSendingTests, ImageWithStatusBytesArrivesUnchanged)
 {
-    // An abort requested before the first piece: nothing is sent and the update failed.
+    // Data bytes, with runs of short messages where pieces begin: a note-on opening the image, a clock and
+    // a pitch bend opening the second piece, and a third piece of clocks whose last message, a note-on,
+    // straddles the piece's end and so lengthens it by two bytes.
+    std::vector<uint8_t> image = Pattern(400);
+    const std::vector<uint8_t> noteOn = {0x90, 0x3C, 0x64};
+    std::copy(noteOn.begin(), noteOn.end(), image.begin());
+    image[128] = 0xF8;
+    image[129] = 0xE0;
+    image[200] = 0xB0; // inside a long run: carried as it is
+    std::fill(image.begin() + 256, image.begin() + 383, uint8_t{0xF8});
+    std::copy(noteOn.begin(), noteOn.end(), image.begin() + 383);
+
+    EXPECT_EQ(engine->SendImageInChunks(image, kSinkName.c_str()), S_OK);
+    const auto messages = Received(134);
+    ASSERT_EQ(messages.size(), 134u);
+    EXPECT_EQ(messages[0], noteOn);
+    std::vector<uint8_t> joined;
+    for (const auto& message : messages)
+        joined.insert(joined.end(), message.begin(), message.end());
+    EXPECT_EQ(joined, image);
+    EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50)));
+    const auto progress = Progress();
+    ASSERT_EQ(progress.size(), 4u);
+    EXPECT_DOUBLE_EQ(progress[2], 386.0 / 400);
+    EXPECT_DOUBLE_EQ(progress[3], 1.0);
+
+    // An image that ends inside a short message cannot go out unchanged: nothing is sent.
+    recorder->Clear();
+    EXPECT_EQ(engine->SendImageInChunks({0x10, 0x90, 0x3C}, kSinkName.c_str()), S_OK);
+    EXPECT_EQ(Received(1), (std::vector<std::vector<uint8_t>>{{0x10, 0x90, 0x3C}}));
+    EXPECT_EQ(engine->SendImageInChunks({0xC0}, kSinkName.c_str()), E_FAIL);
+    EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50)));
+    EXPECT_EQ(Progress().size(), 1u);
+}
+
+TEST_F(UpdateEngineSendingTests, AbortEndsAbortedWithOneCompletion)
+{
+    // An abort while pieces remain: the device stays in update mode.
     ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("image.syx", Pattern(1000)).c_str()), S_OK);
-    engine->SetChunkDelay(50);
+    engine->SetChunkDelay(200);
+    recorder->Clear();
     ASSERT_EQ(engine->StartUpdate(), S_OK);
     EXPECT_EQ(engine->RequestAbort(), S_OK);
     ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    auto completed = recorder->Of(kFirmwareUpdateCompletedNotificationName);
+    ASSERT_EQ(completed.size(), 1u);
+    EXPECT_EQ(completed[0].newValue, 0);
+
+    // An abort during the pause after the last piece: every byte went out, yet the update ends aborted,
+    // with one completion.
+    ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("small.syx", Pattern(100)).c_str()), S_OK);
+    engine->SetChunkDelay(3000); // time enough to ask for the abort during the last pause
+    recorder->Clear();
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    EXPECT_EQ(Received(1), (std::vector<std::vector<uint8_t>>{Pattern(100)}));
+    EXPECT_EQ(engine->RequestAbort(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
+    EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+    completed = recorder->Of(kFirmwareUpdateCompletedNotificationName);
+    ASSERT_EQ(completed.size(), 1u);
+    EXPECT_EQ(completed[0].newValue, 0);
+}
+
+TEST_F(UpdateEngineSendingTests, UpdateFailures)
+{
+    int32_t reason = 0;
+    // An empty file would leave the device without firmware: a file access failure, nothing sent.
+    ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("empty.syx", {}).c_str()), S_OK);
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultFailed);
     EXPECT_EQ(engine->GetState(), Engine::kStateError);
-    int32_t reason = 0;
     EXPECT_EQ(engine->GetCannotUpdateReason(reason), S_OK);
-    EXPECT_EQ(reason, Engine::kReasonDeviceAccess);
+    EXPECT_EQ(reason, Engine::kReasonFileAccess);
+    EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50)));
 
     // The file vanished after it was chosen: a file access failure.
     const std::string path = environment.WriteFile("gone.syx", Pattern(10));
