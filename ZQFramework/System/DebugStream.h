@@ -30,7 +30,17 @@ public:
     static constexpr std::streamsize kMaxPending = 1023;
 
     basic_debugbuf() : std::basic_stringbuf<CharT>(std::ios_base::out) {}
-    ~basic_debugbuf() override { FlushPending(false); }
+    ~basic_debugbuf() override
+    {
+        try
+        {
+            FlushPending(false);
+        }
+        catch (...)
+        {
+            // Debug text that cannot be sent as the buffer goes is dropped: a destructor does not throw.
+        }
+    }
 
 protected:
     int sync() override
@@ -94,7 +104,7 @@ class basic_dostream : public std::basic_ostream<CharT>
 {
 public:
     basic_dostream() : std::basic_ostream<CharT>(nullptr) { this->init(&mBuffer); }
-    ~basic_dostream() override { mBuffer.pubsync(); }
+    ~basic_dostream() override = default; // the buffer sends what is still pending as it goes
 
 private:
     basic_debugbuf<CharT> mBuffer;
