@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ZQFramework/ObjectBase/ExceptionBase.h"
+#include "ZQFramework/ObjectBase/FailedResultException.h"
+
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -10,29 +13,6 @@
 // kind, optional descriptions, throwing function, source path and "Line N", joined by " : ".
 namespace ZQ
 {
-class ExceptionBase
-{
-public:
-    virtual ~ExceptionBase();
-
-    // The text of the complete exception object (its std::exception part's what()).
-    [[nodiscard]] virtual const char* What() const;
-};
-
-// A failed result code turned into an exception; the text is kept here, the std::exception part is empty.
-class FailedResultException : public std::exception
-{
-public:
-    FailedResultException() = default;
-    explicit FailedResultException(const std::string& message) : mMessage(message) {}
-    explicit FailedResultException(const char* message) : mMessage(message) {}
-
-    [[nodiscard]] const char* what() const noexcept override { return mMessage.c_str(); }
-
-private:
-    std::string mMessage;
-};
-
 template <class E>
 class Exception : public E, public ExceptionBase
 {

@@ -127,11 +127,7 @@ public:
     // The AddRef step: the object's AddRef, then Unshare when the object is marked unshareable.
     void AddRef()
     {
-        if (mPtr == nullptr)
-            return;
-        LRefCountedObject* object = ObjectOf(mPtr);
-        object->AddRef();
-        if (!object->IsShareable())
+        if (CountAndTestUnshareable())
             Unshare();
     }
 
@@ -146,15 +142,22 @@ protected:
     T* mPtr;
 
 private:
+    // The first half of the AddRef step: takes the reference and tells whether the object must be
+    // detached. The flag is read after the increment.
+    bool CountAndTestUnshareable()
+    {
+        if (mPtr == nullptr)
+            return false;
+        LRefCountedObject* object = ObjectOf(mPtr);
+        object->AddRef();
+        return !object->IsShareable();
+    }
+
     // The AddRef step of a constructor: if detaching throws, the pointer that is not going to exist
     // gives back the reference it took.
     void TakeReference()
     {
-        if (mPtr == nullptr)
-            return;
-        LRefCountedObject* object = ObjectOf(mPtr);
-        object->AddRef();
-        if (!object->IsShareable())
+        if (CountAndTestUnshareable())
             UnshareWhileConstructing();
     }
 

@@ -1,4 +1,6 @@
-#include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/ObjectBase/ExceptionBase.h"
+
+#include <exception>
 
 namespace ZQ
 {
