@@ -13,6 +13,37 @@
 
 namespace ZQ
 {
+namespace RCPtrDetail
+{
+// The objects whose copies the calling thread is making for detaching, innermost first. A pointer that
+// takes one of them on this thread while its copy is being made (a CreateCopy that answers with the
+// object itself) keeps the object instead of asking it for yet another copy, which would never end.
+class CopyInProgress
+{
+public:
+    explicit CopyInProgress(const LRefCountedObject* object) noexcept : mObject(object), mOuter(sInnermost)
+    {
+        sInnermost = this;
+    }
+    ~CopyInProgress() { sInnermost = mOuter; }
+    CopyInProgress(const CopyInProgress&) = delete;
+    CopyInProgress& operator=(const CopyInProgress&) = delete;
+
+    [[nodiscard]] static bool Includes(const LRefCountedObject* object) noexcept
+    {
+        for (const CopyInProgress* scope = sInnermost; scope != nullptr; scope = scope->mOuter)
+            if (scope->mObject == object)
+                return true;
+        return false;
+    }
+
+private:
+    const LRefCountedObject* mObject;
+    CopyInProgress* mOuter;
+    static inline thread_local CopyInProgress* sInnermost = nullptr;
+};
+} // namespace RCPtrDetail
+
 // Smart pointers over counted objects, one field each. A pointer that is not null owns one reference.
 // Taking a reference is the AddRef step: the object's AddRef, then, when the object is marked
 // unshareable, Unshare, which leaves this pointer with a private copy when someone else holds the
@@ -133,7 +164,8 @@ public:
 
     // Leaves this pointer with a private copy of its object when others hold it too (the object's
     // internal references count as other holders). Throws when the object cannot be copied (the
-    // pointer keeps its object), or when the copy is not a T (the pointer ends null).
+    // pointer keeps its object), or when the copy is not a T (the pointer ends null). A copy that is the
+    // object itself changes nothing.
     void Unshare();
 
 protected:
@@ -205,9 +237,10 @@ void ConstRCPtr<T, P>::Unshare()
     if (mPtr == nullptr)
         return;
     LRefCountedObject* object = ObjectOf(mPtr);
-    if (object->GetRefCount() <= 1)
+    if (object->GetRefCount() <= 1 || RCPtrDetail::CopyInProgress::Includes(object))
         return;
     {
+        const RCPtrDetail::CopyInProgress inProgress(object);
         const ConstRCPtr<LRefCountedObject> copy = object->CreateCopy();
         const ConstRCPtr typed(copy);
         *this = typed;

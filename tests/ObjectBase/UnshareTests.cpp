@@ -21,7 +21,8 @@ public:
     {
         Copy,
         Null,
-        Foreign
+        Foreign,
+        Self
     };
 
     explicit Blob(std::string bytes, std::atomic<int>* destroyed = nullptr)
@@ -39,6 +40,8 @@ public:
             return {};
         case CopyMode::Foreign:
             return ZQ::ConstRCPtr<ZQ::LRefCountedObject>(new OtherTracked);
+        case CopyMode::Self:
+            return ZQ::ConstRCPtr<ZQ::LRefCountedObject>(this);
         }
         return {};
     }
@@ -161,4 +164,25 @@ TEST(Unshare, LockedStringBufferTakenByASecondPointerIsCopied)
     EXPECT_EQ(second->GetRefCount(), 1);
     EXPECT_EQ(locked->GetRefCount(), 1);
     EXPECT_FALSE(locked->IsShareable());
+}
+
+TEST(Unshare, CopyThatIsTheHeldObjectItselfChangesNothing)
+{
+    ZQ::RCPtr<Blob> p(new Blob("s"));
+    Blob* original = p.Get();
+    p->SetUnshareable(true);
+    p->mMode = Blob::CopyMode::Self;
+    original->AddRef();
+    EXPECT_NO_THROW(p.Unshare());
+    EXPECT_EQ(p.Get(), original);
+    EXPECT_EQ(original->GetRefCount(), 2);
+
+    // The same through a second pointer taking the object.
+    {
+        ZQ::RCPtr<Blob> second(p);
+        EXPECT_EQ(second.Get(), original);
+        EXPECT_EQ(original->GetRefCount(), 3);
+    }
+    EXPECT_EQ(original->GetRefCount(), 2);
+    original->Release();
 }
