@@ -705,6 +705,10 @@ int32_t XNode::WriteFile(const char* path, uint32_t flags) const
         target = resolved;
         std::free(resolved);
     }
+    // A file we may not write stays as it is, although the folder would let us replace it.
+    errno = 0;
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return ErrnoOr5();
     std::string temp = target + ".XXXXXX";
     errno = 0;
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

@@ -96,7 +96,8 @@ public:
     // The output's error code (0 on success).
     int32_t Write(Output& output, uint32_t flags) const;
     // Writes the document (always with the header) to a temporary file beside path and renames it over
-    // path, so the previous file survives any failure. 0 on success, else errno (5 when errno is 0).
+    // path, so the previous file survives any failure; a file this process may not write is left alone.
+    // 0 on success, else errno (5 when errno is 0).
     [[nodiscard]] int32_t WriteFile(const char* path, uint32_t flags) const;
 
     [[nodiscard]] Type GetType() const { return static_cast<Type>(mFlags & kTypeMask); }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -430,4 +431,20 @@ TEST(XNodeFile, FailedWriteKeepsThePreviousFile)
     EXPECT_EQ(folder.EntryCount(), 1u);
 
     EXPECT_NE(small.WriteFile(folder.File("no/such/folder.ini").c_str(), 0), 0);
+}
+
+TEST(XNodeFile, ReadOnlyFileIsNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    TempFolder folder;
+    const std::string path = folder.File("UserSettings.ini");
+    XNode root(XNode::TypeDictionary);
+    root.Lookup("Keep", XNode::kLookupCreate)->SetInteger(1);
+    ASSERT_EQ(root.WriteFile(path.c_str(), 0), 0);
+    const std::string before = ReadBytes(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    root.Lookup("Keep")->SetInteger(2);
+    EXPECT_EQ(root.WriteFile(path.c_str(), 0), EACCES);
+    EXPECT_EQ(ReadBytes(path), before);
 }
