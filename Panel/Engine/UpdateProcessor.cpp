@@ -6,8 +6,10 @@
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/Utilities/Storage/Array.h"
+#include "ZQFramework/Utilities/Storage/StringConversion.h"
 
-#include <string>
+#include <cstring>
+#include <vector>
 
 using ZQ::RCPtr;
 using ZQ::WString;
@@ -22,110 +24,68 @@ constexpr const char16_t* kStartUpdateAutomatically = u"-START_UPDATE_AUTOMATICA
 constexpr const char16_t* kAbsoluteFirmwareFilePath = u"-ABSOLUTE_FIRMWARE_FILE_PATH=";
 constexpr const char16_t* kFirmwareImageName = u"-FIRMWARE_IMAGE_NAME=";
 
-std::u16string ToStd(const WString& text)
+// A UTF-8 argument as wide text. An ill-formed sequence becomes U+FFFD, byte by byte, so that an
+// argument is never cut short at a bad byte (which could leave an option's name standing alone).
+WString WideArgument(const char* text)
 {
-    return std::u16string(text.GetBuffer(), static_cast<size_t>(text.GetLength()));
-}
-
-char16_t ToUpperAscii(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
-// UTF-8 to UTF-16; a malformed sequence gives U+FFFD.
-std::u16string FromUtf8(const char* text)
-{
-    std::u16string out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0)
+    const size_t size = std::strlen(text);
+    // Every UTF-8 byte gives at most one UTF-16 unit.
+    std::vector<char16_t> wide(size + 1, 0);
+    const char* source = text;
+    char16_t* target = wide.data();
+    while (ZQ::Utf8ToUtf16(source, text + size, target, wide.data() + size, ZQ::ConversionMode::Lenient) !=
+           ZQ::ConversionResult::Ok)
     {
-        uint32_t code = *p;
-        int extra = code < 0x80         ? 0
-                    : (code >> 5) == 6  ? 1
-                    : (code >> 4) == 14 ? 2
-                    : (code >> 3) == 30 ? 3
-                                        : -1;
-        if (extra < 0)
-        {
-            out += u'\uFFFD';
-            ++p;
-            continue;
-        }
-        code &= extra == 0 ? 0x7F : (0x3F >> extra);
-        ++p;
-        bool valid = true;
-        for (int i = 0; i < extra; ++i, ++p)
-        {
-            if ((*p & 0xC0) != 0x80)
-            {
-                valid = false;
-                break;
-            }
-            code = (code << 6) | (*p & 0x3F);
-        }
-        if (!valid || code > 0x10FFFF)
-            out += u'\uFFFD';
-        else if (code >= 0x10000)
-        {
-            code -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (code >> 10));
-            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        }
-        else
-            out += static_cast<char16_t>(code);
+        *target++ = u'\uFFFD';
+        ++source;
     }
-    return out;
+    return WString(wide.data());
 }
 } // namespace
 
 bool FindOption(const WString& commandLine, const WString& option, WString& value)
 {
     value = WString();
-    const std::u16string line = ToStd(commandLine);
-    std::u16string wanted = ToStd(option);
-    if (wanted.size() < 2 || wanted[0] != u'-')
+    const int optionLength = option.GetLength();
+    if (optionLength < 2 || option.GetAt(0) != u'-')
         return false;
-    std::u16string upper = line;
-    for (auto& c : upper)
-        c = ToUpperAscii(c);
-    for (auto& c : wanted)
-        c = ToUpperAscii(c);
-    const size_t found = upper.find(wanted);
-    if (found == std::u16string::npos)
+    // The options are written in upper case, so the match ignores case.
+    const int found = commandLine.ToUpper().Find(option.ToUpper());
+    if (found < 0)
         return false;
-    const size_t end = found + wanted.size();
-    if (wanted.back() != u'=')
-        return end == line.size() || line[end] == u' ';
-    if (end < line.size() && line[end] == u' ')
+    const int length = commandLine.GetLength();
+    const int end = found + optionLength;
+    const char16_t next = end < length ? commandLine.GetAt(end) : u'\0';
+    if (option.GetAt(optionLength - 1) != u'=')
+        return next == u'\0' || next == u' ';
+    if (next == u' ')
         return false;
-    if (end < line.size() && line[end] == u'"')
+    if (next == u'"')
     {
         // A quoted value is taken without its quotes, so that a path may hold spaces.
-        const size_t close = line.find(u'"', end + 1);
-        const size_t stop = close == std::u16string::npos ? line.size() : close;
-        value = WString(line.substr(end + 1, stop - end - 1).c_str());
+        const int close = commandLine.Find(WString(u"\""), end + 1);
+        value = commandLine.Mid(end + 1, (close < 0 ? length : close) - end - 1);
         return true;
     }
-    const size_t space = line.find(u' ', end);
-    const size_t stop = space == std::u16string::npos ? line.size() : space;
-    value = WString(line.substr(end, stop - end).c_str());
+    const int space = commandLine.Find(WString(u" "), end);
+    value = commandLine.Mid(end, (space < 0 ? length : space) - end);
     return true;
 }
 
 WString BuildCommandLine(int argc, const char* const* argv)
 {
-    std::u16string line;
+    WString line;
     for (int i = 1; i < argc; ++i)
     {
-        const std::u16string argument = FromUtf8(argv[i] != nullptr ? argv[i] : "");
-        if (!line.empty())
+        const WString argument = WideArgument(argv[i] != nullptr ? argv[i] : "");
+        if (i > 1)
             line += u' ';
-        if (argument.find(u' ') != std::u16string::npos)
-            line += u'"' + argument + u'"';
+        if (argument.Find(WString(u" ")) >= 0)
+            line.Append(WString(u"\"") + argument + WString(u"\""));
         else
-            line += argument;
+            line.Append(argument);
     }
-    return WString(line.c_str());
+    return line;
 }
 
 RCPtr<LUpdateProcessor> LUpdateProcessor::Create()

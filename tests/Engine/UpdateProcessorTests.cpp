@@ -60,6 +60,13 @@ TEST(BuildCommandLineTests, QuotesArgumentsWithSpaces)
                           "\xC3\xA9"};
     EXPECT_EQ(Std(BuildCommandLine(4, argv)), u"-SILENT \"-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx\" \u00E9");
     EXPECT_EQ(Std(BuildCommandLine(1, argv)), u"");
+
+    // A bad byte never cuts an argument short: "-SILENT" followed by one is no flag.
+    const char* bad[] = {"prog", "-SILENT\xFF", "x\xC3", "\xE2\x82"};
+    const ZQ::WString line = BuildCommandLine(4, bad);
+    EXPECT_EQ(Std(line), u"-SILENT\uFFFD x\uFFFD \uFFFD\uFFFD");
+    ZQ::WString value;
+    EXPECT_FALSE(FindOption(line, u"-SILENT", value));
 }
 
 // A processor against the simulated mixer, with a firmware file of 300 bytes.
@@ -135,6 +142,17 @@ TEST_F(UpdateProcessorTests, StatusIsOneWithoutDeviceOrWithAnOldDriver)
     // Without the option the window shows the error.
     processor = LUpdateProcessor::Create();
     EXPECT_EQ(Run(WithFile(u"")), S_OK);
+}
+
+TEST_F(UpdateProcessorTests, StatusIsOneWhenTwoDevicesShareTheName)
+{
+    // A second device publishing the same port names makes the name ambiguous: no device is found.
+    Platform::MidiPeer twin;
+    ASSERT_NE(twin.PublishInput(EngineTest::kMixerPortName), 0u);
+    ASSERT_NE(twin.PublishOutput(EngineTest::kMixerPortName), 0u);
+    EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoDeviceOrDriverTooOld);
+    EXPECT_EQ(State(), Engine::kStateNoDevice);
 }
 
 TEST_F(UpdateProcessorTests, SilentIfNotNeededClosesOnlyWhenNoUpdateIsNeeded)
