@@ -67,10 +67,7 @@ std::string FindEntry(int dirFd, const std::string& fileName, bool key)
     };
     if (::fstatat(dirFd, fileName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) == key)
         return fileName;
-    for (const std::string& entry : ListEntries(dirFd, key))
-        if (SameName(entry, fileName))
-            return entry;
-    return {};
+    return FindEntryNamed(dirFd, fileName, key);
 }
 
 int32_t Missing(const KeyFolder& folder)

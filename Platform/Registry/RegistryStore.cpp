@@ -46,6 +46,23 @@ char16_t UpperUnit(char16_t c)
     return c;
 }
 
+// Whether entry of the folder fd is a subkey folder (keys true) or a value file.
+bool IsEntryOfKind(int fd, const dirent& entry, bool keys)
+{
+    const std::string_view name = entry.d_name;
+    if (name[0] == '.' || (name[0] == kValuePrefix) == keys)
+        return false;
+    bool isDir = entry.d_type == DT_DIR;
+    if (entry.d_type == DT_UNKNOWN)
+    {
+        struct stat st
+        {
+        };
+        isDir = ::fstatat(fd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    }
+    return isDir == keys;
+}
+
 // The form of a stored name that comparisons and ordering use.
 std::u16string FoldedName(std::string_view fileName)
 {
@@ -244,11 +261,6 @@ std::u16string DecodeName(std::string_view fileName)
     return Platform::Utf8ToUtf16(bytes);
 }
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    return a == b || FoldedName(a) == FoldedName(b);
-}
-
 void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visit)
 {
     const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -268,34 +280,33 @@ void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visi
 
 std::vector<std::string> ListEntries(int dirFd, bool keys)
 {
-    std::vector<std::string> names;
+    std::vector<std::pair<std::u16string, std::string>> sorted;
     ForEachEntry(dirFd,
                  [&](int fd, const dirent& entry)
                  {
-                     const std::string_view name = entry.d_name;
-                     if (name[0] == '.' || (name[0] == kValuePrefix) == keys)
-                         return;
-                     bool isDir = entry.d_type == DT_DIR;
-                     if (entry.d_type == DT_UNKNOWN)
-                     {
-                         struct stat st
-                         {
-                         };
-                         isDir = ::fstatat(fd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                 S_ISDIR(st.st_mode);
-                     }
-                     if (isDir == keys)
-                         names.emplace_back(name);
+                     if (IsEntryOfKind(fd, entry, keys))
+                         sorted.emplace_back(FoldedName(entry.d_name), entry.d_name);
                  });
-    std::vector<std::pair<std::u16string, std::string>> sorted;
-    sorted.reserve(names.size());
-    for (std::string& name : names)
-        sorted.emplace_back(FoldedName(name), std::move(name));
     std::sort(sorted.begin(), sorted.end());
-    names.clear();
+    std::vector<std::string> names;
+    names.reserve(sorted.size());
     for (auto& entry : sorted)
         names.push_back(std::move(entry.second));
     return names;
+}
+
+std::string FindEntryNamed(int dirFd, std::string_view fileName, bool keys)
+{
+    const std::u16string wanted = FoldedName(fileName);
+    std::string found;
+    ForEachEntry(dirFd,
+                 [&](int fd, const dirent& entry)
+                 {
+                     if (found.empty() && IsEntryOfKind(fd, entry, keys) &&
+                         FoldedName(entry.d_name) == wanted)
+                         found = entry.d_name;
+                 });
+    return found;
 }
 
 int32_t ResultFromErrno(int error, int dirFd)

@@ -53,9 +53,10 @@ inline constexpr char kValuePrefix = '@';
 [[nodiscard]] std::string EncodeName(std::u16string_view name);
 [[nodiscard]] std::u16string DecodeName(std::string_view fileName);
 
-// Names compare equal when their upper-case forms match (letters of Latin, Greek and Cyrillic script and
+// The stored file name of the subkey folder (keys true) or value file whose name matches fileName, or
+// empty. Names match when their upper-case forms do (letters of Latin, Greek and Cyrillic script and
 // full-width Latin pair up; other characters match only themselves).
-[[nodiscard]] bool SameName(std::string_view a, std::string_view b);
+[[nodiscard]] std::string FindEntryNamed(int dirFd, std::string_view fileName, bool keys);
 
 // Calls visit with a descriptor of the folder and each of its entries but "." and "..".
 void ForEachEntry(int dirFd, const std::function<void(int, const dirent&)>& visit);
