@@ -224,6 +224,21 @@ int32_t ReadValueFile(const KeyFolder& folder, const std::string& stored, uint32
     return RegSuccess;
 }
 
+// The folder of key and the file name of its value name; invalidName when the name cannot be one.
+int32_t ValueFile(RegKey key, std::u16string_view name, int32_t invalidName,
+                  std::shared_ptr<KeyFolder>* folder, std::string* fileName)
+{
+    int32_t error = RegSuccess;
+    *folder = Resolve(key, &error);
+    if (!*folder)
+        return error;
+    const std::string encoded = EncodeName(name);
+    if (encoded.empty() && !name.empty())
+        return invalidName;
+    *fileName = kValuePrefix + encoded;
+    return RegSuccess;
+}
+
 // The index-th subkey (keys true) or value file of the key, in case-insensitive order, with its folder.
 int32_t EntryAt(RegKey key, uint32_t index, bool keys, std::shared_ptr<KeyFolder>* folder, std::string* entry)
 {
@@ -296,14 +311,12 @@ int32_t RegistryQueryValue(RegKey key, std::u16string_view name, uint32_t* type,
 {
     if (data != nullptr && size == nullptr)
         return RegInvalidParameter;
-    int32_t error = RegSuccess;
-    const std::shared_ptr<KeyFolder> folder = Resolve(key, &error);
-    if (!folder)
+    std::shared_ptr<KeyFolder> folder;
+    std::string fileName;
+    int32_t error = ValueFile(key, name, RegFileNotFound, &folder, &fileName);
+    if (error != RegSuccess)
         return error;
-    const std::string encoded = EncodeName(name);
-    if (encoded.empty() && !name.empty())
-        return RegFileNotFound;
-    const std::string stored = FindEntry(folder->Fd(), kValuePrefix + encoded, false);
+    const std::string stored = FindEntry(folder->Fd(), fileName, false);
     if (stored.empty())
         return Missing(*folder);
     uint32_t storedType = RegNone;
@@ -335,13 +348,11 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
 {
     if (data == nullptr && size > 0)
         return RegInvalidParameter;
-    int32_t error = RegSuccess;
-    const std::shared_ptr<KeyFolder> folder = Resolve(key, &error);
-    if (!folder)
+    std::shared_ptr<KeyFolder> folder;
+    std::string fileName;
+    int32_t error = ValueFile(key, name, RegInvalidParameter, &folder, &fileName);
+    if (error != RegSuccess)
         return error;
-    const std::string encoded = EncodeName(name);
-    if (encoded.empty() && !name.empty())
-        return RegInvalidParameter;
 
     std::vector<uint8_t> file(kHeaderSize + size);
     std::memcpy(file.data(), kMagic, sizeof kMagic);
@@ -353,9 +364,9 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
     FolderLock lock(folder->Fd());
     if (folder->IsDeleted())
         return RegKeyDeleted;
-    std::string stored = FindEntry(folder->Fd(), kValuePrefix + encoded, false);
+    std::string stored = FindEntry(folder->Fd(), fileName, false);
     if (stored.empty())
-        stored = kValuePrefix + encoded;
+        stored = fileName;
     const std::string temp = TempName("tmp");
     const int fd = ::openat(folder->Fd(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -374,15 +385,13 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
 
 int32_t RegistryDeleteValue(RegKey key, std::u16string_view name)
 {
-    int32_t error = RegSuccess;
-    const std::shared_ptr<KeyFolder> folder = Resolve(key, &error);
-    if (!folder)
+    std::shared_ptr<KeyFolder> folder;
+    std::string fileName;
+    int32_t error = ValueFile(key, name, RegFileNotFound, &folder, &fileName);
+    if (error != RegSuccess)
         return error;
-    const std::string encoded = EncodeName(name);
-    if (encoded.empty() && !name.empty())
-        return RegFileNotFound;
     FolderLock lock(folder->Fd());
-    const std::string stored = FindEntry(folder->Fd(), kValuePrefix + encoded, false);
+    const std::string stored = FindEntry(folder->Fd(), fileName, false);
     if (stored.empty())
         return Missing(*folder);
     if (::unlinkat(folder->Fd(), stored.c_str(), 0) != 0)
