@@ -4,6 +4,7 @@
 #include "ZQFramework/Notification/NotificationReceiver.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
+#include <optional>
 #include <utility>
 
 namespace ZQ
@@ -42,12 +43,14 @@ RegisteredClientInfo::~LNotificationRegisteredClientInfo() = default;
 // Client pools
 
 // Keeps a delivery's cursor on the pool's list for the length of the delivery, exceptions included.
+// The cursor starts at boundary; it is linked under the same lock that read it, so no removal falls
+// between reading the boundary and tracking it.
 class ClientPool::CursorScope
 {
 public:
-    CursorScope(ClientPool& pool, Cursor& cursor) : mPool(pool), mCursor(cursor)
+    CursorScope(ClientPool& pool, Cursor& cursor, int32_t boundary) : mPool(pool), mCursor(cursor)
     {
-        const MutexLocker lock(mPool.mLock);
+        mCursor.boundary = boundary;
         mCursor.next = mPool.mCursors;
         mPool.mCursors = &mCursor;
     }
@@ -107,24 +110,20 @@ ZQRESULT ClientPool::Deliver(const RCPtr<LNotificationDistributor>& source,
                              const RCPtr<LNotification>& notification)
 {
     Cursor cursor;
+    std::optional<CursorScope> scope;
     {
         const MutexLocker lock(mLock);
-        cursor.boundary = static_cast<int32_t>(mEntries.GetCount());
+        const auto count = static_cast<int32_t>(mEntries.GetCount());
+        if (count == 0)
+            return S_FALSE;
+        scope.emplace(*this, cursor, count);
     }
-    if (cursor.boundary == 0)
-        return S_FALSE;
-    // An entry removed before the cursor is linked was not served yet, so starting from the count read
-    // above only risks an index past the end, which the loop clamps.
-    const CursorScope scope(*this, cursor);
     for (;;)
     {
         RCPtr<RegisteredClientInfo> entry; // released without the lock
         RCPtr<LNotificationReceiver> receiver;
         {
             const MutexLocker lock(mLock);
-            const auto count = static_cast<int32_t>(mEntries.GetCount());
-            if (cursor.boundary > count)
-                cursor.boundary = count;
             if (cursor.boundary <= 0)
                 break;
             entry = TakeForDelivery(--cursor.boundary, notification);
@@ -141,6 +140,7 @@ int32_t ClientPool::NotifyClientAt(const RCPtr<LNotificationDistributor>& source
                                    const RCPtr<LNotification>& notification)
 {
     Cursor cursor;
+    std::optional<CursorScope> scope;
     RCPtr<RegisteredClientInfo> entry;
     RCPtr<LNotificationReceiver> receiver;
     {
@@ -152,9 +152,8 @@ int32_t ClientPool::NotifyClientAt(const RCPtr<LNotificationDistributor>& source
         if (entry.IsNull())
             return index;
         receiver = entry->mClient;
-        cursor.boundary = index;
+        scope.emplace(*this, cursor, index);
     }
-    const CursorScope scope(*this, cursor);
     receiver->ReceiveNotification(source, notification);
     const MutexLocker lock(mLock);
     return cursor.boundary;
@@ -239,9 +238,8 @@ bool ClientPool::GetClientFlags(const LNotificationReceiver* client, uint32_t& f
     return false;
 }
 
-void ClientPool::RecordLatest(const RCPtr<LNotification>& notification)
+void ClientPool::RecordLatestLocked(const RCPtr<LNotification>& notification)
 {
-    const MutexLocker lock(mLock);
     for (uint32_t i = mEntries.GetCount(); i-- > 0;)
     {
         RegisteredClientInfo* entry = mEntries.GetAt(i).Get();

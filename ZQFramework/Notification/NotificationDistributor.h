@@ -3,6 +3,7 @@
 #include "ZQFramework/Notification/Forward.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 #include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
@@ -72,13 +73,26 @@ public:
         [[nodiscard]] int32_t FindClient(const LNotificationReceiver* client) const;
         // 0 removed, 1 not found.
         ZQRESULT RemoveClient(const LNotificationReceiver* client);
-        // The receiver of the entry at index; null past the end.
+        // The receiver of the entry at index (the entry NotifyClientAt would serve); null past the end.
         [[nodiscard]] RCPtr<LNotificationReceiver> GetClientAt(uint32_t index) const;
         // The flags of client's entry; false when it has none.
         bool GetClientFlags(const LNotificationReceiver* client, uint32_t& flags) const;
 
         // Makes notification the latest of every latest-only entry (the queue's post does this).
-        void RecordLatest(const RCPtr<LNotification>& notification);
+        void RecordLatest(const RCPtr<LNotification>& notification)
+        {
+            RecordLatest(notification, [] {});
+        }
+        // The same, then append() under the same lock: a queue appends the notification to its ring
+        // there, so that of two posts of this identifier racing on several threads the one recorded as
+        // latest is also the one queued last.
+        template <class Append>
+        void RecordLatest(const RCPtr<LNotification>& notification, Append&& append)
+        {
+            const MutexLocker lock(mLock);
+            RecordLatestLocked(notification);
+            append();
+        }
 
     private:
         // The position of one delivery in progress. Every delivery keeps its own, so deliveries on
@@ -92,6 +106,7 @@ public:
         };
         class CursorScope;
 
+        void RecordLatestLocked(const RCPtr<LNotification>& notification);
         // Takes the entry at index for delivery; null when a latest-only entry is to be skipped.
         // Called under mLock.
         RCPtr<LNotificationRegisteredClientInfo> TakeForDelivery(int32_t index,

@@ -121,8 +121,9 @@ private:
 };
 
 // Takes the owner's binding for (source, name) away for its lifetime, registration included, and puts
-// both back, with the same flags, when it ends. The construction throws FailedResultException when there
-// is nothing to take away; the destruction never throws (a failure to restore is reported on stderr).
+// both back, with the same flags, when it ends. The construction throws Exception<FailedResultException>
+// when there is nothing to take away; the destruction never throws (a failure to restore is reported on
+// stderr, since a destructor that throws while an exception unwinds ends the program).
 template <class T>
 class CAutoNotificationDisabler
 {
@@ -133,11 +134,12 @@ public:
     {
         ZQRESULT result = mHandler.IsNull() ? E_FAIL : mHandler->GetCallback(mSource, mID, mCallback, mFlags);
         if (Failed(result))
-            throw FailedResultException(Message(result, "CAutoNotificationDisabler", 247));
+            throw Exception<FailedResultException>(Message(result, "CAutoNotificationDisabler", 247));
         result = mHandler->Client()->UnregisterFromDistributor(mSource, mID);
         const bool removed = mHandler->RemoveCallback(mSource.Get(), mID);
         if (!removed || Failed(result))
-            throw FailedResultException(Message(removed ? result : E_FAIL, "CAutoNotificationDisabler", 248));
+            throw Exception<FailedResultException>(
+                Message(removed ? result : E_FAIL, "CAutoNotificationDisabler", 248));
     }
 
     ~CAutoNotificationDisabler()

@@ -122,8 +122,9 @@ ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notifi
     const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
         target->GetClientPool(notification->GetID());
     if (!pool.IsNull() && (pool->GetCombinedFlags() & LNotificationDistributor::kLatestOnly) != 0)
-        pool->RecordLatest(notification);
-    mRing.Enqueue(notification);
+        pool->RecordLatest(notification, [&] { mRing.Enqueue(notification); });
+    else
+        mRing.Enqueue(notification);
     return S_OK;
 }
 
@@ -145,17 +146,25 @@ void LNotificationQueue::DeliverQueued()
     for (uint32_t n = mRing.GetCount(); n > 0; --n)
     {
         RCPtr<LNotification> notification;
-        try
-        {
-            notification = mRing.Dequeue();
-        }
-        catch (const std::runtime_error&)
-        {
+        if (!TakeOldest(notification))
             break; // flushed meanwhile
-        }
         const QueuedMarkClearer clearer(notification);
         if (!target.IsNull())
             target->Notify(notification);
+    }
+}
+
+bool LNotificationQueue::TakeOldest(RCPtr<LNotification>& notification)
+{
+    // Another party may have emptied the ring since it was counted; the ring reports that by throwing.
+    try
+    {
+        notification = mRing.Dequeue();
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
     }
 }
 
@@ -193,14 +202,8 @@ bool LNotificationQueue::Flush()
     for (uint32_t n = mRing.GetCount(); n > 0; --n)
     {
         RCPtr<LNotification> notification;
-        try
-        {
-            notification = mRing.Dequeue();
-        }
-        catch (const std::runtime_error&)
-        {
+        if (!TakeOldest(notification))
             break;
-        }
         notification->SetQueued(false);
     }
     return mRing.GetCount() > 0;

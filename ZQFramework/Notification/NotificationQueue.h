@@ -84,6 +84,9 @@ protected:
     void SendIdle();
 
 private:
+    // Removes the oldest entry into notification; false when the ring turned out empty.
+    bool TakeOldest(RCPtr<LNotification>& notification);
+
     std::atomic<bool> mBusy{false}; // set while DeliverQueued runs; only the draining thread writes it
     RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
     mutable Mutex mLock;                      // guards mTarget and mPostingReceiver

@@ -6,9 +6,11 @@
 #include "ZQFramework/Notification/ValueParam.h"
 
 #include <atomic>
+#include <barrier>
 #include <gtest/gtest.h>
 #include <map>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace ZQ;
@@ -80,6 +82,66 @@ TEST(NotificationQueueConcurrency, LatestOnlyKeepsTheLastOfABurst)
     center->ProcessNotifications(false);
     EXPECT_EQ(all->Calls(), 500);
     EXPECT_EQ(latestValues, std::vector<double>{499});
+}
+
+// Rounds of posts that start together on several threads, drained while they run and once more after
+// them: at the end of every round the latest-only receiver has seen, in queue order and once each, a
+// subsequence of what the others saw, ending on the notification queued last.
+TEST(NotificationQueueConcurrency, LatestOnlyEndsOnTheLastQueuedWhilePostersRaceTheDrain)
+{
+    const ZQTest::PoolingScope pooling;
+    const auto center = LNotificationCenter::Create(u"racing burst");
+    const auto all = MakeRecorder("all"), latest = MakeRecorder("latest");
+    using Key = std::pair<int, int>; // (thread, sequence)
+    std::vector<Key> allSeen, latestSeen;
+    const auto keyOf = [](const RCPtr<LNotification>& n)
+    {
+        const RCPtr<LValueParam> value(n->GetParam());
+        return Key{static_cast<int>(value->mNormalized), static_cast<int>(value->mScaled)};
+    };
+    all->mHook = [&](auto&, const RCPtr<LNotification>& n) { allSeen.push_back(keyOf(n)); };
+    latest->mHook = [&](auto&, const RCPtr<LNotification>& n) { latestSeen.push_back(keyOf(n)); };
+    all->RegisterWithDistributor(center, u"NID_STATUS", 0);
+    latest->RegisterWithDistributor(center, u"NID_STATUS", LNotificationDistributor::kLatestOnly);
+
+    constexpr int kThreads = 4, kRounds = 300, kPerRound = 3;
+    std::barrier sync(kThreads + 1);
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back(
+            [&, t]
+            {
+                for (int round = 0; round < kRounds; ++round)
+                {
+                    sync.arrive_and_wait();
+                    for (int i = 0; i < kPerRound; ++i)
+                        center->PostNotification(LNotification::Create(
+                            u"NID_STATUS", LValueParam::Create(t, round * kPerRound + i)));
+                    sync.arrive_and_wait();
+                }
+            });
+    int badRounds = 0;
+    for (int round = 0; round < kRounds; ++round)
+    {
+        allSeen.clear();
+        latestSeen.clear();
+        sync.arrive_and_wait();
+        center->ProcessNotifications(false);
+        sync.arrive_and_wait();
+        center->ProcessNotifications(false);
+
+        ASSERT_EQ(allSeen.size(), static_cast<size_t>(kThreads * kPerRound));
+        size_t matched = 0;
+        for (const Key& key : allSeen)
+            matched += matched < latestSeen.size() && latestSeen[matched] == key;
+        badRounds +=
+            latestSeen.empty() || matched != latestSeen.size() || latestSeen.back() != allSeen.back();
+    }
+    for (auto& p : posters)
+        p.join();
+    EXPECT_EQ(badRounds, 0);
+    all->UnregisterFromAllDistributors();
+    latest->UnregisterFromAllDistributors();
 }
 
 TEST(NotificationDistributorConcurrency, SimultaneousNotifiesReachEveryReceiverOnceEach)

@@ -3,6 +3,7 @@
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationDistributor.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -152,6 +153,39 @@ TEST_F(DistributorTest, UnregisterFromAllCountsIdentifiersAndNotifyClientAtPastE
     EXPECT_TRUE(mLog.empty());
     EXPECT_EQ(pool->NotifyClientAt(mSource, 1, mPing), 1);
     EXPECT_EQ(mLog, (Recorder::Log{"c:NID_PING"}));
+    EXPECT_EQ(pool->GetClientAt(1).Get(), static_cast<LNotificationReceiver*>(c.Get()));
+    EXPECT_TRUE(pool->GetClientAt(2).IsNull());
+}
+
+TEST_F(DistributorTest, NotifyClientAtReturnsTheIndexLoweredByRemovalsBelowIt)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(Recorder& a, Recorder& b, Recorder& c)> inC; // runs inside c's call
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"nothing removed", [](Recorder&, Recorder&, Recorder&) {}, 2},
+        {"c removes itself",
+         [this](Recorder&, Recorder&, Recorder& c) { c.UnregisterFromDistributor(mSource, u"NID_PING"); }, 2},
+        {"c removes a and b",
+         [this](Recorder& a, Recorder& b, Recorder&)
+         {
+             a.UnregisterFromDistributor(mSource, u"NID_PING");
+             b.UnregisterFromDistributor(mSource, u"NID_PING");
+         },
+         0},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        mSource = RCPtr<LNotificationDistributor>(new LNotificationDistributor);
+        const auto a = Add("a"), b = Add("b"), c = Add("c");
+        c->mHook = [&](auto&, auto&) { k.inC(*a, *b, *c); };
+        const auto pool = mSource->GetClientPool(mPing->GetID());
+        EXPECT_EQ(pool->NotifyClientAt(mSource, 2, mPing), k.expected);
+    }
 }
 
 TEST_F(DistributorTest, DistributorIsActiveExactlyWhileItHoldsRegistrations)

@@ -3,6 +3,7 @@
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <gtest/gtest.h>
+#include <type_traits>
 
 using namespace ZQ;
 
@@ -118,16 +119,23 @@ TEST(CAutoNotificationDisabler, SilencesTheBindingForItsLifetimeAndRestoresFlags
     const RCPtr<Owner> owner(new Owner);
     const auto source = NewSource();
     owner->mHandler->AddCallback(&Owner::OnFirst, source, u"NID_PING", LNotificationDistributor::kLatestOnly);
+    owner->mHandler->AddCallback(&Owner::OnSecond, source, u"NID_PONG");
     {
         const CAutoNotificationDisabler<Owner> off(owner->mHandler, source, u"NID_PING");
-        EXPECT_FALSE(source->IsClientRegistered(owner.Get()));
+        EXPECT_EQ(source->GetClientPool(LNotification::GetIDFromName(u"NID_PING"))->FindClient(owner.Get()),
+                  -1);
         EXPECT_FALSE(owner->mHandler->HasCallback(source.Get(), u"NID_PING"));
+        source->Notify(LNotification::Create(u"NID_PONG")); // other bindings still work
     }
+    EXPECT_EQ(owner->mCalls, (std::vector<std::string>{"second"}));
     uint32_t flags = 0;
     EXPECT_EQ(source->GetClientFlags(owner.Get(), u"NID_PING", flags), S_OK);
     EXPECT_EQ(flags, LNotificationDistributor::kLatestOnly);
     EXPECT_TRUE(owner->mHandler->HasCallback(source.Get(), u"NID_PING"));
 }
+
+// Ending the scope must never throw: it may run while another exception unwinds.
+static_assert(std::is_nothrow_destructible_v<CAutoNotificationDisabler<Owner>>);
 
 TEST(CAutoNotificationDisabler, ThrowsTheFailedResultTextWhenNothingIsBound)
 {

@@ -176,6 +176,20 @@ TEST(NotificationCenterManager, FindsCentersByExactNameAndDrainsThemAll)
     r->UnregisterFromAllDistributors();
 }
 
+TEST(NotificationQueue, GoingAwayClearsTheMarksOfWhatItHeld)
+{
+    const RCPtr<LNotificationDistributor> target(new LNotificationDistributor);
+    const auto n = LNotification::Create(u"NID_PING");
+    {
+        const RCPtr<LNotificationQueue> queue(new LNotificationQueue);
+        ASSERT_EQ(queue->SetTarget(target), S_OK);
+        ASSERT_EQ(queue->PostNotification(n), S_OK);
+        EXPECT_TRUE(n->IsQueued());
+    }
+    EXPECT_FALSE(n->IsQueued());
+    EXPECT_EQ(n->GetRefCount(), 1); // the ring's reference went with the queue
+}
+
 TEST(NotificationCenter, LastOutsideReleaseUnregistersAndShutsDown)
 {
     Recorder::Log log;
