@@ -80,10 +80,14 @@ ZQRESULT LNotificationQueue::LPostingReceiver::ReceiveNotification(const RCPtr<L
 }
 
 ZQRESULT
-LNotificationQueue::LPostingReceiver::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>&,
-                                                                 NotificationID)
+LNotificationQueue::LPostingReceiver::RemoveNotificationCallback(
+    const RCPtr<LNotificationDistributor>& source, NotificationID id)
 {
-    return E_FAIL;
+    // A posting receiver keeps no bindings, but its registration must still go: the distributor asking is
+    // letting go of everyone, and a registration left behind would keep it, and this receiver, alive.
+    if (source.IsNull())
+        return E_INVALIDARG;
+    return source->UnregisterClient(this, id);
 }
 
 // ----------------------------------------------------------------------------------------------------

@@ -27,7 +27,7 @@ public:
 
         ZQRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
                                      const RCPtr<LNotification>& notification) override;
-        // E_FAIL: a posting receiver keeps no bindings.
+        // Unregisters from source for id (it keeps no bindings); the distributor's answer.
         ZQRESULT RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
                                             NotificationID id) override;
 

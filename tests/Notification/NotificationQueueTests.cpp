@@ -156,6 +156,26 @@ TEST_F(QueueTest, PostingReceiverQueuesCopiesUntilShutdown)
     EXPECT_EQ(button->UnregisterClient(receiver, u"NID_CLICK"), S_OK);
 }
 
+TEST_F(QueueTest, ADistributorLetsItsPostingReceiverGoWhenItGoes)
+{
+    struct Button : LNotificationDistributor
+    {
+        explicit Button(bool* gone) : mGone(gone) {}
+        ~Button() override { *mGone = true; }
+        bool* mGone;
+    };
+    const auto receiver = mCenter->GetPostingReceiver();
+    const int32_t references = receiver->GetRefCount();
+    bool gone = false;
+    {
+        const RCPtr<LNotificationDistributor> button(new Button(&gone));
+        ASSERT_EQ(button->RegisterClient(receiver, u"NID_CLICK", 0), S_OK);
+        ASSERT_EQ(button->RegisterClient(receiver, u"NID_HOVER", 0), S_OK);
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(receiver->GetRefCount(), references);
+}
+
 TEST(NotificationCenterManager, FindsCentersByExactNameAndDrainsThemAll)
 {
     auto& manager = LNotificationCenterManager::GetInstance();
