@@ -4,8 +4,10 @@
 #include "Panel/Engine/PrivateMidi.h"
 #include "Simulator/SimulatorFixture.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <thread>
 
 namespace
 {
@@ -26,6 +28,7 @@ protected:
 
 using PrivateMidiTests = PrivateMidiFixture;
 using PrivateMidiSlow = PrivateMidiFixture;
+using PrivateMidiConcurrency = PrivateMidiFixture;
 
 std::vector<uint8_t> Bytes(size_t count, uint8_t first = 0)
 {
@@ -180,5 +183,30 @@ TEST_F(PrivateMidiSlow, SeventeenthSendFailsWhenTheDriverReleasesNothing)
     EXPECT_EQ(Writes().size(), 16u);
     // Destroying the pipe now waits for the held buffers, closes, and frees them only once the driver
     // has let go (AddressSanitizer watches the last part).
+}
+// Pipes made and destroyed while the device comes and goes: the watcher's attach and detach callbacks run
+// into live pipes only, never into one being torn down.
+TEST_F(PrivateMidiConcurrency, DestroyedWhileTheDeviceComesAndGoes)
+{
+    const BrevikDriverDeviceInfo record = Find();
+    std::atomic<bool> stop{false};
+    std::thread flapper(
+        [&]
+        {
+            while (!stop)
+            {
+                mixer->Unplug();
+                mixer->Plug();
+            }
+        });
+    const auto piece = Bytes(16);
+    for (int i = 0; i < 20; ++i)
+    {
+        PrivateMidi pipe(record);
+        (void)pipe.OpenPort(0);
+        (void)pipe.Send(0, piece.data(), static_cast<uint32_t>(piece.size()));
+    }
+    stop = true;
+    flapper.join();
 }
 } // namespace

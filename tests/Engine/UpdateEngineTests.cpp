@@ -327,3 +327,36 @@ TEST(UpdateEngineIdentitySlow, LateReplyDoesNotChangeTheGivenUpRecord)
     EXPECT_EQ(version.mMajor, 0u);
     (void)ZQ::GetDefaultNotificationCenter()->Flush();
 }
+
+// A reply that arrives just as the query gives up is either taken whole (normal mode, its version) or not
+// at all (update mode, "Unknown"); it never lands in a record the probe has already settled.
+TEST(UpdateEngineIdentityConcurrency, ReplyRacingTheTimeOutIsTakenWholeOrNotAtAll)
+{
+    TempEnvironment environment;
+    Simulator::Mixer mixer;
+    mixer.Start();
+    mixer.SetReplyDelay(std::chrono::milliseconds(LUpdateEngine::kIdentityReplyTimeout));
+    auto engine = LUpdateEngine::Create();
+    ASSERT_EQ(engine->Initialize(u""), S_OK);
+    ASSERT_EQ(engine->SetDeviceDefinitions(MixerDefinitions()), S_OK);
+    EXPECT_EQ(engine->ScanForDevices(), S_OK);
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return !mixer.Log().Find("reply").empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let a late reply reach the engine
+
+    Engine::FirmwareVersion version;
+    ASSERT_EQ(engine->GetDeviceVersion(0, version), S_OK);
+    if (engine->GetState() == Engine::kStateNormalMode)
+    {
+        EXPECT_FALSE(engine->IsDeviceInUpdateMode(0));
+        EXPECT_EQ(version.mText, u"1.1.1");
+        EXPECT_EQ(version.mBuild, 7u);
+    }
+    else
+    {
+        EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
+        EXPECT_EQ(version.mText, u"Unknown");
+        EXPECT_EQ(version.mMajor, 0u);
+        EXPECT_EQ(version.mBuild, 0u);
+    }
+    (void)ZQ::GetDefaultNotificationCenter()->Flush();
+}
