@@ -43,7 +43,13 @@ bool SendFrame(int fd, const std::vector<uint8_t>& frame)
 struct MidiPeer::Connection
 {
     explicit Connection(int descriptor) : fd(descriptor) {}
-    ~Connection() { ::close(fd); }
+    // Shut down first: the peer's thread may be polling the descriptor, which keeps the socket open past
+    // the close until its poll returns; the program must see the hang-up when Unpublish returns.
+    ~Connection()
+    {
+        ::shutdown(fd, SHUT_RDWR);
+        ::close(fd);
+    }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -136,10 +142,14 @@ void MidiPeer::Unpublish(PortId port)
         const auto found = mPorts.find(port);
         if (found == mPorts.end())
             return;
+        // No new connection after the file is gone; one still waiting in the backlog is taken, so that it
+        // is hung up below like the others rather than when the listening socket is finally released.
+        ::unlink(found->second->path.c_str());
+        AcceptPendingLocked(*found->second);
         removed = std::move(found->second);
         mPorts.erase(found);
     }
-    removed.reset(); // socket file gone, then every connection closed
+    removed.reset(); // every connection hung up and closed
     Wake();
 }
 

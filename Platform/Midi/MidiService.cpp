@@ -275,31 +275,18 @@ MidiResult MidiService::Start(uintptr_t handle)
 
 MidiResult MidiService::Stop(uintptr_t handle)
 {
-    return RunOnDispatch(
-        [this, handle]
-        {
-            Deliveries deliveries;
-            {
-                const std::lock_guard lock(mLock);
-                Device* device = FindLocked(true, handle);
-                if (device == nullptr)
-                    return kMidiErrInvalidHandle;
-                device->started = false;
-                device->backlog.clear();
-                device->backlogBytes = 0;
-                if (device->fill > 0 && !device->buffers.empty())
-                    ReturnFrontLocked(*device, kMidiInLongData, GetTickCount() - device->startTick,
-                                      deliveries);
-            }
-            Deliver(deliveries);
-            return kMidiOk;
-        });
+    return StopInput(handle, false);
 }
 
 MidiResult MidiService::ResetInput(uintptr_t handle)
 {
+    return StopInput(handle, true);
+}
+
+MidiResult MidiService::StopInput(uintptr_t handle, bool returnAll)
+{
     return RunOnDispatch(
-        [this, handle]
+        [this, handle, returnAll]
         {
             Deliveries deliveries;
             {
@@ -310,9 +297,11 @@ MidiResult MidiService::ResetInput(uintptr_t handle)
                 device->started = false;
                 device->backlog.clear();
                 device->backlogBytes = 0;
-                while (!device->buffers.empty())
-                    ReturnFrontLocked(*device, kMidiInLongData, GetTickCount() - device->startTick,
-                                      deliveries);
+                const uint32_t stamp = GetTickCount() - device->startTick;
+                if (!returnAll && device->fill > 0 && !device->buffers.empty())
+                    ReturnFrontLocked(*device, kMidiInLongData, stamp, deliveries);
+                while (returnAll && !device->buffers.empty())
+                    ReturnFrontLocked(*device, kMidiInLongData, stamp, deliveries);
             }
             Deliver(deliveries);
             return kMidiOk;

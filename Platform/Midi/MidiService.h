@@ -66,6 +66,8 @@ private:
     // Runs `work` on the dispatch thread and waits for it; inline when already there.
     MidiResult RunOnDispatch(const std::function<MidiResult()>& work);
     void Post(std::function<void()> work);
+    // Stop (a partly filled buffer comes back) or reset (every queued buffer comes back).
+    MidiResult StopInput(uintptr_t handle, bool returnAll);
 
     void Run();
     void RunCommands();

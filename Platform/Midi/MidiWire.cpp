@@ -77,6 +77,29 @@ bool MakeAddress(const std::string& path, sockaddr_un& address, socklen_t& lengt
     length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + target.size() + 1);
     return true;
 }
+// A socket connected to `path`, or (listen) bound to it and listening without blocking.
+int SocketAt(const std::string& path, bool listen)
+{
+    sockaddr_un address{};
+    socklen_t length = 0;
+    int folderFd = -1;
+    if (!MakeAddress(path, address, length, folderFd))
+        return -1;
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | (listen ? SOCK_NONBLOCK : 0), 0);
+    const auto* raw = reinterpret_cast<const sockaddr*>(&address);
+    const bool ready = fd >= 0 && (listen ? ::bind(fd, raw, length) == 0 && ::listen(fd, 16) == 0
+                                          : ::connect(fd, raw, length) == 0);
+    if (fd >= 0 && !ready)
+    {
+        const int error = errno;
+        ::close(fd);
+        fd = -1;
+        errno = error;
+    }
+    if (folderFd >= 0)
+        ::close(folderFd);
+    return fd;
+}
 } // namespace
 
 std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const uint8_t> bytes)
@@ -237,43 +260,12 @@ std::vector<PortFile> ListPorts(const std::string& folder, bool input)
 
 int ConnectPort(const std::string& path)
 {
-    sockaddr_un address{};
-    socklen_t length = 0;
-    int folderFd = -1;
-    if (!MakeAddress(path, address, length, folderFd))
-        return -1;
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0)
-    {
-        const int error = errno;
-        ::close(fd);
-        fd = -1;
-        errno = error;
-    }
-    if (folderFd >= 0)
-        ::close(folderFd);
-    return fd;
+    return SocketAt(path, false);
 }
 
 int ListenPort(const std::string& path)
 {
-    sockaddr_un address{};
-    socklen_t length = 0;
-    int folderFd = -1;
-    if (!MakeAddress(path, address, length, folderFd))
-        return -1;
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd >= 0 &&
-        (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, 16) != 0))
-    {
-        const int error = errno;
-        ::close(fd);
-        fd = -1;
-        errno = error;
-    }
-    if (folderFd >= 0)
-        ::close(folderFd);
-    return fd;
+    return SocketAt(path, true);
 }
 
 bool MakeFolder(const std::string& folder)

@@ -43,39 +43,20 @@ LMidiCapturePort::~LMidiCapturePort()
 Platform::MidiResult LMidiCapturePort::OpenDevice()
 {
     Close();
-    WString baseName;
-    int32_t ordinal = 0;
-    LMidiComm::SplitOrdinal(mRequestedName, baseName, ordinal);
-    const WString lowerBase = baseName.ToLower();
-
-    const uint32_t count = Platform::MidiInDeviceCount();
-    int32_t qualifying = 0;
-    for (uint32_t id = 0; id < count; ++id)
-    {
-        Platform::MidiInCaps caps;
-        if (Platform::MidiInCapabilities(id, caps) != Platform::kMidiOk)
-            break;
-        mDeviceName = WString(caps.name);
-        const WString lowerName = mDeviceName.ToLower();
-        const int tail = lowerName.GetLength() - lowerBase.GetLength();
-        if (tail < 0 || lowerName.Mid(tail) != lowerBase)
-            continue;
-        if (qualifying++ != ordinal)
-            continue;
-
-        Platform::MidiInHandle handle{};
-        const Platform::MidiResult opened = Platform::MidiInOpen(
-            handle, id, &LMidiCapturePort::Callback, reinterpret_cast<uintptr_t>(this), kOpenFlags);
-        if (opened != Platform::kMidiOk)
-            return opened;
-        mHandle = handle;
-        mClosing = false;
-        const Platform::MidiResult queued = QueueAllBuffers();
-        if (queued != Platform::kMidiOk)
-            Close();
-        return queued;
-    }
-    return Platform::kMidiErrNoDriver;
+    uint32_t id = 0;
+    if (!LMidiComm::SelectDevice(true, mRequestedName, id, mDeviceName))
+        return Platform::kMidiErrNoDriver;
+    Platform::MidiInHandle handle{};
+    const Platform::MidiResult opened = Platform::MidiInOpen(handle, id, &LMidiCapturePort::Callback,
+                                                             reinterpret_cast<uintptr_t>(this), kOpenFlags);
+    if (opened != Platform::kMidiOk)
+        return opened;
+    mHandle = handle;
+    mClosing = false;
+    const Platform::MidiResult queued = QueueAllBuffers();
+    if (queued != Platform::kMidiOk)
+        Close();
+    return queued;
 }
 
 Platform::MidiResult LMidiCapturePort::Start()

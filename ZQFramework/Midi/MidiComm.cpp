@@ -38,23 +38,9 @@ WStringArray ReadDeviceNames(bool input)
 {
     WStringArray names;
     const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
-    for (uint32_t id = 0; id < count; ++id)
-    {
-        if (input)
-        {
-            Platform::MidiInCaps caps;
-            if (Platform::MidiInCapabilities(id, caps) != Platform::kMidiOk)
-                break;
-            (void)names.Add(WString(caps.name));
-        }
-        else
-        {
-            Platform::MidiOutCaps caps;
-            if (Platform::MidiOutCapabilities(id, caps) != Platform::kMidiOk)
-                break;
-            (void)names.Add(WString(caps.name));
-        }
-    }
+    WString name;
+    for (uint32_t id = 0; id < count && LMidiComm::ReadDeviceName(input, id, name); ++id)
+        (void)names.Add(name);
     return names;
 }
 
@@ -224,6 +210,48 @@ void LMidiComm::SplitOrdinal(const WString& request, WString& baseName, int32_t&
     }
     baseName = request;
     ordinal = 0;
+}
+
+bool LMidiComm::ReadDeviceName(bool input, uint32_t deviceId, WString& name)
+{
+    if (input)
+    {
+        Platform::MidiInCaps caps;
+        if (Platform::MidiInCapabilities(deviceId, caps) != Platform::kMidiOk)
+            return false;
+        name = WString(caps.name);
+        return true;
+    }
+    Platform::MidiOutCaps caps;
+    if (Platform::MidiOutCapabilities(deviceId, caps) != Platform::kMidiOk)
+        return false;
+    name = WString(caps.name);
+    return true;
+}
+
+bool LMidiComm::SelectDevice(bool input, const WString& requestedName, uint32_t& deviceId,
+                             WString& deviceName)
+{
+    WString baseName;
+    int32_t ordinal = 0;
+    SplitOrdinal(requestedName, baseName, ordinal);
+    const WString lowerBase = baseName.ToLower();
+
+    const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
+    int32_t qualifying = 0;
+    for (uint32_t id = 0; id < count && ReadDeviceName(input, id, deviceName); ++id)
+    {
+        const WString lowerName = deviceName.ToLower();
+        const int tail = lowerName.GetLength() - lowerBase.GetLength();
+        if (tail < 0 || lowerName.Mid(tail) != lowerBase)
+            continue;
+        if (qualifying++ == ordinal)
+        {
+            deviceId = id;
+            return true;
+        }
+    }
+    return false;
 }
 
 ZQRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LRefCountedObject>& port)

@@ -54,6 +54,13 @@ public:
     [[nodiscard]] static NameMatch MatchName(const WString& request, const WStringArray& uniqueNames);
     // "Keys (2)" -> base "Keys", ordinal 1; without a " (n)" or " (nn)" ending the ordinal is 0.
     static void SplitOrdinal(const WString& request, WString& baseName, int32_t& ordinal);
+    // The device that a port opened with requestedName selects: split off its ordinal, and count the
+    // devices whose name ends with the base name (case-insensitive) until the ordinal's turn. deviceName
+    // gets the name of every device examined, so it ends with the last one. False when none qualifies.
+    [[nodiscard]] static bool SelectDevice(bool input, const WString& requestedName, uint32_t& deviceId,
+                                           WString& deviceName);
+    // The name of device id of the current list; false when it cannot be asked.
+    [[nodiscard]] static bool ReadDeviceName(bool input, uint32_t deviceId, WString& name);
 
     // Used by the ports.
     void QueueForDelivery(const RCPtr<LMidiCaptureNotificationData>& data);

@@ -22,40 +22,21 @@ LMidiRenderPort::~LMidiRenderPort()
 Platform::MidiResult LMidiRenderPort::OpenDevice()
 {
     Close();
-    WString baseName;
-    int32_t ordinal = 0;
-    LMidiComm::SplitOrdinal(mRequestedName, baseName, ordinal);
-    const WString lowerBase = baseName.ToLower();
-
-    const uint32_t count = Platform::MidiOutDeviceCount();
-    int32_t qualifying = 0;
-    for (uint32_t id = 0; id < count; ++id)
+    uint32_t id = 0;
+    if (!LMidiComm::SelectDevice(false, mRequestedName, id, mDeviceName))
+        return Platform::kMidiErrNoDriver;
+    Platform::MidiOutHandle handle{};
+    const Platform::MidiResult opened =
+        Platform::MidiOutOpen(handle, id, &LMidiRenderPort::Callback, reinterpret_cast<uintptr_t>(this),
+                              Platform::kMidiCallbackFunction);
+    if (opened != Platform::kMidiOk)
     {
-        Platform::MidiOutCaps caps;
-        if (Platform::MidiOutCapabilities(id, caps) != Platform::kMidiOk)
-            break;
-        mDeviceName = WString(caps.name);
-        const WString lowerName = mDeviceName.ToLower();
-        const int tail = lowerName.GetLength() - lowerBase.GetLength();
-        if (tail < 0 || lowerName.Mid(tail) != lowerBase)
-            continue;
-        if (qualifying++ != ordinal)
-            continue;
-
-        Platform::MidiOutHandle handle{};
-        const Platform::MidiResult opened =
-            Platform::MidiOutOpen(handle, id, &LMidiRenderPort::Callback, reinterpret_cast<uintptr_t>(this),
-                                  Platform::kMidiCallbackFunction);
-        if (opened != Platform::kMidiOk)
-        {
-            if (handle != Platform::MidiOutHandle{})
-                (void)Platform::MidiOutClose(handle);
-            return opened;
-        }
-        mHandle = handle;
-        return Platform::kMidiOk;
+        if (handle != Platform::MidiOutHandle{})
+            (void)Platform::MidiOutClose(handle);
+        return opened;
     }
-    return Platform::kMidiErrNoDriver;
+    mHandle = handle;
+    return Platform::kMidiOk;
 }
 
 bool LMidiRenderPort::IsDevicePresent() const
