@@ -346,7 +346,7 @@ bool LUpdateEngineInterface::RunsTasksOnWorker()
 ZQRESULT LUpdateEngineInterface::TriggerTask(ThreadWorkerTask task, int32_t stateBefore, int32_t resultBefore)
 {
     // Marked before the worker can run, so that WaitForTask right after a start waits for the task.
-    mTaskPending.store(true);
+    const bool wasPending = mTaskPending.exchange(true);
     ZQRESULT result = E_FAIL;
     try
     {
@@ -360,9 +360,11 @@ ZQRESULT LUpdateEngineInterface::TriggerTask(ThreadWorkerTask task, int32_t stat
     }
     if (Failed(result))
     {
-        // The task never ran: leave the engine where the user can try again.
-        mTaskPending.store(false);
-        mUpdateResult.store(resultBefore);
+        // The task never ran: leave the engine where the user can try again. A task still on the worker
+        // (the reason the start was refused) stays awaited, and a result it has written meanwhile stands.
+        mTaskPending.store(wasPending);
+        int32_t running = kResultRunning;
+        (void)mUpdateResult.compare_exchange_strong(running, resultBefore);
         SetState(stateBefore);
     }
     return result;

@@ -342,10 +342,12 @@ TEST_F(UpdateEngineInterfaceTests, RefusedStartLeavesTheEngineRetryable)
     EXPECT_EQ(engine->StartUpdate(), E_FAIL);
     EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);
 
+    // The refused start leaves the running task awaited.
+    EXPECT_EQ(engine->WaitForTask(50), E_FAIL);
     engine->backToUpdateModeWhileRunning = false;
     engine->releaseUpdate = true;
     ASSERT_EQ(engine->WaitForTask(10000), S_OK);
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine->GetUpdateResult(false) == Engine::kResultDone; }));
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultDone);
     engine->SetState(Engine::kStateUpdateMode);
     EXPECT_EQ(engine->StartUpdate(), S_OK);
     EXPECT_EQ(engine->WaitForTask(10000), S_OK);
