@@ -199,23 +199,36 @@ void DebugConsole::SendUDP(const char* host, int32_t port, std::string_view text
         SendDatagram(sink, text);
 }
 
+namespace
+{
+// A debug stream that went bad on a write it cannot do would drop every later text: each statement that
+// fetches it starts from a good stream again (what it already holds is kept).
+template <typename Stream>
+Stream& Usable(Stream& stream)
+{
+    if (!stream.good())
+        stream.clear();
+    return stream;
+}
+} // namespace
+
 std::ostream& DebugConsole::Out()
 {
-    return *State().current.load();
+    return Usable(*State().current.load());
 }
 
 std::basic_ostream<char16_t>& DebugConsole::WOut()
 {
-    return *State().currentWide.load();
+    return Usable(*State().currentWide.load());
 }
 
 dostream& DebugConsole::DebugStream()
 {
-    return State().narrow;
+    return Usable(State().narrow);
 }
 
 wdostream& DebugConsole::WDebugStream()
 {
-    return State().wide;
+    return Usable(State().wide);
 }
 } // namespace ZQ

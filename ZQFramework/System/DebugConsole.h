@@ -28,6 +28,8 @@ public:
     // sender); every network failure is silent.
     static void SendUDP(const char* host, int32_t port, std::string_view text);
 
+    // The streams to write debug text to. Each comes back in the good state, so a write that a stream
+    // could not do (see basic_dostream on the wide streams) costs only the rest of its own statement.
     [[nodiscard]] static std::ostream& Out();
     [[nodiscard]] static std::basic_ostream<char16_t>& WOut();
     [[nodiscard]] static dostream& DebugStream();

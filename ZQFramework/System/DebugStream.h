@@ -97,8 +97,9 @@ private:
 // character facets for char16_t, so only what needs no conversion works: wide text (u"...",
 // std::u16string), wide characters, std::flush, write and put. End lines with u'\n' and flush with
 // std::flush. Everything else goes wrong: std::endl and narrow characters throw std::bad_cast; numbers,
-// narrow text and padding (std::setw) put the stream in the bad state, after which it drops all text.
-// Format numbers into the wide text first (WString::Format).
+// narrow text and padding (std::setw) put the stream in the bad state, after which it drops all text
+// until cleared (DebugConsole's accessors clear it for the next statement). Format numbers into the wide
+// text first (WString::Format).
 template <typename CharT>
 class basic_dostream : public std::basic_ostream<CharT>
 {

@@ -93,6 +93,11 @@ TEST(DebugStream, UdpTargetGetsTheBannerThenEachFlushedPiece)
         expected += "\xF0\x9F\x98\x80";
     EXPECT_EQ(listener.Receive(), expected + "#42");
 
+    // A number cannot go into a char16_t stream: the rest of that statement is lost, the next one is not.
+    ZQ::DebugConsole::WDebugStream() << u"kept " << 42 << u"lost";
+    ZQ::DebugConsole::WDebugStream() << u"and sent" << std::flush;
+    EXPECT_EQ(listener.Receive(), "kept and sent");
+
     {
         ZQ::dostream unflushed;
         unflushed << "sent when the stream goes";
