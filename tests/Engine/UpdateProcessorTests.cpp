@@ -229,5 +229,12 @@ TEST_F(UpdateProcessorSlow, SilentUpdateDeliversTheWholeImageBeforeReturning)
     EXPECT_EQ(mixer->Driver().Firmware(), image);
     EXPECT_EQ(processor->GetEngine()->GetUpdateResult(false), Engine::kResultDone);
     EXPECT_FALSE(mixer->Driver().IsUpdateControlOn());
+    // Progress after each of the three pieces, then one completion.
+    const auto progress = recorder->Of(kFirmwareUpdateProgressNotificationName);
+    ASSERT_EQ(progress.size(), 3u);
+    EXPECT_DOUBLE_EQ(progress.back().progress, 1.0);
+    const auto completed = recorder->Of(kFirmwareUpdateCompletedNotificationName);
+    ASSERT_EQ(completed.size(), 1u);
+    EXPECT_EQ(completed[0].newValue, 1);
 }
 } // namespace
