@@ -6,6 +6,7 @@
 #include "ZQFramework/Midi/MidiRenderPort.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -101,15 +102,17 @@ LMidiComm::~LMidiComm()
     {
         // The last reference went on the pool's worker (a client let go of the MIDI object while handling
         // a message, or the work item it ran was the last holder). The pool must neither wait for nor be
-        // destroyed on that thread: another thread stops it, once this worker has left its task.
-        std::thread(
-            [pool = std::move(pool)]() mutable
-            {
-                pool->Stop();
-                pool = nullptr;
-            })
-            .detach();
-        return;
+        // destroyed on that thread: another thread stops it. Its Stop returns once this worker has ended,
+        // after the reference held here went, so the pool is destroyed there too.
+        try
+        {
+            std::thread([pool]() mutable { pool->Stop(); }).detach();
+            return;
+        }
+        catch (const std::system_error&)
+        {
+            // No thread to spare: stop it here, which skips waiting for this very thread.
+        }
     }
     // Anywhere else, the pool's queue thread included: it drops each work item after handing it to the
     // worker, so it holds the last reference when the worker finished first. Stop never waits for the
