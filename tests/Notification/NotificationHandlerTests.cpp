@@ -1,5 +1,6 @@
 #include "Recorder.h"
 
+#include "ZQFramework/Notification/AutoNotificationDisabler.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <gtest/gtest.h>
