@@ -61,6 +61,7 @@ TEST(KeyCode, ParsesTextForms)
         {u"VKEY_NOSUCHKEY", 0x20000000},
         {u"VKEY_SHIFT", 0x22100000}, // the name itself says Shift
         {u"Ctrl+Shift+Command+VKEY_A", 0x2B410000},
+        {u"Cmd+VKEY_A", 0x28410000},
         {u"Ctrl+Shift+[65]", 65}, // characters keep only Alt
         {u"Alt+[97]", 0x04000061},
         {u"Ctrl+[3", 0x20000000}, // "[" without "]"
@@ -103,6 +104,20 @@ TEST(KeyCode, PrintsParseableAndDisplayTexts)
         EXPECT_EQ(Str(key.ToString()), c.text);
         EXPECT_EQ(Str(key.ToDisplayString()), c.display);
     }
+}
+
+TEST(KeyCode, PrintedTextParsesBackToTheSameKey)
+{
+    // Key-down virtual-key codes keep key and modifiers; character codes keep the character and Alt.
+    const uint32_t codes[] = {0x24730000, 0x2F730000, 0x28410000, 0x21080000, 0x04000061, 65, 0xFFFF};
+    for (const uint32_t code : codes)
+    {
+        const KeyCode key(code, 0, 0);
+        EXPECT_EQ(KeyCode::FromString(key.ToString()).GetCode(), code) << std::hex << code;
+    }
+    // Bit 28 is not printed, and a typed character already reflects Ctrl and Shift.
+    EXPECT_EQ(KeyCode::FromString(KeyCode(0x30730000u, 0, 0).ToString()).GetCode(), 0x20730000u);
+    EXPECT_EQ(KeyCode::FromString(KeyCode(0x03000041u, 0, 0).ToString()).GetCode(), 0x41u);
 }
 
 TEST(KeyCode, EqualityIgnoresCtrlAndShiftOfCharactersOnly)

@@ -264,7 +264,8 @@ KeyCode KeyCode::FromString(const WString& text)
             modifiers |= kCtrl;
         if (upper.Find(WString(u"SHIFT")) >= 0)
             modifiers |= kShift;
-        if (upper.Find(WString(u"COMMAND")) >= 0)
+        // "Cmd" is how ToString writes Win, so it reads back too.
+        if (upper.Find(WString(u"COMMAND")) >= 0 || upper.Find(WString(u"CMD")) >= 0)
             modifiers |= kWin;
         const uint32_t virtualKey = GetVirtualKeyFromName(upper.Mid(keyName));
         result.mCode = (virtualKey << 16) | kKeyDown | modifiers;
