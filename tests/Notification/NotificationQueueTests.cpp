@@ -60,6 +60,7 @@ TEST_F(QueueTest, PostingRefusesNullQueuedAndTargetlessNotifications)
 
     const RCPtr<LNotificationQueue> bare(new LNotificationQueue);
     EXPECT_EQ(bare->PostNotification(LNotification::Create(u"NID_PING")), E_FAIL);
+    EXPECT_FALSE(bare->ProcessNotifications(true)); // no target: nothing to deliver "NID_IDLE" through
     EXPECT_EQ(bare->SetTarget(mCenter), S_OK);
     EXPECT_EQ(bare->SetTarget(RCPtr<LNotificationDistributor>(new LNotificationDistributor)), E_FAIL);
     EXPECT_EQ(bare->GetTarget().Get(), static_cast<LNotificationDistributor*>(mCenter.Get()));
