@@ -117,7 +117,8 @@ uint64_t Fnv1a(const std::string& text)
 std::string SocketPathFor(const std::u16string& devicePath, const std::string& folder)
 {
     const std::string utf8 = Platform::Utf16ToUtf8(devicePath);
-    std::string name;
+    // A leading '.' would make a hidden file or name the folder itself.
+    std::string name = utf8.empty() || utf8[0] == '.' ? "_" : "";
     for (unsigned char c : utf8)
     {
         if (IsSafe(c))
@@ -131,10 +132,6 @@ std::string SocketPathFor(const std::u16string& devicePath, const std::string& f
             name += escaped;
         }
     }
-    // A leading '.' would make a hidden file or name the folder itself.
-    if (name.empty() || name[0] == '.')
-        name.insert(0, "_");
-
     const std::string suffix = ".drv";
     const size_t limit = sizeof(sockaddr_un{}.sun_path) - 1;
     std::string path = folder + "/" + name + suffix;
