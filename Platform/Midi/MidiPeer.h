@@ -72,7 +72,8 @@ public:
     // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the socket could not be made.
     [[nodiscard]] PortId PublishInput(const std::u16string& name);
     [[nodiscard]] PortId PublishOutput(const std::u16string& name);
-    // Unplugs: removes the socket and drops its connections. Unknown ids are ignored.
+    // Unplugs: removes the socket and hangs up its connections, so that the program's open handles on
+    // the port report the device gone once this returns. Unknown ids are ignored.
     void Unpublish(PortId port);
 
     // Connections the program has open on a port (pending ones are accepted first).
