@@ -135,8 +135,13 @@ void AlsaMidiBackend::List(bool input, std::vector<MidiDeviceInfo>& devices)
     const unsigned wanted = input ? kReadableCaps : kWritableCaps;
     snd_seq_client_info_t* client = nullptr;
     snd_seq_port_info_t* port = nullptr;
-    snd_seq_client_info_malloc(&client);
-    snd_seq_port_info_malloc(&port);
+    if (snd_seq_client_info_malloc(&client) < 0 || snd_seq_port_info_malloc(&port) < 0)
+    {
+        if (client != nullptr)
+            snd_seq_client_info_free(client);
+        snd_seq_close(seq);
+        return;
+    }
     snd_seq_client_info_set_client(client, -1);
     while (snd_seq_query_next_client(seq, client) >= 0)
     {
