@@ -50,6 +50,7 @@ TEST(Format, ConversionsFollowTheRuntimeConventions)
         {u"123456789ABCDEF0", WString::Format(u"%I64X", uint64_t(0x123456789ABCDEF0))},
         {u"-9223372036854775808", WString::Format(u"%I64d", std::numeric_limits<int64_t>::min())},
         {u"18446744073709551615", WString::Format(u"%llu", ~uint64_t{0})},
+        {u"7|8", WString::Format(u"%Iu|%zu", size_t{7}, size_t{8})},
         {u"0x1f 0X1F 017 0", WString::Format(u"%#x %#X %#o %#x", 31, 31, 15, 0)},
         {u"  7|7  |007|+7| 7", WString::Format(u"%3d|%-3d|%03d|%+d|% d", 7, 7, 7, 7, 7)},
         {u"-0042|  -42", WString::Format(u"%05d|%5.0d", -42, -42)},

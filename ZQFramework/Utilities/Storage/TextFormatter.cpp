@@ -585,7 +585,10 @@ private:
         *p++ = conversion;
         *p = 0;
 
-        // Numbers are always written in the "C" locale, whatever locale the thread has.
+        // The digits are the exact decimal expansion of the double, rounded to nearest with exact ties
+        // going to the even digit (so "%.0f" gives 2 for 2.5 and 4 for 3.5), as the current Microsoft
+        // runtime formats them. Numbers are always written in the "C" locale, whatever locale the thread
+        // has.
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
         const locale_t previous = uselocale(cLocale);
         char small[256];
