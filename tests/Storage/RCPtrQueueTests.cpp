@@ -1,8 +1,11 @@
 #include "ZQFramework/System/Sync/Mutex.h"
 #include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <gtest/gtest.h>
+#include <random>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -136,6 +139,48 @@ TEST_F(PointerQueue, DequeueHandsOverTheQueuesReference)
         EXPECT_EQ(item->GetRefCount(), 4);
     }
     EXPECT_EQ(item->GetRefCount(), 3); // a destroyed queue releases what it still held
+}
+
+// Random runs of enqueues and dequeues, biased towards growth, against a std::deque: every widening
+// (items wrapped or not, the empty slot anywhere) keeps the order, and the ring grows by exactly one slot
+// per item beyond its room, so its size is one more than the most items ever waiting.
+TEST_F(PointerQueue, WideningAnywhereInTheRingKeepsTheOrder)
+{
+    struct Case
+    {
+        uint32_t capacity;
+        unsigned seed;
+        int enqueuePercent;
+    };
+    for (const Case& c :
+         {Case{256, 1, 60}, Case{256, 2, 75}, Case{0, 3, 55}, Case{2, 4, 65}, Case{16, 5, 52}})
+    {
+        SCOPED_TRACE(testing::Message() << "capacity " << c.capacity << ", seed " << c.seed);
+        Queue queue(&mLock, c.capacity);
+        std::deque<int> model;
+        std::mt19937 random(c.seed);
+        std::uniform_int_distribution<int> percent(0, 99);
+        uint32_t peak = 0;
+        int next = 0;
+        for (int step = 0; step < 6000; ++step)
+        {
+            if (model.empty() || percent(random) < c.enqueuePercent)
+            {
+                queue.Enqueue(ZQ::RCPtr<Item>(new Item(0, next)));
+                model.push_back(next++);
+                peak = std::max(peak, static_cast<uint32_t>(model.size()));
+            }
+            else
+            {
+                ASSERT_EQ(queue.Dequeue()->mSequence, model.front());
+                model.pop_front();
+            }
+            ASSERT_EQ(queue.GetCount(), model.size());
+            ASSERT_EQ(queue.GetRingSize(), std::max(std::max(c.capacity, 2u), peak + 1));
+        }
+        ExpectDrainsInOrder(queue, model.front(), static_cast<int>(model.size()));
+        EXPECT_EQ(queue.GetCount(), 0u);
+    }
 }
 
 TEST(PointerQueueConcurrency, ProducersKeepTheirOrderAndNothingIsLost)

@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -41,9 +42,8 @@ public:
         {
             Widen();
         }
-        const uint32_t slot = mWrite;
-        mWrite = (mWrite + 1) % mRing.GetCount();
-        mRing.GetAt(slot) = item;
+        mRing.GetAt(mWrite) = item;
+        mWrite = NextSlot(mWrite);
         return S_OK;
     }
 
@@ -59,7 +59,7 @@ public:
                                                 " : Line 110");
         }
         RCPtr<T> result = std::move(mRing.GetAt(mRead));
-        mRead = (mRead + 1) % mRing.GetCount();
+        mRead = NextSlot(mRead);
         return result;
     }
 
@@ -112,15 +112,44 @@ private:
         return mWrite >= mRead ? mWrite - mRead : mWrite + size - mRead;
     }
 
-    // Opens one empty slot at the read position, so the items keep their order whether or not they wrap.
+    uint32_t NextSlot(uint32_t slot) const { return slot + 1 == mRing.GetCount() ? 0 : slot + 1; }
+
+    // Called with the ring full: mWrite is its one empty slot and mRead the slot behind it. Adds one slot,
+    // after which the ring holds the same items in the same order and two empty slots, one at mWrite.
+    // Of the two runs of items on either side of the empty slot, the shorter one moves: none when the
+    // items do not wrap, otherwise the run from mRead to the end of the array (the gap opens at mRead) or
+    // the run in front of mWrite (it moves up by one across the end of the array).
     void Widen()
     {
-        if (mWrite > mRead)
+        const uint32_t size = mRing.GetCount();
+        const uint32_t tail = size - mRead;
+        const uint32_t head = mWrite;
+        if (mRead == 0)
         {
-            ++mWrite;
+            (void)mRing.SetCount(size + 1);
         }
-        mRing.InsertEmpty(mRead, 1);
-        mRead = (mRead + 1) % mRing.GetCount();
+        else if (tail <= head)
+        {
+            (void)mRing.InsertEmpty(mRead, 1);
+            ++mRead;
+        }
+        else
+        {
+            (void)mRing.SetCount(size + 1);
+            if (head == 0)
+            {
+                mWrite = size;
+                return;
+            }
+            // A slot is one object pointer; like the array itself, move the run as raw pointers, so the
+            // references move with them and no count changes.
+            void* slots = mRing.GetData();
+            auto* raw = static_cast<T**>(slots);
+            raw[size] = raw[0];
+            std::memmove(raw, raw + 1, (head - 1) * sizeof(T*));
+            raw[head - 1] = nullptr;
+            mWrite = head - 1;
+        }
     }
 
     // All fields are guarded by *mLock.
