@@ -2,6 +2,7 @@
 
 #include "ZQFramework/Midi/MidiRenderPort.h"
 
+#include <atomic>
 #include <thread>
 
 namespace
@@ -104,6 +105,33 @@ TEST_F(MidiSendSlow, MissingDoneFailsAfterTheLimitAndLeavesThePortUsable)
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Immediate);
     EXPECT_EQ(Send(port, SysEx(41)), 41);
     EXPECT_EQ(mPeer.LongMessageCount(output), 2u);
+}
+
+TEST_F(MidiSendSlow, ShortMessageWaitsForTheLongMessageInFlight)
+{
+    const auto output = mPeer.PublishOutput(u"Splen");
+    const auto port = OpenRender(u"Splen");
+    mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Withhold);
+    std::atomic<int> finished{0};
+    int longOrder = 0;
+    int shortOrder = 0;
+    std::thread longSender(
+        [&]
+        {
+            EXPECT_EQ(Send(port, SysEx(20)), E_FAIL); // never confirmed
+            longOrder = ++finished;
+        });
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return mPeer.LongMessageCount(output) == 1; }));
+    std::thread shortSender(
+        [&]
+        {
+            EXPECT_EQ(Send(port, {0x90, 0x3C, 0x64}), 3);
+            shortOrder = ++finished;
+        });
+    longSender.join();
+    shortSender.join();
+    EXPECT_EQ(longOrder, 1);
+    EXPECT_EQ(shortOrder, 2); // held back until the long message gave up
 }
 
 TEST_F(MidiSendSlow, PortClosedWithAnUnconfirmedMessage)
