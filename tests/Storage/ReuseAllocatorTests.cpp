@@ -1,6 +1,7 @@
 #include "ZQFramework/Utilities/Storage/ReuseAllocator.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <set>
@@ -39,6 +40,33 @@ struct ThrowingParam
         return ZQ::GlobalReuseAllocator<ThrowingParam, 1, false>().Allocate(size);
     }
     static void operator delete(void* p) { ZQ::GlobalReuseAllocator<ThrowingParam, 1, false>().Free(p); }
+};
+
+// A pooled class whose pool is first used only after the static that holds one of its objects was made,
+// so that static is destroyed after anything the pool's first use registers for exit.
+struct LateParam
+{
+    int value = 7;
+    static void* operator new(std::size_t size)
+    {
+        return ZQ::GlobalReuseAllocator<LateParam, 4, true>().Allocate(size);
+    }
+    static void operator delete(void* p) { ZQ::GlobalReuseAllocator<LateParam, 4, true>().Free(p); }
+};
+
+struct LateParamHolder
+{
+    LateParam* param = nullptr;
+    ~LateParamHolder()
+    {
+        // Runs during exit: the object and its pool must still be usable.
+        const bool intact = param->value == 7;
+        delete param;
+        if (!intact || ZQ::GlobalReuseAllocator<LateParam, 4, true>().GetFreeCount() != 1)
+        {
+            std::_Exit(2);
+        }
+    }
 };
 
 } // namespace
@@ -129,6 +157,18 @@ TEST(ReuseAllocator, PooledClassesGoThroughTheirGlobalPool)
     auto& throwingPool = ZQ::GlobalReuseAllocator<ThrowingParam, 1, false>();
     EXPECT_THROW(new ThrowingParam(), std::runtime_error);
     EXPECT_EQ(throwingPool.GetFreeCount(), throwingPool.GetBlockCount()); // the storage came back
+}
+
+TEST(ReuseAllocatorDeathTest, ObjectsReleasedDuringExitStillFindTheirPool)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static LateParamHolder holder;
+            holder.param = new LateParam();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(ReuseAllocatorConcurrency, LockedPoolReusesBlocksAcrossThreads)
