@@ -6,6 +6,9 @@
 #include "ZQFramework/Utilities/Storage/String.h"
 #include "ZQFramework/Utilities/Storage/StringArray.h"
 
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace ZQ
@@ -18,6 +21,33 @@ Mutex& RegistryLock()
 {
     static Mutex* const lock = new Mutex;
     return *lock;
+}
+
+// A hashed index over the name table, so that interning costs one lookup however many names there are:
+// the identifiers themselves, and each name's text (viewing the table's own characters, which stay in
+// place while the entry exists, and entries are never removed). Guarded by RegistryLock; never destroyed.
+struct NameIndex
+{
+    std::unordered_set<NotificationID> ids;
+    std::unordered_map<std::u16string_view, NotificationID> byText; // the first entry of a text wins
+    uint32_t indexed = 0;                                           // table entries seen so far
+
+    // Catches up with the entries appended to the table since the last call.
+    void Sync(const WStringArray& table)
+    {
+        for (; indexed < table.GetCount(); ++indexed)
+        {
+            const NotificationID id = table.GetAt(indexed).GetBuffer();
+            ids.insert(id);
+            byText.emplace(std::u16string_view(id), id);
+        }
+    }
+};
+
+NameIndex& Index()
+{
+    static auto* const index = new NameIndex;
+    return *index;
 }
 
 // The pool of released notifications, used as a stack. Guarded by RegistryLock; never destroyed.
@@ -43,16 +73,17 @@ NotificationID LNotification::GetIDFromName(const char16_t* name)
         return nullptr;
     const MutexLocker lock(RegistryLock());
     WStringArray& table = GetNIDNameTable();
+    NameIndex& index = Index();
+    index.Sync(table);
     // An identifier is the table's own character storage; it is recognised without reading characters.
-    int32_t index = table.FindPointer(name);
-    if (index < 0)
-    {
-        const WString text(name);
-        index = table.Find(text, true, 0);
-        if (index < 0)
-            index = static_cast<int32_t>(table.Add(text));
-    }
-    return table.GetAt(static_cast<uint32_t>(index)).GetBuffer();
+    if (index.ids.count(name) != 0)
+        return name;
+    const auto found = index.byText.find(std::u16string_view(name));
+    if (found != index.byText.end())
+        return found->second;
+    (void)table.Add(WString(name));
+    index.Sync(table);
+    return table.GetAt(table.GetCount() - 1).GetBuffer();
 }
 
 RCPtr<LNotification> LNotification::CreateNew(const char16_t* name,

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <benchmark/benchmark.h>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -39,6 +40,24 @@ void BM_Notify(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Notify)->Arg(1)->Arg(16);
+
+// Interning a name given as text, with range(0) other names registered before it: every notification
+// made from a literal name pays this.
+void BM_InternName(benchmark::State& state)
+{
+    static int64_t registered = 0;
+    for (; registered < state.range(0); ++registered)
+    {
+        const std::u16string name = u"NID_BENCH_FILLER_" + std::u16string(1, u'A' + registered % 26) +
+                                    std::u16string(1, u'A' + registered / 26 % 26);
+        benchmark::DoNotOptimize(LNotification::GetIDFromName(name.c_str()));
+    }
+    const char16_t name[] = u"NID_BENCH_INTERNED_LAST";
+    benchmark::DoNotOptimize(LNotification::GetIDFromName(name));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LNotification::GetIDFromName(name));
+}
+BENCHMARK(BM_InternName)->Arg(16)->Arg(256);
 
 // range(0) threads post 100 000 pooled notifications in all to a center; this thread drains until all
 // are delivered.

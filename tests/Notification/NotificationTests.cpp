@@ -4,6 +4,9 @@
 #include "ZQFramework/Notification/ValueParam.h"
 
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
 
 using namespace ZQ;
 
@@ -18,6 +21,26 @@ TEST(NotificationID, InterningGivesOneIdentifierPerExactName)
     EXPECT_EQ(std::u16string(idle), u"NID_TEST_INTERN");
     EXPECT_EQ(LNotification::GetIDFromName(nullptr), nullptr);
     EXPECT_EQ(LNotification::GetIDFromName(u""), nullptr);
+}
+
+TEST(NotificationID, IdentifiersStayPutAndUniqueAsTheTableGrows)
+{
+    std::vector<std::u16string> names;
+    std::vector<NotificationID> ids;
+    for (int i = 0; i < 300; ++i)
+    {
+        names.push_back(u"NID_TEST_GROWTH_" + std::u16string(1, u'A' + i % 26) +
+                        std::u16string(1, u'a' + i / 26));
+        ids.push_back(LNotification::GetIDFromName(names.back().c_str()));
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        const std::u16string copy = names[i];
+        EXPECT_EQ(LNotification::GetIDFromName(copy.c_str()), ids[i]);
+        EXPECT_EQ(LNotification::GetIDFromName(ids[i]), ids[i]);
+        EXPECT_EQ(std::u16string(ids[i]), names[i]);
+    }
+    EXPECT_EQ(std::set<NotificationID>(ids.begin(), ids.end()).size(), names.size());
 }
 
 TEST(Notification, WithoutPoolingEachCreateIsNewAndBadNamesGiveNull)
