@@ -43,6 +43,8 @@ public:
     KeyCode(uint8_t virtualKey, bool keyDown, uint8_t wasDown, uint32_t inputFlags);
 
     // The parseable text form, e.g. "Ctrl+VKEY_A" or "Alt+[97]"; the no-key value for unreadable text.
+    // Modifier words count wherever they stand and in any case ("Ctrl", "Alt", "Shift", "Command" or
+    // "Cmd"); a key name runs from "VKEY_" to the end. A character keeps only Alt.
     [[nodiscard]] static KeyCode FromString(const StringT<char16_t, char>& text);
     [[nodiscard]] StringT<char16_t, char> ToString() const;
     [[nodiscard]] StringT<char16_t, char> ToDisplayString() const;
