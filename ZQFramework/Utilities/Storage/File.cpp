@@ -49,6 +49,27 @@ bool IsFolder(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+int DescriptorOf(const RCPtr<LHolder<int>>& holder)
+{
+    return holder ? *holder->mValue : -1;
+}
+
+// Moves to an absolute offset first unless it is -1 (go on from the current position).
+bool SeekForTransfer(int descriptor, int32_t offset)
+{
+    return offset == -1 || ::lseek(descriptor, offset, SEEK_SET) == offset;
+}
+
+template <typename Transfer>
+ssize_t RetryInterrupted(Transfer transfer)
+{
+    ssize_t done;
+    do
+        done = transfer();
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
 // Makes every folder of the chain up to each separator after the first character, then the whole path.
 bool CreateFolderChain(const std::string& path)
 {
@@ -123,14 +144,11 @@ ZQRESULT File::Close()
 
 int32_t File::Read(void* buffer, uint32_t count, int32_t offset)
 {
-    const int descriptor = mDescriptor ? *mDescriptor->mValue : -1;
-    if (offset != -1 && ::lseek(descriptor, offset, SEEK_SET) != offset)
+    const int descriptor = DescriptorOf(mDescriptor);
+    if (!SeekForTransfer(descriptor, offset))
         throw Exception<std::runtime_error>(
             "Runtime Error : lseek : ZQ::File::Read : Utilities\\Storage\\ZQFile : Line 472");
-    ssize_t done;
-    do
-        done = ::read(descriptor, buffer, count);
-    while (done < 0 && errno == EINTR);
+    const ssize_t done = RetryInterrupted([&] { return ::read(descriptor, buffer, count); });
     if (done < 0)
         throw Exception<std::runtime_error>(
             "Runtime Error : read : ZQ::File::Read : Utilities\\Storage\\ZQFile : Line 500");
@@ -142,14 +160,11 @@ int32_t File::Write(const void* buffer, uint32_t count, int32_t offset)
     if (!(mFlags & kWrite))
         throw Exception<std::runtime_error>(
             "Runtime Error : file is read only : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 579");
-    const int descriptor = mDescriptor ? *mDescriptor->mValue : -1;
-    if (offset != -1 && ::lseek(descriptor, offset, SEEK_SET) != offset)
+    const int descriptor = DescriptorOf(mDescriptor);
+    if (!SeekForTransfer(descriptor, offset))
         throw Exception<std::runtime_error>(
             "Runtime Error : lseek : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 588");
-    ssize_t done;
-    do
-        done = ::write(descriptor, buffer, count);
-    while (done < 0 && errno == EINTR);
+    const ssize_t done = RetryInterrupted([&] { return ::write(descriptor, buffer, count); });
     if (done < 0)
         throw Exception<std::runtime_error>(
             "Runtime Error : write : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 627");
@@ -158,7 +173,7 @@ int32_t File::Write(const void* buffer, uint32_t count, int32_t offset)
 
 int32_t File::Seek(int32_t offset, int32_t origin)
 {
-    const int descriptor = mDescriptor ? *mDescriptor->mValue : -1;
+    const int descriptor = DescriptorOf(mDescriptor);
     const int whence = origin == 1 ? SEEK_CUR : origin == 2 ? SEEK_END : SEEK_SET;
     return static_cast<int32_t>(::lseek(descriptor, offset, whence));
 }
