@@ -120,6 +120,8 @@ void Thread::Routine(std::shared_ptr<Record> record)
     record->done.Reset();
     record->started.exchange(true);
     record->callback(record->userData);
+    // The system may hand this id to a new thread once this one has gone: no priority change after this.
+    record->systemId = 0;
     record->done.Set();
     // Last, as this may release the owner and with it the Thread object.
     record->keepAlive.reset();
