@@ -260,9 +260,10 @@ CharT* StringT<CharT, OtherT>::Lock(int n)
             throw Exception<std::runtime_error>(kLockErrorText<CharT>);
         mBuffer = copy;
     }
+    // Resized before it is marked: when the allocator fails, the string is left unlocked and as it was.
     LIBuffer* buffer = WritableBuffer();
-    buffer->SetUnshareable(true);
     buffer->SetSize(bytes);
+    buffer->SetUnshareable(true);
     CharT* data = Data();
     data[n - 1] = 0;
     return data;
@@ -279,9 +280,9 @@ int StringT<CharT, OtherT>::Unlock()
     if (length > 0)
     {
         LIBuffer* buffer = WritableBuffer();
-        buffer->SetUnshareable(false);
         buffer->SetSize(ByteSize<CharT>(uint64_t(length) + 1));
         Data()[length] = 0;
+        buffer->SetUnshareable(false);
     }
     else
         ShareEmpty();

@@ -63,7 +63,7 @@ public:
     [[nodiscard]] bool IsLocked() const { return !mBuffer->IsShareable(); }
 
     // A writable buffer of n characters (n = 0: the length plus one) holding the text as far as it fits,
-    // with a zero at n - 1; null when the string is already locked.
+    // with a zero at n - 1; null, with nothing changed, when the string is already locked or n < 0.
     [[nodiscard]] CharT* Lock(int n = 0);
     // Ends the lock; 1 when the string was not locked, else 0.
     int Unlock();
