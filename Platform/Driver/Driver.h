@@ -35,7 +35,8 @@ inline constexpr DriverHandle InvalidDriverHandle = -1;
                                    uint32_t* bytesReturned);
 
 // Closes the handle; false for an unknown handle. Pending writes are dropped without touching their
-// buffers.
+// buffers. When it returns the device side has let the handle go, so a device that is held exclusively
+// opens again at once.
 bool CloseDriverDevice(DriverHandle handle);
 
 // Wake events: the device signals a registered event by the handle value a request gave it. The owner

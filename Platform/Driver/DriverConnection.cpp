@@ -24,6 +24,8 @@ using namespace DriverWire;
 // a hang of a device side that stopped answering.
 constexpr auto ReplyLimit = std::chrono::seconds(10);
 constexpr int HelloLimitMs = 5000;
+// How long a close waits for the device to let the handle go.
+constexpr auto CloseLimit = std::chrono::seconds(5);
 
 bool SendAll(int socket, const std::vector<uint8_t>& packet)
 {
@@ -205,21 +207,27 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
 
 void DriverConnection::Close()
 {
+    const bool onReader = mReader.get_id() == std::this_thread::get_id();
     {
-        std::lock_guard lock(mLock);
+        std::unique_lock lock(mLock);
         if (mClosed)
             return;
         mClosed = true;
         mWrites.clear();
         mUnsent.clear();
         mReplied.notify_all();
+        // A handle closed is closed for the device too by the time this returns, as a closed file
+        // handle is: an exclusive device opens again at once. The device sees the end of this
+        // handle's stream after everything sent before it, lets the handle go and hangs up.
+        if (!onReader && !mBroken && ::shutdown(mSocket, SHUT_WR) == 0)
+            mReplied.wait_for(lock, CloseLimit, [this] { return mBroken; });
     }
     ::shutdown(mSocket, SHUT_RDWR);
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
     if (mReader.joinable())
     {
-        if (mReader.get_id() == std::this_thread::get_id())
+        if (onReader)
             mReader.detach();
         else
             mReader.join();
@@ -271,9 +279,7 @@ void DriverConnection::ReaderLoop()
             }
             HandlePacket(buffer.data(), static_cast<size_t>(size));
         }
-        std::lock_guard lock(mLock);
-        if (mClosed)
-            return;
+        // A closed handle is read on until the device hangs up (Close forces that when it must).
     }
 }
 

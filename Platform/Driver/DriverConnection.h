@@ -30,7 +30,8 @@ public:
     [[nodiscard]] bool Control(uint32_t ioControlCode, const void* input, uint32_t inputSize, void* output,
                                uint32_t outputSize, uint32_t* bytesReturned);
 
-    // Drops pending writes, disconnects and ends the thread (joins it unless called on it).
+    // Drops pending writes, waits (a bounded time) until the device has let the handle go, disconnects
+    // and ends the thread (joins it unless called on it).
     void Close();
 
 private:

@@ -223,9 +223,11 @@ void DriverEndpoint::Drop(DriverConnectionId id)
         connection = std::move(found->second);
         mConnections.erase(found);
     }
-    ::shutdown(connection->socket, SHUT_RDWR);
+    // The device lets the handle go before the program sees the hang-up, so a program whose close
+    // has returned finds the device free.
     if (connection->opened)
         mDevice.OnClose(id);
+    ::shutdown(connection->socket, SHUT_RDWR);
 }
 
 void DriverEndpoint::Receive(const std::shared_ptr<Connection>& connection, std::vector<uint8_t>& buffer)

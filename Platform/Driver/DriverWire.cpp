@@ -93,7 +93,6 @@ std::string SocketFolder()
     return "/tmp/zq-midi-" + std::to_string(getuid());
 }
 
-
 namespace
 {
 bool IsSafe(unsigned char c)
