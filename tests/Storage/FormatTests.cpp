@@ -92,6 +92,9 @@ TEST(Format, PointersPrintAsFullWidthUpperCaseHex)
     const void* pointer = reinterpret_cast<const void*>(uintptr_t{0xAB12});
     const std::u16string expected = std::u16string(2 * sizeof(void*) - 4, u'0') + u"AB12";
     EXPECT_EQ(Units(WString::Format(u"%p", pointer)), expected);
+    EXPECT_EQ(Units(WString::Format(u"%p", reinterpret_cast<const char*>(pointer))), expected);
+    EXPECT_EQ(Units(WString::Format(u"%p", reinterpret_cast<const char16_t*>(pointer))), expected);
+    EXPECT_EQ(Units(WString::Format(u"%p", nullptr)), std::u16string(2 * sizeof(void*), u'0'));
 }
 
 TEST(Format, NumbersIgnoreTheProcessLocale)

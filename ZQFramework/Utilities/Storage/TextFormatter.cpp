@@ -612,9 +612,24 @@ private:
     bool Pointer(const Spec& spec)
     {
         const FormatArg* arg = NextArg();
-        if (arg == nullptr || arg->GetKind() != FormatArg::Kind::Pointer)
+        if (arg == nullptr)
             return false;
-        auto value = reinterpret_cast<uintptr_t>(arg->GetPointer());
+        // A text argument is a pointer too: "%p" shows where its characters are.
+        uintptr_t value;
+        switch (arg->GetKind())
+        {
+        case FormatArg::Kind::Pointer:
+            value = reinterpret_cast<uintptr_t>(arg->GetPointer());
+            break;
+        case FormatArg::Kind::NarrowText:
+            value = reinterpret_cast<uintptr_t>(arg->GetNarrow());
+            break;
+        case FormatArg::Kind::WideText:
+            value = reinterpret_cast<uintptr_t>(arg->GetWide());
+            break;
+        default:
+            return false;
+        }
         char digits[2 * sizeof(void*)];
         for (size_t i = sizeof(digits); i > 0; --i)
         {
