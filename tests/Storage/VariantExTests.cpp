@@ -1,5 +1,6 @@
 #include "ZQFramework/Utilities/Storage/VariantEx.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -156,6 +157,20 @@ TEST(VariantEx, ArrayElementsUnpackAndPrintOneALine)
     EXPECT_EQ(out.GetKind(), 0u);
     EXPECT_EQ(array.GetArrayElement(1, out), 0);
     EXPECT_STREQ(out.GetNarrowText(), "ab");
+}
+
+TEST(VariantEx, DeeplyNestedArraysPrintOnlyTheirFirstLevels)
+{
+    Bytes record = Record(1, 16);
+    for (int level = 0; level < 5000; ++level)
+        record = Record(1, 16, record);
+    VariantEx array;
+    ASSERT_EQ(array.Unpack(record.data(), static_cast<uint32_t>(record.size())), S_OK);
+
+    const std::u16string text = Str(array.ToString());
+    EXPECT_EQ(std::count(text.begin(), text.end(), u'\n'), 64);
+    const std::u16string deepest = text.substr(text.rfind(u'\n') + 1);
+    EXPECT_EQ(deepest, std::u16string(128, u' ') + u"[0] array(1): ...");
 }
 
 TEST(VariantEx, MalformedElementsEndTheArrayWithoutReadingPastIt)

@@ -12,17 +12,25 @@
 
 namespace ZQ
 {
+// The counted-object base of a pair's first member, or null for a null pair or key. Read without
+// taking a reference: a counted reference to an unshareable key object would be a private copy, whose
+// address is not the key's identity.
+template <class P>
+[[nodiscard]] const LRefCountedObject* GetFirstRCPtr(const RCPtr<P>& pair)
+{
+    if (!pair || !pair->first)
+        return nullptr;
+    return static_cast<const LRefCountedObject*>(pair->first.Get());
+}
+
 // Key and bucket functions of a hashed list of counted pair objects keyed by the identity of the
-// pair's first member: the address of its counted-object base, at full width. The identity is read
-// without taking a reference, so a stored key object is never copied to compute it.
-template <class P, uint32_t Bits>
+// object that GetFirst gives: its address, at full width.
+template <class P, const LRefCountedObject* (*GetFirst)(const RCPtr<P>&), uint32_t Bits>
 struct RCPtrHalfMapHelper
 {
     [[nodiscard]] static intptr_t GetKey(const RCPtr<P>& pair)
     {
-        if (!pair || !pair->first)
-            return 0;
-        return reinterpret_cast<intptr_t>(static_cast<const LRefCountedObject*>(pair->first.Get()));
+        return reinterpret_cast<intptr_t>(GetFirst(pair));
     }
     [[nodiscard]] static uint32_t GetHandleBits(const intptr_t& key)
     {
@@ -32,15 +40,17 @@ struct RCPtrHalfMapHelper
 
 // A hashed list of counted pairs, keyed by the identity of each pair's first member. Two distinct but
 // equal key objects are different keys.
-template <class P, uint32_t Bits>
-using RCPtrHalfMap = HashedList<RCPtr<P>, intptr_t, &RCPtrHalfMapHelper<P, Bits>::GetKey, Bits,
-                                &RCPtrHalfMapHelper<P, Bits>::GetHandleBits>;
+template <class P, const LRefCountedObject* (*GetFirst)(const RCPtr<P>&), uint32_t Bits>
+using RCPtrHalfMap = HashedList<RCPtr<P>, intptr_t, &RCPtrHalfMapHelper<P, GetFirst, Bits>::GetKey, Bits,
+                                &RCPtrHalfMapHelper<P, GetFirst, Bits>::GetHandleBits>;
 
 // A map from objects to objects by identity: each entry is a counted pair {key, value} held by the
 // bucket pair of the underlying list. Not counted itself; no locks.
 template <class K, class V, uint32_t Bits>
 class RCPtrMap
-    : public RCPtrHalfMap<LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>, Bits>
+    : public RCPtrHalfMap<
+          LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>,
+          &GetFirstRCPtr<LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>>, Bits>
 {
 public:
     using MapPair = LPair<ConstRCPtr<K>, RCPtr<V>, &ToString<ConstRCPtr<K>>, LTaggableObject>;

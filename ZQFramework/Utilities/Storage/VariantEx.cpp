@@ -12,6 +12,7 @@ namespace ZQ
 namespace
 {
 constexpr uint32_t HeaderSize = 12;
+constexpr int32_t MaxPrintedNesting = 64;
 
 uint32_t ReadU32(const uint8_t* bytes)
 {
@@ -301,17 +302,18 @@ WString VariantEx::ArrayToString(int32_t indent) const
 {
     if (mKind != KindArray)
         return ToString(-1);
-    std::u16string prefix;
-    for (int32_t i = 0; i < indent; ++i)
-        prefix += u"  ";
-    Array<VariantEx> elements;
-    (void)GetArray(elements);
-    const uint32_t count = elements.GetCount();
+    const uint32_t count = CountElements();
     if (count == 0)
         return WString(u"<empty array>");
     std::u16string text = FormatText(u"array(%u):", count);
-    prefix += u"  ";
-    for (uint32_t i = 0; i < count; ++i)
+    // Arrays nested without end in a record from outside would print a text that grows with the
+    // square of the depth (and recurse as deep): below this depth only the header is shown.
+    if (indent >= MaxPrintedNesting)
+        return WString((text + u" ...").c_str());
+    Array<VariantEx> elements;
+    (void)GetArray(elements);
+    const std::u16string prefix(2 * static_cast<size_t>(indent < 0 ? 0 : indent) + 2, u' ');
+    for (uint32_t i = 0; i < elements.GetCount(); ++i)
     {
         text += u"\n";
         text += prefix;

@@ -56,7 +56,8 @@ public:
     ZQRESULT GetArray(Array<VariantEx>& out) const;
 
     [[nodiscard]] WString ToString() const override { return ToString(-1); }
-    // Arrays print one element a line, each nested level indented by two more blanks.
+    // Arrays print one element a line, each nested level indented by two more blanks; an array nested
+    // 64 levels deep shows only its header, followed by " ...".
     [[nodiscard]] WString ToString(int32_t indent) const;
     [[nodiscard]] virtual WString ArrayToString(int32_t indent) const;
 
