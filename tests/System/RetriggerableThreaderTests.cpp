@@ -88,7 +88,7 @@ TEST(RetriggerableThreaderConcurrency, AbandonedTaskKeepsItsWorkerAndCompletionA
     ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
 
     // Both end waits run out on the replaced clock, so the destructor gives the thread up.
-    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock(threader));
+    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock([&] { threader.reset(); }));
 
     // The task still runs on its worker and, with the test's references gone, sets a completion that
     // only the abandoned thread holds; then it lets its worker go.

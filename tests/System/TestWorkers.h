@@ -60,10 +60,10 @@ inline ZQ::RCPtr<RecordingWorker> MakeRecordingWorker()
     return ZQ::RCPtr<RecordingWorker>(new RecordingWorker());
 }
 
-// Destroys the object on another thread while the replaced clock runs ahead by a minute at a time, so
-// that every end wait of its destructor runs out; true when the destructor returned (gave its thread up).
-template <typename T>
-bool DestroyGivingUpOnTheClock(std::unique_ptr<T>& object)
+// Runs destroy on another thread while the replaced clock runs ahead by a minute at a time, so that
+// every end wait in it runs out; true when destroy returned (the threads it waited for were given up).
+template <typename Destroy>
+bool DestroyGivingUpOnTheClock(Destroy destroy)
 {
     Platform::ManualClock clock(Platform::Now());
     Platform::SetClock(&clock);
@@ -71,7 +71,7 @@ bool DestroyGivingUpOnTheClock(std::unique_ptr<T>& object)
     std::thread destroyer(
         [&]
         {
-            object.reset();
+            destroy();
             destroyed = true;
         });
     const bool gaveUp = TestSupport::WaitFor(

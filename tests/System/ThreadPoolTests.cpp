@@ -131,6 +131,20 @@ TEST(ThreadPoolConcurrency, StopRunsTheItemAlreadyHandedToAWorker)
     }
 }
 
+TEST(ThreadPoolConcurrency, PoolGivingUpANeverEndingItemLeavesItWhatItTouches)
+{
+    auto worker = MakeRecordingWorker();
+    auto pool = ZQ::LThreadPool::Create(1, 2);
+    pool->QueueWorkItem(worker, RecordingWorker::Task(-1), 0);
+    ASSERT_TRUE(WaitFor([&] { return worker->Started() == 1; }));
+    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock([&] { pool = nullptr; }));
+
+    // The item ends after its pool has gone, and signals a completion that only its thread still holds.
+    worker->OpenGate();
+    EXPECT_TRUE(WaitFor([&] { return worker->GetRefCount() == 1; }));
+    EXPECT_EQ(worker->Order(), std::vector<int>{-1});
+}
+
 // A pool whose queue thread refuses to start a given number of times.
 class RefusingQueueThreadPool : public ZQ::LThreadPool
 {

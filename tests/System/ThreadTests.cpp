@@ -98,7 +98,7 @@ TEST(ThreadConcurrency, ThreadThatOutlivesTheEndTimeoutIsAbandonedSafely)
     thread->Start();
     job.reset();
 
-    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock(thread));
+    ASSERT_TRUE(SystemTestSupport::DestroyGivingUpOnTheClock([&] { thread.reset(); }));
 
     // The abandoned thread still runs on what it was given, and lets go of it when it ends.
     auto stillRunning = watch.lock();
