@@ -50,6 +50,15 @@ constexpr uint32_t FixedSize(uint32_t kind)
     }
 }
 
+// The fixed value of a floating-point kind, read from the start of the value field.
+template <class T>
+T FieldAs(const unsigned char* field)
+{
+    T value;
+    std::memcpy(&value, field, sizeof(value));
+    return value;
+}
+
 int64_t SignExtend(uint64_t bits, uint32_t bytes)
 {
     const uint32_t shift = 64 - 8 * bytes;
@@ -123,17 +132,9 @@ uint64_t Variant::IntegerBits(uint32_t width) const
     case KindUInt64:
         return FieldBits();
     case KindFloat:
-    {
-        float value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return RoundToBits(value);
-    }
+        return RoundToBits(FieldAs<float>(mValue));
     case KindDouble:
-    {
-        double value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return RoundToBits(value);
-    }
+        return RoundToBits(FieldAs<double>(mValue));
     case KindBorrowed:
     case KindBorrowedReadOnly:
     case KindBlob:
@@ -152,17 +153,9 @@ bool Variant::ToBool() const
     case KindBool:
         return mValue[0] != 0;
     case KindFloat:
-    {
-        float value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return value != 0.0f;
-    }
+        return FieldAs<float>(mValue) != 0.0f;
     case KindDouble:
-    {
-        double value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return value != 0.0;
-    }
+        return FieldAs<double>(mValue) != 0.0;
     case KindBorrowed:
     case KindBorrowedReadOnly:
         return DataPointer() != nullptr;
@@ -236,17 +229,9 @@ double Variant::ToDouble() const
     case KindUInt64:
         return static_cast<double>(FieldBits());
     case KindFloat:
-    {
-        float value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return value;
-    }
+        return FieldAs<float>(mValue);
     case KindDouble:
-    {
-        double value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return value;
-    }
+        return FieldAs<double>(mValue);
     case KindBorrowed:
     case KindBorrowedReadOnly:
     case KindBlob:
@@ -262,11 +247,7 @@ float Variant::ToFloat() const
     switch (mKind)
     {
     case KindFloat:
-    {
-        float value;
-        std::memcpy(&value, mValue, sizeof(value));
-        return value;
-    }
+        return FieldAs<float>(mValue);
     case KindBorrowed:
     case KindBorrowedReadOnly:
     case KindBlob:
