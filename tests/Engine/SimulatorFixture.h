@@ -2,7 +2,7 @@
 
 #include "Support/WaitFor.h"
 
-#include "Panel/Engine/UpdateEngineInterface.h"
+#include "Panel/Engine/UpdateEngine.h"
 #include "Platform/Midi/MidiPeer.h"
 #include "Simulator/Mixer.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -158,6 +158,14 @@ private:
 
     std::mutex mLock; // guards mSeen
     std::vector<Seen> mSeen;
+};
+
+// The generic MIDI engine with its MIDI object in reach.
+class TestEngine : public LUpdateEngine
+{
+public:
+    static ZQ::RCPtr<TestEngine> Create() { return ZQ::RCPtr<TestEngine>(new TestEngine()); }
+    using LUpdateEngine::GetMidiComm;
 };
 
 // The simulated mixer's port name, the same in both modes.

@@ -11,13 +11,6 @@ using Engine = LUpdateEngineInterface;
 
 namespace
 {
-class TestEngine : public LUpdateEngine
-{
-public:
-    static ZQ::RCPtr<TestEngine> Create() { return ZQ::RCPtr<TestEngine>(new TestEngine()); }
-    using LUpdateEngine::GetMidiComm;
-};
-
 const std::u16string kSinkName = u"Engine Sink";
 
 std::vector<uint8_t> Pattern(size_t count)

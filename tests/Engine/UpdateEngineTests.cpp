@@ -12,14 +12,6 @@ using Engine = LUpdateEngineInterface;
 
 namespace
 {
-// The generic engine with its protected helpers in reach.
-class TestEngine : public LUpdateEngine
-{
-public:
-    static ZQ::RCPtr<TestEngine> Create() { return ZQ::RCPtr<TestEngine>(new TestEngine()); }
-    using LUpdateEngine::GetMidiComm;
-};
-
 class UpdateEngineTests : public SimulatorTestBase
 {
 protected:
