@@ -66,6 +66,18 @@ TEST(Holder, CreateHoldsAValueInitialisedOrCopiedValue)
     EXPECT_THROW((void)number->CreateCopy(), std::logic_error);
 }
 
+TEST(Holder, LastPointerFreesTheHeldValueOnce)
+{
+    Counter::sDestroyed = 0;
+    {
+        auto holder = ZQ::LHolder<Counter>::Create();
+        ZQ::ConstRCPtr<ZQ::LRefCountedObject> second = holder;
+        holder = nullptr;
+        EXPECT_EQ(Counter::sDestroyed, 0);
+    }
+    EXPECT_EQ(Counter::sDestroyed, 1);
+}
+
 TEST(Holder, TextNamesTheHolderType)
 {
     auto holder = ZQ::LHolder<int>::Create(3);
