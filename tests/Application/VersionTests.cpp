@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -261,9 +262,10 @@ TEST_F(VersionTest, UserLanguagePrefersLcAllThenLcMessagesThenLang)
         {"", "", "", u"first"},
     };
     const char* const names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    std::vector<std::string> saved;
+    std::vector<std::optional<std::string>> saved;
     for (const char* name : names)
-        saved.push_back(std::getenv(name) != nullptr ? std::getenv(name) : "");
+        saved.push_back(std::getenv(name) != nullptr ? std::optional<std::string>(std::getenv(name))
+                                                     : std::nullopt);
     for (const Case& c : cases)
     {
         setenv("LC_ALL", c.all, 1);
@@ -273,7 +275,13 @@ TEST_F(VersionTest, UserLanguagePrefersLcAllThenLcMessagesThenLang)
         const Version version(nullptr);
         EXPECT_EQ(Str(version.GetProductName()), c.chosen) << c.all << "|" << c.messages << "|" << c.lang;
     }
+    // Variables that were not set are removed again, not left set to the empty text.
     for (size_t i = 0; i < saved.size(); ++i)
-        setenv(names[i], saved[i].c_str(), 1);
+    {
+        if (saved[i])
+            setenv(names[i], saved[i]->c_str(), 1);
+        else
+            unsetenv(names[i]);
+    }
 }
 } // namespace
