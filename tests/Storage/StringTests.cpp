@@ -306,6 +306,15 @@ TEST(String, FindTextAndCharacters)
     EXPECT_EQ(s.ReverseFind('x'), -1);
     EXPECT_EQ(s.ReverseFind('\0'), 6);
     EXPECT_EQ(s.ReverseFind(char(0x80)), 6);
+
+    // A locked text ends at its first zero: nothing after it is found.
+    WString locked(u"abcdcd");
+    char16_t* data = locked.Lock(0);
+    ASSERT_NE(data, nullptr);
+    data[3] = 0;
+    EXPECT_EQ(locked.Find(WString(u"cd")), -1);
+    EXPECT_EQ(locked.Find('d', 0), -1);
+    EXPECT_EQ(locked.Find(WString(u"c")), 2);
 }
 
 TEST(String, RemoveChecksTheWholeRange)

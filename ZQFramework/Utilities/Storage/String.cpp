@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 
 namespace ZQ
 {
@@ -455,27 +456,22 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::Slice(int64_t start, int64_t coun
     return result;
 }
 
-template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::Find(const StringT& text) const
-{
-    const CharT* found = CRT::FindSubstring(GetBuffer(), text.GetBuffer());
-    return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
-}
-
-template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::Find(const StringT& text, int start) const
-{
-    if (start < 0)
-        start = 0;
-    const int length = GetLength();
-    if (start >= length)
-        return text.IsEmpty() ? start : -1;
-    const CharT* found = CRT::FindSubstring(GetBuffer() + start, text.GetBuffer());
-    return found == nullptr ? -1 : static_cast<int>(found - GetBuffer());
-}
-
 namespace
 {
+// The characters of a string up to its first zero. Its length is known (read from the buffer size when
+// unlocked), so a search needs no terminator checks and runs as the standard library's.
+template <class S>
+std::basic_string_view<typename S::CharType> View(const S& s)
+{
+    return {s.GetBuffer(), static_cast<size_t>(s.GetLength())};
+}
+
+template <class Position>
+int FoundAt(Position position)
+{
+    return position == Position(-1) ? -1 : static_cast<int>(position);
+}
+
 // The code unit a search for one UTF-8 byte looks for: the byte itself when it is a whole character
 // (0x01 to 0x7F), else 0, which stands for the empty search text.
 char16_t SearchUnit(char ch)
@@ -484,6 +480,22 @@ char16_t SearchUnit(char ch)
     return byte < 0x80 ? char16_t(byte) : char16_t(0);
 }
 } // namespace
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Find(const StringT& text) const
+{
+    return FoundAt(View(*this).find(View(text)));
+}
+
+template <class CharT, class OtherT>
+int StringT<CharT, OtherT>::Find(const StringT& text, int start) const
+{
+    if (start < 0)
+        start = 0;
+    if (start >= GetLength())
+        return text.IsEmpty() ? start : -1;
+    return FoundAt(View(*this).find(View(text), static_cast<size_t>(start)));
+}
 
 template <class CharT, class OtherT>
 int StringT<CharT, OtherT>::Find(char ch, int start) const requires(std::is_same_v<CharT, char16_t>)
@@ -495,12 +507,7 @@ int StringT<CharT, OtherT>::Find(char ch, int start) const requires(std::is_same
         start = 0;
     if (start >= GetLength())
         return -1;
-    for (const CharT* p = GetBuffer() + start; *p != 0; ++p)
-    {
-        if (*p == unit)
-            return static_cast<int>(p - GetBuffer());
-    }
-    return -1;
+    return FoundAt(View(*this).find(static_cast<CharT>(unit), static_cast<size_t>(start)));
 }
 
 template <class CharT, class OtherT>
