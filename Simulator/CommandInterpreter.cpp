@@ -258,6 +258,7 @@ std::string CommandInterpreter::Status() const
               (settings.driverVersion ? Platform::Utf16ToUtf8(*settings.driverVersion) : "none");
     status += " instances=" + std::to_string(settings.instanceCount);
     status += " release=" + std::string(PolicyName(mMixer.Driver().GetReleasePolicy()));
+    status += " exclusive=" + std::string(mMixer.Driver().IsExclusive() ? "on" : "off");
     status += " update-control=" + std::string(mMixer.Driver().IsUpdateControlOn() ? "1" : "0");
     status += " handles=" + std::to_string(mMixer.Driver().OpenHandleCount());
     status += " held=" + std::to_string(mMixer.Driver().HeldWriteCount());

@@ -155,6 +155,12 @@ void SimulatedDriver::ClearFirmware()
     mSessionBytes = 0;
 }
 
+bool SimulatedDriver::IsExclusive() const
+{
+    std::lock_guard lock(mLock);
+    return mExclusive;
+}
+
 bool SimulatedDriver::IsUpdateControlOn() const
 {
     std::lock_guard lock(mLock);
@@ -185,7 +191,7 @@ void SimulatedDriver::ResetBehaviour()
     mPolicy = ReleasePolicy::Immediate;
     mInterval = {};
     mFailures.clear();
-    mExclusive = false;
+    mExclusive = true;
     mReadyMask = 0;
     mInput.clear();
     mUpdateControl = false;

@@ -45,7 +45,8 @@ public:
     // Requests with this code succeed `after` times, then fail until cleared. Code 0 stands for opens.
     void FailAfter(uint32_t requestCode, uint32_t after);
     void ClearFailures();
-    // A second open while one handle is open is refused.
+    // A second open while one handle is open is refused. On by default: the program opens the device
+    // without sharing, as one program at a time.
     void SetExclusive(bool exclusive);
     // Bits always reported by the ready-mask request (ports with queued input are added).
     void SetReadyMask(uint32_t mask);
@@ -58,6 +59,7 @@ public:
     [[nodiscard]] std::vector<uint8_t> Firmware() const;
     [[nodiscard]] size_t FirmwareSize() const;
     void ClearFirmware();
+    [[nodiscard]] bool IsExclusive() const;
     [[nodiscard]] bool IsUpdateControlOn() const;
     [[nodiscard]] size_t OpenHandleCount() const;
     [[nodiscard]] size_t HeldWriteCount() const; // writes taken but not yet released
@@ -66,7 +68,7 @@ public:
     // counts the firmware bytes received since it was last switched on.
     void SetUpdateControlHandler(std::function<void(bool on, size_t sessionBytes)> handler);
 
-    // Back to the defaults: immediate release, no failures, not exclusive, no ready bits, no input.
+    // Back to the defaults: immediate release, no failures, exclusive, no ready bits, no input.
     void ResetBehaviour();
 
     // IDriverDevice
@@ -107,7 +109,7 @@ private:
     Platform::Duration mInterval{};
     Platform::TimePoint mLastPacedRelease{};
     std::map<uint32_t, std::pair<uint32_t, uint32_t>> mFailures; // code -> (allowed, seen)
-    bool mExclusive = false;
+    bool mExclusive = true;
     uint32_t mReadyMask = 0;
     std::map<uint32_t, std::deque<std::vector<uint8_t>>> mInput;
     std::map<Platform::DriverConnectionId, Handle> mHandles;

@@ -17,6 +17,7 @@ class SimulatorConcurrency : public SimulatorTestBase
 // handle's bytes in its own order, and every buffer comes back.
 TEST_F(SimulatorConcurrency, ParallelWritersLoseNothingWhilePolicyChanges)
 {
+    mixer->Driver().SetExclusive(false);
     ASSERT_TRUE(DriverClient(path).UpdateControl(true));
     constexpr int Writes = 150;
     std::atomic<bool> failed{false};
