@@ -4,6 +4,7 @@
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
@@ -579,9 +580,14 @@ private:
             *p++ = '#';
         if (spec.zero)
             *p++ = '0';
-        p += std::snprintf(p, 12, "%d", spec.width);
+        // Width and precision are at most kMaxFieldWidth: eight digits each.
+        if (spec.width > 0)
+            p = std::to_chars(p, p + 12, spec.width).ptr;
         if (spec.precision >= 0)
-            p += std::snprintf(p, 13, ".%d", spec.precision);
+        {
+            *p++ = '.';
+            p = std::to_chars(p, p + 12, spec.precision).ptr;
+        }
         *p++ = conversion;
         *p = 0;
 
