@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -96,8 +98,20 @@ TEST_F(CommandInterpreterTest, LogAndFirmwareAreReadableAsText)
     EXPECT_EQ(interpreter.Execute("log"), "OK 0");
 }
 
-// The program, started as a user would, driven through its control socket.
-TEST(SimulatorProgramTest, RunsUntilQuitAndCleansUp)
+// Reads one line from a descriptor, waiting for it up to a generous deadline.
+std::string ReadLine(int descriptor)
+{
+    std::string line;
+    char c = 0;
+    pollfd entry{descriptor, POLLIN, 0};
+    while (poll(&entry, 1, 10000) == 1 && read(descriptor, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
+
+// The program, started as a user would with one command, found through the control socket it prints and
+// driven through it; however it is stopped, it removes its sockets and registry entries.
+TEST(SimulatorProgramTest, RunsUntilQuitOrSignalAndCleansUp)
 {
     char self[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
@@ -105,46 +119,86 @@ TEST(SimulatorProgramTest, RunsUntilQuitAndCleansUp)
     if (!std::filesystem::exists(program))
         GTEST_SKIP() << "zq-simulator is not built next to this test";
 
-    TempEnvironment environment;
-    const std::string socketPath = environment.Root() + "/control.sock";
-    setenv("ZQ_SIMULATOR_SOCKET", socketPath.c_str(), 1);
-    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--update-mode"), nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ), 0);
-    unsetenv("ZQ_SIMULATOR_SOCKET");
-
-    const int control = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-    EXPECT_TRUE(WaitFor(
-        [&] { return connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0; }));
-    const auto ask = [&](const std::string& command)
+    struct Case
     {
-        const std::string line = command + "\n";
-        EXPECT_EQ(send(control, line.data(), line.size(), MSG_NOSIGNAL), static_cast<ssize_t>(line.size()));
-        std::string reply;
-        char c = 0;
-        while (recv(control, &c, 1, 0) == 1 && c != '\n')
-            reply += c;
-        return reply;
+        const char* name;
+        int signal; // 0: the quit command
     };
+    for (const Case& c : {Case{"quit", 0}, Case{"SIGINT", SIGINT}, Case{"SIGTERM", SIGTERM}})
+    {
+        SCOPED_TRACE(c.name);
+        TempEnvironment environment;
+        int output[2] = {-1, -1};
+        ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--version"),
+                        const_cast<char*>("1.2.0.1"), nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(output[1]);
 
-    EXPECT_EQ(ask("status").rfind("OK plugged=1 mode=update", 0), 0u);
-    EXPECT_TRUE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
-    EXPECT_EQ(ask("unplug"), "OK unplugged");
-    EXPECT_FALSE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
-    EXPECT_EQ(ask("quit"), "OK quit");
-    close(control);
+        const std::string announced = ReadLine(output[0]);
+        const std::string prefix = "control socket: ";
+        ASSERT_EQ(announced.rfind(prefix, 0), 0u) << announced;
+        const std::string socketPath = announced.substr(prefix.size());
+        EXPECT_EQ(socketPath, environment.Root() + "/midi/zq-simulator.sock");
 
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_FALSE(std::filesystem::exists(socketPath));
-    EXPECT_TRUE(std::filesystem::is_empty(environment.Root() + "/midi"));
-    Platform::RegKey key = 0;
-    EXPECT_NE(Platform::RegistryOpenKey(Platform::RegLocalMachine, Simulator::Mixer::DriverKey(),
-                                        Platform::RegKeyRead, &key),
-              0);
+        const int control = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+        ASSERT_EQ(connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const auto ask = [&](const std::string& command)
+        {
+            const std::string line = command + "\n";
+            EXPECT_EQ(send(control, line.data(), line.size(), MSG_NOSIGNAL),
+                      static_cast<ssize_t>(line.size()));
+            return ReadLine(control);
+        };
+
+        EXPECT_EQ(ask("status").rfind("OK plugged=1 mode=normal version=1.2.0.1", 0), 0u);
+        {
+            MidiProbe probe;
+            ASSERT_TRUE(probe.IsOpen());
+            ASSERT_TRUE(probe.SendIdentityRequest());
+            const auto reply = probe.AwaitSysEx(10s);
+            ASSERT_TRUE(reply.has_value());
+            ASSERT_EQ(reply->size(), 37u);
+            EXPECT_EQ(std::vector<uint8_t>(reply->begin() + 11, reply->begin() + 15),
+                      (std::vector<uint8_t>{1, 2, 0, 1}));
+        }
+        EXPECT_TRUE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
+        EXPECT_EQ(ask("unplug"), "OK unplugged");
+        EXPECT_FALSE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
+        EXPECT_EQ(ask("plug"), "OK plugged");
+
+        if (c.signal == 0)
+            EXPECT_EQ(ask("quit"), "OK quit");
+        else
+            EXPECT_EQ(kill(child, c.signal), 0);
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(ReadLine(output[0]), "zq-simulator: stopped");
+        close(output[0]);
+        close(control);
+
+        EXPECT_FALSE(std::filesystem::exists(socketPath));
+        EXPECT_TRUE(std::filesystem::is_empty(environment.Root() + "/midi"));
+        EXPECT_TRUE(!std::filesystem::exists(environment.Root() + "/driver") ||
+                    std::filesystem::is_empty(environment.Root() + "/driver"));
+        Platform::RegKey key = 0;
+        EXPECT_NE(Platform::RegistryOpenKey(Platform::RegLocalMachine, Simulator::Mixer::DriverKey(),
+                                            Platform::RegKeyRead, &key),
+                  0);
+        EXPECT_NE(
+            Platform::RegistryOpenKey(Platform::RegLocalMachine,
+                                      Simulator::Mixer::UninstallKey(*Simulator::MixerSettings{}.productCode),
+                                      Platform::RegKeyRead, &key),
+            0);
+    }
 }
 } // namespace
