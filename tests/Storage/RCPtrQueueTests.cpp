@@ -1,8 +1,11 @@
+#include "Support/WaitFor.h"
+
 #include "ZQFramework/System/Sync/Mutex.h"
 #include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <gtest/gtest.h>
 #include <random>
@@ -209,14 +212,13 @@ TEST(PointerQueueConcurrency, ProducersKeepTheirOrderAndNothingIsLost)
     }
 
     // Let a backlog build up first, so the ring widens while the producers are still adding.
-    while (queue.GetCount() < 1000)
-    {
-        std::this_thread::yield();
-    }
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return queue.GetCount() >= 1000; }, std::chrono::seconds(60)));
+    // A lost item must end the test, not hang it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     std::vector<int> next(kProducers, 0);
     int received = 0;
     int outOfOrder = 0;
-    while (received < kProducers * kPerProducer)
+    while (received < kProducers * kPerProducer && std::chrono::steady_clock::now() < deadline)
     {
         if (queue.GetCount() == 0)
         {

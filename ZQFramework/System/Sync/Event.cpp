@@ -25,6 +25,6 @@ uint32_t Event::Wait(uint32_t milliseconds)
 
 bool Event::IsSignalled()
 {
-    return Wait(0) == kWaitSignalled;
+    return mHolder->IsSignalled();
 }
 } // namespace ZQ

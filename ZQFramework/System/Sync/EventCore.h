@@ -32,6 +32,10 @@ public:
     // kWaitSignalled or kWaitTimeout; an auto-reset event that reports a signal has consumed it.
     [[nodiscard]] uint32_t Wait(uint32_t milliseconds);
 
+    // Wait(0) as a bool: true only for a signal (consumed on an auto-reset event), never for a time-out
+    // or a failed wait.
+    [[nodiscard]] bool IsSignalled() { return Wait(0) == kWaitSignalled; }
+
     // Waits until one of the events is signalled and returns kWaitSignalled + its index (the lowest index
     // when several are); kWaitTimeout when the time ran out; kWaitFailed for a null event or no events.
     [[nodiscard]] static uint32_t WaitForAny(EventCore* const* events, size_t count, uint32_t milliseconds);

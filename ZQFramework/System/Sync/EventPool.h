@@ -3,6 +3,7 @@
 #include "ZQFramework/System/Sync/LEvent.h"
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace ZQ
@@ -12,12 +13,21 @@ namespace ZQ
 class EventPool
 {
 public:
+    // count events; when they cannot all be made the pool holds none, and WaitForAny reports -1.
     explicit EventPool(int32_t count)
     {
-        for (int32_t i = 0; i < count; ++i)
+        try
         {
-            mEvents.push_back(LEvent::Create(true));
-            mHandles.push_back(mEvents.back()->GetHandle());
+            for (int32_t i = 0; i < count; ++i)
+            {
+                mEvents.push_back(LEvent::Create(true));
+                mHandles.push_back(mEvents.back()->GetHandle());
+            }
+        }
+        catch (const std::bad_alloc&)
+        {
+            mEvents.clear();
+            mHandles.clear();
         }
     }
     virtual ~EventPool() = default;

@@ -5,6 +5,8 @@ namespace ZQ
 {
 class Mutex;
 class MutexLocker;
+template <class L>
+class ScopedLock;
 class EventCore;
 class Event;
 class TrafficLight;

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] uint32_t Wait(uint32_t milliseconds) { return mHolder->Wait(milliseconds); }
 
     // Wait(0) reported as a bool; a true answer consumes the signal.
-    [[nodiscard]] bool IsSignalled() { return Wait(0) == kWaitSignalled; }
+    [[nodiscard]] bool IsSignalled() { return mHolder->IsSignalled(); }
 
     [[nodiscard]] EventHandle GetHandle() const { return mHolder.get(); }
 

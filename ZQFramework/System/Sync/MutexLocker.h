@@ -1,30 +1,16 @@
 #pragma once
 
 #include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/System/Sync/ScopedLock.h"
 
 namespace ZQ
 {
 // Holds a Mutex for the lifetime of a scope, released on every path out of it, exceptions included.
 // A null mutex makes the guard do nothing.
-class MutexLocker
+class MutexLocker : public ScopedLock<Mutex>
 {
 public:
-    explicit MutexLocker(Mutex* mutex) : mMutex(mutex)
-    {
-        if (mMutex)
-            mMutex->Lock();
-    }
-    explicit MutexLocker(Mutex& mutex) : MutexLocker(&mutex) {}
-    ~MutexLocker()
-    {
-        if (mMutex)
-            mMutex->Unlock();
-    }
-
-    MutexLocker(const MutexLocker&) = delete;
-    MutexLocker& operator=(const MutexLocker&) = delete;
-
-private:
-    Mutex* mMutex;
+    explicit MutexLocker(Mutex* mutex) : ScopedLock<Mutex>(mutex) {}
+    explicit MutexLocker(Mutex& mutex) : ScopedLock<Mutex>(&mutex) {}
 };
 } // namespace ZQ

@@ -204,7 +204,7 @@ public:
 
 private:
     uint32_t mInlineCount = 0;
-    T mInline[M];
+    T mInline[M]{};
 };
 
 } // namespace ZQ

@@ -160,19 +160,12 @@ public:
     {
         const uint32_t oldCount = this->GetCount();
         const uint32_t added = source.GetCount();
-        if (added == 0)
+        const ZQRESULT grown = GrowToAppend(oldCount, added);
+        if (grown < 0 || added == 0)
         {
-            return static_cast<ZQRESULT>(oldCount);
+            return grown;
         }
-        if (added > std::numeric_limits<uint32_t>::max() - oldCount)
-        {
-            return E_FAIL;
-        }
-        const uint32_t newCount = oldCount + added;
-        if (SetCount(newCount) != static_cast<ZQRESULT>(newCount))
-        {
-            return E_FAIL;
-        }
+        const auto newCount = static_cast<uint32_t>(grown);
         // Iterators are taken after the resize, so appending a container to itself copies its first half.
         typename IIterable<T>::ConstIterator src = source.Begin();
         typename IIterable<T>::Iterator dst = this->Begin();
@@ -210,6 +203,24 @@ public:
     virtual ZQRESULT RemoveAt(uint32_t index, uint32_t n) = 0;
 
 protected:
+    // Makes room for added more elements behind oldCount, the first steps of both appends: the new count
+    // (oldCount itself when nothing is added), or E_FAIL when that count does not fit or could not be
+    // reached; the count is then where SetCount left it.
+    ZQRESULT GrowToAppend(uint32_t oldCount, uint32_t added)
+    {
+        if (added == 0)
+        {
+            return static_cast<ZQRESULT>(oldCount);
+        }
+        if (added > std::numeric_limits<uint32_t>::max() - oldCount)
+        {
+            return E_FAIL;
+        }
+        const uint32_t newCount = oldCount + added;
+        return SetCount(newCount) == static_cast<ZQRESULT>(newCount) ? static_cast<ZQRESULT>(newCount)
+                                                                     : E_FAIL;
+    }
+
     IIterableModifiable() = default;
     IIterableModifiable(const IIterableModifiable&) = default;
     IIterableModifiable& operator=(const IIterableModifiable&) = default;
@@ -233,19 +244,12 @@ public:
     {
         const uint32_t oldCount = this->GetCount();
         const uint32_t added = source.GetCount();
-        if (added == 0)
+        const ZQRESULT grown = this->GrowToAppend(oldCount, added);
+        if (grown < 0 || added == 0)
         {
-            return static_cast<ZQRESULT>(oldCount);
+            return grown;
         }
-        if (added > std::numeric_limits<uint32_t>::max() - oldCount)
-        {
-            return E_FAIL;
-        }
-        const uint32_t newCount = oldCount + added;
-        if (this->SetCount(newCount) != static_cast<ZQRESULT>(newCount))
-        {
-            return E_FAIL;
-        }
+        const auto newCount = static_cast<uint32_t>(grown);
         T* destination = GetData() + oldCount;
         typename IIterable<T>::ConstIterator src = source.Begin();
         for (uint32_t i = 0; i < added; ++i)

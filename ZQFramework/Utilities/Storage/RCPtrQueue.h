@@ -3,6 +3,7 @@
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/TypeName.h"
+#include "ZQFramework/System/Sync/ScopedLock.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ public:
     // Appends item; the queue takes a reference. Returns 0.
     ZQRESULT Enqueue(const ConstRCPtr<T>& item)
     {
-        const Guard guard(mLock);
+        const ScopedLock<L> guard(mLock);
         if (mRing.GetCount() == 0)
         {
             mRing.SetCount(2);
@@ -50,7 +51,7 @@ public:
     // Removes and returns the oldest item, with the reference the queue held. Throws when empty.
     [[nodiscard]] RCPtr<T> Dequeue()
     {
-        const Guard guard(mLock);
+        const ScopedLock<L> guard(mLock);
         if (CountLocked() < 1)
         {
             throw Exception<std::runtime_error>("Runtime Error : ZQ::RCPtrQueue<" + TypeName<T>() + "," +
@@ -66,42 +67,18 @@ public:
     // The number of items waiting.
     [[nodiscard]] uint32_t GetCount() const
     {
-        const Guard guard(mLock);
+        const ScopedLock<L> guard(mLock);
         return CountLocked();
     }
 
     // The number of slots in the ring, for diagnostics.
     [[nodiscard]] uint32_t GetRingSize() const
     {
-        const Guard guard(mLock);
+        const ScopedLock<L> guard(mLock);
         return mRing.GetCount();
     }
 
 private:
-    class Guard
-    {
-    public:
-        explicit Guard(L* lock) : mLock(lock)
-        {
-            if (mLock != nullptr)
-            {
-                mLock->Lock();
-            }
-        }
-        ~Guard()
-        {
-            if (mLock != nullptr)
-            {
-                mLock->Unlock();
-            }
-        }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        L* mLock;
-    };
-
     uint32_t CountLocked() const
     {
         const uint32_t size = mRing.GetCount();

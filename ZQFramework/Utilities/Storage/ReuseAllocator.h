@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZQFramework/System/Sync/EventLock.h"
+#include "ZQFramework/System/Sync/ScopedLock.h"
 #include "ZQFramework/Utilities/Storage/ArrayBuffer.h"
 
 #include <cstddef>
@@ -73,7 +74,7 @@ public:
         }
         Buf* block = nullptr;
         {
-            const Guard guard(mLock.get());
+            const ScopedLock<EventLock> guard(mLock.get());
             const uint32_t freeCount = mFree.GetCount();
             if (freeCount > 0)
             {
@@ -97,7 +98,7 @@ public:
         }
         auto* header = static_cast<unsigned char*>(pointer) - kHeaderSize;
         {
-            const Guard guard(mLock.get());
+            const ScopedLock<EventLock> guard(mLock.get());
             uint32_t index;
             std::memcpy(&index, header, sizeof index);
             if (index < mBlocks.GetCount() && mBlocks.GetAt(index)->storage == pointer)
@@ -112,12 +113,12 @@ public:
     // The number of blocks made so far, and of those that are free.
     [[nodiscard]] uint32_t GetBlockCount() const
     {
-        const Guard guard(mLock.get());
+        const ScopedLock<EventLock> guard(mLock.get());
         return mBlocks.GetCount();
     }
     [[nodiscard]] uint32_t GetFreeCount() const
     {
-        const Guard guard(mLock.get());
+        const ScopedLock<EventLock> guard(mLock.get());
         return mFree.GetCount();
     }
 
@@ -125,30 +126,6 @@ private:
     static constexpr std::size_t kHeaderSize = offsetof(Buf, storage);
     // The index written in front of foreign storage; never below the block count.
     static constexpr uint32_t kForeign = 0xFFFFFFFFu;
-
-    class Guard
-    {
-    public:
-        explicit Guard(EventLock* lock) : mLock(lock)
-        {
-            if (mLock != nullptr)
-            {
-                mLock->Lock();
-            }
-        }
-        ~Guard()
-        {
-            if (mLock != nullptr)
-            {
-                mLock->Unlock();
-            }
-        }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        EventLock* mLock;
-    };
 
     // Called under the lock.
     Buf* MakeBlock()

@@ -10,7 +10,7 @@ namespace ZQ
 {
 
 // An array of at most n plain values kept inside the object (a short MIDI message, for example). A new
-// array is full (count n) and its storage is not initialised: the owner fills it through GetData. Gaps are
+// array is full (count n) and its storage holds zero bytes until the owner fills it through GetData. Gaps are
 // opened and closed by moving bytes; opened slots keep whatever they held.
 template <typename T, uint32_t n>
 class SimpleFixedArray : public IArray<T>
@@ -85,7 +85,7 @@ public:
 
 private:
     uint32_t mCount = n;
-    T mStorage[n];
+    T mStorage[n]{}; // zero until the owner fills it
 };
 
 } // namespace ZQ
