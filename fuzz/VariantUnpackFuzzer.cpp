@@ -22,6 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)value.GetArray(elements);
     for (uint32_t i = 0; i < elements.GetCount(); ++i)
         (void)elements.GetAt(i).ToString(1);
+    // Elements read one by one, past the last one too, into the base value type (its own allocator).
+    for (uint32_t i = 0; i <= elements.GetCount(); ++i)
+    {
+        ZQ::Variant element;
+        if (value.GetArrayElement(i, element) == 0)
+            (void)element.ToDouble();
+    }
     ZQ::VariantEx copy(value);
     (void)copy.ToString();
     return 0;
