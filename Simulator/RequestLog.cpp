@@ -9,12 +9,19 @@ std::string LogEntry::ToString(Platform::TimePoint start) const
     char text[64];
     const double ms = std::chrono::duration<double, std::milli>(time - start).count();
     std::snprintf(text, sizeof text, "%.3f ", ms);
-    std::string line = text + kind;
+    std::string line(text);
+    line += kind;
     if (code != 0)
-        line += " " + std::to_string(code);
+    {
+        line += ' ';
+        line += std::to_string(code);
+    }
     line += ok ? " ok" : " fail";
     if (!detail.empty())
-        line += " " + detail;
+    {
+        line += ' ';
+        line += detail;
+    }
     return line;
 }
 
