@@ -31,10 +31,15 @@ uint32_t OwnModuleFileName(const void*, char16_t* buffer, uint32_t size)
     const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (length <= 0 || size == 0)
         return 0;
-    const char* source = path;
+    // Only the file name counts for the version lookup: a path too long for the buffer (folders here
+    // may nest far deeper than 260 characters) gives up its folders, never the end of its name.
+    std::string_view text(path, static_cast<size_t>(length));
+    if (text.size() >= size)
+        text.remove_prefix(text.find_last_of('/') + 1);
+    const char* source = text.data();
     char16_t* target = buffer;
-    // The path is cut to the buffer, like the system's call; the last place keeps the terminator.
-    (void)Utf8ToUtf16(source, path + length, target, buffer + size - 1, ConversionMode::Lenient);
+    // The last place keeps the terminator; a name that still does not fit is cut, as the system does.
+    (void)Utf8ToUtf16(source, text.data() + text.size(), target, buffer + size - 1, ConversionMode::Lenient);
     *target = u'\0';
     return static_cast<uint32_t>(target - buffer);
 }
