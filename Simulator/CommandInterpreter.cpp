@@ -115,13 +115,6 @@ uint32_t Crc32(const std::vector<uint8_t>& bytes)
     return ~crc;
 }
 
-std::string VersionText(const Version& version)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", version[0], version[1], version[2], version[3]);
-    return text;
-}
-
 std::string Milliseconds(Platform::Duration duration)
 {
     return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
@@ -178,7 +171,7 @@ std::string CommandInterpreter::Execute(const std::string& line)
     {
         const Version version = *ParseVersion(argument);
         command == "version" ? mMixer.SetVersion(version) : mMixer.SetNewVersion(version);
-        return "OK " + command + " " + VersionText(version);
+        return "OK " + command + " " + Mixer::VersionText(version);
     }
     if (command == "reply-delay" && number)
         return mMixer.SetReplyDelay(milliseconds()), "OK reply-delay " + argument;
@@ -251,8 +244,8 @@ std::string CommandInterpreter::Status() const
     const MixerSettings settings = mMixer.Settings();
     std::string status = "OK plugged=" + std::string(mMixer.IsPlugged() ? "1" : "0");
     status += " mode=" + std::string(settings.mode == DeviceMode::Normal ? "normal" : "update");
-    status += " version=" + VersionText(settings.version);
-    status += " new-version=" + VersionText(settings.newVersion);
+    status += " version=" + Mixer::VersionText(settings.version);
+    status += " new-version=" + Mixer::VersionText(settings.newVersion);
     status += " reply-delay=" + Milliseconds(settings.replyDelay);
     status += " driver-version=" +
               (settings.driverVersion ? Platform::Utf16ToUtf8(*settings.driverVersion) : "none");

@@ -50,13 +50,6 @@ void DeleteValue(const std::u16string& keyPath, std::u16string_view name)
     Platform::RegistryCloseKey(key);
 }
 
-std::string VersionText(const Version& version)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", version[0], version[1], version[2], version[3]);
-    return text;
-}
-
 bool IsIdentityRequest(const std::vector<uint8_t>& bytes)
 {
     return bytes.size() == 6 && bytes[0] == 0xF0 && bytes[1] == 0x7E && bytes[3] == 0x06 &&
@@ -79,6 +72,13 @@ Mixer::~Mixer()
     // Replies in flight use the peer: the scheduler ends first.
     mScheduler.Stop();
     mPeer.reset();
+}
+
+std::string Mixer::VersionText(const Version& version)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", version[0], version[1], version[2], version[3]);
+    return text;
 }
 
 std::u16string Mixer::DriverKey()

@@ -103,6 +103,8 @@ public:
     // The 37-byte identity reply for a version: F0 7E, device id, 06 02, maker and model bytes, the
     // version in bytes 11 to 14, padding, F7.
     [[nodiscard]] static std::vector<uint8_t> IdentityReply(const Version& version);
+    // "A.B.C.D", as the control language reads and writes versions.
+    [[nodiscard]] static std::string VersionText(const Version& version);
     // The registry key of the driver, of the device model and of instance i (below HKEY_LOCAL_MACHINE).
     [[nodiscard]] static std::u16string DriverKey();
     [[nodiscard]] static std::u16string InstanceKey(uint32_t index);

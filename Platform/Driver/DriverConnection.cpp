@@ -27,19 +27,6 @@ constexpr int HelloLimitMs = 5000;
 // How long a close waits for the device to let the handle go.
 constexpr auto CloseLimit = std::chrono::seconds(5);
 
-bool SendAll(int socket, const std::vector<uint8_t>& packet)
-{
-    for (;;)
-    {
-        const ssize_t sent = ::send(socket, packet.data(), packet.size(), MSG_NOSIGNAL);
-        if (sent == static_cast<ssize_t>(packet.size()))
-            return true;
-        if (sent < 0 && errno == EINTR)
-            continue;
-        return false;
-    }
-}
-
 bool AwaitHello(int socket)
 {
     pollfd entry{socket, POLLIN, 0};

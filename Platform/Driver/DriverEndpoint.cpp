@@ -20,18 +20,6 @@ namespace
 {
 std::atomic<DriverConnectionId> gNextConnection{1};
 
-bool SendAll(int socket, const std::vector<uint8_t>& packet)
-{
-    for (;;)
-    {
-        const ssize_t sent = ::send(socket, packet.data(), packet.size(), MSG_NOSIGNAL);
-        if (sent == static_cast<ssize_t>(packet.size()))
-            return true;
-        if (sent < 0 && errno == EINTR)
-            continue;
-        return false;
-    }
-}
 } // namespace
 
 struct DriverEndpoint::Connection

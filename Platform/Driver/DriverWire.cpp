@@ -2,8 +2,10 @@
 
 #include "Platform/Text/Utf.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -80,6 +82,19 @@ std::span<const uint8_t> Reader::Rest()
     const auto bytes = mBytes.subspan(mPosition);
     mPosition = mBytes.size();
     return bytes;
+}
+
+bool SendAll(int socket, const std::vector<uint8_t>& packet)
+{
+    for (;;)
+    {
+        const ssize_t sent = ::send(socket, packet.data(), packet.size(), MSG_NOSIGNAL);
+        if (sent == static_cast<ssize_t>(packet.size()))
+            return true;
+        if (sent < 0 && errno == EINTR)
+            continue;
+        return false;
+    }
 }
 
 std::string SocketFolder()

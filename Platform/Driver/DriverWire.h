@@ -65,6 +65,9 @@ void PutU64(std::vector<uint8_t>& to, uint64_t value);
 void StoreU32(uint8_t* to, uint32_t value);
 void StoreU64(uint8_t* to, uint64_t value);
 
+// Sends one whole packet on a connected socket (no SIGPIPE); false when the socket refused it.
+[[nodiscard]] bool SendAll(int socket, const std::vector<uint8_t>& packet);
+
 // Reads fields from a received packet; a read past the end sets the failed flag and yields zeros.
 class Reader
 {
