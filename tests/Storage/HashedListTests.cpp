@@ -129,6 +129,23 @@ TEST(RCPtrMap, MapsObjectsByIdentity)
     EXPECT_EQ(arial->GetRefCount(), 1);
 }
 
+TEST(RCPtrMap, KeysAPairByItsKeyObjectEvenWhileThatObjectIsUnshareable)
+{
+    FontMap map;
+    Font* const font = new Font(u"Arial");
+    const ZQ::RCPtr<FontMap::MapPair> pair(
+        new FontMap::MapPair(ZQ::ConstRCPtr<Font>(font), ZQ::RCPtr<FileInfo>(new FileInfo(1))));
+
+    // The pair holds the only reference; a counted reference taken now would be a private copy, yet
+    // the pair is keyed by the font itself.
+    font->SetUnshareable(true);
+    EXPECT_TRUE(map.Add(pair));
+    EXPECT_TRUE(map.Lookup(pair->first).IsNull()); // the lookup's own reference is such a copy
+    font->SetUnshareable(false);
+    EXPECT_EQ(map.GetPair(pair->first).Get(), pair.Get());
+    EXPECT_EQ(map.Lookup(pair->first)->size, 1);
+}
+
 TEST(RCPtrMap, ReleasesEveryPairWhenDestroyed)
 {
     const ZQ::ConstRCPtr<Font> font(new Font(u"Liberation Sans"));
