@@ -157,6 +157,10 @@ TEST(Array, AppendCopyAndRemoveAll)
     EXPECT_EQ(Items<std::string>(b), Items<std::string>(a));
     EXPECT_EQ(b.AppendArray(a), 8);
     EXPECT_EQ(b.GetAt(7), "y");
+    EXPECT_EQ(b.AppendArray(b), 16); // the storage moves while it grows; the copy follows the first half
+    const std::vector<std::string> doubled = Items<std::string>(b);
+    EXPECT_EQ(std::vector<std::string>(doubled.begin() + 8, doubled.end()),
+              std::vector<std::string>(doubled.begin(), doubled.begin() + 8));
 
     EXPECT_EQ(a.RemoveAll(), 0);
     EXPECT_EQ(a.GetCount(), 0u);
