@@ -144,10 +144,12 @@ std::optional<std::u16string> TextOrNone(const std::string& argument)
 }
 
 const char* const HelpText =
-    "OK status help plug unplug mode version new-version reply-delay reply driver-version product-code "
-    "instances attached lastpath release fail exclusive ready-mask input reboot-delay image-size log "
-    "firmware "
-    "reset quit";
+    "OK status | plug | unplug | mode normal|update | version A.B.C.D | new-version A.B.C.D | "
+    "reply-delay MS | reply raw BYTES | reply default | driver-version TEXT|none | product-code TEXT|none | "
+    "instances N | attached BYTES|none|follow | lastpath TEXT | "
+    "release immediate|delayed MS|paced MS|never|now | fail CODE|open after N | fail clear | "
+    "exclusive on|off | ready-mask N | input PORT BYTES | reboot-delay MS | image-size N | "
+    "log | log clear | firmware | firmware hex [OFFSET [COUNT]] | firmware clear | reset | quit";
 } // namespace
 
 std::string CommandInterpreter::Execute(const std::string& line)

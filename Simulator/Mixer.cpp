@@ -468,9 +468,14 @@ void Mixer::OnUpdateControl(bool on, size_t sessionBytes)
 {
     if (on)
         return;
+    // An update cut short (aborted, or the device gone) leaves the device waiting in update mode.
+    const auto firmware = mDriver.Firmware();
     std::lock_guard lock(mLock);
+    const bool endsAsSysEx = sessionBytes > 0 && !firmware.empty() && firmware.back() == 0xF7;
     const bool complete =
-        sessionBytes > 0 && (mSettings.imageSize == 0 || sessionBytes == mSettings.imageSize);
+        sessionBytes > 0 && (mSettings.imageSize == 0 ? endsAsSysEx : sessionBytes == mSettings.imageSize);
+    mLog.Add("image", 0, complete,
+             "count=" + std::to_string(sessionBytes) + (complete ? " complete" : " incomplete"));
     if (!complete || mRebooting)
         return;
     mRebooting = true;

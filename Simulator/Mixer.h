@@ -54,7 +54,8 @@ struct MixerSettings
     std::u16string lastPath =
         u"\\\\?\\usb#vid_15e4&pid_8007#q3300splen#{a0634132-2f7f-4fda-93ba-ea6d7d1bdd0d}";
     Platform::Duration rebootDelay = std::chrono::milliseconds(1000);
-    size_t imageSize = 0; // the size of a complete image; 0: any image that is not empty
+    // The size of a complete image; 0: a complete image is one that ends with F7, as a SysEx image does.
+    size_t imageSize = 0;
 };
 
 // The "Tavrin DJ Q3300 Splen" and its driver, simulated: its MIDI ports (through Platform/Midi's socket

@@ -321,7 +321,6 @@ TEST_F(MixerTest, QueuedInputIsReportedReadAndSignalled)
 TEST_F(MixerTest, CompleteUpdateRebootsIntoTheNewVersion)
 {
     mixer->SetRebootDelay(50ms);
-    mixer->SetImageSize(4);
     const auto update = [&](std::vector<uint8_t> image)
     {
         ASSERT_TRUE(DriverClient(path).UpdateControl(true));
@@ -334,13 +333,44 @@ TEST_F(MixerTest, CompleteUpdateRebootsIntoTheNewVersion)
         }
         ASSERT_TRUE(DriverClient(path).UpdateControl(false));
     };
-
-    update({1, 2, 3}); // short of the image size: no reboot
-    mixer->SetMode(DeviceMode::Update);
-    update({4, 5, 6, 7});
-    ASSERT_TRUE(WaitFor([&] { return mixer->RebootCount() == 1 && mixer->IsPlugged(); }));
-    EXPECT_EQ(mixer->Driver().Firmware(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(mixer->Log().Find("unplug").size(), 1u);
+    struct Case
+    {
+        size_t imageSize;
+        std::vector<uint8_t> image;
+        bool complete;
+    };
+    const std::vector<Case> cases = {
+        {0, {0xF0, 1, 2}, false},   // cut short, as by an abort: it stays in update mode
+        {0, {0xF0, 3, 0xF7}, true}, // ends as a SysEx image ends
+        {4, {1, 2, 3}, false},      // short of the image size given
+        {4, {4, 5, 6, 7}, true},
+    };
+    uint32_t reboots = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.image.size());
+        mixer->SetImageSize(c.imageSize);
+        mixer->SetMode(DeviceMode::Update);
+        update(c.image);
+        // Judged before the switch-off is answered.
+        const auto judged = mixer->Log().Find("image");
+        ASSERT_FALSE(judged.empty());
+        EXPECT_EQ(judged.back().ok, c.complete);
+        if (c.complete)
+        {
+            ++reboots;
+            ASSERT_TRUE(WaitFor([&] { return mixer->RebootCount() == reboots && mixer->IsPlugged(); }));
+            EXPECT_EQ(mixer->Settings().mode, DeviceMode::Normal);
+        }
+        else
+        {
+            EXPECT_EQ(mixer->Settings().mode, DeviceMode::Update);
+        }
+    }
+    EXPECT_EQ(mixer->Driver().Firmware(),
+              (std::vector<uint8_t>{0xF0, 1, 2, 0xF0, 3, 0xF7, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(mixer->Log().Find("unplug").size(), 2u);
+    EXPECT_EQ(mixer->RebootCount(), 2u);
 
     MidiProbe probe;
     ASSERT_TRUE(probe.IsOpen());
