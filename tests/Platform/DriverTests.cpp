@@ -157,6 +157,7 @@ TEST_F(DriverTest, RequestCarriesBothBuffersAndAnswersInPlace)
     std::vector<uint8_t> huge(70000);
     EXPECT_FALSE(DriverIoControl(handle, EchoCode, huge.data(), 70000, output, sizeof output, nullptr));
     EXPECT_TRUE(CloseDriverDevice(handle));
+    EXPECT_EQ(device.closes.load(), 1) << "the device has let the handle go when the close returns";
     EXPECT_FALSE(CloseDriverDevice(handle));
     EXPECT_FALSE(DriverIoControl(handle, EchoCode, input, sizeof input, output, sizeof output, &returned));
     EXPECT_TRUE(WaitFor([&] { return device.closes.load() == 1; }));
