@@ -34,6 +34,17 @@ void WriteAll(int socket, const std::string& text)
         done += static_cast<size_t>(sent);
     }
 }
+// True when a server accepts connections at the address (a socket file left by a program that ended
+// refuses them).
+bool IsAnswering(const sockaddr_un& address)
+{
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const bool answering = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return answering;
+}
 } // namespace
 
 ControlServer::ControlServer(Mixer& mixer) : mInterpreter(mixer)
@@ -59,6 +70,8 @@ bool ControlServer::Start(const std::string& socketPath)
         return false;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    if (IsAnswering(address))
+        return false;
     std::error_code ignored;
     const auto folder = std::filesystem::path(socketPath).parent_path();
     if (!folder.empty())

@@ -22,7 +22,8 @@ public:
     ControlServer(const ControlServer&) = delete;
     ControlServer& operator=(const ControlServer&) = delete;
 
-    // Listens at socketPath (its folder made when missing, a stale socket replaced). False on failure.
+    // Listens at socketPath (its folder made when missing, a stale socket replaced). False on failure,
+    // and when another simulator still answers there: it is left alone.
     bool Start(const std::string& socketPath);
     // Closes every client and removes the socket file.
     void Stop();

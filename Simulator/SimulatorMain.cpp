@@ -115,17 +115,17 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    mixer.Start(options.plugged);
-
+    // The control socket first: a simulator that already runs there keeps its device and entries.
     Simulator::ControlServer server(mixer);
     const std::string socketPath =
         options.socketPath.empty() ? Simulator::ControlServer::DefaultSocketPath() : options.socketPath;
     if (!server.Start(socketPath))
     {
-        std::fprintf(stderr, "zq-simulator: cannot listen at %s\n", socketPath.c_str());
-        mixer.Stop();
+        std::fprintf(stderr, "zq-simulator: cannot listen at %s (is another simulator running?)\n",
+                     socketPath.c_str());
         return 1;
     }
+    mixer.Start(options.plugged);
     std::printf("control socket: %s\n", socketPath.c_str());
     std::fflush(stdout);
 

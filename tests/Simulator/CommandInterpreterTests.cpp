@@ -160,6 +160,16 @@ TEST(SimulatorProgramTest, RunsUntilQuitOrSignalAndCleansUp)
         };
 
         EXPECT_EQ(ask("status").rfind("OK plugged=1 mode=normal version=1.2.0.1", 0), 0u);
+        if (c.signal == 0)
+        {
+            // A second simulator on the same socket refuses to start and leaves the first alone.
+            pid_t second = 0;
+            ASSERT_EQ(posix_spawn(&second, program.c_str(), nullptr, nullptr, argv, environ), 0);
+            int secondStatus = -1;
+            ASSERT_EQ(waitpid(second, &secondStatus, 0), second);
+            EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 1);
+            EXPECT_EQ(ask("status").rfind("OK plugged=1", 0), 0u);
+        }
         {
             MidiProbe probe;
             ASSERT_TRUE(probe.IsOpen());
