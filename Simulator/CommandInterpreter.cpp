@@ -16,6 +16,9 @@ namespace Simulator
 {
 namespace
 {
+// The longest delay or interval taken: a day, far within what the clock's durations hold.
+constexpr uint64_t MaxMilliseconds = 24ull * 60 * 60 * 1000;
+
 std::string Trim(const std::string& text)
 {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -156,6 +159,7 @@ std::string CommandInterpreter::Execute(const std::string& line)
 {
     const auto [command, argument] = SplitWord(line);
     const auto number = ParseNumber(argument);
+    const bool isDuration = number && *number <= MaxMilliseconds;
     const auto milliseconds = [&] { return std::chrono::milliseconds(static_cast<int64_t>(*number)); };
 
     if (command == "help")
@@ -175,7 +179,7 @@ std::string CommandInterpreter::Execute(const std::string& line)
         command == "version" ? mMixer.SetVersion(version) : mMixer.SetNewVersion(version);
         return "OK " + command + " " + Mixer::VersionText(version);
     }
-    if (command == "reply-delay" && number)
+    if (command == "reply-delay" && isDuration)
         return mMixer.SetReplyDelay(milliseconds()), "OK reply-delay " + argument;
     if (command == "reply" && argument == "default")
         return mMixer.SetRawReply(std::nullopt), "OK reply default";
@@ -221,7 +225,7 @@ std::string CommandInterpreter::Execute(const std::string& line)
         mMixer.Driver().QueueInput(static_cast<uint32_t>(*port), std::move(*bytes));
         return "OK input " + portText;
     }
-    if (command == "reboot-delay" && number)
+    if (command == "reboot-delay" && isDuration)
         return mMixer.SetRebootDelay(milliseconds()), "OK reboot-delay " + argument;
     if (command == "image-size" && number)
         return mMixer.SetImageSize(static_cast<size_t>(*number)), "OK image-size " + argument;
@@ -273,7 +277,7 @@ std::string CommandInterpreter::Release(const std::string& argument)
         driver.SetReleasePolicy(ReleasePolicy::Never);
     else if (policy == "now" && rest.empty())
         driver.ReleaseAll();
-    else if ((policy == "delayed" || policy == "paced") && interval)
+    else if ((policy == "delayed" || policy == "paced") && interval && *interval <= MaxMilliseconds)
         driver.SetReleasePolicy(policy == "delayed" ? ReleasePolicy::Delayed : ReleasePolicy::Paced,
                                 std::chrono::milliseconds(static_cast<int64_t>(*interval)));
     else
