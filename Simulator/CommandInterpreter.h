@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Simulator/Forward.h"
+
 #include <atomic>
 #include <string>
 
 namespace Simulator
 {
-class Mixer;
-
 // The simulator's control language: one command per line, one reply line, "OK ..." or "ERR ...".
 // Commands (numbers in decimal or 0x hex, durations in milliseconds, bytes as hex pairs, spaces allowed):
 //   status | help | plug | unplug | mode normal|update | version A.B.C.D | new-version A.B.C.D

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Simulator/CommandInterpreter.h"
+#include "Simulator/Forward.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -10,8 +11,6 @@
 
 namespace Simulator
 {
-class Mixer;
-
 // Serves the control language on a Unix stream socket: each connected client sends lines and gets one
 // reply line for each. Owned by the program; its thread runs from Start to Stop.
 class ControlServer
