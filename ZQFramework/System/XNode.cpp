@@ -1,5 +1,7 @@
 #include "ZQFramework/System/XNode.h"
 
+#include "ZQFramework/Utilities/Storage/StringConversion.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -48,47 +50,15 @@ int32_t ErrnoOr5()
     return errno != 0 ? errno : 5;
 }
 
-// The length of the well-formed UTF-8 sequence at text[i], or 0 when there is none.
+// The length of the well-formed UTF-8 sequence at text[i] that XML may carry, or 0 when there is none.
 size_t Utf8SequenceLength(std::string_view text, size_t i)
 {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    uint32_t cp = 0;
-    uint32_t minimum = 0;
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-    {
-        length = 2;
-        cp = lead & 0x1F;
-        minimum = 0x80;
-    }
-    else if ((lead & 0xF0) == 0xE0)
-    {
-        length = 3;
-        cp = lead & 0x0F;
-        minimum = 0x800;
-    }
-    else if ((lead & 0xF8) == 0xF0)
-    {
-        length = 4;
-        cp = lead & 0x07;
-        minimum = 0x10000;
-    }
-    else
-    {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data()) + i;
+    const size_t length = bytes[0] < 0x80 ? 1 : bytes[0] >= 0xF0 ? 4 : bytes[0] >= 0xE0 ? 3 : 2;
+    if (i + length > text.size() || !IsLegalUtf8(bytes, static_cast<int>(length)))
         return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k)
-    {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF)
+    // U+FFFE and U+FFFF are not XML characters.
+    if (length == 3 && bytes[0] == 0xEF && bytes[1] == 0xBF && bytes[2] >= 0xBE)
         return 0;
     return length;
 }

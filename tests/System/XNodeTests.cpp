@@ -306,6 +306,31 @@ TEST(XNodeRoundTrip, MarkupCharactersAndOddTextSurvive)
     EXPECT_EQ(Written(*back, XNode::kWriteDocument), text);
 }
 
+TEST(XNodeRoundTrip, TextThatIsNotWellFormedUtf8IsReplacedSequenceBySequence)
+{
+    struct Case
+    {
+        std::string written, readBack;
+    };
+    const std::string replacement = "\xEF\xBF\xBD";
+    const Case cases[] = {
+        {"a\xF0\x9F\x8E\xB9z", "a\xF0\x9F\x8E\xB9z"},                            // four-byte character kept
+        {"a\xC3\xBCz", "a\xC3\xBCz"},                                            // two-byte character kept
+        {"a\xC0\x80z", "a" + replacement + replacement + "z"},                   // overlong form
+        {"a\xED\xA0\x80z", "a" + replacement + replacement + replacement + "z"}, // encoded surrogate
+        {"a\xEF\xBF\xBEz", "a" + replacement + replacement + replacement + "z"}, // U+FFFE: not XML
+        {"a\xE2\x82", "a" + replacement + replacement},                          // cut at the end
+    };
+    for (const Case& c : cases)
+    {
+        XNode root(XNode::TypeDictionary);
+        root.Lookup("text", XNode::kLookupCreate)->SetString(c.written);
+        auto back = Parse(Written(root, XNode::kWriteDocument));
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->Lookup("text")->GetString(), c.readBack) << c.written;
+    }
+}
+
 TEST(XNodeRoundTrip, NodesLeftWithoutATypeWriteNothingAndTheFileReadsBackTheSame)
 {
     XNode root(XNode::TypeDictionary);
