@@ -37,7 +37,9 @@ zq_test_program(test_Midi tests/Midi ZQMidi PlatformMidi)
 zq_test_program(test_Simulator tests/Simulator SimulatorLib)
 zq_test_program(test_Engine tests/Engine PanelEngine SimulatorLib)
 
-# The simulator's end-to-end test runs the program built beside it.
-if(TARGET test_Simulator AND TARGET zq-simulator)
-    add_dependencies(test_Simulator zq-simulator)
-endif()
+# The simulator's and the engine's end-to-end tests run the simulator program built beside them.
+foreach(program test_Simulator test_Engine)
+    if(TARGET ${program} AND TARGET zq-simulator)
+        add_dependencies(${program} zq-simulator)
+    endif()
+endforeach()
