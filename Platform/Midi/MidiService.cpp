@@ -38,6 +38,20 @@ void MarkDone(MidiHeader& header)
 {
     header.flags.store((header.flags.load() | kMidiHeaderDone) & ~kMidiHeaderInQueue);
 }
+
+// Whether a header may be queued (as an input buffer or a long message out): it has room, is prepared and
+// is not queued already.
+MidiResult CheckQueueable(const MidiHeader* header)
+{
+    if (header == nullptr || header->data == nullptr || header->bufferLength == 0)
+        return kMidiErrInvalidParam;
+    const uint32_t flags = header->flags.load();
+    if ((flags & kMidiHeaderPrepared) == 0)
+        return kMidiErrUnprepared;
+    if ((flags & kMidiHeaderInQueue) != 0)
+        return kMidiErrStillPlaying;
+    return kMidiOk;
+}
 } // namespace
 
 // Something read from an input device, waiting for its turn (and, for system-exclusive bytes, for room).
@@ -315,13 +329,9 @@ MidiResult MidiService::AddBuffer(uintptr_t handle, MidiHeader* header)
         Device* device = FindLocked(true, handle);
         if (device == nullptr)
             return kMidiErrInvalidHandle;
-        if (header == nullptr || header->data == nullptr || header->bufferLength == 0)
-            return kMidiErrInvalidParam;
+        if (const MidiResult queueable = CheckQueueable(header); queueable != kMidiOk)
+            return queueable;
         const uint32_t flags = header->flags.load();
-        if ((flags & kMidiHeaderPrepared) == 0)
-            return kMidiErrUnprepared;
-        if ((flags & kMidiHeaderInQueue) != 0)
-            return kMidiErrStillPlaying;
         header->bytesRecorded = 0;
         header->flags.store((flags | kMidiHeaderInQueue) & ~kMidiHeaderDone);
         device->buffers.push_back(header);
@@ -384,13 +394,9 @@ MidiResult MidiService::SendLong(uintptr_t handle, MidiHeader* header)
         Device* device = FindLocked(false, handle);
         if (device == nullptr)
             return kMidiErrInvalidHandle;
-        if (header == nullptr || header->data == nullptr || header->bufferLength == 0)
-            return kMidiErrInvalidParam;
+        if (const MidiResult queueable = CheckQueueable(header); queueable != kMidiOk)
+            return queueable;
         const uint32_t flags = header->flags.load();
-        if ((flags & kMidiHeaderPrepared) == 0)
-            return kMidiErrUnprepared;
-        if ((flags & kMidiHeaderInQueue) != 0)
-            return kMidiErrStillPlaying;
         if (GoneLocked(*device))
             return kMidiErrNoDevice;
         sequence = ++mNextSequence;
