@@ -4,20 +4,23 @@ find_package(EXPAT REQUIRED)
 find_package(ALSA REQUIRED)
 
 # Platform stand-ins
+# Little-endian byte layouts, header only: every layer that writes or reads a file, wire or driver layout.
+add_library(PlatformBytes INTERFACE)
+target_include_directories(PlatformBytes INTERFACE "${CMAKE_SOURCE_DIR}")
 zq_library(PlatformClock Platform/Clock)
 zq_library(PlatformText Platform/Text)
-zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock PlatformText)
-zq_library(PlatformMidi Platform/Midi DEPS PlatformClock PlatformText ALSA::ALSA)
-zq_library(PlatformDriver Platform/Driver DEPS PlatformClock PlatformText)
+zq_library(PlatformRegistry Platform/Registry DEPS PlatformBytes PlatformClock PlatformText)
+zq_library(PlatformMidi Platform/Midi DEPS PlatformBytes PlatformClock PlatformText ALSA::ALSA)
+zq_library(PlatformDriver Platform/Driver DEPS PlatformBytes PlatformClock PlatformText)
 
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
 zq_library(ZQSync ZQFramework/System/Sync DEPS PlatformClock)
 zq_library(ZQObjectBase ZQFramework/ObjectBase)
-zq_library(ZQStorage ZQFramework/Utilities/Storage DEPS ZQObjectBase ZQSync PlatformClock)
+zq_library(ZQStorage ZQFramework/Utilities/Storage DEPS ZQObjectBase ZQSync PlatformBytes PlatformClock)
 target_link_libraries(ZQObjectBase PUBLIC ZQStorage)
 zq_library(ZQGraphics ZQFramework/Utilities/Graphics DEPS ZQStorage)
-zq_library(ZQApplication ZQFramework/Application DEPS ZQStorage)
+zq_library(ZQApplication ZQFramework/Application DEPS ZQStorage PlatformBytes)
 zq_library(ZQSystem ZQFramework/System DEPS ZQStorage ZQSync PlatformRegistry EXPAT::EXPAT)
 zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
@@ -25,7 +28,7 @@ zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
-zq_library(PanelEngine Panel/Engine DEPS ZQMidi ZQApplication PlatformDriver PlatformRegistry)
+zq_library(PanelEngine Panel/Engine DEPS ZQMidi ZQApplication PlatformBytes PlatformDriver PlatformRegistry)
 target_sources(PanelEngine PRIVATE ${device_sources})
 
 # The simulated mixer and driver: a library for in-process tests and a program.

@@ -1,6 +1,7 @@
 #include "Panel/Engine/BrevikDriverDiscovery.h"
 
 #include "Panel/Engine/AudioDriverInterface.h"
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Driver/Driver.h"
 #include "Platform/Registry/Registry.h"
 
@@ -35,30 +36,28 @@ int HexValue(char16_t c)
     return 0;
 }
 
-void PutU32(uint8_t* out, uint32_t value)
+void AppendHex(std::u16string& text, uint8_t byte)
 {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(value >> (8 * i));
+    text += kHexDigits[byte >> 4];
+    text += kHexDigits[byte & 15];
 }
 
 // Reads a 32-bit little-endian value from 8 hexadecimal digits, two per byte.
 int32_t IdFromDigits(const std::u16string& digits)
 {
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1])) << (8 * i);
-    return static_cast<int32_t>(value);
+    uint8_t bytes[4];
+    for (size_t i = 0; i < sizeof bytes; ++i)
+        bytes[i] = static_cast<uint8_t>(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1]));
+    return static_cast<int32_t>(Platform::LittleEndian::GetU32(bytes));
 }
 
 std::u16string DigitsOf(uint32_t value)
 {
+    uint8_t bytes[4];
+    Platform::LittleEndian::StoreU32(bytes, value);
     std::u16string text;
-    for (int i = 0; i < 4; ++i)
-    {
-        const auto byte = static_cast<uint8_t>(value >> (8 * i));
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 15];
-    }
+    for (const uint8_t byte : bytes)
+        AppendHex(text, byte);
     return text;
 }
 
@@ -155,10 +154,7 @@ std::u16string BrevikBytesToHex(const BrevikInstanceId& bytes)
     std::u16string text;
     text.reserve(32);
     for (const uint8_t byte : bytes)
-    {
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 15];
-    }
+        AppendHex(text, byte);
     return text;
 }
 
@@ -175,8 +171,8 @@ std::array<uint8_t, 24> MakeBrevikRequestHeader(const std::array<uint8_t, 16>& i
 {
     std::array<uint8_t, 24> header{};
     std::copy(interfaceId.begin(), interfaceId.end(), header.begin());
-    PutU32(header.data() + 16, code);
-    PutU32(header.data() + 20, group);
+    Platform::LittleEndian::StoreU32(header.data() + 16, code);
+    Platform::LittleEndian::StoreU32(header.data() + 20, group);
     return header;
 }
 
@@ -204,7 +200,7 @@ bool ReadBrevikLastPath(intptr_t instanceKey, std::u16string& path)
     path.clear();
     for (uint32_t i = 0; i + 1 < std::min<uint32_t>(size, sizeof bytes); i += 2)
     {
-        const auto unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        const auto unit = static_cast<char16_t>(Platform::LittleEndian::GetU16(bytes + i));
         if (unit == 0)
             break;
         path += unit;
@@ -298,7 +294,8 @@ bool SetDriverUpdateRequest(const BrevikDriverDeviceInfo& record, bool on)
         MakeBrevikRequestHeader(AudioDriverInterface::kUpdateControlInterface,
                                 AudioDriverInterface::kUpdateControl, AudioDriverInterface::kControlGroup);
     uint8_t value[4] = {};
-    PutU32(value, on ? AudioDriverInterface::kUpdateControlOn : AudioDriverInterface::kUpdateControlOff);
+    Platform::LittleEndian::StoreU32(value, on ? AudioDriverInterface::kUpdateControlOn
+                                               : AudioDriverInterface::kUpdateControlOff);
     uint32_t returned = 0;
     const bool accepted =
         Platform::DriverIoControl(handle, AudioDriverInterface::kIoControlCode, header.data(),

@@ -3,6 +3,7 @@
 #include "Panel/Engine/AudioDriverInterface.h"
 #include "Panel/Engine/BrevikDriverDevice.h"
 #include "Panel/Engine/BrevikMutex.h"
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Driver/DriverEvent.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
@@ -17,6 +18,9 @@
 namespace
 {
 namespace Driver = AudioDriverInterface;
+using Platform::LittleEndian::GetU32;
+using Platform::LittleEndian::StoreU32;
+using Platform::LittleEndian::StoreU64;
 
 // A full set of slots in flight is looked at again every millisecond, this many times.
 constexpr uint32_t kSlotRetries = 499;
@@ -25,24 +29,6 @@ constexpr uint32_t kCloseWaitMilliseconds = 2000;
 constexpr uint32_t kCloseLookMilliseconds = 10;
 // The reader looks for input at least this often.
 constexpr uint32_t kReaderWakeMilliseconds = 5000;
-
-void PutU32(uint8_t* out, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void PutU64(uint8_t* out, uint64_t value)
-{
-    for (int i = 0; i < 8; ++i)
-        out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* in)
-{
-    return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-           static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-}
 
 // The driver flips a slot's first byte from its own thread, so that byte is always read and written
 // atomically here.
@@ -159,7 +145,7 @@ int32_t PrivateMidi::OpenPort(uint32_t port)
     if (output.open)
         return kPortAlreadyOpen;
     uint8_t argument[4];
-    PutU32(argument, port);
+    StoreU32(argument, port);
     if (!mData->PipeRequest(Driver::kOpenOutputPort, Driver::kControlGroup, argument, sizeof argument))
         return kOpenFailed;
     bool wasOpen = false;
@@ -184,9 +170,9 @@ int32_t PrivateMidi::Send(uint32_t port, const uint8_t* bytes, uint32_t length)
         block = output.slots[index].data;
     }
     uint8_t argument[24]; // port, buffer address, byte count
-    PutU64(argument, port);
-    PutU64(argument + 8, reinterpret_cast<uintptr_t>(block));
-    PutU64(argument + 16, length);
+    StoreU64(argument, port);
+    StoreU64(argument + 8, reinterpret_cast<uintptr_t>(block));
+    StoreU64(argument + 16, length);
     if (!mData->PipeRequest(Driver::kWrite, Driver::kControlGroup, argument, sizeof argument))
     {
         ZQ::MutexLocker locker(output.lock);
@@ -216,7 +202,7 @@ int32_t PrivateMidi::CloseAllPorts()
             port.open = false;
         }
         uint8_t argument[4];
-        PutU32(argument, 1);
+        StoreU32(argument, 1);
         result = mData->PipeRequest(Driver::kCloseAllPorts, Driver::kControlGroup, argument, sizeof argument)
                      ? 0
                      : kCloseFailed;
@@ -271,7 +257,7 @@ bool PrivateMidi::MemberData::WakeEventRequest(uint32_t code)
 {
     // The whole handle goes in the 8-byte slot: event handles do not fit in 32 bits.
     uint8_t argument[8];
-    PutU64(argument, static_cast<uint64_t>(wake.Handle()));
+    StoreU64(argument, static_cast<uint64_t>(wake.Handle()));
     return PipeRequest(code, Driver::kControlGroup, argument, sizeof argument);
 }
 
@@ -392,9 +378,9 @@ bool PrivateMidi::MemberData::ReadPort(uint32_t port)
         return false;
     const uint32_t room = input.size - input.position;
     uint8_t where[24];
-    PutU64(where, port);
-    PutU64(where + 8, reinterpret_cast<uintptr_t>(input.buffer + input.position));
-    PutU64(where + 16, room);
+    StoreU64(where, port);
+    StoreU64(where + 8, reinterpret_cast<uintptr_t>(input.buffer + input.position));
+    StoreU64(where + 16, room);
     uint8_t answer[16] = {};
     if (!PipeRequest(Driver::kRead, Driver::kInputGroup, answer, sizeof answer, where, sizeof where))
     {

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "Platform/Bytes/LittleEndian.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -58,33 +59,18 @@ inline constexpr uint64_t MaxWriteSize = 64ull * 1024 * 1024;
 inline constexpr uint32_t MaxBufferSize = 64 * 1024;
 inline constexpr size_t MaxPacket = 3 * MaxBufferSize + 64;
 
-void PutU32(std::vector<uint8_t>& to, uint32_t value);
-void PutU64(std::vector<uint8_t>& to, uint64_t value);
-[[nodiscard]] uint32_t GetU32(const uint8_t* from);
-[[nodiscard]] uint64_t GetU64(const uint8_t* from);
-void StoreU32(uint8_t* to, uint32_t value);
-void StoreU64(uint8_t* to, uint64_t value);
+// The messages' integer fields are read and written by the one little-endian helper; a received packet
+// is read field by field with its Reader.
+using LittleEndian::GetU32;
+using LittleEndian::GetU64;
+using LittleEndian::PutU32;
+using LittleEndian::PutU64;
+using LittleEndian::Reader;
+using LittleEndian::StoreU32;
+using LittleEndian::StoreU64;
 
 // Sends one whole packet on a connected socket (no SIGPIPE); false when the socket refused it.
 [[nodiscard]] bool SendAll(int socket, const std::vector<uint8_t>& packet);
-
-// Reads fields from a received packet; a read past the end sets the failed flag and yields zeros.
-class Reader
-{
-public:
-    explicit Reader(std::span<const uint8_t> bytes) : mBytes(bytes) {}
-
-    uint32_t U32();
-    uint64_t U64();
-    std::span<const uint8_t> Bytes(size_t count);
-    std::span<const uint8_t> Rest();
-    [[nodiscard]] bool Failed() const { return mFailed; }
-
-private:
-    std::span<const uint8_t> mBytes;
-    size_t mPosition = 0;
-    bool mFailed = false;
-};
 
 // The folder of the device sockets: $ZQ_DRIVER_DIR, else $ZQ_MIDI_DIR, else the MIDI layer's default
 // folder ($XDG_RUNTIME_DIR/zq-midi, else /tmp/zq-midi-<uid>). Read at each call.

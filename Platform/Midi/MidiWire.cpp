@@ -17,12 +17,6 @@ namespace Platform::MidiWire
 {
 namespace
 {
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
 bool NeedsEscape(unsigned char c)
 {
     return c < 0x20 || c == 0x7F || c == '%' || c == '/' || c == '\\';
@@ -112,7 +106,7 @@ std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const 
         std::vector<uint8_t> frame;
         frame.reserve(kLongHeaderSize + part);
         frame.push_back(kFrameLong);
-        PutU32(frame, sequence);
+        LittleEndian::PutU32(frame, sequence);
         frame.push_back(offset + part == bytes.size() ? kLongFlagLast : 0);
         frame.insert(frame.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                      bytes.begin() + static_cast<std::ptrdiff_t>(offset + part));
@@ -133,14 +127,8 @@ std::vector<uint8_t> ShortFrame(std::span<const uint8_t> bytes)
 std::vector<uint8_t> DoneFrame(uint32_t sequence)
 {
     std::vector<uint8_t> frame{kFrameDone};
-    PutU32(frame, sequence);
+    LittleEndian::PutU32(frame, sequence);
     return frame;
-}
-
-uint32_t ReadU32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 size_t ShortMessageLength(uint8_t status)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Bytes/LittleEndian.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -29,7 +31,11 @@ struct PortFile
 [[nodiscard]] std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const uint8_t> bytes);
 [[nodiscard]] std::vector<uint8_t> ShortFrame(std::span<const uint8_t> bytes);
 [[nodiscard]] std::vector<uint8_t> DoneFrame(uint32_t sequence);
-[[nodiscard]] uint32_t ReadU32(const uint8_t* bytes);
+// A frame's little-endian 32-bit field (the sequence after the type byte).
+[[nodiscard]] constexpr uint32_t ReadU32(const uint8_t* bytes)
+{
+    return LittleEndian::GetU32(bytes);
+}
 
 // The number of bytes of a short message that begins with `status` (1 for a data byte, 0 for F0 and F7).
 [[nodiscard]] size_t ShortMessageLength(uint8_t status);

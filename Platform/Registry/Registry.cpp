@@ -1,5 +1,6 @@
 #include "Platform/Registry/Registry.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Registry/RegistryStore.h"
 
 #include <atomic>
@@ -218,8 +219,7 @@ int32_t ReadValueFile(const KeyFolder& folder, const std::string& stored, uint32
     ::close(fd);
     if (!read || file.size() < kHeaderSize || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0)
         return RegCantRead;
-    *type = static_cast<uint32_t>(file[4]) | static_cast<uint32_t>(file[5]) << 8 |
-            static_cast<uint32_t>(file[6]) << 16 | static_cast<uint32_t>(file[7]) << 24;
+    *type = LittleEndian::GetU32(file.data() + 4);
     bytes->assign(file.begin() + kHeaderSize, file.end());
     return RegSuccess;
 }
@@ -356,8 +356,7 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
 
     std::vector<uint8_t> file(kHeaderSize + size);
     std::memcpy(file.data(), kMagic, sizeof kMagic);
-    for (int i = 0; i < 4; ++i)
-        file[4 + i] = static_cast<uint8_t>(type >> (8 * i));
+    LittleEndian::StoreU32(file.data() + 4, type);
     if (size > 0)
         std::memcpy(file.data() + kHeaderSize, data, size);
 

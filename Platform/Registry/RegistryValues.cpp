@@ -1,5 +1,6 @@
 #include "Platform/Registry/RegistryValues.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Registry/RegistryStore.h"
 
 namespace Platform
@@ -62,8 +63,8 @@ int32_t RegistryWriteString(RegKey root, std::u16string_view keyPath, std::u16st
 
 int32_t RegistryWriteDword(RegKey root, std::u16string_view keyPath, std::u16string_view name, uint32_t value)
 {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    uint8_t bytes[4];
+    LittleEndian::StoreU32(bytes, value);
     return Write(root, keyPath, name, RegDword, bytes, sizeof bytes);
 }
 
@@ -91,8 +92,7 @@ int32_t RegistryReadDword(RegKey root, std::u16string_view keyPath, std::u16stri
         return error;
     if (bytes.size() != 4)
         return RegCantRead;
-    *value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-             static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    *value = LittleEndian::GetU32(bytes.data());
     return RegSuccess;
 }
 
@@ -126,10 +126,7 @@ std::vector<uint8_t> RegistryStringBytes(std::u16string_view text)
     std::vector<uint8_t> bytes;
     bytes.reserve((text.size() + 1) * 2);
     for (const char16_t unit : text)
-    {
-        bytes.push_back(static_cast<uint8_t>(unit));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
+        LittleEndian::PutU16(bytes, unit);
     bytes.push_back(0);
     bytes.push_back(0);
     return bytes;
@@ -140,7 +137,7 @@ std::u16string RegistryStringFromBytes(const uint8_t* data, size_t size)
     std::u16string text;
     for (size_t i = 0; i + 1 < size; i += 2)
     {
-        const auto unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+        const auto unit = static_cast<char16_t>(LittleEndian::GetU16(data + i));
         if (unit == 0)
             break;
         text.push_back(unit);

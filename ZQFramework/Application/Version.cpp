@@ -1,5 +1,6 @@
 #include "ZQFramework/Application/Version.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "ZQFramework/Application/FormatErrorIdText.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
@@ -16,6 +17,7 @@ namespace ZQ
 {
 namespace
 {
+namespace LittleEndian = ::Platform::LittleEndian;
 using VersionTranslation = Version::Translation;
 using VersionTableString = Version::StringEntry;
 
@@ -136,16 +138,14 @@ public:
     void U16(uint16_t value)
     {
         if (mOut != nullptr)
-        {
-            mOut[mSize] = static_cast<uint8_t>(value);
-            mOut[mSize + 1] = static_cast<uint8_t>(value >> 8);
-        }
+            LittleEndian::StoreU16(mOut + mSize, value);
         mSize += 2;
     }
     void U32(uint32_t value)
     {
-        U16(static_cast<uint16_t>(value));
-        U16(static_cast<uint16_t>(value >> 16));
+        if (mOut != nullptr)
+            LittleEndian::StoreU32(mOut + mSize, value);
+        mSize += 4;
     }
     void Text(std::u16string_view text)
     {
@@ -183,10 +183,7 @@ size_t WriteBlock(const Version::Resource& resource, uint8_t* out)
     }
     const size_t size = writer.Size();
     if (out != nullptr)
-    {
-        for (int i = 0; i < 4; ++i)
-            out[i] = static_cast<uint8_t>(size >> (8 * i));
-    }
+        LittleEndian::StoreU32(out, static_cast<uint32_t>(size));
     return size;
 }
 
@@ -221,10 +218,7 @@ public:
     {
         uint32_t value = 0;
         if (Has(4))
-        {
-            for (int i = 3; i >= 0; --i)
-                value = (value << 8) | mBlock[mOffset + static_cast<size_t>(i)];
-        }
+            value = LittleEndian::GetU32(mBlock + mOffset);
         mOffset += 4;
         return value;
     }
@@ -272,7 +266,7 @@ bool SameText(const uint8_t* text, uint32_t length, std::u16string_view wanted)
         return false;
     for (size_t i = 0; i < wanted.size(); ++i)
     {
-        const auto c = static_cast<char16_t>(text[2 * i] | (text[2 * i + 1] << 8));
+        const auto c = static_cast<char16_t>(LittleEndian::GetU16(text + 2 * i));
         if (LowerAscii(c) != LowerAscii(wanted[i]))
             return false;
     }
@@ -317,11 +311,6 @@ bool VerQueryValue(const uint8_t* block, std::u16string_view subBlock, const uin
     return false;
 }
 
-uint16_t ReadU16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
 const uint8_t* ChooseTranslation(const uint8_t* table, uint32_t count)
 {
     constexpr uint16_t PrimaryMask = 0x3FF;
@@ -334,7 +323,7 @@ const uint8_t* ChooseTranslation(const uint8_t* table, uint32_t count)
     {
         for (uint32_t i = 0; i < count; ++i)
         {
-            if ((ReadU16(table + 4 * i) & PrimaryMask) == language)
+            if ((LittleEndian::GetU16(table + 4 * i) & PrimaryMask) == language)
                 return table + 4 * i;
         }
     }
@@ -386,7 +375,8 @@ WString Version::GetString(const char* key) const
 {
     if (!mBlock || mTranslation == nullptr || key == nullptr)
         return WString();
-    const std::u16string path = StringPath(ReadU16(mTranslation), ReadU16(mTranslation + 2), key);
+    const std::u16string path =
+        StringPath(LittleEndian::GetU16(mTranslation), LittleEndian::GetU16(mTranslation + 2), key);
     const uint8_t* value = nullptr;
     uint32_t length = 0;
     if (!VerQueryValue(mBlock.get(), path, value, length))
@@ -395,7 +385,7 @@ WString Version::GetString(const char* key) const
     std::u16string text;
     for (uint32_t i = 0; i < length; ++i)
     {
-        const char16_t c = ReadU16(value + 2 * i);
+        const char16_t c = LittleEndian::GetU16(value + 2 * i);
         if (c == u'\0')
             break;
         text += c;

@@ -1,5 +1,6 @@
 #include "ZQFramework/Midi/MidiCapturePort.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiComm.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
@@ -162,8 +163,7 @@ void LMidiCapturePort::HandleMessage(uint32_t message, uintptr_t param1, uintptr
     case Platform::kMidiInMoreData:
     {
         uint8_t bytes[4];
-        for (int i = 0; i < 4; ++i)
-            bytes[i] = static_cast<uint8_t>(param1 >> (8 * i));
+        Platform::LittleEndian::StoreU32(bytes, static_cast<uint32_t>(param1));
         const RCPtr<LMidiCaptureNotificationData> record(
             new LMidiCaptureNotificationData(this, mRequestedName, static_cast<uint32_t>(param2)));
         if (record->Append(bytes, CapturedLength(bytes[0])) == S_OK)

@@ -1,5 +1,6 @@
 #include "ZQFramework/Midi/MidiRenderPort.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "ZQFramework/Midi/MidiComm.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
@@ -110,11 +111,10 @@ int32_t LMidiRenderPort::SendBytes(const uint8_t* data, uint32_t length)
 
 int32_t LMidiRenderPort::SendShort(const uint8_t* data, uint32_t length)
 {
-    uint32_t packed = 0;
-    const uint32_t used = std::min<uint32_t>(length, 4);
-    for (uint32_t i = 0; i < used; ++i)
-        packed |= static_cast<uint32_t>(data[i]) << (8 * i);
-    if (Platform::MidiOutShortMessage(mHandle.load(), packed) != Platform::kMidiOk)
+    uint8_t bytes[4] = {};
+    std::copy_n(data, std::min<uint32_t>(length, sizeof bytes), bytes);
+    if (Platform::MidiOutShortMessage(mHandle.load(), Platform::LittleEndian::GetU32(bytes)) !=
+        Platform::kMidiOk)
         return E_FAIL;
     return ShortMessageLength(data[0]);
 }

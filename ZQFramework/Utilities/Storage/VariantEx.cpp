@@ -1,5 +1,6 @@
 #include "ZQFramework/Utilities/Storage/VariantEx.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
 #include "ZQFramework/Utilities/Storage/TextFormatter.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
@@ -11,14 +12,10 @@ namespace ZQ
 {
 namespace
 {
+namespace LittleEndian = ::Platform::LittleEndian;
+
 constexpr uint32_t HeaderSize = 12;
 constexpr int32_t MaxPrintedNesting = 64;
-
-uint32_t ReadU32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
 
 // Kind codes of format version 0, by old code; 0xFF marks a code that has no kind.
 constexpr uint32_t OldKinds[] = {
@@ -133,9 +130,9 @@ ZQRESULT VariantEx::UnpackInto(Variant& value, const uint8_t* record, uint32_t a
 {
     if (record == nullptr || available < HeaderSize)
         return E_FAIL;
-    const uint32_t total = ReadU32(record);
-    const uint32_t version = ReadU32(record + 4);
-    uint32_t kind = ReadU32(record + 8);
+    const uint32_t total = LittleEndian::GetU32(record);
+    const uint32_t version = LittleEndian::GetU32(record + 4);
+    uint32_t kind = LittleEndian::GetU32(record + 8);
     if (total > available || total < HeaderSize)
         return E_FAIL;
     if (version == 1)
@@ -184,7 +181,7 @@ uint32_t VariantEx::CountElements() const
     uint32_t offset = 0;
     while (offset + 4 < mLength)
     {
-        const uint32_t size = ReadU32(data + offset);
+        const uint32_t size = LittleEndian::GetU32(data + offset);
         // A record too small to be one, or reaching past the array, ends the array there.
         if (size < HeaderSize || size > mLength - offset)
             break;
@@ -209,7 +206,7 @@ int32_t VariantEx::GetArrayElement(uint32_t index, Variant& out) const
     const auto* data = static_cast<const uint8_t*>(DataPointer());
     uint32_t offset = 0;
     for (uint32_t i = 0; i < index; ++i)
-        offset += ReadU32(data + offset);
+        offset += LittleEndian::GetU32(data + offset);
     if (mLength - offset < HeaderSize)
         return -1;
     (void)UnpackInto(out, data + offset, mLength - offset);
