@@ -1,10 +1,10 @@
 #include "Panel/Engine/UpdateEngine.h"
 
 #include "Panel/Engine/AudioDriverInterface.h"
+#include "Platform/Midi/MidiMessageLength.h"
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
 #include "ZQFramework/Midi/MidiDeviceStatusChecker.h"
-#include "ZQFramework/Midi/MidiRenderPort.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/System/RegistryKey.h"
 #include "ZQFramework/System/Sync/EventCore.h"
@@ -62,8 +62,8 @@ struct MidiPiece
 
 // Cuts an image into pieces of the chunk size and each piece into buffers that the MIDI layer sends
 // without losing or adding a byte: a run that begins with a data byte, F0 or F7 goes out whole as a long
-// message; a short message goes out alone with exactly its own length. A short message that straddles the
-// end of a piece makes the piece longer. False when the image ends inside a short message.
+// message; a short message goes out alone with exactly its length on the wire. A short message that straddles
+// the end of a piece makes the piece longer. False when the image ends inside a short message.
 bool PlanMidiPieces(const std::vector<uint8_t>& image, size_t chunk, std::vector<MidiPiece>& plan)
 {
     plan.clear();
@@ -78,7 +78,7 @@ bool PlanMidiPieces(const std::vector<uint8_t>& image, size_t chunk, std::vector
                 piece.sends.push_back({cursor, piece.end});
                 break;
             }
-            const auto length = static_cast<size_t>(LMidiRenderPort::ShortMessageLength(image[cursor]));
+            const auto length = Platform::ShortMessageLength(image[cursor]);
             if (length > image.size() - cursor)
                 return false;
             piece.sends.push_back({cursor, cursor + length});

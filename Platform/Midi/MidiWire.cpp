@@ -131,29 +131,6 @@ std::vector<uint8_t> DoneFrame(uint32_t sequence)
     return frame;
 }
 
-size_t ShortMessageLength(uint8_t status)
-{
-    if (status < 0x80)
-        return 1;
-    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0))
-        return 3;
-    if (status < 0xE0)
-        return 2;
-    switch (status)
-    {
-    case 0xF0:
-    case 0xF7:
-        return 0;
-    case 0xF1:
-    case 0xF3:
-        return 2;
-    case 0xF2:
-        return 3;
-    default:
-        return 1;
-    }
-}
-
 std::u16string CutName(const std::u16string& name)
 {
     if (name.size() <= kMaxNameUnits)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Midi/MidiMessageLength.h"
 
 #include <cstdint>
 #include <span>
@@ -37,8 +38,8 @@ struct PortFile
     return LittleEndian::GetU32(bytes);
 }
 
-// The number of bytes of a short message that begins with `status` (1 for a data byte, 0 for F0 and F7).
-[[nodiscard]] size_t ShortMessageLength(uint8_t status);
+// The standard length of a short message by its first byte.
+using Platform::ShortMessageLength;
 
 // Cut to at most kMaxNameUnits code units, never between the halves of a surrogate pair.
 [[nodiscard]] std::u16string CutName(const std::u16string& name);

@@ -1,6 +1,7 @@
 #include "ZQFramework/Midi/MidiCapturePort.h"
 
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Midi/MidiMessageLength.h"
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiComm.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
@@ -12,16 +13,6 @@ namespace
 constexpr uint8_t kSysExStart = 0xF0;
 constexpr uint8_t kSysExEnd = 0xF7;
 constexpr uint32_t kOpenFlags = Platform::kMidiCallbackFunction | Platform::kMidiIoStatus;
-
-// The length of a captured short message by its first byte.
-uint32_t CapturedLength(uint8_t status)
-{
-    if ((status >= 0x80 && status <= 0xBF) || (status >= 0xE0 && status <= 0xEF))
-        return 3;
-    if (status >= 0xC0 && status <= 0xDF)
-        return 2;
-    return 1;
-}
 } // namespace
 
 LMidiCapturePort::LMidiCapturePort(const RCPtr<LMidiComm>& owner, const WString& requestedName)
@@ -166,7 +157,7 @@ void LMidiCapturePort::HandleMessage(uint32_t message, uintptr_t param1, uintptr
         Platform::LittleEndian::StoreU32(bytes, static_cast<uint32_t>(param1));
         const RCPtr<LMidiCaptureNotificationData> record(
             new LMidiCaptureNotificationData(this, mRequestedName, static_cast<uint32_t>(param2)));
-        if (record->Append(bytes, CapturedLength(bytes[0])) == S_OK)
+        if (record->Append(bytes, Platform::ShortMessageRow(bytes[0]).captured) == S_OK)
             QueueRecord(record);
         break;
     }

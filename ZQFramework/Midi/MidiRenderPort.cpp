@@ -1,6 +1,7 @@
 #include "ZQFramework/Midi/MidiRenderPort.h"
 
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Midi/MidiMessageLength.h"
 #include "ZQFramework/Midi/MidiComm.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
@@ -73,29 +74,7 @@ ZQRESULT LMidiRenderPort::ReleaseInternalReferences()
 
 int32_t LMidiRenderPort::ShortMessageLength(uint8_t status)
 {
-    if (status < 0x80)
-        return 1;
-    if (status <= 0xBF)
-        return 3;
-    if (status <= 0xDF)
-        return 2;
-    if (status <= 0xEF)
-        return 3;
-    switch (status)
-    {
-    case 0xF0:
-    case 0xF7:
-        return 0;
-    case 0xF1:
-    case 0xF3:
-    case 0xF4:
-    case 0xF5:
-        return 2;
-    case 0xF2:
-        return 3;
-    default: // F6, F8 to FF
-        return 1;
-    }
+    return Platform::ShortMessageRow(status).sent;
 }
 
 int32_t LMidiRenderPort::SendBytes(const uint8_t* data, uint32_t length)

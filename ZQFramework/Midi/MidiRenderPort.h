@@ -40,7 +40,8 @@ public:
     // Sends length bytes (length > 0): see LMidiCommInterface::Send.
     int32_t SendBytes(const uint8_t* data, uint32_t length);
 
-    // The length of a short message by its status byte; 0 for F0 and F7.
+    // What sending a short message reports, by its status byte: the standard length, except that F4 and
+    // F5 count two bytes; 0 for F0 and F7 (see Platform/Midi/MidiMessageLength.h).
     [[nodiscard]] static int32_t ShortMessageLength(uint8_t status);
 
 private:

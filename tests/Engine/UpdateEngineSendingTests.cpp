@@ -212,6 +212,10 @@ TEST_F(UpdateEngineSendingTests, ImageWithStatusBytesArrivesUnchanged)
     EXPECT_EQ(engine->SendImageInChunks({0xC0}, kSinkName.c_str()), E_FAIL);
     EXPECT_FALSE(peer->Receive(output, std::chrono::milliseconds(50)));
     EXPECT_EQ(Progress().size(), 1u);
+
+    // F4 and F5 are one byte on the wire: the byte after one begins the next message and is not lost.
+    EXPECT_EQ(engine->SendImageInChunks({0xF4, 0x01, 0xF5}, kSinkName.c_str()), S_OK);
+    EXPECT_EQ(Received(2), (std::vector<std::vector<uint8_t>>{{0xF4}, {0x01, 0xF5}}));
 }
 
 TEST_F(UpdateEngineSendingTests, AbortEndsAbortedWithOneCompletion)

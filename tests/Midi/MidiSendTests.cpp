@@ -48,20 +48,6 @@ TEST_F(MidiSend, ShortAndLongMessagesReturnTheirLengthAndReachThePeer)
     EXPECT_EQ(mMidi->Send(port, buffer), 3);
 }
 
-TEST(MidiSendLength, ShortMessageLengthByStatusByte)
-{
-    struct Case
-    {
-        uint8_t status;
-        int32_t length;
-    };
-    const Case cases[] = {{0x00, 1}, {0x7F, 1}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2},
-                          {0xE0, 3}, {0xEF, 3}, {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2},
-                          {0xF5, 2}, {0xF6, 1}, {0xF7, 0}, {0xF8, 1}, {0xFF, 1}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ZQ::LMidiRenderPort::ShortMessageLength(c.status), c.length) << int(c.status);
-}
-
 TEST_F(MidiSend, RefusesWhatIsNotARenderPortOrNothing)
 {
     (void)mPeer.PublishInput(u"Splen");

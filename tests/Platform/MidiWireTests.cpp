@@ -32,19 +32,6 @@ TEST(MidiWire, NamesAreCutTo31UnitsWithoutSplittingASurrogatePair)
     EXPECT_EQ(CutName(u"short"), u"short");
 }
 
-TEST(MidiWire, ShortMessageLengthFollowsTheStatusByte)
-{
-    struct Case
-    {
-        uint8_t status;
-        size_t length;
-    };
-    const Case cases[] = {{0x00, 1}, {0x7F, 1}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2}, {0xE0, 3},
-                          {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF6, 1}, {0xF7, 0}, {0xFF, 1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ShortMessageLength(c.status), c.length) << int(c.status);
-}
-
 TEST(MidiWire, LongMessagesAreFramedInPartsWithTheLastMarked)
 {
     std::vector<uint8_t> bytes(kMaxLongPart + 10, 0x11);
