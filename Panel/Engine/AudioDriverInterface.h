@@ -1,6 +1,7 @@
 #pragma once
 
-#include <array>
+#include "Platform/Driver/DriverRequests.h"
+
 #include <cstdint>
 
 // What passes between the engine and the maker's USB audio driver: the registry entries that the driver
@@ -26,30 +27,32 @@ inline constexpr const char16_t* kAttachedValue = u"Attached";
 
 // Requests: one I/O control code; the input opens with a 24-byte header (16-byte interface id, request
 // code, request group); the output buffer carries the argument or receives the answer. Every request
-// reports only success or failure.
-inline constexpr uint32_t kIoControlCode = 0x2F0003;
-inline constexpr uint32_t kRequestHeaderSize = 24;
+// reports only success or failure. The vocabulary is the one the driver stand-in and the simulated driver
+// speak (Platform/Driver/DriverRequests.h); the engine uses it under these names.
+namespace Requests = Platform::DriverRequests;
+inline constexpr uint32_t kIoControlCode = Requests::IoControlCode;
+inline constexpr uint32_t kRequestHeaderSize = Requests::HeaderSize;
 
-using InterfaceId = std::array<uint8_t, 16>;
-// {55A8C0F3-67A0-4AF8-9C0D-EC86AE3F6789} and {A0634132-2F7F-4FDA-93BA-EA6D7D1BDD0D}, as stored.
-inline constexpr InterfaceId kUpdateControlInterface = {0xF3, 0xC0, 0xA8, 0x55, 0xA0, 0x67, 0xF8, 0x4A,
-                                                        0x9C, 0x0D, 0xEC, 0x86, 0xAE, 0x3F, 0x67, 0x89};
-inline constexpr InterfaceId kPipeInterface = {0x32, 0x41, 0x63, 0xA0, 0x7F, 0x2F, 0xDA, 0x4F,
-                                               0x93, 0xBA, 0xEA, 0x6D, 0x7D, 0x1B, 0xDD, 0x0D};
+using InterfaceId = Requests::InterfaceId;
+inline constexpr InterfaceId kUpdateControlInterface = Requests::UpdateControlInterface;
+inline constexpr InterfaceId kPipeInterface = Requests::PipeInterface;
 
 // Request groups.
-inline constexpr uint32_t kInputGroup = 1;
-inline constexpr uint32_t kControlGroup = 2;
+inline constexpr uint32_t kInputGroup = Requests::InputGroup;
+inline constexpr uint32_t kControlGroup = Requests::ControlGroup;
 
-// Request codes (group in the comment).
-inline constexpr uint32_t kRegisterWakeEvent = 2;   // 2: the driver signals the event when input is ready
-inline constexpr uint32_t kUnregisterWakeEvent = 3; // 2
-inline constexpr uint32_t kOpenOutputPort = 4;      // 2
-inline constexpr uint32_t kCloseAllPorts = 8;       // 2
-inline constexpr uint32_t kReadyMask = 11;          // 1: bit i set when input port i has data
-inline constexpr uint32_t kRead = 12;               // 1: bytes, their count and an end-of-message flag
-inline constexpr uint32_t kWrite = 13;         // 2: the slot is released when its first byte equals its guard
-inline constexpr uint32_t kUpdateControl = 16; // 2: value 1 on, 0 off
+// Request codes, by group. Control group: register and unregister the wake event (the driver signals it
+// when input is ready), open an output port, close all ports, write (the slot is released when its first
+// byte equals its guard), update control (value 1 on, 0 off). Input group: the ready mask (bit i set when
+// input port i has data), read (bytes, their count and an end-of-message flag).
+inline constexpr uint32_t kRegisterWakeEvent = Requests::RegisterWakeEvent;
+inline constexpr uint32_t kUnregisterWakeEvent = Requests::UnregisterWakeEvent;
+inline constexpr uint32_t kOpenOutputPort = Requests::OpenOutputPort;
+inline constexpr uint32_t kCloseAllPorts = Requests::CloseAllPorts;
+inline constexpr uint32_t kReadyMask = Requests::ReadyMask;
+inline constexpr uint32_t kRead = Requests::Read;
+inline constexpr uint32_t kWrite = Requests::Write;
+inline constexpr uint32_t kUpdateControl = Requests::UpdateControl;
 
 inline constexpr uint32_t kUpdateControlOn = 1;
 inline constexpr uint32_t kUpdateControlOff = 0;

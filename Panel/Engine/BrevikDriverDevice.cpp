@@ -54,16 +54,7 @@ bool BrevikDriverDevice::Open()
         return true;
     if (!ReadAttachedLocked())
         return false;
-    Platform::RegKey instanceKey = 0;
-    if (Platform::RegistryOpenKey(Platform::RegLocalMachine, mInstanceKeyPath, kAccess, &instanceKey) !=
-        Platform::RegSuccess)
-        return false;
-    std::u16string path;
-    const bool havePath = ReadBrevikLastPath(instanceKey, path);
-    Platform::RegistryCloseKey(instanceKey);
-    if (!havePath)
-        return false;
-    mHandle = Platform::OpenDriverDevice(path);
+    mHandle = OpenBrevikInstanceDevice(mInfo);
     return mHandle != Platform::InvalidDriverHandle;
 }
 

@@ -275,19 +275,24 @@ int32_t FindDriverDevice(uint32_t waitMilliseconds, BrevikDriverDeviceInfo& reco
     }
 }
 
-bool SetDriverUpdateRequest(const BrevikDriverDeviceInfo& record, bool on)
+intptr_t OpenBrevikInstanceDevice(const BrevikDriverDeviceInfo& record)
 {
     std::u16string path;
     {
         Platform::RegKey instanceKey = 0;
         if (Platform::RegistryOpenKey(Platform::RegLocalMachine, BrevikInstanceKeyPath(record), kAccess,
                                       &instanceKey) != Platform::RegSuccess)
-            return false;
+            return Platform::InvalidDriverHandle;
         KeyCloser closer(instanceKey);
         if (!ReadBrevikLastPath(instanceKey, path))
-            return false;
+            return Platform::InvalidDriverHandle;
     }
-    const Platform::DriverHandle handle = Platform::OpenDriverDevice(path);
+    return Platform::OpenDriverDevice(path);
+}
+
+bool SetDriverUpdateRequest(const BrevikDriverDeviceInfo& record, bool on)
+{
+    const Platform::DriverHandle handle = OpenBrevikInstanceDevice(record);
     if (handle == Platform::InvalidDriverHandle)
         return false;
     const auto header =

@@ -53,6 +53,11 @@ void EnumerateDriverInstances(const std::u16string& driverName, BrevikDriverDevi
 // first terminator; false when it is missing, no string, or longer than 259 characters.
 [[nodiscard]] bool ReadBrevikLastPath(intptr_t instanceKey, std::u16string& path);
 
+// Opens the device of an instance by the path its key holds ("LastPath"); the driver's handle, or
+// Platform::InvalidDriverHandle (-1) when the key, the path or the device is missing. The attached state is
+// not checked; the caller closes the handle with Platform::CloseDriverDevice.
+[[nodiscard]] intptr_t OpenBrevikInstanceDevice(const BrevikDriverDeviceInfo& record);
+
 // Results of FindDriverDevice.
 inline constexpr int32_t kFindDriverDeviceFound = 0;
 inline constexpr int32_t kFindDriverDeviceOutOfMemory = -1;
