@@ -82,6 +82,78 @@ void AddPort(RCPtrArray<Port, 1, 0>& ports, const RCPtr<Port>& port)
     (void)ports.Add(port);
     LRefCountedObject::AdjustInternalRefCount(port.Get(), 1);
 }
+
+// What sets opening a capture port apart from opening a render port.
+template <class Port>
+struct PortOpening;
+
+template <>
+struct PortOpening<LMidiCapturePort>
+{
+    static constexpr bool kInput = true;
+    // An open capture port is found by the name it was requested with.
+    static const WString& LookupName(const WString& request, const WString&) { return request; }
+    // A capture port captures once its device is open.
+    static bool Start(LMidiCapturePort& port) { return port.Start() == Platform::kMidiOk; }
+    static void GiveUp(LMidiCapturePort& port) { port.Close(); }
+};
+
+template <>
+struct PortOpening<LMidiRenderPort>
+{
+    static constexpr bool kInput = false;
+    // An open render port is found by the device's unique name.
+    static const WString& LookupName(const WString&, const WString& uniqueName) { return uniqueName; }
+    static bool Start(LMidiRenderPort&) { return true; }
+    static void GiveUp(LMidiRenderPort&) {}
+};
+
+// Opens a port of the type the list holds: hands out the open port of a matching name, opening its device
+// again when it went away, or makes, opens and lists a new one.
+template <class Port>
+ZQRESULT OpenPort(LMidiComm& comm, RCPtrArray<Port, 1, 0>& ports, const WString& name,
+                  RCPtr<LRefCountedObject>& port)
+{
+    using Opening = PortOpening<Port>;
+    MutexLocker guard(comm.GetPortLock());
+    port = nullptr;
+    const WStringArray names = LMidiComm::MakeUniqueNames(ReadDeviceNames(Opening::kInput));
+    const LMidiComm::NameMatch match = LMidiComm::MatchName(name, names);
+    if (match.count > 1)
+        return E_INVALIDARG;
+
+    if (match.count == 1)
+    {
+        const WString& lookupName =
+            Opening::LookupName(name, names.GetAt(static_cast<uint32_t>(match.position)));
+        if (const RCPtr<Port> open = FindPortByName(ports, lookupName))
+        {
+            // A device that went away may be back under a new id: open it again.
+            if (open->IsDevicePresent() || (open->OpenDevice() == Platform::kMidiOk && Opening::Start(*open)))
+            {
+                port = open;
+                return S_OK;
+            }
+            Opening::GiveUp(*open);
+            return E_FAIL;
+        }
+    }
+
+    if (name.IsEmpty())
+        return E_FAIL;
+    const RCPtr<Port> created(new Port(RCPtr<LMidiComm>(&comm), name));
+    if (created->OpenDevice() != Platform::kMidiOk)
+        return E_FAIL;
+    AddPort(ports, created);
+    if (!Opening::Start(*created))
+    {
+        Opening::GiveUp(*created);
+        (void)RemovePort(ports, created.Get());
+        return E_FAIL;
+    }
+    port = created;
+    return S_OK;
+}
 } // namespace
 
 RCPtr<LMidiComm> LMidiComm::Create()
@@ -259,88 +331,12 @@ bool LMidiComm::SelectDevice(bool input, const WString& requestedName, uint32_t&
 
 ZQRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LRefCountedObject>& port)
 {
-    MutexLocker guard(mPortLock);
-    port = nullptr;
-    WStringArray names;
-    GetInputDeviceNames(names);
-    const NameMatch match = MatchName(name, names);
-    if (match.count > 1)
-        return E_INVALIDARG;
-
-    if (match.count == 1)
-    {
-        if (const RCPtr<LMidiCapturePort> open = FindPortByName(mCapturePorts, name))
-        {
-            if (open->IsDevicePresent())
-            {
-                port = open;
-                return S_OK;
-            }
-            // The device went away and may be back under a new id: open it again and capture again.
-            if (open->OpenDevice() == Platform::kMidiOk && open->Start() == Platform::kMidiOk)
-            {
-                port = open;
-                return S_OK;
-            }
-            open->Close();
-            return E_FAIL;
-        }
-    }
-
-    if (name.IsEmpty())
-        return E_FAIL;
-    const RCPtr<LMidiCapturePort> created(new LMidiCapturePort(RCPtr<LMidiComm>(this), name));
-    if (created->OpenDevice() != Platform::kMidiOk)
-        return E_FAIL;
-    AddPort(mCapturePorts, created);
-    if (created->Start() != Platform::kMidiOk)
-    {
-        created->Close();
-        (void)RemovePort(mCapturePorts, created.Get());
-        return E_FAIL;
-    }
-    port = created;
-    return S_OK;
+    return OpenPort(*this, mCapturePorts, name, port);
 }
 
 ZQRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LRefCountedObject>& port)
 {
-    MutexLocker guard(mPortLock);
-    port = nullptr;
-    WStringArray names;
-    GetOutputDeviceNames(names);
-    const NameMatch match = MatchName(name, names);
-    if (match.count > 1)
-        return E_INVALIDARG;
-
-    if (match.count == 1)
-    {
-        // Render ports are looked up by the device's unique name.
-        const WString& uniqueName = names.GetAt(static_cast<uint32_t>(match.position));
-        if (const RCPtr<LMidiRenderPort> open = FindPortByName(mRenderPorts, uniqueName))
-        {
-            if (open->IsDevicePresent())
-            {
-                port = open;
-                return S_OK;
-            }
-            if (open->OpenDevice() == Platform::kMidiOk)
-            {
-                port = open;
-                return S_OK;
-            }
-            return E_FAIL;
-        }
-    }
-
-    if (name.IsEmpty())
-        return E_FAIL;
-    const RCPtr<LMidiRenderPort> created(new LMidiRenderPort(RCPtr<LMidiComm>(this), name));
-    if (created->OpenDevice() != Platform::kMidiOk)
-        return E_FAIL;
-    AddPort(mRenderPorts, created);
-    port = created;
-    return S_OK;
+    return OpenPort(*this, mRenderPorts, name, port);
 }
 
 ZQRESULT LMidiComm::RemoveCapturePort(const LMidiCapturePort* port)
