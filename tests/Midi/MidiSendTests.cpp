@@ -2,8 +2,11 @@
 
 #include "ZQFramework/Midi/MidiRenderPort.h"
 
-#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -93,31 +96,51 @@ TEST_F(MidiSendSlow, MissingDoneFailsAfterTheLimitAndLeavesThePortUsable)
     EXPECT_EQ(mPeer.LongMessageCount(output), 2u);
 }
 
-TEST_F(MidiSendSlow, ShortMessageWaitsForTheLongMessageInFlight)
+// Two senders on one port; the device decides when the long message is done.
+using MidiSendConcurrency = MidiFixture;
+
+// What the device saw, in order, kept for as long as the peer may still call its handler.
+class DeviceLog
+{
+public:
+    void Note(std::string event)
+    {
+        const std::lock_guard lock(mLock);
+        mEvents.push_back(std::move(event));
+    }
+    [[nodiscard]] std::vector<std::string> Events()
+    {
+        const std::lock_guard lock(mLock);
+        return mEvents;
+    }
+
+private:
+    std::mutex mLock;
+    std::vector<std::string> mEvents; // guarded by mLock
+};
+
+TEST_F(MidiSendConcurrency, ShortMessageWaitsForTheLongMessageInFlight)
 {
     const auto output = mPeer.PublishOutput(u"Splen");
     const auto port = OpenRender(u"Splen");
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Withhold);
-    std::atomic<int> finished{0};
-    int longOrder = 0;
-    int shortOrder = 0;
-    std::thread longSender(
-        [&]
-        {
-            EXPECT_EQ(Send(port, SysEx(20)), E_FAIL); // never confirmed
-            longOrder = ++finished;
-        });
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return mPeer.LongMessageCount(output) == 1; }));
-    std::thread shortSender(
-        [&]
-        {
-            EXPECT_EQ(Send(port, {0x90, 0x3C, 0x64}), 3);
-            shortOrder = ++finished;
-        });
+    const auto log = std::make_shared<DeviceLog>();
+    mPeer.SetHandler(output, [log](const Platform::MidiPeerMessage& message)
+                     { log->Note(message.sysEx ? "long" : "short"); });
+    const auto seen = [&](size_t count) { return log->Events().size() >= count; };
+
+    std::thread longSender([&] { EXPECT_EQ(Send(port, SysEx(20)), 20); });
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return seen(1); }));
+    std::thread shortSender([&] { EXPECT_EQ(Send(port, {0x90, 0x3C, 0x64}), 3); });
+    // The device holds back the long message's done for a while; the short message must not come first.
+    EXPECT_FALSE(TestSupport::WaitFor([&] { return seen(2); }, 500ms));
+    log->Note("long confirmed");
+    mPeer.ReleaseWithheldDones(output);
     longSender.join();
     shortSender.join();
-    EXPECT_EQ(longOrder, 1);
-    EXPECT_EQ(shortOrder, 2); // held back until the long message gave up
+
+    EXPECT_TRUE(TestSupport::WaitFor([&] { return seen(3); }));
+    EXPECT_EQ(log->Events(), (std::vector<std::string>{"long", "long confirmed", "short"}));
 }
 
 TEST_F(MidiSendSlow, PortClosedWithAnUnconfirmedMessage)
