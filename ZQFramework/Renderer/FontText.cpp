@@ -46,39 +46,49 @@ WStringArray SplitParagraphs(const WString& text)
 // The index just after the last hyphen of the text's first `length` characters; 0 when there is none.
 int AfterLastHyphen(const WString& text, int length)
 {
-    return text.Left(length).ReverseFind('-') + 1;
+    return length > 0 ? text.Left(length).ReverseFind('-') + 1 : 0;
 }
 
-// How many leading characters of the text go on one line of the given width.
+// How many leading characters of a word (a text with no blank after its first character) go on a line:
+// up to the last hyphen, not counting a final one, whose prefix fits, or the whole word when none does.
+int FitWord(const TextMeasure& measure, float limit, WString word)
+{
+    for (;;)
+    {
+        const int hyphenEnd = AfterLastHyphen(word, word.GetLength() - 1);
+        if (hyphenEnd == 0)
+            return word.GetLength(); // it stays whole and may overflow
+        if (measure.Extent(word.Left(hyphenEnd)) <= limit)
+            return hyphenEnd;
+        word = word.Left(hyphenEnd);
+    }
+}
+
+// How many leading characters of the text go on one line of the given width: all of it when it is
+// strictly narrower; else up to the last blank (from index 1 on) whose head is not wider, or further to
+// a hyphen of the following word when that prefix is not wider either; else as FitWord on the first
+// word. A measurer never makes a longer text narrower, so the last fitting blank is the one before the
+// first blank that does not fit, found with a measurement per word of the line rather than per word of
+// the rest of the paragraph.
 int FitCharacters(const TextMeasure& measure, int32_t width, const WString& text)
 {
     const auto limit = static_cast<float>(width);
     if (limit > measure.Extent(text))
         return text.GetLength();
-    WString t = text;
-    for (;;)
+    int fitting = 0; // the last blank whose head fits; 0 for none
+    int next = text.Find(' ', 1);
+    while (next >= 1 && measure.Extent(text.Left(next)) <= limit)
     {
-        const int blank = t.ReverseFind(' ');
-        if (blank >= 1)
-        {
-            const WString head = t.Left(blank);
-            if (measure.Extent(head) <= limit)
-            {
-                const int hyphenEnd = AfterLastHyphen(t, t.GetLength());
-                if (hyphenEnd > blank && measure.Extent(t.Left(hyphenEnd)) <= limit)
-                    return hyphenEnd;
-                return blank;
-            }
-            t = head;
-            continue;
-        }
-        const int hyphenEnd = AfterLastHyphen(t, t.GetLength() - 1);
-        if (hyphenEnd == 0)
-            return t.GetLength(); // one word: it stays whole and may overflow
-        if (measure.Extent(t.Left(hyphenEnd)) <= limit)
-            return hyphenEnd;
-        t = t.Left(hyphenEnd);
+        fitting = next;
+        next = text.Find(' ', next + 1);
     }
+    const int wordEnd = next >= 1 ? next : text.GetLength();
+    if (fitting == 0)
+        return FitWord(measure, limit, text.Left(wordEnd));
+    const int hyphenEnd = AfterLastHyphen(text, wordEnd);
+    if (hyphenEnd > fitting && measure.Extent(text.Left(hyphenEnd)) <= limit)
+        return hyphenEnd;
+    return fitting;
 }
 
 // The text without its leading blanks, tabs, CR and LF; empty when it holds nothing else.
