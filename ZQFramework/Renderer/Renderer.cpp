@@ -3,7 +3,6 @@
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Renderer/D3D9Renderer.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
-#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
 
 #include <algorithm>
 #include <stdexcept>
