@@ -1,4 +1,4 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 
 #include "Panel/Engine/UpdateProcessor.h"
 #include "ZQFramework/Application/FrameworkServices.h"
@@ -100,12 +100,12 @@ TEST(BuildCommandLineTests, QuotesValuesOrWholeArgumentsWithSpaces)
 }
 
 // A processor against the simulated mixer, with a firmware file of 300 bytes.
-class UpdateProcessorFixture : public EngineTest::SimulatorTestBase
+class UpdateProcessorFixture : public EngineTest::EngineTestBase
 {
 protected:
     void SetUp() override
     {
-        EngineTest::SimulatorTestBase::SetUp();
+        EngineTest::EngineTestBase::SetUp();
         ZQ::ProcessExitValue = 0;
         std::vector<uint8_t> bytes(300);
         std::iota(bytes.begin(), bytes.end(), uint8_t{1});
@@ -178,8 +178,8 @@ TEST_F(UpdateProcessorTests, StatusIsOneWhenTwoDevicesShareTheName)
 {
     // A second device publishing the same port names makes the name ambiguous: no device is found.
     Platform::MidiPeer twin;
-    ASSERT_NE(twin.PublishInput(EngineTest::kMixerPortName), 0u);
-    ASSERT_NE(twin.PublishOutput(EngineTest::kMixerPortName), 0u);
+    ASSERT_NE(twin.PublishInput(TestSupport::kMixerPortName), 0u);
+    ASSERT_NE(twin.PublishOutput(TestSupport::kMixerPortName), 0u);
     EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
     EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoDeviceOrDriverTooOld);
     EXPECT_EQ(State(), Engine::kStateNoDevice);
