@@ -41,6 +41,22 @@ WString WideArgument(const char* text)
     }
     return WString(wide.data());
 }
+
+// An argument as a user would have typed it into one command line: an option "-NAME=value" whose value
+// holds a space gets quotes around its value, so that the option matcher reads the whole value; any other
+// argument with a space is quoted whole.
+WString QuotedArgument(const WString& argument)
+{
+    const WString space(u" ");
+    const WString quote(u"\"");
+    if (argument.Find(space) < 0)
+        return argument;
+    const int equals = argument.Find(WString(u"="));
+    const bool option = argument.GetAt(0) == u'-' && equals > 1 && argument.Left(equals).Find(space) < 0;
+    if (option)
+        return argument.Left(equals + 1) + quote + argument.Mid(equals + 1) + quote;
+    return quote + argument + quote;
+}
 } // namespace
 
 bool FindOption(const WString& commandLine, const WString& option, WString& value)
@@ -77,13 +93,9 @@ WString BuildCommandLine(int argc, const char* const* argv)
     WString line;
     for (int i = 1; i < argc; ++i)
     {
-        const WString argument = WideArgument(argv[i] != nullptr ? argv[i] : "");
         if (i > 1)
             line += u' ';
-        if (argument.Find(WString(u" ")) >= 0)
-            line.Append(WString(u"\"") + argument + WString(u"\""));
-        else
-            line.Append(argument);
+        line.Append(QuotedArgument(WideArgument(argv[i] != nullptr ? argv[i] : "")));
     }
     return line;
 }

@@ -61,5 +61,6 @@ private:
 [[nodiscard]] bool FindOption(const ZQ::WString& commandLine, const ZQ::WString& option, ZQ::WString& value);
 
 // The command line as the program would have been given it whole: the arguments after the program's own
-// name, joined by single spaces, each argument that holds a space wrapped in double quotes.
+// name, joined by single spaces. An option "-NAME=value" whose value holds a space becomes -NAME="value";
+// any other argument that holds a space is wrapped in double quotes.
 [[nodiscard]] ZQ::WString BuildCommandLine(int argc, const char* const* argv);

@@ -2,6 +2,7 @@
 
 #include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Registry/RegistryStore.h"
+#include "Platform/Registry/TemporaryFiles.h"
 
 #include <atomic>
 #include <cerrno>
@@ -23,11 +24,15 @@ using namespace RegistryStore;
 constexpr char kMagic[4] = {'Z', 'Q', 'R', 'V'};
 constexpr size_t kHeaderSize = 8;
 
+// Prefixes of the names that a value being written and a key being deleted have meanwhile.
+constexpr std::string_view kValueTemporaryPrefix = ".tmp.";
+constexpr std::string_view kDeletedKeyPrefix = ".del.";
+
 std::atomic<uint32_t> gTempCounter{0};
 
-std::string TempName(const char* kind)
+std::string TempName(std::string_view prefix)
 {
-    return std::string(".") + kind + "." + std::to_string(::getpid()) + "." + std::to_string(++gTempCounter);
+    return TemporaryNamePrefix(prefix) + std::to_string(++gTempCounter);
 }
 
 int OpenFolderAt(int dirFd, const char* name)
@@ -363,14 +368,16 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
     FolderLock lock(folder->Fd());
     if (folder->IsDeleted())
         return RegKeyDeleted;
+    // Writes of this folder hold its lock, but a writer killed half-way left its temporary file behind.
+    RemoveStaleTemporaries(folder->Fd(), kValueTemporaryPrefix);
     std::string stored = FindEntry(folder->Fd(), fileName, false);
     if (stored.empty())
         stored = fileName;
-    const std::string temp = TempName("tmp");
+    const std::string temp = TempName(kValueTemporaryPrefix);
     const int fd = ::openat(folder->Fd(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return ResultFromErrno(errno, folder->Fd());
-    const bool written = WriteAll(fd, file.data(), file.size());
+    const bool written = WriteAll(fd, file.data(), file.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::renameat(folder->Fd(), temp.c_str(), folder->Fd(), stored.c_str()) != 0)
     {
@@ -379,6 +386,8 @@ int32_t RegistrySetValue(RegKey key, std::u16string_view name, uint32_t type, co
         return folder->IsDeleted() ? RegKeyDeleted
                                    : (saved == ENOSPC ? RegCantWrite : ResultFromErrno(saved, -1));
     }
+    // The value is in place; a folder that cannot be flushed only risks the rename at a power cut.
+    (void)SyncFolder(folder->Fd());
     return RegSuccess;
 }
 
@@ -412,7 +421,7 @@ int32_t RegistryDeleteKey(RegKey parent, std::u16string_view subKey)
         return error;
     // The key leaves its place in one rename, so nobody finds it half deleted; then every folder of it is
     // marked, which ends the handles and watches still on it, and it is emptied.
-    const std::string doomed = TempName("del");
+    const std::string doomed = TempName(kDeletedKeyPrefix);
     {
         FolderLock lock(folder->Fd());
         const std::string stored = FindEntry(folder->Fd(), parts.back(), true);

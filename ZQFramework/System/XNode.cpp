@@ -1,5 +1,6 @@
 #include "ZQFramework/System/XNode.h"
 
+#include "Platform/Registry/TemporaryFiles.h"
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
 
 #include <algorithm>
@@ -664,22 +665,34 @@ int32_t XNode::Write(Output& output, uint32_t flags) const
     return output.mError;
 }
 
-int32_t XNode::WriteFile(const char* path, uint32_t flags) const
+namespace
 {
-    if (path == nullptr || path[0] == '\0')
-        return ENOENT;
-    // Replace the file a symbolic link leads to, not the link.
-    std::string target = path;
-    if (char* resolved = ::realpath(path, nullptr))
+// A folder open for the calls that name files in it; closed at the end of the scope.
+class FolderHandle
+{
+public:
+    explicit FolderHandle(const std::string& path)
+        : mFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        target = resolved;
-        std::free(resolved);
     }
-    // A file we may not write stays as it is, although the folder would let us replace it.
-    errno = 0;
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
-        return ErrnoOr5();
-    std::string temp = target + ".XXXXXX";
+    ~FolderHandle()
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    [[nodiscard]] int Fd() const { return mFd; }
+
+private:
+    const int mFd;
+};
+
+// Writes the document to a new temporary file made from the pattern temp (which then names it), with the
+// permissions of target, and flushes it to the disk. On failure no temporary file is left.
+int32_t WriteTemporary(const XNode& node, std::string& temp, const std::string& target, uint32_t flags)
+{
     errno = 0;
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
@@ -696,8 +709,8 @@ int32_t XNode::WriteFile(const char* path, uint32_t flags) const
         ::unlink(temp.c_str());
         return error;
     }
-    OutputFile output(file, true);
-    int32_t error = Write(output, flags | kWriteDocument);
+    XNode::OutputFile output(file, true);
+    int32_t error = node.Write(output, flags | XNode::kWriteDocument);
     errno = 0;
     if (error == 0 && std::fflush(file) != 0)
         error = ErrnoOr5();
@@ -706,12 +719,53 @@ int32_t XNode::WriteFile(const char* path, uint32_t flags) const
     errno = 0;
     if (std::fclose(file) != 0 && error == 0)
         error = ErrnoOr5();
-    errno = 0;
-    if (error == 0 && std::rename(temp.c_str(), target.c_str()) != 0)
-        error = ErrnoOr5();
     if (error != 0)
         ::unlink(temp.c_str());
     return error;
+}
+} // namespace
+
+int32_t XNode::WriteFile(const char* path, uint32_t flags) const
+{
+    if (path == nullptr || path[0] == '\0')
+        return ENOENT;
+    // Replace the file a symbolic link leads to, not the link.
+    std::string target = path;
+    if (char* resolved = ::realpath(path, nullptr))
+    {
+        target = resolved;
+        std::free(resolved);
+    }
+    // A file we may not write stays as it is, although the folder would let us replace it.
+    errno = 0;
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return ErrnoOr5();
+    const size_t slash = target.rfind('/');
+    const std::string folderPath = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : target.substr(0, slash);
+    const std::string fileName = slash == std::string::npos ? target : target.substr(slash + 1);
+    errno = 0;
+    const FolderHandle folder(folderPath);
+    if (folder.Fd() < 0)
+        return ErrnoOr5();
+    // The temporary file's name carries this process's id, so that the next write can tell the
+    // temporaries of writers killed half-way from those of writers still at work.
+    const std::string temporaryPrefix = fileName + ".tmp.";
+    Platform::RemoveStaleTemporaries(folder.Fd(), temporaryPrefix);
+    std::string temp = folderPath + "/" + Platform::TemporaryNamePrefix(temporaryPrefix) + "XXXXXX";
+    if (const int32_t error = WriteTemporary(*this, temp, target, flags); error != 0)
+        return error;
+    errno = 0;
+    if (std::rename(temp.c_str(), target.c_str()) != 0)
+    {
+        const int32_t error = ErrnoOr5();
+        ::unlink(temp.c_str());
+        return error;
+    }
+    // The new file is in place; a folder that cannot be flushed only risks the rename at a power cut.
+    (void)Platform::SyncFolder(folder.Fd());
+    return 0;
 }
 
 // ---- reading ----

@@ -95,9 +95,11 @@ public:
 
     // The output's error code (0 on success).
     int32_t Write(Output& output, uint32_t flags) const;
-    // Writes the document (always with the header) to a temporary file beside path and renames it over
-    // path, so the previous file survives any failure; a file this process may not write is left alone.
-    // 0 on success, else errno (5 when errno is 0).
+    // Writes the document (always with the header) to a temporary file beside path, flushes it to the disk
+    // and renames it over path, so the previous or the new file survives any failure or power cut; a file
+    // this process may not write is left alone. Temporary files of this path left by writers that no
+    // longer run are removed first (Platform/Registry/TemporaryFiles.h). 0 on success, else errno (5 when
+    // errno is 0).
     [[nodiscard]] int32_t WriteFile(const char* path, uint32_t flags) const;
 
     [[nodiscard]] Type GetType() const { return static_cast<Type>(mFlags & kTypeMask); }

@@ -1,9 +1,10 @@
-#include "Engine/SimulatorFixture.h"
+#include "Support/SimulatorFixture.h"
 
 #include "Panel/Engine/BrevikDriverDiscovery.h"
 #include "Panel/Engine/PrivateMidi.h"
 #include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
+#include "ZQFramework/Notification/NotificationCenterManager.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -21,7 +22,7 @@ public:
 // close to 1 when the engine's own work vanishes beside the pauses.
 void SendImageThroughThePipe(benchmark::State& state)
 {
-    EngineTest::TempEnvironment environment;
+    TestSupport::TempEnvironment environment;
     Simulator::Mixer mixer;
     mixer.Start();
     BrevikDriverDeviceInfo record;

@@ -1,10 +1,10 @@
+#include "Support/SimulatorFixture.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/AudioDriverInterface.h"
 #include "Panel/Engine/BrevikDriverDevice.h"
 #include "Panel/Engine/BrevikDriverDiscovery.h"
 #include "Platform/Registry/RegistryValues.h"
-#include "Simulator/SimulatorFixture.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ std::u16string InstanceName(int n)
 class DriverDiscoveryTests : public ::testing::Test
 {
 protected:
-    SimulatorTest::TempEnvironment environment;
+    TestSupport::TempEnvironment environment;
 };
 
 TEST(DriverNamesTests, DeviceKeyNamesAndHexDigits)
@@ -206,7 +206,7 @@ TEST_F(DriverDiscoveryTests, FindSeesAnInstanceThatAttachesWhileItWaits)
 }
 
 // The simulated device and its driver.
-class DriverDeviceTests : public SimulatorTest::SimulatorTestBase
+class DriverDeviceTests : public TestSupport::SimulatorTestBase
 {
 protected:
     BrevikDriverDeviceInfo Find()

@@ -1,5 +1,5 @@
-#include "Engine/SimulatorFixture.h"
-#include "Engine/SimulatorProcess.h"
+#include "Engine/EngineFixture.h"
+#include "Support/SimulatorProcess.h"
 
 #include "Panel/Engine/UpdateProcessor.h"
 #include "ZQFramework/Application/FrameworkServices.h"
@@ -15,7 +15,7 @@
 namespace
 {
 using namespace std::chrono_literals;
-using EngineTest::SimulatorProcess;
+using TestSupport::SimulatorProcess;
 using TestSupport::WaitFor;
 
 std::u16string Wide(const std::string& ascii)
@@ -97,7 +97,7 @@ protected:
         return processor->Initialize(commandLine.c_str());
     }
 
-    EngineTest::TempEnvironment environment; // first: the environment is set before anything opens
+    TestSupport::TempEnvironment environment; // first: the environment is set before anything opens
     std::string program;
     std::unique_ptr<SimulatorProcess> simulator;
 };

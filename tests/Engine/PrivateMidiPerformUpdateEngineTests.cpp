@@ -1,4 +1,4 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
@@ -26,7 +26,7 @@ std::vector<uint8_t> Image(size_t count)
 // The engine with the simulated device found in update mode and a firmware file of the given bytes. The
 // definition names no normal-mode ports, so the scan finds the device in update mode at once instead of
 // waiting out the identity request (the silent device's road is the update processor's to test).
-class PrivateMidiPerformUpdateEngineFixture : public EngineTest::SimulatorTestBase
+class PrivateMidiPerformUpdateEngineFixture : public EngineTest::EngineTestBase
 {
 protected:
     void Ready(const std::vector<uint8_t>& image)
@@ -35,7 +35,7 @@ protected:
         engine = LPrivateMidiPerformUpdateEngine::Create();
         ASSERT_EQ(engine->Initialize(ZQ::WString()), S_OK);
         ZQ::Array<Engine::DeviceDefinition> definitions;
-        (void)definitions.Add(EngineTest::Definition(u"No Normal-Mode Port", EngineTest::kMixerPortName));
+        (void)definitions.Add(EngineTest::Definition(u"No Normal-Mode Port", TestSupport::kMixerPortName));
         ASSERT_EQ(engine->SetDeviceDefinitions(definitions), S_OK);
         ASSERT_EQ(engine->SetFirmwareFilePath(Wide(environment.WriteFile("image.syx", image))), S_OK);
         (void)engine->ScanForDevices();

@@ -1,8 +1,8 @@
+#include "Support/SimulatorFixture.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/BrevikDriverDiscovery.h"
 #include "Panel/Engine/PrivateMidi.h"
-#include "Simulator/SimulatorFixture.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace
 {
 const std::u16string kDriverName = u"{d58471f8-2a4c-4860-a699-48bfb73a6313}";
 
-class PrivateMidiFixture : public SimulatorTest::SimulatorTestBase
+class PrivateMidiFixture : public TestSupport::SimulatorTestBase
 {
 protected:
     BrevikDriverDeviceInfo Find()

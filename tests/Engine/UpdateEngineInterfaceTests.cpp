@@ -1,4 +1,4 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 
 #include "Panel/Engine/UpdateEngineInterface.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
@@ -9,6 +9,7 @@
 #include <mutex>
 
 using namespace EngineTest;
+using namespace TestSupport;
 using Engine = LUpdateEngineInterface;
 
 namespace

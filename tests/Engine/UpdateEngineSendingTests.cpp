@@ -1,4 +1,4 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 
 #include "Panel/Engine/UpdateEngine.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace EngineTest;
+using namespace TestSupport;
 using Engine = LUpdateEngineInterface;
 
 namespace
@@ -23,12 +24,12 @@ std::vector<uint8_t> Pattern(size_t count)
 
 // A device played by a socket peer: its normal-mode ports are absent and its update-mode ports present,
 // so a scan finds it in update mode at once. Collects what the engine sends.
-class UpdateEngineSendingTests : public SimulatorTestBase
+class UpdateEngineSendingTests : public EngineTestBase
 {
 protected:
     void SetUp() override
     {
-        SimulatorTestBase::SetUp();
+        EngineTestBase::SetUp();
         peer = std::make_unique<Platform::MidiPeer>();
         input = peer->PublishInput(kSinkName);
         output = peer->PublishOutput(kSinkName);
@@ -48,7 +49,7 @@ protected:
         (void)engine->WaitForTask(30000);
         engine = nullptr;
         peer.reset();
-        SimulatorTestBase::TearDown();
+        EngineTestBase::TearDown();
     }
 
     // The long messages the peer received, waiting for `count` of them.

@@ -1,4 +1,4 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 
 #include "Panel/Engine/UpdateEngine.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
@@ -8,11 +8,12 @@
 #include <thread>
 
 using namespace EngineTest;
+using namespace TestSupport;
 using Engine = LUpdateEngineInterface;
 
 namespace
 {
-class UpdateEngineTests : public SimulatorTestBase
+class UpdateEngineTests : public EngineTestBase
 {
 protected:
     // Initialises the engine, sets the mixer's definition and scans.

@@ -1,11 +1,15 @@
-#include "Engine/SimulatorFixture.h"
+#include "Engine/EngineFixture.h"
 
 #include "Panel/Engine/UpdateProcessor.h"
 #include "ZQFramework/Application/FrameworkServices.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -19,6 +23,12 @@ std::u16string Std(const ZQ::WString& text)
 std::u16string Wide(const std::string& text)
 {
     return std::u16string(text.begin(), text.end());
+}
+
+// The ASCII text of the paths these tests make.
+std::string Narrow(const std::u16string& text)
+{
+    return std::string(text.begin(), text.end());
 }
 
 TEST(FindOptionTests, MatchesFlagsAndValues)
@@ -54,12 +64,32 @@ TEST(FindOptionTests, MatchesFlagsAndValues)
     }
 }
 
-TEST(BuildCommandLineTests, QuotesArgumentsWithSpaces)
+TEST(BuildCommandLineTests, QuotesValuesOrWholeArgumentsWithSpaces)
 {
-    const char* argv[] = {"/opt/updater/prog", "-SILENT", "-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx",
-                          "\xC3\xA9"};
-    EXPECT_EQ(Std(BuildCommandLine(4, argv)), u"-SILENT \"-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx\" \u00E9");
-    EXPECT_EQ(Std(BuildCommandLine(1, argv)), u"");
+    struct Case
+    {
+        std::vector<const char*> arguments;
+        const char16_t* line;
+    };
+    const Case cases[] = {
+        {{}, u""},
+        {{"-SILENT", "\xC3\xA9"}, u"-SILENT \u00E9"},
+        {{"-ABSOLUTE_FIRMWARE_FILE_PATH=/a b/c.syx", "-SILENT"},
+         u"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.syx\" -SILENT"},
+        {{"-FIRMWARE_IMAGE_NAME=my image.syx"}, u"-FIRMWARE_IMAGE_NAME=\"my image.syx\""},
+        {{"-X= "}, u"-X=\" \""},
+        {{"my file.syx"}, u"\"my file.syx\""},
+        {{"x=a b"}, u"\"x=a b\""},
+        {{"-=a b"}, u"\"-=a b\""},
+        {{"-A B=c"}, u"\"-A B=c\""},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        std::vector<const char*> argv{"/opt/updater/prog"};
+        argv.insert(argv.end(), cases[i].arguments.begin(), cases[i].arguments.end());
+        EXPECT_EQ(Std(BuildCommandLine(static_cast<int>(argv.size()), argv.data())), cases[i].line)
+            << "case " << i;
+    }
 
     // A bad byte never cuts an argument short: "-SILENT" followed by one is no flag.
     const char* bad[] = {"prog", "-SILENT\xFF", "x\xC3", "\xE2\x82"};
@@ -70,12 +100,12 @@ TEST(BuildCommandLineTests, QuotesArgumentsWithSpaces)
 }
 
 // A processor against the simulated mixer, with a firmware file of 300 bytes.
-class UpdateProcessorFixture : public EngineTest::SimulatorTestBase
+class UpdateProcessorFixture : public EngineTest::EngineTestBase
 {
 protected:
     void SetUp() override
     {
-        EngineTest::SimulatorTestBase::SetUp();
+        EngineTest::EngineTestBase::SetUp();
         ZQ::ProcessExitValue = 0;
         std::vector<uint8_t> bytes(300);
         std::iota(bytes.begin(), bytes.end(), uint8_t{1});
@@ -148,8 +178,8 @@ TEST_F(UpdateProcessorTests, StatusIsOneWhenTwoDevicesShareTheName)
 {
     // A second device publishing the same port names makes the name ambiguous: no device is found.
     Platform::MidiPeer twin;
-    ASSERT_NE(twin.PublishInput(EngineTest::kMixerPortName), 0u);
-    ASSERT_NE(twin.PublishOutput(EngineTest::kMixerPortName), 0u);
+    ASSERT_NE(twin.PublishInput(TestSupport::kMixerPortName), 0u);
+    ASSERT_NE(twin.PublishOutput(TestSupport::kMixerPortName), 0u);
     EXPECT_EQ(Run(WithFile(u"-RETURN_UPDATE_MODE_STATUS")), ZQ_E_APP_WORK_DONE);
     EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoDeviceOrDriverTooOld);
     EXPECT_EQ(State(), Engine::kStateNoDevice);
@@ -207,6 +237,41 @@ TEST_F(UpdateProcessorTests, FirmwarePathsQuotedMissingOrByName)
     ZQ::WString used;
     (void)processor->GetEngine()->GetFirmwareFilePath(used);
     EXPECT_EQ(Std(used), Std(ZQ::MFCFrameworkApp::GetFolder(0)) + u"/QD51DSP_FULL.syx");
+}
+
+TEST_F(UpdateProcessorTests, PathOptionsWithSpacesFromTheArgumentsFindTheirFile)
+{
+    // A firmware file under a folder with a space, and one with a space in its name beside the program
+    // (where an image name is looked for), removed again at the end.
+    const std::string folder = environment.Root() + "/files/with space";
+    std::filesystem::create_directories(folder);
+    const std::string absolute = folder + "/my image.syx";
+    std::filesystem::copy_file(Narrow(path), absolute);
+    const std::string name = "zq test image " + std::to_string(::getpid()) + ".syx";
+    const std::string besideProgram = Narrow(Std(ZQ::MFCFrameworkApp::GetFolder(0))) + "/" + name;
+    std::filesystem::copy_file(Narrow(path), besideProgram);
+    struct RemovedAtEnd
+    {
+        const std::string& file;
+        ~RemovedAtEnd() { std::filesystem::remove(file); }
+    } removedAtEnd{besideProgram};
+
+    struct Case
+    {
+        std::string argument;
+        std::string expectedPath;
+    };
+    for (const Case& c : {Case{"-ABSOLUTE_FIRMWARE_FILE_PATH=" + absolute, absolute},
+                          Case{"-FIRMWARE_IMAGE_NAME=" + name, besideProgram}})
+    {
+        const char* argv[] = {"prog", c.argument.c_str(), "-SILENT_IF_UPDATE_NOT_NEEDED"};
+        processor = LUpdateProcessor::Create();
+        EXPECT_EQ(processor->Initialize(BuildCommandLine(3, argv)), S_OK) << c.argument;
+        ZQ::WString used;
+        (void)processor->GetEngine()->GetFirmwareFilePath(used);
+        EXPECT_EQ(Narrow(Std(used)), c.expectedPath);
+        EXPECT_EQ(processor->GetEngine()->GetFirmwareFileState(), Engine::kFileValid) << c.argument;
+    }
 }
 
 TEST_F(UpdateProcessorSlow, StatusInUpdateModeTellsWhetherAnUpdateIsNeeded)

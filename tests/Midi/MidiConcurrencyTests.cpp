@@ -1,4 +1,4 @@
-#include "MidiTestFixture.h"
+#include "Support/MidiFixture.h"
 
 #include <atomic>
 #include <memory>
@@ -6,15 +6,14 @@
 
 namespace
 {
-using namespace MidiTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 
 using MidiConcurrency = MidiFixture;
 
 TEST_F(MidiConcurrency, TwoSendersOnOnePortEachGetTheirLongMessagesThroughWhole)
 {
-    const auto output = mPeer.PublishOutput(u"Splen");
-    const auto port = OpenRender(u"Splen");
+    const auto [output, port] = RenderToPeer();
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Delayed, std::chrono::milliseconds(1));
     constexpr int kPerSender = 20;
     std::atomic<int> failures{0};
@@ -55,9 +54,7 @@ TEST_F(MidiConcurrency, TwoSendersOnOnePortEachGetTheirLongMessagesThroughWhole)
 TEST_F(MidiConcurrency, MessagesAreDeliveredOneAtATimeInArrivalOrder)
 {
     const auto client = AddCollector();
-    const auto input = mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
-    ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
+    const auto [input, port] = CaptureFromPeer();
     constexpr int kCount = 300;
     for (int i = 0; i < kCount; ++i)
     {

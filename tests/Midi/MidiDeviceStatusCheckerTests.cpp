@@ -1,11 +1,11 @@
-#include "MidiTestFixture.h"
+#include "Support/MidiFixture.h"
 
 #include "ZQFramework/Midi/MidiDeviceStatusChecker.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 
 namespace
 {
-using namespace MidiTest;
+using namespace TestSupport;
 
 struct StatusChange
 {

@@ -1,4 +1,4 @@
-#include "MidiTestFixture.h"
+#include "Support/MidiFixture.h"
 
 #include "ZQFramework/Midi/MidiCapturePort.h"
 #include "ZQFramework/Midi/MidiComm.h"
@@ -6,7 +6,7 @@
 
 namespace
 {
-using namespace MidiTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 
 using MidiPorts = MidiFixture;
@@ -95,9 +95,7 @@ TEST_F(MidiPorts, PortsKeepTheMidiObjectAlive)
 TEST_F(MidiPorts, UnpluggedCapturePortIsReopenedAndCapturesAgain)
 {
     const auto client = AddCollector();
-    auto input = mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
-    ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
+    auto [input, port] = CaptureFromPeer();
     const Bytes noteOn{0x90, 0x3C, 0x64};
     mPeer.SendShort(input, noteOn);
     ASSERT_TRUE(client->WaitForCount(1));
@@ -120,9 +118,7 @@ TEST_F(MidiPorts, UnpluggedCapturePortIsReopenedAndCapturesAgain)
 TEST_F(MidiPorts, ShortMessagesArriveWithTheirLengthPortAndTimeStamp)
 {
     const auto client = AddCollector();
-    const auto input = mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
-    ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
+    const auto [input, port] = CaptureFromPeer();
 
     const std::vector<Bytes> messages{{0x90, 0x3C, 0x64}, {0xC0, 0x05}, {0xF8}, {0xE0, 0x00, 0x40}};
     for (const Bytes& message : messages)
@@ -140,9 +136,7 @@ TEST_F(MidiPorts, ShortMessagesArriveWithTheirLengthPortAndTimeStamp)
 TEST_F(MidiPorts, LongSysExArrivesOnceAndWhole)
 {
     const auto client = AddCollector();
-    const auto input = mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
-    ASSERT_TRUE(mPeer.WaitForConnections(input, 1, 10s));
+    const auto [input, port] = CaptureFromPeer();
 
     const Bytes big = SysEx(600);
     const Bytes exact = SysEx(256); // its F7 ends the first buffer
@@ -163,8 +157,7 @@ TEST_F(MidiPorts, LongSysExArrivesOnceAndWhole)
 TEST_F(MidiPorts, SysExAssemblyNeverJoinsTwoMessages)
 {
     const auto client = AddCollector();
-    (void)mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
+    const auto port = CaptureFromPeer().port;
     auto* capture = dynamic_cast<ZQ::LMidiCapturePort*>(port.Get());
     ASSERT_NE(capture, nullptr);
 
@@ -201,8 +194,7 @@ TEST_F(MidiPorts, SysExAssemblyNeverJoinsTwoMessages)
 TEST_F(MidiPorts, BufferHandedBackWhileClosingDeliversNothing)
 {
     const auto client = AddCollector();
-    (void)mPeer.PublishInput(u"Splen");
-    const auto port = OpenCapture(u"Splen");
+    const auto port = CaptureFromPeer().port;
     auto* capture = dynamic_cast<ZQ::LMidiCapturePort*>(port.Get());
     auto* midi = dynamic_cast<ZQ::LMidiComm*>(mMidi.Get());
     ASSERT_NE(capture, nullptr);

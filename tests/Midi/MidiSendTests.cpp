@@ -1,4 +1,4 @@
-#include "MidiTestFixture.h"
+#include "Support/MidiFixture.h"
 
 #include "ZQFramework/Midi/MidiRenderPort.h"
 
@@ -10,15 +10,14 @@
 
 namespace
 {
-using namespace MidiTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 
 using MidiSend = MidiFixture;
 
 TEST_F(MidiSend, ShortAndLongMessagesReturnTheirLengthAndReachThePeer)
 {
-    const auto output = mPeer.PublishOutput(u"Splen");
-    const auto port = OpenRender(u"Splen");
+    const auto [output, port] = RenderToPeer();
     struct Case
     {
         Bytes bytes;
@@ -65,8 +64,7 @@ TEST_F(MidiSend, RefusesWhatIsNotARenderPortOrNothing)
 
 TEST_F(MidiSend, UnpluggedDeviceFailsUntilItIsReopened)
 {
-    auto output = mPeer.PublishOutput(u"Splen");
-    const auto port = OpenRender(u"Splen");
+    auto [output, port] = RenderToPeer();
     mPeer.Unpublish(output);
     // The port knows of the unplug as soon as the peer has gone: sends fail, and the next open of the name
     // finds the device gone and opens the one that came back instead of handing out the dead handle.
@@ -84,8 +82,7 @@ using MidiSendSlow = MidiFixture;
 
 TEST_F(MidiSendSlow, MissingDoneFailsAfterTheLimitAndLeavesThePortUsable)
 {
-    const auto output = mPeer.PublishOutput(u"Splen");
-    const auto port = OpenRender(u"Splen");
+    const auto [output, port] = RenderToPeer();
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Withhold);
     EXPECT_EQ(Send(port, SysEx(40)), E_FAIL);
 
@@ -145,8 +142,7 @@ TEST_F(MidiSendConcurrency, ShortMessageWaitsForTheLongMessageInFlight)
 
 TEST_F(MidiSendSlow, PortClosedWithAnUnconfirmedMessage)
 {
-    const auto output = mPeer.PublishOutput(u"Splen");
-    auto port = OpenRender(u"Splen");
+    auto [output, port] = RenderToPeer();
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Withhold);
     EXPECT_EQ(Send(port, SysEx(300)), E_FAIL);
     port = nullptr; // closes with the message still unconfirmed

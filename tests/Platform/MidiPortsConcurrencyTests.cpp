@@ -1,5 +1,5 @@
-#include "tests/Support/MidiPortsFixture.h"
-#include "tests/Support/WaitFor.h"
+#include "Support/MidiPortsFixture.h"
+#include "Support/WaitFor.h"
 
 #include "Platform/Midi/MidiPeer.h"
 #include "Platform/Midi/MidiPorts.h"
@@ -17,12 +17,7 @@ namespace
 {
 constexpr auto kWait = std::chrono::seconds(20);
 
-class MidiPortsConcurrency : public ::testing::Test
-{
-protected:
-    TestSupport::TempMidiFolder folder;
-    MidiPeer peer;
-};
+using MidiPortsConcurrency = TestSupport::MidiPeerTest;
 
 TEST_F(MidiPortsConcurrency, SendersOnOneHandleKeepTheirMessagesWholeAndEachGetsItsDone)
 {

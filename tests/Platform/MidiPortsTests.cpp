@@ -1,5 +1,5 @@
-#include "tests/Support/MidiPortsFixture.h"
-#include "tests/Support/WaitFor.h"
+#include "Support/MidiPortsFixture.h"
+#include "Support/WaitFor.h"
 
 #include "Platform/Clock/Clock.h"
 #include "Platform/Midi/MidiPeer.h"
@@ -12,20 +12,11 @@ using namespace Platform;
 using TestSupport::FindMidiDevice;
 using TestSupport::MidiInputBuffers;
 using TestSupport::MidiRecorder;
+using TestSupport::SysEx;
 
 namespace
 {
 constexpr auto kWait = std::chrono::seconds(10);
-
-std::vector<uint8_t> SysEx(size_t length, uint8_t seed = 0)
-{
-    std::vector<uint8_t> bytes(length);
-    for (size_t i = 1; i + 1 < length; ++i)
-        bytes[i] = static_cast<uint8_t>((i + seed) & 0x7F);
-    bytes.front() = 0xF0;
-    bytes.back() = 0xF7;
-    return bytes;
-}
 
 std::vector<std::u16string> DeviceNames(bool input)
 {
@@ -49,12 +40,7 @@ std::vector<std::u16string> DeviceNames(bool input)
     return names;
 }
 
-class MidiPorts : public ::testing::Test
-{
-protected:
-    TestSupport::TempMidiFolder folder;
-    MidiPeer peer;
-};
+using MidiPorts = TestSupport::MidiPeerTest;
 
 // An input handle opened on the peer's port, started, with three buffers queued.
 struct OpenInput

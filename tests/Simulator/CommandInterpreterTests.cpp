@@ -1,6 +1,7 @@
+#include "Support/SimulatorFixture.h"
+
 #include "Platform/Registry/Registry.h"
 #include "Simulator/CommandInterpreter.h"
-#include "Simulator/SimulatorFixture.h"
 
 #include <csignal>
 #include <cstring>
@@ -12,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace SimulatorTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 using TestSupport::WaitFor;
 

@@ -1,8 +1,9 @@
+#include "Support/SimulatorFixture.h"
+
 #include "Platform/Driver/DriverEvent.h"
 #include "Platform/Registry/RegistryValues.h"
-#include "Simulator/SimulatorFixture.h"
 
-using namespace SimulatorTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 using Simulator::DeviceMode;
 using Simulator::ReleasePolicy;

@@ -1,8 +1,8 @@
-#include "Simulator/SimulatorFixture.h"
+#include "Support/SimulatorFixture.h"
 
 #include <thread>
 
-using namespace SimulatorTest;
+using namespace TestSupport;
 using namespace std::chrono_literals;
 using TestSupport::WaitFor;
 namespace Req = Platform::DriverRequests;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Midi/MidiPeer.h"
 #include "Platform/Midi/MidiPorts.h"
 
 #include <array>
@@ -7,6 +8,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +18,22 @@
 
 namespace TestSupport
 {
+using Bytes = std::vector<uint8_t>;
+
+// A system-exclusive message of `size` bytes: F0, a counting body starting from seed, F7.
+inline Bytes SysEx(size_t size, uint8_t seed = 0)
+{
+    Bytes bytes(size);
+    for (size_t i = 1; i + 1 < size; ++i)
+        bytes[i] = static_cast<uint8_t>((i + seed) & 0x7F);
+    if (!bytes.empty())
+    {
+        bytes.front() = 0xF0;
+        bytes.back() = 0xF7;
+    }
+    return bytes;
+}
+
 // A private ZQ_MIDI_DIR for one test: made fresh, set in the environment, removed afterwards.
 class TempMidiFolder
 {
@@ -39,6 +57,14 @@ public:
 
 private:
     std::string mPath;
+};
+
+// A private port folder and a peer publishing devices into it.
+class MidiPeerTest : public ::testing::Test
+{
+protected:
+    TempMidiFolder folder;
+    Platform::MidiPeer peer;
 };
 
 // The device id of the `occurrence`-th device called `name` (counting from 0), after a fresh count.

@@ -1,3 +1,5 @@
+#include "Support/InterruptedWriter.h"
+
 #include "ZQFramework/System/XNode.h"
 
 #include <csignal>
@@ -456,6 +458,37 @@ TEST(XNodeFile, FailedWriteKeepsThePreviousFile)
     EXPECT_EQ(folder.EntryCount(), 1u);
 
     EXPECT_NE(small.WriteFile(folder.File("no/such/folder.ini").c_str(), 0), 0);
+}
+
+TEST(XNodeFile, TemporaryOfAnInterruptedWriterIsRemovedOnceItsProcessIsGone)
+{
+    TempFolder folder;
+    const std::string path = folder.File("settings.plist");
+    const std::string other = folder.File("other.plist");
+    XNode small(XNode::TypeDictionary);
+    small.Lookup("Keep", XNode::kLookupCreate)->SetInteger(1);
+    ASSERT_EQ(small.WriteFile(path.c_str(), 0), 0);
+    const std::string before = ReadBytes(path);
+    XNode big(XNode::TypeDictionary);
+    big.Lookup("Big", XNode::kLookupCreate)->SetString(std::string(10000, 'x'));
+
+    // Writers killed half-way leave their temporary files; the next write of the same file removes its own.
+    for (const std::string& file : {path, other})
+        TestSupport::InterruptedWriter killed([&] { (void)big.WriteFile(file.c_str(), 0); }, false);
+    EXPECT_EQ(folder.EntryCount(), 3u);
+    EXPECT_EQ(ReadBytes(path), before);
+    ASSERT_EQ(small.WriteFile(path.c_str(), 0), 0);
+    EXPECT_EQ(folder.EntryCount(), 2u) << "the other file's leftover waits for a write of that file";
+
+    // A writer still at work keeps its temporary file until its process is gone.
+    TestSupport::InterruptedWriter stopped([&] { (void)big.WriteFile(path.c_str(), 0); }, true);
+    EXPECT_EQ(folder.EntryCount(), 3u);
+    ASSERT_EQ(small.WriteFile(path.c_str(), 0), 0);
+    EXPECT_EQ(folder.EntryCount(), 3u);
+    stopped.Finish();
+    ASSERT_EQ(small.WriteFile(path.c_str(), 0), 0);
+    EXPECT_EQ(folder.EntryCount(), 2u);
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST(XNodeFile, ReadOnlyFileIsNotReplaced)

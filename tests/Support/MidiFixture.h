@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/Support/MidiPortsFixture.h"
-#include "tests/Support/WaitFor.h"
+#include "Support/MidiPortsFixture.h"
+#include "Support/WaitFor.h"
 
 #include "Platform/Midi/MidiPeer.h"
 #include "ZQFramework/Midi/IMidiFilter.h"
@@ -17,9 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace MidiTest
+namespace TestSupport
 {
-using Bytes = std::vector<uint8_t>;
 
 // One message as a client received it.
 struct Captured
@@ -113,7 +112,7 @@ private:
     Bytes mPrefix;
 };
 
-// A private port folder, a peer publishing into it and a MIDI object.
+// A private port folder, a peer publishing into it and a MIDI object, with the clients added to it.
 class MidiFixture : public ::testing::Test
 {
 protected:
@@ -150,6 +149,28 @@ protected:
         return port;
     }
 
+    // A port of the MIDI object on a device that the peer publishes, with the peer's id of that device.
+    struct PeerPort
+    {
+        Platform::MidiPeer::PortId peerPort = 0;
+        ZQ::RCPtr<ZQ::LRefCountedObject> port;
+    };
+
+    // The peer publishes an input device; a capture port is opened on it and has connected.
+    PeerPort CaptureFromPeer(const char16_t* name = u"Splen")
+    {
+        PeerPort opened{mPeer.PublishInput(name), OpenCapture(name)};
+        EXPECT_TRUE(mPeer.WaitForConnections(opened.peerPort, 1, std::chrono::seconds(10))) << "capture port";
+        return opened;
+    }
+
+    // The peer publishes an output device; a render port is opened on it.
+    PeerPort RenderToPeer(const char16_t* name = u"Splen")
+    {
+        const Platform::MidiPeer::PortId output = mPeer.PublishOutput(name);
+        return {output, OpenRender(name)};
+    }
+
     int32_t Send(const ZQ::RCPtr<ZQ::LRefCountedObject>& port, const Bytes& bytes)
     {
         ZQ::Array<signed char> array;
@@ -164,14 +185,4 @@ protected:
     std::vector<ZQ::RCPtr<Collector>> mClients;
 };
 
-// A system-exclusive message of `size` bytes: F0, a counting body, F7.
-inline Bytes SysEx(size_t size)
-{
-    Bytes bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(i % 0x70);
-    bytes.front() = 0xF0;
-    bytes.back() = 0xF7;
-    return bytes;
-}
-} // namespace MidiTest
+} // namespace TestSupport

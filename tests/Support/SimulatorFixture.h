@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -21,40 +22,59 @@
 #include <string>
 #include <vector>
 
-namespace SimulatorTest
+// The simulated mixer for tests in this process: a private environment for it, the program's side of its
+// MIDI ports and driver, and a fixture that runs it.
+namespace TestSupport
 {
-// Private folders for MIDI sockets, registry and driver sockets, set before anything is opened.
+// Private folders for MIDI sockets, registry and driver sockets, set before anything is opened and
+// removed afterwards, and a folder for other files of the test.
 class TempEnvironment
 {
 public:
     TempEnvironment()
     {
-        char pattern[] = "/tmp/zq-sim-test-XXXXXX";
-        mRoot = mkdtemp(pattern);
-        setenv("ZQ_MIDI_DIR", (mRoot + "/midi").c_str(), 1);
-        setenv("ZQ_REGISTRY_ROOT", (mRoot + "/registry").c_str(), 1);
-        setenv("ZQ_DRIVER_DIR", (mRoot + "/driver").c_str(), 1);
+        char pattern[] = "/tmp/zq-simulator-test-XXXXXX";
+        mRoot = ::mkdtemp(pattern);
+        ::setenv("ZQ_MIDI_DIR", (mRoot + "/midi").c_str(), 1);
+        ::setenv("ZQ_REGISTRY_ROOT", (mRoot + "/registry").c_str(), 1);
+        ::setenv("ZQ_DRIVER_DIR", (mRoot + "/driver").c_str(), 1);
         std::filesystem::create_directories(mRoot + "/midi");
+        std::filesystem::create_directories(mRoot + "/files");
     }
     ~TempEnvironment()
     {
-        unsetenv("ZQ_MIDI_DIR");
-        unsetenv("ZQ_REGISTRY_ROOT");
-        unsetenv("ZQ_DRIVER_DIR");
+        ::unsetenv("ZQ_MIDI_DIR");
+        ::unsetenv("ZQ_REGISTRY_ROOT");
+        ::unsetenv("ZQ_DRIVER_DIR");
         std::error_code ignored;
         std::filesystem::remove_all(mRoot, ignored);
     }
+    TempEnvironment(const TempEnvironment&) = delete;
+    TempEnvironment& operator=(const TempEnvironment&) = delete;
+
     [[nodiscard]] const std::string& Root() const { return mRoot; }
+
+    // Writes a file of these bytes in the folder for files; returns its path.
+    [[nodiscard]] std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const
+    {
+        const std::string path = mRoot + "/files/" + name;
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
 
 private:
     std::string mRoot;
 };
 
+// The simulated mixer's port name, the same in both modes.
+inline const std::u16string kMixerPortName = u"Tavrin DJ Q3300 Splen";
+
 // The program's side of MIDI: opens the device's ports by name and collects whole SysEx replies.
 class MidiProbe
 {
 public:
-    explicit MidiProbe(const std::u16string& name = u"Tavrin DJ Q3300 Splen")
+    explicit MidiProbe(const std::u16string& name = kMixerPortName)
     {
         for (uint32_t i = 0, n = Platform::MidiInDeviceCount(); i < n; ++i)
         {
@@ -236,13 +256,15 @@ private:
     Platform::DriverHandle mHandle;
 };
 
+// The in-process simulator in a private environment, started plugged in normal mode, stopped at the end.
 class SimulatorTestBase : public ::testing::Test
 {
 protected:
     void SetUp() override { mixer->Start(); }
+    void TearDown() override { mixer->Stop(); }
 
-    TempEnvironment environment;
+    TempEnvironment environment; // first: the environment is set before anything opens
     std::unique_ptr<Simulator::Mixer> mixer = std::make_unique<Simulator::Mixer>();
-    const std::u16string path = Simulator::MixerSettings{}.lastPath;
+    const std::u16string path = Simulator::MixerSettings{}.lastPath; // the driver's device path
 };
-} // namespace SimulatorTest
+} // namespace TestSupport

@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace EngineTest
+namespace TestSupport
 {
 // The zq-simulator program run as a child process with this process's environment, driven through the
 // control socket it announces on its first output line. Owned by one test. Every wait is bounded: a
@@ -241,4 +241,4 @@ private:
     std::condition_variable mWatchdogStop;
     std::thread mWatchdog;
 };
-} // namespace EngineTest
+} // namespace TestSupport

@@ -1,18 +1,15 @@
 #pragma once
 
+#include "Support/SimulatorFixture.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/UpdateEngine.h"
 #include "Platform/Midi/MidiPeer.h"
-#include "Simulator/Mixer.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/Notification/NotificationClient.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -21,47 +18,6 @@
 
 namespace EngineTest
 {
-// Private folders for MIDI sockets, registry and driver sockets, set before anything is opened and
-// removed afterwards.
-class TempEnvironment
-{
-public:
-    TempEnvironment()
-    {
-        char pattern[] = "/tmp/zq-engine-test-XXXXXX";
-        mRoot = ::mkdtemp(pattern);
-        ::setenv("ZQ_MIDI_DIR", (mRoot + "/midi").c_str(), 1);
-        ::setenv("ZQ_REGISTRY_ROOT", (mRoot + "/registry").c_str(), 1);
-        ::setenv("ZQ_DRIVER_DIR", (mRoot + "/driver").c_str(), 1);
-        std::filesystem::create_directories(mRoot + "/midi");
-        std::filesystem::create_directories(mRoot + "/files");
-    }
-    ~TempEnvironment()
-    {
-        ::unsetenv("ZQ_MIDI_DIR");
-        ::unsetenv("ZQ_REGISTRY_ROOT");
-        ::unsetenv("ZQ_DRIVER_DIR");
-        std::error_code ignored;
-        std::filesystem::remove_all(mRoot, ignored);
-    }
-    TempEnvironment(const TempEnvironment&) = delete;
-    TempEnvironment& operator=(const TempEnvironment&) = delete;
-
-    [[nodiscard]] const std::string& Root() const { return mRoot; }
-
-    // Writes a file of these bytes under the private folder; returns its path.
-    [[nodiscard]] std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const
-    {
-        const std::string path = mRoot + "/files/" + name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-private:
-    std::string mRoot;
-};
-
 // One notification as a client of the default center saw it.
 struct Seen
 {
@@ -168,9 +124,6 @@ public:
     using LUpdateEngine::GetMidiComm;
 };
 
-// The simulated mixer's port name, the same in both modes.
-inline const std::u16string kMixerPortName = u"Tavrin DJ Q3300 Splen";
-
 // A definition whose four port names are these.
 inline LUpdateEngineInterface::DeviceDefinition Definition(const std::u16string& normal,
                                                            const std::u16string& update)
@@ -186,30 +139,28 @@ inline LUpdateEngineInterface::DeviceDefinition Definition(const std::u16string&
 inline ZQ::Array<LUpdateEngineInterface::DeviceDefinition> MixerDefinitions()
 {
     ZQ::Array<LUpdateEngineInterface::DeviceDefinition> definitions;
-    (void)definitions.Add(Definition(kMixerPortName, kMixerPortName));
+    (void)definitions.Add(Definition(TestSupport::kMixerPortName, TestSupport::kMixerPortName));
     return definitions;
 }
 
 // The in-process simulator in a private environment, started plugged in normal mode, with a recorder
 // on the default center that starts empty.
-class SimulatorTestBase : public ::testing::Test
+class EngineTestBase : public TestSupport::SimulatorTestBase
 {
 protected:
     void SetUp() override
     {
         (void)ZQ::GetDefaultNotificationCenter()->Flush();
         recorder = NotificationRecorder::Create();
-        mixer->Start();
+        TestSupport::SimulatorTestBase::SetUp();
     }
     void TearDown() override
     {
-        mixer->Stop();
+        TestSupport::SimulatorTestBase::TearDown();
         (void)ZQ::GetDefaultNotificationCenter()->Flush();
         (void)recorder->UnregisterFromAllDistributors();
     }
 
-    TempEnvironment environment;
-    std::unique_ptr<Simulator::Mixer> mixer = std::make_unique<Simulator::Mixer>();
     ZQ::RCPtr<NotificationRecorder> recorder;
 };
 } // namespace EngineTest
