@@ -6,9 +6,10 @@ find_package(ALSA REQUIRED)
 # Platform stand-ins
 zq_library(PlatformClock Platform/Clock)
 zq_library(PlatformText Platform/Text)
-zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock PlatformText)
-zq_library(PlatformMidi Platform/Midi DEPS PlatformClock PlatformText ALSA::ALSA)
-zq_library(PlatformDriver Platform/Driver DEPS PlatformClock PlatformText)
+zq_library(PlatformIo Platform/Io)
+zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock PlatformText PlatformIo)
+zq_library(PlatformMidi Platform/Midi DEPS PlatformClock PlatformText PlatformIo ALSA::ALSA)
+zq_library(PlatformDriver Platform/Driver DEPS PlatformClock PlatformText PlatformIo)
 
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
@@ -29,7 +30,7 @@ zq_library(PanelEngine Panel/Engine DEPS ZQMidi ZQApplication PlatformDriver Pla
 target_sources(PanelEngine PRIVATE ${device_sources})
 
 # The simulated mixer and driver: a library for in-process tests and a program.
-zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp DEPS PlatformMidi PlatformRegistry PlatformDriver)
+zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp DEPS PlatformMidi PlatformRegistry PlatformDriver PlatformIo)
 if(EXISTS "${CMAKE_SOURCE_DIR}/Simulator/SimulatorMain.cpp")
     add_executable(zq-simulator Simulator/SimulatorMain.cpp)
     target_link_libraries(zq-simulator PRIVATE SimulatorLib)
