@@ -101,6 +101,7 @@ MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
     static std::atomic<uint32_t> counter{0};
     if (!MidiWire::MakeFolder(mFolder))
         return 0;
+    RemoveStalePorts(input, name);
     auto port = std::make_unique<Port>();
     port->input = input;
     const std::string path =
@@ -121,6 +122,16 @@ MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
     }
     Wake();
     return id;
+}
+
+// A device whose peer died leaves its files behind; beside a new port of the same name they would make
+// the name ambiguous for the program.
+void MidiPeer::RemoveStalePorts(bool input, const std::u16string& name) const
+{
+    const std::u16string cut = MidiWire::CutName(name);
+    for (const MidiWire::PortFile& file : MidiWire::ListPorts(mFolder, input))
+        if (file.name == cut)
+            (void)Io::RemoveStaleSocket(file.path);
 }
 
 void MidiPeer::Unpublish(PortId port)

@@ -26,7 +26,9 @@
 // (out- for output ports), so that sorting the names lists the ports in the order they were published.
 // <name> is the port's name in UTF-8 (at most 31 UTF-16 code units) with '%', '/', '\' and control
 // characters written as %XX. Two ports may carry the same name. Unpublishing removes the file and closes
-// every connection (the program sees its device go away).
+// every connection (the program sees its device go away). A port file left by a peer that died (one that
+// refuses connections) is stale: the program does not list it, and publishing a port removes the stale
+// files of the same name and direction first; a live port of the same name is never touched.
 //
 // Wire format. The program connects once for every open of a port; every packet is one frame, its first
 // byte the frame type, integers little-endian:
@@ -116,6 +118,7 @@ private:
     };
 
     PortId Publish(bool input, const std::u16string& name);
+    void RemoveStalePorts(bool input, const std::u16string& name) const;
     int PrepareWait(std::vector<pollfd>& watched);
     void OnReady(std::span<const pollfd> watched);
     void Wake();

@@ -125,8 +125,11 @@ private:
 
 void SocketMidiBackend::List(bool input, std::vector<MidiDeviceInfo>& devices)
 {
+    // A port whose peer died refuses connections; listed, it would stand beside the device's new port
+    // under the same name.
     for (auto& port : MidiWire::ListPorts(MidiPortFolder(), input))
-        devices.push_back({std::move(port.name), std::move(port.path), this});
+        if (!Io::IsStaleSocket(port.path))
+            devices.push_back({std::move(port.name), std::move(port.path), this});
 }
 
 std::unique_ptr<IMidiConnection> SocketMidiBackend::Open(const MidiDeviceInfo& device, bool /*input*/,
