@@ -184,28 +184,28 @@ TEST(PollLoopConcurrency, StopFromACallbackEndsTheLoopAndItsOwnerMayGoOnThatThre
     // An owner that the loop keeps alive; its last reference goes when the loop's thread ends.
     struct Owner
     {
-        SocketPair pair;
         PollLoop loop;
         std::promise<void> destroyed;
         ~Owner() { destroyed.set_value(); }
     };
+    SocketPair pair;
     auto owner = std::make_shared<Owner>();
     std::future<void> destroyed = owner->destroyed.get_future();
-    Owner* raw = owner.get();
-    ASSERT_TRUE(raw->loop.Start(
-        [raw](std::vector<pollfd>& watched)
+    PollLoop& loop = owner->loop;
+    ASSERT_TRUE(loop.Start(
+        [&pair](std::vector<pollfd>& watched)
         {
-            watched.push_back({raw->pair.near.Get(), POLLIN, 0});
+            watched.push_back({pair.near.Get(), POLLIN, 0});
             return -1;
         },
-        [raw](std::span<const pollfd> watched)
+        [&loop](std::span<const pollfd> watched)
         {
             if (watched[0].revents & POLLIN)
-                raw->loop.Stop(); // on the loop's thread: asks, does not join itself
+                loop.Stop(); // on the loop's thread: asks, does not join itself
         },
         owner));
     owner.reset();
     EXPECT_EQ(destroyed.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-    raw->pair.Send("hang up");
+    pair.Send("hang up");
     EXPECT_EQ(destroyed.wait_for(kWait), std::future_status::ready);
 }
