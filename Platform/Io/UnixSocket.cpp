@@ -162,9 +162,10 @@ bool IsStaleSocket(const std::string& path)
     std::error_code ignored;
     if (!IsSocketFile(path) || !MakeAddress(path, address, ignored))
         return false;
-    // A datagram probe: a file no socket is bound to refuses it whatever the type, a live stream or
-    // packet listener answers EPROTOTYPE, so the probe never makes a connection that the listener
-    // would accept and never waits on a full backlog.
+    // A datagram probe: a file no socket is bound to refuses it whatever the type, while a stream or
+    // packet socket bound there answers EPROTOTYPE, even one that is not listening yet. So the probe
+    // never makes a connection that a listener would accept, never waits on a full backlog and never
+    // takes a socket that another process is just setting up for stale.
     const UniqueFd probe(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     return probe && Connect(probe.Get(), address) != 0 && errno == ECONNREFUSED;
 }
