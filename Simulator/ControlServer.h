@@ -1,13 +1,16 @@
 #pragma once
 
+#include "Platform/Io/PollLoop.h"
+#include "Platform/Io/UniqueFd.h"
 #include "Simulator/CommandInterpreter.h"
 #include "Simulator/Forward.h"
 
-#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <system_error>
 
 namespace Simulator
 {
@@ -21,9 +24,10 @@ public:
     ControlServer(const ControlServer&) = delete;
     ControlServer& operator=(const ControlServer&) = delete;
 
-    // Listens at socketPath (its folder made when missing, a stale socket replaced). False on failure,
-    // and when another simulator still answers there: it is left alone.
-    bool Start(const std::string& socketPath);
+    // Listens at socketPath (its folder made when missing, a stale socket left by a simulator that died
+    // replaced). False on failure with `error` set: EADDRINUSE when another simulator still answers there
+    // (it is left alone), Platform::Io::SocketError::PathTooLong for a path a socket address cannot hold.
+    bool Start(const std::string& socketPath, std::error_code& error);
     // Closes every client and removes the socket file.
     void Stop();
     // Waits until a client sent "quit" or the time-out passed; true when quit was asked for.
@@ -34,14 +38,17 @@ public:
     [[nodiscard]] static std::string DefaultSocketPath();
 
 private:
-    void Run();
+    int PrepareWait(std::vector<pollfd>& watched);
+    void OnReady(std::span<const pollfd> watched);
+    void Serve(int socket);
+    void CloseClients();
 
     CommandInterpreter mInterpreter;
     std::string mPath;
-    int mListen = -1;
-    int mWake = -1;
-    std::thread mThread;
-    std::mutex mLock; // guards mQuit
+    Platform::Io::UniqueFd mListen;
+    std::map<int, std::string> mClients; // socket -> unfinished line; the server's thread only
+    Platform::Io::PollLoop mLoop;        // the server's thread, from Start to Stop
+    std::mutex mLock;                    // guards mQuit
     std::condition_variable mQuitChanged;
     bool mQuit = false;
 };

@@ -14,6 +14,9 @@
 // Environment: ZQ_MIDI_DIR (MIDI socket folder), ZQ_REGISTRY_ROOT (registry root folder), ZQ_DRIVER_DIR
 // (driver device sockets; default: the MIDI socket folder), ZQ_SIMULATOR_SOCKET (control socket).
 //
+// Sockets that a simulator killed earlier left behind (they refuse connections) are replaced; while
+// another simulator still answers on the control socket, this one refuses to start.
+//
 // It prints "control socket: PATH" once ready, then runs until SIGINT, SIGTERM or the "quit" command,
 // and on the way out removes its sockets and registry entries. The control socket takes one command per
 // line and answers one line, "OK ..." or "ERR ..." (send "help" for the list).
@@ -27,6 +30,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace
@@ -119,10 +123,11 @@ int main(int argc, char** argv)
     Simulator::ControlServer server(mixer);
     const std::string socketPath =
         options.socketPath.empty() ? Simulator::ControlServer::DefaultSocketPath() : options.socketPath;
-    if (!server.Start(socketPath))
+    if (std::error_code error; !server.Start(socketPath, error))
     {
-        std::fprintf(stderr, "zq-simulator: cannot listen at %s (is another simulator running?)\n",
-                     socketPath.c_str());
+        const bool taken = error == std::errc::address_in_use;
+        std::fprintf(stderr, "zq-simulator: cannot listen at %s: %s%s\n", socketPath.c_str(),
+                     error.message().c_str(), taken ? " (another simulator is running there)" : "");
         return 1;
     }
     mixer.Start(options.plugged);

@@ -9,9 +9,10 @@ add_library(PlatformBytes INTERFACE)
 target_include_directories(PlatformBytes INTERFACE "${CMAKE_SOURCE_DIR}")
 zq_library(PlatformClock Platform/Clock)
 zq_library(PlatformText Platform/Text)
-zq_library(PlatformRegistry Platform/Registry DEPS PlatformBytes PlatformClock PlatformText)
-zq_library(PlatformMidi Platform/Midi DEPS PlatformBytes PlatformClock PlatformText ALSA::ALSA)
-zq_library(PlatformDriver Platform/Driver DEPS PlatformBytes PlatformClock PlatformText)
+zq_library(PlatformIo Platform/Io)
+zq_library(PlatformRegistry Platform/Registry DEPS PlatformBytes PlatformClock PlatformText PlatformIo)
+zq_library(PlatformMidi Platform/Midi DEPS PlatformBytes PlatformClock PlatformText PlatformIo ALSA::ALSA)
+zq_library(PlatformDriver Platform/Driver DEPS PlatformBytes PlatformClock PlatformText PlatformIo)
 
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
@@ -33,7 +34,7 @@ zq_library(PanelEngine Panel/Engine DEPS ZQMidi ZQApplication PlatformBytes Plat
 target_sources(PanelEngine PRIVATE ${device_sources})
 
 # The simulated mixer and driver: a library for in-process tests and a program.
-zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp DEPS PlatformMidi PlatformRegistry PlatformDriver)
+zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp DEPS PlatformMidi PlatformRegistry PlatformDriver PlatformIo)
 if(EXISTS "${CMAKE_SOURCE_DIR}/Simulator/SimulatorMain.cpp")
     add_executable(zq-simulator Simulator/SimulatorMain.cpp)
     target_link_libraries(zq-simulator PRIVATE SimulatorLib)

@@ -2,17 +2,14 @@
 
 #include "Platform/Driver/Driver.h"
 #include "Platform/Driver/DriverWire.h"
+#include "Platform/Io/UnixSocket.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace Platform
 {
@@ -29,12 +26,7 @@ constexpr auto CloseLimit = std::chrono::seconds(5);
 
 bool AwaitHello(int socket)
 {
-    pollfd entry{socket, POLLIN, 0};
-    int ready = 0;
-    do
-        ready = ::poll(&entry, 1, HelloLimitMs);
-    while (ready < 0 && errno == EINTR);
-    if (ready <= 0)
+    if (!Io::WaitReadable(socket, HelloLimitMs))
         return false;
     uint8_t reply[16];
     const ssize_t size = ::recv(socket, reply, sizeof reply, 0);
@@ -46,47 +38,36 @@ bool AwaitHello(int socket)
 
 std::shared_ptr<DriverConnection> DriverConnection::Connect(const std::string& socketPath)
 {
-    sockaddr_un address{};
-    if (socketPath.size() >= sizeof address.sun_path)
-        return nullptr;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-
-    const int socket = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (socket < 0)
+    std::error_code error;
+    Io::UniqueFd socket = Io::ConnectUnix(socketPath, Io::SocketType::SeqPacket, error);
+    if (!socket)
         return nullptr;
     std::vector<uint8_t> hello;
     PutU32(hello, Hello);
-    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        !SendAll(socket, hello) || !AwaitHello(socket))
-    {
-        ::close(socket);
+    if (!SendAll(socket.Get(), hello) || !AwaitHello(socket.Get()))
         return nullptr;
-    }
-    std::shared_ptr<DriverConnection> connection(new DriverConnection(socket));
-    if (connection->mWake < 0)
+    std::shared_ptr<DriverConnection> connection(new DriverConnection(std::move(socket)));
+    if (!connection->Start())
         return nullptr;
-    connection->Start();
     return connection;
 }
 
-DriverConnection::DriverConnection(int socket)
-    : mSocket(socket), mWake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+DriverConnection::DriverConnection(Io::UniqueFd socket)
+    : mSocketFd(std::move(socket)), mSocket(mSocketFd.Get()), mBuffer(MaxPacket)
 {
 }
 
-DriverConnection::~DriverConnection()
-{
-    if (mReader.joinable())
-        mReader.detach();
-    ::close(mSocket);
-    if (mWake >= 0)
-        ::close(mWake);
-}
+DriverConnection::~DriverConnection() = default;
 
-void DriverConnection::Start()
+bool DriverConnection::Start()
 {
-    mReader = std::thread([self = shared_from_this()] { self->ReaderLoop(); });
+    return mReader.Start(
+        [this](std::vector<pollfd>& watched)
+        {
+            watched.push_back({mSocket, POLLIN, 0});
+            return -1;
+        },
+        [this](std::span<const pollfd> watched) { OnReady(watched[0].revents); }, shared_from_this());
 }
 
 bool DriverConnection::SendPacket(const std::vector<uint8_t>& packet)
@@ -168,8 +149,7 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
             return false;
         mWrites[reply.writeId] = write;
         mUnsent.push_back(reply.writeId);
-        const uint64_t one = 1;
-        [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
+        mReader.Wake();
     }
     if (reply.flags & DropWrites)
     {
@@ -194,7 +174,7 @@ bool DriverConnection::Control(uint32_t ioControlCode, const void* input, uint32
 
 void DriverConnection::Close()
 {
-    const bool onReader = mReader.get_id() == std::this_thread::get_id();
+    const bool onReader = mReader.IsLoopThread();
     {
         std::unique_lock lock(mLock);
         if (mClosed)
@@ -210,15 +190,7 @@ void DriverConnection::Close()
             mReplied.wait_for(lock, CloseLimit, [this] { return mBroken; });
     }
     ::shutdown(mSocket, SHUT_RDWR);
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
-    if (mReader.joinable())
-    {
-        if (onReader)
-            mReader.detach();
-        else
-            mReader.join();
-    }
+    mReader.Stop();
 }
 
 void DriverConnection::Break()
@@ -235,39 +207,22 @@ void DriverConnection::BreakLocked()
     mReplied.notify_all();
 }
 
-void DriverConnection::ReaderLoop()
+void DriverConnection::OnReady(short revents)
 {
-    std::vector<uint8_t> buffer(MaxPacket);
-    for (;;)
+    SendPendingData();
+    if ((revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+        return;
+    const ssize_t size = ::recv(mSocket, mBuffer.data(), mBuffer.size(), 0);
+    if (size < 0 && errno == EINTR)
+        return;
+    if (size <= 0)
     {
-        pollfd entries[2] = {{mSocket, POLLIN, 0}, {mWake, POLLIN, 0}};
-        if (::poll(entries, 2, -1) < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            Break();
-            return;
-        }
-        if (entries[1].revents & POLLIN)
-        {
-            uint64_t count = 0;
-            [[maybe_unused]] const ssize_t ignored = ::read(mWake, &count, sizeof count);
-            SendPendingData();
-        }
-        if (entries[0].revents & (POLLIN | POLLHUP | POLLERR))
-        {
-            const ssize_t size = ::recv(mSocket, buffer.data(), buffer.size(), 0);
-            if (size < 0 && errno == EINTR)
-                continue;
-            if (size <= 0)
-            {
-                Break();
-                return;
-            }
-            HandlePacket(buffer.data(), static_cast<size_t>(size));
-        }
-        // A closed handle is read on until the device hangs up (Close forces that when it must).
+        Break();
+        mReader.Stop();
+        return;
     }
+    HandlePacket(mBuffer.data(), static_cast<size_t>(size));
+    // A closed handle is read on until the device hangs up (Close forces that when it must).
 }
 
 void DriverConnection::SendPendingData()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Platform/Io/PollLoop.h"
+#include "Platform/Io/UniqueFd.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -8,7 +11,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace Platform
@@ -50,17 +52,17 @@ private:
         uint64_t count = 0;
     };
 
-    explicit DriverConnection(int socket);
-    void Start();
-    void ReaderLoop();
+    explicit DriverConnection(Io::UniqueFd socket);
+    [[nodiscard]] bool Start();
+    void OnReady(short revents);
     void SendPendingData();
     void HandlePacket(const uint8_t* bytes, size_t size);
     void Break();
     void BreakLocked();
     bool SendPacket(const std::vector<uint8_t>& packet);
 
-    const int mSocket;
-    const int mWake; // eventfd: new write data to send, or close
+    const Io::UniqueFd mSocketFd;
+    const int mSocket; // mSocketFd's descriptor
 
     // mLock guards every field below and every access to a caller's write buffer.
     std::mutex mLock;
@@ -72,7 +74,10 @@ private:
     bool mClosed = false;
     bool mBroken = false;
 
-    std::mutex mSendLock; // keeps the pieces of one write's data together on the socket
-    std::thread mReader;
+    std::mutex mSendLock;         // keeps the pieces of one write's data together on the socket
+    std::vector<uint8_t> mBuffer; // a received packet; the reader thread only
+    // The reader thread: woken when a write's data is ready to go, or to end; holds the connection
+    // alive while it runs.
+    Io::PollLoop mReader;
 };
 } // namespace Platform

@@ -1,14 +1,11 @@
 #include "Platform/Driver/DriverEndpoint.h"
 
 #include "Platform/Driver/DriverWire.h"
+#include "Platform/Io/UnixSocket.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -24,8 +21,10 @@ std::atomic<DriverConnectionId> gNextConnection{1};
 
 struct DriverEndpoint::Connection
 {
-    explicit Connection(int fd) : socket(fd), id(gNextConnection.fetch_add(1)) {}
-    ~Connection() { ::close(socket); }
+    explicit Connection(Io::UniqueFd fd)
+        : descriptor(std::move(fd)), socket(descriptor.Get()), id(gNextConnection.fetch_add(1))
+    {
+    }
 
     bool Send(const std::vector<uint8_t>& packet)
     {
@@ -33,6 +32,7 @@ struct DriverEndpoint::Connection
         return SendAll(socket, packet);
     }
 
+    const Io::UniqueFd descriptor;
     const int socket;
     const DriverConnectionId id;
     std::mutex sendLock;
@@ -52,54 +52,57 @@ DriverEndpoint::~DriverEndpoint()
 
 bool DriverEndpoint::Listen(const std::string& socketPath)
 {
-    if (mListening.load() || mThread.joinable())
-        return false;
-    sockaddr_un address{};
-    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
-        return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-
     std::error_code ignored;
-    const auto folder = std::filesystem::path(socketPath).parent_path();
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, ignored);
-    ::unlink(socketPath.c_str());
+    return Listen(socketPath, ignored);
+}
 
-    const int listenSocket = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (listenSocket < 0)
-        return false;
-    if (::bind(listenSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenSocket, 16) != 0)
+bool DriverEndpoint::Listen(const std::string& socketPath, std::error_code& error)
+{
+    error.clear();
+    if (mListening.load() || mLoop.IsStarted())
     {
-        ::close(listenSocket);
+        error = std::make_error_code(std::errc::device_or_resource_busy);
         return false;
     }
-    mWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (mWake < 0)
+    const auto folder = std::filesystem::path(socketPath).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    Io::UniqueFd listenSocket = Io::ListenUnix(socketPath, Io::SocketType::SeqPacket, error);
+    if (!listenSocket)
+        return false;
+    mListenSocket = std::move(listenSocket);
+    mSocketPath = socketPath;
+    mBuffer.resize(MaxPacket);
+    if (!mLoop.Start([this](std::vector<pollfd>& watched) { return PrepareWait(watched); },
+                     [this](std::span<const pollfd> watched) { OnReady(watched); }))
     {
-        ::close(listenSocket);
+        error = std::make_error_code(std::errc::too_many_files_open);
+        mListenSocket.Reset();
         ::unlink(socketPath.c_str());
         return false;
     }
-    mListenSocket = listenSocket;
-    mSocketPath = socketPath;
-    mStopping = false;
     mListening = true;
-    mThread = std::thread([this] { Loop(); });
     return true;
 }
 
 void DriverEndpoint::Stop()
 {
-    if (!mThread.joinable())
+    if (!mLoop.IsStarted())
         return;
-    mStopping = true;
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(mWake, &one, sizeof one);
-    mThread.join();
-    ::close(mWake);
-    mWake = -1;
+    mLoop.Stop();
+    mWatched.clear();
+    // The socket file goes first, so no program opens the device while its handles are dropped.
+    mListening = false;
+    mListenSocket.Reset();
+    ::unlink(mSocketPath.c_str());
+    std::vector<DriverConnectionId> ids;
+    {
+        std::lock_guard lock(mLock);
+        for (const auto& [id, connection] : mConnections)
+            ids.push_back(id);
+    }
+    for (const auto id : ids)
+        Drop(id);
 }
 
 bool DriverEndpoint::Release(DriverConnectionId connection, uint32_t writeId)
@@ -138,64 +141,34 @@ std::shared_ptr<DriverEndpoint::Connection> DriverEndpoint::Find(DriverConnectio
     return found == mConnections.end() ? nullptr : found->second;
 }
 
-void DriverEndpoint::Loop()
+int DriverEndpoint::PrepareWait(std::vector<pollfd>& watched)
 {
-    std::vector<pollfd> entries;
-    std::vector<std::shared_ptr<Connection>> polled;
-    std::vector<uint8_t> buffer(MaxPacket);
-    while (!mStopping.load())
+    watched.push_back({mListenSocket.Get(), POLLIN, 0});
+    std::lock_guard lock(mLock);
+    mWatched.clear();
+    for (const auto& [id, connection] : mConnections)
     {
-        entries.assign({{mListenSocket, POLLIN, 0}, {mWake, POLLIN, 0}});
-        {
-            std::lock_guard lock(mLock);
-            polled.clear();
-            for (const auto& [id, connection] : mConnections)
-            {
-                entries.push_back({connection->socket, POLLIN, 0});
-                polled.push_back(connection);
-            }
-        }
-        if (::poll(entries.data(), entries.size(), -1) < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (entries[1].revents & POLLIN)
-        {
-            uint64_t count = 0;
-            [[maybe_unused]] const ssize_t ignored = ::read(mWake, &count, sizeof count);
-        }
-        if (mStopping.load())
-            break;
-        for (size_t i = 0; i < polled.size(); ++i)
-            if (entries[i + 2].revents & (POLLIN | POLLHUP | POLLERR))
-                Receive(polled[i], buffer);
-        if (entries[0].revents & POLLIN)
-            Accept();
+        watched.push_back({connection->socket, POLLIN, 0});
+        mWatched.push_back(connection);
     }
+    return -1;
+}
 
-    // The socket file goes first, so no program opens the device while its handles are dropped.
-    mListening = false;
-    ::close(mListenSocket);
-    mListenSocket = -1;
-    ::unlink(mSocketPath.c_str());
-    std::vector<DriverConnectionId> ids;
-    {
-        std::lock_guard lock(mLock);
-        for (const auto& [id, connection] : mConnections)
-            ids.push_back(id);
-    }
-    for (const auto id : ids)
-        Drop(id);
+void DriverEndpoint::OnReady(std::span<const pollfd> watched)
+{
+    for (size_t i = 0; i < mWatched.size(); ++i)
+        if (watched[i + 1].revents & (POLLIN | POLLHUP | POLLERR))
+            Receive(mWatched[i], mBuffer);
+    if (watched[0].revents & POLLIN)
+        Accept();
 }
 
 void DriverEndpoint::Accept()
 {
-    const int socket = ::accept4(mListenSocket, nullptr, nullptr, SOCK_CLOEXEC);
-    if (socket < 0)
+    Io::UniqueFd socket = Io::AcceptUnix(mListenSocket.Get());
+    if (!socket)
         return;
-    auto connection = std::make_shared<Connection>(socket);
+    auto connection = std::make_shared<Connection>(std::move(socket));
     std::lock_guard lock(mLock);
     mConnections.emplace(connection->id, std::move(connection));
 }

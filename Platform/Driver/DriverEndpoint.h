@@ -1,13 +1,15 @@
 #pragma once
 
 #include "Platform/Driver/DriverDevice.h"
+#include "Platform/Io/PollLoop.h"
+#include "Platform/Io/UniqueFd.h"
 
 #include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <system_error>
 #include <vector>
 
 namespace Platform
@@ -23,9 +25,12 @@ public:
     DriverEndpoint(const DriverEndpoint&) = delete;
     DriverEndpoint& operator=(const DriverEndpoint&) = delete;
 
-    // Starts listening at socketPath (its folder is created when missing; a stale socket file there is
-    // replaced). False when already listening or the socket cannot be made.
+    // Starts listening at socketPath (its folder is created when missing; a stale socket file there, left
+    // by an endpoint whose process died, is replaced). False when already listening or the socket cannot
+    // be made: a live socket at the path (another endpoint serves it) is left alone and refuses with
+    // EADDRINUSE, a path longer than a socket address holds with Io::SocketError::PathTooLong.
     bool Listen(const std::string& socketPath);
+    bool Listen(const std::string& socketPath, std::error_code& error);
     // Stops listening: every handle is disconnected (the device gets OnClose for each) and the socket
     // file removed. Must not be called from within an IDriverDevice callback.
     void Stop();
@@ -41,21 +46,23 @@ public:
 private:
     struct Connection;
 
-    void Loop();
+    int PrepareWait(std::vector<pollfd>& watched);
+    void OnReady(std::span<const pollfd> watched);
     void Accept();
     void Receive(const std::shared_ptr<Connection>& connection, std::vector<uint8_t>& buffer);
     void Drop(DriverConnectionId id);
     std::shared_ptr<Connection> Find(DriverConnectionId id);
 
     IDriverDevice& mDevice;
-    int mListenSocket = -1;
-    int mWake = -1;
+    Io::UniqueFd mListenSocket;
     std::string mSocketPath;
     std::atomic<bool> mListening{false};
-    std::atomic<bool> mStopping{false};
-    std::thread mThread;
 
-    std::mutex mLock; // guards mConnections (changed on the endpoint's thread only)
+    std::mutex mLock; // guards mConnections (changed on the endpoint's thread only, and by Stop after it)
     std::map<DriverConnectionId, std::shared_ptr<Connection>> mConnections;
+    // Used by the endpoint's thread only.
+    std::vector<std::shared_ptr<Connection>> mWatched; // what the last wait watched
+    std::vector<uint8_t> mBuffer;                      // a received packet
+    Io::PollLoop mLoop;                                // the endpoint's thread, from Listen to Stop
 };
 } // namespace Platform

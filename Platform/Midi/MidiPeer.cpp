@@ -1,5 +1,6 @@
 #include "Platform/Midi/MidiPeer.h"
 
+#include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiPorts.h"
 #include "Platform/Midi/MidiWire.h"
 
@@ -7,8 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <ctime>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -42,17 +41,14 @@ bool SendFrame(int fd, const std::vector<uint8_t>& frame)
 
 struct MidiPeer::Connection
 {
-    explicit Connection(int descriptor) : fd(descriptor) {}
+    explicit Connection(Io::UniqueFd descriptor) : socket(std::move(descriptor)), fd(socket.Get()) {}
     // Shut down first: the peer's thread may be polling the descriptor, which keeps the socket open past
     // the close until its poll returns; the program must see the hang-up when Unpublish returns.
-    ~Connection()
-    {
-        ::shutdown(fd, SHUT_RDWR);
-        ::close(fd);
-    }
+    ~Connection() { ::shutdown(fd, SHUT_RDWR); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    const Io::UniqueFd socket;
     const int fd;
     std::vector<uint8_t> longBytes;                      // the long message being received
     std::vector<uint32_t> withheld;                      // confirmations held back
@@ -64,7 +60,7 @@ struct MidiPeer::Port
     PortId id = 0;
     bool input = false;
     std::string path;
-    int listenFd = -1;
+    Io::UniqueFd listenFd;
     std::vector<std::unique_ptr<Connection>> connections;
     Handler handler;
     MidiPeerDoneMode doneMode = MidiPeerDoneMode::Immediate;
@@ -73,29 +69,22 @@ struct MidiPeer::Port
 
     ~Port()
     {
-        ::unlink(path.c_str());
-        ::close(listenFd);
+        if (!path.empty())
+            ::unlink(path.c_str());
     }
 };
 
 MidiPeer::MidiPeer(std::string folder) : mFolder(folder.empty() ? MidiPortFolder() : std::move(folder))
 {
     (void)MidiWire::MakeFolder(mFolder);
-    mWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    mThread = std::thread([this] { Run(); });
+    (void)mLoop.Start([this](std::vector<pollfd>& watched) { return PrepareWait(watched); },
+                      [this](std::span<const pollfd> watched) { OnReady(watched); });
 }
 
 MidiPeer::~MidiPeer()
 {
-    {
-        const std::lock_guard lock(mLock);
-        mStopping = true;
-    }
-    Wake();
-    if (mThread.joinable())
-        mThread.join();
+    mLoop.Stop();
     mPorts.clear();
-    ::close(mWakeFd);
 }
 
 MidiPeer::PortId MidiPeer::PublishInput(const std::u16string& name)
@@ -112,17 +101,18 @@ MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
     static std::atomic<uint32_t> counter{0};
     if (!MidiWire::MakeFolder(mFolder))
         return 0;
+    RemoveStalePorts(input, name);
     auto port = std::make_unique<Port>();
     port->input = input;
-    port->path = mFolder + "/" +
-                 MidiWire::PortFileName(input, MonotonicNanoseconds(), static_cast<uint32_t>(::getpid()),
-                                        counter.fetch_add(1), name);
-    port->listenFd = MidiWire::ListenPort(port->path);
-    if (port->listenFd < 0)
-    {
-        port->path.clear(); // nothing of ours to remove
+    const std::string path =
+        mFolder + "/" +
+        MidiWire::PortFileName(input, MonotonicNanoseconds(), static_cast<uint32_t>(::getpid()),
+                               counter.fetch_add(1), name);
+    std::error_code error;
+    port->listenFd = Io::ListenUnix(path, Io::SocketType::SeqPacket, error);
+    if (!port->listenFd)
         return 0;
-    }
+    port->path = path;
     PortId id = 0;
     {
         const std::lock_guard lock(mLock);
@@ -132,6 +122,16 @@ MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
     }
     Wake();
     return id;
+}
+
+// A device whose peer died leaves its files behind; beside a new port of the same name they would make
+// the name ambiguous for the program.
+void MidiPeer::RemoveStalePorts(bool input, const std::u16string& name) const
+{
+    const std::u16string cut = MidiWire::CutName(name);
+    for (const MidiWire::PortFile& file : MidiWire::ListPorts(mFolder, input))
+        if (file.name == cut)
+            (void)Io::RemoveStaleSocket(file.path);
 }
 
 void MidiPeer::Unpublish(PortId port)
@@ -156,18 +156,11 @@ void MidiPeer::Unpublish(PortId port)
 void MidiPeer::AcceptPendingLocked(Port& port)
 {
     bool accepted = false;
-    for (;;)
+    while (Io::UniqueFd fd = Io::AcceptUnix(port.listenFd.Get()))
     {
-        const int fd = ::accept4(port.listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
         timeval timeout{kSendTimeoutSeconds, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
-        port.connections.push_back(std::make_unique<Connection>(fd));
+        ::setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+        port.connections.push_back(std::make_unique<Connection>(std::move(fd)));
         accepted = true;
     }
     // Callers other than the peer's thread accept too (counting, sending). That thread may sit in poll
@@ -309,10 +302,7 @@ size_t MidiPeer::LongMessageCount(PortId output)
 
 void MidiPeer::Wake()
 {
-    const uint64_t one = 1;
-    while (::write(mWakeFd, &one, sizeof(one)) < 0 && errno == EINTR)
-    {
-    }
+    mLoop.Wake();
 }
 
 void MidiPeer::SendDoneLocked(Connection& connection, uint32_t sequence)
@@ -401,76 +391,55 @@ bool MidiPeer::ReadConnection(Port& port, Connection& connection, std::vector<Mi
     }
 }
 
-void MidiPeer::Run()
+int MidiPeer::PrepareWait(std::vector<pollfd>& watched)
 {
-    struct Watched
+    mWatched.clear();
+    bool delayedDue = false;
+    const std::lock_guard lock(mLock);
+    for (const auto& [id, port] : mPorts)
     {
-        PortId port;
-        int fd;
-        bool listening;
-    };
-    std::vector<pollfd> descriptors;
-    std::vector<Watched> watched;
-    for (;;)
-    {
-        descriptors.assign(1, pollfd{mWakeFd, POLLIN, 0});
-        watched.assign(1, Watched{0, -1, false});
-        bool delayedDue = false;
+        watched.push_back(pollfd{port->listenFd.Get(), POLLIN, 0});
+        mWatched.push_back({id, port->listenFd.Get(), true});
+        for (const auto& connection : port->connections)
         {
-            const std::lock_guard lock(mLock);
-            if (mStopping)
-                return;
-            for (const auto& [id, port] : mPorts)
-            {
-                descriptors.push_back(pollfd{port->listenFd, POLLIN, 0});
-                watched.push_back({id, port->listenFd, true});
-                for (const auto& connection : port->connections)
-                {
-                    descriptors.push_back(pollfd{connection->fd, POLLIN, 0});
-                    watched.push_back({id, connection->fd, false});
-                    delayedDue = delayedDue || !connection->delayed.empty();
-                }
-            }
+            watched.push_back(pollfd{connection->fd, POLLIN, 0});
+            mWatched.push_back({id, connection->fd, false});
+            delayedDue = delayedDue || !connection->delayed.empty();
         }
-        if (::poll(descriptors.data(), descriptors.size(), delayedDue ? kDelayedDonePollMs : -1) < 0 &&
-            errno != EINTR)
-            continue;
-        if ((descriptors[0].revents & POLLIN) != 0)
-        {
-            uint64_t count = 0;
-            (void)!::read(mWakeFd, &count, sizeof(count));
-        }
-        std::vector<MidiPeerMessage> received;
-        {
-            const std::lock_guard lock(mLock);
-            if (mStopping)
-                return;
-            for (size_t i = 1; i < descriptors.size(); ++i)
-            {
-                if (descriptors[i].revents == 0)
-                    continue;
-                const auto found = mPorts.find(watched[i].port);
-                if (found == mPorts.end())
-                    continue;
-                Port& port = *found->second;
-                if (watched[i].listening)
-                {
-                    AcceptPendingLocked(port);
-                    continue;
-                }
-                auto& connections = port.connections;
-                const auto connection =
-                    std::find_if(connections.begin(), connections.end(),
-                                 [fd = watched[i].fd](const auto& candidate) { return candidate->fd == fd; });
-                if (connection == connections.end())
-                    continue;
-                if (!ReadConnection(port, **connection, received))
-                    connections.erase(connection);
-            }
-            FlushDueDonesLocked();
-        }
-        Dispatch(received);
     }
+    return delayedDue ? kDelayedDonePollMs : -1;
+}
+
+void MidiPeer::OnReady(std::span<const pollfd> watched)
+{
+    std::vector<MidiPeerMessage> received;
+    {
+        const std::lock_guard lock(mLock);
+        for (size_t i = 0; i < watched.size(); ++i)
+        {
+            if (watched[i].revents == 0)
+                continue;
+            const auto found = mPorts.find(mWatched[i].port);
+            if (found == mPorts.end())
+                continue;
+            Port& port = *found->second;
+            if (mWatched[i].listening)
+            {
+                AcceptPendingLocked(port);
+                continue;
+            }
+            auto& connections = port.connections;
+            const auto connection =
+                std::find_if(connections.begin(), connections.end(),
+                             [fd = mWatched[i].fd](const auto& candidate) { return candidate->fd == fd; });
+            if (connection == connections.end())
+                continue;
+            if (!ReadConnection(port, **connection, received))
+                connections.erase(connection);
+        }
+        FlushDueDonesLocked();
+    }
+    Dispatch(received);
 }
 
 void MidiPeer::Dispatch(std::vector<MidiPeerMessage>& received)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Clock/Clock.h"
+#include "Platform/Io/PollLoop.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +14,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 // The other end of the socket MIDI ports: a device as a test or the simulator plays it. A peer publishes
@@ -26,7 +26,9 @@
 // (out- for output ports), so that sorting the names lists the ports in the order they were published.
 // <name> is the port's name in UTF-8 (at most 31 UTF-16 code units) with '%', '/', '\' and control
 // characters written as %XX. Two ports may carry the same name. Unpublishing removes the file and closes
-// every connection (the program sees its device go away).
+// every connection (the program sees its device go away). A port file left by a peer that died (one that
+// refuses connections) is stale: the program does not list it, and publishing a port removes the stale
+// files of the same name and direction first; a live port of the same name is never touched.
 //
 // Wire format. The program connects once for every open of a port; every packet is one frame, its first
 // byte the frame type, integers little-endian:
@@ -69,7 +71,8 @@ public:
     MidiPeer(const MidiPeer&) = delete;
     MidiPeer& operator=(const MidiPeer&) = delete;
 
-    // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the socket could not be made.
+    // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the socket could not be made
+    // (among other reasons, when its path is longer than a socket address holds).
     [[nodiscard]] PortId PublishInput(const std::u16string& name);
     [[nodiscard]] PortId PublishOutput(const std::u16string& name);
     // Unplugs: removes the socket and hangs up its connections, so that the program's open handles on
@@ -107,8 +110,17 @@ private:
     struct Connection;
     struct Port;
 
+    struct Watched
+    {
+        PortId port;
+        int fd;
+        bool listening;
+    };
+
     PortId Publish(bool input, const std::u16string& name);
-    void Run();
+    void RemoveStalePorts(bool input, const std::u16string& name) const;
+    int PrepareWait(std::vector<pollfd>& watched);
+    void OnReady(std::span<const pollfd> watched);
     void Wake();
     void AcceptPendingLocked(Port& port);
     bool ReadConnection(Port& port, Connection& connection, std::vector<MidiPeerMessage>& received);
@@ -118,14 +130,13 @@ private:
     void Dispatch(std::vector<MidiPeerMessage>& received);
 
     std::string mFolder;
-    int mWakeFd = -1;
     // guarded by mLock
     std::mutex mLock;
     std::condition_variable mReceived;
     std::map<PortId, std::unique_ptr<Port>> mPorts;
     std::deque<MidiPeerMessage> mQueue;
     PortId mNextId = 1;
-    bool mStopping = false;
-    std::thread mThread; // started last in the constructor
+    std::vector<Watched> mWatched; // what the last wait watched; the peer's thread only
+    Io::PollLoop mLoop;            // the peer's thread; started last in the constructor
 };
 } // namespace Platform

@@ -6,18 +6,12 @@
 #include "Platform/Midi/SocketMidiBackend.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <future>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace Platform
 {
 namespace
 {
-thread_local bool tOnDispatchThread = false;
-
 // System-exclusive bytes that wait for a queued buffer are kept up to this amount, then dropped.
 constexpr size_t kMaxBacklogBytes = 1024 * 1024;
 
@@ -97,9 +91,8 @@ MidiService::MidiService()
 {
     mBackends.push_back(std::make_unique<SocketMidiBackend>());
     mBackends.push_back(std::make_unique<AlsaMidiBackend>());
-    mWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    mThread = std::thread([this] { Run(); });
-    mThread.detach();
+    (void)mLoop.Start([this](std::vector<pollfd>& watched) { return PrepareWait(watched); },
+                      [this](std::span<const pollfd> watched) { OnReady(watched); });
 }
 
 std::vector<MidiDeviceInfo>& MidiService::ListLocked(bool input)
@@ -337,7 +330,7 @@ MidiResult MidiService::AddBuffer(uintptr_t handle, MidiHeader* header)
         device->buffers.push_back(header);
         device->pumpWanted = true;
     }
-    if (!tOnDispatchThread)
+    if (!mLoop.IsLoopThread())
         Wake();
     return kMidiOk;
 }
@@ -443,10 +436,7 @@ MidiResult MidiService::SendLong(uintptr_t handle, MidiHeader* header)
 
 void MidiService::Wake()
 {
-    const uint64_t one = 1;
-    while (::write(mWakeFd, &one, sizeof(one)) < 0 && errno == EINTR)
-    {
-    }
+    mLoop.Wake();
 }
 
 void MidiService::Post(std::function<void()> work)
@@ -460,7 +450,7 @@ void MidiService::Post(std::function<void()> work)
 
 MidiResult MidiService::RunOnDispatch(const std::function<MidiResult()>& work)
 {
-    if (tOnDispatchThread)
+    if (mLoop.IsLoopThread())
         return work();
     std::promise<MidiResult> done;
     std::future<MidiResult> result = done.get_future();
@@ -468,42 +458,31 @@ MidiResult MidiService::RunOnDispatch(const std::function<MidiResult()>& work)
     return result.get();
 }
 
-void MidiService::Run()
+int MidiService::PrepareWait(std::vector<pollfd>& watched)
 {
-    tOnDispatchThread = true;
-    std::vector<pollfd> descriptors;
-    std::vector<uintptr_t> handles;
-    for (;;)
+    mWatched.clear();
+    bool pumpWanted = false;
+    const std::lock_guard lock(mLock);
+    for (const auto& [handle, device] : mDevices)
     {
-        descriptors.assign(1, pollfd{mWakeFd, POLLIN, 0});
-        handles.assign(1, 0);
-        bool pumpWanted = false;
-        {
-            const std::lock_guard lock(mLock);
-            for (const auto& [handle, device] : mDevices)
-            {
-                pumpWanted = pumpWanted || device->pumpWanted;
-                const int fd = device->gone ? -1 : device->connection->PollFd();
-                if (fd < 0)
-                    continue;
-                descriptors.push_back(pollfd{fd, POLLIN, 0});
-                handles.push_back(handle);
-            }
-            pumpWanted = pumpWanted || !mCommands.empty();
-        }
-        if (::poll(descriptors.data(), descriptors.size(), pumpWanted ? 0 : -1) < 0 && errno != EINTR)
+        pumpWanted = pumpWanted || device->pumpWanted;
+        const int fd = device->gone ? -1 : device->connection->PollFd();
+        if (fd < 0)
             continue;
-        if ((descriptors[0].revents & POLLIN) != 0)
-        {
-            uint64_t count = 0;
-            (void)!::read(mWakeFd, &count, sizeof(count));
-        }
-        RunCommands();
-        for (size_t i = 1; i < descriptors.size(); ++i)
-            if (descriptors[i].revents != 0)
-                ReadDevice(handles[i]);
-        PumpAll();
+        watched.push_back(pollfd{fd, POLLIN, 0});
+        mWatched.push_back(handle);
     }
+    pumpWanted = pumpWanted || !mCommands.empty();
+    return pumpWanted ? 0 : -1;
+}
+
+void MidiService::OnReady(std::span<const pollfd> watched)
+{
+    RunCommands();
+    for (size_t i = 0; i < watched.size(); ++i)
+        if (watched[i].revents != 0)
+            ReadDevice(mWatched[i]);
+    PumpAll();
 }
 
 void MidiService::RunCommands()

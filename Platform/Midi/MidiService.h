@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Io/PollLoop.h"
 #include "Platform/Midi/MidiBackend.h"
 #include "Platform/Midi/MidiPorts.h"
 
@@ -10,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // The process-wide engine behind MidiPorts.h: the device lists, the table of open handles and the one
@@ -69,7 +69,8 @@ private:
     // Stop (a partly filled buffer comes back) or reset (every queued buffer comes back).
     MidiResult StopInput(uintptr_t handle, bool returnAll);
 
-    void Run();
+    int PrepareWait(std::vector<pollfd>& watched);
+    void OnReady(std::span<const pollfd> watched);
     void RunCommands();
     void ReadDevice(uintptr_t handle);
     void PumpAll();
@@ -79,7 +80,6 @@ private:
     void ConfirmLocked(Device& device, uint32_t sequence, Deliveries& deliveries);
 
     std::vector<std::unique_ptr<IMidiBackend>> mBackends;
-    int mWakeFd = -1;
 
     // guarded by mLock
     std::mutex mLock;
@@ -92,6 +92,7 @@ private:
     uintptr_t mNextHandle = 1;
     uint32_t mNextSequence = 0;
 
-    std::thread mThread;
+    std::vector<uintptr_t> mWatched; // the device of each descriptor the last wait watched; dispatch only
+    Io::PollLoop mLoop;              // the dispatch thread; runs until the process exits
 };
 } // namespace Platform

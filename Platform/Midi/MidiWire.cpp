@@ -42,58 +42,6 @@ bool IsHexField(const std::string& text, size_t pos, size_t length)
             return false;
     return true;
 }
-
-// Fills `address` for `path`; a path too long for sun_path goes through /proc/self/fd/<folder descriptor>,
-// whose descriptor is returned in `folderFd` for the caller to close.
-bool MakeAddress(const std::string& path, sockaddr_un& address, socklen_t& length, int& folderFd)
-{
-    folderFd = -1;
-    std::memset(&address, 0, sizeof(address));
-    address.sun_family = AF_UNIX;
-    std::string target = path;
-    if (target.size() >= sizeof(address.sun_path))
-    {
-        const size_t slash = path.find_last_of('/');
-        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-        folderFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (folderFd < 0)
-            return false;
-        target = "/proc/self/fd/" + std::to_string(folderFd) + "/" + path.substr(slash + 1);
-        if (target.size() >= sizeof(address.sun_path))
-        {
-            ::close(folderFd);
-            folderFd = -1;
-            errno = ENAMETOOLONG;
-            return false;
-        }
-    }
-    std::memcpy(address.sun_path, target.data(), target.size());
-    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + target.size() + 1);
-    return true;
-}
-// A socket connected to `path`, or (listen) bound to it and listening without blocking.
-int SocketAt(const std::string& path, bool listen)
-{
-    sockaddr_un address{};
-    socklen_t length = 0;
-    int folderFd = -1;
-    if (!MakeAddress(path, address, length, folderFd))
-        return -1;
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | (listen ? SOCK_NONBLOCK : 0), 0);
-    const auto* raw = reinterpret_cast<const sockaddr*>(&address);
-    const bool ready = fd >= 0 && (listen ? ::bind(fd, raw, length) == 0 && ::listen(fd, 16) == 0
-                                          : ::connect(fd, raw, length) == 0);
-    if (fd >= 0 && !ready)
-    {
-        const int error = errno;
-        ::close(fd);
-        fd = -1;
-        errno = error;
-    }
-    if (folderFd >= 0)
-        ::close(folderFd);
-    return fd;
-}
 } // namespace
 
 std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const uint8_t> bytes)
@@ -221,16 +169,6 @@ std::vector<PortFile> ListPorts(const std::string& folder, bool input)
             ports.push_back({path, std::move(name)});
     }
     return ports;
-}
-
-int ConnectPort(const std::string& path)
-{
-    return SocketAt(path, false);
-}
-
-int ListenPort(const std::string& path)
-{
-    return SocketAt(path, true);
 }
 
 bool MakeFolder(const std::string& folder)

@@ -51,10 +51,6 @@ using Platform::ShortMessageLength;
 // The socket ports in `folder`, in publishing order.
 [[nodiscard]] std::vector<PortFile> ListPorts(const std::string& folder, bool input);
 
-// Sockets of type SOCK_SEQPACKET, close-on-exec; paths too long for a socket address are reached through
-// the folder's descriptor. -1 with errno set on failure.
-[[nodiscard]] int ConnectPort(const std::string& path);
-[[nodiscard]] int ListenPort(const std::string& path);
 // Creates the folder and its parents (mode 0700 for new ones).
 bool MakeFolder(const std::string& folder);
 } // namespace Platform::MidiWire

@@ -1,5 +1,6 @@
 #include "Platform/Midi/SocketMidiBackend.h"
 
+#include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiWire.h"
 
 #include <cerrno>
@@ -7,7 +8,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <unistd.h>
 
 namespace Platform
 {
@@ -19,12 +19,11 @@ constexpr int kSendTimeoutSeconds = 5;
 class SocketMidiConnection final : public IMidiConnection
 {
 public:
-    explicit SocketMidiConnection(int fd) : mFd(fd)
+    explicit SocketMidiConnection(Io::UniqueFd fd) : mSocket(std::move(fd)), mFd(mSocket.Get())
     {
         timeval timeout{kSendTimeoutSeconds, 0};
         ::setsockopt(mFd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     }
-    ~SocketMidiConnection() override { ::close(mFd); }
     SocketMidiConnection(const SocketMidiConnection&) = delete;
     SocketMidiConnection& operator=(const SocketMidiConnection&) = delete;
 
@@ -118,6 +117,7 @@ private:
         }
     }
 
+    const Io::UniqueFd mSocket;
     const int mFd;
     std::mutex mSendLock; // keeps the frames of one message together
 };
@@ -125,20 +125,24 @@ private:
 
 void SocketMidiBackend::List(bool input, std::vector<MidiDeviceInfo>& devices)
 {
+    // A port whose peer died refuses connections; listed, it would stand beside the device's new port
+    // under the same name.
     for (auto& port : MidiWire::ListPorts(MidiPortFolder(), input))
-        devices.push_back({std::move(port.name), std::move(port.path), this});
+        if (!Io::IsStaleSocket(port.path))
+            devices.push_back({std::move(port.name), std::move(port.path), this});
 }
 
 std::unique_ptr<IMidiConnection> SocketMidiBackend::Open(const MidiDeviceInfo& device, bool /*input*/,
                                                          MidiResult& result)
 {
-    const int fd = MidiWire::ConnectPort(device.address);
-    if (fd < 0)
+    std::error_code error;
+    Io::UniqueFd fd = Io::ConnectUnix(device.address, Io::SocketType::SeqPacket, error);
+    if (!fd)
     {
         result = kMidiErrNoDevice;
         return nullptr;
     }
     result = kMidiOk;
-    return std::make_unique<SocketMidiConnection>(fd);
+    return std::make_unique<SocketMidiConnection>(std::move(fd));
 }
 } // namespace Platform

@@ -3,7 +3,8 @@
 #include "Platform/Midi/MidiBackend.h"
 
 // Devices published as Unix sockets in MidiPortFolder() by a Platform::MidiPeer (see MidiPeer.h for the
-// files and the wire format). Internal to Platform/Midi.
+// files and the wire format). Stale port files (left by a peer that died) are not listed. Internal to
+// Platform/Midi.
 namespace Platform
 {
 class SocketMidiBackend final : public IMidiBackend

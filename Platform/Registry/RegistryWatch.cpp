@@ -10,7 +10,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -60,17 +59,14 @@ std::unique_ptr<RegistryWatch> RegistryWatch::Create(RegKey key, bool subtree, u
     if (folder->IsDeleted())
         return fail(RegKeyDeleted);
 
-    const int keyFd = ::fcntl(folder->Fd(), F_DUPFD_CLOEXEC, 0);
-    const int inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    const int cancelFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (keyFd < 0 || inotifyFd < 0 || cancelFd < 0)
-    {
-        for (const int fd : {keyFd, inotifyFd, cancelFd})
-            if (fd >= 0)
-                ::close(fd);
+    Io::UniqueFd keyFd(::fcntl(folder->Fd(), F_DUPFD_CLOEXEC, 0));
+    Io::UniqueFd inotifyFd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!keyFd || !inotifyFd)
         return fail(RegOutOfMemory);
-    }
-    std::unique_ptr<RegistryWatch> watch(new RegistryWatch(keyFd, inotifyFd, cancelFd, subtree, filter));
+    std::unique_ptr<RegistryWatch> watch(
+        new RegistryWatch(std::move(keyFd), std::move(inotifyFd), subtree, filter));
+    if (!watch->mCancel.IsOpen())
+        return fail(RegOutOfMemory);
     if (!watch->AddFolderWatch(""))
         return fail(watch->mDeleted ? RegKeyDeleted : RegAccessDenied);
     if (error != nullptr)
@@ -78,32 +74,25 @@ std::unique_ptr<RegistryWatch> RegistryWatch::Create(RegKey key, bool subtree, u
     return watch;
 }
 
-RegistryWatch::RegistryWatch(int keyFd, int inotifyFd, int cancelFd, bool subtree, uint32_t filter)
-    : mKeyFd(keyFd), mInotifyFd(inotifyFd), mCancelFd(cancelFd), mSubtree(subtree), mFilter(filter)
+RegistryWatch::RegistryWatch(Io::UniqueFd keyFd, Io::UniqueFd inotifyFd, bool subtree, uint32_t filter)
+    : mKeyFd(std::move(keyFd)), mInotifyFd(std::move(inotifyFd)), mSubtree(subtree), mFilter(filter)
 {
-}
-
-RegistryWatch::~RegistryWatch()
-{
-    ::close(mCancelFd);
-    ::close(mInotifyFd);
-    ::close(mKeyFd);
 }
 
 bool RegistryWatch::AddFolderWatch(const std::string& relative)
 {
     // The descriptor's /proc link leads to the folder itself wherever it is, like the handle does.
-    std::string path = "/proc/self/fd/" + std::to_string(mKeyFd);
+    std::string path = "/proc/self/fd/" + std::to_string(mKeyFd.Get());
     if (!relative.empty())
         path += "/" + relative;
-    const int wd = ::inotify_add_watch(mInotifyFd, path.c_str(), kFolderEvents);
+    const int wd = ::inotify_add_watch(mInotifyFd.Get(), path.c_str(), kFolderEvents);
     if (wd < 0)
         return false;
     if (relative.empty())
     {
         mTopWatch = wd;
         // Deleted before the watch was in place: no event would ever come.
-        if (RegistryStore::IsDeletedFolder(mKeyFd))
+        if (RegistryStore::IsDeletedFolder(mKeyFd.Get()))
         {
             mDeleted = true;
             return false;
@@ -112,8 +101,8 @@ bool RegistryWatch::AddFolderWatch(const std::string& relative)
     mFolders[wd] = relative;
     if (mSubtree)
     {
-        const int fd =
-            ::openat(mKeyFd, relative.empty() ? "." : relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = ::openat(mKeyFd.Get(), relative.empty() ? "." : relative.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0)
         {
             for (const std::string& sub : RegistryStore::ListEntries(fd, true))
@@ -138,7 +127,7 @@ bool RegistryWatch::Drain()
     alignas(inotify_event) char buffer[8192];
     for (;;)
     {
-        const ssize_t n = ::read(mInotifyFd, buffer, sizeof buffer);
+        const ssize_t n = ::read(mInotifyFd.Get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
@@ -185,7 +174,7 @@ bool RegistryWatch::Drain()
                 // Values may have been written into the new subkey before its watch existed.
                 const std::string added = JoinRelative(relative, event->name);
                 AddFolderWatch(added);
-                if ((mFilter & RegNotifyLastSet) && CountValues(mKeyFd, added) > 0)
+                if ((mFilter & RegNotifyLastSet) && CountValues(mKeyFd.Get(), added) > 0)
                     mPending = true;
             }
         }
@@ -198,7 +187,7 @@ RegistryWatch::Result RegistryWatch::Wait(uint32_t timeoutMs)
     const TimePoint deadline = Now() + std::chrono::milliseconds(infinite ? 0 : timeoutMs);
     for (;;)
     {
-        pollfd fds[2] = {{mCancelFd, POLLIN, 0}, {mInotifyFd, POLLIN, 0}};
+        pollfd fds[2] = {{mCancel.Fd(), POLLIN, 0}, {mInotifyFd.Get(), POLLIN, 0}};
         // A first look without blocking, so that cancellation and pending events win over a time-out.
         if (::poll(fds, 2, 0) > 0)
         {
@@ -231,9 +220,6 @@ RegistryWatch::Result RegistryWatch::Wait(uint32_t timeoutMs)
 
 void RegistryWatch::Cancel()
 {
-    const uint64_t one = 1;
-    while (::write(mCancelFd, &one, sizeof one) < 0 && errno == EINTR)
-    {
-    }
+    mCancel.Wake();
 }
 } // namespace Platform

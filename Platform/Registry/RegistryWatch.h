@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Io/UniqueFd.h"
+#include "Platform/Io/WakeFd.h"
 #include "Platform/Registry/Registry.h"
 
 #include <cstdint>
@@ -36,7 +38,7 @@ public:
     // selects nothing.
     [[nodiscard]] static std::unique_ptr<RegistryWatch> Create(RegKey key, bool subtree, uint32_t filter,
                                                                int32_t* error = nullptr);
-    ~RegistryWatch();
+    ~RegistryWatch() = default;
     RegistryWatch(const RegistryWatch&) = delete;
     RegistryWatch& operator=(const RegistryWatch&) = delete;
 
@@ -46,15 +48,15 @@ public:
     void Cancel();
 
 private:
-    RegistryWatch(int keyFd, int inotifyFd, int cancelFd, bool subtree, uint32_t filter);
+    RegistryWatch(Io::UniqueFd keyFd, Io::UniqueFd inotifyFd, bool subtree, uint32_t filter);
     bool AddFolderWatch(const std::string& relative);
     // Reads the pending inotify events; false when reading failed.
     bool Drain();
     bool IsSelected(uint32_t mask, const char* name) const;
 
-    const int mKeyFd;     // the watched key's folder, kept open so that its subfolders can be reached
-    const int mInotifyFd; // inotify instance
-    const int mCancelFd;  // eventfd; readable once Cancel was called
+    const Io::UniqueFd mKeyFd; // the watched key's folder, kept open so that its subfolders can be reached
+    const Io::UniqueFd mInotifyFd; // inotify instance
+    Io::WakeFd mCancel;            // woken by Cancel and never drained: every later wait ends at once
     const bool mSubtree;
     const uint32_t mFilter;
     int mTopWatch = -1;

@@ -1,0 +1,11 @@
+#pragma once
+
+// Forward declarations of the file descriptor and socket helpers, for headers that only name them.
+namespace Platform::Io
+{
+class UniqueFd;
+class WakeFd;
+class PollLoop;
+enum class SocketType;
+enum class SocketError;
+} // namespace Platform::Io
