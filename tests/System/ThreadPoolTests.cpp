@@ -232,6 +232,8 @@ TEST(ThreadPoolConcurrency, PoolReleasedOnItsQueueThreadDoesNotWaitForItself)
     EXPECT_FALSE(destroyed.load());
     worker->OpenGate();
     EXPECT_TRUE(WaitFor([&] { return destroyed.load(); }));
+    // The queue thread lets the pool go once it has handed out the last item, which may still be running.
+    ASSERT_TRUE(worker->WaitForFinished(3));
     EXPECT_EQ(worker->Order(), (std::vector<int>{-1, 1, 2}));
 }
 } // namespace
