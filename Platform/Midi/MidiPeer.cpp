@@ -1,5 +1,6 @@
 #include "Platform/Midi/MidiPeer.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiPorts.h"
 #include "Platform/Midi/MidiWire.h"
@@ -368,7 +369,7 @@ bool MidiPeer::ReadConnection(Port& port, Connection& connection, std::vector<Mi
                                     frame.begin() + static_cast<std::ptrdiff_t>(size));
         if ((frame[5] & MidiWire::kLongFlagLast) == 0)
             continue;
-        const uint32_t sequence = MidiWire::ReadU32(frame.data() + 1);
+        const uint32_t sequence = LittleEndian::GetU32(frame.data() + 1);
         MidiPeerMessage message;
         message.port = port.id;
         message.sysEx = true;

@@ -1,7 +1,9 @@
 #include "Platform/Midi/MidiService.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Clock/Clock.h"
 #include "Platform/Midi/AlsaMidiBackend.h"
+#include "Platform/Midi/MidiMessageLength.h"
 #include "Platform/Midi/MidiWire.h"
 #include "Platform/Midi/SocketMidiBackend.h"
 
@@ -22,10 +24,9 @@ bool IsRealTime(uint8_t status)
 
 uintptr_t PackShort(const std::vector<uint8_t>& bytes)
 {
-    uintptr_t packed = 0;
-    for (size_t i = 0; i < bytes.size() && i < 4; ++i)
-        packed |= static_cast<uintptr_t>(bytes[i]) << (8 * i);
-    return packed;
+    uint8_t packed[4] = {};
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 4), packed);
+    return LittleEndian::GetU32(packed);
 }
 
 void MarkDone(MidiHeader& header)
@@ -370,9 +371,9 @@ MidiResult MidiService::SendShort(uintptr_t handle, uint32_t message)
             return kMidiErrNoDevice;
         connection = device->connection;
     }
-    const uint8_t bytes[4] = {static_cast<uint8_t>(message), static_cast<uint8_t>(message >> 8),
-                              static_cast<uint8_t>(message >> 16), static_cast<uint8_t>(message >> 24)};
-    const size_t length = MidiWire::ShortMessageLength(bytes[0]);
+    uint8_t bytes[4];
+    LittleEndian::StoreU32(bytes, static_cast<uint32_t>(message));
+    const size_t length = ShortMessageLength(bytes[0]);
     if (length == 0)
         return kMidiErrInvalidParam;
     return connection->SendShort(std::span<const uint8_t>(bytes, length));

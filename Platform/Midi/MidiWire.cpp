@@ -1,5 +1,6 @@
 #include "Platform/Midi/MidiWire.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Text/Utf.h"
 
 #include <algorithm>

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "Platform/Bytes/LittleEndian.h"
-#include "Platform/Midi/MidiMessageLength.h"
-
 #include <cstdint>
 #include <span>
 #include <string>
@@ -32,14 +29,6 @@ struct PortFile
 [[nodiscard]] std::vector<std::vector<uint8_t>> LongFrames(uint32_t sequence, std::span<const uint8_t> bytes);
 [[nodiscard]] std::vector<uint8_t> ShortFrame(std::span<const uint8_t> bytes);
 [[nodiscard]] std::vector<uint8_t> DoneFrame(uint32_t sequence);
-// A frame's little-endian 32-bit field (the sequence after the type byte).
-[[nodiscard]] constexpr uint32_t ReadU32(const uint8_t* bytes)
-{
-    return LittleEndian::GetU32(bytes);
-}
-
-// The standard length of a short message by its first byte.
-using Platform::ShortMessageLength;
 
 // Cut to at most kMaxNameUnits code units, never between the halves of a surrogate pair.
 [[nodiscard]] std::u16string CutName(const std::u16string& name);

@@ -1,5 +1,6 @@
 #include "Platform/Midi/SocketMidiBackend.h"
 
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiWire.h"
 
@@ -85,7 +86,7 @@ private:
             if (size < MidiWire::kLongHeaderSize)
                 return;
             event.kind = MidiInputEvent::Kind::LongPart;
-            event.sequence = MidiWire::ReadU32(frame + 1);
+            event.sequence = LittleEndian::GetU32(frame + 1);
             event.last = (frame[5] & MidiWire::kLongFlagLast) != 0;
             event.bytes.assign(frame + MidiWire::kLongHeaderSize, frame + size);
             break;
@@ -93,7 +94,7 @@ private:
             if (size < 5)
                 return;
             event.kind = MidiInputEvent::Kind::Done;
-            event.sequence = MidiWire::ReadU32(frame + 1);
+            event.sequence = LittleEndian::GetU32(frame + 1);
             break;
         case MidiWire::kFrameLongError:
             event.kind = MidiInputEvent::Kind::LongError;

@@ -1,3 +1,4 @@
+#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Midi/MidiWire.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ TEST(MidiWire, LongMessagesAreFramedInPartsWithTheLastMarked)
     const auto frames = LongFrames(0x01020304, bytes);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0][0], kFrameLong);
-    EXPECT_EQ(ReadU32(frames[0].data() + 1), 0x01020304u);
+    EXPECT_EQ(Platform::LittleEndian::GetU32(frames[0].data() + 1), 0x01020304u);
     EXPECT_EQ(frames[0][5], 0);
     EXPECT_EQ(frames[1][5], kLongFlagLast);
     EXPECT_EQ(frames[0].size() + frames[1].size(), bytes.size() + 2 * kLongHeaderSize);
