@@ -64,6 +64,7 @@ TEST_F(FontTextTest, SplitsAndWrapsLines)
         {"break after the last hyphen that fits", u"alpha-beta-gamma", true, 66, {"alpha-beta-", "gamma"}},
         {"not even the first hyphen fits", u"alpha-beta-gamma", true, 30, {"alpha-", "beta-", "gamma"}},
         {"a hyphen after the last fitting blank", u"ab cd-ef", true, 36, {"ab cd-", "ef"}},
+        {"a hyphen before the last fitting blank is no break", u"ab-cd ef gh", true, 50, {"ab-cd ef", "gh"}},
         {"empty paragraph between line feeds", u"a\n\nb", false, 100, {"a", "", "b"}},
         {"nothing after a final line feed", u"a\n", false, 100, {"a"}},
         {"paragraphs wrap each on its own",

@@ -5,9 +5,13 @@
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/Stencil.h"
 
+#include <array>
+#include <charconv>
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 using namespace ZQ;
 using RendererTesting::RendererTest;
@@ -263,5 +267,71 @@ TEST(RendererCreateTest, TypeTwoIsTheEmptyBackEndAndTheOthersAreNotBuilt)
     // The OpenGL and GDI+ back ends are not part of this library yet.
     for (const int32_t type : {LRenderer::kOpenGL, LRenderer::kGdiplus})
         EXPECT_THROW((void)LRenderer::Create(type, {}, 0), std::domain_error);
+}
+
+// A back end that keeps a device of its own: it hears of every clip, origin and stencil change through
+// its overrides, which is where a real back end applies them to its device.
+class DeviceTrackingRenderer : public TestSupport::RecordingRenderer
+{
+public:
+    std::vector<std::string> calls;
+
+    void SetClipRect(const RectT<double>& clip) override
+    {
+        calls.push_back("clip " + Text(clip.x) + "," + Text(clip.y) + "," + Text(clip.width) + "," +
+                        Text(clip.height));
+        RecordingRenderer::SetClipRect(clip);
+    }
+
+    void TranslateOrigin(const PointT<double>& delta) override
+    {
+        calls.push_back("origin " + Text(delta.x) + "," + Text(delta.y));
+        RecordingRenderer::TranslateOrigin(delta);
+    }
+
+    ZQRESULT SetStencil(const RCPtr<LStencil>& stencil) override
+    {
+        calls.push_back(stencil != nullptr ? "stencil " + Text(stencil->GetWidth()) : "stencil none");
+        return RecordingRenderer::SetStencil(stencil);
+    }
+
+private:
+    template <class T>
+    static std::string Text(T value)
+    {
+        std::array<char, 40> buffer{};
+        return std::string(buffer.data(),
+                           std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr);
+    }
+};
+
+TEST(RendererBackEndTest, PushesAndPopsReachTheBackEndThroughItsOverrides)
+{
+    const RCPtr<DeviceTrackingRenderer> renderer(new DeviceTrackingRenderer);
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 100, 50}, 0, false, context), S_OK);
+    renderer->RenderStart(context);
+    renderer->SetClipRect({0, 0, 100, 50});
+    renderer->calls.clear();
+
+    const RCPtr<LStencil> stencil(new LStencil(30, 20));
+    renderer->PushClipRect({10, 20, 30, 40}, {0, 0, 100, 100}, stencil, true);
+    // The clip is applied before the origin moves, in the coordinates it was given in.
+    EXPECT_EQ(renderer->calls, (std::vector<std::string>{"clip 10,20,30,30", "origin 10,20", "stencil 30"}));
+    renderer->calls.clear();
+
+    renderer->PushClipOffset({2.5, 0});
+    // Only the origin moves on the device; the clip stays where it was there.
+    EXPECT_EQ(renderer->calls, (std::vector<std::string>{"origin 3,0"}));
+    renderer->calls.clear();
+
+    renderer->PopClip();
+    EXPECT_EQ(renderer->calls, (std::vector<std::string>{"origin -3,0", "clip 0,0,30,30", "stencil 30"}));
+    renderer->calls.clear();
+
+    renderer->PopClip();
+    EXPECT_EQ(renderer->calls,
+              (std::vector<std::string>{"origin -10,-20", "clip 0,0,100,50", "stencil none"}));
+    renderer->RenderFinish(context);
 }
 } // namespace
