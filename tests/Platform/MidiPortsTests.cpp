@@ -153,7 +153,9 @@ TEST_F(MidiPorts, TwoMessagesInOneBufferRunAreSplitAtEachF7)
 
 TEST_F(MidiPorts, ShortMessagesInCarryBytesAndTimeStampsOnTheLayerThread)
 {
-    ManualClock clock;
+    // The fixture's peer thread may still be reading the clock it found after the test puts the real one
+    // back, so this clock outlives the test.
+    static ManualClock clock;
     SetClock(&clock);
     {
         const auto port = peer.PublishInput(u"Mixer");
