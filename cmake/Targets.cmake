@@ -10,6 +10,17 @@ zq_library(PlatformRegistry Platform/Registry DEPS PlatformClock PlatformText)
 zq_library(PlatformMidi Platform/Midi DEPS PlatformClock PlatformText ALSA::ALSA)
 zq_library(PlatformDriver Platform/Driver DEPS PlatformClock PlatformText)
 
+# Embedded resources and the GDI+ stand-in over cairo, fontconfig, FreeType and libpng.
+include(${CMAKE_CURRENT_LIST_DIR}/Resources.cmake)
+zq_library(PlatformResources Platform/Resources)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZQ_GDIPLUS_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft)
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+find_package(PNG REQUIRED)
+zq_library(PlatformGdiplus Platform/Gdiplus
+    DEPS PlatformText PkgConfig::ZQ_GDIPLUS_CAIRO Freetype::Freetype Fontconfig::Fontconfig PNG::PNG)
+
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
 zq_library(ZQSync ZQFramework/System/Sync DEPS PlatformClock)

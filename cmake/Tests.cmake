@@ -36,6 +36,10 @@ zq_test_program(test_Notification tests/Notification ZQNotification)
 zq_test_program(test_Midi tests/Midi ZQMidi PlatformMidi)
 zq_test_program(test_Simulator tests/Simulator SimulatorLib)
 zq_test_program(test_Engine tests/Engine PanelEngine SimulatorLib)
+zq_test_program(test_Resources tests/Resources PlatformResources)
+zq_embed_resources(test_Resources TYPE GDIPLUS FILES "tests/Resources/Fixtures/Background Image.png")
+zq_embed_resources(test_Resources TYPE ZQXML FILES tests/Resources/Fixtures/strings.xml NAME APP_STRINGS)
+zq_embed_resources(test_Resources TYPE zqxml FILES tests/Resources/Fixtures/strings.xml NAME "Background Image.png")
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)
