@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// Forward declarations of the GDI+ stand-in's types, for headers that only name them.
+namespace Platform::Gdiplus
+{
+enum class Status;
+enum class PixelFormat;
+using Argb = uint32_t;
+using WindowHandle = intptr_t;
+struct PointF;
+struct RectF;
+struct RectI;
+struct Pen;
+struct LockedBits;
+struct FontMetrics;
+class Matrix;
+class Bitmap;
+class Graphics;
+class Brush;
+class Path;
+class FontFamily;
+class Font;
+class CachedBitmap;
+} // namespace Platform::Gdiplus
