@@ -1,9 +1,11 @@
 #include "Platform/Gdiplus/Bitmap.h"
 
 #include "Platform/Gdiplus/Graphics.h"
+#include "Platform/Gdiplus/Outcome.h"
 #include "Platform/Gdiplus/Pixels.h"
 #include "Platform/Text/Utf.h"
 
+#include <algorithm>
 #include <bit>
 #include <cairo.h>
 #include <fstream>
@@ -19,13 +21,6 @@ namespace
 constexpr int32_t MaxSide = 32767;
 constexpr float DefaultDpi = 96;
 
-template <typename T>
-std::unique_ptr<T> Fail(Status* status, Status failure)
-{
-    if (status)
-        *status = failure;
-    return nullptr;
-}
 } // namespace
 
 Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format, float dpiX, float dpiY,
@@ -46,16 +41,15 @@ std::unique_ptr<Bitmap> Bitmap::Make(int32_t width, int32_t height, PixelFormat 
 {
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide ||
         (format != PixelFormat::Argb32 && format != PixelFormat::Pargb32))
-        return Fail<Bitmap>(status, Status::InvalidParameter);
+        return Outcome<Bitmap>(status, Status::InvalidParameter);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
     {
         cairo_surface_destroy(surface);
-        return Fail<Bitmap>(status, Status::OutOfMemory);
+        return Outcome<Bitmap>(status, Status::OutOfMemory);
     }
-    if (status)
-        *status = Status::Ok;
-    return std::unique_ptr<Bitmap>(new Bitmap(width, height, format, dpiX, dpiY, surface));
+    return Outcome(status, Status::Ok,
+                   std::unique_ptr<Bitmap>(new Bitmap(width, height, format, dpiX, dpiY, surface)));
 }
 
 std::unique_ptr<Bitmap> Bitmap::Create(int32_t width, int32_t height, PixelFormat format, Status* status)
@@ -67,18 +61,18 @@ std::unique_ptr<Bitmap> Bitmap::CreateFor(const Graphics* graphics, int32_t widt
                                           Status* status)
 {
     if (!graphics)
-        return Fail<Bitmap>(status, Status::InvalidParameter);
+        return Outcome<Bitmap>(status, Status::InvalidParameter);
     return Make(width, height, PixelFormat::Pargb32, graphics->DpiX(), graphics->DpiY(), status);
 }
 
 std::unique_ptr<Bitmap> Bitmap::FromPng(std::span<const uint8_t> bytes, Status* status)
 {
     if (bytes.empty())
-        return Fail<Bitmap>(status, Status::InvalidParameter);
+        return Outcome<Bitmap>(status, Status::InvalidParameter);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
-        return Fail<Bitmap>(status, Status::UnknownImageFormat);
+        return Outcome<Bitmap>(status, Status::UnknownImageFormat);
     image.format = PNG_FORMAT_BGRA;
     auto bitmap = Make(int32_t(image.width), int32_t(image.height), PixelFormat::Argb32, DefaultDpi,
                        DefaultDpi, status);
@@ -90,7 +84,7 @@ std::unique_ptr<Bitmap> Bitmap::FromPng(std::span<const uint8_t> bytes, Status* 
     if (!png_image_finish_read(&image, nullptr, bitmap->mStraight.data(), 0, nullptr))
     {
         png_image_free(&image);
-        return Fail<Bitmap>(status, Status::UnknownImageFormat);
+        return Outcome<Bitmap>(status, Status::UnknownImageFormat);
     }
     bitmap->mCurrent = Current::Straight;
     return bitmap;
@@ -98,14 +92,17 @@ std::unique_ptr<Bitmap> Bitmap::FromPng(std::span<const uint8_t> bytes, Status* 
 
 std::unique_ptr<Bitmap> Bitmap::FromFile(std::u16string_view path, Status* status)
 {
-    std::ifstream file(Utf16ToUtf8(path), std::ios::binary);
+    // Skins written for Windows separate folders with backslashes.
+    std::string name = Utf16ToUtf8(path);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    std::ifstream file(name, std::ios::binary);
     if (!file)
-        return Fail<Bitmap>(status, Status::FileNotFound);
+        return Outcome<Bitmap>(status, Status::FileNotFound);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad())
-        return Fail<Bitmap>(status, Status::FileNotFound);
+        return Outcome<Bitmap>(status, Status::FileNotFound);
     if (bytes.empty())
-        return Fail<Bitmap>(status, Status::UnknownImageFormat);
+        return Outcome<Bitmap>(status, Status::UnknownImageFormat);
     return FromPng(bytes, status);
 }
 
@@ -206,9 +203,9 @@ void Bitmap::WriteArea(const RectI& area, PixelFormat format, const uint32_t* pi
 std::unique_ptr<Bitmap> Bitmap::CloneArea(const RectI& area, PixelFormat format, Status* status) const
 {
     if (!Contains(area))
-        return Fail<Bitmap>(status, Status::InvalidParameter);
+        return Outcome<Bitmap>(status, Status::InvalidParameter);
     if (IsLocked())
-        return Fail<Bitmap>(status, Status::WrongState);
+        return Outcome<Bitmap>(status, Status::WrongState);
     auto clone = Make(area.width, area.height, format, mDpiX, mDpiY, status);
     if (!clone)
         return nullptr;

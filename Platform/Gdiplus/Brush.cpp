@@ -1,6 +1,7 @@
 #include "Platform/Gdiplus/Brush.h"
 
 #include "Platform/Gdiplus/Bitmap.h"
+#include "Platform/Gdiplus/Outcome.h"
 
 #include <cairo.h>
 
@@ -22,17 +23,14 @@ std::unique_ptr<Brush> Brush::Solid(Argb color)
 
 std::unique_ptr<Brush> Brush::Texture(const Bitmap* image, const RectI& area, Status* status)
 {
-    Status result = Status::Ok;
-    _cairo_surface* texture = nullptr;
     if (!image || !image->Contains(area))
-        result = Status::InvalidParameter;
-    else if (image->IsLocked())
-        result = Status::WrongState;
-    else if (!(texture = image->CopyToSurface(area)))
-        result = Status::OutOfMemory;
-    if (status)
-        *status = result;
-    return texture ? std::unique_ptr<Brush>(new Brush(0, texture)) : nullptr;
+        return Outcome<Brush>(status, Status::InvalidParameter);
+    if (image->IsLocked())
+        return Outcome<Brush>(status, Status::WrongState);
+    _cairo_surface* texture = image->CopyToSurface(area);
+    if (!texture)
+        return Outcome<Brush>(status, Status::OutOfMemory);
+    return Outcome(status, Status::Ok, std::unique_ptr<Brush>(new Brush(0, texture)));
 }
 
 std::unique_ptr<Brush> Brush::Texture(const Bitmap* image, Status* status)

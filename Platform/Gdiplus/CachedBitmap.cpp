@@ -1,6 +1,7 @@
 #include "Platform/Gdiplus/CachedBitmap.h"
 
 #include "Platform/Gdiplus/Bitmap.h"
+#include "Platform/Gdiplus/Outcome.h"
 
 #include <cairo.h>
 
@@ -19,18 +20,15 @@ CachedBitmap::~CachedBitmap()
 std::unique_ptr<CachedBitmap> CachedBitmap::Create(const Bitmap* bitmap, const Graphics* graphics,
                                                    Status* status)
 {
-    Status result = Status::Ok;
-    _cairo_surface* surface = nullptr;
     if (!bitmap || !graphics)
-        result = Status::InvalidParameter;
-    else if (bitmap->IsLocked())
-        result = Status::WrongState;
-    else if (!(surface = bitmap->CopyToSurface({0, 0, bitmap->Width(), bitmap->Height()})))
-        result = Status::OutOfMemory;
-    if (status)
-        *status = result;
+        return Outcome<CachedBitmap>(status, Status::InvalidParameter);
+    if (bitmap->IsLocked())
+        return Outcome<CachedBitmap>(status, Status::WrongState);
+    _cairo_surface* surface = bitmap->CopyToSurface({0, 0, bitmap->Width(), bitmap->Height()});
     if (!surface)
-        return nullptr;
-    return std::unique_ptr<CachedBitmap>(new CachedBitmap(bitmap->Width(), bitmap->Height(), surface));
+        return Outcome<CachedBitmap>(status, Status::OutOfMemory);
+    return Outcome(
+        status, Status::Ok,
+        std::unique_ptr<CachedBitmap>(new CachedBitmap(bitmap->Width(), bitmap->Height(), surface)));
 }
 } // namespace Platform::Gdiplus

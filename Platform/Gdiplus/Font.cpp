@@ -1,23 +1,13 @@
 #include "Platform/Gdiplus/Font.h"
 
 #include "Platform/Gdiplus/FontFace.h"
+#include "Platform/Gdiplus/Outcome.h"
 #include "Platform/Text/Utf.h"
 
 #include <cmath>
 
 namespace Platform::Gdiplus
 {
-namespace
-{
-template <typename T>
-std::unique_ptr<T> Fail(Status* status, Status failure)
-{
-    if (status)
-        *status = failure;
-    return nullptr;
-}
-} // namespace
-
 FontFamily::FontFamily(std::string pattern, std::u16string name)
     : mPattern(std::move(pattern)), mName(std::move(name))
 {
@@ -27,16 +17,15 @@ std::unique_ptr<FontFamily> FontFamily::Resolve(std::string pattern, Status* sta
 {
     const auto face = FindFontFace(pattern, FontStyleRegular);
     if (!face)
-        return Fail<FontFamily>(status, Status::FontFamilyNotFound);
-    if (status)
-        *status = Status::Ok;
-    return std::unique_ptr<FontFamily>(new FontFamily(std::move(pattern), face->familyName));
+        return Outcome<FontFamily>(status, Status::FontFamilyNotFound);
+    return Outcome(status, Status::Ok,
+                   std::unique_ptr<FontFamily>(new FontFamily(std::move(pattern), face->familyName)));
 }
 
 std::unique_ptr<FontFamily> FontFamily::FromName(std::u16string_view name, Status* status)
 {
     if (name.empty())
-        return Fail<FontFamily>(status, Status::InvalidParameter);
+        return Outcome<FontFamily>(status, Status::InvalidParameter);
     return Resolve(Utf16ToUtf8(name), status);
 }
 
@@ -63,13 +52,12 @@ std::unique_ptr<Font> Font::Create(const FontFamily* family, float size, int32_t
     const int32_t allStyles = FontStyleBold | FontStyleItalic | FontStyleUnderline | FontStyleStrikeout;
     if (!family || !(size > 0) || !std::isfinite(size) || (style & ~allStyles) != 0 ||
         (unit != Unit::Pixel && unit != Unit::Point))
-        return Fail<Font>(status, Status::InvalidParameter);
+        return Outcome<Font>(status, Status::InvalidParameter);
     auto face = FindFontFace(family->mPattern, style);
     if (!face)
-        return Fail<Font>(status, Status::FontFamilyNotFound);
-    if (status)
-        *status = Status::Ok;
-    return std::unique_ptr<Font>(new Font(*family, size, style, unit, std::move(face)));
+        return Outcome<Font>(status, Status::FontFamilyNotFound);
+    return Outcome(status, Status::Ok,
+                   std::unique_ptr<Font>(new Font(*family, size, style, unit, std::move(face))));
 }
 
 FontMetrics Font::Metrics() const

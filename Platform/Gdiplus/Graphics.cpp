@@ -5,6 +5,7 @@
 #include "Platform/Gdiplus/CachedBitmap.h"
 #include "Platform/Gdiplus/Font.h"
 #include "Platform/Gdiplus/FontFace.h"
+#include "Platform/Gdiplus/Outcome.h"
 #include "Platform/Gdiplus/Path.h"
 #include "Platform/Gdiplus/WindowSurface.h"
 #include "Platform/Text/Utf.h"
@@ -105,17 +106,13 @@ Graphics::~Graphics()
 
 std::unique_ptr<Graphics> Graphics::FromBitmap(Bitmap* bitmap, Status* status)
 {
-    Status result = Status::Ok;
     if (!bitmap)
-        result = Status::InvalidParameter;
-    else if (bitmap->IsLocked())
-        result = Status::WrongState;
-    if (status)
-        *status = result;
-    if (result != Status::Ok)
-        return nullptr;
-    return std::unique_ptr<Graphics>(
-        new Graphics(cairo_surface_reference(bitmap->mSurface), bitmap, bitmap->DpiX(), bitmap->DpiY()));
+        return Outcome<Graphics>(status, Status::InvalidParameter);
+    if (bitmap->IsLocked())
+        return Outcome<Graphics>(status, Status::WrongState);
+    return Outcome(status, Status::Ok,
+                   std::unique_ptr<Graphics>(new Graphics(cairo_surface_reference(bitmap->mSurface), bitmap,
+                                                          bitmap->DpiX(), bitmap->DpiY())));
 }
 
 std::unique_ptr<Graphics> Graphics::FromWindow(WindowHandle window, Status* status)
@@ -126,20 +123,18 @@ std::unique_ptr<Graphics> Graphics::FromWindow(WindowHandle window, Status* stat
     else
         target = ProvideWindowSurface(window);
     Status result = Status::Ok;
-    if (!target.surface)
+    if (!target.surface || !(target.dpiX > 0 && target.dpiY > 0))
         result = Status::InvalidParameter;
     else if (cairo_surface_status(target.surface) != CAIRO_STATUS_SUCCESS)
         result = Status::OutOfMemory;
-    else if (!(target.dpiX > 0 && target.dpiY > 0))
-        result = Status::InvalidParameter;
-    if (status)
-        *status = result;
     if (result != Status::Ok)
     {
         cairo_surface_destroy(target.surface);
-        return nullptr;
+        return Outcome<Graphics>(status, result);
     }
-    return std::unique_ptr<Graphics>(new Graphics(target.surface, nullptr, target.dpiX, target.dpiY));
+    return Outcome(
+        status, Status::Ok,
+        std::unique_ptr<Graphics>(new Graphics(target.surface, nullptr, target.dpiX, target.dpiY)));
 }
 
 Status Graphics::SetCompositingMode(CompositingMode mode)

@@ -2,7 +2,7 @@
 
 #include "Platform/Resources/Resources.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -129,10 +129,14 @@ TEST(GdiplusBitmap, FilesLoadAndFailedLoadsSayWhy)
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
+    std::u16string windowsPath = path.u16string();
+    std::replace(windowsPath.begin(), windowsPath.end(), u'/', u'\\');
     const auto loaded = Bitmap::FromFile(path.u16string());
+    const auto loadedByWindowsPath = Bitmap::FromFile(windowsPath);
     std::filesystem::remove(path);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->Width(), 3);
+    EXPECT_TRUE(loadedByWindowsPath) << "backslashes separate folders too";
 
     const uint8_t notPng[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
     std::vector<uint8_t> truncated(PixelsPng().begin(), PixelsPng().begin() + 40);
