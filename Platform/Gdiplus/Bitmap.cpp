@@ -20,7 +20,6 @@ namespace
 {
 constexpr int32_t MaxSide = 32767;
 constexpr float DefaultDpi = 96;
-
 } // namespace
 
 Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format, float dpiX, float dpiY,

@@ -7,6 +7,11 @@ namespace Platform::Gdiplus
 {
 enum class Status;
 enum class PixelFormat;
+enum class CompositingMode;
+enum class MatrixOrder;
+enum class Unit;
+enum class LockMode;
+enum FontStyle : int32_t;
 using Argb = uint32_t;
 using WindowHandle = intptr_t;
 struct PointF;

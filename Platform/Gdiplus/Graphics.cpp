@@ -67,6 +67,12 @@ void SetTextOptions(cairo_font_options_t* options)
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
 }
 
+void SetColor(cairo_t* context, Argb color)
+{
+    cairo_set_source_rgba(context, RedOf(color) / 255.0, GreenOf(color) / 255.0, BlueOf(color) / 255.0,
+                          AlphaOf(color) / 255.0);
+}
+
 double Advance(cairo_scaled_font_t* font, std::u16string_view line)
 {
     const std::string text = Utf16ToUtf8(line);
@@ -207,9 +213,7 @@ void Graphics::UseBrush(const Brush& brush, Space space)
 {
     if (!brush.mTexture)
     {
-        const Argb c = brush.mColor;
-        cairo_set_source_rgba(mContext, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0,
-                              AlphaOf(c) / 255.0);
+        SetColor(mContext, brush.mColor);
         return;
     }
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(brush.mTexture);
@@ -232,9 +236,7 @@ void Graphics::UsePen(const Pen& pen)
     double y = 0;
     cairo_device_to_user_distance(mContext, &x, &y);
     cairo_set_line_width(mContext, std::max(double(pen.width), std::hypot(x, y)));
-    const Argb c = pen.color;
-    cairo_set_source_rgba(mContext, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0,
-                          AlphaOf(c) / 255.0);
+    SetColor(mContext, pen.color);
 }
 
 template <typename Draw>
@@ -260,7 +262,7 @@ Status Graphics::Clear(Argb color)
         [&]
         {
             cairo_set_operator(mContext, CAIRO_OPERATOR_SOURCE);
-            UseBrush(*Brush::Solid(color), Space::Images);
+            SetColor(mContext, color);
             cairo_paint(mContext);
         });
 }

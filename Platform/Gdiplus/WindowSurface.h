@@ -7,7 +7,8 @@
 
 // How a graphics reaches a native window. Platform/Window installs a provider at start-up that makes a cairo
 // surface drawing onto the window's X drawable (cairo-xlib); tests may give image surfaces instead. Only the
-// thread that owns the display makes window graphics.
+// thread that owns the display makes window graphics. Deleting the graphics flushes cairo's drawing to the
+// X connection; flushing that connection is the window layer's.
 namespace Platform::Gdiplus
 {
 struct WindowSurface

@@ -161,6 +161,23 @@ TEST(GdiplusConventions, TextureBrushRepeatsFromTheWorldOrigin)
     EXPECT_EQ(canvas.At(7, 7), 0u);
 }
 
+TEST(GdiplusConventions, TilingByTextureAndByRepeatedImagesGivesOnePicture)
+{
+    auto image = Bitmap::Create(3, 2);
+    const Argb colors[] = {0xFFFF0000, 0x80336699, 0x030A141E, 0x00000000, 0xFFFFFFFF, 0xFF000080};
+    for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(image->SetPixel(i % 3, i / 3, colors[i]), Status::Ok);
+    Canvas textured(20, 7);
+    Canvas repeated(20, 7);
+    ASSERT_EQ(textured.graphics->FillRectangle(Brush::Texture(image.get()).get(), {0, 0, 20, 7}), Status::Ok);
+    for (int y = 0; y < 7; y += 2)
+        for (int x = 0; x < 20; x += 3)
+            ASSERT_EQ(repeated.graphics->DrawImage(image.get(), PointF{float(x), float(y)}), Status::Ok);
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            ASSERT_EQ(textured.At(x, y), repeated.At(x, y)) << x << ", " << y;
+}
+
 TEST(GdiplusConventions, CachedBitmapDrawsUnscaledAtTheTranslatedPoint)
 {
     const auto image = Quad();
