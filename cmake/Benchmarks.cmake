@@ -17,5 +17,5 @@ foreach(bench_dir IN LISTS bench_dirs)
     target_include_directories(bench_${layer} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(bench_${layer} PRIVATE
         PanelEngine SimulatorLib ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication ZQStorage
-        ZQObjectBase benchmark::benchmark_main)
+        ZQObjectBase ZQRenderer ZQTestBench benchmark::benchmark_main)
 endforeach()
