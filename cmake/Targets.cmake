@@ -34,6 +34,12 @@ zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
 zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage)
+# Bitmaps load through the GDI+ stand-in and the embedded resources. The GDI+ back end in
+# ZQFramework/Renderer/Gdi is part of the renderer library, so that LRenderer::Create can make it.
+target_link_libraries(ZQGraphics PUBLIC PlatformGdiplus PlatformResources)
+file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/Gdi/*.cpp")
+target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
+target_link_libraries(ZQRenderer PUBLIC PlatformGdiplus PlatformClock)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
