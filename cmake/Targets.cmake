@@ -33,6 +33,7 @@ zq_library(ZQSystem ZQFramework/System DEPS ZQStorage ZQSync PlatformRegistry EX
 zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
+zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

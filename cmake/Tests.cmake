@@ -41,6 +41,16 @@ zq_embed_resources(test_Resources TYPE GDIPLUS FILES "tests/Resources/Fixtures/B
 zq_embed_resources(test_Resources TYPE ZQXML FILES tests/Resources/Fixtures/strings.xml NAME APP_STRINGS)
 zq_embed_resources(test_Resources TYPE zqxml FILES tests/Resources/Fixtures/strings.xml NAME "Background Image.png")
 
+# The headless test bench that test programs of the renderer and the layers above link: a recording
+# renderer, a fake measurer and the scope that makes a renderer the application's measurement renderer.
+add_library(ZQTestBench STATIC
+    "${CMAKE_SOURCE_DIR}/tests/Support/FakeMeasurer.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/Support/MeasurementRendererScope.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/Support/RecordingRenderer.cpp")
+target_include_directories(ZQTestBench PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
+target_link_libraries(ZQTestBench PUBLIC ZQRenderer)
+zq_test_program(test_Renderer tests/Renderer ZQRenderer ZQTestBench)
+
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)
     if(TARGET ${program} AND TARGET zq-simulator)

@@ -10,4 +10,5 @@ struct PointT;
 template <class T>
 struct RectT;
 class Region;
+class Color;
 } // namespace ZQ
