@@ -34,6 +34,8 @@ zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
 zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage)
+zq_library(ZQControlBase ZQFramework/ControlBase
+    DEPS ZQNotification ZQKeyCode ZQGraphics ZQStorage PlatformResources EXPAT::EXPAT)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
