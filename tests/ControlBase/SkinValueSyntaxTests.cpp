@@ -1,3 +1,5 @@
+#include "LocaleScope.h"
+
 #include "ZQFramework/ControlBase/SkinValueSyntax.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
@@ -5,7 +7,14 @@
 
 using namespace ZQ;
 
-TEST(SkinValueSyntax, NumbersFlagsAndColours)
+namespace
+{
+class SkinValueSyntax : public LocaleTest
+{
+};
+} // namespace
+
+TEST_P(SkinValueSyntax, NumbersFlagsAndColours)
 {
     struct IntegerCase
     {
@@ -55,3 +64,5 @@ TEST(SkinValueSyntax, NumbersFlagsAndColours)
     EXPECT_EQ(SkinValue::ParseColor(u"0x00FFFFFF").ToARGB(), 0x00FFFFFFu);
     EXPECT_EQ(SkinValue::ParseColor(u"junk").ToARGB(), 0u);
 }
+
+ZQ_INSTANTIATE_LOCALES(SkinValueSyntax);
