@@ -40,6 +40,8 @@ target_link_libraries(ZQGraphics PUBLIC PlatformGdiplus PlatformResources)
 file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/Gdi/*.cpp")
 target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
 target_link_libraries(ZQRenderer PUBLIC PlatformGdiplus PlatformClock)
+zq_library(ZQControlBase ZQFramework/ControlBase
+    DEPS ZQNotification ZQKeyCode ZQGraphics ZQStorage PlatformResources EXPAT::EXPAT)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

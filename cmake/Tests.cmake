@@ -53,6 +53,8 @@ target_include_directories(ZQTestBench PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOU
 target_link_libraries(ZQTestBench PUBLIC ZQRenderer)
 zq_test_program(test_Renderer tests/Renderer ZQRenderer ZQTestBench)
 zq_embed_resources(test_Renderer TYPE GDIPLUS FILES "tests/Renderer/GdiFixtures/Quad Tile.png")
+zq_test_program(test_ControlBase tests/ControlBase ZQControlBase)
+zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)
