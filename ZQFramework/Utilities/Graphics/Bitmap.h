@@ -12,6 +12,7 @@
 namespace ZQ
 {
 class LBitmapData;
+class LColorizer;
 
 // The framework's image: a GDI+ bitmap loaded from a "GDIPLUS" PNG resource ("::NAME") or a file, made in
 // memory (filled or colorized), or a rectangle of another bitmap (a sub-bitmap) that shares its owner's
@@ -65,6 +66,22 @@ public:
     // Gradients are not provided: always throws.
     [[nodiscard]] static RCPtr<LBitmap>
     CreateGradientFilledBitmap(const RectT<int32_t>& size, const Color& start, const Color& end, bool radial);
+    // A bitmap of that size filled with the colorizer's colour, its alpha times intensity (a gradient
+    // colorizer with two different colours goes to CreateGradientFilledBitmap). Throws for a size below 1.
+    [[nodiscard]] static RCPtr<LBitmap> CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer,
+                                                              float intensity, int32_t width, int32_t height);
+    // Tints the pixels of the bitmap's rectangle in place towards the colorizer's colour, by its alpha
+    // times intensity; alpha stays, and each colour channel is kept within 0 to 255 (an intensity above 1
+    // or a colour outside 0 to 1 saturates). Throws for a null bitmap or colorizer, or when the pixels cannot
+    // be locked.
+    static void ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer,
+                               float intensity);
+    // The colorized picture of a visual part: from one of the two images, a tinted copy; from neither, a
+    // colorized bitmap of the size. Both images given throws.
+    [[nodiscard]] static RCPtr<LBitmap> ApplyColorizer(const ConstRCPtr<LColorizer>& colorizer,
+                                                       float intensity, int32_t width, int32_t height,
+                                                       const ConstRCPtr<LBitmap>& image,
+                                                       const ConstRCPtr<LBitmap>& alternateImage);
 
 private:
     explicit LBitmap(std::unique_ptr<Platform::Gdiplus::Bitmap> image);
