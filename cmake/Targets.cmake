@@ -33,7 +33,7 @@ zq_library(ZQSystem ZQFramework/System DEPS ZQStorage ZQSync PlatformRegistry EX
 zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
-zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage)
+zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage ZQObjectBase)
 # Bitmaps load through the GDI+ stand-in and the embedded resources. The GDI+ back end in
 # ZQFramework/Renderer/Gdi is part of the renderer library, so that LRenderer::Create can make it.
 target_link_libraries(ZQGraphics PUBLIC PlatformGdiplus PlatformResources)

@@ -24,6 +24,10 @@ public:
 
     using FontList = RCPtrArray<LFont, 1, 0>;
 
+    // Fonts are only ever shared, never copied.
+    LFont(const LFont&) = delete;
+    LFont& operator=(const LFont&) = delete;
+
     // The listed font with this description, or a new one, listed first. Names match ignoring case,
     // sizes exactly.
     [[nodiscard]] static ConstRCPtr<LFont> GetFont(const WString& name, float size, int32_t style);

@@ -6,7 +6,6 @@
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace ZQ
 {
@@ -146,6 +145,8 @@ int32_t LineHeight(const ConstRCPtr<LFont>& font)
 LFontText::LFontText(const WString& text, const ConstRCPtr<LFont>& font) : mText(text), mFont(font)
 {
 }
+
+LFontText::~LFontText() = default;
 
 bool LFontText::SetText(const WString& text)
 {

@@ -27,6 +27,7 @@ class LFontText : public virtual LRefCountedObject
 {
 public:
     LFontText(const WString& text, const ConstRCPtr<LFont>& font);
+    ~LFontText() override;
 
     // Each setter returns true when the layout changed.
     bool SetText(const WString& text);

@@ -4,7 +4,6 @@
 #include "ZQFramework/Renderer/D3D9Renderer.h"
 #include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
-#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
 
 #include <algorithm>
 #include <stdexcept>
