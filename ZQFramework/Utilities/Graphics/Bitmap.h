@@ -11,9 +11,6 @@
 
 namespace ZQ
 {
-class LBitmapData;
-class LColorizer;
-
 // The framework's image: a GDI+ bitmap loaded from a "GDIPLUS" PNG resource ("::NAME") or a file, made in
 // memory (filled or colorized), or a rectangle of another bitmap (a sub-bitmap) that shares its owner's
 // pixels. The same name always gives the same object while anything outside the named-bitmap map holds

@@ -2,14 +2,13 @@
 
 #include "Platform/Gdiplus/Bitmap.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
+#include "ZQFramework/Utilities/Graphics/Forward.h"
 #include "ZQFramework/Utilities/Graphics/PixelBuffer.h"
 
 #include <cstdint>
 
 namespace ZQ
 {
-class LBitmap;
-
 // Locked access to the pixels of a bitmap's rectangle in 32-bit ARGB (straight alpha), for uploading
 // them as a texture: the rectangle stays locked while the object exists. Made by LBitmap::GetBitmapData;
 // owned by whoever holds it. Where the pixels cannot be locked (the bitmap is already locked), the buffer
