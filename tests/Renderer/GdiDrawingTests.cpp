@@ -1,6 +1,7 @@
 #include "GdiTesting.h"
 
 #include "ZQFramework/Renderer/AutoClip.h"
+#include "ZQFramework/Renderer/ColorRectList.h"
 #include "ZQFramework/Renderer/Polyline.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
 
@@ -55,6 +56,25 @@ TEST(GdiDrawing, FillWithoutBlendingWritesTransparencyRegardlessOfOriginAndClip)
     EXPECT_EQ(canvas.At(4, 4), 0u);
     EXPECT_EQ(canvas.At(5, 5), kWhite);
     EXPECT_EQ(canvas.At(19, 19) >> 24, 0x80u);
+}
+
+TEST(GdiDrawing, ColorRectListsAreScaledAndFilledFromTheLastToTheFirst)
+{
+    OffscreenCanvas canvas;
+    ZQ::ColorRectListT<float> list;
+    list.AddRect({0, 0, 2, 2}, kRed);     // drawn last, on top
+    list.AddRect({0, 0, 4.6f, 3}, kBlue); // 9.2 wide at scale 2: 9 pixels
+    list.SetScale(2, 1);
+    canvas.Start();
+    canvas.renderer->DrawColorRectList(list, {1, 1});
+    canvas.renderer->FillRect({0, 0, 1, 1}, ZQ::Color(kGreen), true); // the origin is back at (0, 0)
+    canvas.Finish();
+
+    EXPECT_EQ(canvas.Row(1, 12), ".#########..");
+    EXPECT_EQ(canvas.At(4, 2), kRed);
+    EXPECT_EQ(canvas.At(5, 2), kBlue);
+    EXPECT_EQ(canvas.At(4, 3), kBlue);
+    EXPECT_EQ(canvas.At(0, 0), kGreen);
 }
 
 TEST(GdiDrawing, PolylineRebuildsOnceWhenChangedAndClearsTheFlag)

@@ -64,9 +64,11 @@ Gdiplus::PointF ToPointF(const PointT<float>& point)
     return {point.x, point.y};
 }
 
-// Rounded half away from zero and clamped to the 32-bit range.
+// Rounded half away from zero and clamped to the 32-bit range; not a number gives 0.
 int32_t RoundClamped(double value)
 {
+    if (std::isnan(value))
+        return 0;
     constexpr double kLow = std::numeric_limits<int32_t>::min();
     constexpr double kHigh = std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(std::clamp(std::round(value), kLow, kHigh));
