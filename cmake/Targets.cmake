@@ -14,6 +14,17 @@ zq_library(PlatformRegistry Platform/Registry DEPS PlatformBytes PlatformClock P
 zq_library(PlatformMidi Platform/Midi DEPS PlatformBytes PlatformClock PlatformText PlatformIo ALSA::ALSA)
 zq_library(PlatformDriver Platform/Driver DEPS PlatformBytes PlatformClock PlatformText PlatformIo)
 
+# Embedded resources and the GDI+ stand-in over cairo, fontconfig, FreeType and libpng.
+include(${CMAKE_CURRENT_LIST_DIR}/Resources.cmake)
+zq_library(PlatformResources Platform/Resources)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZQ_GDIPLUS_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft)
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+find_package(PNG REQUIRED)
+zq_library(PlatformGdiplus Platform/Gdiplus
+    DEPS PlatformText PkgConfig::ZQ_GDIPLUS_CAIRO Freetype::Freetype Fontconfig::Fontconfig PNG::PNG)
+
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
 zq_library(ZQSync ZQFramework/System/Sync DEPS PlatformClock)
@@ -27,6 +38,14 @@ zq_library(ZQKeyCode ZQFramework/ControlBase/KeyCode DEPS ZQStorage)
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
 zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage ZQObjectBase)
+# Bitmaps load through the GDI+ stand-in and the embedded resources. The GDI+ back end in
+# ZQFramework/Renderer/Gdi is part of the renderer library, so that LRenderer::Create can make it.
+target_link_libraries(ZQGraphics PUBLIC PlatformGdiplus PlatformResources)
+file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/Gdi/*.cpp")
+target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
+target_link_libraries(ZQRenderer PUBLIC PlatformGdiplus PlatformClock)
+zq_library(ZQControlBase ZQFramework/ControlBase
+    DEPS ZQNotification ZQKeyCode ZQGraphics ZQStorage PlatformResources EXPAT::EXPAT)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

@@ -36,6 +36,12 @@ zq_test_program(test_Notification tests/Notification ZQNotification)
 zq_test_program(test_Midi tests/Midi ZQMidi PlatformMidi)
 zq_test_program(test_Simulator tests/Simulator SimulatorLib)
 zq_test_program(test_Engine tests/Engine PanelEngine SimulatorLib)
+zq_test_program(test_Resources tests/Resources PlatformResources)
+zq_test_program(test_Gdiplus tests/Gdiplus PlatformGdiplus)
+zq_embed_resources(test_Gdiplus TYPE GDIPLUS FILES tests/Gdiplus/Fixtures/Pixels.png)
+zq_embed_resources(test_Resources TYPE GDIPLUS FILES "tests/Resources/Fixtures/Background Image.png")
+zq_embed_resources(test_Resources TYPE ZQXML FILES tests/Resources/Fixtures/strings.xml NAME APP_STRINGS)
+zq_embed_resources(test_Resources TYPE zqxml FILES tests/Resources/Fixtures/strings.xml NAME "Background Image.png")
 
 # The headless test bench that test programs of the renderer and the layers above link: a recording
 # renderer, a fake measurer and the scope that makes a renderer the application's measurement renderer.
@@ -46,6 +52,12 @@ add_library(ZQTestBench STATIC
 target_include_directories(ZQTestBench PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
 target_link_libraries(ZQTestBench PUBLIC ZQRenderer)
 zq_test_program(test_Renderer tests/Renderer ZQRenderer ZQTestBench)
+zq_embed_resources(test_Renderer TYPE GDIPLUS FILES "tests/Renderer/GdiFixtures/Quad Tile.png")
+# The GDI+ renderer's x11 test draws into a bare Xlib window through a window hook of its own.
+pkg_check_modules(ZQ_TEST_XLIB REQUIRED IMPORTED_TARGET x11 cairo-xlib)
+target_link_libraries(test_Renderer PRIVATE PkgConfig::ZQ_TEST_XLIB)
+zq_test_program(test_ControlBase tests/ControlBase ZQControlBase)
+zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)

@@ -7,9 +7,10 @@ packages=(
     build-essential g++ cmake ninja-build pkg-config git
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev
+    libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
     libx11-dev libgl-dev libglu1-mesa-dev libasound2-dev
     xvfb xauth fonts-liberation2
+    locales
 )
 
 missing=()
@@ -28,4 +29,15 @@ if ((${#missing[@]})); then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The skin tests run again under a German locale, whose decimal separator is a comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "The de_DE.UTF-8 locale is missing and not root: run this script as root." >&2
+        exit 1
+    fi
+    sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen
 fi

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Renderer/D3D9Renderer.h"
+#include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
 
 #include <algorithm>
@@ -30,6 +31,8 @@ RectT<double> Intersection(const RectT<double>& a, const RectT<double>& b)
 
 RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& /*clientRect*/, intptr_t /*window*/)
 {
+    if (type == kGdiplus)
+        return RCPtr<LRenderer>(new LGDIRenderer);
     if (type == kDirect3D9)
         return RCPtr<LRenderer>(new LD3D9Renderer);
     throw Exception<std::domain_error>(

@@ -3,6 +3,7 @@
 
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
+#include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
 
 #include <benchmark/benchmark.h>
@@ -68,5 +69,14 @@ void WrapParagraph(benchmark::State& state)
         static_cast<double>(measurer->measures) / static_cast<double>(state.iterations()) / lines;
 }
 
+struct GdiMeasurerFactory
+{
+    static ZQ::RCPtr<ZQ::LMeasurementRenderer> Create()
+    {
+        return ZQ::RCPtr<ZQ::LMeasurementRenderer>(new ZQ::LGDIRenderer);
+    }
+};
+
 BENCHMARK_TEMPLATE(WrapParagraph, TestSupport::FakeMeasurerFactory)->Arg(40)->Arg(80)->Arg(200);
+BENCHMARK_TEMPLATE(WrapParagraph, GdiMeasurerFactory)->Arg(40)->Arg(80)->Arg(200);
 } // namespace

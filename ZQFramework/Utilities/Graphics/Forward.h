@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// Forward declarations of the graphics value types and the region.
+// Forward declarations of the graphics value types, the region, and the bitmaps with their pixel access.
 namespace ZQ
 {
 template <class T>
@@ -11,4 +11,9 @@ template <class T>
 struct RectT;
 class Region;
 class Color;
+class LBitmap;
+class LBitmapData;
+class LColorizer;
+template <class T>
+class IPixelBuffer;
 } // namespace ZQ

@@ -1,0 +1,19 @@
+#include "ZQFramework/ControlBase/DockedPart.h"
+
+#include "ZQFramework/ControlBase/VisualPartDescriptor.h"
+
+namespace ZQ
+{
+RCPtr<LDockedPart> LDockedPart::Create(const ConstRCPtr<LVisualPartDescriptor>& part,
+                                       const Placement& placement)
+{
+    return RCPtr<LDockedPart>(new LDockedPart(part, placement));
+}
+
+LDockedPart::LDockedPart(const ConstRCPtr<LVisualPartDescriptor>& part, const Placement& placement)
+    : mPart(part), mPlacement(placement)
+{
+}
+
+LDockedPart::~LDockedPart() = default;
+} // namespace ZQ
