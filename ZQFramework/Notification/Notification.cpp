@@ -111,12 +111,8 @@ RCPtr<LNotification> LNotification::Create(const char16_t* name, const ConstRCPt
 
     RCPtr<LNotification> notification;
     pool.RemoveLastItem(notification);
-    if (!notification->IsQueued())
-    {
-        notification->mID = id;
-        if (notification->mParam.Get() != param.Get())
-            notification->mParam = param;
-    }
+    notification->mID = id;
+    notification->mParam = param;
     return notification;
 }
 
@@ -155,11 +151,12 @@ int32_t LNotification::Release()
 
 void LNotification::HandBackToPool()
 {
-    if (!IsQueued() && !mParam.IsNull())
-    {
-        // The parameter's own release may run any code; the notification holds nothing by then.
-        const RCPtr<LRefCountedObject> param = std::exchange(mParam, nullptr);
-    }
+    // Nobody else holds the notification now, so its state is cleared without a race; the next Create
+    // sets a name and a parameter of its own. The parameter's own release may run any code; the
+    // notification holds nothing by then.
+    mQueued.store(false, std::memory_order_release);
+    mID = nullptr;
+    const RCPtr<LRefCountedObject> param = std::exchange(mParam, nullptr);
     if (gPoolingEnabled.load(std::memory_order_acquire))
     {
         const MutexLocker lock(RegistryLock());

@@ -10,11 +10,11 @@ namespace ZQ
 {
 // A named notification: an identifier and an optional parameter object. Notifications are recycled
 // through a process-wide pool (a stack, the latest returned first out) once pooling is switched on: the
-// release that drops the last reference hands the object back without its parameter instead of deleting
-// it. One process-wide recursive lock guards the name table and the pool.
+// release that drops the last reference hands the object back, cleared of its identifier, parameter and
+// queued mark, instead of deleting it; Create gives it a name and parameter of its own. One process-wide
+// recursive lock guards the name table and the pool.
 //
-// The queued mark is set while the notification waits in a notification queue; while it is set the
-// pool leaves the identifier and the parameter alone.
+// The queued mark is set while the notification waits in a notification queue.
 class LNotification : public virtual LRefCountedObject
 {
 public:
@@ -57,8 +57,8 @@ private:
 
     void HandBackToPool();
 
-    // Written by Create under the registry lock while the notification sits in the pool, where nobody
-    // else holds it; otherwise fixed while the notification is shared.
+    // Written by Create and by the hand-back to the pool, when nobody else holds the notification;
+    // otherwise fixed while the notification is shared.
     NotificationID mID;
     RCPtr<LRefCountedObject> mParam;
     std::atomic<bool> mQueued;    // written by the posting and the draining thread of its queue

@@ -12,7 +12,7 @@ namespace ZQ
 namespace
 {
 // Clears a dequeued notification's queued mark when its delivery ends, also when a receiver throws, so
-// that it never goes back to the pool still marked (the pool would then keep its old identifier).
+// that it can be posted again.
 class QueuedMarkClearer
 {
 public:

@@ -1,6 +1,7 @@
 #include "Recorder.h"
 
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/ValueParam.h"
 
 #include <gtest/gtest.h>
@@ -83,19 +84,27 @@ TEST(Notification, PoolingRecyclesTheLastReleasedObjectWithoutItsParameter)
     EXPECT_EQ(LNotification::GetPoolCount(), 1u);
 }
 
-TEST(Notification, QueuedNotificationKeepsItsParameterOnLastRelease)
+TEST(Notification, ReleasedWhileMarkedQueuedComesBackFromThePoolClean)
 {
     const ZQTest::PoolingScope pooling;
+    const RCPtr<LNotificationCenter> center = LNotificationCenter::Create(u"pool test");
     const RCPtr<LValueParam> param = LValueParam::Create(0.25, 1);
+    LNotification* pooled = nullptr;
     {
         const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A", param);
-        n->SetQueued(true);
+        pooled = n.Get();
+        n->SetQueued(true); // its last reference goes while it is still marked
     }
-    EXPECT_EQ(param->GetRefCount(), 2);
-    // Switching pooling off deletes the pooled object, and with it the parameter reference.
-    LNotification::SetPoolingEnabled(false);
-    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
     EXPECT_EQ(param->GetRefCount(), 1);
+    ASSERT_EQ(LNotification::GetPoolCount(), 1u);
+
+    const RCPtr<LValueParam> other = LValueParam::Create(0.5, 2);
+    const RCPtr<LNotification> again = LNotification::Create(u"NID_TEST_B", other);
+    ASSERT_EQ(again.Get(), pooled);
+    EXPECT_FALSE(again->IsQueued());
+    EXPECT_EQ(again->GetID(), LNotification::GetIDFromName(u"NID_TEST_B"));
+    EXPECT_EQ(again->GetParam().Get(), static_cast<LRefCountedObject*>(other.Get()));
+    EXPECT_EQ(center->PostNotification(again), S_OK);
 }
 
 TEST(Notification, AfterPoolingIsSwitchedOffTheLastReleaseDeletes)
