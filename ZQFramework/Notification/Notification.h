@@ -9,10 +9,11 @@
 namespace ZQ
 {
 // A named notification: an identifier and an optional parameter object. Notifications are recycled
-// through a process-wide pool (a stack, the latest returned first out) once pooling is switched on: the
-// release that drops the last reference hands the object back, cleared of its identifier, parameter and
-// queued mark, instead of deleting it; Create gives it a name and parameter of its own. One process-wide
-// recursive lock guards the name table and the pool.
+// through a process-wide pool (a stack, the latest returned first out; each thread keeps the ones it
+// released last at hand) once pooling is switched on: the release that drops the last reference hands
+// the object back, cleared of its identifier, parameter and queued mark, instead of deleting it; Create
+// gives it a name and parameter of its own. The name table and the pool have locks of their own;
+// identifiers are recognised without a lock once the calling thread has met them.
 //
 // The queued mark is set while the notification waits in a notification queue.
 class LNotification : public virtual LRefCountedObject
@@ -56,6 +57,8 @@ private:
     LNotification(NotificationID id, const ConstRCPtr<LRefCountedObject>& param);
 
     void HandBackToPool();
+    // The latest notification handed back, or null when the pool is empty.
+    static RCPtr<LNotification> TakeFromPool();
 
     // Written by Create and by the hand-back to the pool, when nobody else holds the notification;
     // otherwise fixed while the notification is shared.

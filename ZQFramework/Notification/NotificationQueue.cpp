@@ -117,11 +117,24 @@ ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notifi
 {
     if (notification.IsNull() || notification->IsQueued())
         return E_INVALIDARG;
-    const RCPtr<LNotificationDistributor> target = GetTarget();
-    if (target.IsNull())
-        return E_FAIL;
+    // A plain post takes the ring's lock once; the target is held only when a latest notification may
+    // have to be recorded with it.
+    RCPtr<LNotificationDistributor> target;
+    {
+        const MutexLocker lock(GetQueueMutex());
+        if (mTarget.IsNull())
+            return E_FAIL;
+        if (!mTarget->MayHaveLatestOnlyClients())
+        {
+            if (!notification->MarkQueued())
+                return E_INVALIDARG; // another thread queued it meanwhile
+            mRing.Enqueue(notification);
+            return S_OK;
+        }
+        target = mTarget;
+    }
     if (!notification->MarkQueued())
-        return E_INVALIDARG; // another thread queued it meanwhile
+        return E_INVALIDARG;
 
     const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
         target->GetClientPool(notification->GetID());
@@ -185,7 +198,10 @@ ZQRESULT LNotificationQueue::SetTarget(const RCPtr<LNotificationDistributor>& ta
     if (!mTarget.IsNull() || mPostingReceiver.IsNull())
         return E_FAIL;
     if (!target.IsNull())
+    {
+        const MutexLocker ringLock(GetQueueMutex());
         mTarget = target;
+    }
     return S_OK;
 }
 
@@ -220,7 +236,10 @@ void LNotificationQueue::Shutdown()
     RCPtr<LPostingReceiver> receiver;
     {
         const MutexLocker lock(mLock);
-        target = std::move(mTarget);
+        {
+            const MutexLocker ringLock(GetQueueMutex());
+            target = std::move(mTarget);
+        }
         receiver = std::move(mPostingReceiver);
     }
     if (!receiver.IsNull())

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace ZQ;
@@ -121,4 +122,33 @@ TEST(Notification, AfterPoolingIsSwitchedOffTheLastReleaseDeletes)
         const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A");
     }
     EXPECT_EQ(LNotification::GetPoolCount(), 0u); // ASan reports a leak if it was not deleted
+}
+
+TEST(NotificationPoolConcurrency, ReleasedOnAnotherThreadAreAllReusedAndFreedWhenPoolingStops)
+{
+    constexpr int kCount = 1000;
+    std::set<LNotification*> released;
+    {
+        const ZQTest::PoolingScope pooling;
+        std::vector<RCPtr<LNotification>> made;
+        for (int i = 0; i < kCount; ++i)
+            made.push_back(LNotification::Create(u"NID_TEST_A", LValueParam::Create(0.5, i)));
+        for (const auto& n : made)
+            released.insert(n.Get());
+        std::thread([&] { made.clear(); }).join();
+        EXPECT_EQ(LNotification::GetPoolCount(), static_cast<uint32_t>(kCount));
+
+        std::set<LNotification*> reused;
+        for (int i = 0; i < kCount; ++i)
+        {
+            made.push_back(LNotification::Create(u"NID_TEST_B"));
+            EXPECT_TRUE(made.back()->GetParam().IsNull());
+            reused.insert(made.back().Get());
+        }
+        EXPECT_EQ(reused, released);
+        EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+        made.clear();
+        EXPECT_EQ(LNotification::GetPoolCount(), static_cast<uint32_t>(kCount));
+    }
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u); // ASan reports a leak if they were not deleted
 }
