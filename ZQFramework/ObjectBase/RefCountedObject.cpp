@@ -77,6 +77,13 @@ int32_t LRefCountedObject::Release()
 
 int32_t LRefCountedObject::Decrement()
 {
+    // The last reference: nobody else holds the object, so nobody can take a new reference to it, and it
+    // goes without an interlocked decrement.
+    if (mRefCount.load(std::memory_order_acquire) == 1)
+    {
+        delete this;
+        return 0;
+    }
     const int32_t remaining = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (remaining == 0)
         delete this;
