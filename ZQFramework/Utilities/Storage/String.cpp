@@ -320,27 +320,27 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
     const int length = GetLength();
     const int added = source->GetLength();
     const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
-    const bool wasLocked = IsLocked();
+    if (!IsLocked() && total > uint64_t(kWholeText) + 1)
+        throw Exception<std::bad_alloc>();
+    const uint32_t bytes = ByteSize<CharT>(total);
     CharT* data;
-    if (wasLocked)
+    if (!IsLocked() && mBuffer->GetRefCount() > 1)
     {
-        WritableBuffer()->SetSize(ByteSize<CharT>(total));
-        data = Data();
+        // Shared: the text goes on in a buffer of this string's own.
+        ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
+        data = static_cast<CharT*>(buffer->GetData());
+        std::memcpy(data, GetBuffer(), size_t(length) * sizeof(CharT));
+        mBuffer = std::move(buffer);
     }
     else
     {
-        if (total > uint64_t(kWholeText) + 1)
-            throw Exception<std::bad_alloc>();
-        data = Lock(static_cast<int>(total));
+        // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
+        // it holds exactly the text and its zero afterwards.
+        WritableBuffer()->SetSize(bytes);
+        data = Data();
     }
     std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
     data[length + added] = 0;
-    if (!wasLocked)
-    {
-        // Unlock without counting the text again: the buffer already holds exactly the text and its
-        // zero.
-        WritableBuffer()->SetUnshareable(false);
-    }
     return *this;
 }
 
