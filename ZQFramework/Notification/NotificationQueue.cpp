@@ -115,33 +115,32 @@ LNotificationQueue::~LNotificationQueue()
 
 ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notification)
 {
-    if (notification.IsNull() || notification->IsQueued())
-        return E_INVALIDARG;
-    // A plain post takes the ring's lock once; the target is held only when a latest notification may
-    // have to be recorded with it.
+    if (notification.IsNull() || !notification->MarkQueued())
+        return E_INVALIDARG; // null, or queued already (perhaps by another thread meanwhile)
+    // A plain post takes the ring's lock once, with the queue's reference already taken; the target is
+    // held only when a latest notification may have to be recorded with it.
+    RCPtr<LNotification> queued(notification);
     RCPtr<LNotificationDistributor> target;
     {
         const MutexLocker lock(GetQueueMutex());
-        if (mTarget.IsNull())
-            return E_FAIL;
-        if (!mTarget->MayHaveLatestOnlyClients())
+        if (!mTarget.IsNull() && !mTarget->MayHaveLatestOnlyClients())
         {
-            if (!notification->MarkQueued())
-                return E_INVALIDARG; // another thread queued it meanwhile
-            mRing.Enqueue(notification);
+            mRing.Enqueue(std::move(queued));
             return S_OK;
         }
         target = mTarget;
     }
-    if (!notification->MarkQueued())
-        return E_INVALIDARG;
-
+    if (target.IsNull())
+    {
+        notification->SetQueued(false);
+        return E_FAIL;
+    }
     const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
         target->GetClientPool(notification->GetID());
     if (!pool.IsNull() && (pool->GetCombinedFlags() & LNotificationDistributor::kLatestOnly) != 0)
-        pool->RecordLatest(notification, [&] { mRing.Enqueue(notification); });
+        pool->RecordLatest(notification, [&] { mRing.Enqueue(std::move(queued)); });
     else
-        mRing.Enqueue(notification);
+        mRing.Enqueue(std::move(queued));
     return S_OK;
 }
 
