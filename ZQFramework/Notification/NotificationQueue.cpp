@@ -157,9 +157,12 @@ void LNotificationQueue::DeliverQueued()
     if (mBusy.exchange(true, std::memory_order_acq_rel))
         return; // a drain of this queue is running further up this thread's stack
     const BusyFlag busy(mBusy);
-    const RCPtr<LNotificationDistributor> target = GetTarget();
     // Only what is queued now: entries posted during the drain wait for the next one.
-    for (uint32_t n = mRing.GetCount(); n > 0; --n)
+    uint32_t n = mRing.GetCount();
+    if (n == 0)
+        return;
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    for (; n > 0; --n)
     {
         RCPtr<LNotification> notification;
         if (!TakeOldest(notification))
