@@ -2,20 +2,23 @@
 
 #include "ZQFramework/System/Sync/Mutex.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
-#include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 #include "ZQFramework/Utilities/Storage/StringArray.h"
 
+#include <algorithm>
+#include <iterator>
+#include <mutex>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace ZQ
 {
 namespace
 {
-// The lock of the name table and the pool. Never destroyed, so notifications released while the
+// The lock of the name table. Never destroyed, so notifications released while the
 // program's statics go away still find it.
 Mutex& RegistryLock()
 {
@@ -50,27 +53,171 @@ NameIndex& Index()
     return *index;
 }
 
-// The pool of released notifications, used as a stack. Guarded by RegistryLock; never destroyed.
-RCPtrArray<LNotification, 1, 0>& Pool()
+std::atomic<bool> gPoolingEnabled{false};
+
+// Identifiers this thread has seen recognised or handed out, by a hash of their address. Table entries
+// are never removed, so a pointer once found to be an identifier stays one and is recognised here
+// without the registry lock.
+class KnownIDs
 {
-    static auto* const pool = new RCPtrArray<LNotification, 1, 0>;
+public:
+    static bool Contains(NotificationID id) { return sSlots[SlotOf(id)] == id; }
+    static void Remember(NotificationID id) { sSlots[SlotOf(id)] = id; }
+
+private:
+    static constexpr size_t kSlots = 16;
+    static size_t SlotOf(NotificationID id) { return (reinterpret_cast<uintptr_t>(id) >> 4) % kSlots; }
+    static inline thread_local NotificationID sSlots[kSlots] = {};
+};
+
+// The pool of released notifications, used as a stack: each thread keeps the ones it released last on a
+// shelf of its own and takes them again first, so that making and releasing notifications takes no
+// shared lock; shelves trade with a process-wide stack in batches. Every entry holds one reference.
+using Pooled = std::vector<RCPtr<LNotification>>;
+
+class Shelf;
+
+// The process-wide part of the pool. Lock order: its lock before a shelf's. Never destroyed.
+struct SharedPool
+{
+    std::mutex lock;
+    Pooled entries;              // guarded by lock
+    std::vector<Shelf*> shelves; // guarded by lock: the shelves of the living threads
+};
+
+SharedPool& Shared()
+{
+    static auto* const pool = new SharedPool;
     return *pool;
 }
 
-std::atomic<bool> gPoolingEnabled{false};
-} // namespace
-
-LNotification::LNotification(NotificationID id, const ConstRCPtr<LRefCountedObject>& param)
-    : mID(id), mParam(param), mQueued(false), mRecycling(false)
+// Moves up to count entries from the top of from onto the top of to, keeping their order.
+void MoveTop(Pooled& from, Pooled& to, size_t count)
 {
+    const auto first = from.end() - static_cast<std::ptrdiff_t>(std::min(count, from.size()));
+    to.insert(to.end(), std::make_move_iterator(first), std::make_move_iterator(from.end()));
+    from.erase(first, from.end());
 }
 
-LNotification::~LNotification() = default;
-
-NotificationID LNotification::GetIDFromName(const char16_t* name)
+// One thread's part of the pool. Only its thread takes and puts; its lock lets other threads count and
+// empty it. It never holds its lock while taking the shared pool's.
+class Shelf
 {
-    if (name == nullptr || name[0] == 0)
-        return nullptr;
+public:
+    Shelf()
+    {
+        SharedPool& shared = Shared();
+        const std::lock_guard<std::mutex> lock(shared.lock);
+        shared.shelves.push_back(this);
+    }
+
+    // The thread ends: its entries go to the shared pool, or are let go when pooling is off.
+    ~Shelf()
+    {
+        Pooled leaving;
+        {
+            SharedPool& shared = Shared();
+            const std::lock_guard<std::mutex> lock(shared.lock);
+            std::erase(shared.shelves, this);
+            const std::lock_guard<std::mutex> own(mLock);
+            Pooled& to = gPoolingEnabled.load(std::memory_order_acquire) ? shared.entries : leaving;
+            MoveTop(mEntries, to, mEntries.size());
+        }
+        sGone = true;
+    }
+
+    Shelf(const Shelf&) = delete;
+    Shelf& operator=(const Shelf&) = delete;
+
+    // The calling thread's shelf; null while the thread is ending.
+    static Shelf* OfThisThread()
+    {
+        if (sGone)
+            return nullptr;
+        static thread_local Shelf shelf;
+        return &shelf;
+    }
+
+    // The latest entry, refilled from the shared pool when the shelf is empty; null when both are.
+    RCPtr<LNotification> Take()
+    {
+        RCPtr<LNotification> taken = TakeOwn();
+        if (!taken.IsNull())
+            return taken;
+        Pooled batch;
+        {
+            SharedPool& shared = Shared();
+            const std::lock_guard<std::mutex> lock(shared.lock);
+            MoveTop(shared.entries, batch, kBatch);
+        }
+        if (batch.empty())
+            return nullptr;
+        taken = std::move(batch.back());
+        batch.pop_back();
+        const std::lock_guard<std::mutex> own(mLock);
+        MoveTop(batch, mEntries, batch.size());
+        return taken;
+    }
+
+    // Adds notification; a full shelf hands its older half to the shared pool.
+    void Put(LNotification* notification)
+    {
+        Pooled spill;
+        {
+            const std::lock_guard<std::mutex> own(mLock);
+            mEntries.emplace_back(notification);
+            if (mEntries.size() <= kLimit)
+                return;
+            spill.assign(std::make_move_iterator(mEntries.begin()),
+                         std::make_move_iterator(mEntries.begin() + kBatch));
+            mEntries.erase(mEntries.begin(), mEntries.begin() + kBatch);
+        }
+        PutShared(spill);
+    }
+
+    // Called under the shared pool's lock.
+    [[nodiscard]] size_t CountLocked()
+    {
+        const std::lock_guard<std::mutex> own(mLock);
+        return mEntries.size();
+    }
+    void EmptyLocked(Pooled& into)
+    {
+        const std::lock_guard<std::mutex> own(mLock);
+        MoveTop(mEntries, into, mEntries.size());
+    }
+
+    // Adds entries to the shared pool; with pooling off they stay in entries, for the caller to let go.
+    static void PutShared(Pooled& entries)
+    {
+        SharedPool& shared = Shared();
+        const std::lock_guard<std::mutex> lock(shared.lock);
+        if (gPoolingEnabled.load(std::memory_order_acquire))
+            MoveTop(entries, shared.entries, entries.size());
+    }
+
+private:
+    static constexpr size_t kLimit = 256;
+    static constexpr size_t kBatch = kLimit / 2;
+
+    RCPtr<LNotification> TakeOwn()
+    {
+        const std::lock_guard<std::mutex> own(mLock);
+        if (mEntries.empty())
+            return nullptr;
+        RCPtr<LNotification> taken = std::move(mEntries.back());
+        mEntries.pop_back();
+        return taken;
+    }
+
+    std::mutex mLock;
+    Pooled mEntries; // guarded by mLock; the latest at the back
+    static inline thread_local bool sGone = false;
+};
+
+// The identifier of name, looked up or appended under the name table's lock.
+NotificationID InternLocked(const char16_t* name)
+{
     const MutexLocker lock(RegistryLock());
     WStringArray& table = GetNIDNameTable();
     NameIndex& index = Index();
@@ -86,6 +233,26 @@ NotificationID LNotification::GetIDFromName(const char16_t* name)
     return table.GetAt(table.GetCount() - 1).GetBuffer();
 }
 
+} // namespace
+
+LNotification::LNotification(NotificationID id, const ConstRCPtr<LRefCountedObject>& param)
+    : mID(id), mParam(param), mQueued(false), mRecycling(false)
+{
+}
+
+LNotification::~LNotification() = default;
+
+NotificationID LNotification::GetIDFromName(const char16_t* name)
+{
+    if (name == nullptr || name[0] == 0)
+        return nullptr;
+    if (KnownIDs::Contains(name))
+        return name;
+    const NotificationID id = InternLocked(name);
+    KnownIDs::Remember(id);
+    return id;
+}
+
 RCPtr<LNotification> LNotification::CreateNew(const char16_t* name,
                                               const ConstRCPtr<LRefCountedObject>& param)
 {
@@ -97,27 +264,31 @@ RCPtr<LNotification> LNotification::CreateNew(const char16_t* name,
 
 RCPtr<LNotification> LNotification::Create(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param)
 {
-    if (!gPoolingEnabled.load(std::memory_order_acquire))
-        return CreateNew(name, param);
-
-    const MutexLocker lock(RegistryLock());
     const NotificationID id = GetIDFromName(name);
-    // Without an identifier nothing is made, pooled or not: a reused object would carry a stale one.
+    // Without an identifier nothing is made, pooled or not.
     if (id == nullptr)
         return nullptr;
-    auto& pool = Pool();
-    if (pool.GetCount() == 0)
-        return CreateNew(id, param);
-
     RCPtr<LNotification> notification;
-    pool.RemoveLastItem(notification);
-    if (!notification->IsQueued())
-    {
-        notification->mID = id;
-        if (notification->mParam.Get() != param.Get())
-            notification->mParam = param;
-    }
+    if (gPoolingEnabled.load(std::memory_order_acquire))
+        notification = TakeFromPool();
+    if (notification.IsNull())
+        return RCPtr<LNotification>(new LNotification(id, param));
+    notification->mID = id;
+    notification->mParam = param;
     return notification;
+}
+
+RCPtr<LNotification> LNotification::TakeFromPool()
+{
+    if (Shelf* shelf = Shelf::OfThisThread())
+        return shelf->Take();
+    SharedPool& shared = Shared();
+    const std::lock_guard<std::mutex> lock(shared.lock);
+    if (shared.entries.empty())
+        return nullptr;
+    RCPtr<LNotification> taken = std::move(shared.entries.back());
+    shared.entries.pop_back();
+    return taken;
 }
 
 void LNotification::SetPoolingEnabled(bool enabled)
@@ -125,9 +296,15 @@ void LNotification::SetPoolingEnabled(bool enabled)
     gPoolingEnabled.store(enabled, std::memory_order_release);
     if (!enabled)
     {
-        const MutexLocker lock(RegistryLock());
+        Pooled pooled;
+        {
+            SharedPool& shared = Shared();
+            const std::lock_guard<std::mutex> lock(shared.lock);
+            pooled.swap(shared.entries);
+            for (Shelf* shelf : shared.shelves)
+                shelf->EmptyLocked(pooled);
+        }
         // Each pooled notification is deleted by its release, pooling being off now.
-        Pool().SetCount(0);
     }
 }
 
@@ -138,8 +315,12 @@ bool LNotification::IsPoolingEnabled()
 
 uint32_t LNotification::GetPoolCount()
 {
-    const MutexLocker lock(RegistryLock());
-    return Pool().GetCount();
+    SharedPool& shared = Shared();
+    const std::lock_guard<std::mutex> lock(shared.lock);
+    size_t count = shared.entries.size();
+    for (Shelf* shelf : shared.shelves)
+        count += shelf->CountLocked();
+    return static_cast<uint32_t>(count);
 }
 
 int32_t LNotification::Release()
@@ -155,15 +336,21 @@ int32_t LNotification::Release()
 
 void LNotification::HandBackToPool()
 {
-    if (!IsQueued() && !mParam.IsNull())
+    // Nobody else holds the notification now, so its state is cleared without a race; the next Create
+    // sets a name and a parameter of its own. The parameter's own release may run any code; the
+    // notification holds nothing by then.
+    mQueued.store(false, std::memory_order_release);
+    mID = nullptr;
+    const RCPtr<LRefCountedObject> param = std::exchange(mParam, nullptr);
+    if (!gPoolingEnabled.load(std::memory_order_acquire))
+        return;
+    if (Shelf* shelf = Shelf::OfThisThread())
     {
-        // The parameter's own release may run any code; the notification holds nothing by then.
-        const RCPtr<LRefCountedObject> param = std::exchange(mParam, nullptr);
+        shelf->Put(this);
+        return;
     }
-    if (gPoolingEnabled.load(std::memory_order_acquire))
-    {
-        const MutexLocker lock(RegistryLock());
-        Pool().Add(RCPtr<LNotification>(this));
-    }
+    Pooled entry;
+    entry.emplace_back(this);
+    Shelf::PutShared(entry);
 }
 } // namespace ZQ

@@ -9,12 +9,13 @@
 namespace ZQ
 {
 // A named notification: an identifier and an optional parameter object. Notifications are recycled
-// through a process-wide pool (a stack, the latest returned first out) once pooling is switched on: the
-// release that drops the last reference hands the object back without its parameter instead of deleting
-// it. One process-wide recursive lock guards the name table and the pool.
+// through a process-wide pool (a stack, the latest returned first out; each thread keeps the ones it
+// released last at hand) once pooling is switched on: the release that drops the last reference hands
+// the object back, cleared of its identifier, parameter and queued mark, instead of deleting it; Create
+// gives it a name and parameter of its own. The name table and the pool have locks of their own;
+// identifiers are recognised without a lock once the calling thread has met them.
 //
-// The queued mark is set while the notification waits in a notification queue; while it is set the
-// pool leaves the identifier and the parameter alone.
+// The queued mark is set while the notification waits in a notification queue.
 class LNotification : public virtual LRefCountedObject
 {
 public:
@@ -56,9 +57,11 @@ private:
     LNotification(NotificationID id, const ConstRCPtr<LRefCountedObject>& param);
 
     void HandBackToPool();
+    // The latest notification handed back, or null when the pool is empty.
+    static RCPtr<LNotification> TakeFromPool();
 
-    // Written by Create under the registry lock while the notification sits in the pool, where nobody
-    // else holds it; otherwise fixed while the notification is shared.
+    // Written by Create and by the hand-back to the pool, when nobody else holds the notification;
+    // otherwise fixed while the notification is shared.
     NotificationID mID;
     RCPtr<LRefCountedObject> mParam;
     std::atomic<bool> mQueued;    // written by the posting and the draining thread of its queue

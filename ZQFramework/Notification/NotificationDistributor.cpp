@@ -4,7 +4,6 @@
 #include "ZQFramework/Notification/NotificationReceiver.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
-#include <optional>
 #include <utility>
 
 namespace ZQ
@@ -42,21 +41,34 @@ RegisteredClientInfo::~LNotificationRegisteredClientInfo() = default;
 // ----------------------------------------------------------------------------------------------------
 // Client pools
 
-// Keeps a delivery's cursor on the pool's list for the length of the delivery, exceptions included.
-// The cursor starts at boundary; it is linked under the same lock that read it, so no removal falls
-// between reading the boundary and tracking it.
-class ClientPool::CursorScope
+// Keeps a delivery's cursor on the pool's list while it is linked, and takes it off on every way out of
+// the delivery, exceptions included. Linking and unlinking happen under the pool's lock, the same lock
+// under which the cursor's boundary was read, so no removal falls between reading it and tracking it.
+class ClientPool::CursorLink
 {
 public:
-    CursorScope(ClientPool& pool, Cursor& cursor, int32_t boundary) : mPool(pool), mCursor(cursor)
+    CursorLink(ClientPool& pool, Cursor& cursor) : mPool(pool), mCursor(cursor) {}
+    ~CursorLink()
     {
-        mCursor.boundary = boundary;
+        if (!mLinked)
+            return;
+        const MutexLocker lock(mPool.mLock);
+        UnlinkLocked();
+    }
+    CursorLink(const CursorLink&) = delete;
+    CursorLink& operator=(const CursorLink&) = delete;
+
+    [[nodiscard]] bool IsLinked() const { return mLinked; }
+
+    void LinkLocked()
+    {
         mCursor.next = mPool.mCursors;
         mPool.mCursors = &mCursor;
+        mLinked = true;
     }
-    ~CursorScope()
+
+    void UnlinkLocked()
     {
-        const MutexLocker lock(mPool.mLock);
         for (Cursor** link = &mPool.mCursors; *link != nullptr; link = &(*link)->next)
         {
             if (*link == &mCursor)
@@ -65,13 +77,13 @@ public:
                 break;
             }
         }
+        mLinked = false;
     }
-    CursorScope(const CursorScope&) = delete;
-    CursorScope& operator=(const CursorScope&) = delete;
 
 private:
     ClientPool& mPool;
     Cursor& mCursor;
+    bool mLinked = false;
 };
 
 ClientPool::LNotificationClientPool(NotificationID id) : mID(id)
@@ -92,10 +104,9 @@ uint32_t ClientPool::GetCount() const
     return mEntries.GetCount();
 }
 
-RCPtr<RegisteredClientInfo> ClientPool::TakeForDelivery(int32_t index,
-                                                        const RCPtr<LNotification>& notification)
+RegisteredClientInfo* ClientPool::TakeForDelivery(int32_t index, const RCPtr<LNotification>& notification)
 {
-    RCPtr<RegisteredClientInfo> entry = mEntries.GetAt(static_cast<uint32_t>(index));
+    RegisteredClientInfo* entry = mEntries.GetAt(static_cast<uint32_t>(index)).Get();
     if ((entry->mFlags & kLatestOnly) != 0)
     {
         // A latest-only receiver gets only what the queue recorded as its latest, and that only once.
@@ -106,32 +117,45 @@ RCPtr<RegisteredClientInfo> ClientPool::TakeForDelivery(int32_t index,
     return entry;
 }
 
+RCPtr<LNotificationReceiver> ClientPool::TakeNextLocked(Cursor& cursor,
+                                                        const RCPtr<LNotification>& notification)
+{
+    while (cursor.boundary > 0)
+    {
+        const RegisteredClientInfo* entry = TakeForDelivery(--cursor.boundary, notification);
+        if (entry != nullptr)
+            return entry->mClient;
+    }
+    return nullptr;
+}
+
 ZQRESULT ClientPool::Deliver(const RCPtr<LNotificationDistributor>& source,
                              const RCPtr<LNotification>& notification)
 {
+    // The cursor stays on the pool's list only while entries below it remain to be served: removals can
+    // move nothing once it has reached the bottom, so the last receiver is called without it.
     Cursor cursor;
-    std::optional<CursorScope> scope;
+    CursorLink link(*this, cursor);
+    RCPtr<LNotificationReceiver> receiver;
     {
         const MutexLocker lock(mLock);
-        const auto count = static_cast<int32_t>(mEntries.GetCount());
-        if (count == 0)
+        cursor.boundary = static_cast<int32_t>(mEntries.GetCount());
+        if (cursor.boundary == 0)
             return S_FALSE;
-        scope.emplace(*this, cursor, count);
+        receiver = TakeNextLocked(cursor, notification);
+        if (!receiver.IsNull() && cursor.boundary > 0)
+            link.LinkLocked();
     }
-    for (;;)
+    while (!receiver.IsNull())
     {
-        RCPtr<RegisteredClientInfo> entry; // released without the lock
-        RCPtr<LNotificationReceiver> receiver;
-        {
-            const MutexLocker lock(mLock);
-            if (cursor.boundary <= 0)
-                break;
-            entry = TakeForDelivery(--cursor.boundary, notification);
-            if (entry.IsNull())
-                continue;
-            receiver = entry->mClient;
-        }
         receiver->ReceiveNotification(source, notification);
+        const RCPtr<LNotificationReceiver> served = std::move(receiver); // released without the lock
+        if (!link.IsLinked())
+            break;
+        const MutexLocker lock(mLock);
+        receiver = TakeNextLocked(cursor, notification);
+        if (receiver.IsNull() || cursor.boundary == 0)
+            link.UnlinkLocked();
     }
     return S_OK;
 }
@@ -140,23 +164,25 @@ int32_t ClientPool::NotifyClientAt(const RCPtr<LNotificationDistributor>& source
                                    const RCPtr<LNotification>& notification)
 {
     Cursor cursor;
-    std::optional<CursorScope> scope;
-    RCPtr<RegisteredClientInfo> entry;
+    CursorLink link(*this, cursor);
     RCPtr<LNotificationReceiver> receiver;
     {
         const MutexLocker lock(mLock);
         const auto count = static_cast<int32_t>(mEntries.GetCount());
         if (index < 0 || index >= count)
             return count;
-        entry = TakeForDelivery(index, notification);
-        if (entry.IsNull())
+        const RegisteredClientInfo* entry = TakeForDelivery(index, notification);
+        if (entry == nullptr)
             return index;
         receiver = entry->mClient;
-        scope.emplace(*this, cursor, index);
+        cursor.boundary = index;
+        link.LinkLocked();
     }
     receiver->ReceiveNotification(source, notification);
     const MutexLocker lock(mLock);
-    return cursor.boundary;
+    const int32_t next = cursor.boundary;
+    link.UnlinkLocked();
+    return next;
 }
 
 ZQRESULT ClientPool::AddClient(LNotificationReceiver* client, uint32_t flags)
@@ -261,11 +287,11 @@ void LNotificationDistributor::AdjustOwnInternalReferences(int32_t n)
     AdjustInternalRefCount(this, n);
 }
 
-RCPtr<ClientPool> LNotificationDistributor::FindPoolLocked(NotificationID id) const
+ClientPool* LNotificationDistributor::FindPoolLocked(NotificationID id) const
 {
     for (uint32_t i = 0; i < mPools.GetCount(); ++i)
         if (mPools.GetAt(i)->GetID() == id)
-            return mPools.GetAt(i);
+            return mPools.GetAt(i).Get();
     return nullptr;
 }
 
@@ -312,6 +338,8 @@ ZQRESULT LNotificationDistributor::RegisterClient(LNotificationReceiver* client,
         pool = RCPtr<ClientPool>(new ClientPool(id));
         mPools.Add(pool);
     }
+    if ((flags & kLatestOnly) != 0)
+        mHadLatestOnly.store(true, std::memory_order_release);
     pool->AddClient(client, flags);
     return already ? S_FALSE : S_OK;
 }
@@ -416,12 +444,13 @@ ZQRESULT LNotificationDistributor::Notify(const RCPtr<LNotification>& notificati
     if (notification.IsNull())
         return E_INVALIDARG;
     const RCPtr<LNotificationDistributor> source(this);
-    RCPtr<ClientPool> pool;
+    // Pools are never removed, so the one found lives as long as this distributor, which source keeps.
+    ClientPool* pool = nullptr;
     {
         const MutexLocker lock(mLock);
         pool = FindPoolLocked(notification->GetID());
     }
-    if (pool.IsNull())
+    if (pool == nullptr)
         return S_FALSE;
     return pool->Deliver(source, notification);
 }

@@ -6,6 +6,7 @@
 #include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace ZQ
@@ -104,13 +105,16 @@ public:
             int32_t boundary = 0;
             Cursor* next = nullptr;
         };
-        class CursorScope;
+        class CursorLink;
 
         void RecordLatestLocked(const RCPtr<LNotification>& notification);
         // Takes the entry at index for delivery; null when a latest-only entry is to be skipped.
+        // Called under mLock; the entry stays valid while it is held.
+        LNotificationRegisteredClientInfo* TakeForDelivery(int32_t index,
+                                                           const RCPtr<LNotification>& notification);
+        // Moves cursor down to the next entry to serve and returns its receiver; null when none is left.
         // Called under mLock.
-        RCPtr<LNotificationRegisteredClientInfo> TakeForDelivery(int32_t index,
-                                                                 const RCPtr<LNotification>& notification);
+        RCPtr<LNotificationReceiver> TakeNextLocked(Cursor& cursor, const RCPtr<LNotification>& notification);
 
         mutable Mutex mLock;
         uint32_t mCombinedFlags = 0; // guarded by mLock; OR of flags as added, not recomputed on removal
@@ -149,6 +153,12 @@ public:
     // 0 and the flags; E_FAIL when name gives no identifier or client is not registered for it.
     ZQRESULT GetClientFlags(const LNotificationReceiver* client, const char16_t* name, uint32_t& flags) const;
     [[nodiscard]] RCPtr<LNotificationClientPool> GetClientPool(NotificationID id) const;
+    // False while no receiver has ever registered here as latest-only: a queue posting to this
+    // distributor then has no latest notification to record.
+    [[nodiscard]] bool MayHaveLatestOnlyClients() const
+    {
+        return mHadLatestOnly.load(std::memory_order_acquire);
+    }
     // The number of (receiver, identifier) registrations held.
     [[nodiscard]] int32_t GetRegistrationCount() const;
 
@@ -168,11 +178,13 @@ protected:
     void AdjustOwnInternalReferences(int32_t n);
 
 private:
-    RCPtr<LNotificationClientPool> FindPoolLocked(NotificationID id) const;
+    // The pool of id, or null. Pools are never removed: one found lives as long as the distributor.
+    LNotificationClientPool* FindPoolLocked(NotificationID id) const;
     ZQRESULT UnregisterClientLocked(LNotificationReceiver* client, NotificationID id);
 
     mutable Mutex mLock;
     RCPtrArray<LNotificationClientPool, 1, 0> mPools; // guarded by mLock; never shrinks
     int32_t mRegistrationCount = 0;                   // guarded by mLock
+    std::atomic<bool> mHadLatestOnly{false};          // set under mLock, never cleared; read without it
 };
 } // namespace ZQ

@@ -12,7 +12,7 @@ namespace ZQ
 namespace
 {
 // Clears a dequeued notification's queued mark when its delivery ends, also when a receiver throws, so
-// that it never goes back to the pool still marked (the pool would then keep its old identifier).
+// that it can be posted again.
 class QueuedMarkClearer
 {
 public:
@@ -115,20 +115,32 @@ LNotificationQueue::~LNotificationQueue()
 
 ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notification)
 {
-    if (notification.IsNull() || notification->IsQueued())
-        return E_INVALIDARG;
-    const RCPtr<LNotificationDistributor> target = GetTarget();
+    if (notification.IsNull() || !notification->MarkQueued())
+        return E_INVALIDARG; // null, or queued already (perhaps by another thread meanwhile)
+    // A plain post takes the ring's lock once, with the queue's reference already taken; the target is
+    // held only when a latest notification may have to be recorded with it.
+    RCPtr<LNotification> queued(notification);
+    RCPtr<LNotificationDistributor> target;
+    {
+        const MutexLocker lock(GetQueueMutex());
+        if (!mTarget.IsNull() && !mTarget->MayHaveLatestOnlyClients())
+        {
+            mRing.Enqueue(std::move(queued));
+            return S_OK;
+        }
+        target = mTarget;
+    }
     if (target.IsNull())
+    {
+        notification->SetQueued(false);
         return E_FAIL;
-    if (!notification->MarkQueued())
-        return E_INVALIDARG; // another thread queued it meanwhile
-
+    }
     const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
         target->GetClientPool(notification->GetID());
     if (!pool.IsNull() && (pool->GetCombinedFlags() & LNotificationDistributor::kLatestOnly) != 0)
-        pool->RecordLatest(notification, [&] { mRing.Enqueue(notification); });
+        pool->RecordLatest(notification, [&] { mRing.Enqueue(std::move(queued)); });
     else
-        mRing.Enqueue(notification);
+        mRing.Enqueue(std::move(queued));
     return S_OK;
 }
 
@@ -145,9 +157,12 @@ void LNotificationQueue::DeliverQueued()
     if (mBusy.exchange(true, std::memory_order_acq_rel))
         return; // a drain of this queue is running further up this thread's stack
     const BusyFlag busy(mBusy);
-    const RCPtr<LNotificationDistributor> target = GetTarget();
     // Only what is queued now: entries posted during the drain wait for the next one.
-    for (uint32_t n = mRing.GetCount(); n > 0; --n)
+    uint32_t n = mRing.GetCount();
+    if (n == 0)
+        return;
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    for (; n > 0; --n)
     {
         RCPtr<LNotification> notification;
         if (!TakeOldest(notification))
@@ -185,7 +200,10 @@ ZQRESULT LNotificationQueue::SetTarget(const RCPtr<LNotificationDistributor>& ta
     if (!mTarget.IsNull() || mPostingReceiver.IsNull())
         return E_FAIL;
     if (!target.IsNull())
+    {
+        const MutexLocker ringLock(GetQueueMutex());
         mTarget = target;
+    }
     return S_OK;
 }
 
@@ -220,7 +238,10 @@ void LNotificationQueue::Shutdown()
     RCPtr<LPostingReceiver> receiver;
     {
         const MutexLocker lock(mLock);
-        target = std::move(mTarget);
+        {
+            const MutexLocker ringLock(GetQueueMutex());
+            target = std::move(mTarget);
+        }
         receiver = std::move(mPostingReceiver);
     }
     if (!receiver.IsNull())

@@ -13,7 +13,8 @@ namespace ZQ
 {
 // A queue of notifications posted from any thread and delivered through a target distributor when the
 // owning thread drains it (ProcessNotifications, usually at idle). Every notification queue's ring shares
-// one process-wide mutex, held only to append, remove or count, never while another lock is taken.
+// one process-wide mutex, held only to append, remove or count and to read or change the target; no other
+// lock is taken while it is held.
 class LNotificationQueue : public virtual LRefCountedObject
 {
 public:
@@ -89,8 +90,10 @@ private:
 
     std::atomic<bool> mBusy{false}; // set while DeliverQueued runs; only the draining thread writes it
     RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
-    mutable Mutex mLock;                      // guards mTarget and mPostingReceiver
-    RCPtr<LNotificationDistributor> mTarget;  // guarded by mLock
+    mutable Mutex mLock; // guards mTarget and mPostingReceiver
+    // Guarded by mLock, and written only while the queue mutex is held too, so that a post reads it under
+    // the queue mutex alone.
+    RCPtr<LNotificationDistributor> mTarget;
     RCPtr<LPostingReceiver> mPostingReceiver; // guarded by mLock
     const RCPtr<LNotification> mIdleNotification;
 };

@@ -50,7 +50,11 @@ int32_t LRefCountedObject::Release()
         // Without internal references there are no cycles to break: a plain decrement.
         if (internal == 0)
             return Decrement();
-        if (count - internal == 1)
+        // The two counts are read one after the other; a registration that took a reference between the
+        // two reads would make this release look like the last outside one, so the decision stands only
+        // when both still read the same.
+        if (count - internal == 1 && mRefCount.load(std::memory_order_acquire) == count &&
+            mInternalRefCount.load(std::memory_order_acquire) == internal)
         {
             // This release gives back the last reference held from outside. Whoever wins the flag breaks
             // the cycles while still holding its own reference; a nested release made by that breaking,
@@ -77,6 +81,13 @@ int32_t LRefCountedObject::Release()
 
 int32_t LRefCountedObject::Decrement()
 {
+    // The last reference: nobody else holds the object, so nobody can take a new reference to it, and it
+    // goes without an interlocked decrement.
+    if (mRefCount.load(std::memory_order_acquire) == 1)
+    {
+        delete this;
+        return 0;
+    }
     const int32_t remaining = mRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (remaining == 0)
         delete this;

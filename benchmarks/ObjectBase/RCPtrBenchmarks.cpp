@@ -1,11 +1,14 @@
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 
+#include <Poco/AutoPtr.h>
+#include <Poco/RefCountedObject.h>
 #include <benchmark/benchmark.h>
 #include <memory>
 
 // Copying and dropping a counted pointer against the standard shared pointer, on one thread and with
-// several threads hammering one object's count.
+// several threads hammering one object's count; making and freeing a counted object against the
+// standard shared pointer and Poco's counted object.
 namespace
 {
 class Payload : public virtual ZQ::LRefCountedObject
@@ -16,6 +19,12 @@ public:
 
 struct PlainPayload
 {
+    int mValue = 1;
+};
+
+class PocoPayload : public Poco::RefCountedObject
+{
+public:
     int mValue = 1;
 };
 
@@ -94,4 +103,14 @@ void SharedPtrCreateAndFree(benchmark::State& state)
     }
 }
 BENCHMARK(SharedPtrCreateAndFree);
+
+void PocoAutoPtrCreateAndFree(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        Poco::AutoPtr<PocoPayload> object(new PocoPayload);
+        benchmark::DoNotOptimize(object.get());
+    }
+}
+BENCHMARK(PocoAutoPtrCreateAndFree);
 } // namespace

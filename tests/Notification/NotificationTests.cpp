@@ -1,11 +1,13 @@
 #include "Recorder.h"
 
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/ValueParam.h"
 
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace ZQ;
@@ -83,19 +85,27 @@ TEST(Notification, PoolingRecyclesTheLastReleasedObjectWithoutItsParameter)
     EXPECT_EQ(LNotification::GetPoolCount(), 1u);
 }
 
-TEST(Notification, QueuedNotificationKeepsItsParameterOnLastRelease)
+TEST(Notification, ReleasedWhileMarkedQueuedComesBackFromThePoolClean)
 {
     const ZQTest::PoolingScope pooling;
+    const RCPtr<LNotificationCenter> center = LNotificationCenter::Create(u"pool test");
     const RCPtr<LValueParam> param = LValueParam::Create(0.25, 1);
+    LNotification* pooled = nullptr;
     {
         const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A", param);
-        n->SetQueued(true);
+        pooled = n.Get();
+        n->SetQueued(true); // its last reference goes while it is still marked
     }
-    EXPECT_EQ(param->GetRefCount(), 2);
-    // Switching pooling off deletes the pooled object, and with it the parameter reference.
-    LNotification::SetPoolingEnabled(false);
-    EXPECT_EQ(LNotification::GetPoolCount(), 0u);
     EXPECT_EQ(param->GetRefCount(), 1);
+    ASSERT_EQ(LNotification::GetPoolCount(), 1u);
+
+    const RCPtr<LValueParam> other = LValueParam::Create(0.5, 2);
+    const RCPtr<LNotification> again = LNotification::Create(u"NID_TEST_B", other);
+    ASSERT_EQ(again.Get(), pooled);
+    EXPECT_FALSE(again->IsQueued());
+    EXPECT_EQ(again->GetID(), LNotification::GetIDFromName(u"NID_TEST_B"));
+    EXPECT_EQ(again->GetParam().Get(), static_cast<LRefCountedObject*>(other.Get()));
+    EXPECT_EQ(center->PostNotification(again), S_OK);
 }
 
 TEST(Notification, AfterPoolingIsSwitchedOffTheLastReleaseDeletes)
@@ -112,4 +122,33 @@ TEST(Notification, AfterPoolingIsSwitchedOffTheLastReleaseDeletes)
         const RCPtr<LNotification> n = LNotification::Create(u"NID_TEST_A");
     }
     EXPECT_EQ(LNotification::GetPoolCount(), 0u); // ASan reports a leak if it was not deleted
+}
+
+TEST(NotificationPoolConcurrency, ReleasedOnAnotherThreadAreAllReusedAndFreedWhenPoolingStops)
+{
+    constexpr int kCount = 1000;
+    std::set<LNotification*> released;
+    {
+        const ZQTest::PoolingScope pooling;
+        std::vector<RCPtr<LNotification>> made;
+        for (int i = 0; i < kCount; ++i)
+            made.push_back(LNotification::Create(u"NID_TEST_A", LValueParam::Create(0.5, i)));
+        for (const auto& n : made)
+            released.insert(n.Get());
+        std::thread([&] { made.clear(); }).join();
+        EXPECT_EQ(LNotification::GetPoolCount(), static_cast<uint32_t>(kCount));
+
+        std::set<LNotification*> reused;
+        for (int i = 0; i < kCount; ++i)
+        {
+            made.push_back(LNotification::Create(u"NID_TEST_B"));
+            EXPECT_TRUE(made.back()->GetParam().IsNull());
+            reused.insert(made.back().Get());
+        }
+        EXPECT_EQ(reused, released);
+        EXPECT_EQ(LNotification::GetPoolCount(), 0u);
+        made.clear();
+        EXPECT_EQ(LNotification::GetPoolCount(), static_cast<uint32_t>(kCount));
+    }
+    EXPECT_EQ(LNotification::GetPoolCount(), 0u); // ASan reports a leak if they were not deleted
 }

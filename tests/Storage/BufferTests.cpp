@@ -37,6 +37,20 @@ TEST(Buffer, StringBufferKeepsUpTo128SpareBytes)
     ExpectCapacities(buffer, {{22, 22}, {4, 22}, {300, 300}, {172, 300}, {171, 171}, {0, 0}});
 }
 
+TEST(Buffer, CountedStringBufferKeepsItsBytesAndCapacityStepsOnceItOutgrowsItsFirstBlock)
+{
+    const ConstRCPtr<LIBuffer> counted = StringBuffer::Create(10, 0, true);
+    auto* buffer = const_cast<LIBuffer*>(counted.Get());
+    std::memcpy(buffer->GetData(), "0123456789", 10);
+    EXPECT_EQ(buffer->GetCapacity(), 10u);
+    ExpectCapacities(*buffer, {{22, 22}, {4, 22}, {300, 300}, {172, 300}, {171, 171}});
+    EXPECT_EQ(std::memcmp(buffer->GetData(), "0123", 4), 0);
+    const ConstRCPtr<LIBuffer> copy = ConstRCPtr<LIBuffer>(buffer->CreateCopy());
+    EXPECT_EQ(copy->GetSize(), 171u);
+    EXPECT_EQ(std::memcmp(copy->GetData(), "0123", 4), 0);
+    ExpectCapacities(*buffer, {{0, 0}, {5, 5}});
+}
+
 TEST(Buffer, FourByteGranularityFollowsTheSize)
 {
     BufferT<4, 0, 8, unsigned int*> buffer;

@@ -4,6 +4,7 @@
 #include "ZQFramework/ObjectBase/Result.h"
 #include "ZQFramework/Utilities/Storage/SystemAllocator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -37,6 +38,10 @@ public:
 // A byte buffer whose capacity moves in steps: it is a multiple of the granularity Gran (a power of two),
 // grows when the size needs more and shrinks when more than the slack would stay spare (Slack 0 stands
 // for Gran - 1). Allocate never copies; SetSize reallocates and keeps the bytes.
+//
+// A derived class may hand the buffer a block that lives inside its own object (an inline block): the
+// buffer uses it for as long as its capacity stays as it was made and never frees it; the first change
+// of capacity moves the bytes to a block from the allocator.
 //
 // Buffers of pointers (T is a pointer to pointer) count Gran and Slack in 4-byte pointer slots, so the
 // same template arguments keep the same number of elements of room on a 64-bit build: the byte figures
@@ -74,8 +79,7 @@ public:
 
     ~BufferT() override
     {
-        if (mBlock != nullptr)
-            Alloc()->Free(mBlock);
+        FreeBlock();
         mBlock = nullptr;
         mData = nullptr;
         mSize = 0;
@@ -101,8 +105,7 @@ public:
         {
             // Allocate first so that a failure leaves the buffer as it was.
             void* block = AllocateBlock(rounded);
-            if (mBlock != nullptr)
-                Alloc()->Free(mBlock);
+            FreeBlock();
             mBlock = block;
             mData = static_cast<T>(block);
             mCapacity = rounded;
@@ -123,7 +126,7 @@ public:
                 Release();
                 return 0;
             }
-            void* block = Alloc()->Reallocate(mBlock, rounded);
+            void* block = mInlineBlock ? MoveOutOfInlineBlock(rounded) : Alloc()->Reallocate(mBlock, rounded);
             if (block == nullptr)
                 throw Exception<std::bad_alloc>();
             mBlock = block;
@@ -162,6 +165,27 @@ public:
     }
 
 protected:
+    // A block inside the derived object.
+    struct InlineBlock
+    {
+        void* block;
+    };
+
+    // A buffer of size bytes in inlineBlock, which holds at least RoundUp(size) bytes and lives as long
+    // as the buffer.
+    BufferT(InlineBlock inlineBlock, uint32_t size, bool zeroFill)
+    {
+        if (size == 0)
+            return;
+        mBlock = inlineBlock.block;
+        mData = static_cast<T>(mBlock);
+        mCapacity = RoundUp(size);
+        mSize = size;
+        mInlineBlock = true;
+        if (zeroFill)
+            std::memset(mBlock, 0, size);
+    }
+
     // The smallest multiple of the granularity not below n; a size whose rounding leaves the 32-bit
     // range cannot be allocated.
     static uint32_t RoundUp(uint32_t n)
@@ -198,18 +222,36 @@ private:
         return block;
     }
 
+    // Gives the block back to the allocator unless it is the inline one.
+    void FreeBlock()
+    {
+        if (mBlock != nullptr && !mInlineBlock)
+            Alloc()->Free(mBlock);
+        mInlineBlock = false;
+    }
+
+    // A block from the allocator of capacity bytes holding the inline block's bytes, as far as they fit.
+    void* MoveOutOfInlineBlock(uint32_t capacity)
+    {
+        void* block = AllocateBlock(capacity);
+        std::memcpy(block, mBlock, std::min(mCapacity, capacity));
+        mInlineBlock = false;
+        return block;
+    }
+
     void Release()
     {
-        Alloc()->Free(mBlock);
+        FreeBlock();
         mSize = 0;
         mData = nullptr;
         mBlock = nullptr;
         mCapacity = 0;
     }
 
-    T mData = nullptr;      // start of the contents; equals mBlock
-    uint32_t mSize = 0;     // bytes in use
-    void* mBlock = nullptr; // the block from the allocator; null exactly when mCapacity is 0
-    uint32_t mCapacity = 0; // bytes in the block
+    T mData = nullptr;         // start of the contents; equals mBlock
+    uint32_t mSize = 0;        // bytes in use
+    void* mBlock = nullptr;    // the block; null exactly when mCapacity is 0
+    uint32_t mCapacity = 0;    // bytes in the block
+    bool mInlineBlock = false; // mBlock is the inline block, not the allocator's
 };
 } // namespace ZQ

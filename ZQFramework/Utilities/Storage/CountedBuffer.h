@@ -16,12 +16,19 @@ public:
     [[nodiscard]] virtual ConstRCPtr<LIBuffer> CreateResizedCopy(uint32_t size, uint32_t offset) const = 0;
 };
 
-// A BufferT with a reference count.
+// A BufferT with a reference count. Made by Create or copied, it comes in one block from the allocator
+// with its bytes inline after the object, as long as its capacity stays as made (BufferT).
 template <uint32_t Gran, uint32_t Slack = 0, uint32_t Align = 8, typename T = char*,
           IAllocator* (*Alloc)() = &GetSystemAllocator>
 class LBufferT : public BufferT<Gran, Slack, Align, T, Alloc>, public LIBuffer
 {
     using Storage = BufferT<Gran, Slack, Align, T, Alloc>;
+
+    // The room for the bytes that an object made with it carries after itself.
+    struct InlineRoom
+    {
+        uint32_t bytes;
+    };
 
 public:
     LBufferT(uint32_t size, uint32_t capacity, bool zeroFill)
@@ -32,14 +39,16 @@ public:
     // A new buffer in a counted pointer that holds its one reference.
     [[nodiscard]] static ConstRCPtr<LIBuffer> Create(uint32_t size, uint32_t capacity, bool zeroFill)
     {
-        return ConstRCPtr<LIBuffer>(new LBufferT(size, capacity, zeroFill));
+        if (capacity > size || size == 0)
+            return ConstRCPtr<LIBuffer>(new LBufferT(size, capacity, zeroFill));
+        return ConstRCPtr<LIBuffer>(MakeInline(size, zeroFill));
     }
 
     // A shareable buffer of the same size and bytes; the capacity follows the size.
     [[nodiscard]] ConstRCPtr<LRefCountedObject> CreateCopy() const override
     {
         const uint32_t size = this->GetSize();
-        auto* copy = new LBufferT(size, 0, true);
+        LBufferT* copy = size == 0 ? new LBufferT(0, 0, true) : MakeInline(size, false);
         ConstRCPtr<LRefCountedObject> result(static_cast<const LRefCountedObject*>(copy));
         if (size != 0)
             std::memcpy(copy->GetData(), this->GetData(), size);
@@ -48,7 +57,7 @@ public:
 
     [[nodiscard]] ConstRCPtr<LIBuffer> CreateResizedCopy(uint32_t size, uint32_t offset) const override
     {
-        auto* copy = new LBufferT(size, 0, true);
+        LBufferT* copy = size == 0 ? new LBufferT(0, 0, true) : MakeInline(size, true);
         ConstRCPtr<LIBuffer> result(static_cast<const LIBuffer*>(copy));
         const uint32_t ownSize = this->GetSize();
         if (offset < ownSize)
@@ -58,6 +67,39 @@ public:
                 std::memcpy(copy->GetData(), static_cast<const uint8_t*>(this->GetData()) + offset, count);
         }
         return result;
+    }
+
+    // Counted buffers take the memory of the object itself from the buffers' allocator too.
+    static void* operator new(size_t bytes) { return AllocateObject(bytes); }
+    static void* operator new(size_t bytes, InlineRoom room) { return AllocateObject(bytes + room.bytes); }
+    static void operator delete(void* object) { Alloc()->Free(object); }
+    static void operator delete(void* object, InlineRoom) { Alloc()->Free(object); }
+
+private:
+    struct InlineTag
+    {
+    };
+
+    LBufferT(InlineTag, uint32_t size, bool zeroFill)
+        : LRefCountedObject(),
+          Storage(typename Storage::InlineBlock{reinterpret_cast<char*>(this) + sizeof(LBufferT)}, size,
+                  zeroFill)
+    {
+    }
+
+    // A buffer of size bytes (not 0) whose bytes follow the object in the same block.
+    static LBufferT* MakeInline(uint32_t size, bool zeroFill)
+    {
+        static_assert(sizeof(LBufferT) % Align == 0, "the inline bytes keep the buffer's alignment");
+        return new (InlineRoom{Storage::RoundUp(size)}) LBufferT(InlineTag{}, size, zeroFill);
+    }
+
+    static void* AllocateObject(size_t bytes)
+    {
+        void* block = bytes <= UINT32_MAX ? Alloc()->Allocate(static_cast<uint32_t>(bytes)) : nullptr;
+        if (block == nullptr)
+            throw Exception<std::bad_alloc>();
+        return block;
     }
 };
 

@@ -6,45 +6,55 @@
 #include "ZQFramework/System/Sync/ScopedLock.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace ZQ
 {
 
-// A first-in, first-out queue of counted pointers to T, kept in a ring over a pointer array that grows
-// without limit: when the ring is full the next item widens it by one slot, and it never shrinks. Items
+// A first-in, first-out queue of counted pointers to T, kept in a ring that grows without limit. Items
 // may be added from any thread; one consumer takes them out. Every operation runs under the lock of type
 // L (Lock/Unlock) that the owner lends and keeps alive; with a null lock the queue takes none.
 //
-// One slot always stays empty, so a full ring differs from an empty one; slots without an item hold null.
+// The ring's size, as GetRingSize reports it, starts at the capacity given and widens by one slot when an
+// item arrives at a full ring (one slot always stays empty, so a full ring differs from an empty one).
+// The slots behind it live in a pointer array that doubles when the items fill it, so a growing backlog
+// costs constant time per item on average; slots without an item hold null.
 template <class T, uint32_t G, class L>
 class RCPtrQueue
 {
 public:
     // capacity null slots (0, or at least 2).
-    RCPtrQueue(L* lock, uint32_t capacity) : mRing(capacity, capacity), mLock(lock) {}
+    RCPtrQueue(L* lock, uint32_t capacity) : mRing(capacity, capacity), mRingSize(capacity), mLock(lock) {}
     RCPtrQueue(const RCPtrQueue&) = delete;
     RCPtrQueue& operator=(const RCPtrQueue&) = delete;
 
     // Appends item; the queue takes a reference. Returns 0.
-    ZQRESULT Enqueue(const ConstRCPtr<T>& item)
+    ZQRESULT Enqueue(const ConstRCPtr<T>& item) { return Enqueue(RCPtr<T>(item)); }
+
+    // Appends item with the reference it holds, which is taken before the lock. Returns 0.
+    ZQRESULT Enqueue(RCPtr<T>&& item)
     {
         const ScopedLock<L> guard(mLock);
-        if (mRing.GetCount() == 0)
+        if (mRingSize == 0)
         {
-            mRing.SetCount(2);
-            mWrite = 0;
-            mRead = 0;
+            mRingSize = 2;
         }
-        if (mRing.GetCount() == CountLocked() + 1)
+        if (mRingSize == mCount + 1)
         {
-            Widen();
+            ++mRingSize;
         }
-        mRing.GetAt(mWrite) = item;
+        if (mCount == mRing.GetCount())
+        {
+            Grow();
+        }
+        mRing.GetAt(mWrite) = std::move(item);
         mWrite = NextSlot(mWrite);
+        ++mCount;
         return S_OK;
     }
 
@@ -52,7 +62,7 @@ public:
     [[nodiscard]] RCPtr<T> Dequeue()
     {
         const ScopedLock<L> guard(mLock);
-        if (CountLocked() < 1)
+        if (mCount < 1)
         {
             throw Exception<std::runtime_error>("Runtime Error : ZQ::RCPtrQueue<" + TypeName<T>() + "," +
                                                 std::to_string(G) + "," + TypeName<L>() +
@@ -61,6 +71,7 @@ public:
         }
         RCPtr<T> result = std::move(mRing.GetAt(mRead));
         mRead = NextSlot(mRead);
+        --mCount;
         return result;
     }
 
@@ -68,69 +79,44 @@ public:
     [[nodiscard]] uint32_t GetCount() const
     {
         const ScopedLock<L> guard(mLock);
-        return CountLocked();
+        return mCount;
     }
 
     // The number of slots in the ring, for diagnostics.
     [[nodiscard]] uint32_t GetRingSize() const
     {
         const ScopedLock<L> guard(mLock);
-        return mRing.GetCount();
+        return mRingSize;
     }
 
 private:
-    uint32_t CountLocked() const
-    {
-        const uint32_t size = mRing.GetCount();
-        if (size == 0)
-        {
-            return 0;
-        }
-        return mWrite >= mRead ? mWrite - mRead : mWrite + size - mRead;
-    }
-
     uint32_t NextSlot(uint32_t slot) const { return slot + 1 == mRing.GetCount() ? 0 : slot + 1; }
 
-    // Called with the ring full: mWrite is its one empty slot and mRead the slot behind it. Adds one slot,
-    // after which the ring holds the same items in the same order and two empty slots, one at mWrite.
-    // Of the two runs of items on either side of the empty slot, the shorter one moves: none when the
-    // items do not wrap, otherwise the run from mRead to the end of the array (the gap opens at mRead) or
-    // the run in front of mWrite (it moves up by one across the end of the array).
-    void Widen()
+    // Called with every slot of the array holding an item (mWrite == mRead): doubles the array. The
+    // items from mRead to the end stay; the ones that wrapped to the front move up behind them, as raw
+    // pointers, so the references move with them and no count changes.
+    void Grow()
     {
-        const uint32_t size = mRing.GetCount();
-        const uint32_t tail = size - mRead;
-        const uint32_t head = mWrite;
-        if (mRead == 0)
+        const uint32_t slots = mRing.GetCount();
+        if (slots > UINT32_MAX / 2)
         {
-            (void)mRing.SetCount(size + 1);
+            throw Exception<std::bad_alloc>();
         }
-        else if (tail <= head)
+        (void)mRing.SetCount(std::max(2u, slots * 2));
+        if (mWrite != 0)
         {
-            (void)mRing.InsertEmpty(mRead, 1);
-            ++mRead;
+            void* data = mRing.GetData();
+            auto* raw = static_cast<T**>(data);
+            std::memcpy(raw + slots, raw, mWrite * sizeof(T*));
+            std::memset(static_cast<void*>(raw), 0, mWrite * sizeof(T*));
         }
-        else
-        {
-            (void)mRing.SetCount(size + 1);
-            if (head == 0)
-            {
-                mWrite = size;
-                return;
-            }
-            // A slot is one object pointer; like the array itself, move the run as raw pointers, so the
-            // references move with them and no count changes.
-            void* slots = mRing.GetData();
-            auto* raw = static_cast<T**>(slots);
-            raw[size] = raw[0];
-            std::memmove(raw, raw + 1, (head - 1) * sizeof(T*));
-            raw[head - 1] = nullptr;
-            mWrite = head - 1;
-        }
+        mWrite += slots;
     }
 
     // All fields are guarded by *mLock.
     RCPtrArray<T, G, G> mRing;
+    uint32_t mRingSize;  // the ring's size as reported: the capacity given, widened one slot at a time
+    uint32_t mCount = 0; // items waiting
     uint32_t mWrite = 0; // the slot the next item goes into
     uint32_t mRead = 0;  // the slot of the oldest item
     L* mLock;            // not owned

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -55,6 +56,17 @@ uint32_t ByteSize(uint64_t count)
     if (bytes > UINT32_MAX)
         throw Exception<std::bad_alloc>();
     return static_cast<uint32_t>(bytes);
+}
+
+// A new unlocked string buffer: the length characters of text and a zero.
+template <class CharT>
+ConstRCPtr<LIBuffer> NewBuffer(const CharT* text, uint32_t length)
+{
+    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
+    auto* data = static_cast<CharT*>(buffer->GetData());
+    std::memcpy(data, text, length * sizeof(CharT));
+    data[length] = 0;
+    return buffer;
 }
 
 template <class CharT>
@@ -112,9 +124,13 @@ StringT<CharT, OtherT>::StringT(const StringT& other)
 }
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT>::StringT(const CharT* text) : mBuffer(GetEmptyString().mBuffer)
+StringT<CharT, OtherT>::StringT(const CharT* text)
 {
-    Assign(text, kWholeText);
+    // A new string goes straight to its own buffer, without taking the shared empty one first.
+    if (text == nullptr || text[0] == 0)
+        ShareEmpty();
+    else
+        mBuffer = NewBuffer(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText))));
 }
 
 template <class CharT, class OtherT>
@@ -187,9 +203,7 @@ void StringT<CharT, OtherT>::AssignOwnWidth(const CharT* text, uint32_t length)
         data[length] = 0;
         return;
     }
-    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, true);
-    std::memcpy(buffer->GetData(), text, length * sizeof(CharT));
-    mBuffer = buffer;
+    mBuffer = NewBuffer(text, length);
 }
 
 template <class CharT, class OtherT>
@@ -297,33 +311,36 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
 {
     if (text.GetBuffer()[0] == 0)
         return *this;
-    // Holding the source keeps its characters alive while this buffer is resized, also when the source
-    // is this string itself.
-    const StringT source(text);
+    // When the source shares this string's buffer (or is this string), a copy of it keeps its characters
+    // alive while the buffer is resized; any other source is not touched by the resize.
+    const StringT* source = &text;
+    std::optional<StringT> aliased;
+    if (text.mBuffer == mBuffer)
+        source = &aliased.emplace(text);
     const int length = GetLength();
-    const int added = source.GetLength();
+    const int added = source->GetLength();
     const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
-    const bool wasLocked = IsLocked();
+    if (!IsLocked() && total > uint64_t(kWholeText) + 1)
+        throw Exception<std::bad_alloc>();
+    const uint32_t bytes = ByteSize<CharT>(total);
     CharT* data;
-    if (wasLocked)
+    if (!IsLocked() && mBuffer->GetRefCount() > 1)
     {
-        WritableBuffer()->SetSize(ByteSize<CharT>(total));
-        data = Data();
+        // Shared: the text goes on in a buffer of this string's own.
+        ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
+        data = static_cast<CharT*>(buffer->GetData());
+        std::memcpy(data, GetBuffer(), size_t(length) * sizeof(CharT));
+        mBuffer = std::move(buffer);
     }
     else
     {
-        if (total > uint64_t(kWholeText) + 1)
-            throw Exception<std::bad_alloc>();
-        data = Lock(static_cast<int>(total));
+        // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
+        // it holds exactly the text and its zero afterwards.
+        WritableBuffer()->SetSize(bytes);
+        data = Data();
     }
-    std::memcpy(data + length, source.GetBuffer(), size_t(added) * sizeof(CharT));
+    std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
     data[length + added] = 0;
-    if (!wasLocked)
-    {
-        // Unlock without counting the text again: the buffer already holds exactly the text and its
-        // zero.
-        WritableBuffer()->SetUnshareable(false);
-    }
     return *this;
 }
 
@@ -472,6 +489,28 @@ int FoundAt(Position position)
     return position == Position(-1) ? -1 : static_cast<int>(position);
 }
 
+// The first position at or after start where text occurs in within, npos when none. It looks for the
+// first character of text with the character traits' find (memchr for bytes) and compares only there,
+// as the standard strings do; the standard string view compares at every position.
+template <class CharT>
+size_t FindText(std::basic_string_view<CharT> within, std::basic_string_view<CharT> text, size_t start)
+{
+    using Traits = std::char_traits<CharT>;
+    if (text.empty())
+        return start <= within.size() ? start : std::basic_string_view<CharT>::npos;
+    const CharT* const begin = within.data();
+    const CharT* const end = begin + within.size();
+    for (const CharT* at = begin + start; static_cast<size_t>(end - at) >= text.size(); ++at)
+    {
+        at = Traits::find(at, static_cast<size_t>(end - at) - text.size() + 1, text[0]);
+        if (at == nullptr)
+            break;
+        if (Traits::compare(at + 1, text.data() + 1, text.size() - 1) == 0)
+            return static_cast<size_t>(at - begin);
+    }
+    return std::basic_string_view<CharT>::npos;
+}
+
 // The code unit a search for one UTF-8 byte looks for: the byte itself when it is a whole character
 // (0x01 to 0x7F), else 0, which stands for the empty search text.
 char16_t SearchUnit(char ch)
@@ -484,7 +523,7 @@ char16_t SearchUnit(char ch)
 template <class CharT, class OtherT>
 int StringT<CharT, OtherT>::Find(const StringT& text) const
 {
-    return FoundAt(View(*this).find(View(text)));
+    return FoundAt(FindText(View(*this), View(text), 0));
 }
 
 template <class CharT, class OtherT>
@@ -492,9 +531,10 @@ int StringT<CharT, OtherT>::Find(const StringT& text, int start) const
 {
     if (start < 0)
         start = 0;
-    if (start >= GetLength())
+    const std::basic_string_view<CharT> within = View(*this);
+    if (static_cast<size_t>(start) >= within.size())
         return text.IsEmpty() ? start : -1;
-    return FoundAt(View(*this).find(View(text), static_cast<size_t>(start)));
+    return FoundAt(FindText(within, View(text), static_cast<size_t>(start)));
 }
 
 template <class CharT, class OtherT>
