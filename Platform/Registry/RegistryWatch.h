@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Registry/Registry.h"
+#include "Platform/Registry/Forward.h"
 
 #include <cstdint>
 #include <map>
