@@ -1,5 +1,6 @@
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
 #include <stdexcept>
@@ -33,6 +34,7 @@ int32_t LRefCountedObject::AddRef()
 int32_t LRefCountedObject::Release()
 {
     int32_t count = mRefCount.load(std::memory_order_acquire);
+    ZQ_ASSERT(count > 0);
     for (;;)
     {
         const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
@@ -109,6 +111,7 @@ void LRefCountedObject::SetUnshareable(bool unshareable)
 
 void LRefCountedObject::AdjustInternalRefCount(LRefCountedObject* object, int32_t n) noexcept
 {
+    ZQ_ASSERT(object != nullptr);
     // One atomic addition: holders that count internal references under different locks (two
     // distributors registering one client) may adjust the same object at the same moment.
     object->mInternalRefCount.fetch_add(n, std::memory_order_acq_rel);

@@ -39,7 +39,8 @@ public:
     // One interlocked increment; returns the new count.
     virtual int32_t AddRef();
 
-    // Returns the count after this release; the caller must not touch the object after a result of 0.
+    // Returns the count after this release; the caller must not touch the object after a result of 0, and
+    // releases only a reference it holds.
     // When this release gives back the last reference held from outside the object, the internal
     // references are dropped first (exactly once, even when several threads release at the same time).
     virtual int32_t Release();
