@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Clock/Clock.h"
+#include "Platform/Midi/Forward.h"
 #include "Simulator/RequestLog.h"
 #include "Simulator/Scheduler.h"
 #include "Simulator/SimulatedDriver.h"
@@ -13,11 +14,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-namespace Platform
-{
-class MidiPeer;
-}
 
 namespace Simulator
 {

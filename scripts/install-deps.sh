@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential g++ cmake ninja-build pkg-config git
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
     libx11-dev libgl-dev libglu1-mesa-dev libasound2-dev

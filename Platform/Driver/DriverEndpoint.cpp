@@ -1,5 +1,6 @@
 #include "Platform/Driver/DriverEndpoint.h"
 
+#include "Platform/Driver/DriverDevice.h"
 #include "Platform/Driver/DriverWire.h"
 #include "Platform/Io/UnixSocket.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Driver/DriverDevice.h"
+#include "Platform/Driver/Forward.h"
 #include "Platform/Io/PollLoop.h"
 #include "Platform/Io/UniqueFd.h"
 

@@ -2,7 +2,7 @@
 
 #include "Platform/Io/UniqueFd.h"
 #include "Platform/Io/WakeFd.h"
-#include "Platform/Registry/Registry.h"
+#include "Platform/Registry/Forward.h"
 
 #include <cstdint>
 #include <map>

@@ -5,6 +5,7 @@
 #include "ZQFramework/Midi/MidiCapturePort.h"
 #include "ZQFramework/Midi/MidiRenderPort.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
+#include "ZQFramework/System/ThreadPool.h"
 
 #include <system_error>
 #include <thread>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ZQFramework/Midi/MidiCommInterface.h"
+#include "ZQFramework/System/Forward.h"
 #include "ZQFramework/System/Sync/Mutex.h"
-#include "ZQFramework/System/ThreadPool.h"
 #include "ZQFramework/System/ThreadWorker.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/StringArray.h"

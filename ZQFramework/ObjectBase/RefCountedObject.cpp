@@ -1,11 +1,9 @@
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Exception.h"
-#include "ZQFramework/ObjectBase/TypeName.h"
-#include "ZQFramework/Utilities/Storage/String.h"
 
-#include <string>
-#include <typeinfo>
+#include <stdexcept>
 
 namespace ZQ
 {
@@ -19,14 +17,6 @@ LRefCountedObject::LRefCountedObject(const LRefCountedObject&) noexcept : LRefCo
 }
 
 LRefCountedObject::~LRefCountedObject() = default;
-
-StringT<char16_t, char> LRefCountedObject::ToString() const
-{
-    const StringT<char16_t, char> typeName(DynamicTypeName(typeid(*this)).c_str());
-    const StringT<char16_t, char> prefix(
-        "LRefCountedObject::ToString() not overridden. Returning TypeName: ");
-    return prefix + typeName;
-}
 
 void LRefCountedObject::Undo()
 {
@@ -44,6 +34,7 @@ int32_t LRefCountedObject::AddRef()
 int32_t LRefCountedObject::Release()
 {
     int32_t count = mRefCount.load(std::memory_order_acquire);
+    ZQ_ASSERT(count > 0);
     for (;;)
     {
         const int32_t internal = mInternalRefCount.load(std::memory_order_acquire);
@@ -131,6 +122,7 @@ void LRefCountedObject::SetUnshareable(bool unshareable)
 
 void LRefCountedObject::AdjustInternalRefCount(LRefCountedObject* object, int32_t n) noexcept
 {
+    ZQ_ASSERT(object != nullptr);
     // One atomic addition: holders that count internal references under different locks (two
     // distributors registering one client) may adjust the same object at the same moment.
     object->mInternalRefCount.fetch_add(n, std::memory_order_acq_rel);

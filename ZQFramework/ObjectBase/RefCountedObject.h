@@ -29,7 +29,8 @@ public:
     LRefCountedObject& operator=(const LRefCountedObject&) noexcept { return *this; }
     ~LRefCountedObject() override;
 
-    // Names the object's dynamic type, unless a class says more about itself.
+    // Names the object's dynamic type, unless a class says more about itself. Defined with the strings
+    // (Utilities/Storage), whose characters live in counted objects.
     [[nodiscard]] StringT<char16_t, char> ToString() const override;
 
     // Throws: the base object cannot undo anything.
@@ -38,7 +39,8 @@ public:
     // One interlocked increment; returns the new count.
     virtual int32_t AddRef();
 
-    // Returns the count after this release; the caller must not touch the object after a result of 0.
+    // Returns the count after this release; the caller must not touch the object after a result of 0, and
+    // releases only a reference it holds.
     // When this release gives back the last reference held from outside the object, the internal
     // references are dropped first (exactly once, even when several threads release at the same time).
     virtual int32_t Release();

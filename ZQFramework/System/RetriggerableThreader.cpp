@@ -1,6 +1,7 @@
 #include "ZQFramework/System/RetriggerableThreader.h"
 
 #include "ZQFramework/System/Sync/Event.h"
+#include "ZQFramework/System/Sync/LEvent.h"
 
 #include <atomic>
 #include <mutex>

@@ -3,7 +3,7 @@
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/Result.h"
 #include "ZQFramework/ObjectBase/Stringable.h"
-#include "ZQFramework/System/Sync/LEvent.h"
+#include "ZQFramework/System/Sync/Forward.h"
 #include "ZQFramework/System/Thread.h"
 #include "ZQFramework/System/ThreadWorker.h"
 #include "ZQFramework/Utilities/Storage/String.h"

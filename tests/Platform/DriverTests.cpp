@@ -1,6 +1,7 @@
 #include "Support/WaitFor.h"
 
 #include "Platform/Driver/Driver.h"
+#include "Platform/Driver/DriverDevice.h"
 #include "Platform/Driver/DriverEndpoint.h"
 #include "Platform/Driver/DriverEvent.h"
 #include "Platform/Driver/DriverWire.h"

@@ -1,3 +1,4 @@
+#include "ZQFramework/Utilities/Graphics/Point.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
 #include <gtest/gtest.h>

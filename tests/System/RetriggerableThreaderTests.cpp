@@ -1,6 +1,7 @@
 #include "System/TestWorkers.h"
 
 #include "ZQFramework/System/RetriggerableThreader.h"
+#include "ZQFramework/System/Sync/LEvent.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

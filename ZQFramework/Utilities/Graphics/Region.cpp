@@ -1,5 +1,7 @@
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
+#include "ZQFramework/Utilities/Graphics/Point.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZQFramework/Utilities/Graphics/Point.h"
+#include "ZQFramework/Utilities/Graphics/Forward.h"
 #include "ZQFramework/Utilities/Graphics/Rect.h"
 
 #include <cstdint>

@@ -23,7 +23,7 @@ namespace ZQ
 // objects keep them in these arrays; an array is used by one thread at a time or under its owner's lock.
 //
 // Removal hands the element over with the array's reference instead of copying it. Indexed access is
-// not checked: callers compare with GetCount first.
+// checked only in debug builds (ZQ_ASSERT): callers compare with GetCount first.
 template <class T, uint32_t G, uint32_t S>
 class ConstRCPtrArray : public IArray<ConstRCPtr<T>>
 {

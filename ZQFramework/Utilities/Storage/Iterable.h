@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
 #include <cstdint>
@@ -116,6 +117,7 @@ protected:
 private:
     const T& WalkTo(uint32_t index) const
     {
+        ZQ_ASSERT(index < GetCount());
         ConstIterator it = Begin();
         for (uint32_t i = 0; i < index; ++i)
         {
@@ -262,8 +264,16 @@ public:
     }
 
     [[nodiscard]] T& GetItem(Position position) override { return *reinterpret_cast<T*>(position); }
-    [[nodiscard]] const T& GetAt(uint32_t index) const override { return GetData()[index]; }
-    [[nodiscard]] T& GetAt(uint32_t index) override { return GetData()[index]; }
+    [[nodiscard]] const T& GetAt(uint32_t index) const override
+    {
+        ZQ_ASSERT(index < this->GetCount());
+        return GetData()[index];
+    }
+    [[nodiscard]] T& GetAt(uint32_t index) override
+    {
+        ZQ_ASSERT(index < this->GetCount());
+        return GetData()[index];
+    }
 
     [[nodiscard]] Position Advance(Position position, int32_t n) const override
     {

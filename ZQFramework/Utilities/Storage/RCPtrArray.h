@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/Utilities/Storage/ConstRCPtrArray.h"
 
 #include <cstdint>
@@ -57,8 +58,16 @@ public:
     {
         return *reinterpret_cast<const Entry*>(position);
     }
-    [[nodiscard]] Entry& GetAt(uint32_t index) override { return GetData()[index]; }
-    [[nodiscard]] const Entry& GetAt(uint32_t index) const override { return GetData()[index]; }
+    [[nodiscard]] Entry& GetAt(uint32_t index) override
+    {
+        ZQ_ASSERT(index < this->GetCount());
+        return GetData()[index];
+    }
+    [[nodiscard]] const Entry& GetAt(uint32_t index) const override
+    {
+        ZQ_ASSERT(index < this->GetCount());
+        return GetData()[index];
+    }
     [[nodiscard]] Position Advance(Position position, int32_t n) const override
     {
         return ConstArray::Advance(position, n);

@@ -1,7 +1,0 @@
-#pragma once
-
-// Forward declarations of the application framework's classes.
-namespace ZQ
-{
-class Version;
-} // namespace ZQ
