@@ -29,7 +29,7 @@ endfunction()
 
 zq_test_program(test_ObjectBase tests/ObjectBase ZQObjectBase ZQStorage)
 zq_test_program(test_Storage tests/Storage ZQStorage ZQGraphics ZQSync PlatformClock)
-zq_test_program(test_Platform tests/Platform PlatformClock PlatformRegistry PlatformMidi PlatformDriver)
+zq_test_program(test_Platform tests/Platform PlatformClock PlatformProcess PlatformRegistry PlatformMidi PlatformDriver)
 zq_test_program(test_System tests/System ZQSystem)
 zq_test_program(test_Application tests/Application ZQApplication)
 zq_test_program(test_Notification tests/Notification ZQNotification)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
-# test, then runs the concurrency tests again under ThreadSanitizer, then runs each fuzzer briefly.
+# Installs what is missing, checks the formatting, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test, then runs the concurrency tests again under
+# ThreadSanitizer, builds the release configuration with g++ and with clang++ (warnings as errors), then
+# runs each fuzzer briefly.
 # Usage: scripts/test.sh [--no-install] [--quick] (--quick skips the slow-labelled tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +36,9 @@ fi
 ctest_exclude=()
 ((quick)) && ctest_exclude=(-LE slow)
 
+echo "== Formatting (clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 echo "== ASan + UBSan build"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
@@ -46,6 +51,12 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs"
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 ctest --preset tsan -j "$jobs" -L concurrency
+
+for preset in release-werror clang; do
+    echo "== Release build with warnings as errors ($preset)"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
 
 echo "== Fuzzers (${fuzz_seconds}s each)"
 if ls fuzz/*Fuzzer.cpp >/dev/null 2>&1; then

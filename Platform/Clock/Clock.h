@@ -6,6 +6,12 @@
 
 // The one monotonic clock of the program. Everything that measures time-outs, pauses or timestamps asks
 // this clock, so that tests can put a manual clock in its place.
+//
+// Waits that block a thread on a condition stay on the steady clock: the bounded waits of events (Wait and
+// wait-for-any in ZQFramework/System/Sync) and the stand-ins' own reply and close limits (Platform/Driver,
+// Platform/Midi). A manual clock moves only when a test advances it, and nothing wakes a sleeping waiter
+// when it does, so a wait timed on it could never time out. Where a test must decide when a wait gives up,
+// the waiter measures the time-out on this clock and waits in short real-time slices (Thread::Wait).
 namespace Platform
 {
 using Duration = std::chrono::nanoseconds;

@@ -1,5 +1,6 @@
 #include "ZQFramework/Application/Version.h"
 
+#include "Platform/Process/Process.h"
 #include "ZQFramework/Application/FormatErrorIdText.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/StringConversion.h"
@@ -10,7 +11,6 @@
 #include <new>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace ZQ
 {
@@ -27,13 +27,12 @@ constexpr uint32_t MaxPath = 260;
 
 uint32_t OwnModuleFileName(const void*, char16_t* buffer, uint32_t size)
 {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (length <= 0 || size == 0)
+    const std::string path = Platform::ExecutablePath();
+    if (path.empty() || size == 0)
         return 0;
     // Only the file name counts for the version lookup: a path too long for the buffer (folders here
     // may nest far deeper than 260 characters) gives up its folders, never the end of its name.
-    std::string_view text(path, static_cast<size_t>(length));
+    std::string_view text(path);
     if (text.size() >= size)
         text.remove_prefix(text.find_last_of('/') + 1);
     const char* source = text.data();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ZQFramework/ControlBase/Forward.h"
-#include "ZQFramework/ControlBase/KeyCode/KeyCode.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Forward.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/Array.h"

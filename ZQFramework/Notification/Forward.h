@@ -23,6 +23,9 @@ class LNotificationHandler;
 template <class T>
 class CAutoNotificationDisabler;
 
+// The key code that key parameter records carry: a plain value, the control layer's keys as well.
+class KeyCode;
+
 // Parameter records.
 class LPointParam;
 class LPointWithModifiersParam;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/KeyCode/KeyCode.h"
 #include "ZQFramework/Notification/Forward.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 
 #include <cstdint>

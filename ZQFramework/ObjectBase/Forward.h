@@ -2,9 +2,10 @@
 
 // Forward declarations of the object base. ConstRCPtr and RCPtr are inseparable and both live in
 // RCPtr.h (RCPtr derives from ConstRCPtr); the second template argument is always T*.
-// ZQ::Pair and ZQ::LPair share Pair.h.
 namespace ZQ
 {
+// The string of Utilities/Storage: objects describe themselves in it (IStringable), and it keeps its
+// characters in counted objects, so it is defined above the object base.
 template <class Char, class Other>
 class StringT;
 
@@ -26,10 +27,4 @@ template <class T>
 class LHolder;
 template <class T, class Base>
 class LWrapper;
-template <class T, StringT<char16_t, char> (*ToStringFunction)(const T&), class Base>
-class LWrapperStringable;
-template <class A, class B>
-struct Pair;
-template <class A, class B, StringT<char16_t, char> (*ToStringFunction)(const A&), class Base>
-class LPair;
 } // namespace ZQ

@@ -55,10 +55,14 @@ class ConstRCPtr
 {
     static_assert(std::is_same_v<P, T*>, "the second argument of a smart pointer is always T*");
 
+    // Evaluated lazily (std::conjunction stops at the first false test), so that naming ConstRCPtr<T>
+    // inside T, where T is still incomplete, never asks whether T is polymorphic.
     template <class U>
-    static constexpr bool kUpCast = std::is_convertible_v<U*, T*> && !std::is_same_v<std::remove_cv_t<U>, T>;
+    static constexpr bool kUpCast =
+        std::conjunction_v<std::is_convertible<U*, T*>, std::negation<std::is_same<std::remove_cv_t<U>, T>>>;
     template <class U>
-    static constexpr bool kDownCast = !std::is_convertible_v<U*, T*> && std::is_polymorphic_v<U>;
+    static constexpr bool kDownCast =
+        std::conjunction_v<std::negation<std::is_convertible<U*, T*>>, std::is_polymorphic<U>>;
 
     template <class, class>
     friend class ConstRCPtr;

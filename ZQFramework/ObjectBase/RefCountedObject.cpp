@@ -1,11 +1,8 @@
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 
 #include "ZQFramework/ObjectBase/Exception.h"
-#include "ZQFramework/ObjectBase/TypeName.h"
-#include "ZQFramework/Utilities/Storage/String.h"
 
-#include <string>
-#include <typeinfo>
+#include <stdexcept>
 
 namespace ZQ
 {
@@ -19,14 +16,6 @@ LRefCountedObject::LRefCountedObject(const LRefCountedObject&) noexcept : LRefCo
 }
 
 LRefCountedObject::~LRefCountedObject() = default;
-
-StringT<char16_t, char> LRefCountedObject::ToString() const
-{
-    const StringT<char16_t, char> typeName(DynamicTypeName(typeid(*this)).c_str());
-    const StringT<char16_t, char> prefix(
-        "LRefCountedObject::ToString() not overridden. Returning TypeName: ");
-    return prefix + typeName;
-}
 
 void LRefCountedObject::Undo()
 {

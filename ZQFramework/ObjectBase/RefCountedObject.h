@@ -29,7 +29,8 @@ public:
     LRefCountedObject& operator=(const LRefCountedObject&) noexcept { return *this; }
     ~LRefCountedObject() override;
 
-    // Names the object's dynamic type, unless a class says more about itself.
+    // Names the object's dynamic type, unless a class says more about itself. Defined with the strings
+    // (Utilities/Storage), whose characters live in counted objects.
     [[nodiscard]] StringT<char16_t, char> ToString() const override;
 
     // Throws: the base object cannot undo anything.

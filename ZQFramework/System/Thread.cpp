@@ -1,6 +1,7 @@
 #include "ZQFramework/System/Thread.h"
 
 #include "Platform/Clock/Clock.h"
+#include "Platform/Process/Process.h"
 #include "ZQFramework/System/DebugStream.h"
 #include "ZQFramework/System/Sync/EventLock.h"
 #include "ZQFramework/System/Sync/TrafficLight.h"
@@ -8,11 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 
 namespace ZQ
 {
@@ -41,14 +39,10 @@ bool WaitMeasuredByClock(Event& signal, uint32_t milliseconds)
             return false;
     }
 }
-// Windows priorities run from -15 (idle) over 0 (normal) to 15 (time critical), nice values from 19 down
-// to -20. An unprivileged process may not raise a thread, so a refused change is ignored.
-void ApplyPriority(pid_t systemId, int32_t priority)
+// A refused change (an unprivileged process may not raise a thread) is not a failure of the thread.
+void ApplyPriority(Platform::ThreadId systemId, int32_t priority)
 {
-    if (systemId == 0)
-        return;
-    const int nice = std::clamp(-5 * priority, -20, 19);
-    (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(systemId), nice);
+    (void)Platform::SetThreadPriority(systemId, priority);
 }
 } // namespace
 
@@ -64,7 +58,7 @@ struct Thread::Record
     std::atomic<bool> started{false};
     TrafficLight done;   // set whenever the callback is not running
     TrafficLight resume; // the gate that holds a new thread back
-    std::atomic<pid_t> systemId{0};
+    std::atomic<Platform::ThreadId> systemId{0};
 
     std::thread thread;
     std::thread::id id; // written before the thread is resumed, read-only afterwards
@@ -115,7 +109,7 @@ Thread::~Thread()
 void Thread::Routine(std::shared_ptr<Record> record)
 {
     (void)record->resume.Wait(kInfinite);
-    record->systemId = static_cast<pid_t>(::syscall(SYS_gettid));
+    record->systemId = Platform::CurrentThreadId();
     ApplyPriority(record->systemId, record->priority);
     record->done.Reset();
     record->started.exchange(true);

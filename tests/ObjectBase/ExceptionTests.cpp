@@ -2,9 +2,9 @@
 
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Holder.h"
-#include "ZQFramework/ObjectBase/Pair.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/Result.h"
+#include "ZQFramework/Utilities/Storage/Pair.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #include "CountedFixtures.h"
 
 #include "ZQFramework/ObjectBase/Holder.h"
-#include "ZQFramework/ObjectBase/Pair.h"
-#include "ZQFramework/ObjectBase/ToString.h"
 #include "ZQFramework/ObjectBase/TypeName.h"
 #include "ZQFramework/ObjectBase/Wrapper.h"
-#include "ZQFramework/ObjectBase/WrapperStringable.h"
+#include "ZQFramework/Utilities/Storage/Pair.h"
 #include "ZQFramework/Utilities/Storage/String.h"
+#include "ZQFramework/Utilities/Storage/ToString.h"
+#include "ZQFramework/Utilities/Storage/WrapperStringable.h"
 
 #include <gtest/gtest.h>
 #include <string>

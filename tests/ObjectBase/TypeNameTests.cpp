@@ -60,7 +60,8 @@ TEST(TypeName, DynamicNameOfAnObjectIsItsMostDerivedClass)
 {
     using namespace TypeNameTestTypes;
     ZQ::RCPtr<ZQ::LRefCountedObject> object(new Widget);
-    EXPECT_EQ(ZQ::DynamicTypeName(typeid(*object)), "class TypeNameTestTypes::Widget");
+    const ZQ::LRefCountedObject& target = *object;
+    EXPECT_EQ(ZQ::DynamicTypeName(typeid(target)), "class TypeNameTestTypes::Widget");
     EXPECT_EQ(ZQ::DynamicTypeName(typeid(Two<long, int>)), "class TypeNameTestTypes::Two<long,int>");
 }
 

@@ -49,6 +49,14 @@ class ReuseAllocator;
 template <class T, uint32_t G, class L>
 class RCPtrQueue;
 
+// Objects made of strings and pairs. ZQ::Pair and ZQ::LPair share Pair.h.
+template <class T, StringT<char16_t, char> (*ToStringFunction)(const T&), class Base>
+class LWrapperStringable;
+template <class A, class B>
+struct Pair;
+template <class A, class B, StringT<char16_t, char> (*ToStringFunction)(const A&), class Base>
+class LPair;
+
 // Hashed lists, maps and caches.
 template <class V, class K>
 class IHashedList;

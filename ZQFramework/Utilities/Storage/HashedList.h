@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ZQFramework/ObjectBase/Pair.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
 #include "ZQFramework/ObjectBase/TypeName.h"
+#include "ZQFramework/Utilities/Storage/Pair.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 

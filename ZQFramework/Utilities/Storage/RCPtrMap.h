@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ZQFramework/ObjectBase/Pair.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
-#include "ZQFramework/ObjectBase/ToString.h"
 #include "ZQFramework/Utilities/Storage/HashedList.h"
+#include "ZQFramework/Utilities/Storage/Pair.h"
 #include "ZQFramework/Utilities/Storage/String.h"
+#include "ZQFramework/Utilities/Storage/ToString.h"
 
 #include <cstdint>
 

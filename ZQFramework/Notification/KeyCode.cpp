@@ -1,4 +1,4 @@
-#include "ZQFramework/ControlBase/KeyCode/KeyCode.h"
+#include "ZQFramework/Notification/KeyCode.h"
 
 #include "ZQFramework/Utilities/Storage/String.h"
 

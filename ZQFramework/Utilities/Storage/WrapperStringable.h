@@ -2,7 +2,7 @@
 
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
-#include "ZQFramework/ObjectBase/ToString.h"
+#include "ZQFramework/Utilities/Storage/ToString.h"
 
 namespace ZQ
 {

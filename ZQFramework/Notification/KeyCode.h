@@ -8,7 +8,8 @@ namespace ZQ
 {
 // One key stroke: a typed character (low 16 bits of the code) or a Windows virtual key (bits 16 to 23),
 // with the modifier bits, the sides of the held modifier keys and an auto-repeat flag. A plain value.
-// Text forms: a parseable one used in string tables ("Alt+VKEY_F4") and a display one for menus.
+// Text forms: a parseable one used in string tables ("Alt+VKEY_F4") and a display one for menus. It
+// lives with the notifications because key parameter records carry it; the controls use the same type.
 class KeyCode
 {
 public:
