@@ -19,6 +19,6 @@ foreach(bench_dir IN LISTS bench_dirs)
     add_executable(bench_${layer} ${sources})
     target_include_directories(bench_${layer} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(bench_${layer} PRIVATE
-        PanelEngine SimulatorLib ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication ZQStorage
-        ZQObjectBase ZQRenderer ZQTestBench Poco::Foundation benchmark::benchmark_main)
+        PanelEngine SimulatorLib ZQControlBase ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication
+        ZQStorage ZQObjectBase ZQRenderer ZQTestBench Poco::Foundation benchmark::benchmark_main)
 endforeach()

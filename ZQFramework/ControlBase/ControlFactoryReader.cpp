@@ -23,6 +23,19 @@ constexpr const char* kBadSubControl =
 constexpr const char16_t* kRootClass = u"Application";
 // The longest look list a document may ask for: what the "0x" form of NumLooks can write.
 constexpr int32_t kMaxLooks = 0xFFFF;
+// The deepest control tree a document may build: descriptor trees are released recursively, so a
+// pathological nesting must not reach the stack's limit. Real skins nest a dozen levels.
+constexpr int kMaxNesting = 1000;
+constexpr const char* kNestedTooDeep = "Runtime Error : SubControl elements nested too deep : "
+                                       "ZQ::LControlFactory::XMLStartElement";
+
+int NestingOf(const LControlDescriptor* descriptor)
+{
+    int depth = 0;
+    for (; descriptor != nullptr && depth <= kMaxNesting; descriptor = descriptor->mParent.Get())
+        ++depth;
+    return depth;
+}
 
 using AttributeMap = LControlFactory::AttributeMap;
 
@@ -288,6 +301,8 @@ void LControlFactory::StartSubControl(const AttributeMap& attributes)
         throw Exception<std::runtime_error>(kBadSubControl);
     if (!mCurrentDescriptor)
         return;
+    if (NestingOf(mCurrentDescriptor.Get()) > kMaxNesting)
+        throw Exception<std::runtime_error>(kNestedTooDeep);
     RCPtr<LControlDescriptor> descriptor = LControlDescriptor::Create(className, name, mCurrentDescriptor);
     descriptor->mLayout = LLayoutDescriptor::Create();
     ReadLayout(*descriptor->mLayout, mCurrentDescriptor->mClass == kRootClass, attributes);

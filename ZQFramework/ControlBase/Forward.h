@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // Forward declarations of the control base: skin records, string tables, key bindings and the control
-// factory. Key codes live in Notification (KeyCode.h).
+// factory.
 namespace ZQ
 {
 template <class T, uint32_t G, uint32_t S>

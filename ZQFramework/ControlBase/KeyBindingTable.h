@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ZQFramework/ControlBase/Forward.h"
-#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Forward.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/Array.h"
 #include "ZQFramework/Utilities/Storage/String.h"

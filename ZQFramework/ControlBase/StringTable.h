@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ZQFramework/ControlBase/Forward.h"
-#include "ZQFramework/Utilities/Storage/Pair.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 #include "ZQFramework/Utilities/Storage/Array.h"
+#include "ZQFramework/Utilities/Storage/Pair.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include <map>

@@ -106,6 +106,20 @@ TEST(ControlFactory, ASubControlWithoutClassFailsAndKeepsWhatWasRead)
     EXPECT_THROW(factory->XMLStartElement(u"SubControl", attributes), std::runtime_error);
 }
 
+TEST(ControlFactory, APathologicallyDeepTreeFailsTheParse)
+{
+    std::string controls;
+    for (int i = 0; i < 1100; ++i)
+        controls += "<SubControl Class=\"Framework.Panel\" Name=\"p\">";
+    for (int i = 0; i < 1100; ++i)
+        controls += "</SubControl>";
+    ZQRESULT result = S_OK;
+    const RCPtr<LControlFactory> factory =
+        LoadSkinFragment("<Skins><Skin Name=\"s\">" + controls + "</Skin></Skins>", &result);
+    EXPECT_EQ(result, E_FAIL);
+    EXPECT_TRUE(factory->FindSkinDescriptor(u"p")); // what was read stays, and goes with the factory
+}
+
 TEST(ControlFactory, FindSkinDescriptorSearchesTheTopLevelOfTheCurrentSkin)
 {
     const RCPtr<LControlFactory> factory = LControlFactory::Create(u"Brandole");
