@@ -1,6 +1,5 @@
-#include "Support/SimulatorProcess.h"
-
 #include "Support/SimulatorFixture.h"
+#include "Support/SimulatorProcess.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
