@@ -17,7 +17,7 @@ TEST_F(MidiConcurrency, TwoSendersOnOnePortEachGetTheirLongMessagesThroughWhole)
     mPeer.SetDoneMode(output, Platform::MidiPeerDoneMode::Delayed, std::chrono::milliseconds(1));
     constexpr int kPerSender = 20;
     std::atomic<int> failures{0};
-    auto sender = [&](uint8_t tag)
+    auto sender = [&, port = port](uint8_t tag)
     {
         for (int i = 0; i < kPerSender; ++i)
         {

@@ -147,6 +147,6 @@ TEST_F(MidiSendSlow, PortClosedWithAnUnconfirmedMessage)
     EXPECT_EQ(Send(port, SysEx(300)), E_FAIL);
     port = nullptr; // closes with the message still unconfirmed
     mPeer.ReleaseWithheldDones(output);
-    EXPECT_TRUE(TestSupport::WaitFor([&] { return mPeer.ConnectionCount(output) == 0; }));
+    EXPECT_TRUE(TestSupport::WaitFor([&, output = output] { return mPeer.ConnectionCount(output) == 0; }));
 }
 } // namespace
