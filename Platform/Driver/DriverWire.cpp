@@ -1,12 +1,12 @@
 #include "Platform/Driver/DriverWire.h"
 
+#include "Platform/Io/UnixSocket.h"
 #include "Platform/Text/Utf.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace Platform::DriverWire
@@ -74,7 +74,7 @@ std::string SocketPathFor(const std::u16string& devicePath, const std::string& f
         }
     }
     const std::string suffix = ".drv";
-    const size_t limit = sizeof(sockaddr_un{}.sun_path) - 1;
+    const size_t limit = Io::kMaxSocketPathLength;
     std::string path = folder + "/" + name + suffix;
     if (path.size() <= limit)
         return path;

@@ -1,5 +1,6 @@
 #include "Support/SimulatorFixture.h"
 
+#include "Platform/Io/UnixSocket.h"
 #include "Platform/Registry/Registry.h"
 #include "Simulator/CommandInterpreter.h"
 
@@ -9,7 +10,6 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,11 +150,11 @@ TEST(SimulatorProgramTest, RunsUntilQuitOrSignalAndCleansUp)
         const std::string socketPath = announced.substr(prefix.size());
         EXPECT_EQ(socketPath, environment.Root() + "/midi/zq-simulator.sock");
 
-        const int control = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        ASSERT_EQ(connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        std::error_code error;
+        const Platform::Io::UniqueFd controlSocket =
+            Platform::Io::ConnectUnix(socketPath, Platform::Io::SocketType::Stream, error);
+        ASSERT_FALSE(error) << error.message();
+        const int control = controlSocket.Get();
         const auto ask = [&](const std::string& command)
         {
             const std::string line = command + "\n";
@@ -198,7 +198,6 @@ TEST(SimulatorProgramTest, RunsUntilQuitOrSignalAndCleansUp)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         EXPECT_EQ(ReadLine(output[0]), "zq-simulator: stopped");
         close(output[0]);
-        close(control);
 
         EXPECT_FALSE(std::filesystem::exists(socketPath));
         EXPECT_TRUE(std::filesystem::is_empty(environment.Root() + "/midi"));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Platform/Io/UniqueFd.h"
+#include "Platform/Io/UnixSocket.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -11,7 +14,6 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -164,17 +166,12 @@ private:
 
     void Connect(const std::string& path)
     {
-        sockaddr_un address{};
-        if (path.size() >= sizeof address.sun_path)
-            return;
         mSocketPath = path;
-        const int control = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.c_str(), path.size());
-        if (::connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            mControl = control;
-        else if (control >= 0)
-            ::close(control);
+        std::error_code error;
+        Platform::Io::UniqueFd control =
+            Platform::Io::ConnectUnix(path, Platform::Io::SocketType::Stream, error);
+        if (!error)
+            mControl = control.Release();
     }
 
     // Reads up to a newline, which is not returned. Reads byte by byte so that nothing after the line
