@@ -13,6 +13,11 @@ zq_library(PlatformIo Platform/Io)
 zq_library(PlatformRegistry Platform/Registry DEPS PlatformBytes PlatformClock PlatformText PlatformIo)
 zq_library(PlatformMidi Platform/Midi DEPS PlatformBytes PlatformClock PlatformText PlatformIo ALSA::ALSA)
 zq_library(PlatformDriver Platform/Driver DEPS PlatformBytes PlatformClock PlatformText PlatformIo)
+# Windows, the message loop, input, system services and dialogs over Xlib, GLib and GTK 3.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZQ_WINDOW_DEPS REQUIRED IMPORTED_TARGET x11 xtst xfixes glib-2.0 gtk+-3.0 cairo cairo-xlib)
+zq_library(PlatformWindow Platform/Window DEPS PlatformBytes PlatformClock PlatformText PlatformIo PlatformRegistry
+    PkgConfig::ZQ_WINDOW_DEPS)
 
 # Framework. ObjectBase and Storage need each other (objects print themselves as strings, strings are
 # counted objects), so the two static libraries link each other.
