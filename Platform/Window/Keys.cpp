@@ -16,11 +16,11 @@ struct KeysymEntry
 
 constexpr VirtualKey Plain(uint8_t code)
 {
-    return {code, KeySide::None, false};
+    return {code, KeySide::Neither, false};
 }
 constexpr VirtualKey Extended(uint8_t code)
 {
-    return {code, KeySide::None, true};
+    return {code, KeySide::Neither, true};
 }
 
 // Keysyms that are neither letters, digits, function keys nor keypad digits.

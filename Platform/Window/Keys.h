@@ -80,7 +80,7 @@ inline constexpr LParam kKeyTransitionBit = LParam{1} << 31; // a release
 
 enum class KeySide : uint8_t
 {
-    None,
+    Neither,
     Left,
     Right,
 };
@@ -91,7 +91,7 @@ enum class KeySide : uint8_t
 struct VirtualKey
 {
     uint8_t code = 0;
-    KeySide side = KeySide::None;
+    KeySide side = KeySide::Neither;
     bool extended = false;
     friend bool operator==(const VirtualKey&, const VirtualKey&) = default;
 };
