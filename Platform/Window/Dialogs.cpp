@@ -110,7 +110,10 @@ std::u16string WithDefaultExtension(const std::string& path, std::u16string_view
 {
     std::filesystem::path chosen(path);
     if (!extension.empty() && !chosen.has_extension() && !std::filesystem::exists(chosen))
-        chosen += "." + Platform::Utf16ToUtf8(extension);
+    {
+        chosen += '.';
+        chosen += Platform::Utf16ToUtf8(extension);
+    }
     return Platform::Utf8ToUtf16(chosen.string());
 }
 } // namespace
