@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 #include <cairo-xlib.h>
 #include <gdk/gdk.h>
 #include <map>
@@ -68,7 +69,8 @@ std::string KeyText(XKeyEvent& event, KeySym* keysym)
 struct Atoms
 {
     Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmIcon, netWmState, netWmStateAbove,
-        netWorkArea, netActiveWindow, copyData, copyDataAck;
+        netWorkArea, netActiveWindow, copyData, copyDataAck, clipboard, targets, privateTarget,
+        clipboardProperty;
 
     explicit Atoms(::Display* display)
     {
@@ -84,6 +86,10 @@ struct Atoms
         netActiveWindow = intern("_NET_ACTIVE_WINDOW");
         copyData = intern("_ZQ_COPYDATA");
         copyDataAck = intern("_ZQ_COPYDATA_ACK");
+        clipboard = intern("CLIPBOARD");
+        targets = intern("TARGETS");
+        privateTarget = intern("_ZQ_PRIVATE_CLIPBOARD");
+        clipboardProperty = intern("_ZQ_CLIPBOARD");
     }
 };
 
@@ -130,6 +136,12 @@ struct Display::Impl
     ::Cursor current = None;
     ::Cursor blank = None;
     bool cursorShown = true;
+    // The CLIPBOARD selection.
+    ::Window clipboardOwner = None;
+    ::Window hiddenWindow = None;
+    std::optional<std::string> clipboardText;
+    uint32_t clipboardSequence = 0;
+    int fixesEventBase = -1;
 
     Impl(MessageLoop& owner, ::Display* connection) : loop(owner), display(connection), atoms(connection) {}
 
@@ -152,7 +164,60 @@ struct Display::Impl
     void HandleConfigure(XConfigureEvent& event);
     void HandleClientMessage(XClientMessageEvent& event);
     void ReadModifierSides();
+    void ServeSelectionRequest(const XSelectionRequestEvent& request);
+    void LoseClipboard();
+    ::Window HiddenWindow()
+    {
+        if (hiddenWindow == None)
+            hiddenWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), -10, -10, 1, 1, 0, 0, 0);
+        return hiddenWindow;
+    }
 };
+
+void Display::Impl::ServeSelectionRequest(const XSelectionRequestEvent& request)
+{
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = None;
+    const Atom property = request.property != None ? request.property : request.target;
+    if (request.selection == atoms.clipboard && request.owner == clipboardOwner && clipboardOwner != None)
+    {
+        if (request.target == atoms.targets)
+        {
+            std::vector<long> offered{static_cast<long>(atoms.targets)};
+            if (clipboardText)
+                offered.push_back(static_cast<long>(atoms.utf8String));
+            else
+                offered.push_back(static_cast<long>(atoms.privateTarget));
+            XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(offered.data()),
+                            static_cast<int>(offered.size()));
+            reply.xselection.property = property;
+        }
+        else if (request.target == atoms.utf8String && clipboardText)
+        {
+            XChangeProperty(display, request.requestor, property, atoms.utf8String, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(clipboardText->data()),
+                            static_cast<int>(clipboardText->size()));
+            reply.xselection.property = property;
+        }
+    }
+    XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+    XFlush(display);
+}
+
+void Display::Impl::LoseClipboard()
+{
+    const ::Window owner = std::exchange(clipboardOwner, None);
+    clipboardText.reset();
+    ++clipboardSequence;
+    if (owner != None && owner != hiddenWindow)
+        Deliver(owner, kWmDestroyClipboard, 0, 0);
+}
 
 void Display::Impl::HandleKey(XKeyEvent& event)
 {
@@ -359,7 +424,23 @@ void Display::Impl::HandleEvent(XEvent& event)
     case ClientMessage:
         HandleClientMessage(event.xclient);
         break;
+    case SelectionRequest:
+        ServeSelectionRequest(event.xselectionrequest);
+        break;
+    case SelectionClear:
+        if (event.xselectionclear.selection == atoms.clipboard &&
+            event.xselectionclear.window == clipboardOwner)
+            LoseClipboard();
+        break;
     default:
+        if (fixesEventBase >= 0 && event.type == fixesEventBase + XFixesSelectionNotify)
+        {
+            const auto& fixes = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
+            // Our own writes are counted when made; a loss is counted at SelectionClear.
+            if (fixes.owner != clipboardOwner && fixes.owner != None && !Find(fixes.owner) &&
+                fixes.owner != hiddenWindow)
+                ++clipboardSequence;
+        }
         break;
     }
 }
@@ -379,6 +460,12 @@ std::unique_ptr<Display> Display::Open(MessageLoop& loop)
     XkbSetDetectableAutoRepeat(connection, True, &supported);
     std::unique_ptr<Display> display(new Display(std::make_unique<Impl>(loop, connection)));
     Impl* impl = display->mImpl.get();
+    int fixesError = 0;
+    if (XFixesQueryExtension(connection, &impl->fixesEventBase, &fixesError))
+        XFixesSelectSelectionInput(connection, DefaultRootWindow(connection), impl->atoms.clipboard,
+                                   XFixesSetSelectionOwnerNotifyMask);
+    else
+        impl->fixesEventBase = -1;
     loop.SetEventSource({ConnectionNumber(connection), [impl] { return XPending(impl->display) > 0; },
                          [impl]
                          {
@@ -412,6 +499,8 @@ Display::~Display()
         XFreeCursor(mImpl->display, cursor);
     if (mImpl->blank != None)
         XFreeCursor(mImpl->display, mImpl->blank);
+    if (mImpl->hiddenWindow != None)
+        XDestroyWindow(mImpl->display, mImpl->hiddenWindow);
     XCloseDisplay(mImpl->display);
 }
 
@@ -817,6 +906,77 @@ Point Display::ScreenSize() const
 {
     ::Display* d = mImpl->display;
     return {DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
+}
+
+bool Display::SetClipboard(WindowHandle owner, std::optional<std::string> text)
+{
+    ::Display* d = mImpl->display;
+    const ::Window window = owner != 0 ? ToX(owner) : mImpl->HiddenWindow();
+    XSetSelectionOwner(d, mImpl->atoms.clipboard, window, CurrentTime);
+    if (XGetSelectionOwner(d, mImpl->atoms.clipboard) != window)
+        return false;
+    // Taking it from a window of our own is no loss to report to that window.
+    mImpl->clipboardOwner = window;
+    mImpl->clipboardText = std::move(text);
+    ++mImpl->clipboardSequence;
+    return true;
+}
+
+bool Display::OwnsClipboard() const
+{
+    return mImpl->clipboardOwner != None;
+}
+
+std::optional<std::string> Display::GetClipboardText(std::chrono::milliseconds timeout)
+{
+    if (mImpl->clipboardOwner != None)
+        return mImpl->clipboardText;
+    ::Display* d = mImpl->display;
+    const ::Window requestor = mImpl->HiddenWindow();
+    XDeleteProperty(d, requestor, mImpl->atoms.clipboardProperty);
+    XConvertSelection(d, mImpl->atoms.clipboard, mImpl->atoms.utf8String, mImpl->atoms.clipboardProperty,
+                      requestor, CurrentTime);
+    XFlush(d);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;)
+    {
+        XEvent event;
+        if (XCheckTypedWindowEvent(d, requestor, SelectionNotify, &event))
+        {
+            if (event.xselection.property == None)
+                return std::nullopt;
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            std::optional<std::string> text;
+            if (XGetWindowProperty(d, requestor, mImpl->atoms.clipboardProperty, 0, 1 << 24, True,
+                                   AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+                format == 8)
+                text = std::string(reinterpret_cast<const char*>(data), count);
+            if (data != nullptr)
+                XFree(data);
+            return text;
+        }
+        // A request for a selection of ours must not wait behind our own wait.
+        if (XCheckTypedEvent(d, SelectionRequest, &event))
+        {
+            mImpl->ServeSelectionRequest(event.xselectionrequest);
+            continue;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return std::nullopt;
+        pollfd fd{ConnectionNumber(d), POLLIN, 0};
+        ::poll(&fd, 1, static_cast<int>(left.count()));
+        XEventsQueued(d, QueuedAfterReading);
+    }
+}
+
+uint32_t Display::ClipboardSequenceNumber() const
+{
+    return mImpl->clipboardSequence;
 }
 
 void* Display::NativeDisplay() const

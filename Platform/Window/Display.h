@@ -112,6 +112,20 @@ public:
     [[nodiscard]] Rect GetWorkArea() const;
     [[nodiscard]] Point ScreenSize() const;
 
+    // --- The CLIPBOARD selection ---
+    // The owner (a window of this display, or 0 for a hidden one of its own) takes the selection. With
+    // text (UTF-8) it serves TARGETS and UTF8_STRING; without, only a private target that is never
+    // rendered (what the program puts there for itself). False when the server gave it to no one.
+    bool SetClipboard(WindowHandle owner, std::optional<std::string> text);
+    [[nodiscard]] bool OwnsClipboard() const;
+    // The clipboard's text: ours when we own it, else asked of the owner and waited for up to timeout,
+    // serving requests for our own selection meanwhile. Nothing when there is no text or no answer.
+    [[nodiscard]] std::optional<std::string> GetClipboardText(std::chrono::milliseconds timeout);
+    // Counts our writes, our losses of the selection and other clients' taking it.
+    [[nodiscard]] uint32_t ClipboardSequenceNumber() const;
+    // The private target's number, with which the program marks what it put there for itself.
+    static constexpr uint32_t kPrivateClipboardFormat = 0x200;
+
     // The Xlib display, for GL contexts over GLX.
     [[nodiscard]] void* NativeDisplay() const;
 

@@ -8,7 +8,9 @@
 #include <cairo.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 // Xlib after GoogleTest, whose headers its None macro would break.
@@ -252,5 +254,89 @@ TEST_F(WindowDisplayX11, PaintedWindowIsKeptAsAScreenshot)
     EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / "WindowPainted.png").c_str()), CAIRO_STATUS_SUCCESS);
     cairo_surface_destroy(shot);
     XDestroyImage(image);
+}
+} // namespace
+
+namespace
+{
+// Reads the text a SelectionNotify left in the requestor's property.
+std::string PropertyText(::Display* display, ::Window window, Atom property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display, window, property, 0, 1024, True, AnyPropertyType, &type, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr)
+        text.assign(reinterpret_cast<const char*>(data), count);
+    if (data != nullptr)
+        XFree(data);
+    return text;
+}
+
+// Answers one request for the selection it owns with the text, waiting up to a generous deadline.
+void ServeOneRequest(::Display* display, const std::string& text)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        if (XPending(display) == 0)
+        {
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            ::poll(&fd, 1, 50);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != SelectionRequest)
+            continue;
+        const XSelectionRequestEvent& request = event.xselectionrequest;
+        XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = request.requestor;
+        reply.xselection.selection = request.selection;
+        reply.xselection.target = request.target;
+        reply.xselection.property = request.property;
+        reply.xselection.time = request.time;
+        XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+        XFlush(display);
+        return;
+    }
+}
+
+TEST_F(WindowDisplayX11, ClipboardRoundTripWithASecondConnectionWhoseTakingEmptiesOurs)
+{
+    const uint32_t start = mDisplay->ClipboardSequenceNumber();
+    ASSERT_TRUE(mDisplay->SetClipboard(mWindow, "Splen \xC3\xBC"));
+    EXPECT_EQ(mDisplay->ClipboardSequenceNumber(), start + 1);
+    EXPECT_EQ(mDisplay->GetClipboardText(1s), "Splen \xC3\xBC");
+
+    ::Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const ::Window reader = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(other, "CLIPBOARD", False);
+    const Atom utf8 = XInternAtom(other, "UTF8_STRING", False);
+    const Atom property = XInternAtom(other, "ZQ_TEST_PROPERTY", False);
+    XConvertSelection(other, clipboard, utf8, property, reader, CurrentTime);
+    XFlush(other);
+    XEvent notify;
+    ASSERT_TRUE(
+        Pump([&] { return XCheckTypedWindowEvent(other, reader, SelectionNotify, &notify) != False; }));
+    EXPECT_EQ(PropertyText(other, reader, property), "Splen \xC3\xBC");
+
+    XSetSelectionOwner(other, clipboard, reader, CurrentTime);
+    XFlush(other);
+    ASSERT_TRUE(Pump([&] { return Find(kWmDestroyClipboard) != nullptr; }));
+    EXPECT_FALSE(mDisplay->OwnsClipboard());
+    EXPECT_GT(mDisplay->ClipboardSequenceNumber(), start + 1);
+    {
+        std::jthread owner([other] { ServeOneRequest(other, "from the other client"); });
+        EXPECT_EQ(mDisplay->GetClipboardText(10s), "from the other client");
+    }
+    XCloseDisplay(other);
 }
 } // namespace
