@@ -691,6 +691,26 @@ Point Display::ScreenToClient(WindowHandle window, Point point) const
     return {x, y};
 }
 
+WindowPlacement Display::GetPlacement(WindowHandle window) const
+{
+    const NativeWindow* native = mImpl->Find(window);
+    WindowPlacement placement;
+    placement.minPosition = {-1, -1};
+    placement.maxPosition = {-1, -1};
+    if (native == nullptr)
+        return placement;
+    placement.showCommand = native->iconic ? kSwShowMinimized : native->visible ? kSwShowNormal : kSwHide;
+    placement.normalPosition = GetWindowRect(window);
+    return placement;
+}
+
+void Display::SetPlacement(WindowHandle window, const WindowPlacement& placement)
+{
+    if (!placement.normalPosition.IsEmpty())
+        MoveWindow(window, placement.normalPosition);
+    ShowWindow(window, static_cast<int32_t>(placement.showCommand));
+}
+
 void Display::Raise(WindowHandle window)
 {
     XRaiseWindow(mImpl->display, ToX(window));

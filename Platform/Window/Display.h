@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Window/Messages.h"
+#include "Platform/Window/Placement.h"
 
 #include <chrono>
 #include <cstdint>
@@ -78,6 +79,11 @@ public:
     [[nodiscard]] Rect GetWindowRect(WindowHandle window) const;
     [[nodiscard]] Point ClientToScreen(WindowHandle window, Point point) const;
     [[nodiscard]] Point ScreenToClient(WindowHandle window, Point point) const;
+    // The placement as the original reports it: the show command (normal, minimised or hidden), no
+    // minimised or maximised position (-1, -1), the window rectangle as the normal position.
+    [[nodiscard]] WindowPlacement GetPlacement(WindowHandle window) const;
+    // Moves the window to the normal position and shows it by the show command.
+    void SetPlacement(WindowHandle window, const WindowPlacement& placement);
     void Raise(WindowHandle window);
     void SetTopMost(WindowHandle window, bool topMost);
     // Gives the window the input focus; it must be viewable.

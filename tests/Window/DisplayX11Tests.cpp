@@ -340,3 +340,45 @@ TEST_F(WindowDisplayX11, ClipboardRoundTripWithASecondConnectionWhoseTakingEmpti
     XCloseDisplay(other);
 }
 } // namespace
+
+namespace
+{
+TEST_F(WindowDisplayX11, PlacementIsKeptAcrossASaveAndARestore)
+{
+    char root[] = "/tmp/zq-registry-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(root), nullptr);
+    ::setenv("ZQ_REGISTRY_ROOT", root, 1);
+
+    const Rect moved{200, 150, 520, 390};
+    mDisplay->MoveWindow(mWindow, moved);
+    ASSERT_TRUE(Pump([&] { return mDisplay->GetClientRect(mWindow) == Rect{0, 0, 320, 240}; }));
+    const WindowPlacement placement = mDisplay->GetPlacement(mWindow);
+    EXPECT_EQ(placement.showCommand, static_cast<uint32_t>(kSwShowNormal));
+    EXPECT_EQ(placement.normalPosition, moved);
+    ASSERT_TRUE(SavePlacement(u"ZQWindowTest", placement));
+
+    const WindowHandle next = mDisplay->CreateWindow({"ZQWindowTest2", u"Next run", kWindowRect},
+                                                     [](const Message&) { return LResult{0}; });
+    const auto loaded = LoadPlacement(u"ZQWindowTest");
+    ASSERT_TRUE(loaded);
+    mDisplay->SetPlacement(next, *loaded);
+    ASSERT_TRUE(Pump([&] { return mDisplay->IsOnScreen(next) && mDisplay->GetWindowRect(next) == moved; }));
+    mDisplay->DestroyWindow(next);
+
+    ::unsetenv("ZQ_REGISTRY_ROOT");
+    std::filesystem::remove_all(root);
+}
+} // namespace
+
+namespace
+{
+TEST_F(WindowDisplayX11, ASizeOutsideTheLimitsIsResizedBack)
+{
+    mDisplay->SetSizeLimits(mWindow, 150, 100, 400, 300);
+    mDisplay->MoveWindow(mWindow, {100, 100, 200, 150});
+    ASSERT_TRUE(
+        Pump([&] { return Find(kWmSize) != nullptr && mDisplay->GetClientRect(mWindow).Width() == 150; }));
+    mDisplay->MoveWindow(mWindow, {100, 100, 700, 600});
+    ASSERT_TRUE(Pump([&] { return mDisplay->GetClientRect(mWindow) == Rect{0, 0, 400, 300}; }));
+}
+} // namespace
