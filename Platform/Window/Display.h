@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Window/Forward.h"
 #include "Platform/Window/Messages.h"
 #include "Platform/Window/Placement.h"
 
@@ -26,10 +27,6 @@ struct _cairo_surface;
 // waits for the window manager.
 namespace Platform::Window
 {
-class MessageLoop;
-
-using CursorHandle = uintptr_t;
-
 struct WindowDesc
 {
     std::string className;
