@@ -22,3 +22,8 @@ foreach(bench_dir IN LISTS bench_dirs)
         PanelEngine SimulatorLib ZQControlBase ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication
         ZQStorage ZQObjectBase ZQRenderer ZQTestBench Poco::Foundation benchmark::benchmark_main)
 endforeach()
+
+# The window stand-in's loop is measured on its own library.
+if(TARGET bench_Window)
+    target_link_libraries(bench_Window PRIVATE PlatformWindow)
+endif()

@@ -1,5 +1,6 @@
 # One GoogleTest program per layer, from every *.cpp below its test folder. The suite name picks the
-# CTest label: ...Concurrency -> concurrency, ...Slow -> slow, ...X11 -> x11, ...GL -> gl.
+# CTest label: ...Concurrency -> concurrency, ...Slow -> slow, ...X11 -> x11, ...GL -> gl. Tests on the one X
+# server run one at a time: they move the shared pointer and focus.
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -22,14 +23,15 @@ function(zq_test_program name dir)
     gtest_discover_tests(${name} ${common} TEST_FILTER "*Slow.*"
         PROPERTIES LABELS slow TIMEOUT 600)
     gtest_discover_tests(${name} ${common} TEST_FILTER "*X11.*"
-        PROPERTIES LABELS x11 TIMEOUT 300)
+        PROPERTIES LABELS x11 TIMEOUT 300 RESOURCE_LOCK x_server)
     gtest_discover_tests(${name} ${common} TEST_FILTER "*GL.*"
-        PROPERTIES LABELS "gl;x11" TIMEOUT 300)
+        PROPERTIES LABELS "gl;x11" TIMEOUT 300 RESOURCE_LOCK x_server)
 endfunction()
 
 zq_test_program(test_ObjectBase tests/ObjectBase ZQObjectBase ZQStorage)
 zq_test_program(test_Storage tests/Storage ZQStorage ZQGraphics ZQSync PlatformClock)
 zq_test_program(test_Platform tests/Platform PlatformClock PlatformProcess PlatformRegistry PlatformMidi PlatformDriver)
+zq_test_program(test_Window tests/Window PlatformWindow)
 zq_test_program(test_System tests/System ZQSystem)
 zq_test_program(test_Application tests/Application ZQApplication)
 zq_test_program(test_Notification tests/Notification ZQNotification)

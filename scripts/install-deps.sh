@@ -8,7 +8,7 @@ packages=(
     clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
-    libx11-dev libgl-dev libglu1-mesa-dev libasound2-dev
+    libx11-dev libxtst-dev libxfixes-dev libglib2.0-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libasound2-dev
     xvfb xauth fonts-liberation2
     locales
 )
