@@ -28,7 +28,8 @@ zq_library(PlatformGdiplus Platform/Gdiplus
 # Windows, the message loop, input, system services and dialogs over Xlib, GLib and GTK 3.
 pkg_check_modules(ZQ_WINDOW_DEPS REQUIRED IMPORTED_TARGET x11 xtst xfixes glib-2.0 gtk+-3.0 cairo cairo-xlib)
 zq_library(PlatformWindow Platform/Window
-    DEPS PlatformBytes PlatformClock PlatformText PlatformIo PlatformRegistry PkgConfig::ZQ_WINDOW_DEPS)
+    DEPS PlatformBytes PlatformClock PlatformText PlatformIo PlatformRegistry PlatformGdiplus
+    PkgConfig::ZQ_WINDOW_DEPS)
 
 # Framework. Each library names exactly the libraries whose headers it includes (checked by
 # zq_check_layers in ZQ.cmake).

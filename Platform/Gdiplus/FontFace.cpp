@@ -127,11 +127,19 @@ std::shared_ptr<const FontFace> LoadFace(FT_Library library, const Match& match)
 }
 } // namespace
 
-// fontconfig 2.14 loses a few bytes while it parses its configuration files; LeakSanitizer is told to let
-// fontconfig's own allocations be, in every program that looks up fonts.
+// fontconfig 2.14 loses a few bytes while it parses its configuration files, and GTK, which the window
+// layer starts once per process for its dialogs, keeps its caches (fontconfig's configuration, the session
+// bus connection, GLib's type system) until the process ends. LeakSanitizer is told to let those libraries'
+// own allocations be, in every program that looks up fonts or opens windows. This is the program's one
+// list: the sanitizer runtime takes a single definition.
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libfontconfig.so\n";
+    return "leak:libfontconfig.so\n"
+           "leak:libdbus-1.so\n"
+           "leak:libgtk-3.so\n"
+           "leak:libgdk-3.so\n"
+           "leak:libgio-2.0.so\n"
+           "leak:libgobject-2.0.so\n";
 }
 
 std::shared_ptr<const FontFace> FindFontFace(const std::string& pattern, int32_t style)

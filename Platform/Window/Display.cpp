@@ -1,5 +1,6 @@
 #include "Platform/Window/Display.h"
 
+#include "Platform/Gdiplus/WindowSurface.h"
 #include "Platform/Text/Utf.h"
 #include "Platform/Window/Keys.h"
 #include "Platform/Window/MessageLoop.h"
@@ -478,6 +479,10 @@ std::unique_ptr<Display> Display::Open(MessageLoop& loop)
                              XFlush(impl->display);
                          }});
     gCurrentDisplay = display.get();
+    // Graphics on a window draw onto its X drawable through this display.
+    Gdiplus::SetWindowSurfaceProvider(
+        [owner = display.get()](Gdiplus::WindowHandle window)
+        { return Gdiplus::WindowSurface{owner->CreateSurface(static_cast<WindowHandle>(window))}; });
     return display;
 }
 
@@ -489,7 +494,10 @@ Display* Display::Current()
 Display::~Display()
 {
     if (gCurrentDisplay == this)
+    {
         gCurrentDisplay = nullptr;
+        Gdiplus::SetWindowSurfaceProvider({});
+    }
     mImpl->loop.ClearEventSource();
     while (!mImpl->windows.empty())
         DestroyWindow(mImpl->windows.begin()->first);
