@@ -174,16 +174,7 @@ TEST(SimulatorProgramTest, RunsUntilQuitOrSignalAndCleansUp)
             EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 1);
             EXPECT_EQ(ask("status").rfind("OK plugged=1", 0), 0u);
         }
-        {
-            MidiProbe probe;
-            ASSERT_TRUE(probe.IsOpen());
-            ASSERT_TRUE(probe.SendIdentityRequest());
-            const auto reply = probe.AwaitSysEx(10s);
-            ASSERT_TRUE(reply.has_value());
-            ASSERT_EQ(reply->size(), 37u);
-            EXPECT_EQ(std::vector<uint8_t>(reply->begin() + 11, reply->begin() + 15),
-                      (std::vector<uint8_t>{1, 2, 0, 1}));
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectIdentityVersion({1, 2, 0, 1}));
         EXPECT_TRUE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
         EXPECT_EQ(ask("unplug"), "OK unplugged");
         EXPECT_FALSE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());

@@ -31,18 +31,6 @@ std::pair<int, int> DevicesNamed(const std::u16string& name)
     return count;
 }
 
-// The device answers the identity request with this version.
-void ExpectIdentity(const std::vector<uint8_t>& version)
-{
-    MidiProbe probe;
-    ASSERT_TRUE(probe.IsOpen());
-    ASSERT_TRUE(probe.SendIdentityRequest());
-    const auto reply = probe.AwaitSysEx(10s);
-    ASSERT_TRUE(reply.has_value());
-    ASSERT_EQ(reply->size(), 37u);
-    EXPECT_EQ(std::vector<uint8_t>(reply->begin() + 11, reply->begin() + 15), version);
-}
-
 size_t FileCount(const std::string& folder)
 {
     std::error_code ignored;
@@ -65,7 +53,7 @@ TEST(SimulatorRestartTests, SimulatorStartedAfterOneWasKilledIsTheOneDeviceFound
     auto killed =
         std::make_unique<SimulatorProcess>(program, std::vector<std::string>{"--version", "1.1.5.7"});
     ASSERT_TRUE(killed->IsReady());
-    ASSERT_NO_FATAL_FAILURE(ExpectIdentity({1, 1, 5, 7}));
+    ASSERT_NO_FATAL_FAILURE(ExpectIdentityVersion({1, 1, 5, 7}));
     killed.reset(); // SIGKILL, reaped
     // What it left: its two ports and control socket, its driver device socket.
     ASSERT_EQ(FileCount(midi), 3u);
@@ -77,7 +65,7 @@ TEST(SimulatorRestartTests, SimulatorStartedAfterOneWasKilledIsTheOneDeviceFound
     ASSERT_TRUE(next.IsReady()) << "the control socket left behind kept the new simulator from starting";
     EXPECT_EQ(next.SocketPath(), midi + "/zq-simulator.sock");
     EXPECT_EQ(DevicesNamed(name), std::make_pair(1, 1));
-    ASSERT_NO_FATAL_FAILURE(ExpectIdentity({1, 2, 0, 1}));
+    ASSERT_NO_FATAL_FAILURE(ExpectIdentityVersion({1, 2, 0, 1}));
     EXPECT_TRUE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
 
     // The new simulator took the old sockets' places, so a clean end leaves nothing behind.

@@ -175,6 +175,19 @@ private:
     std::deque<std::vector<uint8_t>> mReceived;
 };
 
+// The device answers the identity request with this firmware version (the reply's bytes 11 to 14).
+inline void ExpectIdentityVersion(const std::vector<uint8_t>& version)
+{
+    using namespace std::chrono_literals;
+    MidiProbe probe;
+    ASSERT_TRUE(probe.IsOpen());
+    ASSERT_TRUE(probe.SendIdentityRequest());
+    const auto reply = probe.AwaitSysEx(10s);
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_EQ(reply->size(), 37u);
+    EXPECT_EQ(std::vector<uint8_t>(reply->begin() + 11, reply->begin() + 15), version);
+}
+
 // A buffer slot as the pipe keeps one: in flight while its first byte differs from its guard.
 struct Slot
 {
