@@ -28,6 +28,12 @@ zq_library(ZQNotification ZQFramework/Notification DEPS ZQSystem ZQKeyCode)
 zq_library(ZQMidi ZQFramework/Midi DEPS ZQNotification ZQSystem PlatformMidi)
 zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQGraphics ZQStorage ZQObjectBase)
 
+# The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
+find_package(Fontconfig REQUIRED)
+find_package(Freetype REQUIRED)
+zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
+zq_library(ZQFontRenderer ZQFramework/Renderer/FontRenderer DEPS ZQRenderer PlatformFonts Freetype::Freetype)
+
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
 zq_library(PanelEngine Panel/Engine DEPS ZQMidi ZQApplication PlatformBytes PlatformDriver PlatformRegistry)

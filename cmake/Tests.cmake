@@ -46,6 +46,7 @@ add_library(ZQTestBench STATIC
 target_include_directories(ZQTestBench PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
 target_link_libraries(ZQTestBench PUBLIC ZQRenderer)
 zq_test_program(test_Renderer tests/Renderer ZQRenderer ZQTestBench)
+zq_test_program(test_FontRenderer tests/FontRenderer ZQFontRenderer ZQTestBench)
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)
