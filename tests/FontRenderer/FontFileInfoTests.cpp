@@ -4,6 +4,7 @@
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontRenderer/FontFileInfo.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -53,6 +54,16 @@ TEST_F(FontFileInfoTest, FolderListsTtfThenTtcSortedWithSubfoldersAndAnyCase)
     EXPECT_EQ(Platform::ListFontFiles(), expected);
 }
 
+TEST_F(FontFileInfoTest, WithoutTheVariableTheFoldersAreFontconfigs)
+{
+    ::unsetenv("ZQ_FONTS_DIR");
+    const std::vector<std::string> files = Platform::ListFontFiles();
+    ::setenv("ZQ_FONTS_DIR", mFolder.Path().c_str(), 1);
+    EXPECT_NE(
+        std::ranges::find(files, std::string(FontTestFolder::kInstalled) + "LiberationSans-Regular.ttf"),
+        files.end());
+}
+
 TEST_F(FontFileInfoTest, BoldOnlyFamilyFillsItsRegularSlotWithTheBoldFile)
 {
     const std::string bold = mFolder.Copy("LiberationMono-Bold.ttf", "mono-bold.ttf");
@@ -71,6 +82,34 @@ TEST_F(FontFileInfoTest, LaterFileOfTheSameFamilyAndStyleWins)
     ASSERT_EQ(LFontFileInfo::BuildCatalogue(), S_OK);
     EXPECT_EQ(PathOf("Liberation Sans", 0), later);
     EXPECT_EQ(PathOf("Liberation Sans", LFont::kBold), mFolder.Path().string() + "/c.ttf");
+}
+
+// The font as a collection of one: the collection header before it moves every table by its 16 bytes.
+std::vector<char> AsCollection(const std::vector<char>& font)
+{
+    std::vector<char> collection{'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 16};
+    collection.insert(collection.end(), font.begin(), font.end());
+    const size_t tables = static_cast<uint8_t>(font[4]) << 8 | static_cast<uint8_t>(font[5]);
+    for (size_t record = 16 + 12; record < 16 + 12 + tables * 16; record += 16)
+    {
+        const size_t at = record + 8 + 3; // the low byte of the table's offset
+        uint32_t carry = 16;
+        for (size_t i = at; carry != 0; --i)
+        {
+            const uint32_t sum = static_cast<uint8_t>(collection[i]) + carry;
+            collection[i] = static_cast<char>(sum);
+            carry = sum >> 8;
+        }
+    }
+    return collection;
+}
+
+TEST_F(FontFileInfoTest, CollectionsAreReadAfterTheSingleFonts)
+{
+    mFolder.Write("a.ttc", AsCollection(FontTestFolder::Installed("LiberationSans-Regular.ttf")));
+    mFolder.Copy("LiberationSans-Regular.ttf", "b.ttf");
+    ASSERT_EQ(LFontFileInfo::BuildCatalogue(), S_OK);
+    EXPECT_EQ(PathOf("Liberation Sans", 0), mFolder.Path().string() + "/a.ttc");
 }
 
 TEST_F(FontFileInfoTest, UnderlineAndStrikeoutResolveToTheFamilysStyleFile)
