@@ -53,6 +53,13 @@ zq_library(ZQControlBase ZQFramework/ControlBase
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification PlatformResources EXPAT::EXPAT)
 zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
 
+# The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
+find_package(Fontconfig REQUIRED)
+find_package(Freetype REQUIRED)
+zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
+zq_library(ZQFontRenderer ZQFramework/Renderer/FontRenderer
+    DEPS ZQObjectBase ZQStorage ZQRenderer PlatformFonts Freetype::Freetype)
+
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
 zq_library(PanelEngine Panel/Engine
