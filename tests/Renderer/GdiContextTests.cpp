@@ -125,6 +125,21 @@ TEST(GdiContext, OnlyInvalidRectanglesReachTheWindowAndNothingFromOffscreen)
         EXPECT_EQ(window.At(x, y), expected) << x << ", " << y;
 }
 
+TEST(GdiContext, TheContextsOriginMovesEveryFrameOnce)
+{
+    // The back buffers and their graphics outlive a frame; the next frame starts from the origin alone.
+    OffscreenCanvas canvas(20, 20);
+    canvas.context->GetState().origin = {5, 5};
+    for (const uint32_t color : {kRed, kBlue})
+    {
+        canvas.Start();
+        canvas.renderer->FillRect({0, 0, 2, 2}, ZQ::Color(color), true);
+        canvas.Finish();
+        EXPECT_EQ(canvas.At(5, 5), color);
+        EXPECT_EQ(canvas.At(10, 10), 0u);
+    }
+}
+
 TEST(GdiContext, OffscreenPicturesAreDrawnAndScrolledOnlyFromOffscreenContexts)
 {
     OffscreenCanvas target(20, 20);

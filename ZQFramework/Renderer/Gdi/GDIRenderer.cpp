@@ -224,9 +224,14 @@ ZQRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
     mDpiScale = 96.0f / graphics->DpiX();
     (void)graphics->SetCompositingMode(Gdiplus::CompositingMode::SourceOver);
     const PointT<double>& origin = mCurrent->GetState().origin;
-    if (mStartedContexts == 1 && (origin.x != 0 || origin.y != 0))
-        (void)graphics->TranslateTransform(static_cast<float>(origin.x), static_cast<float>(origin.y),
-                                           Gdiplus::MatrixOrder::Append);
+    if (mStartedContexts == 1)
+    {
+        // The graphics keeps the previous frame's transform, which already holds the origin.
+        graphics->ResetTransform();
+        if (origin.x != 0 || origin.y != 0)
+            (void)graphics->TranslateTransform(static_cast<float>(origin.x), static_cast<float>(origin.y),
+                                               Gdiplus::MatrixOrder::Append);
+    }
     return S_OK;
 }
 
