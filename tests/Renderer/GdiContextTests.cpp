@@ -166,6 +166,28 @@ TEST(GdiContext, OffscreenPicturesAreDrawnAndScrolledOnlyFromOffscreenContexts)
     EXPECT_EQ(target.At(5, 6), 0u);
 }
 
+TEST(GdiContext, ScrollingMovesThePictureByTheOffsetAloneWhateverTheOrigin)
+{
+    OffscreenCanvas canvas(20, 20);
+    canvas.context->GetState().origin = {3, 0};
+    canvas.Start();
+    canvas.renderer->FillRect({0, 0, 20, 10}, ZQ::Color(kRed), true); // columns 3 to 19
+    canvas.Finish();
+    EXPECT_EQ(canvas.renderer->ScrollOffscreenContext(canvas.context, {0, 10}), S_OK);
+    EXPECT_EQ(canvas.Row(12, 20), "...#################");
+    EXPECT_EQ(canvas.Row(2, 20), "....................");
+
+    canvas.Start();
+    canvas.renderer->FillRect({0, 0, 1, 1}, ZQ::Color(kBlue), true); // the origin still applies
+    canvas.Finish();
+    EXPECT_EQ(canvas.At(3, 0), kBlue);
+
+    // Back into the buffer that the first frame drew into.
+    EXPECT_EQ(canvas.renderer->ScrollOffscreenContext(canvas.context, {0, -10}), S_OK);
+    EXPECT_EQ(canvas.Row(2, 20), "...#################");
+    EXPECT_EQ(canvas.Row(12, 20), "....................");
+}
+
 TEST(GdiContext, CachedBitmapsUnusedSinceThePreviousPurgeGoAfterFiveMinutes)
 {
     Platform::ManualClock clock;

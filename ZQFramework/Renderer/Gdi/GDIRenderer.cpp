@@ -507,8 +507,12 @@ ZQRESULT LGDIRenderer::ScrollOffscreenContext(const RCPtr<LRenderContextInfo>& c
     Gdiplus::Graphics* graphics = target->GetGraphics();
     if (graphics == nullptr || graphics->Clear(0) != Gdiplus::Status::Ok)
         return E_FAIL;
+    // The offset is in device pixels; the buffer's graphics may still hold an origin from its last frame.
+    const Gdiplus::Matrix transform = graphics->GetTransform();
+    graphics->ResetTransform();
     const Gdiplus::Status status = graphics->DrawImage(
         previous->GetBitmap(), Gdiplus::PointF{static_cast<float>(offset.x), static_cast<float>(offset.y)});
+    (void)graphics->SetTransform(transform);
     return status == Gdiplus::Status::Ok ? S_OK : E_FAIL;
 }
 
