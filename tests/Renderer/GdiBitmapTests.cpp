@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Graphics/Color.h"
 #include "ZQFramework/Utilities/Graphics/Colorizer.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -144,6 +145,7 @@ TEST(GdiBitmap, ColorizingTintsByAlphaTimesIntensityWithinEachByte)
         {"intensity 2 saturates", Color(1, 0.5f, 0, 1), 2, 0xFFFFFFFF, 0xFFFF0000},
         {"a channel above 1 saturates", Color(1.5f, 0, 0, 1), 1, 0xFF000000, 0xFFFF0000},
         {"a channel below 0 saturates", Color(-0.5f, 0, 0, 1), 1, 0xFF800000, 0xFF000000},
+        {"an intensity that is not a number", Color(1, 0, 0, 1), std::nanf(""), 0xFF336699, 0xFF000000},
     };
     for (const Case& c : cases)
     {

@@ -125,6 +125,21 @@ TEST(GdiContext, OnlyInvalidRectanglesReachTheWindowAndNothingFromOffscreen)
         EXPECT_EQ(window.At(x, y), expected) << x << ", " << y;
 }
 
+TEST(GdiContext, TheContextsOriginMovesEveryFrameOnce)
+{
+    // The back buffers and their graphics outlive a frame; the next frame starts from the origin alone.
+    OffscreenCanvas canvas(20, 20);
+    canvas.context->GetState().origin = {5, 5};
+    for (const uint32_t color : {kRed, kBlue})
+    {
+        canvas.Start();
+        canvas.renderer->FillRect({0, 0, 2, 2}, ZQ::Color(color), true);
+        canvas.Finish();
+        EXPECT_EQ(canvas.At(5, 5), color);
+        EXPECT_EQ(canvas.At(10, 10), 0u);
+    }
+}
+
 TEST(GdiContext, OffscreenPicturesAreDrawnAndScrolledOnlyFromOffscreenContexts)
 {
     OffscreenCanvas target(20, 20);
@@ -149,6 +164,28 @@ TEST(GdiContext, OffscreenPicturesAreDrawnAndScrolledOnlyFromOffscreenContexts)
     EXPECT_EQ(target.Row(4, 20), ".###################");
     EXPECT_EQ(target.At(5, 5), kRed);
     EXPECT_EQ(target.At(5, 6), 0u);
+}
+
+TEST(GdiContext, ScrollingMovesThePictureByTheOffsetAloneWhateverTheOrigin)
+{
+    OffscreenCanvas canvas(20, 20);
+    canvas.context->GetState().origin = {3, 0};
+    canvas.Start();
+    canvas.renderer->FillRect({0, 0, 20, 10}, ZQ::Color(kRed), true); // columns 3 to 19
+    canvas.Finish();
+    EXPECT_EQ(canvas.renderer->ScrollOffscreenContext(canvas.context, {0, 10}), S_OK);
+    EXPECT_EQ(canvas.Row(12, 20), "...#################");
+    EXPECT_EQ(canvas.Row(2, 20), "....................");
+
+    canvas.Start();
+    canvas.renderer->FillRect({0, 0, 1, 1}, ZQ::Color(kBlue), true); // the origin still applies
+    canvas.Finish();
+    EXPECT_EQ(canvas.At(3, 0), kBlue);
+
+    // Back into the buffer that the first frame drew into.
+    EXPECT_EQ(canvas.renderer->ScrollOffscreenContext(canvas.context, {0, -10}), S_OK);
+    EXPECT_EQ(canvas.Row(2, 20), "...#################");
+    EXPECT_EQ(canvas.Row(12, 20), "....................");
 }
 
 TEST(GdiContext, CachedBitmapsUnusedSinceThePreviousPurgeGoAfterFiveMinutes)

@@ -224,9 +224,14 @@ ZQRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
     mDpiScale = 96.0f / graphics->DpiX();
     (void)graphics->SetCompositingMode(Gdiplus::CompositingMode::SourceOver);
     const PointT<double>& origin = mCurrent->GetState().origin;
-    if (mStartedContexts == 1 && (origin.x != 0 || origin.y != 0))
-        (void)graphics->TranslateTransform(static_cast<float>(origin.x), static_cast<float>(origin.y),
-                                           Gdiplus::MatrixOrder::Append);
+    if (mStartedContexts == 1)
+    {
+        // The graphics keeps the previous frame's transform, which already holds the origin.
+        graphics->ResetTransform();
+        if (origin.x != 0 || origin.y != 0)
+            (void)graphics->TranslateTransform(static_cast<float>(origin.x), static_cast<float>(origin.y),
+                                               Gdiplus::MatrixOrder::Append);
+    }
     return S_OK;
 }
 
@@ -502,8 +507,12 @@ ZQRESULT LGDIRenderer::ScrollOffscreenContext(const RCPtr<LRenderContextInfo>& c
     Gdiplus::Graphics* graphics = target->GetGraphics();
     if (graphics == nullptr || graphics->Clear(0) != Gdiplus::Status::Ok)
         return E_FAIL;
+    // The offset is in device pixels; the buffer's graphics may still hold an origin from its last frame.
+    const Gdiplus::Matrix transform = graphics->GetTransform();
+    graphics->ResetTransform();
     const Gdiplus::Status status = graphics->DrawImage(
         previous->GetBitmap(), Gdiplus::PointF{static_cast<float>(offset.x), static_cast<float>(offset.y)});
+    (void)graphics->SetTransform(transform);
     return status == Gdiplus::Status::Ok ? S_OK : E_FAIL;
 }
 

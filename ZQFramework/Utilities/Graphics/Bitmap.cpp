@@ -196,11 +196,14 @@ bool IsGradient(const LColorizer& colorizer)
            !(colorizer.mColor == colorizer.mGradientEndColor);
 }
 
-// ((old / 255) * (1 - c) + tint) * 255, rounded, within a byte.
+// ((old / 255) * (1 - c) + tint) * 255, rounded, within a byte; not a number gives 0, as packing a colour
+// does.
 uint32_t TintChannel(uint32_t old, double keep, double tint)
 {
     const double value = ((old / 255.0) * keep + tint) * 255.0 + 0.5;
-    return static_cast<uint32_t>(std::clamp(value, 0.0, 255.0));
+    if (!(value > 0))
+        return 0;
+    return static_cast<uint32_t>(std::min(value, 255.0));
 }
 } // namespace
 
