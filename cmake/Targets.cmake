@@ -54,8 +54,6 @@ zq_library(ZQControlBase ZQFramework/ControlBase
 zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
 
 # The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
-find_package(Fontconfig REQUIRED)
-find_package(Freetype REQUIRED)
 zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
 zq_library(ZQFontRenderer ZQFramework/Renderer/FontRenderer
     DEPS ZQObjectBase ZQStorage ZQRenderer PlatformFonts Freetype::Freetype)

@@ -151,17 +151,27 @@ void Bitmap::SyncSurface() const
     mCurrent = Current::Both;
 }
 
-void Bitmap::ReadArea(const RectI& area, PixelFormat format, uint32_t* pixels, int32_t strideWords) const
+bool Bitmap::PrepareStoredPixels() const
 {
     const bool straight = mFormat == PixelFormat::Argb32;
     if (straight)
         SyncStraight();
     else
         cairo_surface_flush(mSurface);
+    return straight;
+}
+
+uint32_t* Bitmap::StoredPixel(bool straight, int32_t x, int32_t y) const
+{
+    return straight ? &mStraight[size_t(y) * mWidth + x] : SurfaceRow(y) + x;
+}
+
+void Bitmap::ReadArea(const RectI& area, PixelFormat format, uint32_t* pixels, int32_t strideWords) const
+{
+    const bool straight = PrepareStoredPixels();
     for (int32_t y = 0; y < area.height; ++y)
     {
-        const uint32_t* source =
-            straight ? &mStraight[size_t(area.y + y) * mWidth + area.x] : SurfaceRow(area.y + y) + area.x;
+        const uint32_t* source = StoredPixel(straight, area.x, area.y + y);
         uint32_t* target = pixels + ptrdiff_t(y) * strideWords;
         for (int32_t x = 0; x < area.width; ++x)
         {
@@ -175,15 +185,10 @@ void Bitmap::ReadArea(const RectI& area, PixelFormat format, uint32_t* pixels, i
 
 void Bitmap::WriteArea(const RectI& area, PixelFormat format, const uint32_t* pixels, int32_t strideWords)
 {
-    const bool straight = mFormat == PixelFormat::Argb32;
-    if (straight)
-        SyncStraight();
-    else
-        cairo_surface_flush(mSurface);
+    const bool straight = PrepareStoredPixels();
     for (int32_t y = 0; y < area.height; ++y)
     {
-        uint32_t* target =
-            straight ? &mStraight[size_t(area.y + y) * mWidth + area.x] : SurfaceRow(area.y + y) + area.x;
+        uint32_t* target = StoredPixel(straight, area.x, area.y + y);
         const uint32_t* source = pixels + ptrdiff_t(y) * strideWords;
         for (int32_t x = 0; x < area.width; ++x)
         {
@@ -251,17 +256,11 @@ Status Bitmap::LockBits(const RectI& area, LockMode mode, PixelFormat format, Lo
         ReadArea(area, format, lock.copy.data(), area.width);
         lock.scan0 = reinterpret_cast<uint8_t*>(lock.copy.data());
     }
-    else if (mFormat == PixelFormat::Argb32)
-    {
-        SyncStraight();
-        lock.scan0 = reinterpret_cast<uint8_t*>(&mStraight[size_t(area.y) * mWidth + area.x]);
-        stride = mWidth * 4;
-    }
     else
     {
-        cairo_surface_flush(mSurface);
-        lock.scan0 = reinterpret_cast<uint8_t*>(SurfaceRow(area.y) + area.x);
-        stride = cairo_image_surface_get_stride(mSurface);
+        const bool straight = PrepareStoredPixels();
+        lock.scan0 = reinterpret_cast<uint8_t*>(StoredPixel(straight, area.x, area.y));
+        stride = straight ? mWidth * 4 : cairo_image_surface_get_stride(mSurface);
     }
     locked = {area.width, area.height, stride, format, lock.scan0};
     mLock = std::move(lock);

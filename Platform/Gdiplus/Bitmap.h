@@ -110,6 +110,10 @@ private:
     void SyncStraight() const;
     void SyncSurface() const;
     uint32_t* SurfaceRow(int32_t y) const;
+    // Makes the stored form of the pixels current for direct access (the straight copy of a straight
+    // bitmap, cairo's surface otherwise) and says whether it is the straight one.
+    bool PrepareStoredPixels() const;
+    [[nodiscard]] uint32_t* StoredPixel(bool straight, int32_t x, int32_t y) const;
     // Copies the area out of or into the bitmap, converting to or from the format given.
     void ReadArea(const RectI& area, PixelFormat format, uint32_t* pixels, int32_t strideWords) const;
     void WriteArea(const RectI& area, PixelFormat format, const uint32_t* pixels, int32_t strideWords);
