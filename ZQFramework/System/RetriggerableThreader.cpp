@@ -50,7 +50,9 @@ uint32_t RetriggerableThreader::Loop(void* data)
         if (state.worker)
             (void)state.worker->DoWork(state.parameters);
         EndTask(state);
-        if (state.stop.load())
+        // A Trigger may have stored the next task between this task's end and a stop (the completion wakes
+        // whoever hands out tasks, and that may stop the threader at once): that task runs before the end.
+        if (state.stop.load() && !state.busy.load())
             return 0;
     }
 }
