@@ -50,7 +50,7 @@ zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQObjectBase ZQStorage ZQGraphic
 file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/Gdi/*.cpp")
 target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
 zq_library(ZQControlBase ZQFramework/ControlBase
-    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification PlatformResources EXPAT::EXPAT)
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer PlatformResources EXPAT::EXPAT)
 zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
 
 # The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
