@@ -27,17 +27,21 @@ public:
                 const ConstRCPtr<LBitmap>& mask);
     ~LVisualPart() override;
 
-    // Draws into {0, 0, size} of the renderer's current coordinates; returns 0.
+    // Draws into {0, 0, size} of the renderer's current coordinates: the picture by the resize type, or
+    // the fill (nothing when its alpha is 0). Returns 0; throws without picture and colorizer.
     virtual ZQRESULT Draw(const RCPtr<LRenderer>& renderer, const PointT<float>& size) const;
 
     // The colour as 0xAARRGGBB at a point against the natural size, and at a point of a rectangle of the
-    // given size as the part is drawn there.
+    // given size as the part is drawn there; 0x00FFFFFF outside. A tiled part without a whole tile is
+    // transparent everywhere. Throws for a part without picture whose colorizer is missing or not solid,
+    // and for an unknown resize type.
     [[nodiscard]] uint32_t GetColorAtPoint(const PointT<int32_t>& point) const;
     [[nodiscard]] uint32_t GetColorAtPoint(const PointT<float>& point, const PointT<float>& size) const;
 
     // Stores the caching descriptor and counts its reference to this part as internal.
     void SetDescriptor(const RCPtr<LVisualPartDescriptor>& descriptor);
-    // Clears the descriptor's cache when only internal references are left.
+    // Called when the last reference besides the descriptor's cache goes: clears the cache and uncounts
+    // it, so that the part is destroyed and the next request builds a new one.
     ZQRESULT ReleaseInternalReferences() override;
 
     [[nodiscard]] const WString& GetName() const { return mName; }
@@ -49,6 +53,11 @@ public:
     [[nodiscard]] float GetAlphaFactor() const { return mAlphaFactor; }
 
 private:
+    [[nodiscard]] uint32_t GetTiledColor(const PointT<float>& point, float naturalWidth,
+                                         float naturalHeight) const;
+    [[nodiscard]] uint32_t GetStretchedColor(const PointT<float>& point, const PointT<float>& size,
+                                             float naturalWidth, float naturalHeight) const;
+
     WString mName;
     ConstRCPtr<LBitmap> mPicture;
     int32_t mNaturalWidth = 0;
