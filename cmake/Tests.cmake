@@ -60,6 +60,7 @@ pkg_check_modules(ZQ_TEST_XLIB REQUIRED IMPORTED_TARGET x11 cairo-xlib)
 target_link_libraries(test_Renderer PRIVATE PkgConfig::ZQ_TEST_XLIB)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQTestBench)
 zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
+zq_embed_resources(test_ControlBase TYPE GDIPLUS FILES "tests/ControlBase/Fixtures/Parts Sprite.png")
 zq_test_program(test_FontRenderer tests/FontRenderer ZQFontRenderer ZQTestBench)
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.

@@ -67,6 +67,12 @@ public:
     [[nodiscard]] const RectT<int32_t>& GetClientRect() const { return mClientRect; }
     [[nodiscard]] const Array<RectT<int32_t>>& GetNonClientRects() const { return mNonClientRects; }
     [[nodiscard]] const ConstRCPtr<LVisualPart>& GetTextForegroundPart() const { return mTextForegroundPart; }
+    // The parts drawn; null where the skin's part yields none.
+    [[nodiscard]] const ConstRCPtr<LVisualPart>& GetClientPart() const { return mClientPart; }
+    [[nodiscard]] const ConstRCPtrArray<LVisualPart, 1, 0>& GetNonClientParts() const
+    {
+        return mNonClientParts;
+    }
     [[nodiscard]] const ConstRCPtr<LVisualPart>& GetOverlay() const { return mOverlay; }
     // The label's layout; null when the descriptor has no text properties.
     [[nodiscard]] const RCPtr<LFontText>& GetTextLayout() const { return mTextLayout; }

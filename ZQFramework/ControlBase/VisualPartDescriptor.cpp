@@ -53,15 +53,16 @@ RCPtr<LBitmap> LoadImageReference(const LVisualPartDescriptor::ImageReference& i
 
 ConstRCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
 {
-    if (!mVisualPart)
+    if (mVisualPart)
+        return mVisualPart;
+    // The caller's reference is taken before the builder's goes: the cache alone does not keep a part.
+    const RCPtr<LVisualPart> part = BuildVisualPart();
+    if (part)
     {
-        const RCPtr<LVisualPart> part = BuildVisualPart();
-        if (!part)
-            return nullptr;
         mVisualPart = part;
         part->SetDescriptor(RCPtr<LVisualPartDescriptor>(const_cast<LVisualPartDescriptor*>(this)));
     }
-    return mVisualPart;
+    return part;
 }
 
 RCPtr<LVisualPart> LVisualPartDescriptor::BuildVisualPart() const
