@@ -19,9 +19,8 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kTransparentWhite = 0x00FFFFFF;
-
-// lo below lo, hi above hi; lo wins nothing when lo > hi (a look narrower than an offset).
+// std::clamp's tests in its order, without its demand that lo <= hi: a look narrower than an offset
+// gives hi.
 int64_t Clamp(int64_t value, int64_t lo, int64_t hi)
 {
     if (value < lo)
@@ -29,20 +28,6 @@ int64_t Clamp(int64_t value, int64_t lo, int64_t hi)
     if (value > hi)
         return hi;
     return value;
-}
-
-// Truncated toward zero, saturated to the 32-bit range (NaN gives 0).
-int32_t TruncateToLong(float value)
-{
-    if (!(value == value))
-        return 0;
-    return static_cast<int32_t>(
-        std::clamp(std::trunc(static_cast<double>(value)), -2147483648.0, 2147483647.0));
-}
-
-bool IsOpaqueAnywhere(uint32_t argb)
-{
-    return (argb & 0xFF000000u) != 0;
 }
 
 // The rectangle of a border or corner part in a look of W x H: an offset given anchors that edge, the
@@ -164,9 +149,12 @@ void LLook::PlaceNonClientParts()
 {
     for (uint32_t i = 0; i < mNonClientRects.GetCount(); ++i)
     {
-        const LDockedPart& docked = *mDescriptor->mNonClientParts.GetAt(i);
-        mNonClientRects.GetAt(i) = PlaceNonClientPart(docked, mWidth, mHeight);
-        mNonClientParts.GetAt(i) = docked.GetVisualPart();
+        const LDockedPart* docked = i < mDescriptor->mNonClientParts.GetCount()
+                                        ? mDescriptor->mNonClientParts.GetAt(i).Get()
+                                        : nullptr;
+        // An empty entry places nothing and draws nothing.
+        mNonClientRects.GetAt(i) = docked ? PlaceNonClientPart(*docked, mWidth, mHeight) : RectT<int32_t>();
+        mNonClientParts.GetAt(i) = docked ? docked->GetVisualPart() : nullptr;
     }
 }
 
@@ -328,16 +316,16 @@ uint32_t LLook::GetColorAtPoint(const PointT<int32_t>& point) const
             continue;
         const RectT<int32_t>& rect = mNonClientRects.GetAt(i);
         const uint32_t color = ColorOfPartAt(*part, point, rect);
-        if (IsOpaqueAnywhere(color))
+        if (LVisualPart::HasAlpha(color))
             return color;
     }
     if (mOverlay)
     {
         const uint32_t color = ColorOfPartAt(*mOverlay, point, mClientRect);
-        if (IsOpaqueAnywhere(color))
+        if (LVisualPart::HasAlpha(color))
             return color;
     }
-    return mClientPart ? ColorOfPartAt(*mClientPart, point, mClientRect) : kTransparentWhite;
+    return mClientPart ? ColorOfPartAt(*mClientPart, point, mClientRect) : LVisualPart::kNoColor;
 }
 
 uint32_t LLook::ColorOfPartAt(const LVisualPart& part, const PointT<int32_t>& point,

@@ -15,13 +15,6 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kTransparentWhite = 0x00FFFFFF;
-
-bool IsOpaqueAnywhere(uint32_t argb)
-{
-    return (argb & 0xFF000000u) != 0;
-}
-
 // Float sizes are kept within the range where every whole number is exact.
 float ClampToExactFloat(int32_t value)
 {
@@ -35,14 +28,6 @@ float SnapToWhole(float value)
 {
     const float whole = std::round(value);
     return std::fabs(value - whole) <= std::fabs(value) * 0x1p-23f ? whole : value;
-}
-
-// Truncated toward zero, saturated to the 32-bit range (NaN gives 0).
-int32_t TruncateToLong(double value)
-{
-    if (!(value == value))
-        return 0;
-    return static_cast<int32_t>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
 }
 
 [[noreturn]] void ThrowColorError(const char* text)
@@ -97,7 +82,7 @@ ZQRESULT LVisualPart::Draw(const RCPtr<LRenderer>& renderer, const PointT<float>
 uint32_t LVisualPart::GetColorAtPoint(const PointT<int32_t>& point) const
 {
     if (point.x < 0 || point.x >= mNaturalWidth || point.y < 0 || point.y >= mNaturalHeight)
-        return kTransparentWhite;
+        return kNoColor;
     if (mPicture)
         return mPicture->GetPixelColor(point.x, point.y).ToARGB();
     if (!mColorizer)
@@ -122,7 +107,7 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<float>& point, const PointT<f
     if (std::fabs(size.x - naturalWidth) <= sameSize && std::fabs(size.y - naturalHeight) <= sameSize)
         return GetColorAtPoint(point.RoundToLong());
     if (!(point.x >= 0 && point.x < size.x && point.y >= 0 && point.y < size.y))
-        return kTransparentWhite;
+        return kNoColor;
 
     switch (mResizeType)
     {
@@ -146,7 +131,7 @@ uint32_t LVisualPart::GetTiledColor(const PointT<float>& point, float naturalWid
     const int32_t tileHeight = TruncateToLong(naturalHeight + 0.5f);
     // Without a whole tile there is no source pixel to repeat.
     if (tileWidth == 0 || tileHeight == 0)
-        return kTransparentWhite;
+        return kNoColor;
     return GetColorAtPoint(PointT<int32_t>(TruncateToLong(point.x + 0.5f) % tileWidth,
                                            TruncateToLong(point.y + 0.5f) % tileHeight));
 }
@@ -168,13 +153,13 @@ uint32_t LVisualPart::GetStretchedColor(const PointT<float>& point, const PointT
     const int32_t firstRow = TruncateToLong(std::floor(SnapToWhole(top)));
     const int32_t endColumn = TruncateToLong(std::ceil(SnapToWhole(left + std::max(scaleX, 1.0f))));
     const int32_t endRow = TruncateToLong(std::ceil(SnapToWhole(top + std::max(scaleY, 1.0f))));
-    uint32_t color = kTransparentWhite;
+    uint32_t color = kNoColor;
     for (int32_t column = firstColumn; column < endColumn; ++column)
     {
         for (int32_t row = firstRow; row < endRow; ++row)
         {
             color = GetColorAtPoint(PointT<int32_t>(column, row));
-            if (IsOpaqueAnywhere(color))
+            if (HasAlpha(color))
                 return color;
         }
     }

@@ -19,6 +19,11 @@ namespace ZQ
 class LVisualPart : public LRefCountedObject
 {
 public:
+    // The colour where nothing of a part is: transparent white.
+    static constexpr uint32_t kNoColor = 0x00FFFFFF;
+    // Whether a packed colour is not fully transparent (its alpha byte is not 0).
+    [[nodiscard]] static constexpr bool HasAlpha(uint32_t argb) { return (argb & 0xFF000000u) != 0; }
+
     // resizeType: LVisualPartDescriptor::kStretch, kTile or kCenter. With a picture the natural size is
     // the picture's. A colorizer together with a picture, a mask or a non-solid fill is applied here, so
     // that afterwards the part has a picture or a solid colorizer without a mask.
