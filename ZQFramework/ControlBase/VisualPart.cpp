@@ -30,7 +30,7 @@ float SnapToWhole(float value)
     return std::fabs(value - whole) <= std::fabs(value) * 0x1p-23f ? whole : value;
 }
 
-[[noreturn]] void ThrowColorError(const char* text)
+[[noreturn]] void ThrowRuntimeError(const char* text)
 {
     throw Exception<std::runtime_error>(text);
 }
@@ -64,9 +64,7 @@ ZQRESULT LVisualPart::Draw(const RCPtr<LRenderer>& renderer, const PointT<float>
         return 0;
     }
     if (!mColorizer)
-        throw Exception<std::runtime_error>(
-            "Runtime Error : ZQ::LVisualPart::Draw : ControlBase\\VisualPart : "
-            "Line 218");
+        ThrowRuntimeError("Runtime Error : ZQ::LVisualPart::Draw : ControlBase\\VisualPart : Line 218");
     Color fill = mColorizer->mColor;
     fill.alpha *= mAlphaFactor;
     if (!(fill.alpha > 0))
@@ -86,13 +84,13 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<int32_t>& point) const
     if (mPicture)
         return mPicture->GetPixelColor(point.x, point.y).ToARGB();
     if (!mColorizer)
-        ThrowColorError(
+        ThrowRuntimeError(
             "Runtime Error : ZQ::LVisualPart::GetColorAtPoint : ControlBase\\VisualPart : Line 91");
     if (mColorizer->mColorType == LColorizer::kLinearGradient)
-        ThrowColorError(
+        ThrowRuntimeError(
             "Runtime Error : ZQ::LVisualPart::GetColorAtPoint : ControlBase\\VisualPart : Line 76");
     if (mColorizer->mColorType != LColorizer::kSolid)
-        ThrowColorError(
+        ThrowRuntimeError(
             "Runtime Error : ZQ::LVisualPart::GetColorAtPoint : ControlBase\\VisualPart : Line 81");
     Color color = mColorizer->mColor;
     color.alpha *= mAlphaFactor;
@@ -120,7 +118,7 @@ uint32_t LVisualPart::GetColorAtPoint(const PointT<float>& point, const PointT<f
     case LVisualPartDescriptor::kStretch:
         return GetStretchedColor(point, size, naturalWidth, naturalHeight);
     default:
-        ThrowColorError(
+        ThrowRuntimeError(
             "Runtime Error : ZQ::LVisualPart::GetColorAtPoint : ControlBase\\VisualPart : Line 165");
     }
 }
