@@ -1,4 +1,5 @@
 #include "PartBuilders.h"
+#include "Renderer/GeometryPrinting.h"
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
@@ -16,15 +17,6 @@
 
 using namespace ZQ;
 using namespace PartBuilders;
-
-namespace ZQ
-{
-template <class T>
-void PrintTo(const RectT<T>& rect, std::ostream* os)
-{
-    *os << "{" << rect.x << ", " << rect.y << ", " << rect.width << ", " << rect.height << "}";
-}
-} // namespace ZQ
 
 namespace
 {
