@@ -53,7 +53,8 @@ public:
     [[nodiscard]] WString ToString() const override { return mName; }
 
     // The drawable form of this part, built on the first request and kept until the last user outside
-    // this descriptor lets it go; null when the part yields none (its image does not load).
+    // this descriptor lets it go; null when the part yields none (its image does not load). Colorizing
+    // errors pass through (a gradient, or a tinted picture that also has a mask) and cache nothing.
     [[nodiscard]] ConstRCPtr<LVisualPart> GetVisualPart() const;
 
     WString mName;
