@@ -1,6 +1,7 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 
 #include "Platform/Resources/Resources.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/ControlBase/LookDescriptor.h"
 #include "ZQFramework/ControlBase/SkinDescriptor.h"
@@ -377,6 +378,17 @@ RCPtr<LStringTable> LControlFactory::GetControlStringTable(const LControlDescrip
 {
     const WString& owner = ownerDescriptor != nullptr ? ownerDescriptor->mClass : mApplicationName;
     return CopyOfTable(mStringTables, owner + u"|" + controlName);
+}
+
+RCPtr<LStringTable> LControlFactory::GetControlStringTable(const RCPtr<LControl>& owner,
+                                                           const WString& controlName) const
+{
+    if (owner == nullptr)
+    {
+        return GetControlStringTable(static_cast<const LControlDescriptor*>(nullptr), controlName);
+    }
+    const LControlDescriptor* descriptor = owner->GetDescriptor().Get();
+    return descriptor != nullptr ? GetControlStringTable(descriptor, controlName) : RCPtr<LStringTable>();
 }
 
 ConstRCPtr<LColorizer> LControlFactory::FindColorizer(const WString& name) const

@@ -77,6 +77,9 @@ public:
     [[nodiscard]] RCPtr<LStringTable> GetApplicationStringTable() const;
     [[nodiscard]] RCPtr<LStringTable> GetControlStringTable(const LControlDescriptor* ownerDescriptor,
                                                             const WString& controlName) const;
+    // The same for a control under owner (null for a top control); null while owner has no descriptor.
+    [[nodiscard]] RCPtr<LStringTable> GetControlStringTable(const RCPtr<LControl>& owner,
+                                                            const WString& controlName) const;
 
     [[nodiscard]] const WString& GetApplicationName() const { return mApplicationName; }
     [[nodiscard]] int32_t GetCurrentLCID() const { return mCurrentLCID; }
