@@ -338,9 +338,35 @@ ZQRESULT LControl::SetEnabled(bool /*enabled*/)
 {
     return 1;
 }
-ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& /*descriptor*/)
+// Until descriptors are applied whole, a descriptor gives the control only itself and its layout.
+ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
-    return 1;
+    if (descriptor == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    mDescriptor = descriptor;
+    if (descriptor->mLayout != nullptr)
+    {
+        SetLayoutCopy(*descriptor->mLayout);
+    }
+    return 0;
+}
+
+void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
+{
+    const bool wasClipped = mLayout == nullptr || mLayout->mClipToParent;
+    (void)layout.CopyTo(mLayout);
+    const bool clipped = mLayout->mClipToParent;
+    if (mParent == nullptr)
+    {
+        return;
+    }
+    if (wasClipped != clipped)
+    {
+        mParent->AdjustUnclippedCount(clipped ? -1 : 1);
+    }
+    mParent->mChildren.IncrementChangeCount();
 }
 ZQRESULT LControl::Draw(const RCPtr<LRenderer>& /*renderer*/, const Region& /*dirty*/,
                         RCPtrArray<LControl, 1, 0>& /*deferred*/, bool /*unclippedPass*/)

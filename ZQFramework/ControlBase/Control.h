@@ -77,6 +77,9 @@ public:
 
         // 0; E_INVALIDARG for a null child; E_FAIL when a child of that name is already in the list.
         ZQRESULT Add(const RCPtr<LControl>& child);
+        // The same for a control that may not be referenced yet (one under construction): the list takes
+        // its reference only when it adds the child.
+        ZQRESULT Add(LControl* child);
         // The child's former storage index, or -1 when it is not in the list.
         int32_t Remove(const RCPtr<LControl>& child);
         // 1 when the list was empty, else 0; removes from the last child to the first.
@@ -326,6 +329,8 @@ public:
         return RCPtr<W>(GetRootWindowObject());
     }
     [[nodiscard]] RCPtr<LRefCountedObject> GetRootWindowObject() const;
+    // AttachToRootWindow for a caller that holds the root window as a counted object and passes its title.
+    ZQRESULT AttachToRootWindowObject(const RCPtr<LRefCountedObject>& rootWindow, const WString& title);
     [[nodiscard]] bool IsVisible(bool recursive) const;
     [[nodiscard]] bool IsEnabled(bool recursive) const;
     // The union of the undocked children's rectangles; an empty box spans INT_MAX to INT_MIN.
@@ -386,7 +391,9 @@ public:
     ZQRESULT ReleaseIdle(bool all);
 
 protected:
-    ZQRESULT AttachToRootWindowObject(const RCPtr<LRefCountedObject>& rootWindow, const WString& title);
+    // Takes a copy of layout as the control's own and keeps the parent's unclipped counts and orders in
+    // step with its clipping, docking, Z order and tab stop.
+    void SetLayoutCopy(const LLayoutDescriptor& layout);
 
     // Derived classes set it when their creation sequence has finished.
     void SetCreated(bool created) { mCreated = created; }

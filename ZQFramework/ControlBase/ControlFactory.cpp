@@ -380,6 +380,47 @@ RCPtr<LStringTable> LControlFactory::GetControlStringTable(const LControlDescrip
     return CopyOfTable(mStringTables, owner + u"|" + controlName);
 }
 
+RCPtr<LControl> LControlFactory::CreateControl(const RCPtr<LControlDescriptor>& descriptor,
+                                               const RCPtr<LControl>& parent)
+{
+    if (descriptor->mCreateFunction == nullptr)
+    {
+        (void)GetControlCreateFunction(descriptor->mClass, descriptor->mCreateFunction);
+    }
+    return descriptor->mCreateFunction(parent, descriptor);
+}
+
+RCPtr<LControl> LControlFactory::CreateTopControl(const WString& name)
+{
+    const RCPtr<LControlDescriptor> descriptor = FindSkinDescriptor(name);
+    if (descriptor == nullptr)
+    {
+        return nullptr;
+    }
+    // A top-level control's own visibility attribute is never read: it is shown by its window.
+    if (descriptor->mLayout != nullptr)
+    {
+        descriptor->mLayout->mVisible = true;
+    }
+    return CreateControl(descriptor, RCPtr<LControl>());
+}
+
+void LControlFactory::AttachTopControl(const RCPtr<LControl>& control,
+                                       const RCPtr<LRefCountedObject>& rootWindow, const WString& title)
+{
+    (void)control->AttachToRootWindowObject(rootWindow, title);
+}
+
+ZQRESULT LControlFactory::ApplySkinToControl(const RCPtr<LControl>& control)
+{
+    if (control == nullptr)
+    {
+        return E_FAIL;
+    }
+    const RCPtr<LControlDescriptor> descriptor = FindSkinDescriptor(control->GetName());
+    return descriptor == nullptr ? E_FAIL : control->ApplyDescriptor(descriptor);
+}
+
 RCPtr<LStringTable> LControlFactory::GetControlStringTable(const RCPtr<LControl>& owner,
                                                            const WString& controlName) const
 {

@@ -187,6 +187,11 @@ int32_t LControl::ChildControlList::FindLastByName(const WString& name) const
 
 ZQRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
 {
+    return Add(child.Get());
+}
+
+ZQRESULT LControl::ChildControlList::Add(LControl* child)
+{
     if (child == nullptr)
     {
         return E_INVALIDARG;
@@ -198,7 +203,7 @@ ZQRESULT LControl::ChildControlList::Add(const RCPtr<LControl>& child)
     mOwner->AdjustUnclippedCount(UnclippedWeight(*child));
     child->mParent = RCPtr<LControl>(mOwner);
     LRefCountedObject::AdjustInternalRefCount(mOwner, 1);
-    (void)mStorage.Add(child);
+    (void)mStorage.Add(RCPtr<LControl>(child));
     ++mChangeCount;
     return 0;
 }
@@ -309,7 +314,8 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
         return 0;
     }
     parent->ProcessPendingRemovals();
-    return parent->mChildren.Add(RCPtr<LControl>(this));
+    // By raw pointer: a refused control must not be released by a temporary reference.
+    return parent->mChildren.Add(this);
 }
 
 ZQRESULT LControl::AttachToRootWindowObject(const RCPtr<LRefCountedObject>& rootWindow, const WString& title)
