@@ -614,11 +614,53 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
 ZQRESULT LControl::RequestIdle()
 {
     ++mIdleRequests;
+    if (mIdleRequests == 1 && GetRootWindowObject() != nullptr && RegisterForIdle() != S_OK)
+    {
+        mIdleRequests = 0;
+    }
     return 0;
 }
-ZQRESULT LControl::ReleaseIdle(bool all)
+
+ZQRESULT LControl::ReleaseIdle()
 {
-    mIdleRequests = all ? 0 : std::max(0, mIdleRequests - 1);
+    if (mIdleRequests <= 0)
+    {
+        return 0;
+    }
+    if (--mIdleRequests > 0)
+    {
+        return 0;
+    }
+    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    const bool removed = mHandler != nullptr && mHandler->RemoveCallback(window.Get(), u"NID_IDLE");
+    const ZQRESULT unregistered = UnregisterFromDistributor(window, u"NID_IDLE");
+    return removed ? unregistered : E_FAIL;
+}
+
+ZQRESULT LControl::RegisterForIdle()
+{
+    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
+    if (window == nullptr)
+    {
+        return E_FAIL;
+    }
+    if (mHandler == nullptr)
+    {
+        mHandler = LNotificationHandler<LControl>::Create(this);
+    }
+    return mHandler->AddCallback(&LControl::OnIdleNotification, window, u"NID_IDLE");
+}
+
+ZQRESULT LControl::OnIdleNotification(const RCPtr<LNotificationDistributor>& /*source*/,
+                                      const RCPtr<LNotification>& /*notification*/)
+{
+    // Automatic scrolling advances here first once it exists.
+    ProcessPendingRemovals();
+    OnIdle();
     return 0;
 }
 } // namespace ZQ

@@ -385,10 +385,12 @@ public:
     [[nodiscard]] bool IsNotFocusable() const { return mNotFocusable; }
     [[nodiscard]] const WString& GetLabel() const { return mLabel; }
     [[nodiscard]] int32_t GetIdleRequests() const { return mIdleRequests; }
-    // Counts one idle request; the count is what ProcessRootWindowAquired looks at.
+    // Counts one idle request; on the first one a control shown in a root window registers for
+    // "NID_IDLE" there (a refused registration sets the count back to 0). Returns 0.
     ZQRESULT RequestIdle();
-    // Gives back one idle request, or all of them.
-    ZQRESULT ReleaseIdle(bool all);
+    // Gives back one idle request; the last one unregisters from the root window. E_FAIL when the handler
+    // had no binding to remove, else the unregistration's result (0 without a root window).
+    ZQRESULT ReleaseIdle();
 
 protected:
     // Takes a copy of layout as the control's own and keeps the parent's unclipped counts and orders in
@@ -498,6 +500,12 @@ protected:
 private:
     friend class ChildControlList;
 
+    // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
+    // distributes notifications.
+    ZQRESULT RegisterForIdle();
+    // The "NID_IDLE" handler: pending removals, then OnIdle.
+    ZQRESULT OnIdleNotification(const RCPtr<LNotificationDistributor>& source,
+                                const RCPtr<LNotification>& notification);
     // Adds delta to the unclipped counts of this control and every ancestor.
     void AdjustUnclippedCount(int32_t delta);
     void AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const;

@@ -1,5 +1,6 @@
 #include "Support/TestControl.h"
 
+#include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationClient.h"
 
 #include <climits>
@@ -287,14 +288,23 @@ TEST_F(TreeTest, AttachToRootWindowLabelsTheTopAndRegistersPendingIdleRequests)
     EXPECT_EQ(child->AttachToRootWindow(window), E_FAIL);
 
     (void)child->RequestIdle();
+    (void)child->RequestIdle();
     EXPECT_EQ(top->AttachToRootWindow(window), 0);
     EXPECT_EQ(top->GetLabel(), u"Window Title");
     EXPECT_EQ(child->GetRootWindow<FakeRootWindow>(), window);
     EXPECT_EQ(window->GetRegistrationCount(), 1);
-    EXPECT_EQ(child->GetIdleRequests(), 1);
 
+    EXPECT_EQ(child->ReleaseIdle(), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 1); // one request is still out
+    EXPECT_EQ(child->ReleaseIdle(), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 0);
+
+    (void)child->RequestIdle(); // registers at once now that the tree is shown
+    EXPECT_EQ(window->GetRegistrationCount(), 1);
     EXPECT_EQ(top->Detach(), 0);
     EXPECT_EQ(child->GetRootWindowObject(), nullptr);
+    EXPECT_EQ(child->Detach(), 0); // without a root window the request is only counted back
+    EXPECT_EQ(child->GetIdleRequests(), 0);
     (void)window->ReleaseInternalReferences();
 }
 
@@ -321,6 +331,16 @@ TEST_F(TreeTest, RemoveChildLaterDetachesAtTheNextPendingPass)
     EXPECT_EQ(top->GetChildren().GetCount(), 1u);
     EXPECT_EQ(top->GetIdleRequests(), 0);
     EXPECT_EQ(newcomer->GetParent(), top);
+
+    // Shown and created, the top control detaches it on the window's idle notification.
+    const RCPtr<FakeRootWindow> window(new FakeRootWindow);
+    (void)top->AttachToRootWindow(window);
+    top->MarkCreated();
+    EXPECT_EQ(top->RemoveChildLater(newcomer), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 1);
+    (void)window->Notify(LNotification::Create(u"NID_IDLE"));
+    EXPECT_EQ(newcomer->GetParent(), nullptr);
+    EXPECT_EQ(window->GetRegistrationCount(), 0);
 }
 
 TEST_F(TreeTest, MovingToAnotherParentLeavesTheOldOne)
