@@ -287,14 +287,15 @@ public:
     // The text of key from the control's string table; empty without one.
     [[nodiscard]] WString GetString(const WString& key) const;
     [[nodiscard]] RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
-    // Null when there is no look at index.
+    // The look at index (may be null); for -1 or any index outside the list the default look: the first
+    // look that exists and is visible, else the first that exists, else null.
     [[nodiscard]] RCPtr<LLook> GetLook(int32_t index) const;
     // The look's client rectangle; without that look 0, 0 and the control's size.
     [[nodiscard]] RectT<double> GetLookRect(int32_t index) const;
     // The first look that exists and has an opacity above 0, or -1.
     [[nodiscard]] int32_t GetFirstVisibleLookIndex() const;
-    // E_INVALIDARG for an index without an opacity entry or an opacity outside 0..1; exclusive sets every
-    // other look's opacity to 0.
+    // E_INVALIDARG for an index without an opacity entry. An opacity outside 0..1 is ignored; exclusive
+    // sets every other look's opacity to 0. Any change invalidates the control. Returns 0.
     ZQRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
     [[nodiscard]] const RCPtr<LFont>& GetFont() const { return mFont; }
 

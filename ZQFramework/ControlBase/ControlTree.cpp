@@ -500,7 +500,7 @@ PointT<double> LControl::GetOriginInParentClient() const
     {
         return {mRect.x, mRect.y};
     }
-    const RectT<double> parentClient = mParent->GetLookRect(0);
+    const RectT<double> parentClient = mParent->GetLookRect(-1);
     return {mRect.x - mParent->mScrollOffset.x + parentClient.x,
             mRect.y - mParent->mScrollOffset.y + parentClient.y};
 }
