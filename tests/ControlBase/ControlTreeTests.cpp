@@ -26,12 +26,6 @@ std::vector<int32_t> Order(const RCPtr<LControl>& parent, int32_t order)
     return indexes;
 }
 
-WString Name(int32_t index)
-{
-    const char16_t text[] = {u'c', static_cast<char16_t>(u'0' + index), 0};
-    return WString(text);
-}
-
 struct TreeTest : ::testing::Test
 {
     // Drops the tree's cycles at the end of every test, so that ASan's leak check covers the tree.
@@ -66,12 +60,8 @@ TEST_F(TreeTest, ZOrderPutsClippedThenFewerDockedAxesThenZOrderThenStorage)
         SCOPED_TRACE(c.what);
         const auto parent = TestControl::Create(nullptr, u"parent");
         const int32_t zOrders[] = {5, 1, 1};
-        std::vector<RCPtr<TestControl>> children;
-        for (int32_t i = 0; i < 3; ++i)
-        {
-            children.push_back(
-                TestControl::Create(parent, Name(i), [&](LLayoutDescriptor& l) { l.mZOrder = zOrders[i]; }));
-        }
+        const auto children =
+            ZQTest::AddChildren(parent, 3, [&](int32_t i, LLayoutDescriptor& l) { l.mZOrder = zOrders[i]; });
         (void)Order(parent, List::kZOrder); // sorted once before the change: the change must re-sort
         if (c.changeChild1)
         {
@@ -84,11 +74,8 @@ TEST_F(TreeTest, ZOrderPutsClippedThenFewerDockedAxesThenZOrderThenStorage)
 
 TEST_F(TreeTest, TabOrderIsAscendingTabStopThenStorage)
 {
-    for (const int32_t tabStop : {-1, 0, -1})
-    {
-        const int32_t index = static_cast<int32_t>(top->GetChildren().GetCount());
-        (void)TestControl::Create(top, Name(index), [&](LLayoutDescriptor& l) { l.mTabStop = tabStop; });
-    }
+    const int32_t tabStops[] = {-1, 0, -1};
+    (void)ZQTest::AddChildren(top, 3, [&](int32_t i, LLayoutDescriptor& l) { l.mTabStop = tabStops[i]; });
     EXPECT_EQ(Order(top, List::kTabOrder), (std::vector<int32_t>{0, 2, 1}));
     EXPECT_EQ(Order(top, List::kStorageOrder), (std::vector<int32_t>{0, 1, 2}));
 }
