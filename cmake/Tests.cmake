@@ -58,7 +58,12 @@ zq_embed_resources(test_Renderer TYPE GDIPLUS FILES "tests/Renderer/GdiFixtures/
 # The GDI+ renderer's x11 test draws into a bare Xlib window through a window hook of its own.
 pkg_check_modules(ZQ_TEST_XLIB REQUIRED IMPORTED_TARGET x11 cairo-xlib)
 target_link_libraries(test_Renderer PRIVATE PkgConfig::ZQ_TEST_XLIB)
-zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQTestBench)
+# The control side of the bench: fake application services and a test control built in code.
+add_library(ZQControlTestBench STATIC
+    "${CMAKE_SOURCE_DIR}/tests/Support/FakeControlApplication.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/Support/TestControl.cpp")
+target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
+zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)
 zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
 zq_test_program(test_FontRenderer tests/FontRenderer ZQFontRenderer ZQTestBench)
 

@@ -1,6 +1,7 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 
 #include "Platform/Resources/Resources.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/ControlBase/LookDescriptor.h"
 #include "ZQFramework/ControlBase/SkinDescriptor.h"
@@ -377,6 +378,58 @@ RCPtr<LStringTable> LControlFactory::GetControlStringTable(const LControlDescrip
 {
     const WString& owner = ownerDescriptor != nullptr ? ownerDescriptor->mClass : mApplicationName;
     return CopyOfTable(mStringTables, owner + u"|" + controlName);
+}
+
+RCPtr<LControl> LControlFactory::CreateControl(const RCPtr<LControlDescriptor>& descriptor,
+                                               const RCPtr<LControl>& parent)
+{
+    if (descriptor->mCreateFunction == nullptr)
+    {
+        (void)GetControlCreateFunction(descriptor->mClass, descriptor->mCreateFunction);
+    }
+    return descriptor->mCreateFunction(parent, descriptor);
+}
+
+RCPtr<LControl> LControlFactory::CreateTopControl(const WString& name)
+{
+    const RCPtr<LControlDescriptor> descriptor = FindSkinDescriptor(name);
+    if (descriptor == nullptr)
+    {
+        return nullptr;
+    }
+    // A top-level control's own visibility attribute is never read: it is shown by its window.
+    if (descriptor->mLayout != nullptr)
+    {
+        descriptor->mLayout->mVisible = true;
+    }
+    return CreateControl(descriptor, RCPtr<LControl>());
+}
+
+void LControlFactory::AttachTopControl(const RCPtr<LControl>& control,
+                                       const RCPtr<LRefCountedObject>& rootWindow, const WString& title)
+{
+    (void)control->AttachToRootWindowObject(rootWindow, title);
+}
+
+ZQRESULT LControlFactory::ApplySkinToControl(const RCPtr<LControl>& control)
+{
+    if (control == nullptr)
+    {
+        return E_FAIL;
+    }
+    const RCPtr<LControlDescriptor> descriptor = FindSkinDescriptor(control->GetName());
+    return descriptor == nullptr ? E_FAIL : control->ApplyDescriptor(descriptor);
+}
+
+RCPtr<LStringTable> LControlFactory::GetControlStringTable(const RCPtr<LControl>& owner,
+                                                           const WString& controlName) const
+{
+    if (owner == nullptr)
+    {
+        return GetControlStringTable(static_cast<const LControlDescriptor*>(nullptr), controlName);
+    }
+    const LControlDescriptor* descriptor = owner->GetDescriptor().Get();
+    return descriptor != nullptr ? GetControlStringTable(descriptor, controlName) : RCPtr<LStringTable>();
 }
 
 ConstRCPtr<LColorizer> LControlFactory::FindColorizer(const WString& name) const

@@ -71,11 +71,36 @@ public:
     // current skin.
     ZQRESULT GetSkinFont(WString& name, float& size, int32_t& style) const;
 
+    // The control that the descriptor's create function builds under parent (null for a top control); the
+    // function is looked up once and kept on the descriptor. Throws for an unregistered class.
+    [[nodiscard]] RCPtr<LControl> CreateControl(const RCPtr<LControlDescriptor>& descriptor,
+                                                const RCPtr<LControl>& parent);
+    // The top control of the current skin's descriptor named name (made visible), handed to rootWindow;
+    // null when the skin has no such descriptor. Throws for an unregistered class. W is the root window
+    // class (it needs GetTitle()).
+    template <class W = LRootWindow>
+    [[nodiscard]] RCPtr<LControl> CreateControlByName(const WString& name, const RCPtr<W>& rootWindow)
+    {
+        RCPtr<LControl> control = CreateTopControl(name);
+        if (control != nullptr)
+        {
+            AttachTopControl(control, RCPtr<LRefCountedObject>(rootWindow),
+                             rootWindow != nullptr ? WString(rootWindow->GetTitle()) : WString());
+        }
+        return control;
+    }
+    // Applies the current skin's descriptor of the control's name; E_FAIL for a null control or an
+    // unknown name, else the control's ApplyDescriptor answer.
+    ZQRESULT ApplySkinToControl(const RCPtr<LControl>& control);
+
     // Copies of the string tables "Framework", "|" + application name, and owner class + "|" + control
     // name (the application name when there is no owner); null when the table does not exist.
     [[nodiscard]] RCPtr<LStringTable> GetFrameworkStringTable() const;
     [[nodiscard]] RCPtr<LStringTable> GetApplicationStringTable() const;
     [[nodiscard]] RCPtr<LStringTable> GetControlStringTable(const LControlDescriptor* ownerDescriptor,
+                                                            const WString& controlName) const;
+    // The same for a control under owner (null for a top control); null while owner has no descriptor.
+    [[nodiscard]] RCPtr<LStringTable> GetControlStringTable(const RCPtr<LControl>& owner,
                                                             const WString& controlName) const;
 
     [[nodiscard]] const WString& GetApplicationName() const { return mApplicationName; }
@@ -108,6 +133,9 @@ private:
     };
 
     // Loading.
+    RCPtr<LControl> CreateTopControl(const WString& name);
+    static void AttachTopControl(const RCPtr<LControl>& control, const RCPtr<LRefCountedObject>& rootWindow,
+                                 const WString& title);
     template <class Use>
     ZQRESULT WithDocument(const WString& documentName, Use&& use);
     template <class Passes>

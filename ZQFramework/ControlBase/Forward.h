@@ -21,6 +21,14 @@ class LStringTable;
 class KeyBindingTable;
 class LGlobalHotKeyManager;
 class LControlFactory;
+class LLook;
+class LMenuItemUpdater;
+class LRootWindow;
+class LMenuDescriptor;
+class LPopupMenu;
+struct MenuItemState;
+class UITarget;
+class IControlApplication;
 
 // A skin's looks, by index; entries are null until the reader fills them.
 using LLookList = LRCPtrArray<LLookDescriptor, 1, 0>;

@@ -1,0 +1,624 @@
+// Construction, destruction and release of the control, its notification dispatch, its texts and looks,
+// and the base answers of its virtual operations.
+#include "ZQFramework/ControlBase/Control.h"
+
+#include "ZQFramework/ControlBase/ControlApplication.h"
+#include "ZQFramework/ControlBase/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/MouseWheelParam.h"
+#include "ZQFramework/Notification/NotificationCenter.h"
+#include "ZQFramework/Notification/NotificationHandler.h"
+#include "ZQFramework/Notification/PointWithModifiersParam.h"
+#include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/Renderer/Font.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace ZQ
+{
+// --- LMenuItemUpdater ---
+
+RCPtr<LMenuItemUpdater> LMenuItemUpdater::Create(LControl* control)
+{
+    return RCPtr<LMenuItemUpdater>(new LMenuItemUpdater(control));
+}
+
+LMenuItemUpdater::LMenuItemUpdater(LControl* control) : mControl(control)
+{
+    LRefCountedObject::AdjustInternalRefCount(control, 1);
+}
+
+LMenuItemUpdater::~LMenuItemUpdater()
+{
+    ClearControl();
+}
+
+void LMenuItemUpdater::ClearControl()
+{
+    if (mControl == nullptr)
+    {
+        return;
+    }
+    LControl* control = mControl.Get();
+    LRefCountedObject::AdjustInternalRefCount(control, -1);
+    mControl = nullptr;
+}
+
+// --- Construction and release ---
+
+LControl::LControl(const RCPtr<LControl>& parent, const WString& name, bool /*mostDerived*/)
+    : mName(name), mConditionsParam(LConditionsParam::Create(0, 0, 0, 0)), mChildren(this)
+{
+    if (parent != nullptr)
+    {
+        (void)SetParent(parent);
+    }
+    if (IControlApplication* application = IControlApplication::GetCurrent())
+    {
+        if (const RCPtr<LControlFactory> factory = application->GetControlFactory())
+        {
+            mStringTable = factory->GetControlStringTable(parent, mName);
+        }
+    }
+}
+
+LControl::~LControl() = default;
+
+ZQRESULT LControl::ReleaseInternalReferences()
+{
+    (void)UnregisterAllClients();
+    if (mMenuItemUpdater != nullptr)
+    {
+        mMenuItemUpdater->ClearControl();
+        mMenuItemUpdater = nullptr;
+    }
+    (void)mChildren.RemoveAll();
+    (void)UnregisterFromAllDistributors();
+    return GetInternalRefCount() == 0 && GetRefCount() == 1 ? S_OK : E_FAIL;
+}
+
+ZQRESULT LControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                       const RCPtr<LNotification>& notification)
+{
+    if (mHandler == nullptr || !mCreated)
+    {
+        return 1;
+    }
+    return mHandler->Dispatch(source, notification);
+}
+
+ZQRESULT LControl::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
+                                              NotificationID id)
+{
+    if (mHandler != nullptr)
+    {
+        (void)mHandler->RemoveCallback(source.Get(), id);
+    }
+    return UnregisterFromDistributor(source, id);
+}
+
+// --- UITarget ---
+
+ZQRESULT LControl::OnMouseEnter()
+{
+    return 1;
+}
+ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnMouseLeave()
+{
+    return 1;
+}
+ZQRESULT LControl::BeginMouseCapture(int32_t /*button*/, int32_t /*x*/, int32_t /*y*/)
+{
+    return 1;
+}
+ZQRESULT LControl::EndMouseCapture()
+{
+    return 1;
+}
+ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnWindowMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnWindowMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+{
+    return 1;
+}
+bool LControl::CanReleaseFocus()
+{
+    return true;
+}
+ZQRESULT LControl::KillFocus()
+{
+    return 1;
+}
+
+// --- Virtual operations ---
+
+ZQRESULT LControl::SetLabel(const WString& text)
+{
+    if (text == mLabel)
+    {
+        return S_FALSE;
+    }
+    mLabel = text;
+    return S_OK;
+}
+ZQRESULT LControl::SetValue(double /*value*/)
+{
+    return 1;
+}
+void LControl::OnValueChanged()
+{
+}
+ZQRESULT LControl::SetRange(double /*minimum*/, double /*maximum*/, int32_t /*taper*/)
+{
+    return 1;
+}
+void LControl::BeginUpdate()
+{
+}
+void LControl::EndUpdate()
+{
+}
+void LControl::ScrollBufferedContent(const PointT<double>& /*oldOffset*/, const PointT<double>& /*newOffset*/)
+{
+}
+void LControl::InvalidateBufferedChild(const RCPtr<LControl>& /*child*/)
+{
+}
+ZQRESULT LControl::SetScrollOffset(const PointT<double>& /*offset*/)
+{
+    return 1;
+}
+RCPtr<LStringTable> LControl::GetStringTable() const
+{
+    return mStringTable;
+}
+bool LControl::IsEditTarget() const
+{
+    return false;
+}
+RCPtr<LControl> LControl::GetEditTarget()
+{
+    if (IsEditTarget())
+    {
+        return RCPtr<LControl>(this);
+    }
+    return mParent != nullptr ? mParent->GetEditTarget() : RCPtr<LControl>();
+}
+bool LControl::CanPerformEdit(int32_t /*command*/)
+{
+    return false;
+}
+ZQRESULT LControl::PerformEdit(int32_t /*command*/)
+{
+    throw Exception<std::logic_error>(
+        "Logic Error : LControl::PerformEdit must be overridden : "
+        "ZQ::LControl::PerformEdit : ZQFramework\\include\\../ControlBase/Control : "
+        "Line 591");
+}
+ZQRESULT LControl::SetDragMode(int32_t mode, uint32_t flags)
+{
+    mDragMode = mode;
+    mDragFlags = flags;
+    return 0;
+}
+ZQRESULT LControl::BeginDrag()
+{
+    return 1;
+}
+ZQRESULT LControl::UpdateDragOrigin()
+{
+    return 1;
+}
+ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& /*param*/)
+{
+    return 1;
+}
+void LControl::OnDragMoved(const RCPtr<LPointWithModifiersParam>& /*param*/)
+{
+}
+ZQRESULT LControl::EndDrag()
+{
+    return 1;
+}
+ZQRESULT LControl::FindDropTarget(RCPtr<LControl>& target, const RCPtr<LControl>& /*dragged*/,
+                                  const PointT<int32_t>& /*windowPoint*/)
+{
+    target = nullptr;
+    return 1;
+}
+bool LControl::AcceptsDrop(const RCPtr<LControl>& /*dragged*/)
+{
+    return false;
+}
+uint32_t LControl::GetDragScrollEdges(const RCPtr<LControl>& /*dragged*/)
+{
+    return 0;
+}
+ZQRESULT LControl::GetMaxScrollOffset(RectT<double>& range, const RCPtr<LControl>& /*child*/)
+{
+    constexpr double kUnbounded = 4503599627370496.0; // 2^52
+    range = {0, 0, kUnbounded, kUnbounded};
+    return 0;
+}
+ZQRESULT LControl::GetClientRect(RectT<double>& rect) const
+{
+    const RectT<double> look = GetLookRect(0);
+    rect = {0, 0, look.width, look.height};
+    return 0;
+}
+void LControl::GetDragLimits(RectT<double>& /*limits*/)
+{
+}
+void LControl::OnDragEnter(const RCPtr<LControl>& /*dragged*/)
+{
+}
+void LControl::OnDragOver(const RCPtr<LControl>& /*dragged*/, const PointT<int32_t>& /*point*/)
+{
+}
+void LControl::OnDragLeave(const RCPtr<LControl>& /*dragged*/)
+{
+}
+ZQRESULT LControl::OnDrop(const RCPtr<LControl>& /*dragged*/)
+{
+    return E_FAIL;
+}
+ZQRESULT LControl::SetFocus(bool /*forward*/)
+{
+    return 1;
+}
+ZQRESULT LControl::SetNotFocusable(bool notFocusable)
+{
+    mNotFocusable = notFocusable;
+    return 0;
+}
+bool LControl::HasFocusableDescendant() const
+{
+    return false;
+}
+void LControl::OnConditionsChanged()
+{
+}
+bool LControl::SetVisible(bool /*visible*/)
+{
+    return IsVisible(true);
+}
+bool LControl::IsTransparentAtPoint(const PointT<int32_t>& /*point*/) const
+{
+    return true;
+}
+uint32_t LControl::GetColorAtPoint(const PointT<int32_t>& /*point*/, int32_t /*lookIndex*/) const
+{
+    return 0x00FFFFFFu;
+}
+ZQRESULT LControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& /*menu*/, int32_t /*itemIndex*/,
+                                       int32_t /*command*/, MenuItemState& /*state*/)
+{
+    return 1;
+}
+RCPtr<LRefCountedObject> LControl::GetContextMenu()
+{
+    return mContextMenu;
+}
+void LControl::PrepareContextMenu(const RCPtr<LPopupMenu>& /*menu*/)
+{
+}
+ZQRESULT LControl::SelectLook(int32_t index)
+{
+    return SetLookOpacity(index, 1.0f, true);
+}
+int32_t LControl::AdjustWindowPlacement(RectT<int32_t>& /*rect*/)
+{
+    return 0;
+}
+ZQRESULT LControl::SetEnabled(bool /*enabled*/)
+{
+    return 1;
+}
+// Until descriptors are applied whole, a descriptor gives the control only itself and its layout.
+ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (descriptor == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    mDescriptor = descriptor;
+    if (descriptor->mLayout != nullptr)
+    {
+        SetLayoutCopy(*descriptor->mLayout);
+    }
+    return 0;
+}
+
+void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
+{
+    const bool wasClipped = mLayout == nullptr || mLayout->mClipToParent;
+    (void)layout.CopyTo(mLayout);
+    const bool clipped = mLayout->mClipToParent;
+    if (mParent == nullptr)
+    {
+        return;
+    }
+    if (wasClipped != clipped)
+    {
+        mParent->AdjustUnclippedCount(clipped ? -1 : 1);
+    }
+    mParent->mChildren.IncrementChangeCount();
+}
+ZQRESULT LControl::Draw(const RCPtr<LRenderer>& /*renderer*/, const Region& /*dirty*/,
+                        RCPtrArray<LControl, 1, 0>& /*deferred*/, bool /*unclippedPass*/)
+{
+    return 1;
+}
+ZQRESULT LControl::InvalidateRect(const RectT<double>& /*windowRect*/, bool /*clip*/,
+                                  const RectT<double>& /*visiblePart*/)
+{
+    return 1;
+}
+ZQRESULT LControl::Invalidate(const RectT<double>& /*rect*/, bool /*clip*/)
+{
+    return 1;
+}
+RCPtr<LControl> LControl::GetControlAtPoint(const PointT<int32_t>& /*point*/, bool /*insideClip*/,
+                                            PointT<int32_t>& /*localPoint*/, int32_t& /*z*/)
+{
+    return {};
+}
+void LControl::OnFontChanged()
+{
+}
+ZQRESULT LControl::RequestFocus(const RCPtr<LControl>& /*child*/)
+{
+    return 1;
+}
+void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnMiddleButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnMiddleButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnRightButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnRightButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& /*param*/)
+{
+}
+ZQRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+    return 1;
+}
+void LControl::OnLeftClicked(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnMiddleClicked(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+void LControl::OnRightClicked(const RCPtr<LMouseButtonParam>& /*param*/)
+{
+}
+bool LControl::ContainsPoint(const PointT<int32_t>& /*point*/) const
+{
+    return false;
+}
+RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& /*from*/, bool /*backward*/)
+{
+    return {};
+}
+ZQRESULT LControl::HandleKeyPress(const RCPtr<LKeyParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::ProcessHotKey(const RCPtr<LKeyParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& /*param*/)
+{
+    return 1;
+}
+ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/,
+                                      const Array<LNotificationReceiver*>& /*listeners*/,
+                                      Array<uint32_t>& /*order*/)
+{
+    return 1;
+}
+ZQRESULT LControl::UpdateFont()
+{
+    return 1;
+}
+void LControl::OnIdle()
+{
+}
+void LControl::DrawContent(const RCPtr<LRenderer>& /*renderer*/)
+{
+}
+void LControl::DrawOverlay(const RCPtr<LRenderer>& /*renderer*/)
+{
+}
+ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& /*descriptor*/)
+{
+    return 1;
+}
+ZQRESULT LControl::Initialize()
+{
+    return 1;
+}
+ZQRESULT LControl::ProcessCreateParams()
+{
+    return 1;
+}
+ZQRESULT LControl::AddChildControl(const RCPtr<LControl>& /*control*/,
+                                   const RCPtr<LControlDescriptor>& /*descriptor*/)
+{
+    return 1;
+}
+ZQRESULT LControl::OnCreated()
+{
+    return 0;
+}
+WString LControl::GetToolTipText() const
+{
+    return mToolTipText;
+}
+ZQRESULT LControl::CreateToolTip(bool /*show*/)
+{
+    return 1;
+}
+RectT<double> LControl::GetContentRect() const
+{
+    RectT<double> client;
+    (void)GetClientRect(client);
+    return {mScrollOffset.x, mScrollOffset.y, client.width, client.height};
+}
+
+// --- Texts, looks and menus ---
+
+WString LControl::GetString(const WString& key) const
+{
+    WString text;
+    if (mStringTable != nullptr)
+    {
+        (void)mStringTable->GetString(key, text);
+    }
+    return text;
+}
+RCPtr<LMenuItemUpdater> LControl::GetMenuItemUpdater()
+{
+    if (mMenuItemUpdater == nullptr)
+    {
+        mMenuItemUpdater = LMenuItemUpdater::Create(this);
+    }
+    return mMenuItemUpdater;
+}
+
+RCPtr<LLook> LControl::GetLook(int32_t index) const
+{
+    if (index < 0 || static_cast<uint32_t>(index) >= mLooks.GetCount())
+    {
+        return {};
+    }
+    return mLooks.GetAt(static_cast<uint32_t>(index));
+}
+
+RectT<double> LControl::GetLookRect(int32_t index) const
+{
+    const RCPtr<LLook> look = GetLook(index);
+    if (look == nullptr)
+    {
+        return {0, 0, mRect.width, mRect.height};
+    }
+    return look->GetClientRect().ToDouble();
+}
+
+int32_t LControl::GetFirstVisibleLookIndex() const
+{
+    const uint32_t count = std::min(mLooks.GetCount(), mLookOpacity.GetCount());
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        if (mLooks.GetAt(i) != nullptr && mLookOpacity.GetAt(i) > 0)
+        {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+int32_t LControl::AddLook(const RCPtr<LLook>& look)
+{
+    const auto index = static_cast<int32_t>(mLooks.GetCount());
+    (void)mLooks.Add(look);
+    if (mLookOpacity.GetCount() < mLooks.GetCount())
+    {
+        (void)mLookOpacity.Add(0.0f);
+    }
+    return index;
+}
+
+ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
+{
+    if (index < 0 || static_cast<uint32_t>(index) >= mLookOpacity.GetCount() ||
+        !(opacity >= 0 && opacity <= 1))
+    {
+        return E_INVALIDARG;
+    }
+    for (uint32_t i = 0; i < mLookOpacity.GetCount(); ++i)
+    {
+        if (i == static_cast<uint32_t>(index))
+        {
+            mLookOpacity.GetAt(i) = opacity;
+        }
+        else if (exclusive)
+        {
+            mLookOpacity.GetAt(i) = 0.0f;
+        }
+    }
+    return 0;
+}
+
+ZQRESULT LControl::RequestIdle()
+{
+    ++mIdleRequests;
+    return 0;
+}
+ZQRESULT LControl::ReleaseIdle(bool all)
+{
+    mIdleRequests = all ? 0 : std::max(0, mIdleRequests - 1);
+    return 0;
+}
+} // namespace ZQ

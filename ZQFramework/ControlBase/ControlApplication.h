@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ZQFramework/ControlBase/Forward.h"
+#include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/Utilities/Graphics/Point.h"
+#include "ZQFramework/Utilities/Graphics/Rect.h"
+
+namespace ZQ
+{
+// What the control base asks of the application object: its control factory (string tables), the
+// desktop work area, its root windows and the pointer position. The application object implements it and
+// installs itself as the current instance for its lifetime (SetCurrent(this), then SetCurrent(nullptr));
+// with none installed the control base finds no string tables and no root windows. Root windows are
+// handed over as counted objects (LRootWindow). UI thread only; the
+// current instance itself is read and written atomically.
+class IControlApplication
+{
+public:
+    virtual ~IControlApplication() = default;
+
+    [[nodiscard]] virtual RCPtr<LControlFactory> GetControlFactory() const = 0;
+    // The desktop's work area in screen coordinates.
+    [[nodiscard]] virtual RectT<int32_t> GetWorkArea() const = 0;
+    // Null when no root window of the application is active.
+    [[nodiscard]] virtual RCPtr<LRefCountedObject> GetActiveRootWindow() const = 0;
+    // Null when the application has no root window.
+    [[nodiscard]] virtual RCPtr<LRefCountedObject> GetFirstRootWindow() const = 0;
+    // The pointer's position in screen coordinates.
+    [[nodiscard]] virtual PointT<int32_t> GetPointerScreenPosition() const = 0;
+
+    // The installed instance, or null.
+    [[nodiscard]] static IControlApplication* GetCurrent() noexcept;
+    static void SetCurrent(IControlApplication* application) noexcept;
+};
+} // namespace ZQ

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/Notification/NotificationHandler.h"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+// A plain control for tests of the control base: built in code, given a layout copy directly (as a
+// descriptor would give it), marked created by hand, and recording the hooks the tree calls.
+namespace ZQTest
+{
+class TestControl : public ZQ::LControl
+{
+public:
+    using LayoutSetup = std::function<void(ZQ::LLayoutDescriptor&)>;
+
+    // A control under parent (null for a top control) with a default layout that setup may change first;
+    // without setup and withLayout false the control has no layout at all.
+    [[nodiscard]] static ZQ::RCPtr<TestControl> Create(const ZQ::RCPtr<ZQ::LControl>& parent,
+                                                       const ZQ::WString& name, const LayoutSetup& setup = {},
+                                                       bool withLayout = true);
+    // The create function that the control factory calls for the test classes: applies the descriptor.
+    static ZQ::RCPtr<ZQ::LControl> CreateFromDescriptor(const ZQ::RCPtr<ZQ::LControl>& parent,
+                                                        const ZQ::RCPtr<ZQ::LControlDescriptor>& descriptor);
+
+    // Replaces the layout copy with setup applied to a copy of the current one (or of a default layout).
+    void ChangeLayout(const LayoutSetup& setup);
+    void MarkCreated(bool created = true) { SetCreated(created); }
+    // The handler table of received notifications, created on first use.
+    ZQ::RCPtr<ZQ::LNotificationHandler<ZQ::LControl>> Handler();
+
+    void OnChildrenChanged(const ZQ::RCPtr<ZQ::LControl>& child, int32_t index) override;
+    // Counts the received notification; bound through Handler().
+    ZQRESULT CountNotification(const ZQ::RCPtr<ZQ::LNotificationDistributor>& source,
+                               const ZQ::RCPtr<ZQ::LNotification>& notification);
+
+    ~TestControl() override;
+
+    // (child's name, former index) of every OnChildrenChanged call.
+    std::vector<std::pair<ZQ::WString, int32_t>> ChildrenChanged;
+    int32_t NotificationsReceived = 0;
+    // When set, the control's name is appended on destruction.
+    std::vector<ZQ::WString>* DestroyedLog = nullptr;
+
+private:
+    TestControl(const ZQ::RCPtr<ZQ::LControl>& parent, const ZQ::WString& name) : ZQ::LControl(parent, name)
+    {
+    }
+};
+} // namespace ZQTest
