@@ -266,8 +266,8 @@ ZQRESULT LControl::GetMaxScrollOffset(RectT<double>& range, const RCPtr<LControl
 }
 ZQRESULT LControl::GetClientRect(RectT<double>& rect) const
 {
-    const RectT<double> look = GetLookRect(0);
-    rect = {0, 0, look.width, look.height};
+    const RectT<double> client = GetLookRect(-1);
+    rect = {0, 0, client.width, client.height};
     return 0;
 }
 void LControl::GetDragLimits(RectT<double>& /*limits*/)
@@ -549,11 +549,24 @@ RCPtr<LMenuItemUpdater> LControl::GetMenuItemUpdater()
 
 RCPtr<LLook> LControl::GetLook(int32_t index) const
 {
-    if (index < 0 || static_cast<uint32_t>(index) >= mLooks.GetCount())
+    if (index >= 0 && static_cast<uint32_t>(index) < mLooks.GetCount())
     {
-        return {};
+        return mLooks.GetAt(static_cast<uint32_t>(index));
     }
-    return mLooks.GetAt(static_cast<uint32_t>(index));
+    // Any other index asks for the default look: the first visible one, else the first that exists.
+    const int32_t visible = GetFirstVisibleLookIndex();
+    if (visible >= 0)
+    {
+        return mLooks.GetAt(static_cast<uint32_t>(visible));
+    }
+    for (uint32_t i = 0; i < mLooks.GetCount(); ++i)
+    {
+        if (mLooks.GetAt(i) != nullptr)
+        {
+            return mLooks.GetAt(i);
+        }
+    }
+    return {};
 }
 
 RectT<double> LControl::GetLookRect(int32_t index) const
@@ -592,21 +605,27 @@ int32_t LControl::AddLook(const RCPtr<LLook>& look)
 
 ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
 {
-    if (index < 0 || static_cast<uint32_t>(index) >= mLookOpacity.GetCount() ||
-        !(opacity >= 0 && opacity <= 1))
+    if (index < 0 || static_cast<uint32_t>(index) >= mLookOpacity.GetCount())
     {
         return E_INVALIDARG;
     }
+    const bool store = opacity >= 0.0f && opacity <= 1.0f;
+    bool changed = false;
     for (uint32_t i = 0; i < mLookOpacity.GetCount(); ++i)
     {
-        if (i == static_cast<uint32_t>(index))
+        const bool selected = i == static_cast<uint32_t>(index);
+        if ((selected && !store) || (!selected && !exclusive))
         {
-            mLookOpacity.GetAt(i) = opacity;
+            continue;
         }
-        else if (exclusive)
-        {
-            mLookOpacity.GetAt(i) = 0.0f;
-        }
+        float& entry = mLookOpacity.GetAt(i);
+        const float value = selected ? opacity : 0.0f;
+        changed = changed || entry != value;
+        entry = value;
+    }
+    if (changed)
+    {
+        (void)Invalidate({0, 0, mRect.width, mRect.height}, mLayout == nullptr || mLayout->mClipToParent);
     }
     return 0;
 }
@@ -614,11 +633,53 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
 ZQRESULT LControl::RequestIdle()
 {
     ++mIdleRequests;
+    if (mIdleRequests == 1 && GetRootWindowObject() != nullptr && RegisterForIdle() != S_OK)
+    {
+        mIdleRequests = 0;
+    }
     return 0;
 }
-ZQRESULT LControl::ReleaseIdle(bool all)
+
+ZQRESULT LControl::ReleaseIdle()
 {
-    mIdleRequests = all ? 0 : std::max(0, mIdleRequests - 1);
+    if (mIdleRequests <= 0)
+    {
+        return 0;
+    }
+    if (--mIdleRequests > 0)
+    {
+        return 0;
+    }
+    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
+    if (window == nullptr)
+    {
+        return 0;
+    }
+    const bool removed = mHandler != nullptr && mHandler->RemoveCallback(window.Get(), u"NID_IDLE");
+    const ZQRESULT unregistered = UnregisterFromDistributor(window, u"NID_IDLE");
+    return removed ? unregistered : E_FAIL;
+}
+
+ZQRESULT LControl::RegisterForIdle()
+{
+    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
+    if (window == nullptr)
+    {
+        return E_FAIL;
+    }
+    if (mHandler == nullptr)
+    {
+        mHandler = LNotificationHandler<LControl>::Create(this);
+    }
+    return mHandler->AddCallback(&LControl::OnIdleNotification, window, u"NID_IDLE");
+}
+
+ZQRESULT LControl::OnIdleNotification(const RCPtr<LNotificationDistributor>& /*source*/,
+                                      const RCPtr<LNotification>& /*notification*/)
+{
+    // Automatic scrolling advances here first once it exists.
+    ProcessPendingRemovals();
+    OnIdle();
     return 0;
 }
 } // namespace ZQ

@@ -287,14 +287,15 @@ public:
     // The text of key from the control's string table; empty without one.
     [[nodiscard]] WString GetString(const WString& key) const;
     [[nodiscard]] RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
-    // Null when there is no look at index.
+    // The look at index (may be null); for -1 or any index outside the list the default look: the first
+    // look that exists and is visible, else the first that exists, else null.
     [[nodiscard]] RCPtr<LLook> GetLook(int32_t index) const;
     // The look's client rectangle; without that look 0, 0 and the control's size.
     [[nodiscard]] RectT<double> GetLookRect(int32_t index) const;
     // The first look that exists and has an opacity above 0, or -1.
     [[nodiscard]] int32_t GetFirstVisibleLookIndex() const;
-    // E_INVALIDARG for an index without an opacity entry or an opacity outside 0..1; exclusive sets every
-    // other look's opacity to 0.
+    // E_INVALIDARG for an index without an opacity entry. An opacity outside 0..1 is ignored; exclusive
+    // sets every other look's opacity to 0. Any change invalidates the control. Returns 0.
     ZQRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
     [[nodiscard]] const RCPtr<LFont>& GetFont() const { return mFont; }
 
@@ -385,10 +386,12 @@ public:
     [[nodiscard]] bool IsNotFocusable() const { return mNotFocusable; }
     [[nodiscard]] const WString& GetLabel() const { return mLabel; }
     [[nodiscard]] int32_t GetIdleRequests() const { return mIdleRequests; }
-    // Counts one idle request; the count is what ProcessRootWindowAquired looks at.
+    // Counts one idle request; on the first one a control shown in a root window registers for
+    // "NID_IDLE" there (a refused registration sets the count back to 0). Returns 0.
     ZQRESULT RequestIdle();
-    // Gives back one idle request, or all of them.
-    ZQRESULT ReleaseIdle(bool all);
+    // Gives back one idle request; the last one unregisters from the root window. E_FAIL when the handler
+    // had no binding to remove, else the unregistration's result (0 without a root window).
+    ZQRESULT ReleaseIdle();
 
 protected:
     // Takes a copy of layout as the control's own and keeps the parent's unclipped counts and orders in
@@ -498,6 +501,12 @@ protected:
 private:
     friend class ChildControlList;
 
+    // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
+    // distributes notifications.
+    ZQRESULT RegisterForIdle();
+    // The "NID_IDLE" handler: pending removals, then OnIdle.
+    ZQRESULT OnIdleNotification(const RCPtr<LNotificationDistributor>& source,
+                                const RCPtr<LNotification>& notification);
     // Adds delta to the unclipped counts of this control and every ancestor.
     void AdjustUnclippedCount(int32_t delta);
     void AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const;

@@ -383,6 +383,10 @@ RCPtr<LStringTable> LControlFactory::GetControlStringTable(const LControlDescrip
 RCPtr<LControl> LControlFactory::CreateControl(const RCPtr<LControlDescriptor>& descriptor,
                                                const RCPtr<LControl>& parent)
 {
+    if (descriptor == nullptr)
+    {
+        return nullptr;
+    }
     if (descriptor->mCreateFunction == nullptr)
     {
         (void)GetControlCreateFunction(descriptor->mClass, descriptor->mCreateFunction);

@@ -72,7 +72,8 @@ public:
     ZQRESULT GetSkinFont(WString& name, float& size, int32_t& style) const;
 
     // The control that the descriptor's create function builds under parent (null for a top control); the
-    // function is looked up once and kept on the descriptor. Throws for an unregistered class.
+    // function is looked up once and kept on the descriptor. Throws for an unregistered class; null for a
+    // null descriptor.
     [[nodiscard]] RCPtr<LControl> CreateControl(const RCPtr<LControlDescriptor>& descriptor,
                                                 const RCPtr<LControl>& parent);
     // The top control of the current skin's descriptor named name (made visible), handed to rootWindow;

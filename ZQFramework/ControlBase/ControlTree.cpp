@@ -368,7 +368,7 @@ void LControl::ProcessPendingRemovals()
         (void)mPendingRemovals.RemoveAt(0, 1);
         (void)child->Detach();
     }
-    (void)ReleaseIdle(false);
+    (void)ReleaseIdle();
 }
 
 RCPtr<LControl> LControl::FindChild(const WString& name) const
@@ -500,7 +500,7 @@ PointT<double> LControl::GetOriginInParentClient() const
     {
         return {mRect.x, mRect.y};
     }
-    const RectT<double> parentClient = mParent->GetLookRect(0);
+    const RectT<double> parentClient = mParent->GetLookRect(-1);
     return {mRect.x - mParent->mScrollOffset.x + parentClient.x,
             mRect.y - mParent->mScrollOffset.y + parentClient.y};
 }
@@ -551,7 +551,10 @@ ZQRESULT LControl::Detach()
     {
         (void)EndMouseCapture();
     }
-    (void)ReleaseIdle(true);
+    while (mIdleRequests > 0)
+    {
+        (void)ReleaseIdle();
+    }
     if (top)
     {
         mRootWindow = nullptr;
@@ -570,14 +573,9 @@ void LControl::ProcessRootWindowReleased()
 
 void LControl::ProcessRootWindowAquired()
 {
-    if (mIdleRequests > 0)
+    if (mIdleRequests > 0 && RegisterForIdle() != S_OK)
     {
-        const RCPtr<LRefCountedObject> window = GetRootWindowObject();
-        auto* distributor = dynamic_cast<LNotificationDistributor*>(window.Get());
-        if (distributor == nullptr || distributor->RegisterClient(this, u"NID_IDLE", 0) < 0)
-        {
-            mIdleRequests = 0;
-        }
+        mIdleRequests = 0;
     }
     for (uint32_t i = mChildren.GetCount(); i-- > 0;)
     {

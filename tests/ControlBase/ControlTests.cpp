@@ -137,12 +137,17 @@ TEST(Control, LooksKeepOneOpacityEachAndTheFirstVisibleWins)
     EXPECT_EQ(control->GetFirstVisibleLookIndex(), 1);
     EXPECT_EQ(control->SetLookOpacity(1, 0.0f, false), 0);
     EXPECT_EQ(control->GetFirstVisibleLookIndex(), -1); // selecting cleared the others
+    EXPECT_NE(control->GetLook(1), nullptr);
 
     EXPECT_EQ(control->SetLookOpacity(3, 1.0f, false), E_INVALIDARG);
     EXPECT_EQ(control->SetLookOpacity(-1, 1.0f, false), E_INVALIDARG);
-    EXPECT_EQ(control->SetLookOpacity(1, 1.5f, false), E_INVALIDARG);
+    EXPECT_EQ(control->GetLook(-1), control->GetLook(1)); // no visible look: the first that exists
+    EXPECT_EQ(control->SetLookOpacity(2, 1.5f, true), 0); // ignored, but the others are cleared
+    EXPECT_EQ(control->GetFirstVisibleLookIndex(), -1);
+    EXPECT_EQ(control->SetLookOpacity(2, 1.0f, false), 0);
+    EXPECT_EQ(control->GetLook(-1), control->GetLook(2));
+    EXPECT_EQ(control->GetLook(3), control->GetLook(2));
     EXPECT_EQ(control->GetLookRect(1), control->GetLook(1)->GetClientRect().ToDouble());
-    EXPECT_EQ(control->GetLook(3), nullptr);
 }
 } // namespace
 } // namespace ZQ

@@ -1,5 +1,6 @@
 #include "Support/TestControl.h"
 
+#include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationClient.h"
 
 #include <climits>
@@ -23,12 +24,6 @@ std::vector<int32_t> Order(const RCPtr<LControl>& parent, int32_t order)
         indexes.push_back(parent->IndexOfChild(parent->GetChildren().GetAt(i, order), List::kStorageOrder));
     }
     return indexes;
-}
-
-WString Name(int32_t index)
-{
-    const char16_t text[] = {u'c', static_cast<char16_t>(u'0' + index), 0};
-    return WString(text);
 }
 
 struct TreeTest : ::testing::Test
@@ -65,12 +60,8 @@ TEST_F(TreeTest, ZOrderPutsClippedThenFewerDockedAxesThenZOrderThenStorage)
         SCOPED_TRACE(c.what);
         const auto parent = TestControl::Create(nullptr, u"parent");
         const int32_t zOrders[] = {5, 1, 1};
-        std::vector<RCPtr<TestControl>> children;
-        for (int32_t i = 0; i < 3; ++i)
-        {
-            children.push_back(
-                TestControl::Create(parent, Name(i), [&](LLayoutDescriptor& l) { l.mZOrder = zOrders[i]; }));
-        }
+        const auto children =
+            ZQTest::AddChildren(parent, 3, [&](int32_t i, LLayoutDescriptor& l) { l.mZOrder = zOrders[i]; });
         (void)Order(parent, List::kZOrder); // sorted once before the change: the change must re-sort
         if (c.changeChild1)
         {
@@ -83,11 +74,8 @@ TEST_F(TreeTest, ZOrderPutsClippedThenFewerDockedAxesThenZOrderThenStorage)
 
 TEST_F(TreeTest, TabOrderIsAscendingTabStopThenStorage)
 {
-    for (const int32_t tabStop : {-1, 0, -1})
-    {
-        const int32_t index = static_cast<int32_t>(top->GetChildren().GetCount());
-        (void)TestControl::Create(top, Name(index), [&](LLayoutDescriptor& l) { l.mTabStop = tabStop; });
-    }
+    const int32_t tabStops[] = {-1, 0, -1};
+    (void)ZQTest::AddChildren(top, 3, [&](int32_t i, LLayoutDescriptor& l) { l.mTabStop = tabStops[i]; });
     EXPECT_EQ(Order(top, List::kTabOrder), (std::vector<int32_t>{0, 2, 1}));
     EXPECT_EQ(Order(top, List::kStorageOrder), (std::vector<int32_t>{0, 1, 2}));
 }
@@ -288,14 +276,23 @@ TEST_F(TreeTest, AttachToRootWindowLabelsTheTopAndRegistersPendingIdleRequests)
     EXPECT_EQ(child->AttachToRootWindow(window), E_FAIL);
 
     (void)child->RequestIdle();
+    (void)child->RequestIdle();
     EXPECT_EQ(top->AttachToRootWindow(window), 0);
     EXPECT_EQ(top->GetLabel(), u"Window Title");
     EXPECT_EQ(child->GetRootWindow<FakeRootWindow>(), window);
     EXPECT_EQ(window->GetRegistrationCount(), 1);
-    EXPECT_EQ(child->GetIdleRequests(), 1);
 
+    EXPECT_EQ(child->ReleaseIdle(), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 1); // one request is still out
+    EXPECT_EQ(child->ReleaseIdle(), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 0);
+
+    (void)child->RequestIdle(); // registers at once now that the tree is shown
+    EXPECT_EQ(window->GetRegistrationCount(), 1);
     EXPECT_EQ(top->Detach(), 0);
     EXPECT_EQ(child->GetRootWindowObject(), nullptr);
+    EXPECT_EQ(child->Detach(), 0); // without a root window the request is only counted back
+    EXPECT_EQ(child->GetIdleRequests(), 0);
     (void)window->ReleaseInternalReferences();
 }
 
@@ -322,6 +319,16 @@ TEST_F(TreeTest, RemoveChildLaterDetachesAtTheNextPendingPass)
     EXPECT_EQ(top->GetChildren().GetCount(), 1u);
     EXPECT_EQ(top->GetIdleRequests(), 0);
     EXPECT_EQ(newcomer->GetParent(), top);
+
+    // Shown and created, the top control detaches it on the window's idle notification.
+    const RCPtr<FakeRootWindow> window(new FakeRootWindow);
+    (void)top->AttachToRootWindow(window);
+    top->MarkCreated();
+    EXPECT_EQ(top->RemoveChildLater(newcomer), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 1);
+    (void)window->Notify(LNotification::Create(u"NID_IDLE"));
+    EXPECT_EQ(newcomer->GetParent(), nullptr);
+    EXPECT_EQ(window->GetRegistrationCount(), 0);
 }
 
 TEST_F(TreeTest, MovingToAnotherParentLeavesTheOldOne)

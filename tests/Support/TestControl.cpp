@@ -2,6 +2,8 @@
 
 #include "ZQFramework/ControlBase/ControlDescriptor.h"
 
+#include <string>
+
 namespace ZQTest
 {
 ZQ::RCPtr<TestControl> TestControl::Create(const ZQ::RCPtr<ZQ::LControl>& parent, const ZQ::WString& name,
@@ -68,5 +70,22 @@ ZQRESULT TestControl::CountNotification(const ZQ::RCPtr<ZQ::LNotificationDistrib
 {
     ++NotificationsReceived;
     return 0;
+}
+std::vector<ZQ::RCPtr<TestControl>>
+AddChildren(const ZQ::RCPtr<ZQ::LControl>& parent, int32_t count,
+            const std::function<void(int32_t, ZQ::LLayoutDescriptor&)>& setup)
+{
+    std::vector<ZQ::RCPtr<TestControl>> children;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const ZQ::WString name(("c" + std::to_string(i)).c_str());
+        TestControl::LayoutSetup childSetup;
+        if (setup)
+        {
+            childSetup = [&setup, i](ZQ::LLayoutDescriptor& layout) { setup(i, layout); };
+        }
+        children.push_back(TestControl::Create(parent, name, childSetup));
+    }
+    return children;
 }
 } // namespace ZQTest

@@ -50,4 +50,9 @@ private:
     {
     }
 };
+// Adds count children named "c0", "c1", ... to parent in storage order; setup (when given) shapes the
+// layout of child i.
+std::vector<ZQ::RCPtr<TestControl>>
+AddChildren(const ZQ::RCPtr<ZQ::LControl>& parent, int32_t count,
+            const std::function<void(int32_t, ZQ::LLayoutDescriptor&)>& setup = {});
 } // namespace ZQTest
