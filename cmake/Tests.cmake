@@ -65,6 +65,7 @@ add_library(ZQControlTestBench STATIC
 target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)
 zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
+zq_embed_resources(test_ControlBase TYPE GDIPLUS FILES "tests/ControlBase/Fixtures/Parts Sprite.png")
 zq_test_program(test_FontRenderer tests/FontRenderer ZQFontRenderer ZQTestBench)
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.

@@ -1,5 +1,6 @@
 #include "ZQFramework/ControlBase/DockedPart.h"
 
+#include "ZQFramework/ControlBase/VisualPart.h"
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 
 namespace ZQ
@@ -16,4 +17,9 @@ LDockedPart::LDockedPart(const ConstRCPtr<LVisualPartDescriptor>& part, const Pl
 }
 
 LDockedPart::~LDockedPart() = default;
+
+ConstRCPtr<LVisualPart> LDockedPart::GetVisualPart() const
+{
+    return mPart ? mPart->GetVisualPart() : nullptr;
+}
 } // namespace ZQ

@@ -34,6 +34,9 @@ public:
     LDockedPart(const ConstRCPtr<LVisualPartDescriptor>& part, const Placement& placement);
     ~LDockedPart() override;
 
+    // The visual part of the part descriptor (shared through its cache); null without one.
+    [[nodiscard]] ConstRCPtr<LVisualPart> GetVisualPart() const;
+
     ConstRCPtr<LVisualPartDescriptor> mPart;
     Placement mPlacement;
 };

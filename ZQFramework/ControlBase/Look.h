@@ -39,13 +39,17 @@ public:
 
     // The drawing operations take the region to paint in the renderer's absolute coordinates. Each
     // returns 1 when a part's Draw reported non-zero, else 0; DrawLabelText returns 1 without a text
-    // layout. offset shifts the label's lines (a scrolled text box passes its scroll offset).
+    // layout. offset shifts the label's lines (a scrolled text box passes its scroll offset). Parts that
+    // the skin could not build are left out, and a label without a foreground part is not drawn; a label
+    // foreground with a picture or a gradient throws a domain error.
     virtual ZQRESULT DrawNonClientParts(const RCPtr<LRenderer>& renderer, const Region& region);
     virtual ZQRESULT DrawClientPart(const RCPtr<LRenderer>& renderer, const Region& region);
     virtual ZQRESULT DrawLabelText(const RCPtr<LRenderer>& renderer, const Region& region,
                                    const PointT<double>& offset);
 
-    // 0xAARRGGBB at a point; 0x00FFFFFF where nothing of the look is.
+    // 0xAARRGGBB at a point: the first border or corner part that is not fully transparent there, else
+    // the overlay when it is not, else the client part; 0x00FFFFFF where nothing of the look is. Parts
+    // that the skin could not build count as transparent.
     [[nodiscard]] uint32_t GetColorAtPoint(const PointT<int32_t>& point) const;
 
     // A picture over the client part (a null bitmap removes it); replacesClient hides the client part
@@ -63,6 +67,12 @@ public:
     [[nodiscard]] const RectT<int32_t>& GetClientRect() const { return mClientRect; }
     [[nodiscard]] const Array<RectT<int32_t>>& GetNonClientRects() const { return mNonClientRects; }
     [[nodiscard]] const ConstRCPtr<LVisualPart>& GetTextForegroundPart() const { return mTextForegroundPart; }
+    // The parts drawn; null where the skin's part yields none.
+    [[nodiscard]] const ConstRCPtr<LVisualPart>& GetClientPart() const { return mClientPart; }
+    [[nodiscard]] const ConstRCPtrArray<LVisualPart, 1, 0>& GetNonClientParts() const
+    {
+        return mNonClientParts;
+    }
     [[nodiscard]] const ConstRCPtr<LVisualPart>& GetOverlay() const { return mOverlay; }
     // The label's layout; null when the descriptor has no text properties.
     [[nodiscard]] const RCPtr<LFontText>& GetTextLayout() const { return mTextLayout; }
@@ -70,6 +80,24 @@ public:
     [[nodiscard]] const Region& GetRegion() const { return mRegion; }
 
 private:
+    void PlaceClientPart();
+    void PlaceNonClientParts();
+    void PlaceTextBox();
+
+    // The painting frame of the drawing operations: for each rectangle to paint (the given region, cut to
+    // the look region when there is one) that meets target and the renderer's clip, draw() runs with the
+    // renderer clipped to that part of target and its origin at bounds' corner. 1 when a draw() answered
+    // non-zero, else 0.
+    template <class DrawFunction>
+    ZQRESULT Paint(const RCPtr<LRenderer>& renderer, const Region& region, const RectT<double>& target,
+                   const RectT<double>& bounds, const DrawFunction& draw) const;
+    [[nodiscard]] static bool OverlapsClip(const LRenderer& renderer, const RectT<double>& rect);
+    void DrawLabelLines(const RCPtr<LRenderer>& renderer, const RectT<double>& textBox,
+                        const PointT<double>& offset) const;
+    // The part's colour at a look point, as the part is drawn into rect.
+    [[nodiscard]] static uint32_t ColorOfPartAt(const LVisualPart& part, const PointT<int32_t>& point,
+                                                const RectT<int32_t>& rect);
+
     ConstRCPtr<LLookDescriptor> mDescriptor;
     ConstRCPtr<LVisualPart> mTextForegroundPart;
     int32_t mWidth = 0;

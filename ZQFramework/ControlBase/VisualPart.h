@@ -19,6 +19,11 @@ namespace ZQ
 class LVisualPart : public LRefCountedObject
 {
 public:
+    // The colour where nothing of a part is: transparent white.
+    static constexpr uint32_t kNoColor = 0x00FFFFFF;
+    // Whether a packed colour is not fully transparent (its alpha byte is not 0).
+    [[nodiscard]] static constexpr bool HasAlpha(uint32_t argb) { return (argb & 0xFF000000u) != 0; }
+
     // resizeType: LVisualPartDescriptor::kStretch, kTile or kCenter. With a picture the natural size is
     // the picture's. A colorizer together with a picture, a mask or a non-solid fill is applied here, so
     // that afterwards the part has a picture or a solid colorizer without a mask.
@@ -27,17 +32,21 @@ public:
                 const ConstRCPtr<LBitmap>& mask);
     ~LVisualPart() override;
 
-    // Draws into {0, 0, size} of the renderer's current coordinates; returns 0.
+    // Draws into {0, 0, size} of the renderer's current coordinates: the picture by the resize type, or
+    // the fill (nothing when its alpha is 0). Returns 0; throws without picture and colorizer.
     virtual ZQRESULT Draw(const RCPtr<LRenderer>& renderer, const PointT<float>& size) const;
 
     // The colour as 0xAARRGGBB at a point against the natural size, and at a point of a rectangle of the
-    // given size as the part is drawn there.
+    // given size as the part is drawn there; 0x00FFFFFF outside. A tiled part without a whole tile is
+    // transparent everywhere. Throws for a part without picture whose colorizer is missing or not solid,
+    // and for an unknown resize type.
     [[nodiscard]] uint32_t GetColorAtPoint(const PointT<int32_t>& point) const;
     [[nodiscard]] uint32_t GetColorAtPoint(const PointT<float>& point, const PointT<float>& size) const;
 
     // Stores the caching descriptor and counts its reference to this part as internal.
     void SetDescriptor(const RCPtr<LVisualPartDescriptor>& descriptor);
-    // Clears the descriptor's cache when only internal references are left.
+    // Called when the last reference besides the descriptor's cache goes: clears the cache and uncounts
+    // it, so that the part is destroyed and the next request builds a new one.
     ZQRESULT ReleaseInternalReferences() override;
 
     [[nodiscard]] const WString& GetName() const { return mName; }
@@ -49,6 +58,11 @@ public:
     [[nodiscard]] float GetAlphaFactor() const { return mAlphaFactor; }
 
 private:
+    [[nodiscard]] uint32_t GetTiledColor(const PointT<float>& point, float naturalWidth,
+                                         float naturalHeight) const;
+    [[nodiscard]] uint32_t GetStretchedColor(const PointT<float>& point, const PointT<float>& size,
+                                             float naturalWidth, float naturalHeight) const;
+
     WString mName;
     ConstRCPtr<LBitmap> mPicture;
     int32_t mNaturalWidth = 0;

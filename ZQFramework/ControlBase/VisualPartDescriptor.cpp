@@ -1,5 +1,8 @@
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 
+#include "ZQFramework/ControlBase/VisualPart.h"
+#include "ZQFramework/Utilities/Graphics/Bitmap.h"
+
 namespace ZQ
 {
 RCPtr<LVisualPartDescriptor> LVisualPartDescriptor::CreateImagePart(const WString& name,
@@ -32,4 +35,51 @@ LVisualPartDescriptor::LVisualPartDescriptor(const WString& name, const ImageRef
 }
 
 LVisualPartDescriptor::~LVisualPartDescriptor() = default;
+
+namespace
+{
+// The referenced rectangle of a named bitmap (the whole bitmap for a width or height below 1); null when
+// the reference is empty or the bitmap does not load.
+RCPtr<LBitmap> LoadImageReference(const LVisualPartDescriptor::ImageReference& image)
+{
+    if (image.Path.IsEmpty())
+        return nullptr;
+    const RCPtr<LBitmap> bitmap = LBitmap::GetNamedBitmap(image.Path);
+    if (!bitmap)
+        return nullptr;
+    return bitmap->CreateSubBitmap(image.X, image.Y, image.Width, image.Height);
+}
+} // namespace
+
+ConstRCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
+{
+    if (mVisualPart)
+        return mVisualPart;
+    // The caller's reference is taken before the builder's goes: the cache alone does not keep a part.
+    const RCPtr<LVisualPart> part = BuildVisualPart();
+    if (part)
+    {
+        mVisualPart = part;
+        part->SetDescriptor(RCPtr<LVisualPartDescriptor>(const_cast<LVisualPartDescriptor*>(this)));
+    }
+    return part;
+}
+
+RCPtr<LVisualPart> LVisualPartDescriptor::BuildVisualPart() const
+{
+    const RCPtr<LBitmap> mask = LoadImageReference(mMask);
+    if (!mImage.Path.IsEmpty())
+    {
+        // A picture part whose image does not load yields no part at all, not a colour fill.
+        const RCPtr<LBitmap> picture = LoadImageReference(mImage);
+        if (!picture)
+            return nullptr;
+        return RCPtr<LVisualPart>(new LVisualPart(mName, picture, {mWidth, mHeight}, mResizeType, mColorizer,
+                                                  mColorizerAlphaMod, mask));
+    }
+    if (!mColorizer)
+        return nullptr;
+    return RCPtr<LVisualPart>(new LVisualPart(mName, nullptr, {mWidth, mHeight}, mResizeType, mColorizer,
+                                              mColorizerAlphaMod, mask));
+}
 } // namespace ZQ

@@ -52,6 +52,11 @@ public:
 
     [[nodiscard]] WString ToString() const override { return mName; }
 
+    // The drawable form of this part, built on the first request and kept until the last user outside
+    // this descriptor lets it go; null when the part yields none (its image does not load). Colorizing
+    // errors pass through (a gradient, or a tinted picture that also has a mask) and cache nothing.
+    [[nodiscard]] ConstRCPtr<LVisualPart> GetVisualPart() const;
+
     WString mName;
     ImageReference mImage;
     int32_t mWidth;
@@ -60,8 +65,11 @@ public:
     ConstRCPtr<LColorizer> mColorizer;
     float mColorizerAlphaMod;
     ImageReference mMask;
-    // The drawable visual part, built on first use by the looks; held as a counted object so that the
-    // record does not depend on the drawing layer.
-    mutable RCPtr<LRefCountedObject> mVisualPart;
+    // The drawable visual part, built on first use. The part points back here and counts this reference
+    // as internal; it clears this field when its last other user lets it go (LVisualPart).
+    mutable ConstRCPtr<LVisualPart> mVisualPart;
+
+private:
+    [[nodiscard]] RCPtr<LVisualPart> BuildVisualPart() const;
 };
 } // namespace ZQ

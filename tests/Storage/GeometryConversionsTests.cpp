@@ -41,6 +41,26 @@ TEST(GeometryConversions, RoundToLongRoundsHalvesAwayAndSaturates)
               (PointT<int32_t>(-2147483647 - 1, 2147483647)));
 }
 
+TEST(GeometryConversions, TruncateToLongCutsTowardZeroAndSaturates)
+{
+    struct Case
+    {
+        double value;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {4.8, 4},
+        {-4.8, -4},
+        {-0.0, 0},
+        {2147483647.9, 2147483647},
+        {-2147483648.9, -2147483647 - 1},
+        {-1e10, -2147483647 - 1},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ZQ::TruncateToLong(c.value), c.expected) << c.value;
+}
+
 TEST(GeometryConversions, RectRoundsSizeOnItsOwnAndWidensExactly)
 {
     EXPECT_EQ(RectT<double>(0.5, -2.5, 0.5, 2.4).RoundToLong(), (RectT<int32_t>(1, -3, 1, 2)));

@@ -17,6 +17,18 @@ namespace ZQ
     return static_cast<int32_t>(value < 0 ? value - 0.5 : value + 0.5);
 }
 
+// Cuts toward zero; outside the 32-bit range the result saturates, and NaN gives 0.
+[[nodiscard]] inline int32_t TruncateToLong(double value)
+{
+    if (!(value == value))
+        return 0;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    return static_cast<int32_t>(value);
+}
+
 // Adds one half and cuts toward zero, negative values included (-2.5 gives -2); used where the
 // framework rounds sizes and region edges. Outside the 32-bit range the result saturates.
 [[nodiscard]] inline int32_t AddHalfAndTruncate(double value)
