@@ -1,7 +1,14 @@
+#include "ControlBase/PartBuilders.h"
 #include "Support/FakeControlApplication.h"
+#include "Support/FakeMeasurer.h"
+#include "Support/MeasurementRendererScope.h"
 
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/LookDescriptor.h"
+#include "ZQFramework/Renderer/Font.h"
+#include "ZQFramework/Renderer/FontText.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -307,4 +314,32 @@ TEST(ControlLayoutTop, TopControlNeedsARootWindow)
     application.PointerPosition = {300, 400};
     EXPECT_EQ(top->UpdateLayout(), 0);
     EXPECT_EQ(top->GetRect(), (RectT<double>{632, 403, 16, 40})); // centred on the work area; at the pointer
+}
+
+TEST_F(ControlLayoutTest, ExpandingLabelWidensTheControlUpToItsMaximumThenWraps)
+{
+    const RCPtr<TestSupport::FakeMeasurer> measurer{new TestSupport::FakeMeasurer}; // 6 per character
+    const TestSupport::MeasurementRendererScope scope{measurer};
+    const RCPtr<LLookDescriptor> descriptor = LLookDescriptor::Create(u"label");
+    LLookDescriptor::TextProperties text;
+    text.LeftAbs = 2;
+    text.RightRel = 1;
+    text.RightAbs = -2;
+    text.BottomRel = 1;
+    descriptor->SetTextProperties(text, PartBuilders::FillPart(PartBuilders::Solid(0xFFFFFFFF), 1, 1));
+
+    const auto label =
+        Node::Create(top, u"label", [](Layout& l) { l.mTextOverflowX = Layout::kOverflowExpand; });
+    const RCPtr<LLook> look = LLook::Create(descriptor, true);
+    (void)label->AddLook(look);
+    (void)look->SetFont(LFont::GetFont(u"LayoutTest", 9, 0));
+    (void)look->SetText(u"Hello"); // 30 wide
+
+    (void)label->UpdateLayout();
+    EXPECT_EQ(label->GetRect().width, 34); // the text area of 12 grown by the overflow of 18
+    EXPECT_FALSE(look->GetTextLayout()->GetWordWrap());
+
+    EXPECT_FALSE(label->SetAxisLimits(0, {}, {false, u"", 0, 24}));
+    EXPECT_EQ(label->GetRect().width, 24);
+    EXPECT_TRUE(look->GetTextLayout()->GetWordWrap());
 }
