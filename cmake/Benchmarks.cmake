@@ -27,3 +27,8 @@ endforeach()
 if(TARGET bench_Window)
     target_link_libraries(bench_Window PRIVATE PlatformWindow)
 endif()
+
+# The layout benchmarks build their trees from the test bench's control.
+if(TARGET bench_ControlBase AND TARGET ZQControlTestBench)
+    target_link_libraries(bench_ControlBase PRIVATE ZQControlTestBench)
+endif()

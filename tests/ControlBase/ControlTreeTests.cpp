@@ -214,9 +214,10 @@ TEST_F(TreeTest, VisibleNeedsTheFlagAPositiveSizeAndVisibleAncestors)
 
 TEST_F(TreeTest, DescendantsBoundsAndLookups)
 {
-    const auto a = TestControl::Create(top, u"a");
-    const auto a1 = TestControl::Create(a, u"a1");
-    const auto b = TestControl::Create(top, u"b");
+    // Without layouts the rectangles stay as set; a control with one would be laid out again.
+    const auto a = TestControl::Create(top, u"a", {}, false);
+    const auto a1 = TestControl::Create(a, u"a1", {}, false);
+    const auto b = TestControl::Create(top, u"b", {}, false);
     const auto docked = TestControl::Create(top, u"docked", [](LLayoutDescriptor& l) { l.mXDocked = true; });
     (void)a->SetRect({10, 20, 30, 40});
     (void)b->SetRect({-5, 50, 10, 10});
