@@ -103,19 +103,43 @@ const StringT<CharT, OtherT>& StringT<CharT, OtherT>::GetEmptyString()
 template <class CharT, class OtherT>
 void StringT<CharT, OtherT>::ShareEmpty()
 {
-    mBuffer = GetEmptyString().mBuffer;
+    ShareBuffer(GetEmptyString());
 }
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT>::StringT() : mBuffer(GetEmptyString().mBuffer)
+void StringT<CharT, OtherT>::SetBuffer(ConstRCPtr<LIBuffer> buffer)
 {
+    mBuffer = std::move(buffer);
+    Refresh();
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::ShareBuffer(const StringT& other)
+{
+    mBuffer = other.mBuffer;
+    mData = other.mData;
+    mLength = other.mLength;
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::Refresh()
+{
+    mData = static_cast<CharT*>(mBuffer->GetData());
+    mLength =
+        mBuffer->IsShareable() ? static_cast<int>(mBuffer->GetSize() / sizeof(CharT)) - 1 : kLockedLength;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT()
+{
+    ShareEmpty();
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const StringT& other)
 {
-    if (other.mBuffer->IsShareable())
-        mBuffer = other.mBuffer;
+    if (!other.IsLocked())
+        ShareBuffer(other);
     else
     {
         ShareEmpty();
@@ -130,13 +154,13 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     if (text == nullptr || text[0] == 0)
         ShareEmpty();
     else
-        mBuffer = NewBuffer(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText))));
+        SetBuffer(NewBuffer(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText)))));
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(CharT ch)
-    : mBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true))
 {
+    SetBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true));
     Data()[0] = ch;
 }
 
@@ -144,12 +168,14 @@ template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const OtherT* text)
 {
     (void)ConvertFrom(mBuffer, text, -1);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const OtherString& other)
 {
     (void)ConvertFrom(mBuffer, other.GetBuffer(), -1);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
@@ -171,6 +197,7 @@ StringT<CharT, OtherT>::StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!st
     // be shared with the giver): the string takes a trimmed copy instead.
     if (length + 1 != size)
         mBuffer = mBuffer->CreateResizedCopy(length + 1, 0);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
@@ -179,10 +206,10 @@ StringT<CharT, OtherT>::~StringT() = default;
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator=(const StringT& other)
 {
-    if (mBuffer->IsShareable() && other.mBuffer->IsShareable())
+    if (!IsLocked() && !other.IsLocked())
     {
         if (mBuffer != other.mBuffer)
-            mBuffer = other.mBuffer;
+            ShareBuffer(other);
     }
     else
         Assign(other.GetBuffer(), kWholeText);
@@ -197,13 +224,16 @@ void StringT<CharT, OtherT>::AssignOwnWidth(const CharT* text, uint32_t length)
         // The text normally fits the locked buffer; when it does not, the buffer grows (it belongs to
         // this string alone) rather than losing the end of the text.
         if (length >= LockedCapacity())
+        {
             WritableBuffer()->SetSize(ByteSize<CharT>(uint64_t{length} + 1));
+            Refresh();
+        }
         CharT* data = Data();
         std::memmove(data, text, length * sizeof(CharT));
         data[length] = 0;
         return;
     }
-    mBuffer = NewBuffer(text, length);
+    SetBuffer(NewBuffer(text, length));
 }
 
 template <class CharT, class OtherT>
@@ -236,6 +266,7 @@ void StringT<CharT, OtherT>::Assign(const OtherT* text, int maxLength)
         return;
     }
     (void)ConvertFrom(mBuffer, limited.GetBuffer(), -1);
+    Refresh();
     // An empty result shares the empty string's buffer like every other unlocked empty string.
     if (IsEmpty())
         ShareEmpty();
@@ -253,10 +284,8 @@ void StringT<CharT, OtherT>::Empty()
 // ---- length, lock ----
 
 template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::GetLength() const
+int StringT<CharT, OtherT>::LockedLength() const
 {
-    if (!IsLocked())
-        return static_cast<int>(mBuffer->GetSize() / sizeof(CharT)) - 1;
     return static_cast<int>(CRT::LengthBounded(GetBuffer(), LockedCapacity()));
 }
 
@@ -273,12 +302,13 @@ CharT* StringT<CharT, OtherT>::Lock(int n)
         ConstRCPtr<LIBuffer> copy = mBuffer->CreateResizedCopy(bytes, 0);
         if (copy.IsNull())
             throw Exception<std::runtime_error>(kLockErrorText<CharT>);
-        mBuffer = copy;
+        SetBuffer(std::move(copy));
     }
     // Resized before it is marked: when the allocator fails, the string is left unlocked and as it was.
     LIBuffer* buffer = WritableBuffer();
     buffer->SetSize(bytes);
     buffer->SetUnshareable(true);
+    Refresh();
     CharT* data = Data();
     data[n - 1] = 0;
     return data;
@@ -296,8 +326,9 @@ int StringT<CharT, OtherT>::Unlock()
     {
         LIBuffer* buffer = WritableBuffer();
         buffer->SetSize(ByteSize<CharT>(uint64_t(length) + 1));
-        Data()[length] = 0;
         buffer->SetUnshareable(false);
+        Refresh();
+        Data()[length] = 0;
     }
     else
         ShareEmpty();
@@ -330,13 +361,14 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
         ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
         data = static_cast<CharT*>(buffer->GetData());
         std::memcpy(data, GetBuffer(), size_t(length) * sizeof(CharT));
-        mBuffer = std::move(buffer);
+        SetBuffer(std::move(buffer));
     }
     else
     {
         // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
         // it holds exactly the text and its zero afterwards.
         WritableBuffer()->SetSize(bytes);
+        Refresh();
         data = Data();
     }
     std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
