@@ -58,17 +58,6 @@ uint32_t ByteSize(uint64_t count)
     return static_cast<uint32_t>(bytes);
 }
 
-// A new unlocked string buffer: the length characters of text and a zero.
-template <class CharT>
-ConstRCPtr<LIBuffer> NewBuffer(const CharT* text, uint32_t length)
-{
-    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
-    auto* data = static_cast<CharT*>(buffer->GetData());
-    std::memcpy(data, text, length * sizeof(CharT));
-    data[length] = 0;
-    return buffer;
-}
-
 template <class CharT>
 constexpr const char* kLockErrorText = "Runtime Error : ZQ::StringT<wchar_t,char>::Lock : "
                                        "zqframework\\utilities\\Storage/StringT : Line 760";
@@ -114,6 +103,18 @@ void StringT<CharT, OtherT>::SetBuffer(ConstRCPtr<LIBuffer> buffer)
 }
 
 template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::TakeNewText(const CharT* text, uint32_t length)
+{
+    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
+    auto* data = static_cast<CharT*>(buffer->GetData());
+    std::memcpy(data, text, length * sizeof(CharT));
+    data[length] = 0;
+    mBuffer = std::move(buffer);
+    mData = data;
+    mLength = static_cast<int>(length);
+}
+
+template <class CharT, class OtherT>
 void StringT<CharT, OtherT>::ShareBuffer(const StringT& other)
 {
     mBuffer = other.mBuffer;
@@ -154,7 +155,7 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     if (text == nullptr || text[0] == 0)
         ShareEmpty();
     else
-        SetBuffer(NewBuffer(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText)))));
+        TakeNewText(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText))));
 }
 
 template <class CharT, class OtherT>
@@ -233,7 +234,7 @@ void StringT<CharT, OtherT>::AssignOwnWidth(const CharT* text, uint32_t length)
         data[length] = 0;
         return;
     }
-    SetBuffer(NewBuffer(text, length));
+    TakeNewText(text, length);
 }
 
 template <class CharT, class OtherT>
@@ -348,29 +349,33 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
     std::optional<StringT> aliased;
     if (text.mBuffer == mBuffer)
         source = &aliased.emplace(text);
+    const bool locked = IsLocked();
     const int length = GetLength();
     const int added = source->GetLength();
     const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
-    if (!IsLocked() && total > uint64_t(kWholeText) + 1)
+    if (!locked && total > uint64_t(kWholeText) + 1)
         throw Exception<std::bad_alloc>();
     const uint32_t bytes = ByteSize<CharT>(total);
     CharT* data;
-    if (!IsLocked() && mBuffer->GetRefCount() > 1)
+    if (!locked && mBuffer->GetRefCount() > 1)
     {
         // Shared: the text goes on in a buffer of this string's own.
         ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
         data = static_cast<CharT*>(buffer->GetData());
         std::memcpy(data, GetBuffer(), size_t(length) * sizeof(CharT));
-        SetBuffer(std::move(buffer));
+        mBuffer = std::move(buffer);
     }
     else
     {
         // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
         // it holds exactly the text and its zero afterwards.
-        WritableBuffer()->SetSize(bytes);
-        Refresh();
-        data = Data();
+        LIBuffer* buffer = WritableBuffer();
+        buffer->SetSize(bytes);
+        data = static_cast<CharT*>(buffer->GetData());
     }
+    mData = data;
+    if (!locked)
+        mLength = static_cast<int>(total - 1);
     std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
     data[length + added] = 0;
     return *this;

@@ -178,6 +178,8 @@ private:
 
     [[nodiscard]] LIBuffer* WritableBuffer() const { return const_cast<LIBuffer*>(mBuffer.Get()); }
     [[nodiscard]] CharT* Data() const { return mData; }
+    // Takes a new unlocked buffer of its own holding the length characters of text and a zero.
+    void TakeNewText(const CharT* text, uint32_t length);
     // Takes buffer as the string's storage.
     void SetBuffer(ConstRCPtr<LIBuffer> buffer);
     // Shares other's storage (which is unlocked).
