@@ -542,7 +542,9 @@ size_t FindText(std::basic_string_view<CharT> within, std::basic_string_view<Cha
         at = Traits::find(at, static_cast<size_t>(end - at) - text.size() + 1, text[0]);
         if (at == nullptr)
             break;
-        if (Traits::compare(at + 1, text.data() + 1, text.size() - 1) == 0)
+        // From the first character again, as the standard strings do: the text's start is the start of
+        // its buffer, and an aligned operand helps the comparison.
+        if (Traits::compare(at, text.data(), text.size()) == 0)
             return static_cast<size_t>(at - begin);
     }
     return std::basic_string_view<CharT>::npos;
