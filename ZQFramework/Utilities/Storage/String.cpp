@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace ZQ
@@ -155,7 +156,11 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     if (text == nullptr || text[0] == 0)
         ShareEmpty();
     else
-        TakeNewText(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText))));
+    {
+        // The text is terminated, so its length is counted without a bound check per character.
+        const size_t length = std::char_traits<CharT>::length(text);
+        TakeNewText(text, static_cast<uint32_t>(std::min<size_t>(length, kWholeText)));
+    }
 }
 
 template <class CharT, class OtherT>
