@@ -25,16 +25,25 @@ private:
     const RCPtr<LNotification>& mNotification;
 };
 
+// Names the calling thread as the drainer while a drain runs, and ends the drain on every way out.
 class BusyFlag
 {
 public:
-    explicit BusyFlag(std::atomic<bool>& busy) : mBusy(busy) {}
-    ~BusyFlag() { mBusy.store(false, std::memory_order_release); }
+    BusyFlag(std::atomic<bool>& busy, std::atomic<std::thread::id>& drainer) : mBusy(busy), mDrainer(drainer)
+    {
+        mDrainer.store(std::this_thread::get_id(), std::memory_order_release);
+    }
+    ~BusyFlag()
+    {
+        mDrainer.store(std::thread::id(), std::memory_order_release);
+        mBusy.store(false, std::memory_order_release);
+    }
     BusyFlag(const BusyFlag&) = delete;
     BusyFlag& operator=(const BusyFlag&) = delete;
 
 private:
     std::atomic<bool>& mBusy;
+    std::atomic<std::thread::id>& mDrainer;
 };
 } // namespace
 
@@ -121,15 +130,16 @@ ZQRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notifi
     // held only when a latest notification may have to be recorded with it.
     RCPtr<LNotification> queued(notification);
     RCPtr<LNotificationDistributor> target;
-    {
-        const MutexLocker lock(GetQueueMutex());
-        if (!mTarget.IsNull() && !mTarget->MayHaveLatestOnlyClients())
-        {
-            mRing.Enqueue(std::move(queued));
-            return S_OK;
-        }
-        target = mTarget;
-    }
+    const bool plain = mRing.EnqueueIf(std::move(queued),
+                                       [&]
+                                       {
+                                           if (!mTarget.IsNull() && !mTarget->MayHaveLatestOnlyClients())
+                                               return true;
+                                           target = mTarget;
+                                           return false;
+                                       });
+    if (plain)
+        return S_OK;
     if (target.IsNull())
     {
         notification->SetQueued(false);
@@ -154,23 +164,75 @@ bool LNotificationQueue::ProcessNotifications(bool sendIdle)
 
 void LNotificationQueue::DeliverQueued()
 {
-    if (mBusy.exchange(true, std::memory_order_acq_rel))
-        return; // a drain of this queue is running further up this thread's stack
-    const BusyFlag busy(mBusy);
+    if (mRing.GetCount() == 0 || mBusy.exchange(true, std::memory_order_acq_rel))
+        return; // nothing waits, or a drain of this queue is running further up this thread's stack
+    const BusyFlag busy(mBusy, mDrainer);
     // Only what is queued now: entries posted during the drain wait for the next one.
-    uint32_t n = mRing.GetCount();
-    if (n == 0)
+    const uint32_t flushes = TakeBatch();
+    if (mBatch.empty())
         return;
     const RCPtr<LNotificationDistributor> target = GetTarget();
-    for (; n > 0; --n)
+    try
     {
-        RCPtr<LNotification> notification;
-        if (!TakeOldest(notification))
-            break; // flushed meanwhile
-        const QueuedMarkClearer clearer(notification);
-        if (!target.IsNull())
-            target->Notify(notification);
+        // A Flush on this thread (from a receiver) empties the batch itself; one on another thread is
+        // seen here before the next delivery.
+        while (mNext < mBatch.size())
+        {
+            if (mFlushes.load(std::memory_order_acquire) != flushes)
+            {
+                DropBatch();
+                break;
+            }
+            const RCPtr<LNotification> notification = std::move(mBatch[mNext++]);
+            mUndelivered.store(static_cast<uint32_t>(mBatch.size() - mNext), std::memory_order_relaxed);
+            const QueuedMarkClearer clearer(notification);
+            if (!target.IsNull())
+                target->Notify(notification);
+        }
     }
+    catch (...)
+    {
+        ReturnBatch(flushes);
+        throw;
+    }
+    mBatch.clear();
+    mNext = 0;
+}
+
+uint32_t LNotificationQueue::TakeBatch()
+{
+    const MutexLocker lock(GetQueueMutex());
+    mRing.DequeueAll(mBatch);
+    mNext = 0;
+    mUndelivered.store(static_cast<uint32_t>(mBatch.size()), std::memory_order_relaxed);
+    return mFlushes.load(std::memory_order_relaxed);
+}
+
+void LNotificationQueue::DropBatch()
+{
+    // Moved out first: a parameter's release may run any code, even another Flush.
+    std::vector<RCPtr<LNotification>> dropped = std::move(mBatch);
+    mBatch.clear();
+    for (size_t i = mNext; i < dropped.size(); ++i)
+        dropped[i]->SetQueued(false);
+    mNext = 0;
+    mUndelivered.store(0, std::memory_order_relaxed);
+}
+
+void LNotificationQueue::ReturnBatch(uint32_t flushes)
+{
+    {
+        const MutexLocker lock(GetQueueMutex());
+        if (mFlushes.load(std::memory_order_relaxed) == flushes)
+        {
+            mRing.RequeueFront(mBatch, mNext);
+            mBatch.clear();
+            mNext = 0;
+            mUndelivered.store(0, std::memory_order_relaxed);
+            return;
+        }
+    }
+    DropBatch();
 }
 
 bool LNotificationQueue::TakeOldest(RCPtr<LNotification>& notification)
@@ -221,6 +283,12 @@ RCPtr<LNotificationQueue::LPostingReceiver> LNotificationQueue::GetPostingReceiv
 
 bool LNotificationQueue::Flush()
 {
+    {
+        const MutexLocker lock(GetQueueMutex());
+        mFlushes.fetch_add(1, std::memory_order_release);
+    }
+    if (mDrainer.load(std::memory_order_acquire) == std::this_thread::get_id())
+        DropBatch();
     for (uint32_t n = mRing.GetCount(); n > 0; --n)
     {
         RCPtr<LNotification> notification;
@@ -250,7 +318,7 @@ void LNotificationQueue::Shutdown()
 
 uint32_t LNotificationQueue::GetCount() const
 {
-    return mRing.GetCount();
+    return mRing.GetCount() + mUndelivered.load(std::memory_order_relaxed);
 }
 
 uint32_t LNotificationQueue::GetRingSize() const

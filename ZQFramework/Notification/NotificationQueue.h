@@ -8,13 +8,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace ZQ
 {
 // A queue of notifications posted from any thread and delivered through a target distributor when the
 // owning thread drains it (ProcessNotifications, usually at idle). Every notification queue's ring shares
-// one process-wide mutex, held only to append, remove or count and to read or change the target; no other
-// lock is taken while it is held.
+// one process-wide mutex, held only to append or remove and to read or change the target; no other lock
+// is taken while it is held. A drain takes the entries waiting when it starts out of the ring under one
+// lock and delivers them from its own batch; a Flush meanwhile, on any thread, ends that batch's
+// delivery as it would have emptied the ring.
 class LNotificationQueue : public virtual LRefCountedObject
 {
 public:
@@ -87,9 +91,25 @@ protected:
 private:
     // Removes the oldest entry into notification; false when the ring turned out empty.
     bool TakeOldest(RCPtr<LNotification>& notification);
+    // Moves the waiting entries into mBatch; returns the Flush count they were taken at.
+    uint32_t TakeBatch();
+    // Clears the queued marks of the batch's undelivered entries and lets them go.
+    void DropBatch();
+    // After a receiver threw: the undelivered entries go back to the front of the ring (unless a Flush
+    // came meanwhile), to be delivered by the next drain.
+    void ReturnBatch(uint32_t flushes);
 
     std::atomic<bool> mBusy{false}; // set while DeliverQueued runs; only the draining thread writes it
-    RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
+    std::atomic<std::thread::id> mDrainer{}; // the thread that set mBusy, while it is set
+    // The entries the running drain took out of the ring, and the next to deliver: touched only by the
+    // draining thread.
+    std::vector<RCPtr<LNotification>> mBatch;
+    size_t mNext = 0;
+    std::atomic<uint32_t> mFlushes{0}; // Flush calls so far; raised under the queue mutex
+    // Entries of the batch still to deliver, for GetCount; on a cache line of its own, as the draining
+    // thread writes it for every entry while posters work on the ring.
+    alignas(64) std::atomic<uint32_t> mUndelivered{0};
+    alignas(64) RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
     mutable Mutex mLock; // guards mTarget and mPostingReceiver
     // Guarded by mLock, and written only while the queue mutex is held too, so that a post reads it under
     // the queue mutex alone.

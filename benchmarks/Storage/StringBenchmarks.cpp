@@ -40,6 +40,10 @@ std::u16string MakeUtf16(size_t units)
 }
 
 constexpr int64_t kKilo = 1024;
+
+// The text an append starts from: longer than the standard string's small-string buffer, so that both
+// sides begin with an allocated copy of it and then grow it by the piece.
+constexpr char16_t kAppendStart[] = u"the text before the appended piece: ";
 constexpr int64_t kMega = 1024 * 1024;
 
 void SetBytes(benchmark::State& state, int64_t bytesPerIteration)
@@ -80,7 +84,7 @@ void BM_WString_Append(benchmark::State& state)
     const WString piece(source.c_str());
     for (auto _ : state)
     {
-        WString text(u"prefix ");
+        WString text(kAppendStart);
         text.Append(piece);
         benchmark::DoNotOptimize(text.GetBuffer());
     }
@@ -92,7 +96,7 @@ void BM_StdU16String_Append(benchmark::State& state)
     const std::u16string piece = MakeUtf16(static_cast<size_t>(state.range(0)) / 2);
     for (auto _ : state)
     {
-        std::u16string text(u"prefix ");
+        std::u16string text(kAppendStart);
         text += piece;
         benchmark::DoNotOptimize(text.data());
     }

@@ -63,6 +63,38 @@ TEST(NotificationQueueConcurrency, PostsFromSeveralThreadsArriveInOrderPerThread
     r->UnregisterFromAllDistributors();
 }
 
+TEST(NotificationQueueConcurrency, FlushOnAnotherThreadEndsARunningDrain)
+{
+    const auto center = LNotificationCenter::Create(u"flush during drain");
+    const auto r = MakeRecorder("r");
+    std::atomic<bool> delivering{false}, flushed{false};
+    r->mHook = [&](auto&, auto&)
+    {
+        delivering = true;
+        EXPECT_TRUE(TestSupport::WaitFor([&] { return flushed.load(); }));
+    };
+    r->RegisterWithDistributor(center, u"NID_PING", 0);
+    std::vector<RCPtr<LNotification>> posted;
+    for (int i = 0; i < 3; ++i)
+    {
+        posted.push_back(LNotification::Create(u"NID_PING"));
+        ASSERT_EQ(center->PostNotification(posted.back()), S_OK);
+    }
+    std::thread flusher(
+        [&]
+        {
+            EXPECT_TRUE(TestSupport::WaitFor([&] { return delivering.load(); }));
+            center->Flush();
+            flushed = true;
+        });
+    EXPECT_FALSE(center->ProcessNotifications(false));
+    flusher.join();
+    EXPECT_EQ(r->Calls(), 1);
+    for (const auto& n : posted)
+        EXPECT_FALSE(n->IsQueued());
+    r->UnregisterFromAllDistributors();
+}
+
 TEST(NotificationQueueConcurrency, LatestOnlyKeepsTheLastOfABurst)
 {
     const auto center = LNotificationCenter::Create(u"burst");

@@ -134,6 +134,52 @@ TEST_F(QueueTest, ThrowingReceiverLeavesTheQueueUsableAndTheNotificationUnmarked
     EXPECT_EQ(r->Calls(), 2);
 }
 
+TEST_F(QueueTest, AfterAThrowingReceiverTheUndeliveredComeNextInPostOrder)
+{
+    std::vector<int> seen;
+    const auto r = Add("r", u"NID_VALUE");
+    r->mHook = [&](auto&, const RCPtr<LNotification>& n)
+    {
+        const int value = static_cast<int>(RCPtr<LValueParam>(n->GetParam())->mScaled);
+        seen.push_back(value);
+        if (value == 0)
+        {
+            // Posted during the drain: it waits behind the entries the failed drain did not reach.
+            mCenter->PostNotification(LNotification::Create(u"NID_VALUE", LValueParam::Create(0, 3)));
+            throw std::runtime_error("receiver failed");
+        }
+    };
+    for (int i = 0; i < 3; ++i)
+        mCenter->PostNotification(LNotification::Create(u"NID_VALUE", LValueParam::Create(0, i)));
+    EXPECT_THROW(mCenter->ProcessNotifications(false), std::runtime_error);
+    EXPECT_EQ(mCenter->GetCount(), 3u);
+    EXPECT_FALSE(mCenter->ProcessNotifications(false));
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST_F(QueueTest, FlushFromAReceiverEndsTheDrainAndFreesTheRest)
+{
+    std::vector<RCPtr<LNotification>> posted;
+    const auto r = Add("r", u"NID_PING");
+    r->mHook = [&](auto&, auto&)
+    {
+        EXPECT_FALSE(mCenter->Flush());
+        EXPECT_EQ(mCenter->GetCount(), 0u);
+        // The entries the drain had not reached yet are unmarked at once and can be posted again.
+        EXPECT_FALSE(posted[1]->IsQueued());
+        EXPECT_EQ(mCenter->PostNotification(posted[2]), S_OK);
+    };
+    for (int i = 0; i < 3; ++i)
+        posted.push_back(Post(u"NID_PING"));
+    EXPECT_TRUE(mCenter->ProcessNotifications(false));
+    EXPECT_EQ(r->Calls(), 1);
+    r->mHook = nullptr;
+    EXPECT_FALSE(mCenter->ProcessNotifications(false));
+    EXPECT_EQ(r->Calls(), 2);
+    for (const auto& n : posted)
+        EXPECT_FALSE(n->IsQueued());
+}
+
 TEST_F(QueueTest, PostingReceiverQueuesCopiesUntilShutdown)
 {
     const auto r = Add("r", u"NID_CLICK");

@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace ZQ
@@ -58,17 +59,6 @@ uint32_t ByteSize(uint64_t count)
     return static_cast<uint32_t>(bytes);
 }
 
-// A new unlocked string buffer: the length characters of text and a zero.
-template <class CharT>
-ConstRCPtr<LIBuffer> NewBuffer(const CharT* text, uint32_t length)
-{
-    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
-    auto* data = static_cast<CharT*>(buffer->GetData());
-    std::memcpy(data, text, length * sizeof(CharT));
-    data[length] = 0;
-    return buffer;
-}
-
 template <class CharT>
 constexpr const char* kLockErrorText = "Runtime Error : ZQ::StringT<wchar_t,char>::Lock : "
                                        "zqframework\\utilities\\Storage/StringT : Line 760";
@@ -103,19 +93,55 @@ const StringT<CharT, OtherT>& StringT<CharT, OtherT>::GetEmptyString()
 template <class CharT, class OtherT>
 void StringT<CharT, OtherT>::ShareEmpty()
 {
-    mBuffer = GetEmptyString().mBuffer;
+    ShareBuffer(GetEmptyString());
 }
 
 template <class CharT, class OtherT>
-StringT<CharT, OtherT>::StringT() : mBuffer(GetEmptyString().mBuffer)
+void StringT<CharT, OtherT>::SetBuffer(ConstRCPtr<LIBuffer> buffer)
 {
+    mBuffer = std::move(buffer);
+    Refresh();
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::TakeNewText(const CharT* text, uint32_t length)
+{
+    ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
+    auto* data = static_cast<CharT*>(buffer->GetData());
+    std::memcpy(data, text, length * sizeof(CharT));
+    data[length] = 0;
+    mBuffer = std::move(buffer);
+    mData = data;
+    mLength = static_cast<int>(length);
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::ShareBuffer(const StringT& other)
+{
+    mBuffer = other.mBuffer;
+    mData = other.mData;
+    mLength = other.mLength;
+}
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::Refresh()
+{
+    mData = static_cast<CharT*>(mBuffer->GetData());
+    mLength =
+        mBuffer->IsShareable() ? static_cast<int>(mBuffer->GetSize() / sizeof(CharT)) - 1 : kLockedLength;
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT()
+{
+    ShareEmpty();
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const StringT& other)
 {
-    if (other.mBuffer->IsShareable())
-        mBuffer = other.mBuffer;
+    if (!other.IsLocked())
+        ShareBuffer(other);
     else
     {
         ShareEmpty();
@@ -130,13 +156,17 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     if (text == nullptr || text[0] == 0)
         ShareEmpty();
     else
-        mBuffer = NewBuffer(text, static_cast<uint32_t>(CRT::LengthBounded(text, uint32_t(kWholeText))));
+    {
+        // The text is terminated, so its length is counted without a bound check per character.
+        const size_t length = std::char_traits<CharT>::length(text);
+        TakeNewText(text, static_cast<uint32_t>(std::min<size_t>(length, kWholeText)));
+    }
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(CharT ch)
-    : mBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true))
 {
+    SetBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true));
     Data()[0] = ch;
 }
 
@@ -144,12 +174,14 @@ template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const OtherT* text)
 {
     (void)ConvertFrom(mBuffer, text, -1);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(const OtherString& other)
 {
     (void)ConvertFrom(mBuffer, other.GetBuffer(), -1);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
@@ -171,6 +203,7 @@ StringT<CharT, OtherT>::StringT(const ConstRCPtr<LIBuffer>& buffer) requires(!st
     // be shared with the giver): the string takes a trimmed copy instead.
     if (length + 1 != size)
         mBuffer = mBuffer->CreateResizedCopy(length + 1, 0);
+    Refresh();
 }
 
 template <class CharT, class OtherT>
@@ -179,10 +212,10 @@ StringT<CharT, OtherT>::~StringT() = default;
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator=(const StringT& other)
 {
-    if (mBuffer->IsShareable() && other.mBuffer->IsShareable())
+    if (!IsLocked() && !other.IsLocked())
     {
         if (mBuffer != other.mBuffer)
-            mBuffer = other.mBuffer;
+            ShareBuffer(other);
     }
     else
         Assign(other.GetBuffer(), kWholeText);
@@ -197,13 +230,16 @@ void StringT<CharT, OtherT>::AssignOwnWidth(const CharT* text, uint32_t length)
         // The text normally fits the locked buffer; when it does not, the buffer grows (it belongs to
         // this string alone) rather than losing the end of the text.
         if (length >= LockedCapacity())
+        {
             WritableBuffer()->SetSize(ByteSize<CharT>(uint64_t{length} + 1));
+            Refresh();
+        }
         CharT* data = Data();
         std::memmove(data, text, length * sizeof(CharT));
         data[length] = 0;
         return;
     }
-    mBuffer = NewBuffer(text, length);
+    TakeNewText(text, length);
 }
 
 template <class CharT, class OtherT>
@@ -236,6 +272,7 @@ void StringT<CharT, OtherT>::Assign(const OtherT* text, int maxLength)
         return;
     }
     (void)ConvertFrom(mBuffer, limited.GetBuffer(), -1);
+    Refresh();
     // An empty result shares the empty string's buffer like every other unlocked empty string.
     if (IsEmpty())
         ShareEmpty();
@@ -253,10 +290,8 @@ void StringT<CharT, OtherT>::Empty()
 // ---- length, lock ----
 
 template <class CharT, class OtherT>
-int StringT<CharT, OtherT>::GetLength() const
+int StringT<CharT, OtherT>::LockedLength() const
 {
-    if (!IsLocked())
-        return static_cast<int>(mBuffer->GetSize() / sizeof(CharT)) - 1;
     return static_cast<int>(CRT::LengthBounded(GetBuffer(), LockedCapacity()));
 }
 
@@ -273,12 +308,13 @@ CharT* StringT<CharT, OtherT>::Lock(int n)
         ConstRCPtr<LIBuffer> copy = mBuffer->CreateResizedCopy(bytes, 0);
         if (copy.IsNull())
             throw Exception<std::runtime_error>(kLockErrorText<CharT>);
-        mBuffer = copy;
+        SetBuffer(std::move(copy));
     }
     // Resized before it is marked: when the allocator fails, the string is left unlocked and as it was.
     LIBuffer* buffer = WritableBuffer();
     buffer->SetSize(bytes);
     buffer->SetUnshareable(true);
+    Refresh();
     CharT* data = Data();
     data[n - 1] = 0;
     return data;
@@ -296,8 +332,9 @@ int StringT<CharT, OtherT>::Unlock()
     {
         LIBuffer* buffer = WritableBuffer();
         buffer->SetSize(ByteSize<CharT>(uint64_t(length) + 1));
-        Data()[length] = 0;
         buffer->SetUnshareable(false);
+        Refresh();
+        Data()[length] = 0;
     }
     else
         ShareEmpty();
@@ -317,14 +354,15 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
     std::optional<StringT> aliased;
     if (text.mBuffer == mBuffer)
         source = &aliased.emplace(text);
+    const bool locked = IsLocked();
     const int length = GetLength();
     const int added = source->GetLength();
     const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
-    if (!IsLocked() && total > uint64_t(kWholeText) + 1)
+    if (!locked && total > uint64_t(kWholeText) + 1)
         throw Exception<std::bad_alloc>();
     const uint32_t bytes = ByteSize<CharT>(total);
     CharT* data;
-    if (!IsLocked() && mBuffer->GetRefCount() > 1)
+    if (!locked && mBuffer->GetRefCount() > 1)
     {
         // Shared: the text goes on in a buffer of this string's own.
         ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
@@ -336,9 +374,13 @@ StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
     {
         // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
         // it holds exactly the text and its zero afterwards.
-        WritableBuffer()->SetSize(bytes);
-        data = Data();
+        LIBuffer* buffer = WritableBuffer();
+        buffer->SetSize(bytes);
+        data = static_cast<CharT*>(buffer->GetData());
     }
+    mData = data;
+    if (!locked)
+        mLength = static_cast<int>(total - 1);
     std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
     data[length + added] = 0;
     return *this;
@@ -505,7 +547,9 @@ size_t FindText(std::basic_string_view<CharT> within, std::basic_string_view<Cha
         at = Traits::find(at, static_cast<size_t>(end - at) - text.size() + 1, text[0]);
         if (at == nullptr)
             break;
-        if (Traits::compare(at + 1, text.data() + 1, text.size() - 1) == 0)
+        // From the first character again, as the standard strings do: the text's start is the start of
+        // its buffer, and an aligned operand helps the comparison.
+        if (Traits::compare(at, text.data(), text.size()) == 0)
             return static_cast<size_t>(at - begin);
     }
     return std::basic_string_view<CharT>::npos;

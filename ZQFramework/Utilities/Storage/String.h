@@ -20,7 +20,9 @@ namespace ZQ
 // UTF-8 <-> UTF-16.
 //
 // Unlocked, the buffer holds the text and exactly one zero character, so the length is read from its
-// size. Locked, the buffer is unshareable and the text ends at the first zero within it.
+// size. Locked, the buffer is unshareable and the text ends at the first zero within it. The string keeps
+// the buffer's character pointer and, while unlocked, the length beside it, so that reading them costs no
+// call through the buffer's interface; every change of the buffer or of its size refreshes them.
 template <class CharT, class OtherT>
 class StringT
 {
@@ -52,15 +54,15 @@ public:
     void Assign(const OtherT* text, int maxLength = kWholeText);
     void Empty();
 
-    [[nodiscard]] int GetLength() const;
-    [[nodiscard]] bool IsEmpty() const { return GetBuffer()[0] == 0; }
+    [[nodiscard]] int GetLength() const { return mLength != kLockedLength ? mLength : LockedLength(); }
+    [[nodiscard]] bool IsEmpty() const { return mData[0] == 0; }
     // No range check: callers stay within the length.
     [[nodiscard]] CharT GetAt(int index) const { return GetBuffer()[index]; }
     // The characters; valid while the string holds the same buffer.
-    [[nodiscard]] const CharT* GetBuffer() const { return static_cast<const CharT*>(mBuffer->GetData()); }
+    [[nodiscard]] const CharT* GetBuffer() const { return mData; }
     // The counted buffer behind the characters.
     [[nodiscard]] const ConstRCPtr<LIBuffer>& GetStorage() const { return mBuffer; }
-    [[nodiscard]] bool IsLocked() const { return !mBuffer->IsShareable(); }
+    [[nodiscard]] bool IsLocked() const { return mLength == kLockedLength; }
 
     // A writable buffer of n characters (n = 0: the length plus one) holding the text as far as it fits,
     // with a zero at n - 1; null, with nothing changed, when the string is already locked or n < 0.
@@ -171,8 +173,20 @@ public:
     [[nodiscard]] static const StringT& GetEmptyString();
 
 private:
+    // The length kept while the string is locked: the text's end is then found by its zero.
+    static constexpr int kLockedLength = -1;
+
     [[nodiscard]] LIBuffer* WritableBuffer() const { return const_cast<LIBuffer*>(mBuffer.Get()); }
-    [[nodiscard]] CharT* Data() const { return static_cast<CharT*>(mBuffer->GetData()); }
+    [[nodiscard]] CharT* Data() const { return mData; }
+    // Takes a new unlocked buffer of its own holding the length characters of text and a zero.
+    void TakeNewText(const CharT* text, uint32_t length);
+    // Takes buffer as the string's storage.
+    void SetBuffer(ConstRCPtr<LIBuffer> buffer);
+    // Shares other's storage (which is unlocked).
+    void ShareBuffer(const StringT& other);
+    // Reads the character pointer and the length again after the buffer changed its size or lock.
+    void Refresh();
+    [[nodiscard]] int LockedLength() const;
     // Capacity in characters of a locked buffer.
     [[nodiscard]] uint32_t LockedCapacity() const { return mBuffer->GetSize() / sizeof(CharT); }
     void ShareEmpty();
@@ -186,6 +200,8 @@ private:
     [[nodiscard]] StringT MapCharacters(Map map) const;
 
     ConstRCPtr<LIBuffer> mBuffer; // never null once constructed
+    CharT* mData = nullptr;       // mBuffer's characters
+    int mLength = 0;              // characters before the zero; kLockedLength while locked
 };
 
 template <class CharT, class OtherT>
