@@ -60,6 +60,7 @@ public:
 
         [[nodiscard]] const ConstRCPtr<LFont>& GetFont() const { return mFont; }
         [[nodiscard]] int32_t GetAtlasHeight() const { return mAtlas ? mAtlas->GetRows() : 0; }
+        [[nodiscard]] const RCPtr<LPixelBuffer<unsigned char>>& GetAtlas() const { return mAtlas; }
         [[nodiscard]] int32_t GetGlyphCount() const { return mGlyphs.GetCount(); }
 
     private:
