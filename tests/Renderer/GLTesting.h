@@ -62,7 +62,7 @@ public:
 class Pixels
 {
 public:
-    Pixels(int32_t width, int32_t height) : mWidth(width), mHeight(height), mPixels(size_t(width) * height)
+    Pixels(int32_t width, int32_t height) : mWidth(width), mPixels(size_t(width) * height)
     {
         glFinish();
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -98,7 +98,6 @@ public:
 
 private:
     int32_t mWidth;
-    int32_t mHeight;
     std::vector<uint32_t> mPixels;
 };
 
