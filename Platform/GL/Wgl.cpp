@@ -289,6 +289,12 @@ bool MakeCurrent(WindowHandle window, ContextHandle context)
         Fail(6, u"The handle is invalid.");
         return false;
     }
+    // GLX would take a destroyed window and draw into nothing.
+    if (window != 0 && WindowVisual(display, window) == 0)
+    {
+        Fail(6, u"The handle is invalid.");
+        return false;
+    }
     ErrorTrap trap(display);
     const Bool made =
         glXMakeCurrent(display, static_cast<GLXDrawable>(window), reinterpret_cast<GLXContext>(context));

@@ -62,7 +62,7 @@ bool DescribePixelFormat(int32_t format, PixelFormatDescriptor& descriptor);
 [[nodiscard]] ContextHandle CreateContext(WindowHandle window);
 void DeleteContext(ContextHandle context);
 // Makes the context current on the window; MakeCurrent(0, 0) releases the current one. False when GLX
-// refuses (a window of another format, a destroyed window).
+// refuses (a window of another format) or the window is gone.
 bool MakeCurrent(WindowHandle window, ContextHandle context);
 // Shows the back buffer of a double-buffered window; false for an unknown window.
 bool SwapBuffers(WindowHandle window);

@@ -363,3 +363,45 @@ TEST(GLRendererGL, PixelFormatFailureShowsTheBoxAndThrows)
     Platform::Window::DialogScript::Reset();
 }
 } // namespace
+
+namespace
+{
+TEST(GLRendererGL, AContextThatCannotBeMadeCurrentShowsItsBoxOnce)
+{
+    GLTesting::GLCanvas canvas;
+    ZQ_REQUIRE_GL(canvas);
+    Platform::Window::Display& display = *canvas.window.display;
+    const Platform::Window::WindowHandle doomed =
+        display.CreateWindow({"ZQGLTest", u"Doomed", {0, 0, 16, 16}},
+                             [](const Platform::Window::Message&) { return Platform::Window::LResult{0}; });
+    ZQ::RCPtr<ZQ::LRenderContextInfo> context;
+    ASSERT_EQ(
+        canvas.renderer->InitRenderContextInfo({0, 0, 16, 16}, static_cast<intptr_t>(doomed), false, context),
+        S_OK);
+    display.DestroyWindow(doomed);
+    Platform::Window::DialogScript::Reset();
+    Platform::Window::DialogScript::AnswerNextMessageBox(Platform::Window::kIdOk);
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        ASSERT_EQ(canvas.renderer->RenderStart(context), S_OK);
+        canvas.renderer->FillRect({0, 0, 16, 16}, ZQ::Color(1, 0, 0, 1), true);
+        ASSERT_EQ(canvas.renderer->RenderFinish(context), S_OK);
+        if (frame == 0)
+        {
+            const auto box = Platform::Window::DialogScript::LastMessageBox();
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->caption, u"OpenGL Error");
+            EXPECT_EQ(box->text.rfind(u"wglMakeCurrent failed with error ", 0), 0u);
+            EXPECT_NE(box->text.find(u".Updating your video card driver"), std::u16string::npos);
+            Platform::Window::DialogScript::Reset();
+        }
+    }
+    EXPECT_FALSE(Platform::Window::DialogScript::LastMessageBox()) << "shown once, not on every frame";
+    // The renderer's own window still draws.
+    const GLTesting::Pixels pixels = canvas.Frame(
+        [&] {
+            canvas.renderer->FillRect({0, 0, 8, 8}, kRed, true);
+        });
+    EXPECT_EQ(pixels.Rgb(4, 4), 0xFF0000u);
+}
+} // namespace
