@@ -49,6 +49,17 @@ TEST(GLRendererGL, CreateMakesTheOpenGLRendererWithItsFontRenderer)
     EXPECT_GT(canvas.context->GetMaxSurfaceSize().width, 0);
 }
 
+// Under Xvfb the window's visual has no configuration with the copy swap method, so this is the copy from
+// the back to the front buffer at the end of the frame.
+TEST(GLRendererGL, TheFramesPictureIsShownInTheWindow)
+{
+    GLCanvas canvas;
+    ZQ_REQUIRE_GL(canvas);
+    (void)canvas.Frame([&] { canvas.renderer->FillRect({0, 0, 32, 64}, kRed, true); });
+    EXPECT_EQ(ShownPixel(canvas.window, 5, 5), 0xFF0000u);
+    EXPECT_EQ(ShownPixel(canvas.window, 40, 5), 0u);
+}
+
 TEST(GLRendererGL, FillRectReplacesWithoutBlendAndBlendsOtherwise)
 {
     GLCanvas canvas;

@@ -1,6 +1,7 @@
 #include "GLTesting.h"
 
 #include <GL/glx.h>
+#include <X11/Xutil.h>
 #include <cstdlib>
 
 namespace GLTesting
@@ -21,5 +22,16 @@ bool KeepServer()
         return opened;
     }();
     return connection != nullptr;
+}
+
+uint32_t ShownPixel(const GLWindow& window, int32_t x, int32_t y)
+{
+    auto* display = static_cast<::Display*>(window.display->NativeDisplay());
+    XImage* image = XGetImage(display, static_cast<::Window>(window.window), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return 0xDEADBEEF;
+    const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
 }
 } // namespace GLTesting

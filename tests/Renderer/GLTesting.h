@@ -21,6 +21,10 @@ using namespace std::chrono_literals;
 // without a display.
 bool KeepServer();
 
+class GLWindow;
+// The window's pixel at (x, y) as the X server shows it, 0xRRGGBB.
+uint32_t ShownPixel(const GLWindow& window, int32_t x, int32_t y);
+
 // The program's display with one shown window of the given size, as the native window makes them.
 class GLWindow
 {
