@@ -416,3 +416,74 @@ TEST(GLRendererGL, AContextThatCannotBeMadeCurrentShowsItsBoxOnce)
     EXPECT_EQ(pixels.Rgb(4, 4), 0xFF0000u);
 }
 } // namespace
+
+namespace
+{
+TEST(GLRendererGL, SegmentsArePairsAndPolylinesStayOpen)
+{
+    GLTesting::GLCanvas canvas;
+    ZQ_REQUIRE_GL(canvas);
+    ZQ::PolylineT<float> points;
+    points.AddPoint({10, 10});
+    points.AddPoint({50, 10});
+    points.AddPoint({50, 50});
+    points.AddPoint({10, 50});
+    points.SetLineWidth(2);
+    struct Case
+    {
+        const char* name;
+        bool segments;
+        bool top;
+        bool right;
+        bool bottom;
+    };
+    const Case cases[] = {{"segments", true, true, false, true}, {"polyline", false, true, true, true}};
+    for (const Case& c : cases)
+    {
+        for (const bool useList : {true, false})
+        {
+            const GLTesting::Pixels pixels = canvas.Frame(
+                [&]
+                {
+                    if (c.segments)
+                        canvas.renderer->DrawLineSegments(points, kRed, {0, 0}, {1, 1}, useList);
+                    else
+                        canvas.renderer->DrawPolyline(points, kRed, {0, 0}, {1, 1}, useList);
+                });
+            EXPECT_EQ(InkNear(pixels, 30, 10), c.top) << c.name << useList;
+            EXPECT_EQ(InkNear(pixels, 50, 30), c.right) << c.name << useList;
+            EXPECT_EQ(InkNear(pixels, 30, 50), c.bottom) << c.name << useList;
+            EXPECT_FALSE(InkNear(pixels, 10, 30)) << c.name << useList << ": open, never closed";
+        }
+    }
+}
+
+TEST(GLRendererGL, AContextForAWindowThatIsGoneShowsTheBoxAndThrows)
+{
+    GLTesting::GLCanvas canvas;
+    ZQ_REQUIRE_GL(canvas);
+    Platform::Window::Display& display = *canvas.window.display;
+    const Platform::Window::WindowHandle gone =
+        display.CreateWindow({"ZQGLTest", u"Gone", {0, 0, 16, 16}},
+                             [](const Platform::Window::Message&) { return Platform::Window::LResult{0}; });
+    display.DestroyWindow(gone);
+    Platform::Window::DialogScript::Reset();
+    Platform::Window::DialogScript::AnswerNextMessageBox(Platform::Window::kIdOk);
+    ZQ::RCPtr<ZQ::LRenderContextInfo> context;
+    try
+    {
+        (void)canvas.renderer->InitRenderContextInfo({0, 0, 16, 16}, static_cast<intptr_t>(gone), false,
+                                                     context);
+        ADD_FAILURE() << "throws";
+    }
+    catch (const std::runtime_error& error)
+    {
+        EXPECT_STREQ(error.what(), "Runtime Error : ZQ::LGLRenderer::InitRenderContextInfo : "
+                                   "Renderer\\OpenGL\\GLRenderer : Line 336");
+    }
+    const auto box = Platform::Window::DialogScript::LastMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(u"SetPixelFormat failed.Updating", 0), 0u);
+    Platform::Window::DialogScript::Reset();
+}
+} // namespace
