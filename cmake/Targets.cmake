@@ -31,6 +31,12 @@ zq_library(PlatformWindow Platform/Window
     DEPS PlatformBytes PlatformClock PlatformText PlatformIo PlatformRegistry PlatformGdiplus
     PkgConfig::ZQ_WINDOW_DEPS)
 
+# OpenGL contexts on those windows over GLX; OpenGL and GLU themselves are Mesa's.
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+zq_library(PlatformGL Platform/GL DEPS PlatformWindow OpenGL::OpenGL OpenGL::GLX PkgConfig::ZQ_WINDOW_DEPS)
+# The system's font files through fontconfig.
+zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
+
 # Framework. Each library names exactly the libraries whose headers it includes (checked by
 # zq_check_layers in ZQ.cmake).
 zq_library(ZQObjectBase ZQFramework/ObjectBase)
@@ -44,19 +50,19 @@ zq_library(ZQSystem ZQFramework/System
 zq_library(ZQNotification ZQFramework/Notification DEPS ZQObjectBase ZQSync ZQStorage)
 zq_library(ZQMidi ZQFramework/Midi
     DEPS ZQObjectBase ZQSync ZQStorage ZQSystem ZQNotification PlatformBytes PlatformMidi)
-# The GDI+ back end in ZQFramework/Renderer/Gdi is part of the renderer library, so that LRenderer::Create
-# can make it.
-zq_library(ZQRenderer ZQFramework/Renderer DEPS ZQObjectBase ZQStorage ZQGraphics PlatformGdiplus PlatformClock)
-file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/Gdi/*.cpp")
-target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
+# The GDI+ back end (Renderer/Gdi), the OpenGL back end (Renderer/OpenGL) and the FreeType font renderer
+# with its font catalogue (Renderer/FontRenderer), which the OpenGL back end draws text with, are part of
+# the renderer library, so that LRenderer::Create can make them.
+zq_library(ZQRenderer ZQFramework/Renderer
+    DEPS ZQObjectBase ZQStorage ZQGraphics PlatformGdiplus PlatformClock PlatformFonts PlatformGL PlatformWindow
+         Freetype::Freetype OpenGL::GLU)
+foreach(backend Gdi OpenGL FontRenderer)
+    file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/${backend}/*.cpp")
+    target_sources(ZQRenderer PRIVATE ${backend_sources})
+endforeach()
 zq_library(ZQControlBase ZQFramework/ControlBase
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer PlatformResources EXPAT::EXPAT)
 zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
-
-# The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
-zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
-zq_library(ZQFontRenderer ZQFramework/Renderer/FontRenderer
-    DEPS ZQObjectBase ZQStorage ZQRenderer PlatformFonts Freetype::Freetype)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

@@ -30,7 +30,8 @@ endfunction()
 
 zq_test_program(test_ObjectBase tests/ObjectBase ZQObjectBase ZQStorage)
 zq_test_program(test_Storage tests/Storage ZQStorage ZQGraphics ZQSync PlatformClock)
-zq_test_program(test_Platform tests/Platform PlatformClock PlatformProcess PlatformRegistry PlatformMidi PlatformDriver)
+zq_test_program(test_Platform tests/Platform PlatformClock PlatformProcess PlatformRegistry PlatformMidi PlatformDriver
+    PlatformGL)
 zq_test_program(test_Window tests/Window PlatformWindow PlatformGdiplus)
 zq_test_program(test_System tests/System ZQSystem)
 zq_test_program(test_Application tests/Application ZQApplication)
@@ -66,7 +67,7 @@ target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)
 zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
 zq_embed_resources(test_ControlBase TYPE GDIPLUS FILES "tests/ControlBase/Fixtures/Parts Sprite.png")
-zq_test_program(test_FontRenderer tests/FontRenderer ZQFontRenderer ZQTestBench)
+zq_test_program(test_FontRenderer tests/FontRenderer ZQRenderer ZQTestBench)
 
 # The simulator's and the engine's end-to-end tests run the simulator program built beside them.
 foreach(program test_Simulator test_Engine)

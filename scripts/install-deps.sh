@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
     libx11-dev libxtst-dev libxfixes-dev libglib2.0-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libasound2-dev
+    libgl1-mesa-dri libglx-mesa0
     xvfb xauth fonts-liberation2
     locales
 )

@@ -2,7 +2,10 @@
 
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Renderer/D3D9Renderer.h"
+#include "ZQFramework/Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
+#include "ZQFramework/Renderer/OpenGL/GLGlyphRenderer.h"
+#include "ZQFramework/Renderer/OpenGL/GLRenderer.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
 
 #include <algorithm>
@@ -29,8 +32,14 @@ RectT<double> Intersection(const RectT<double>& a, const RectT<double>& b)
 }
 } // namespace
 
-RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& /*clientRect*/, intptr_t /*window*/)
+RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& /*clientRect*/, intptr_t window)
 {
+    if (type == kOpenGL)
+    {
+        const RCPtr<LGlyphProcessor> glyphs(new LGLGlyphRenderer);
+        const RCPtr<LFontRenderer> fonts(new LFreetypeFontRenderer(glyphs));
+        return RCPtr<LRenderer>(new LGLRenderer(fonts, window));
+    }
     if (type == kGdiplus)
         return RCPtr<LRenderer>(new LGDIRenderer);
     if (type == kDirect3D9)

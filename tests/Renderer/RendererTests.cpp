@@ -264,8 +264,8 @@ TEST(RendererCreateTest, TypeTwoIsTheEmptyBackEndAndTheOthersAreNotBuilt)
     EXPECT_EQ(renderer->ScrollOffscreenContext(context, {1, 1}), E_NOTIMPL);
     EXPECT_EQ(renderer->RenderFinish(context), S_OK);
 
-    // The OpenGL back end is not part of this library yet.
-    EXPECT_THROW((void)LRenderer::Create(LRenderer::kOpenGL, {}, 0), std::domain_error);
+    for (const int32_t type : {3, -1})
+        EXPECT_THROW((void)LRenderer::Create(type, {}, 0), std::domain_error) << type;
 }
 
 // A back end that keeps a device of its own: it hears of every clip, origin and stencil change through

@@ -23,6 +23,8 @@ public:
                                  int32_t flags) = 0;
     // The bounds the renderer's processor collected; all zero without one.
     [[nodiscard]] GlyphBounds GetRenderedBounds() const;
+    // The renderer's own processor, which drawing renderers hand to RenderString.
+    [[nodiscard]] const RCPtr<LGlyphProcessor>& GetProcessor() const { return mProcessor; }
 
 protected:
     RCPtr<LGlyphProcessor> mProcessor;
