@@ -51,7 +51,8 @@ file(GLOB renderer_gdi_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramewor
 target_sources(ZQRenderer PRIVATE ${renderer_gdi_sources})
 zq_library(ZQControlBase ZQFramework/ControlBase
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer PlatformResources EXPAT::EXPAT)
-zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
+zq_library(ZQApplication ZQFramework/Application
+    DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 
 # The system's font files through fontconfig, and the FreeType font renderer with its font catalogue.
 zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
