@@ -62,7 +62,8 @@ foreach(backend Gdi OpenGL FontRenderer)
 endforeach()
 zq_library(ZQControlBase ZQFramework/ControlBase
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer PlatformResources EXPAT::EXPAT)
-zq_library(ZQApplication ZQFramework/Application DEPS ZQObjectBase ZQStorage PlatformBytes PlatformProcess)
+zq_library(ZQApplication ZQFramework/Application
+    DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

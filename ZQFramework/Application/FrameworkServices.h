@@ -9,14 +9,26 @@ namespace ZQ
 {
 // The services of the application object that the engine and the update processor rely on, kept small
 // until the application framework proper owns them: the program's folders and the process exit value.
+// Nothing here needs a window, so the engine links it alone.
 class MFCFrameworkApp
 {
 public:
     static constexpr int32_t kProgramFolder = 0;
     static constexpr int32_t kResourceFolder = 1;
+    static constexpr int32_t kApplicationDataFolder = 2;
+    static constexpr int32_t kLocalApplicationDataFolder = 3;
+    static constexpr int32_t kDocumentsFolder = 4;
 
-    // kProgramFolder: the folder of the program file (its path up to, not including, the last separator);
-    // kResourceFolder: "::", the program's own resources. Any other id gives an empty text.
+    // The folder of an id, never with a trailing separator:
+    //  kProgramFolder: the folder of the program file (its path up to the last separator);
+    //  kResourceFolder: "::", the program's own resources;
+    //  kApplicationDataFolder: the user's data folder (XDG_DATA_HOME) + "/" + company + "/" + product;
+    //  kLocalApplicationDataFolder: the user's configuration folder (XDG_CONFIG_HOME) + "/" + company + "/" +
+    //    product;
+    //  kDocumentsFolder: the user's documents folder, else the home folder.
+    // Company and product are the version resource's names made valid as file names; both levels are made
+    // when missing. The folders are looked up afresh at each call; one that cannot be had gives an empty
+    // text. Any other id throws Exception<std::out_of_range>.
     [[nodiscard]] static WString GetFolder(int32_t id);
 };
 

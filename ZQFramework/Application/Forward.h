@@ -1,0 +1,12 @@
+#pragma once
+
+// Forward declarations of the application framework library. Owners of further classes of this folder
+// ask for their lines to be added here.
+namespace ZQ
+{
+class MFCFrameworkApp;
+class Version;
+class IIniFileManager;
+class LIniFileManager;
+class CIniFileManagerProxy;
+} // namespace ZQ
