@@ -25,7 +25,7 @@ function(zq_test_program name dir)
     gtest_discover_tests(${name} ${common} TEST_FILTER "*X11.*"
         PROPERTIES LABELS x11 TIMEOUT 300 RESOURCE_LOCK x_server)
     gtest_discover_tests(${name} ${common} TEST_FILTER "*GL.*"
-        PROPERTIES LABELS "gl;x11" TIMEOUT 300 RESOURCE_LOCK x_server)
+        PROPERTIES LABELS gl TIMEOUT 300 RESOURCE_LOCK x_server)
 endfunction()
 
 zq_test_program(test_ObjectBase tests/ObjectBase ZQObjectBase ZQStorage)
