@@ -78,7 +78,9 @@ AddChildren(const ZQ::RCPtr<ZQ::LControl>& parent, int32_t count,
     std::vector<ZQ::RCPtr<TestControl>> children;
     for (int32_t i = 0; i < count; ++i)
     {
-        const ZQ::WString name(("c" + std::to_string(i)).c_str());
+        std::string text = "c";
+        text += std::to_string(i);
+        const ZQ::WString name(text.c_str());
         TestControl::LayoutSetup childSetup;
         if (setup)
         {
