@@ -98,6 +98,9 @@ public:
         void IncrementChangeCount() { ++mChangeCount; }
         // Sorts both index arrays when the list changed since they were last sorted.
         void SortIfChanged() const;
+        // GetAt's body; the two forms differ only in their error texts.
+        [[nodiscard]] const RCPtr<LControl>& At(uint32_t index, int32_t order, const char* indexError,
+                                                const char* orderError) const;
         [[nodiscard]] const Array<unsigned int>& GetZOrderIndexes() const;
         [[nodiscard]] const Array<unsigned int>& GetTabOrderIndexes() const;
 

@@ -119,31 +119,20 @@ const Array<unsigned int>& LControl::ChildControlList::GetTabOrderIndexes() cons
 
 const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int32_t order)
 {
-    if (index >= mStorage.GetCount())
-    {
-        throw Exception<std::runtime_error>(kGetAtIndexError);
-    }
-    if (order == kStorageOrder)
-    {
-        return mStorage.GetAt(index);
-    }
-    SortIfChanged();
-    if (order == kZOrder)
-    {
-        return mStorage.GetAt(mZOrder.GetAt(index));
-    }
-    if (order == kTabOrder)
-    {
-        return mStorage.GetAt(mTabOrder.GetAt(index));
-    }
-    throw Exception<std::runtime_error>(kGetAtOrderError);
+    return At(index, order, kGetAtIndexError, kGetAtOrderError);
 }
 
 const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int32_t order) const
 {
+    return At(index, order, kConstGetAtIndexError, kConstGetAtOrderError);
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::At(uint32_t index, int32_t order, const char* indexError,
+                                                      const char* orderError) const
+{
     if (index >= mStorage.GetCount())
     {
-        throw Exception<std::runtime_error>(kConstGetAtIndexError);
+        throw Exception<std::runtime_error>(indexError);
     }
     if (order == kStorageOrder)
     {
@@ -158,7 +147,7 @@ const RCPtr<LControl>& LControl::ChildControlList::GetAt(uint32_t index, int32_t
     {
         return mStorage.GetAt(mTabOrder.GetAt(index));
     }
-    throw Exception<std::runtime_error>(kConstGetAtOrderError);
+    throw Exception<std::runtime_error>(orderError);
 }
 
 int32_t LControl::ChildControlList::FindLast(const LControl* child) const
