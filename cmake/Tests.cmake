@@ -60,9 +60,10 @@ zq_embed_resources(test_Renderer TYPE GDIPLUS FILES "tests/Renderer/GdiFixtures/
 # The GDI+ renderer's x11 test draws into a bare Xlib window through a window hook of its own.
 pkg_check_modules(ZQ_TEST_XLIB REQUIRED IMPORTED_TARGET x11 cairo-xlib)
 target_link_libraries(test_Renderer PRIVATE PkgConfig::ZQ_TEST_XLIB)
-# The control side of the bench: fake application services and a test control built in code.
+# The control side of the bench: fake application and window services and a test control built in code.
 add_library(ZQControlTestBench STATIC
     "${CMAKE_SOURCE_DIR}/tests/Support/FakeControlApplication.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/Support/FakeWindowServices.cpp"
     "${CMAKE_SOURCE_DIR}/tests/Support/TestControl.cpp")
 target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)

@@ -7,6 +7,8 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/Look.h"
 #include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/VisualPart.h"
+#include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
@@ -145,14 +147,6 @@ ZQRESULT LControl::OnWindowMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
 {
     return 1;
 }
-bool LControl::CanReleaseFocus()
-{
-    return true;
-}
-ZQRESULT LControl::KillFocus()
-{
-    return 1;
-}
 
 // --- Virtual operations ---
 
@@ -164,33 +158,6 @@ ZQRESULT LControl::SetLabel(const WString& text)
     }
     mLabel = text;
     return S_OK;
-}
-ZQRESULT LControl::SetValue(double /*value*/)
-{
-    return 1;
-}
-void LControl::OnValueChanged()
-{
-}
-ZQRESULT LControl::SetRange(double /*minimum*/, double /*maximum*/, int32_t /*taper*/)
-{
-    return 1;
-}
-void LControl::BeginUpdate()
-{
-}
-void LControl::EndUpdate()
-{
-}
-void LControl::ScrollBufferedContent(const PointT<double>& /*oldOffset*/, const PointT<double>& /*newOffset*/)
-{
-}
-void LControl::InvalidateBufferedChild(const RCPtr<LControl>& /*child*/)
-{
-}
-ZQRESULT LControl::SetScrollOffset(const PointT<double>& /*offset*/)
-{
-    return 1;
 }
 RCPtr<LStringTable> LControl::GetStringTable() const
 {
@@ -286,26 +253,6 @@ ZQRESULT LControl::OnDrop(const RCPtr<LControl>& /*dragged*/)
 {
     return E_FAIL;
 }
-ZQRESULT LControl::SetFocus(bool /*forward*/)
-{
-    return 1;
-}
-ZQRESULT LControl::SetNotFocusable(bool notFocusable)
-{
-    mNotFocusable = notFocusable;
-    return 0;
-}
-bool LControl::HasFocusableDescendant() const
-{
-    return false;
-}
-void LControl::OnConditionsChanged()
-{
-}
-bool LControl::SetVisible(bool /*visible*/)
-{
-    return IsVisible(true);
-}
 bool LControl::IsTransparentAtPoint(const PointT<int32_t>& /*point*/) const
 {
     return true;
@@ -333,10 +280,6 @@ ZQRESULT LControl::SelectLook(int32_t index)
 int32_t LControl::AdjustWindowPlacement(RectT<int32_t>& /*rect*/)
 {
     return 0;
-}
-ZQRESULT LControl::SetEnabled(bool /*enabled*/)
-{
-    return 1;
 }
 // Until descriptors are applied whole, a descriptor gives the control only itself and its layout.
 ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
@@ -373,26 +316,10 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& /*renderer*/, const Region& /*di
 {
     return 1;
 }
-ZQRESULT LControl::InvalidateRect(const RectT<double>& /*windowRect*/, bool /*clip*/,
-                                  const RectT<double>& /*visiblePart*/)
-{
-    return 1;
-}
-ZQRESULT LControl::Invalidate(const RectT<double>& /*rect*/, bool /*clip*/)
-{
-    return 1;
-}
 RCPtr<LControl> LControl::GetControlAtPoint(const PointT<int32_t>& /*point*/, bool /*insideClip*/,
                                             PointT<int32_t>& /*localPoint*/, int32_t& /*z*/)
 {
     return {};
-}
-void LControl::OnFontChanged()
-{
-}
-ZQRESULT LControl::RequestFocus(const RCPtr<LControl>& /*child*/)
-{
-    return 1;
 }
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
 {
@@ -477,13 +404,6 @@ ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/,
                                       Array<uint32_t>& /*order*/)
 {
     return 1;
-}
-ZQRESULT LControl::UpdateFont()
-{
-    return 1;
-}
-void LControl::OnIdle()
-{
 }
 void LControl::DrawContent(const RCPtr<LRenderer>& /*renderer*/)
 {
@@ -630,56 +550,67 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
     return 0;
 }
 
-ZQRESULT LControl::RequestIdle()
+ZQRESULT LControl::UpdateLabel(const WString& text, bool /*relayout*/)
 {
-    ++mIdleRequests;
-    if (mIdleRequests == 1 && GetRootWindowObject() != nullptr && RegisterForIdle() != S_OK)
-    {
-        mIdleRequests = 0;
-    }
-    return 0;
-}
-
-ZQRESULT LControl::ReleaseIdle()
-{
-    if (mIdleRequests <= 0)
+    if (text == mLabel)
     {
         return 0;
     }
-    if (--mIdleRequests > 0)
-    {
-        return 0;
-    }
-    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
-    if (window == nullptr)
-    {
-        return 0;
-    }
-    const bool removed = mHandler != nullptr && mHandler->RemoveCallback(window.Get(), u"NID_IDLE");
-    const ZQRESULT unregistered = UnregisterFromDistributor(window, u"NID_IDLE");
-    return removed ? unregistered : E_FAIL;
+    mLabel = text;
+    return 1;
 }
 
-ZQRESULT LControl::RegisterForIdle()
+bool LControl::IsLabelTruncated() const
 {
-    const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
-    if (window == nullptr)
-    {
-        return E_FAIL;
-    }
-    if (mHandler == nullptr)
-    {
-        mHandler = LNotificationHandler<LControl>::Create(this);
-    }
-    return mHandler->AddCallback(&LControl::OnIdleNotification, window, u"NID_IDLE");
+    return false;
 }
 
-ZQRESULT LControl::OnIdleNotification(const RCPtr<LNotificationDistributor>& /*source*/,
-                                      const RCPtr<LNotification>& /*notification*/)
+ZQRESULT LControl::SetLookRegion(int32_t /*index*/, const Region& /*region*/)
 {
-    // Automatic scrolling advances here first once it exists.
-    ProcessPendingRemovals();
-    OnIdle();
-    return 0;
+    return E_NOTIMPL;
+}
+
+ZQRESULT LControl::SetLookBitmap(int32_t /*index*/, const ConstRCPtr<LVisualPart>& /*picture*/)
+{
+    return E_NOTIMPL;
+}
+
+ZQRESULT LControl::SetLookTextForegroundPart(int32_t /*index*/, const ConstRCPtr<LVisualPart>& /*part*/)
+{
+    return E_NOTIMPL;
+}
+
+void LControl::ClearLookRegions()
+{
+}
+
+void LControl::ClearLookRegion(int32_t /*index*/)
+{
+}
+
+ZQRESULT LControl::SetLookRegionExcluding(int32_t /*lookA*/, int32_t /*lookB*/)
+{
+    return E_NOTIMPL;
+}
+
+ConstRCPtr<LVisualPart> LControl::CreateVisualPart(const ConstRCPtr<LVisualPartDescriptor>& /*descriptor*/)
+{
+    return nullptr;
+}
+
+KeyCode LControl::GetKeyForAction(const WString& action) const
+{
+    return mKeyBindings.GetFirstKeyForAction(action);
+}
+
+bool LControl::IsKeyBound(const KeyCode& key) const
+{
+    return !mKeyBindings.GetActionForKey(key).IsEmpty();
+}
+
+ZQRESULT LControl::OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& /*source*/,
+                                       const RCPtr<LNotification>& /*notification*/)
+{
+    return 1;
 }
 } // namespace ZQ

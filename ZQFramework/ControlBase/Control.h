@@ -301,6 +301,29 @@ public:
     // sets every other look's opacity to 0. Any change invalidates the control. Returns 0.
     ZQRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
     [[nodiscard]] const RCPtr<LFont>& GetFont() const { return mFont; }
+    // 0 when the text equals the label. Otherwise a top control also sets its window's title, the label
+    // is stored and handed to every look (last first), relayout re-lays the control out when its text
+    // expands or wraps, the control is invalidated and 1 is returned.
+    ZQRESULT UpdateLabel(const WString& text, bool relayout);
+    // Whether the default look's text area is narrower than the label's measured width.
+    [[nodiscard]] bool IsLabelTruncated() const;
+    ZQRESULT SetLookRegion(int32_t index, const Region& region);
+    ZQRESULT SetLookBitmap(int32_t index, const ConstRCPtr<LVisualPart>& picture);
+    ZQRESULT SetLookTextForegroundPart(int32_t index, const ConstRCPtr<LVisualPart>& part);
+    void ClearLookRegions();
+    void ClearLookRegion(int32_t index);
+    ZQRESULT SetLookRegionExcluding(int32_t lookA, int32_t lookB);
+    // A visual part sized from descriptor; null without one.
+    [[nodiscard]] static ConstRCPtr<LVisualPart>
+    CreateVisualPart(const ConstRCPtr<LVisualPartDescriptor>& descriptor);
+    // The first key of the control's own bindings bound to action (the no-binding code without one), and
+    // whether key is bound there.
+    [[nodiscard]] KeyCode GetKeyForAction(const WString& action) const;
+    [[nodiscard]] bool IsKeyBound(const KeyCode& key) const;
+    // The "NID_SIBLING_KEY" handler that Initialize registers: a key bound in the control's own "LHK"
+    // bindings is claimed and its action delivered to the control itself. 1.
+    ZQRESULT OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& source,
+                                 const RCPtr<LNotification>& notification);
 
     // --- Tree ---
 
@@ -381,10 +404,42 @@ public:
     [[nodiscard]] const RCPtr<LLayoutDescriptor>& GetLayout() const { return mLayout; }
     [[nodiscard]] bool IsInLayout() const { return mInLayout; }
 
+    // --- Conditions and state ---
+
+    // The condition mask computed now: 0x1 focused, 0x2 contains the focus, 0x4 hover, 0x8 capture,
+    // 0x10/0x20/0x40 button down, 0x80/0x100/0x200 drag, 0x400 enabled, 0x800 visible, 0x1000 hover or
+    // highlighted.
+    [[nodiscard]] uint32_t GetConditions() const;
+    // Recomputes the mask and, when it changed, updates the record and notifies.
+    void UpdateConditions();
+    [[nodiscard]] double GetValue() const { return mValue; }
+    [[nodiscard]] double ScaleValue(double value) const;
+    [[nodiscard]] double UnscaleValue(double value) const;
+    void SetHighlight(bool highlight);
+    void SetCursor(intptr_t cursor);
+    ZQRESULT SetFont(const RCPtr<LFont>& font);
+    ZQRESULT SetFontSpec(const WString& name, float size, int32_t style, bool relative);
+
+    // --- Focus ---
+
+    // The parent's side of a child taking the focus.
+    ZQRESULT ChildFocused(const RCPtr<LControl>& child);
+    [[nodiscard]] bool IsFocused() const { return mFocused; }
+    [[nodiscard]] bool ContainsFocus() const { return mContainsFocus; }
+
+    // --- Invalidation ---
+
+    // Invalidates the areas that may lie outside the parent: the control's own when it is not clipped,
+    // or those of its unclipped descendants.
+    void InvalidateFloating();
+    // Whether the descriptor's create parameter "DEFER_CREATE" is true.
+    [[nodiscard]] bool IsDeferredCreate() const;
+
     // --- State used across the base ---
 
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetDescriptor() const { return mDescriptor; }
-    [[nodiscard]] const RCPtr<LConditionsParam>& GetConditions() const { return mConditionsParam; }
+    // The conditions record: previous and current condition masks and the press point of the last change.
+    [[nodiscard]] const RCPtr<LConditionsParam>& GetConditionsRecord() const { return mConditionsParam; }
     [[nodiscard]] bool IsCreated() const { return mCreated; }
     [[nodiscard]] bool IsNotFocusable() const { return mNotFocusable; }
     [[nodiscard]] const WString& GetLabel() const { return mLabel; }

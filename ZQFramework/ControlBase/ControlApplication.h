@@ -2,16 +2,20 @@
 
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
+#include "ZQFramework/ObjectBase/Result.h"
 #include "ZQFramework/Utilities/Graphics/Point.h"
 #include "ZQFramework/Utilities/Graphics/Rect.h"
+#include "ZQFramework/Utilities/Storage/String.h"
+
+#include <cstdint>
 
 namespace ZQ
 {
 // What the control base asks of the application object: its control factory (string tables), the
-// desktop work area, its root windows and the pointer position. The application object implements it and
-// installs itself as the current instance for its lifetime (SetCurrent(this), then SetCurrent(nullptr));
-// with none installed the control base finds no string tables and no root windows. Root windows are
-// handed over as counted objects (LRootWindow). UI thread only; the
+// desktop work area, its root windows, the pointer position, cursors, the default font and the clock. The
+// application object implements it and installs itself as the current instance for its lifetime
+// (SetCurrent(this), then SetCurrent(nullptr)); with none installed the control base finds no string tables
+// and no root windows. Root windows are handed over as counted objects (LRootWindow). UI thread only; the
 // current instance itself is read and written atomically.
 class IControlApplication
 {
@@ -27,6 +31,13 @@ public:
     [[nodiscard]] virtual RCPtr<LRefCountedObject> GetFirstRootWindow() const = 0;
     // The pointer's position in screen coordinates.
     [[nodiscard]] virtual PointT<int32_t> GetPointerScreenPosition() const = 0;
+    // The cursor for a "UI_CURSOR_" name; 0 for an unknown name.
+    [[nodiscard]] virtual intptr_t GetCursor(const WString& name) const = 0;
+    // The system's default user-interface font: face name, size in points, style bits. E_FAIL when the
+    // system cannot tell.
+    virtual ZQRESULT GetDefaultFont(WString& name, float& size, int32_t& style) const = 0;
+    // A millisecond tick count; it wraps after 2^32 ms, so callers compare ticks by unsigned difference.
+    [[nodiscard]] virtual uint32_t GetMilliseconds() const = 0;
 
     // The installed instance, or null.
     [[nodiscard]] static IControlApplication* GetCurrent() noexcept;

@@ -5,6 +5,7 @@
 #include "ZQFramework/ControlBase/LayoutEngine.h"
 #include "ZQFramework/ControlBase/Look.h"
 #include "ZQFramework/ControlBase/LookDescriptor.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Renderer/FontText.h"
 
 #include <cmath>
@@ -100,9 +101,9 @@ public:
     void SetTextWrap(bool wrap) override { (void)mTextLook->GetTextLayout()->SetWordWrap(wrap); }
 
 private:
-    // The screen is the work area; the client area is the root window's. The root window (the control's
-    // own, else the application's active one, else its first one) is only required to exist: the
-    // client area is taken as the control's own size at the screen's origin.
+    // The screen is the work area; the client area is the root window's. The root window is the control's
+    // own, else the application's active one, else its first one; one that is not an LRootWindow (a
+    // stand-in) gives the control's own size as the client area.
     bool GetTopReferences(References& references)
     {
         IControlApplication* application = IControlApplication::GetCurrent();
@@ -117,7 +118,15 @@ private:
             return false;
         const RectT<int32_t> workArea = application->GetWorkArea();
         references.Parent = {0, 0, static_cast<double>(workArea.width), static_cast<double>(workArea.height)};
-        references.Client = {0, 0, mControl.GetRect().width, mControl.GetRect().height};
+        if (const RCPtr<LRootWindow> window(rootWindow); window != nullptr)
+        {
+            const RectT<int32_t> screen = window->GetScreenRect();
+            references.Client = {0, 0, static_cast<double>(screen.width), static_cast<double>(screen.height)};
+        }
+        else
+        {
+            references.Client = {0, 0, mControl.GetRect().width, mControl.GetRect().height};
+        }
         references.Scroll = {};
         mPointer = application->GetPointerScreenPosition().ToDouble();
         return true;

@@ -13,8 +13,8 @@ namespace ZQ
 {
 // Key strokes bound to actions, an action being a notification name: a control's local bindings ("LHK"
 // entries of its string table) or a hot-key manager's global ones ("GHK"). A key is bound to at most one
-// action of a table (keys compare by KeyCode's equality); an action may have several keys. Tables only
-// grow. The owner fills and asks it on the UI thread.
+// action of a table (keys compare by KeyCode's equality); an action may have several keys. The owner fills
+// and asks it on the UI thread.
 class KeyBindingTable
 {
 public:
@@ -34,6 +34,8 @@ public:
     [[nodiscard]] bool HasBinding(const WString& action) const;
     // The key bound earliest, or the no-binding code {0x80000000, 0, 0}.
     [[nodiscard]] KeyCode GetFirstKeyForAction(const WString& action) const;
+    // Drops every binding.
+    void RemoveAll() { mBindings.clear(); }
 
 private:
     // Keyed by the interned name, so ordered by identifier, not by text.

@@ -14,4 +14,25 @@ FakeControlApplication::~FakeControlApplication()
 {
     ZQ::IControlApplication::SetCurrent(nullptr);
 }
+
+intptr_t FakeControlApplication::GetCursor(const ZQ::WString& name) const
+{
+    const char16_t* const names[] = {u"UI_CURSOR_ARROW", u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP"};
+    for (intptr_t i = 0; i < 3; ++i)
+    {
+        if (name == names[i])
+        {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+ZQRESULT FakeControlApplication::GetDefaultFont(ZQ::WString& name, float& size, int32_t& style) const
+{
+    name = DefaultFontName;
+    size = DefaultFontSize;
+    style = DefaultFontStyle;
+    return 0;
+}
 } // namespace ZQTest

@@ -26,11 +26,19 @@ public:
         return FirstRootWindow;
     }
     [[nodiscard]] ZQ::PointT<int32_t> GetPointerScreenPosition() const override { return PointerPosition; }
+    // "UI_CURSOR_ARROW" is 1, "UI_CURSOR_DROP_MOVE" 2, "UI_CURSOR_NO_DROP" 3; others 0.
+    [[nodiscard]] intptr_t GetCursor(const ZQ::WString& name) const override;
+    ZQRESULT GetDefaultFont(ZQ::WString& name, float& size, int32_t& style) const override;
+    [[nodiscard]] uint32_t GetMilliseconds() const override { return Milliseconds; }
 
     ZQ::RCPtr<ZQ::LControlFactory> Factory;
     ZQ::RectT<int32_t> WorkArea{0, 0, 1280, 1024};
     ZQ::RCPtr<ZQ::LRefCountedObject> ActiveRootWindow;
     ZQ::RCPtr<ZQ::LRefCountedObject> FirstRootWindow;
     ZQ::PointT<int32_t> PointerPosition{};
+    ZQ::WString DefaultFontName = u"Arial";
+    float DefaultFontSize = 9.0f;
+    int32_t DefaultFontStyle = 0;
+    uint32_t Milliseconds = 0;
 };
 } // namespace ZQTest

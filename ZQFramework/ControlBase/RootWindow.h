@@ -1,0 +1,153 @@
+#pragma once
+
+#include "ZQFramework/ControlBase/Forward.h"
+#include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/NotificationDistributor.h"
+#include "ZQFramework/Notification/NotificationQueue.h"
+#include "ZQFramework/Renderer/Renderer.h"
+#include "ZQFramework/System/Sync/Mutex.h"
+#include "ZQFramework/Utilities/Graphics/Point.h"
+#include "ZQFramework/Utilities/Graphics/Rect.h"
+#include "ZQFramework/Utilities/Graphics/Region.h"
+#include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
+#include "ZQFramework/Utilities/Storage/String.h"
+
+#include <cstdint>
+
+namespace ZQ
+{
+class IWindowOSServices;
+
+// The bridge between one native window and one tree of controls. It holds the tree's root control,
+// collects what controls invalidate into a dirty region that the native window takes when it paints,
+// keeps the window's focus, hover, tool-tip and capture controls, owns the window's notification queue
+// (drained at idle, and the target of the window's hot keys) and ends the window's modal loop.
+//
+// Controls reach the native window only through the root window and its IWindowOSServices, a plain
+// pointer that the native window gives at construction and takes back when it goes; every operation that
+// needs it does nothing (or returns what it says) without it. The tree's reference to the window and the
+// queue's reference to its own target are internal references of the window; ReleaseInternalReferences,
+// when the last outside reference goes, dismantles the tree and the queue.
+//
+// UI thread only, except InvalidateRect and TakeDirtyRegion: the dirty region is guarded by the render
+// lock.
+class LRootWindow : public LNotificationDistributor, public LNotificationQueue
+{
+public:
+    static constexpr int32_t kPointerCount = 10;
+
+    // A window over renderer and services, made the target of its own notification queue.
+    [[nodiscard]] static RCPtr<LRootWindow> Create(const RCPtr<LRenderer>& renderer,
+                                                   IWindowOSServices* services);
+    ~LRootWindow() override;
+    LRootWindow(const LRootWindow&) = delete;
+    LRootWindow& operator=(const LRootWindow&) = delete;
+
+    // Unregisters every client, forgets the services, drops the root control and shuts the queue down.
+    // 0 when afterwards no internal reference remains and the caller's is the only one, else E_FAIL.
+    ZQRESULT ReleaseInternalReferences() override;
+
+    // The control under point (window coordinates) and the point in its coordinates; null here, as this
+    // window does no hit testing of its own. Subclasses and the input routing override it.
+    virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, PointT<int32_t>& localPoint,
+                                              bool setHover);
+
+    // --- The tree ---
+
+    // Makes control the root control (null: none), filling the window. Drops the focus, last focus,
+    // hover and capture controls first. 0.
+    ZQRESULT SetRootControl(const RCPtr<LControl>& control);
+    [[nodiscard]] const RCPtr<LControl>& GetRootControl() const { return mRootControl; }
+    [[nodiscard]] const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
+    [[nodiscard]] IWindowOSServices* GetServices() const { return mServices; }
+    [[nodiscard]] const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeyManager; }
+
+    // --- Painting ---
+
+    // Adds rect (window coordinates) to the dirty region and the native window's invalid area, cut to the
+    // client area; nothing when that leaves nothing. Any thread.
+    void InvalidateRect(const RectT<int32_t>& rect);
+    // The whole client area, painted at once.
+    void InvalidateAllAndRedraw();
+    // Moves the dirty region out into region (after invalidating everything when a full repaint is due).
+    // Any thread.
+    void TakeDirtyRegion(Region& region);
+    // Raised by the native window after a resize or a return into the work area.
+    void SetFullRepaint(bool fullRepaint) { mFullRepaint = fullRepaint; }
+    [[nodiscard]] bool IsFullRepaintPending() const { return mFullRepaint; }
+
+    // --- Placement ---
+
+    // {screen x, screen y, client width, client height}: read from the services when there are any, and
+    // kept; else the kept value (initially 0, 0, 1024, 768).
+    [[nodiscard]] RectT<int32_t> GetScreenRect();
+    // Moves the window's client area onto rect (screen coordinates) when it differs from the kept one, then
+    // invalidates the root control whole.
+    void SetWindowRect(const RectT<int32_t>& rect);
+    // Sets the native window's title and keeps it. E_FAIL without services.
+    ZQRESULT SetTitle(const WString& title);
+    [[nodiscard]] const WString& GetTitle() const { return mTitle; }
+
+    // --- Focus, hover and capture ---
+
+    [[nodiscard]] const RCPtr<LControl>& GetFocusControl() const { return mFocusControl; }
+    [[nodiscard]] const RCPtr<LControl>& GetLastFocusControl() const { return mLastFocusControl; }
+    [[nodiscard]] const RCPtr<LControl>& GetHoverControl() const { return mHoverControl; }
+    [[nodiscard]] const RCPtr<LControl>& GetCaptureControl() const { return mCaptureControl; }
+    [[nodiscard]] const RCPtr<LControl>& GetToolTipOwner() const { return mToolTipOwner; }
+    // control becomes the focus control (a control's SetFocus tells it).
+    void OnControlFocused(const RCPtr<LControl>& control);
+    // The focus control becomes the last focus control and none has the focus (a control's KillFocus).
+    void OnControlUnfocused();
+    // The pointer in client coordinates: from the services; (0, 0) without them.
+    [[nodiscard]] PointT<int32_t> GetCursorPos() const;
+
+    // --- Cursor, modal loop and idle ---
+
+    // The native window's cursor becomes cursor (0: the application's arrow). The previous cursor; 0
+    // without services.
+    intptr_t SetCursor(intptr_t cursor);
+    // E_FAIL without services; otherwise the modal loop ends with result at the next idle pass. 0.
+    ZQRESULT EndModal(int32_t result);
+    [[nodiscard]] bool IsEndModalPending() const { return mEndModalPending; }
+    // Keys queued for the focus control, then the window's notification queue (firstPass sends
+    // "NID_IDLE"), then a pending modal end. True when notifications remain queued.
+    bool ProcessIdle(bool firstPass);
+    // Queues a key for the focus control; ProcessIdle hands it over. 0; E_INVALIDARG for null.
+    ZQRESULT QueueKey(const RCPtr<LKeyParam>& key);
+
+protected:
+    LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* services);
+
+    // The client area at the window's origin: (0, 0, client width, client height).
+    [[nodiscard]] RectT<int32_t> GetClientArea();
+
+private:
+    void ClearControlReferences();
+    // Places control over the whole client area on both axes.
+    static void FillWindow(LControl& control);
+    // The tree's reference to this window, counted as internal while a root control is set.
+    void CountTreeReference(int32_t n);
+
+    RCPtr<LRenderer> mRenderer;
+    IWindowOSServices* mServices;
+    RectT<int32_t> mScreenRect{0, 0, 1024, 768};
+    WString mTitle;
+    RCPtr<LControl> mRootControl;
+    Mutex mRenderLock;
+    Region mDirtyRegion; // guarded by mRenderLock
+    bool mFullRepaint = false;
+    uint32_t mDoubleClickButtons = 0;
+    uint32_t mPressedButtons[kPointerCount] = {};
+    RCPtr<LGlobalHotKeyManager> mHotKeyManager;
+    RCPtr<LControl> mFocusControl;
+    RCPtr<LControl> mLastFocusControl;
+    RCPtr<LControl> mHoverControl;
+    RCPtr<LControl> mToolTipOwner;
+    RCPtr<LControl> mCaptureControl;
+    bool mEndModalPending = false;
+    int32_t mModalResult = 0;
+    Mutex mKeyLock;
+    RCPtrQueue<LKeyParam, 256, Mutex> mKeys; // guarded by mKeyLock
+};
+} // namespace ZQ
