@@ -420,6 +420,12 @@ public:
     ZQRESULT SetFont(const RCPtr<LFont>& font);
     ZQRESULT SetFontSpec(const WString& name, float size, int32_t style, bool relative);
 
+    // --- Input ---
+
+    // The control whose tool tip shows for this one: itself, unless its tool-tip text is empty and it
+    // uses its parent's tool tip, in which case the parent's owner.
+    [[nodiscard]] RCPtr<LControl> GetToolTipOwner();
+
     // --- Focus ---
 
     // The parent's side of a child taking the focus.

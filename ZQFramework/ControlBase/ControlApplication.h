@@ -36,6 +36,13 @@ public:
     // The system's default user-interface font: face name, size in points, style bits. E_FAIL when the
     // system cannot tell.
     virtual ZQRESULT GetDefaultFont(WString& name, float& size, int32_t& style) const = 0;
+    // The state of one virtual key (down: held now; toggled: its toggle state). 0.
+    virtual ZQRESULT GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) const = 0;
+    // The mouse buttons held now: 1 left, 2 middle, 4 right.
+    [[nodiscard]] virtual uint32_t GetMouseButtons() const = 0;
+    // The application's root windows in creation order (the first is the main window).
+    [[nodiscard]] virtual uint32_t GetRootWindowCount() const = 0;
+    [[nodiscard]] virtual RCPtr<LRefCountedObject> GetRootWindowAt(uint32_t index) const = 0;
     // A millisecond tick count; it wraps after 2^32 ms, so callers compare ticks by unsigned difference.
     [[nodiscard]] virtual uint32_t GetMilliseconds() const = 0;
 

@@ -5,8 +5,15 @@
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/MouseWheelParam.h"
+#include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Renderer/Renderer.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
+#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace ZQ
 {
@@ -64,12 +71,6 @@ ZQRESULT LRootWindow::ReleaseInternalReferences()
     }
     Shutdown();
     return LRefCountedObject::ReleaseInternalReferences();
-}
-
-RCPtr<LControl> LRootWindow::GetControlAtPoint(const PointT<int32_t>& /*point*/,
-                                               PointT<int32_t>& /*localPoint*/, bool /*setHover*/)
-{
-    return nullptr;
 }
 
 void LRootWindow::ClearControlReferences()
@@ -233,9 +234,18 @@ void LRootWindow::OnControlUnfocused()
 PointT<int32_t> LRootWindow::GetCursorPos() const
 {
     PointT<int32_t> point{};
-    if (mServices != nullptr)
+    if (mServices == nullptr)
+    {
+        return point;
+    }
+    if (mServices->IsActive())
     {
         (void)mServices->GetCursorPos(point);
+        return point;
+    }
+    if (IControlApplication* application = IControlApplication::GetCurrent(); application != nullptr)
+    {
+        (void)mServices->ScreenToClient(point, application->GetPointerScreenPosition());
     }
     return point;
 }
@@ -297,5 +307,391 @@ bool LRootWindow::ProcessIdle(bool firstPass)
         (void)mServices->EndModal(mModalResult);
     }
     return remaining;
+}
+
+// --- Input routing ---
+
+bool LRootWindow::TakesMouseInput() const
+{
+    return mServices != nullptr && mServices->IsActive();
+}
+
+PointT<int32_t> LRootWindow::RelativeTo(const LControl& control, const PointT<int32_t>& point)
+{
+    const RectT<double> rect = control.GetRectInWindow();
+    return {point.x - RoundToLong(rect.x), point.y - RoundToLong(rect.y)};
+}
+
+RCPtr<LControl> LRootWindow::GetControlAtPoint(const PointT<int32_t>& point, PointT<int32_t>& localPoint,
+                                               bool setHover)
+{
+    if (mRootControl == nullptr)
+    {
+        return nullptr;
+    }
+    const RectT<double>& rect = mRootControl->GetRect();
+    int32_t z = INT_MIN;
+    const RCPtr<LControl> control = mRootControl->GetControlAtPoint(
+        {point.x - RoundToLong(rect.x), point.y - RoundToLong(rect.y)}, true, localPoint, z);
+    if (setHover)
+    {
+        SetHoverControl(control);
+    }
+    return control;
+}
+
+void LRootWindow::SetHoverControl(const RCPtr<LControl>& requested)
+{
+    const RCPtr<LControl> control =
+        mCaptureControl != nullptr && requested != mCaptureControl ? RCPtr<LControl>() : requested;
+    if (control == mHoverControl)
+    {
+        return;
+    }
+    RCPtr<LControl> owner;
+    if (control != nullptr && control != mCaptureControl)
+    {
+        owner = control->GetToolTipOwner();
+        if (owner != nullptr && owner->GetToolTipText().IsEmpty())
+        {
+            owner = nullptr;
+        }
+    }
+    if (owner != mToolTipOwner)
+    {
+        HideToolTip();
+        mToolTipOwner = owner;
+        if (mToolTipOwner != nullptr)
+        {
+            (void)mToolTipOwner->CreateToolTip(true);
+        }
+    }
+    const RCPtr<LControl> old = std::move(mHoverControl);
+    if (old != nullptr && (old->GetParent() != nullptr || old->GetRootWindowObject() != nullptr))
+    {
+        (void)old->OnMouseLeave();
+    }
+    mHoverControl = control;
+    if (mHoverControl != nullptr)
+    {
+        (void)mHoverControl->OnMouseEnter();
+    }
+}
+
+void LRootWindow::HideToolTip()
+{
+    if (mToolTipOwner != nullptr)
+    {
+        (void)mToolTipOwner->CreateToolTip(false);
+    }
+}
+
+RCPtr<LControl> LRootWindow::FindMouseTarget(const PointT<int32_t>& point, PointT<int32_t>& local)
+{
+    if (mCaptureControl != nullptr)
+    {
+        local = RelativeTo(*mCaptureControl, point);
+        return mCaptureControl;
+    }
+    return GetControlAtPoint(point, local, true);
+}
+
+void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int32_t pointerIndex)
+{
+    if (!TakesMouseInput())
+    {
+        return;
+    }
+    PointT<int32_t> local{};
+    RCPtr<LControl> target;
+    if (mCaptureControl != nullptr)
+    {
+        (void)GetControlAtPoint(point, local, true);
+        // The hover update may have ended the capture.
+        if (mCaptureControl != nullptr)
+        {
+            target = mCaptureControl;
+            local = RelativeTo(*target, point);
+        }
+    }
+    else
+    {
+        target = GetControlAtPoint(point, local, true);
+    }
+    if (target != nullptr)
+    {
+        (void)target->OnMouseMove(
+            LPointWithModifiersParam::Create(local.x, local.y, modifiers, pointerIndex));
+    }
+}
+
+void LRootWindow::OnMouseButton(int32_t action, uint32_t button, uint32_t modifiers,
+                                const PointT<int32_t>& point, int32_t pointerIndex)
+{
+    if (!TakesMouseInput())
+    {
+        return;
+    }
+    if (point != GetCursorPos())
+    {
+        OnMouseMove(point, modifiers, pointerIndex);
+    }
+    HideToolTip();
+    const bool knownPointer = pointerIndex >= 0 && pointerIndex < kPointerCount;
+    PointT<int32_t> local{};
+    if (action == 1)
+    {
+        if (knownPointer)
+        {
+            mPressedButtons[pointerIndex] &= ~button;
+        }
+        if (mCaptureControl == nullptr)
+        {
+            return;
+        }
+        const RCPtr<LControl> target = mCaptureControl;
+        local = RelativeTo(*target, point);
+        const uint8_t doubleClick = (mDoubleClickButtons & button) != 0 ? 1 : 0;
+        mDoubleClickButtons &= ~button;
+        (void)target->OnMouseUp(LMouseButtonParam::Create(button, local.x, local.y, modifiers, doubleClick,
+                                                          GetMouseButtons(), pointerIndex));
+        return;
+    }
+    if (action == 0 && knownPointer)
+    {
+        mPressedButtons[pointerIndex] |= button;
+    }
+    const RCPtr<LControl> target = FindMouseTarget(point, local);
+    if (target == nullptr)
+    {
+        return;
+    }
+    const bool doubleClick = action == 2;
+    if (doubleClick)
+    {
+        mDoubleClickButtons |= button;
+    }
+    else
+    {
+        mDoubleClickButtons &= ~button;
+    }
+    (void)target->OnMouseDown(LMouseButtonParam::Create(
+        button, local.x, local.y, modifiers, doubleClick ? 1 : 0, GetMouseButtons(), pointerIndex));
+}
+
+void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, uint32_t direction)
+{
+    if (!TakesMouseInput())
+    {
+        return;
+    }
+    HideToolTip();
+    PointT<int32_t> local{};
+    const RCPtr<LControl> target = FindMouseTarget(point, local);
+    if (target == nullptr)
+    {
+        return;
+    }
+    const RCPtr<LMouseWheelParam> wheel = LMouseWheelParam::Create(point.x, point.y, modifiers, direction);
+    const auto deliver = [&](const RCPtr<LControl>& control)
+    { return direction < 2 ? control->OnWindowMouseWheel(wheel) : control->OnWindowMouseHWheel(wheel); };
+    if (deliver(target) == 1 && mFocusControl != nullptr)
+    {
+        (void)deliver(mFocusControl);
+    }
+}
+
+ZQRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
+{
+    if (control == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    if (mCaptureControl != nullptr)
+    {
+        const RCPtr<LControl> previous = mCaptureControl;
+        (void)previous->EndMouseCapture();
+    }
+    mCaptureControl = control;
+    return 0;
+}
+
+ZQRESULT LRootWindow::ReleaseCaptureControl()
+{
+    mCaptureControl = nullptr;
+    return 0;
+}
+
+void LRootWindow::OnCaptureLost()
+{
+    if (mCaptureControl != nullptr)
+    {
+        const RCPtr<LControl> control = mCaptureControl;
+        (void)control->EndMouseCapture();
+    }
+}
+
+void LRootWindow::DeliverKey(const RCPtr<LKeyParam>& key)
+{
+    HideToolTip();
+    if (mFocusControl != nullptr)
+    {
+        const RCPtr<LControl> control = mFocusControl;
+        (void)control->OnKeyPress(key);
+    }
+}
+
+void LRootWindow::ResetFocus()
+{
+    SetHoverControl(nullptr);
+    if (mRootControl != nullptr)
+    {
+        const RCPtr<LControl> root = mRootControl;
+        (void)root->SetFocus(true);
+        (void)root->KillFocus();
+    }
+}
+
+void LRootWindow::RestoreFocus()
+{
+    if (mFocusControl == nullptr && mLastFocusControl != nullptr &&
+        RCPtr<LRootWindow>(mLastFocusControl->GetRootWindowObject()).Get() == this)
+    {
+        const RCPtr<LControl> control = mLastFocusControl;
+        (void)control->SetFocus(true);
+        return;
+    }
+    if (mRootControl != nullptr)
+    {
+        const RCPtr<LControl> root = mRootControl;
+        (void)root->SetFocus(true);
+    }
+}
+
+void LRootWindow::OnSize(int32_t width, int32_t height)
+{
+    if (mRootControl != nullptr)
+    {
+        (void)mRootControl->OnSize(width, height);
+    }
+}
+
+void LRootWindow::TabToNextWindow(const RCPtr<LKeyParam>& key)
+{
+    if (mServices == nullptr || !mServices->IsActive() || mServices->IsModal())
+    {
+        return;
+    }
+    const bool backward = key != nullptr && (key->mKeyCode.GetCode() & KeyCode::kShift) != 0;
+    IControlApplication* application = IControlApplication::GetCurrent();
+    const int32_t count =
+        application != nullptr ? static_cast<int32_t>(application->GetRootWindowCount()) : 0;
+    if (count <= 1)
+    {
+        if (mRootControl != nullptr)
+        {
+            const RCPtr<LControl> root = mRootControl;
+            (void)root->KillFocus();
+            (void)root->SetFocus(!backward);
+        }
+        return;
+    }
+    int32_t index = count - 1;
+    while (index >= 0 && application->GetRootWindowAt(static_cast<uint32_t>(index)).Get() != this)
+    {
+        --index;
+    }
+    index = ((backward ? index - 1 : index + 1) + count) % count;
+    const RCPtr<LRootWindow> next(application->GetRootWindowAt(static_cast<uint32_t>(index)));
+    if (next == nullptr || next->mServices == nullptr || next->mServices->IsActive())
+    {
+        return;
+    }
+    (void)next->mServices->SetFocus();
+}
+
+uint32_t LRootWindow::GetModifierKeys() const
+{
+    IControlApplication* application = IControlApplication::GetCurrent();
+    if (application == nullptr)
+    {
+        return 0;
+    }
+    static constexpr struct
+    {
+        uint32_t VirtualKey;
+        uint32_t Bit;
+    } kModifiers[] = {{0x11, KeyCode::kInputCtrl}, {0x10, KeyCode::kInputShift}, {0x12, KeyCode::kInputAlt}};
+    uint32_t modifiers = 0;
+    for (const auto& modifier : kModifiers)
+    {
+        bool down = false;
+        bool toggled = false;
+        if (application->GetKeyState(modifier.VirtualKey, down, toggled) == 0 && down)
+        {
+            modifiers |= modifier.Bit;
+        }
+    }
+    return modifiers;
+}
+
+uint32_t LRootWindow::GetMouseButtons() const
+{
+    if (mServices == nullptr)
+    {
+        return 0;
+    }
+    if (mServices->IsActive())
+    {
+        return mServices->GetMouseButtons();
+    }
+    IControlApplication* application = IControlApplication::GetCurrent();
+    return application != nullptr ? application->GetMouseButtons() : 0;
+}
+
+bool LRootWindow::ConstrainClientSize(int32_t& width, int32_t& height)
+{
+    const int32_t requestedWidth = width;
+    const int32_t requestedHeight = height;
+    if (mRootControl != nullptr)
+    {
+        PointT<double> minimum;
+        PointT<double> maximum;
+        (void)mRootControl->GetLayoutSize(minimum);
+        (void)mRootControl->GetMaximumSize(maximum);
+        const auto constrain = [](int32_t value, double low, double high)
+        {
+            if (high > 0 && value > high)
+            {
+                value = static_cast<int32_t>(std::min<double>(high, INT32_MAX));
+            }
+            if (value < low)
+            {
+                value = static_cast<int32_t>(std::min<double>(low, INT32_MAX));
+            }
+            return value;
+        };
+        width = constrain(width, minimum.x, maximum.x);
+        height = constrain(height, minimum.y, maximum.y);
+    }
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    return width != requestedWidth || height != requestedHeight;
+}
+
+void LRootWindow::SetTextInput(bool active, const RCPtr<LControl>& /*control*/, const WString& value)
+{
+    if (mServices == nullptr)
+    {
+        return;
+    }
+    if (!active)
+    {
+        (void)mServices->SetTextInput(0, value);
+    }
+    else if (mFocusControl != nullptr)
+    {
+        (void)mServices->SetTextInput(1, value);
+    }
 }
 } // namespace ZQ

@@ -47,8 +47,8 @@ public:
     // 0 when afterwards no internal reference remains and the caller's is the only one, else E_FAIL.
     ZQRESULT ReleaseInternalReferences() override;
 
-    // The control under point (window coordinates) and the point in its coordinates; null here, as this
-    // window does no hit testing of its own. Subclasses and the input routing override it.
+    // The control under point (window coordinates) and the point in its coordinates, asked of the root
+    // control; setHover moves the hover to it. Null without a root control.
     virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, PointT<int32_t>& localPoint,
                                               bool setHover);
 
@@ -99,8 +99,48 @@ public:
     void OnControlFocused(const RCPtr<LControl>& control);
     // The focus control becomes the last focus control and none has the focus (a control's KillFocus).
     void OnControlUnfocused();
-    // The pointer in client coordinates: from the services; (0, 0) without them.
+    // The pointer in client coordinates: from the services while the window is active, else the
+    // application's pointer converted by the services; (0, 0) without services.
     [[nodiscard]] PointT<int32_t> GetCursorPos() const;
+
+    // --- Input routing ---
+
+    // Moves the hover (and the tool tip that goes with it) to control; while a control holds the capture,
+    // only it can be the hover control.
+    void SetHoverControl(const RCPtr<LControl>& control);
+    // Mouse input in client coordinates; each does nothing without services or while the window is not
+    // active. action: 0 down, 1 up, 2 double click; button: 1 left, 2 middle, 4 right; direction: 0 and 1
+    // vertical, 2 and 3 horizontal.
+    void OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int32_t pointerIndex);
+    void OnMouseButton(int32_t action, uint32_t button, uint32_t modifiers, const PointT<int32_t>& point,
+                       int32_t pointerIndex);
+    void OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, uint32_t direction);
+    // E_INVALIDARG for null; otherwise the current capture control's capture ends and control takes it. 0.
+    ZQRESULT SetCaptureControl(const RCPtr<LControl>& control);
+    // Forgets the capture control. 0.
+    ZQRESULT ReleaseCaptureControl();
+    // The native window lost the system's capture: the capture control's capture ends.
+    void OnCaptureLost();
+    // Hands key to the focus control, after hiding the tool tip; nothing without a focus control.
+    void DeliverKey(const RCPtr<LKeyParam>& key);
+    // The native window lost the keyboard focus: no hover, and the tree gives the focus up.
+    void ResetFocus();
+    // The native window got the keyboard focus back: the last focus control (when it is still in this
+    // window), else the root control, takes it.
+    void RestoreFocus();
+    void OnSize(int32_t width, int32_t height);
+    // Tab left the first or last control: the focus moves to the next (Shift: previous) root window of the
+    // application, or round the only one.
+    void TabToNextWindow(const RCPtr<LKeyParam>& key);
+    // Ctrl 0x1, Shift 0x8, Alt 0x40, from the application's key state.
+    [[nodiscard]] uint32_t GetModifierKeys() const;
+    // From the services while the window is active, else from the application; 0 without services.
+    [[nodiscard]] uint32_t GetMouseButtons() const;
+    // The size the root control's layout allows for width and height (each at least 1); true when it
+    // changed them.
+    bool ConstrainClientSize(int32_t& width, int32_t& height);
+    // Text input on (for control, when a control has the focus) or off.
+    void SetTextInput(bool active, const RCPtr<LControl>& control, const WString& value);
 
     // --- Cursor, modal loop and idle ---
 
@@ -124,6 +164,13 @@ protected:
 
 private:
     void ClearControlReferences();
+    // Whether mouse input is taken now: services exist and the window is active.
+    [[nodiscard]] bool TakesMouseInput() const;
+    // The capture control (point made relative to it) or the control under point (hover moved).
+    RCPtr<LControl> FindMouseTarget(const PointT<int32_t>& point, PointT<int32_t>& local);
+    void HideToolTip();
+    // point relative to control's position in the window, rounded half away from zero.
+    [[nodiscard]] static PointT<int32_t> RelativeTo(const LControl& control, const PointT<int32_t>& point);
     // Places control over the whole client area on both axes.
     static void FillWindow(LControl& control);
     // The tree's reference to this window, counted as internal while a root control is set.

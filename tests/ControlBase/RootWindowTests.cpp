@@ -1,11 +1,18 @@
 #include "Support/FakeControlApplication.h"
 #include "Support/FakeWindowServices.h"
+#include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
 #include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/MouseWheelParam.h"
+#include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace ZQ
 {
@@ -72,6 +79,147 @@ TEST_F(RootWindowTest, SetRootControlFillsTheWindowAndNullDropsEveryReference)
     EXPECT_EQ(window->GetRootControl(), nullptr);
     EXPECT_EQ(window->GetFocusControl(), nullptr);
     EXPECT_EQ(top->GetRootWindowObject(), nullptr);
+}
+} // namespace
+} // namespace ZQ
+
+namespace ZQ
+{
+namespace
+{
+// A control that records the input its window routes to it, and answers hit tests with a chosen control.
+class Probe : public LControl
+{
+public:
+    static RCPtr<Probe> Create(const RCPtr<LControl>& parent, const WString& name,
+                               std::vector<std::string>* log)
+    {
+        RCPtr<Probe> probe(new Probe(parent, name));
+        probe->mLog = log;
+        return probe;
+    }
+
+    ZQRESULT OnMouseEnter() override { return Record("enter"); }
+    ZQRESULT OnMouseLeave() override { return Record("leave"); }
+    ZQRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& p) override
+    {
+        return Record("move " + std::to_string(p->mX) + " " + std::to_string(p->mY));
+    }
+    ZQRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& p) override
+    {
+        return Record("down " + std::to_string(p->mButton) + " double " + std::to_string(p->mDoubleClick));
+    }
+    ZQRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& p) override
+    {
+        return Record("up " + std::to_string(p->mButton) + " double " + std::to_string(p->mDoubleClick));
+    }
+    ZQRESULT OnWindowMouseWheel(const RCPtr<LMouseWheelParam>& /*p*/) override
+    {
+        (void)Record("wheel");
+        return WheelResult;
+    }
+    ZQRESULT EndMouseCapture() override { return Record("end capture"); }
+    RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool /*insideClip*/,
+                                      PointT<int32_t>& local, int32_t& /*z*/) override
+    {
+        local = point;
+        return Hit;
+    }
+
+    RCPtr<LControl> Hit;
+    ZQRESULT WheelResult = 1;
+
+private:
+    Probe(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    ZQRESULT Record(const std::string& what)
+    {
+        if (mLog != nullptr)
+        {
+            mLog->push_back(TestSupport::Utf8(GetName()) + " " + what);
+        }
+        return 0;
+    }
+    std::vector<std::string>* mLog = nullptr;
+};
+
+struct RoutingTest : RootWindowTest
+{
+    RoutingTest()
+    {
+        a->Hit = b;
+        (void)window->SetRootControl(a);
+    }
+    ~RoutingTest() override { (void)a->ReleaseInternalReferences(); }
+
+    std::vector<std::string> log;
+    RCPtr<Probe> a = Probe::Create(nullptr, u"a", &log);
+    RCPtr<Probe> b = Probe::Create(a, u"b", &log);
+};
+
+TEST_F(RoutingTest, DoubleClickDeliversDownUpThenDoubleDownAndUp)
+{
+    services.CursorPos = {5, 5};
+    (void)window->SetCaptureControl(b);
+    for (const int32_t action : {0, 1, 2, 1})
+    {
+        window->OnMouseButton(action, 1, 0, {5, 5}, 0);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"b down 1 double 0", "b up 1 double 0", "b down 1 double 1",
+                                             "b up 1 double 1"}));
+}
+
+TEST_F(RoutingTest, AnUpReachesOnlyTheCaptureControlAndTheCaptureKeepsTheHover)
+{
+    services.CursorPos = {5, 5};
+    window->OnMouseButton(0, 1, 0, {5, 5}, 0);
+    window->OnMouseButton(1, 1, 0, {5, 5}, 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"b enter", "b down 1 double 0"}))
+        << "no capture: the up goes nowhere";
+
+    log.clear();
+    (void)window->SetCaptureControl(a);
+    window->OnMouseMove({7, 8}, 0, 0);
+    EXPECT_EQ(window->GetHoverControl(), nullptr) << "only the capture control can be hovered";
+    EXPECT_EQ(log, (std::vector<std::string>{"b leave", "a move 7 8"}));
+}
+
+TEST_F(RoutingTest, AnUnhandledWheelReachesTheFocusControlAndAnInactiveWindowTakesNoMouse)
+{
+    window->OnControlFocused(a);
+    window->OnMouseWheel({5, 5}, 0, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"b enter", "b wheel", "a wheel"}));
+
+    log.clear();
+    services.Active = false;
+    window->OnMouseWheel({5, 5}, 0, 1);
+    window->OnMouseMove({1, 1}, 0, 0);
+    window->OnMouseButton(0, 1, 0, {1, 1}, 0);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(RootWindowCycling, ShiftTabInTheFirstOfThreeWindowsActivatesTheThird)
+{
+    FakeControlApplication application;
+    FakeWindowServices services[3];
+    std::vector<RCPtr<LRootWindow>> windows;
+    for (FakeWindowServices& s : services)
+    {
+        s.Active = false;
+        windows.push_back(LRootWindow::Create(nullptr, &s));
+        application.RootWindows.emplace_back(windows.back());
+    }
+    services[0].Active = true;
+    windows[0]->TabToNextWindow(
+        LKeyParam::Create(KeyCode(0x00090000u | KeyCode::kShift | KeyCode::kKeyDown, 0, 0), 0));
+    EXPECT_EQ(services[2].Count("SetFocus"), 1);
+    EXPECT_EQ(services[1].Count("SetFocus"), 0);
+    windows[0]->TabToNextWindow(LKeyParam::Create(KeyCode(0x00090000u | KeyCode::kKeyDown, 0, 0), 0));
+    EXPECT_EQ(services[1].Count("SetFocus"), 1);
+    application.RootWindows.clear();
+    for (const RCPtr<LRootWindow>& w : windows)
+    {
+        (void)w->ReleaseInternalReferences();
+    }
 }
 } // namespace
 } // namespace ZQ

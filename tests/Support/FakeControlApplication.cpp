@@ -1,5 +1,6 @@
 #include "Support/FakeControlApplication.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ZQTest
@@ -25,6 +26,13 @@ intptr_t FakeControlApplication::GetCursor(const ZQ::WString& name) const
             return i + 1;
         }
     }
+    return 0;
+}
+
+ZQRESULT FakeControlApplication::GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) const
+{
+    down = std::find(KeysDown.begin(), KeysDown.end(), virtualKey) != KeysDown.end();
+    toggled = false;
     return 0;
 }
 

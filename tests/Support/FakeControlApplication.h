@@ -3,6 +3,8 @@
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 
+#include <vector>
+
 // What the control base asks of the application object, answered from plain fields that a test sets. The
 // object installs itself as the current application for its lifetime (one at a time).
 namespace ZQTest
@@ -30,6 +32,17 @@ public:
     [[nodiscard]] intptr_t GetCursor(const ZQ::WString& name) const override;
     ZQRESULT GetDefaultFont(ZQ::WString& name, float& size, int32_t& style) const override;
     [[nodiscard]] uint32_t GetMilliseconds() const override { return Milliseconds; }
+    // Down when the key is in KeysDown; never toggled.
+    ZQRESULT GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) const override;
+    [[nodiscard]] uint32_t GetMouseButtons() const override { return MouseButtons; }
+    [[nodiscard]] uint32_t GetRootWindowCount() const override
+    {
+        return static_cast<uint32_t>(RootWindows.size());
+    }
+    [[nodiscard]] ZQ::RCPtr<ZQ::LRefCountedObject> GetRootWindowAt(uint32_t index) const override
+    {
+        return index < RootWindows.size() ? RootWindows[index] : nullptr;
+    }
 
     ZQ::RCPtr<ZQ::LControlFactory> Factory;
     ZQ::RectT<int32_t> WorkArea{0, 0, 1280, 1024};
@@ -40,5 +53,8 @@ public:
     float DefaultFontSize = 9.0f;
     int32_t DefaultFontStyle = 0;
     uint32_t Milliseconds = 0;
+    std::vector<uint32_t> KeysDown;
+    uint32_t MouseButtons = 0;
+    std::vector<ZQ::RCPtr<ZQ::LRefCountedObject>> RootWindows;
 };
 } // namespace ZQTest
