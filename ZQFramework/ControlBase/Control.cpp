@@ -253,14 +253,6 @@ ZQRESULT LControl::OnDrop(const RCPtr<LControl>& /*dragged*/)
 {
     return E_FAIL;
 }
-bool LControl::IsTransparentAtPoint(const PointT<int32_t>& /*point*/) const
-{
-    return true;
-}
-uint32_t LControl::GetColorAtPoint(const PointT<int32_t>& /*point*/, int32_t /*lookIndex*/) const
-{
-    return 0x00FFFFFFu;
-}
 ZQRESULT LControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& /*menu*/, int32_t /*itemIndex*/,
                                        int32_t /*command*/, MenuItemState& /*state*/)
 {
@@ -310,16 +302,6 @@ void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
         mParent->AdjustUnclippedCount(clipped ? -1 : 1);
     }
     mParent->mChildren.IncrementChangeCount();
-}
-ZQRESULT LControl::Draw(const RCPtr<LRenderer>& /*renderer*/, const Region& /*dirty*/,
-                        RCPtrArray<LControl, 1, 0>& /*deferred*/, bool /*unclippedPass*/)
-{
-    return 1;
-}
-RCPtr<LControl> LControl::GetControlAtPoint(const PointT<int32_t>& /*point*/, bool /*insideClip*/,
-                                            PointT<int32_t>& /*localPoint*/, int32_t& /*z*/)
-{
-    return {};
 }
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
 {
@@ -375,10 +357,6 @@ void LControl::OnMiddleClicked(const RCPtr<LMouseButtonParam>& /*param*/)
 void LControl::OnRightClicked(const RCPtr<LMouseButtonParam>& /*param*/)
 {
 }
-bool LControl::ContainsPoint(const PointT<int32_t>& /*point*/) const
-{
-    return false;
-}
 RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& /*from*/, bool /*backward*/)
 {
     return {};
@@ -404,12 +382,6 @@ ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/,
                                       Array<uint32_t>& /*order*/)
 {
     return 1;
-}
-void LControl::DrawContent(const RCPtr<LRenderer>& /*renderer*/)
-{
-}
-void LControl::DrawOverlay(const RCPtr<LRenderer>& /*renderer*/)
-{
 }
 ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& /*descriptor*/)
 {

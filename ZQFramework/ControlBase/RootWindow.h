@@ -72,6 +72,9 @@ public:
     // Moves the dirty region out into region (after invalidating everything when a full repaint is due).
     // Any thread.
     void TakeDirtyRegion(Region& region);
+    // Paints the tree where region says, the unclipped controls last by their Z order. A paint that
+    // finds one in progress invalidates the whole window instead.
+    void PaintRegion(const Region& region);
     // Raised by the native window after a resize or a return into the work area.
     void SetFullRepaint(bool fullRepaint) { mFullRepaint = fullRepaint; }
     [[nodiscard]] bool IsFullRepaintPending() const { return mFullRepaint; }

