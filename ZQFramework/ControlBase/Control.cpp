@@ -107,47 +107,6 @@ ZQRESULT LControl::RemoveNotificationCallback(const RCPtr<LNotificationDistribut
 
 // --- UITarget ---
 
-ZQRESULT LControl::OnMouseEnter()
-{
-    return 1;
-}
-ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnMouseLeave()
-{
-    return 1;
-}
-ZQRESULT LControl::BeginMouseCapture(int32_t /*button*/, int32_t /*x*/, int32_t /*y*/)
-{
-    return 1;
-}
-ZQRESULT LControl::EndMouseCapture()
-{
-    return 1;
-}
-ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnWindowMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnWindowMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-
 // --- Virtual operations ---
 
 ZQRESULT LControl::SetLabel(const WString& text)
@@ -186,72 +145,11 @@ ZQRESULT LControl::PerformEdit(int32_t /*command*/)
         "ZQ::LControl::PerformEdit : ZQFramework\\include\\../ControlBase/Control : "
         "Line 591");
 }
-ZQRESULT LControl::SetDragMode(int32_t mode, uint32_t flags)
-{
-    mDragMode = mode;
-    mDragFlags = flags;
-    return 0;
-}
-ZQRESULT LControl::BeginDrag()
-{
-    return 1;
-}
-ZQRESULT LControl::UpdateDragOrigin()
-{
-    return 1;
-}
-ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& /*param*/)
-{
-    return 1;
-}
-void LControl::OnDragMoved(const RCPtr<LPointWithModifiersParam>& /*param*/)
-{
-}
-ZQRESULT LControl::EndDrag()
-{
-    return 1;
-}
-ZQRESULT LControl::FindDropTarget(RCPtr<LControl>& target, const RCPtr<LControl>& /*dragged*/,
-                                  const PointT<int32_t>& /*windowPoint*/)
-{
-    target = nullptr;
-    return 1;
-}
-bool LControl::AcceptsDrop(const RCPtr<LControl>& /*dragged*/)
-{
-    return false;
-}
-uint32_t LControl::GetDragScrollEdges(const RCPtr<LControl>& /*dragged*/)
-{
-    return 0;
-}
-ZQRESULT LControl::GetMaxScrollOffset(RectT<double>& range, const RCPtr<LControl>& /*child*/)
-{
-    constexpr double kUnbounded = 4503599627370496.0; // 2^52
-    range = {0, 0, kUnbounded, kUnbounded};
-    return 0;
-}
 ZQRESULT LControl::GetClientRect(RectT<double>& rect) const
 {
     const RectT<double> client = GetLookRect(-1);
     rect = {0, 0, client.width, client.height};
     return 0;
-}
-void LControl::GetDragLimits(RectT<double>& /*limits*/)
-{
-}
-void LControl::OnDragEnter(const RCPtr<LControl>& /*dragged*/)
-{
-}
-void LControl::OnDragOver(const RCPtr<LControl>& /*dragged*/, const PointT<int32_t>& /*point*/)
-{
-}
-void LControl::OnDragLeave(const RCPtr<LControl>& /*dragged*/)
-{
-}
-ZQRESULT LControl::OnDrop(const RCPtr<LControl>& /*dragged*/)
-{
-    return E_FAIL;
 }
 ZQRESULT LControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& /*menu*/, int32_t /*itemIndex*/,
                                        int32_t /*command*/, MenuItemState& /*state*/)
@@ -302,86 +200,6 @@ void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
         mParent->AdjustUnclippedCount(clipped ? -1 : 1);
     }
     mParent->mChildren.IncrementChangeCount();
-}
-void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnMiddleButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnMiddleButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnRightButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnRightButtonUp(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& /*param*/)
-{
-}
-ZQRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-void LControl::OnLeftClicked(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnMiddleClicked(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-void LControl::OnRightClicked(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-}
-RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& /*from*/, bool /*backward*/)
-{
-    return {};
-}
-ZQRESULT LControl::HandleKeyPress(const RCPtr<LKeyParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::ProcessHotKey(const RCPtr<LKeyParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& /*param*/)
-{
-    return 1;
-}
-ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/,
-                                      const Array<LNotificationReceiver*>& /*listeners*/,
-                                      Array<uint32_t>& /*order*/)
-{
-    return 1;
 }
 ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& /*descriptor*/)
 {
