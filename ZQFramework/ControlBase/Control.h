@@ -422,6 +422,18 @@ public:
 
     // --- Input ---
 
+    // Pixels the pointer must move with a button down before a drag starts (0: at the capture). 0;
+    // E_INVALIDARG for a negative value.
+    ZQRESULT SetDragThreshold(int32_t pixels);
+    // Offers the wheel to this control and up its parents; a floating control that does not take it
+    // passes it to the control under the pointer instead. The last answer (1: nobody took it); -1 for null.
+    ZQRESULT RouteMouseWheel(const RCPtr<LMouseWheelParam>& param);
+    // Automatic scrolling of this control's content on one axis (0 X, 1 Y), advanced at idle.
+    ZQRESULT StartAutoScroll(int32_t axis, double speed, double maximum, double minimum,
+                             const RCPtr<LControl>& carried);
+    // 0 when the axis was running, else 1.
+    ZQRESULT StopAutoScroll(int32_t axis);
+
     // The control whose tool tip shows for this one: itself, unless its tool-tip text is empty and it
     // uses its parent's tool tip, in which case the parent's owner.
     [[nodiscard]] RCPtr<LControl> GetToolTipOwner();
@@ -574,5 +586,35 @@ private:
     // Adds delta to the unclipped counts of this control and every ancestor.
     void AdjustUnclippedCount(int32_t delta);
     void AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const;
+
+    // Input: whether the control takes mouse and key input now (shown, enabled, under enabled ancestors).
+    [[nodiscard]] bool TakesInput() const;
+    [[nodiscard]] bool& ButtonDownFlag(uint32_t button);
+    [[nodiscard]] bool& DragFlag(uint32_t button);
+    // Sends name with param through the control's own distributor.
+    void Send(const char16_t* name, const RCPtr<LRefCountedObject>& param);
+    void MoveFocusOnPress();
+    // A move's hook, notification and drag step.
+    void DeliverMove(const RCPtr<LPointWithModifiersParam>& param);
+    // The pan released fast enough keeps scrolling.
+    void StartKineticScroll();
+    // Whether this control or an ancestor is not clipped to its parent.
+    [[nodiscard]] bool IsFloating() const;
+    // Tab left this control: to the parent's tab navigation, or at the top to the window cycling.
+    void PassTabUp(const RCPtr<LKeyParam>& param);
+    // A new Tab key (Shift when backward) with this control visited, passed up.
+    void PassTabKeyUp(const RCPtr<LKeyParam>& param, bool backward);
+    // The root window's hot keys, then the application's. 0 when one took the key, else 1.
+    ZQRESULT OfferToHotKeyManagers(const RCPtr<LKeyParam>& param);
+    [[nodiscard]] Array<LNotificationReceiver*> GetSiblingKeyListeners() const;
+    // The tab-order position of the child that is listener, or -1.
+    [[nodiscard]] int32_t TabPositionOf(const LNotificationReceiver* listener) const;
+
+    // The control that offered the key, while OnSiblingKey orders the listeners.
+    const LNotificationReceiver* mSiblingKeySource = nullptr;
+    uint32_t mPreviousMoveTime = 0;
+    uint32_t mReleaseTime = 0;
+    // The pointer's speed during a drag, per axis, in pixels per second.
+    PointT<double> mDragSpeed;
 };
 } // namespace ZQ

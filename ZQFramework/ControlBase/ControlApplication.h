@@ -43,6 +43,8 @@ public:
     // The application's root windows in creation order (the first is the main window).
     [[nodiscard]] virtual uint32_t GetRootWindowCount() const = 0;
     [[nodiscard]] virtual RCPtr<LRefCountedObject> GetRootWindowAt(uint32_t index) const = 0;
+    // The application's hot keys; null when it has none.
+    [[nodiscard]] virtual RCPtr<LGlobalHotKeyManager> GetHotKeyManager() const = 0;
     // A millisecond tick count; it wraps after 2^32 ms, so callers compare ticks by unsigned difference.
     [[nodiscard]] virtual uint32_t GetMilliseconds() const = 0;
 

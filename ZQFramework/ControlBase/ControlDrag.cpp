@@ -78,4 +78,19 @@ ZQRESULT LControl::OnDrop(const RCPtr<LControl>& /*dragged*/)
 {
     return E_FAIL;
 }
+
+ZQRESULT LControl::StartAutoScroll(int32_t /*axis*/, double /*speed*/, double /*maximum*/, double /*minimum*/,
+                                   const RCPtr<LControl>& /*carried*/)
+{
+    return 0;
+}
+
+ZQRESULT LControl::StopAutoScroll(int32_t /*axis*/)
+{
+    return 1;
+}
+
+void LControl::StartKineticScroll()
+{
+}
 } // namespace ZQ

@@ -1,12 +1,58 @@
-// Mouse and key input of a control as its root window delivers it.
+// Mouse and key input of a control as its root window delivers it: hover, capture, presses, clicks and
+// the drag start, the wheel's way up the tree, and keys through the control's own bindings, its handler,
+// tab navigation and the siblings' bindings to the hot keys.
 #include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/ControlApplication.h"
+#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
+#include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
+#include "ZQFramework/Notification/SiblingKeyParam.h"
+#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace ZQ
 {
+namespace
+{
+constexpr uint32_t kLeft = 1;
+constexpr uint32_t kMiddle = 2;
+constexpr uint32_t kRight = 4;
+
+bool IsKnownButton(uint32_t button)
+{
+    return button == kLeft || button == kMiddle || button == kRight;
+}
+
+uint32_t Milliseconds()
+{
+    IControlApplication* application = IControlApplication::GetCurrent();
+    return application != nullptr ? application->GetMilliseconds() : 0;
+}
+
+// The Tab key going down, any modifiers held.
+bool IsTabKey(const KeyCode& key)
+{
+    const uint32_t code = key.GetCode();
+    return (code & KeyCode::kVirtualKeyMask) != 0 && (code & KeyCode::kKeyDown) != 0 &&
+           (code & KeyCode::kNoBinding) == 0 && key.GetVirtualKey() == 9;
+}
+
+RCPtr<LGlobalHotKeyManager> ApplicationHotKeys()
+{
+    IControlApplication* application = IControlApplication::GetCurrent();
+    return application != nullptr ? application->GetHotKeyManager() : nullptr;
+}
+} // namespace
+
 RCPtr<LControl> LControl::GetToolTipOwner()
 {
     if (GetToolTipText().IsEmpty() && mUseParentToolTip && mParent != nullptr)
@@ -16,54 +62,319 @@ RCPtr<LControl> LControl::GetToolTipOwner()
     return RCPtr<LControl>(this);
 }
 
+// --- Mouse ---
+
+bool LControl::TakesInput() const
+{
+    return IsVisible(true) && mLayout != nullptr && mLayout->mEnabled &&
+           (mParent == nullptr || mParent->IsEnabled(true));
+}
+
+bool& LControl::ButtonDownFlag(uint32_t button)
+{
+    return button == kLeft ? mLeftButtonDown : button == kMiddle ? mMiddleButtonDown : mRightButtonDown;
+}
+
+bool& LControl::DragFlag(uint32_t button)
+{
+    return button == kLeft ? mLeftDrag : button == kMiddle ? mMiddleDrag : mRightDrag;
+}
+
+void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
+{
+    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+}
+
 ZQRESULT LControl::OnMouseEnter()
 {
-    return 1;
-}
-
-ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
+    mHover = true;
+    UpdateConditions();
+    return 0;
 }
 
 ZQRESULT LControl::OnMouseLeave()
 {
-    return 1;
+    mHover = false;
+    UpdateConditions();
+    return 0;
 }
 
-ZQRESULT LControl::BeginMouseCapture(int32_t /*button*/, int32_t /*x*/, int32_t /*y*/)
+void LControl::MoveFocusOnPress()
 {
-    return 1;
+    bool refused = mNotFocusable;
+    if (!refused && !mFocusScope)
+    {
+        for (const LControl* ancestor = mParent.Get(); ancestor != nullptr;
+             ancestor = ancestor->mParent.Get())
+        {
+            if (ancestor->mNotFocusable)
+            {
+                refused = true;
+                break;
+            }
+            if (ancestor->mFocusScope)
+            {
+                break;
+            }
+        }
+    }
+    if (!refused)
+    {
+        (void)SetFocus(true);
+    }
+    else if (mParent != nullptr)
+    {
+        (void)mParent->RequestFocus(RCPtr<LControl>(this));
+    }
+}
+
+ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr || !IsKnownButton(param->mButton))
+    {
+        return E_INVALIDARG;
+    }
+    const bool hadCapture = mCapture;
+    if (!hadCapture)
+    {
+        if (!TakesInput())
+        {
+            return 1;
+        }
+        MoveFocusOnPress();
+    }
+    switch (param->mButton)
+    {
+    case kLeft:
+        mLastLeftButtonDown = param;
+        OnLeftButtonDown(param);
+        break;
+    case kMiddle:
+        OnMiddleButtonDown(param);
+        break;
+    default:
+        OnRightButtonDown(param);
+        break;
+    }
+    Send(u"NID_MOUSE_DOWN", RCPtr<LRefCountedObject>(param));
+    if (!hadCapture)
+    {
+        (void)BeginMouseCapture(static_cast<int32_t>(param->mButton), param->mX, param->mY);
+    }
+    return 0;
+}
+
+ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
+{
+    if (!TakesInput() || mCapture)
+    {
+        return 1;
+    }
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    const auto bit = static_cast<uint32_t>(button);
+    if (bit != 0)
+    {
+        if (window == nullptr || (window->GetMouseButtons() & bit) == 0)
+        {
+            return 1;
+        }
+        mPressPoint = {x + mRect.x, y + mRect.y};
+        mDragDisplacement = {};
+    }
+    (void)StopAutoScroll(0);
+    (void)StopAutoScroll(1);
+    mCapture = true;
+    mLastMoveTime = Milliseconds();
+    mDragSpeed = {};
+    if (window != nullptr)
+    {
+        (void)window->SetCaptureControl(RCPtr<LControl>(this));
+    }
+    if (!IsKnownButton(bit))
+    {
+        UpdateConditions();
+        return 0;
+    }
+    ButtonDownFlag(bit) = true;
+    if (bit == kLeft)
+    {
+        mDragMode = 0;
+    }
+    UpdateConditions();
+    if (mDragThreshold == 0)
+    {
+        ButtonDownFlag(bit) = false;
+        DragFlag(bit) = true;
+        UpdateConditions();
+        if (bit == kLeft && mDragMode != 0)
+        {
+            (void)DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
+        }
+    }
+    return 0;
+}
+
+ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
+{
+    if (param == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    mLastMoveTime = Milliseconds();
+    for (const uint32_t button : {kLeft, kMiddle, kRight})
+    {
+        if (!ButtonDownFlag(button))
+        {
+            continue;
+        }
+        const int32_t pressX = RoundToLong(mPressPoint.x - mRect.x);
+        const int32_t pressY = RoundToLong(mPressPoint.y - mRect.y);
+        const int64_t distance =
+            std::max(std::llabs(int64_t{param->mX} - pressX), std::llabs(int64_t{param->mY} - pressY));
+        if (distance >= mDragThreshold)
+        {
+            DeliverMove(
+                LPointWithModifiersParam::Create(pressX, pressY, param->mModifiers, param->mPointerIndex));
+            DragFlag(button) = true;
+            mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
+            UpdateConditions();
+        }
+        break;
+    }
+    DeliverMove(param);
+    mPreviousMoveTime = mLastMoveTime;
+    return 0;
+}
+
+void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
+{
+    OnMouseMoved(param);
+    Send(u"NID_MOUSE_MOVE", RCPtr<LRefCountedObject>(param));
+    if (mLeftDrag && mDragMode != 0)
+    {
+        (void)DragMove(param);
+    }
+}
+
+ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr || !IsKnownButton(param->mButton))
+    {
+        return E_INVALIDARG;
+    }
+    if (!mCapture && !TakesInput())
+    {
+        return 1;
+    }
+    const uint32_t button = param->mButton;
+    switch (button)
+    {
+    case kLeft:
+        OnLeftButtonUp(param);
+        break;
+    case kMiddle:
+        OnMiddleButtonUp(param);
+        break;
+    default:
+        OnRightButtonUp(param);
+        break;
+    }
+    const bool clickDue = mHover && (ButtonDownFlag(button) || (DragFlag(button) && mDragMode == 0));
+    if (button == kLeft && mLeftDrag && mDragMode == 6)
+    {
+        StartKineticScroll();
+    }
+    Send(u"NID_MOUSE_UP", RCPtr<LRefCountedObject>(param));
+    if (mCapture && param->mHeldButtons == 0)
+    {
+        (void)EndMouseCapture();
+    }
+    if (clickDue && mLayout != nullptr && mLayout->mEnabled &&
+        (mParent == nullptr || mParent->IsEnabled(true)))
+    {
+        (void)OnClick(param);
+    }
+    return 0;
 }
 
 ZQRESULT LControl::EndMouseCapture()
 {
-    return 1;
+    if (!mCapture)
+    {
+        return 1;
+    }
+    mCapture = false;
+    mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
+    mLeftDrag = mMiddleDrag = mRightDrag = false;
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    const ZQRESULT released = window != nullptr ? window->ReleaseCaptureControl() : 0;
+    UpdateConditions();
+    mLastLeftButtonDown = nullptr;
+    return released;
 }
 
-ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& /*param*/)
+ZQRESULT LControl::SetDragThreshold(int32_t pixels)
 {
-    return 1;
+    if (pixels < 0)
+    {
+        return E_INVALIDARG;
+    }
+    mDragThreshold = pixels;
+    return 0;
 }
 
-ZQRESULT LControl::OnWindowMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+// --- Clicks ---
+
+ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& param)
 {
-    return 1;
+    if (param == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    switch (param->mButton)
+    {
+    case kLeft:
+        return OnLeftClick(param);
+    case kMiddle:
+        return OnMiddleClick(param);
+    case kRight:
+        return OnRightClick(param);
+    default:
+        return E_INVALIDARG;
+    }
 }
 
-ZQRESULT LControl::OnWindowMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
 {
-    return 1;
+    if (param == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    OnLeftClicked(param);
+    Send(u"NID_LEFT_CLICK", RCPtr<LRefCountedObject>(param));
+    return 0;
+}
+
+ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    OnMiddleClicked(param);
+    Send(u"NID_MIDDLE_CLICK", RCPtr<LRefCountedObject>(param));
+    return 0;
+}
+
+ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    OnRightClicked(param);
+    Send(u"NID_RIGHT_CLICK", RCPtr<LRefCountedObject>(param));
+    return 0;
 }
 
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
@@ -94,36 +405,6 @@ void LControl::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& /*param*/)
 {
 }
 
-ZQRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-
-ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& /*param*/)
-{
-    return 1;
-}
-
 void LControl::OnLeftClicked(const RCPtr<LMouseButtonParam>& /*param*/)
 {
 }
@@ -136,9 +417,149 @@ void LControl::OnRightClicked(const RCPtr<LMouseButtonParam>& /*param*/)
 {
 }
 
-RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& /*from*/, bool /*backward*/)
+// --- Wheel ---
+
+ZQRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& /*param*/)
 {
-    return {};
+    return 1;
+}
+
+ZQRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& /*param*/)
+{
+    return 1;
+}
+
+ZQRESULT LControl::OnWindowMouseWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    return RouteMouseWheel(param);
+}
+
+ZQRESULT LControl::OnWindowMouseHWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    return RouteMouseWheel(param);
+}
+
+bool LControl::IsFloating() const
+{
+    for (const LControl* control = this; control != nullptr; control = control->mParent.Get())
+    {
+        if (control->mLayout != nullptr && !control->mLayout->mClipToParent)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+ZQRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    if (param == nullptr)
+    {
+        return -1;
+    }
+    const bool horizontal = param->mDirection == 2 || param->mDirection == 3;
+    std::vector<RCPtr<LControl>> skipped;
+    RCPtr<LControl> control(this);
+    ZQRESULT result = 1;
+    while (control != nullptr)
+    {
+        result = horizontal ? control->OnMouseHWheel(param) : control->OnMouseWheel(param);
+        if (result != 1)
+        {
+            break;
+        }
+        if (!control->IsFloating())
+        {
+            control = control->mParent;
+            continue;
+        }
+        skipped.push_back(control);
+        const RCPtr<LRootWindow> window = control->GetRootWindow();
+        if (window == nullptr)
+        {
+            break;
+        }
+        // Every control passed over is skipped by the hit test while it runs; their own flags come back.
+        std::vector<bool> previous;
+        for (const RCPtr<LControl>& passed : skipped)
+        {
+            previous.push_back(passed->mSkipInHitTest);
+            passed->mSkipInHitTest = true;
+        }
+        PointT<int32_t> local{};
+        RCPtr<LControl> below = window->GetControlAtPoint({param->mX, param->mY}, local, true);
+        for (size_t i = 0; i < skipped.size(); ++i)
+        {
+            skipped[i]->mSkipInHitTest = previous[i];
+        }
+        if (std::find(skipped.begin(), skipped.end(), below) != skipped.end())
+        {
+            break;
+        }
+        control = std::move(below);
+    }
+    return result;
+}
+
+// --- Keys ---
+
+ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& param)
+{
+    if (param == nullptr || !TakesInput())
+    {
+        return 1;
+    }
+    const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, this);
+    (void)ReceiveNotification(
+        nullptr, LNotification::Create(u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling)));
+    if (sibling->mPending == 0)
+    {
+        return 0;
+    }
+    if (HandleKeyPress(param) != 1)
+    {
+        return 0;
+    }
+    param->AddVisitedControl(this);
+    if (IsTabKey(param->mKeyCode))
+    {
+        if (!mWantsTab)
+        {
+            PassTabUp(param);
+        }
+        return 0;
+    }
+    if (mParent != nullptr)
+    {
+        return mParent->ProcessHotKey(param);
+    }
+    return OfferToHotKeyManagers(param);
+}
+
+void LControl::PassTabUp(const RCPtr<LKeyParam>& param)
+{
+    if (mParent != nullptr)
+    {
+        (void)mParent->OnTabKey(param);
+    }
+    else if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
+    {
+        window->TabToNextWindow(param);
+    }
+}
+
+ZQRESULT LControl::OfferToHotKeyManagers(const RCPtr<LKeyParam>& param)
+{
+    if (const RCPtr<LRootWindow> window = GetRootWindow();
+        window != nullptr && window->GetHotKeyManager() != nullptr)
+    {
+        if (window->GetHotKeyManager()->ProcessKey(param->mKeyCode) != 1)
+        {
+            return 0;
+        }
+    }
+    const RCPtr<LGlobalHotKeyManager> application = ApplicationHotKeys();
+    return application != nullptr ? application->ProcessKey(param->mKeyCode) : 1;
 }
 
 ZQRESULT LControl::HandleKeyPress(const RCPtr<LKeyParam>& /*param*/)
@@ -146,25 +567,220 @@ ZQRESULT LControl::HandleKeyPress(const RCPtr<LKeyParam>& /*param*/)
     return 1;
 }
 
-ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& /*param*/)
+ZQRESULT LControl::ProcessHotKey(const RCPtr<LKeyParam>& param)
 {
+    if (param == nullptr)
+    {
+        return 1;
+    }
+    if (OnSiblingKey(param) != 1)
+    {
+        return 0;
+    }
+    return OfferToHotKeyManagers(param);
+}
+
+Array<LNotificationReceiver*> LControl::GetSiblingKeyListeners() const
+{
+    Array<LNotificationReceiver*> listeners;
+    const NotificationID id = LNotification::GetIDFromName(u"NID_SIBLING_KEY");
+    if (const RCPtr<LNotificationClientPool> pool = GetClientPool(id); pool != nullptr)
+    {
+        for (uint32_t i = 0; i < pool->GetCount(); ++i)
+        {
+            (void)listeners.Add(pool->GetClientAt(i).Get());
+        }
+    }
+    return listeners;
+}
+
+ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& param)
+{
+    if (param == nullptr)
+    {
+        return 1;
+    }
+    const Array<LNotificationReceiver*> listeners = GetSiblingKeyListeners();
+    if (listeners.GetCount() == 0)
+    {
+        return 1;
+    }
+    const uint32_t visited = param->mVisitedControls.GetCount();
+    const RCPtr<LControl> source =
+        visited > 0 ? RCPtr<LControl>(param->mVisitedControls.GetAt(visited - 1)) : RCPtr<LControl>();
+    Array<uint32_t> order;
+    mSiblingKeySource = source.Get();
+    (void)GetSiblingKeyOrder(param->mKeyCode, listeners, order);
+    mSiblingKeySource = nullptr;
+    const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, source.Get());
+    const RCPtr<LNotification> notification =
+        LNotification::Create(u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling));
+    const RCPtr<LNotificationDistributor> self(this);
+    for (uint32_t i = order.GetCount(); i-- > 0;)
+    {
+        LNotificationReceiver* listener = listeners.GetAt(order.GetAt(i));
+        if (source != nullptr && listener == static_cast<LNotificationReceiver*>(source.Get()))
+        {
+            continue;
+        }
+        (void)RCPtr<LNotificationReceiver>(listener)->ReceiveNotification(self, notification);
+        if (sibling->mPending == 0)
+        {
+            return 0;
+        }
+    }
     return 1;
 }
 
-ZQRESULT LControl::ProcessHotKey(const RCPtr<LKeyParam>& /*param*/)
+int32_t LControl::TabPositionOf(const LNotificationReceiver* listener) const
 {
-    return 1;
+    for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
+    {
+        const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
+        if (static_cast<const LNotificationReceiver*>(child.Get()) == listener)
+        {
+            return IndexOfChild(child, ChildControlList::kTabOrder);
+        }
+    }
+    return -1;
 }
 
-ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& /*param*/)
+ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/, const Array<LNotificationReceiver*>& listeners,
+                                      Array<uint32_t>& order)
 {
-    return 1;
+    struct Entry
+    {
+        int64_t SortKey;
+        bool Focusable;
+        uint32_t Listener;
+    };
+    std::vector<Entry> entries;
+    int64_t nextOther = INT_MIN;
+    for (uint32_t i = 0; i < listeners.GetCount(); ++i)
+    {
+        const int32_t position = TabPositionOf(listeners.GetAt(i));
+        if (position >= 0)
+        {
+            const RCPtr<LControl>& child =
+                mChildren.GetAt(static_cast<uint32_t>(position), ChildControlList::kTabOrder);
+            entries.push_back({position, !child->mNotFocusable, i});
+        }
+        else
+        {
+            entries.push_back({nextOther++, false, i});
+        }
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.SortKey < b.SortKey; });
+    const int64_t sourcePosition = mSiblingKeySource != nullptr ? TabPositionOf(mSiblingKeySource) : -1;
+    const auto firstFocusable =
+        std::find_if(entries.begin(), entries.end(), [](const Entry& e) { return e.Focusable; });
+    order.RemoveAll();
+    for (auto it = entries.begin(); it != firstFocusable; ++it)
+    {
+        (void)order.Add(it->Listener);
+    }
+    for (auto it = firstFocusable; it != entries.end(); ++it)
+    {
+        if (it->SortKey > sourcePosition)
+        {
+            (void)order.Add(it->Listener);
+        }
+    }
+    for (auto it = firstFocusable; it != entries.end() && it->SortKey <= sourcePosition; ++it)
+    {
+        (void)order.Add(it->Listener);
+    }
+    return 0;
 }
 
-ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/,
-                                      const Array<LNotificationReceiver*>& /*listeners*/,
-                                      Array<uint32_t>& /*order*/)
+RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& from, bool backward)
 {
-    return 1;
+    const auto count = static_cast<int32_t>(mChildren.GetCount());
+    if (count == 0)
+    {
+        return nullptr;
+    }
+    const int32_t fromPosition = from != nullptr ? IndexOfChild(from, ChildControlList::kTabOrder) : -1;
+    int32_t position = fromPosition;
+    if (position < 0)
+    {
+        position = backward ? count : -1;
+    }
+    for (int32_t step = 0; step < count; ++step)
+    {
+        position = ((backward ? position - 1 : position + 1) % count + count) % count;
+        const RCPtr<LControl>& candidate =
+            mChildren.GetAt(static_cast<uint32_t>(position), ChildControlList::kTabOrder);
+        if (candidate->TakesInput())
+        {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+void LControl::PassTabKeyUp(const RCPtr<LKeyParam>& param, bool backward)
+{
+    KeyCode tab(9u | (backward ? KeyCode::kShift : 0u), 0, 0);
+    const RCPtr<LKeyParam> up = LKeyParam::Create(tab, param->mStayInside);
+    for (uint32_t i = 0; i < param->mVisitedControls.GetCount(); ++i)
+    {
+        up->mVisitedControls.Add(param->mVisitedControls.GetAt(i));
+    }
+    up->AddVisitedControl(this);
+    PassTabUp(up);
+}
+
+ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& param)
+{
+    if (param == nullptr)
+    {
+        return 1;
+    }
+    const uint32_t code = param->mKeyCode.GetCode();
+    const bool backward = (code & KeyCode::kShift) != 0;
+    if ((code & KeyCode::kCtrl) != 0)
+    {
+        PassTabKeyUp(param, backward);
+        return 0;
+    }
+    const uint32_t visited = param->mVisitedControls.GetCount();
+    RCPtr<LControl> start =
+        visited > 0 ? RCPtr<LControl>(param->mVisitedControls.GetAt(visited - 1)) : RCPtr<LControl>();
+    RCPtr<LControl> candidate = GetNextTabStop(start, backward);
+    while (candidate != nullptr && candidate != start)
+    {
+        if (param->mStayInside == 0)
+        {
+            const int32_t startPosition =
+                start != nullptr ? IndexOfChild(start, ChildControlList::kTabOrder) : -1;
+            const int32_t candidatePosition = IndexOfChild(candidate, ChildControlList::kTabOrder);
+            const bool wrapped = startPosition >= 0 && (backward ? candidatePosition >= startPosition
+                                                                 : candidatePosition <= startPosition);
+            if (wrapped)
+            {
+                param->AddVisitedControl(this);
+                PassTabUp(param);
+                return 0;
+            }
+        }
+        if (!candidate->mNotFocusable || candidate->HasFocusableDescendant())
+        {
+            (void)candidate->SetFocus(!backward);
+            return 0;
+        }
+        if (start == nullptr || !start->TakesInput())
+        {
+            start = candidate;
+        }
+        candidate = GetNextTabStop(candidate, backward);
+    }
+    if (param->mStayInside == 0)
+    {
+        param->AddVisitedControl(this);
+        PassTabUp(param);
+    }
+    return 0;
 }
 } // namespace ZQ

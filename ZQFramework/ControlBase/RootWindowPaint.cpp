@@ -1,7 +1,6 @@
 // Painting a root window's tree: the top control, then the controls drawn above everything else.
-#include "ZQFramework/ControlBase/RootWindow.h"
-
 #include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
 
 namespace ZQ
 {

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 
 #include <vector>
 
@@ -35,6 +36,7 @@ public:
     // Down when the key is in KeysDown; never toggled.
     ZQRESULT GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) const override;
     [[nodiscard]] uint32_t GetMouseButtons() const override { return MouseButtons; }
+    [[nodiscard]] ZQ::RCPtr<ZQ::LGlobalHotKeyManager> GetHotKeyManager() const override { return HotKeys; }
     [[nodiscard]] uint32_t GetRootWindowCount() const override
     {
         return static_cast<uint32_t>(RootWindows.size());
@@ -55,6 +57,7 @@ public:
     uint32_t Milliseconds = 0;
     std::vector<uint32_t> KeysDown;
     uint32_t MouseButtons = 0;
+    ZQ::RCPtr<ZQ::LGlobalHotKeyManager> HotKeys;
     std::vector<ZQ::RCPtr<ZQ::LRefCountedObject>> RootWindows;
 };
 } // namespace ZQTest
