@@ -568,5 +568,29 @@ private:
     // Adds delta to the unclipped counts of this control and every ancestor.
     void AdjustUnclippedCount(int32_t delta);
     void AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const;
+
+    // Focus helpers.
+    // Not marked not focusable, and visible and enabled with its ancestors.
+    [[nodiscard]] bool CanTakeFocus() const;
+    // Marked not focusable, or an ancestor up to the first focus scope is.
+    [[nodiscard]] bool IsNotFocusableUpToScope() const;
+    // The last child (storage order) other than except that is focused or contains the focus; null when
+    // none.
+    [[nodiscard]] RCPtr<LControl> FindFocusedChild(const LControl* except) const;
+    // The first child in tab order (the last, with forward false) that is visible, enabled and can take
+    // the focus or has a focusable descendant; null when none.
+    [[nodiscard]] RCPtr<LControl> FindFocusableChild(bool forward) const;
+    // SetFocus's steps: hand it down to a child, take it here, or leave it to the top control.
+    ZQRESULT PassFocusToChild(bool forward);
+    ZQRESULT TakeFocus(const RCPtr<LRootWindow>& window);
+    ZQRESULT PassFocusToRoot();
+
+    // Invalidation helpers.
+    // The top control's answer to InvalidateRect: the rectangle, rounded, into the root window's dirty
+    // region.
+    ZQRESULT InvalidateInRootWindow(const RectT<double>& windowRect, bool clip,
+                                    const RectT<double>& visiblePart);
+    // Invalidates the control's whole area with the clip flag off when it is not clipped to its parent.
+    void InvalidateWholeIfFloating();
 };
 } // namespace ZQ
