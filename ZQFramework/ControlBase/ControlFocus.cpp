@@ -10,6 +10,16 @@
 
 namespace ZQ
 {
+namespace
+{
+// Keeps control alive for the call: a focus change may drop the tree's references to it. A control that
+// nobody holds yet (one under construction) gets no guard, as releasing it would delete it.
+RCPtr<LControl> KeepAlive(LControl* control)
+{
+    return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
+}
+} // namespace
+
 bool LControl::CanTakeFocus() const
 {
     return !mNotFocusable && IsVisible(true) && IsEnabled(true);
@@ -81,6 +91,12 @@ bool LControl::HasFocusableDescendant() const
 
 ZQRESULT LControl::SetFocus(bool forward)
 {
+    // The window and the parents keep references to the focus control; one that nobody holds yet would be
+    // deleted when they let go.
+    if (GetRefCount() == 0)
+    {
+        return E_FAIL;
+    }
     const RCPtr<LControl> self(this);
     const RCPtr<LRootWindow> window = GetRootWindow();
     if (!mFocused && window != nullptr)
@@ -175,7 +191,7 @@ ZQRESULT LControl::PassFocusToRoot()
 
 ZQRESULT LControl::ChildFocused(const RCPtr<LControl>& child)
 {
-    const RCPtr<LControl> self(this);
+    const RCPtr<LControl> self = KeepAlive(this);
     if (mContainsFocus)
     {
         const RCPtr<LControl> previous = FindFocusedChild(child.Get());
@@ -200,7 +216,7 @@ ZQRESULT LControl::ChildFocused(const RCPtr<LControl>& child)
 
 ZQRESULT LControl::RequestFocus(const RCPtr<LControl>& /*child*/)
 {
-    const RCPtr<LControl> self(this);
+    const RCPtr<LControl> self = KeepAlive(this);
     if (!mNotFocusable && (mParent == nullptr || mFocusScope || !mParent->IsNotFocusableUpToScope()))
     {
         return SetFocus(true);
@@ -220,7 +236,7 @@ ZQRESULT LControl::SetNotFocusable(bool notFocusable)
     {
         return 1;
     }
-    const RCPtr<LControl> self(this);
+    const RCPtr<LControl> self = KeepAlive(this);
     mNotFocusable = notFocusable;
     if (!tabStopAgrees)
     {
@@ -247,7 +263,7 @@ ZQRESULT LControl::SetNotFocusable(bool notFocusable)
 
 ZQRESULT LControl::KillFocus()
 {
-    const RCPtr<LControl> self(this);
+    const RCPtr<LControl> self = KeepAlive(this);
     if (mFocused)
     {
         mFocused = false;

@@ -147,7 +147,6 @@ void LControl::InvalidateWholeIfFloating()
 
 void LControl::InvalidateFloating()
 {
-    const RCPtr<LControl> self(this);
     // A floating control is invalidated whole also when its subtree floats further: it may itself lie
     // outside its parent.
     InvalidateWholeIfFloating();

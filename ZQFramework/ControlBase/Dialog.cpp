@@ -16,7 +16,7 @@ LDialog::~LDialog() = default;
 void LDialog::Close(int32_t result)
 {
     // A receiver or OnClosed may let go of the dialog's last outside reference.
-    const RCPtr<LDialog> self(this);
+    const RCPtr<LDialog> self = GetRefCount() > 0 ? RCPtr<LDialog>(this) : RCPtr<LDialog>();
     mResult = result;
     if (SendClosingNotification()->mCancel)
     {

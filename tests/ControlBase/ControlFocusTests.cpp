@@ -240,6 +240,31 @@ TEST(ControlFocus, NotFocusableTopControlDoesNotAskItselfForeverWhenItsOnlyFocus
     t.ExpectFocusOn(only);
 }
 
+// A control that makes itself focusable while it is being constructed: only its parent's list holds it.
+class EagerControl : public LControl
+{
+public:
+    EagerControl(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+    {
+        const RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Create();
+        layout->mXSize = layout->mYSize = {LLayoutDescriptor::kSizeSelf, u"", 0, 40};
+        SetLayoutCopy(*layout);
+        (void)UpdateLayout();
+        (void)SetNotFocusable(false);
+    }
+};
+
+TEST(ControlFocus, ControlBecomingFocusableUnderItsFocusedParentTakesTheFocusEvenWhileConstructed)
+{
+    BoxTree t;
+    (void)t.other->SetFocus(true); // inner is focusable, so the focus goes down to it
+    (void)t.inner->SetNotFocusable(true);
+    t.ExpectFocusOn(t.other);
+
+    const RCPtr<EagerControl> eager(new EagerControl(t.other, u"eager"));
+    t.ExpectFocusOn(eager);
+}
+
 TEST(ControlFocus, SetNotFocusableKeepsTheTabStopSignInStep)
 {
     struct Case
