@@ -169,6 +169,8 @@ public:
     virtual ZQRESULT SetValue(double value);
     virtual void OnValueChanged();
     virtual ZQRESULT SetRange(double minimum, double maximum, int32_t taper);
+    // Called around multi-step changes (the rectangle setter) and after scrolling or a child's new
+    // rectangle; the base does nothing visible. Derived controls recompute their buffers or scroll bars.
     virtual void BeginUpdate();
     virtual void EndUpdate();
     virtual void ScrollBufferedContent(const PointT<double>& oldOffset, const PointT<double>& newOffset);
@@ -205,8 +207,16 @@ public:
     virtual void OnDragOver(const RCPtr<LControl>& dragged, const PointT<int32_t>& point);
     virtual void OnDragLeave(const RCPtr<LControl>& dragged);
     virtual ZQRESULT OnDrop(const RCPtr<LControl>& dragged);
+    // Takes the focus, or hands it to the first focusable child in tab order (the last with forward
+    // false), or to the child that holds it already. E_FAIL when the focus control refuses to let go or
+    // no child can take it. A control that can take nothing leaves the focus where it is: 1, or the top
+    // control's answer when the tree holds the focus.
     virtual ZQRESULT SetFocus(bool forward);
+    // Stores the flag and keeps the sign of the tab stop in step (negative: not focusable). The control
+    // takes the focus from its focused parent once it can; a focused control that may no longer have it
+    // hands it to its parent. 1 when nothing changed.
     virtual ZQRESULT SetNotFocusable(bool notFocusable);
+    // Whether a child can take the focus (focusable, visible and enabled) or has such a descendant.
     [[nodiscard]] virtual bool HasFocusableDescendant() const;
     virtual void OnConditionsChanged();
     // Takes the control out of its tree (see the tree members below).
@@ -233,12 +243,18 @@ public:
     virtual ZQRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     virtual ZQRESULT Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
                           RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
+    // Carries windowRect up the parents into the root window's dirty region; visiblePart (in this
+    // control's coordinates) is cut by every clipped parent while clip holds. 1 when a hidden or
+    // zero-sized control, or the clipping, leaves nothing; else 0.
     virtual ZQRESULT InvalidateRect(const RectT<double>& windowRect, bool clip,
                                     const RectT<double>& visiblePart);
+    // rect in the control's own coordinates; clip is normally the control's ClipToParent.
     virtual ZQRESULT Invalidate(const RectT<double>& rect, bool clip);
     virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool insideClip,
                                               PointT<int32_t>& localPoint, int32_t& z);
     virtual void OnFontChanged();
+    // Takes the focus when this control may (focusable, and no ancestor up to a focus scope is marked
+    // not focusable), else passes the request to the parent.
     virtual ZQRESULT RequestFocus(const RCPtr<LControl>& child);
     virtual void OnLeftButtonDown(const RCPtr<LMouseButtonParam>& param);
     virtual void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& param);
@@ -616,5 +632,29 @@ private:
     uint32_t mReleaseTime = 0;
     // The pointer's speed during a drag, per axis, in pixels per second.
     PointT<double> mDragSpeed;
+
+    // Focus helpers.
+    // Not marked not focusable, and visible and enabled with its ancestors.
+    [[nodiscard]] bool CanTakeFocus() const;
+    // Marked not focusable, or an ancestor up to the first focus scope is.
+    [[nodiscard]] bool IsNotFocusableUpToScope() const;
+    // The last child (storage order) other than except that is focused or contains the focus; null when
+    // none.
+    [[nodiscard]] RCPtr<LControl> FindFocusedChild(const LControl* except) const;
+    // The first child in tab order (the last, with forward false) that is visible, enabled and can take
+    // the focus or has a focusable descendant; null when none.
+    [[nodiscard]] RCPtr<LControl> FindFocusableChild(bool forward) const;
+    // SetFocus's steps: hand it down to a child, take it here, or leave it to the top control.
+    ZQRESULT PassFocusToChild(bool forward);
+    ZQRESULT TakeFocus(const RCPtr<LRootWindow>& window);
+    ZQRESULT PassFocusToRoot();
+
+    // Invalidation helpers.
+    // The top control's answer to InvalidateRect: the rectangle, rounded, into the root window's dirty
+    // region.
+    ZQRESULT InvalidateInRootWindow(const RectT<double>& windowRect, bool clip,
+                                    const RectT<double>& visiblePart);
+    // Invalidates the control's whole area with the clip flag off when it is not clipped to its parent.
+    void InvalidateWholeIfFloating();
 };
 } // namespace ZQ

@@ -29,6 +29,8 @@ class LPopupMenu;
 struct MenuItemState;
 class UITarget;
 class IControlApplication;
+class LCancelArgs;
+class LDialog;
 
 // A skin's looks, by index; entries are null until the reader fills them.
 using LLookList = LRCPtrArray<LLookDescriptor, 1, 0>;
