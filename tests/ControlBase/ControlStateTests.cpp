@@ -90,6 +90,9 @@ public:
         mLayout->mEnabled = enabled;
     }
 
+    void MakeFocusable() { mNotFocusable = false; }
+
+    ZQRESULT SetFocus(bool /*forward*/) override { return Record("SetFocus"); }
     ZQRESULT BeginDrag() override { return Record("BeginDrag"); }
     ZQRESULT EndDrag() override { return Record("EndDrag"); }
     void OnConditionsChanged(const RCPtr<LConditionsParam>& /*conditions*/) override
@@ -411,6 +414,69 @@ TEST_F(StateTest, HidingOrDisablingAParentUpdatesEachChildAfterIt)
     EXPECT_FALSE(first->SetVisible(false));
     EXPECT_EQ(top->SetEnabled(true), 0);
     EXPECT_EQ(first->GetConditionsRecord()->mCurrent, LControl::kConditionEnabled);
+}
+
+TEST_F(StateTest, HidingOrDisablingHandsTheFocusToTheParentAndShowingTakesIt)
+{
+    const RCPtr<StateControl> child = StateControl::Create(top, u"child", &log);
+    child->MakeFocusable();
+    const RCPtr<StateControl> passive = StateControl::Create(top, u"passive", &log); // not focusable
+    struct Step
+    {
+        const char* what;
+        uint32_t topFlags, childFlags;
+        std::function<void()> change;
+        Log expected;
+    };
+    const Step steps[] = {
+        {"hiding the focus",
+         0x2,
+         0x1,
+         [&] { (void)child->SetVisible(false); },
+         {"top:SetFocus", "child:OnConditionsChanged"}},
+        {"showing under the focus",
+         0x1,
+         0,
+         [&] { (void)child->SetVisible(true); },
+         {"child:SetFocus", "child:OnConditionsChanged"}},
+        {"disabling what contains it",
+         0x2,
+         0x2,
+         [&] { (void)child->SetEnabled(false); },
+         {"top:SetFocus", "child:OnConditionsChanged"}},
+        {"enabling under the focus",
+         0x1,
+         0,
+         [&] { (void)child->SetEnabled(true); },
+         {"child:SetFocus", "child:OnConditionsChanged"}},
+        {"hiding and showing elsewhere",
+         0,
+         0,
+         [&]
+         {
+             (void)child->SetVisible(false);
+             (void)child->SetVisible(true);
+         },
+         {"child:OnConditionsChanged", "child:OnConditionsChanged"}},
+        {"showing what cannot take it",
+         0x1,
+         0,
+         [&]
+         {
+             (void)passive->SetVisible(false);
+             (void)passive->SetVisible(true);
+         },
+         {"passive:OnConditionsChanged", "passive:OnConditionsChanged"}},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.what);
+        top->SetFlags(step.topFlags);
+        child->SetFlags(step.childFlags);
+        log.clear();
+        step.change();
+        EXPECT_EQ(log, step.expected);
+    }
 }
 
 // --- Hover cursor and the pointer's re-hit ---
