@@ -166,8 +166,12 @@ public:
 
     // 0 when the label changed, 1 when it was equal.
     virtual ZQRESULT SetLabel(const WString& text);
-    virtual ZQRESULT SetValue(double value);
+    // Stores value clamped to 0..1 (NaN changes nothing); a change calls OnValueChanged and sends
+    // "NID_VALUE_CHANGE" with the normalised and the scaled value. Returns the stored value.
+    virtual double SetValue(double value);
     virtual void OnValueChanged();
+    // taper 0 linear, 1 logarithmic (both ends above 0). E_INVALIDARG for anything else or a bound that is
+    // not finite; else stores the range and returns 0 without sending the value again.
     virtual ZQRESULT SetRange(double minimum, double maximum, int32_t taper);
     // Called around multi-step changes (the rectangle setter) and after scrolling or a child's new
     // rectangle; the base does nothing visible. Derived controls recompute their buffers or scroll bars.
@@ -181,6 +185,9 @@ public:
     virtual ZQRESULT GetMaximumSize(PointT<double>& size);
     // Returns the new value.
     virtual bool SetClipToParent(bool clip);
+    // Rounds offset to whole pixels; 1 when that is the current offset, E_INVALIDARG for a coordinate that
+    // is not finite. Otherwise moves the content, tells the children, invalidates, sends
+    // "NID_SCROLL_OFFSET_CHANGE" and lets the hover follow the moved content; 0.
     virtual ZQRESULT SetScrollOffset(const PointT<double>& offset);
     [[nodiscard]] virtual RCPtr<LStringTable> GetStringTable() const;
     [[nodiscard]] virtual bool IsEditTarget() const;
@@ -218,13 +225,15 @@ public:
     virtual ZQRESULT SetNotFocusable(bool notFocusable);
     // Whether a child can take the focus (focusable, visible and enabled) or has such a descendant.
     [[nodiscard]] virtual bool HasFocusableDescendant() const;
-    virtual void OnConditionsChanged();
+    // Called by UpdateConditions with the conditions record before the notifications go out.
+    virtual void OnConditionsChanged(const RCPtr<LConditionsParam>& conditions);
     // Takes the control out of its tree (see the tree members below).
     virtual ZQRESULT Detach();
     virtual void ProcessRootWindowReleased();
     virtual void ProcessRootWindowAquired();
     virtual void OnChildrenChanged(const RCPtr<LControl>& child, int32_t index);
-    // Whether the control is now visible with its ancestors.
+    // Shows or hides the control (moving the focus off a hidden one). Whether the control is now visible
+    // with its ancestors.
     virtual bool SetVisible(bool visible);
     [[nodiscard]] virtual bool IsTransparentAtPoint(const PointT<int32_t>& point) const;
     [[nodiscard]] virtual uint32_t GetColorAtPoint(const PointT<int32_t>& point, int32_t lookIndex) const;
@@ -239,6 +248,7 @@ public:
     virtual int32_t AddLook(const RCPtr<LLook>& look);
     // 0 in the base; 1 makes the root window take the rectangle (screen position, control size).
     virtual int32_t AdjustWindowPlacement(RectT<int32_t>& rect);
+    // 1 when the layout's flag already has that value; else 0.
     virtual ZQRESULT SetEnabled(bool enabled);
     virtual ZQRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     virtual ZQRESULT Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
@@ -282,6 +292,8 @@ public:
     virtual ZQRESULT OnTabKey(const RCPtr<LKeyParam>& param);
     virtual ZQRESULT GetSiblingKeyOrder(const KeyCode& key, const Array<LNotificationReceiver*>& listeners,
                                         Array<uint32_t>& order);
+    // Takes the font again from its base (the parent's font or the default font) when the control
+    // inherits any part of it; 1 when it inherits nothing.
     virtual ZQRESULT UpdateFont();
     // Called on every child when the parent's scroll offset changes; a docked control follows it.
     virtual void OnScrollOffsetChanged();
@@ -422,18 +434,46 @@ public:
 
     // --- Conditions and state ---
 
-    // The condition mask computed now: 0x1 focused, 0x2 contains the focus, 0x4 hover, 0x8 capture,
-    // 0x10/0x20/0x40 button down, 0x80/0x100/0x200 drag, 0x400 enabled, 0x800 visible, 0x1000 hover or
-    // highlighted.
+    // Condition bits.
+    static constexpr uint32_t kConditionFocused = 0x1;
+    static constexpr uint32_t kConditionContainsFocus = 0x2;
+    static constexpr uint32_t kConditionHover = 0x4;
+    static constexpr uint32_t kConditionCapture = 0x8;
+    static constexpr uint32_t kConditionLeftDown = 0x10;
+    static constexpr uint32_t kConditionMiddleDown = 0x20;
+    static constexpr uint32_t kConditionRightDown = 0x40;
+    static constexpr uint32_t kConditionLeftDrag = 0x80;
+    static constexpr uint32_t kConditionMiddleDrag = 0x100;
+    static constexpr uint32_t kConditionRightDrag = 0x200;
+    static constexpr uint32_t kConditionEnabled = 0x400;
+    static constexpr uint32_t kConditionVisible = 0x800;
+    static constexpr uint32_t kConditionHoverOrHighlight = 0x1000;
+
+    // The condition mask computed now; enabled and visible count the ancestors too.
     [[nodiscard]] uint32_t GetConditions() const;
-    // Recomputes the mask and, when it changed, updates the record and notifies.
+    // Recomputes the mask. When it changed: updates the record, moves the hover cursor, ends or begins a
+    // left drag, calls OnConditionsChanged, sends "NID_CONDITION_CHANGE" and one notification per changed
+    // group, lets the hover move off a control that was hidden or released, and, when the enabled or
+    // visible bit changed, updates the children.
     void UpdateConditions();
     [[nodiscard]] double GetValue() const { return mValue; }
+    // The normalised value in the range: minimum x (maximum / minimum)^value for the logarithmic taper,
+    // else minimum + (maximum - minimum) x value.
     [[nodiscard]] double ScaleValue(double value) const;
+    // The inverse of ScaleValue for value clamped to the range; 0 for an empty range.
     [[nodiscard]] double UnscaleValue(double value) const;
+    // Shows as the hover-or-highlight bit.
     void SetHighlight(bool highlight);
+    // The cursor shown while the pointer is over the control (0: none of its own).
     void SetCursor(intptr_t cursor);
+    // Gives the font to every look; 1 when it is the current font, E_INVALIDARG for null. Otherwise the
+    // control takes it as its own (inheriting nothing), its children update theirs, and it is laid out
+    // and invalidated; 0.
     ZQRESULT SetFont(const RCPtr<LFont>& font);
+    // The font from a description whose empty name, size of 0 or less (or relative size) and style -1
+    // come from the base font: the parent's when the control inherits its font and the parent has one,
+    // else the application's default font. A relative size multiplies the base size. E_FAIL when no font
+    // can be made; else the SetFont result, after which the inherited parts are remembered for UpdateFont.
     ZQRESULT SetFontSpec(const WString& name, float size, int32_t style, bool relative);
 
     // --- Input ---
@@ -482,7 +522,8 @@ public:
     // "NID_IDLE" there (a refused registration sets the count back to 0). Returns 0.
     ZQRESULT RequestIdle();
     // Gives back one idle request; the last one unregisters from the root window. E_FAIL when the handler
-    // had no binding to remove, else the unregistration's result (0 without a root window).
+    // had no binding to remove, else the unregistration's result (0 without a root window, and 0 with no
+    // request out: the count never goes below 0).
     ZQRESULT ReleaseIdle();
 
 protected:
@@ -561,7 +602,7 @@ protected:
     bool mFontSizeInherited = false;
     bool mFontStyleInherited = false;
     bool mFontRelativeSize = false;
-    float mFontRelativeSizeFactor = 0;
+    float mFontRelativeSizeFactor = 1.0f;
     RCPtr<LFont> mFont;
     WString mLabel;
     RCPtr<LRefCountedObject> mContextMenu; // an LMenuDescriptor
@@ -596,9 +637,17 @@ private:
     // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
     // distributes notifications.
     ZQRESULT RegisterForIdle();
-    // The "NID_IDLE" handler: pending removals, then OnIdle.
+    // The "NID_IDLE" handler: automatic scrolling, pending removals, then OnIdle. 0.
     ZQRESULT OnIdleNotification(const RCPtr<LNotificationDistributor>& source,
                                 const RCPtr<LNotification>& notification);
+    // One step of the automatic scrolling, run first on every idle pass.
+    void AdvanceAutoScroll();
+    // The hover cursor's part of a condition change from previous to current.
+    void UpdateHoverCursor(uint32_t previous, uint32_t current);
+    // "NID_CONDITION_CHANGE", then one notification per changed group, each with the record.
+    void SendConditionNotifications(uint32_t previous, uint32_t current);
+    // The root window hit-tests the pointer again and moves the hover to the control under it.
+    void RehitPointer();
     // Adds delta to the unclipped counts of this control and every ancestor.
     void AdjustUnclippedCount(int32_t delta);
     void AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const;
