@@ -964,9 +964,12 @@ void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
         }
     }
     const RCPtr<LRootWindow> window = GetRootWindow();
+    const RCPtr<LNotificationDistributor> self(this);
     for (uint32_t i = 0; i < unmatched.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = unmatched.GetAt(i);
+        // A control outside the tree must not claim its former siblings' keys.
+        (void)child->RemoveNotificationCallback(self, LNotification::GetIDFromName(u"NID_SIBLING_KEY"));
         (void)child->Detach();
         if (window != nullptr)
         {
