@@ -19,6 +19,8 @@
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
+#include "ZQFramework/Utilities/Graphics/Color.h"
+#include "ZQFramework/Utilities/Graphics/Region.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -526,6 +528,119 @@ TEST_F(CreationTest, TheWindowForgetsAControlAndItsDescendants)
     EXPECT_EQ(window->GetFocusControl(), main);
     window->ForgetControl(*main);
     EXPECT_EQ(window->GetFocusControl(), nullptr);
+}
+
+// A look showing the label in a text area 8 narrower than the control, coloured by a white fill.
+RCPtr<LLook> LabelLook()
+{
+    const RCPtr<LLookDescriptor> descriptor = LLookDescriptor::Create(u"label");
+    LLookDescriptor::TextProperties text;
+    text.LeftAbs = 4;
+    text.RightRel = 1;
+    text.RightAbs = -4;
+    text.BottomRel = 1;
+    descriptor->SetTextProperties(text,
+                                  PartBuilders::FillPart(PartBuilders::Solid(PartBuilders::kWhite), 1, 1));
+    return LLook::Create(descriptor, false);
+}
+
+RCPtr<LLook> PlainLook()
+{
+    return LLook::Create(LLookDescriptor::Create(u"plain"), false);
+}
+
+TEST(ControlLabel, TruncatedWhenTheDefaultLooksTextAreaIsNarrowerThanTheLabel)
+{
+    FakeControlApplication application;
+    const RCPtr<TestSupport::FakeMeasurer> measurer{new TestSupport::FakeMeasurer}; // 6 per character
+    const TestSupport::MeasurementRendererScope scope{measurer};
+    const auto top = TestControl::Create(nullptr, u"top");
+    const auto label = TestControl::Create(top, u"label", [](LLayoutDescriptor& l) { l.mXSize.Abs = 40; });
+    const auto plain = TestControl::Create(top, u"plain");
+    const auto bare = TestControl::Create(top, u"bare");
+    const RCPtr<LLook> look = LabelLook();
+    (void)label->AddLook(look);
+    (void)look->SetFont(LFont::GetFont(u"CreationTest", 9, 0));
+    (void)plain->AddLook(PlainLook());
+    for (const auto& control : {label, plain, bare})
+    {
+        (void)control->UpdateLayout();
+    }
+
+    struct Case
+    {
+        const RCPtr<TestControl>* control;
+        const char16_t* text;
+        bool truncated;
+    };
+    const Case cases[] = {
+        {&label, u"", false},      {&label, u"Hello", false}, // 30 in an area of 32
+        {&label, u"Hellos", true}, {&plain, u"", false},      // no text layout: any text counts
+        {&plain, u"x", true},      {&bare, u"", false},       {&bare, u"x", true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(WString(c.text).ToNarrow().GetBuffer());
+        (void)(*c.control)->SetLabel(c.text);
+        EXPECT_EQ((*c.control)->IsLabelTruncated(), c.truncated);
+    }
+}
+
+TEST_F(CreationTest, LookSettersNeedTheLookAndInvalidateWhatTheyChange)
+{
+    const auto parent = TestControl::Create(nullptr, u"parent");
+    const RCPtr<Probe> probe(Probe::Create(parent, DescriptorWith(0, {}))); // 16 x 40
+    (void)probe->AddLook(LabelLook());
+    (void)probe->AddLook(nullptr);
+    (void)probe->AddLook(PlainLook());
+    probe->Invalidations = 0;
+    Region corner;
+    corner.AddRect(0, 0, 8, 8);
+
+    EXPECT_EQ(probe->SetLookRegion(1, corner), E_INVALIDARG);
+    EXPECT_EQ(probe->SetLookRegion(3, corner), E_INVALIDARG);
+    EXPECT_EQ(probe->SetLookRegionExcluding(2, 1), E_INVALIDARG);
+    EXPECT_EQ(probe->SetLookBitmap(1, nullptr), E_FAIL);
+    EXPECT_EQ(probe->SetLookTextForegroundPart(-1, nullptr), E_FAIL);
+    EXPECT_EQ(probe->SetLookTextForegroundPart(0, nullptr), E_INVALIDARG);
+    EXPECT_EQ(probe->Invalidations, 0);
+
+    EXPECT_EQ(probe->SetLookRegion(0, corner), 0);
+    EXPECT_EQ(probe->GetLook(0)->GetRegion().GetRectCount(), 1u);
+    EXPECT_EQ(probe->SetLookRegionExcluding(2, 0), 0);
+    const Region& rest = probe->GetLook(2)->GetRegion();
+    Region::Edges bounds{};
+    ASSERT_TRUE(rest.GetBounds(bounds));
+    EXPECT_EQ(bounds, (Region::Edges{0, 0, 16, 40}));
+    EXPECT_FALSE(rest.IntersectsRect(0, 0, 8, 8));
+    EXPECT_TRUE(rest.IntersectsRect(8, 0, 16, 8));
+    EXPECT_EQ(probe->Invalidations, 2);
+    probe->ClearLookRegion(0);
+    EXPECT_TRUE(probe->GetLook(0)->GetRegion().IsEmpty());
+    probe->ClearLookRegions();
+    EXPECT_TRUE(probe->GetLook(2)->GetRegion().IsEmpty());
+
+    // The overlay of a look that is not shown changes nothing on the screen.
+    const RCPtr<LBitmap> bitmap = LBitmap::CreateFilledBitmap(2, 2, Color(PartBuilders::kRed));
+    EXPECT_EQ(probe->GetLook(-1), probe->GetLook(0));
+    EXPECT_EQ(probe->SetLookBitmap(2, bitmap, LVisualPartDescriptor::kTile, true), 0);
+    ASSERT_NE(probe->GetLook(2)->GetOverlay(), nullptr);
+    EXPECT_EQ(probe->GetLook(2)->GetOverlay()->GetResizeType(), LVisualPartDescriptor::kTile);
+    EXPECT_EQ(probe->Invalidations, 2);
+    EXPECT_EQ(probe->SetLookBitmap(0, bitmap), 0);
+    EXPECT_EQ(probe->Invalidations, 3);
+
+    const ConstRCPtr<LVisualPart> part = LControl::CreateVisualPart(PartBuilders::FillPart(
+        PartBuilders::Solid(PartBuilders::kBlue), 7, 5, LVisualPartDescriptor::kCenter, 0.5f));
+    EXPECT_EQ(LControl::CreateVisualPart(nullptr), nullptr);
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->GetNaturalWidth(), 7);
+    EXPECT_EQ(part->GetNaturalHeight(), 5);
+    EXPECT_EQ(part->GetResizeType(), LVisualPartDescriptor::kCenter);
+    EXPECT_EQ(part->GetAlphaFactor(), 0.5f);
+    EXPECT_EQ(probe->SetLookTextForegroundPart(0, part), 0);
+    EXPECT_EQ(probe->GetLook(0)->GetTextForegroundPart(), part);
+    EXPECT_EQ(probe->SetLookTextForegroundPart(0, part), 0);
 }
 } // namespace
 } // namespace ZQ
