@@ -766,7 +766,9 @@ ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     {
         return E_INVALIDARG;
     }
-    const RCPtr<LControl> self(this);
+    // Children let go below may hold the last references to this control; none is taken for a control
+    // that nobody holds yet, which a temporary reference would delete.
+    const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
     const bool reapplied = mCreated;
     const bool wasVisible = mLayout == nullptr || mLayout->mVisible;
     const bool wasEnabled = mLayout == nullptr || mLayout->mEnabled;
