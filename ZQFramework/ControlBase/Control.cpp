@@ -1,11 +1,14 @@
 // Construction, destruction and release of the control, its notification dispatch, its texts and looks,
-// and the base answers of its virtual operations.
+// its creation from a skin descriptor, and the base answers of its virtual operations.
 #include "ZQFramework/ControlBase/Control.h"
 
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlDescriptor.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/LookDescriptor.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/SkinDescriptor.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/VisualPart.h"
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
@@ -14,10 +17,15 @@
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
+#include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
+#include "ZQFramework/Notification/SiblingKeyParam.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Renderer/Font.h"
+#include "ZQFramework/Renderer/FontText.h"
+#include "ZQFramework/Utilities/Graphics/Bitmap.h"
+#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -111,12 +119,7 @@ ZQRESULT LControl::RemoveNotificationCallback(const RCPtr<LNotificationDistribut
 
 ZQRESULT LControl::SetLabel(const WString& text)
 {
-    if (text == mLabel)
-    {
-        return S_FALSE;
-    }
-    mLabel = text;
-    return S_OK;
+    return UpdateLabel(text, true) == 1 ? S_OK : S_FALSE;
 }
 RCPtr<LStringTable> LControl::GetStringTable() const
 {
@@ -171,21 +174,6 @@ int32_t LControl::AdjustWindowPlacement(RectT<int32_t>& /*rect*/)
 {
     return 0;
 }
-// Until descriptors are applied whole, a descriptor gives the control only itself and its layout.
-ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
-{
-    if (descriptor == nullptr)
-    {
-        return E_INVALIDARG;
-    }
-    mDescriptor = descriptor;
-    if (descriptor->mLayout != nullptr)
-    {
-        SetLayoutCopy(*descriptor->mLayout);
-    }
-    return 0;
-}
-
 void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
 {
     const bool wasClipped = mLayout == nullptr || mLayout->mClipToParent;
@@ -200,23 +188,6 @@ void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
         mParent->AdjustUnclippedCount(clipped ? -1 : 1);
     }
     mParent->mChildren.IncrementChangeCount();
-}
-ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& /*descriptor*/)
-{
-    return 1;
-}
-ZQRESULT LControl::Initialize()
-{
-    return 1;
-}
-ZQRESULT LControl::ProcessCreateParams()
-{
-    return 1;
-}
-ZQRESULT LControl::AddChildControl(const RCPtr<LControl>& /*control*/,
-                                   const RCPtr<LControlDescriptor>& /*descriptor*/)
-{
-    return 1;
 }
 ZQRESULT LControl::OnCreated()
 {
@@ -340,52 +311,158 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
     return 0;
 }
 
-ZQRESULT LControl::UpdateLabel(const WString& text, bool /*relayout*/)
+ZQRESULT LControl::UpdateLabel(const WString& text, bool relayout)
 {
     if (text == mLabel)
     {
         return 0;
     }
+    if (IsTopControl())
+    {
+        if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
+        {
+            (void)window->SetTitle(text);
+        }
+    }
     mLabel = text;
+    for (uint32_t i = mLooks.GetCount(); i-- > 0;)
+    {
+        if (const RCPtr<LLook>& look = mLooks.GetAt(i); look != nullptr)
+        {
+            (void)look->SetText(mLabel);
+        }
+    }
+    if (relayout && mLayout != nullptr &&
+        (mLayout->mTextOverflowX != LLayoutDescriptor::kOverflowClip ||
+         mLayout->mTextOverflowY != LLayoutDescriptor::kOverflowClip))
+    {
+        (void)UpdateLayout();
+    }
+    InvalidateWhole();
     return 1;
 }
 
 bool LControl::IsLabelTruncated() const
 {
-    return false;
+    const RCPtr<LLook> look = GetLook(-1);
+    if (look == nullptr || look->GetTextLayout() == nullptr || look->GetDescriptor() == nullptr)
+    {
+        return !mLabel.IsEmpty();
+    }
+    constexpr float kLimit = 8388608.0f; // 2^23
+    const LLookDescriptor::TextProperties& text = look->GetDescriptor()->mText;
+    const auto width = static_cast<float>(look->GetWidth());
+    const float left = std::clamp(text.LeftRel * width + static_cast<float>(text.LeftAbs), -kLimit, kLimit);
+    const float right =
+        std::clamp(text.RightRel * width + static_cast<float>(text.RightAbs), -kLimit, kLimit);
+    return right - left < static_cast<float>(look->GetTextLayout()->GetNaturalWidth());
 }
 
-ZQRESULT LControl::SetLookRegion(int32_t /*index*/, const Region& /*region*/)
+LLook* LControl::FindLook(int32_t index) const
 {
-    return E_NOTIMPL;
+    if (index < 0 || static_cast<uint32_t>(index) >= mLooks.GetCount())
+    {
+        return nullptr;
+    }
+    return mLooks.GetAt(static_cast<uint32_t>(index)).Get();
 }
 
-ZQRESULT LControl::SetLookBitmap(int32_t /*index*/, const ConstRCPtr<LVisualPart>& /*picture*/)
+void LControl::InvalidateWhole()
 {
-    return E_NOTIMPL;
+    (void)Invalidate({0, 0, mRect.width, mRect.height}, mLayout == nullptr || mLayout->mClipToParent);
 }
 
-ZQRESULT LControl::SetLookTextForegroundPart(int32_t /*index*/, const ConstRCPtr<LVisualPart>& /*part*/)
+ZQRESULT LControl::SetLookRegion(int32_t index, const Region& region)
 {
-    return E_NOTIMPL;
+    LLook* look = FindLook(index);
+    if (look == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    look->SetRegion(region);
+    InvalidateWhole();
+    return 0;
+}
+
+ZQRESULT LControl::SetLookBitmap(int32_t index, const ConstRCPtr<LBitmap>& bitmap, int32_t resizeType,
+                                 bool replacesClient)
+{
+    LLook* look = FindLook(index);
+    if (look == nullptr)
+    {
+        return E_FAIL;
+    }
+    look->SetOverlay(bitmap, resizeType, replacesClient);
+    if (GetLook(-1).Get() == look)
+    {
+        InvalidateWhole();
+    }
+    return 0;
+}
+
+ZQRESULT LControl::SetLookTextForegroundPart(int32_t index, const ConstRCPtr<LVisualPart>& part)
+{
+    LLook* look = FindLook(index);
+    if (look == nullptr)
+    {
+        return E_FAIL;
+    }
+    if (part == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    if (look->GetTextForegroundPart() != part)
+    {
+        look->SetTextForegroundPart(part);
+    }
+    return 0;
 }
 
 void LControl::ClearLookRegions()
 {
+    for (uint32_t i = mLooks.GetCount(); i-- > 0;)
+    {
+        if (const RCPtr<LLook>& look = mLooks.GetAt(i); look != nullptr)
+        {
+            look->ClearRegion();
+        }
+    }
 }
 
-void LControl::ClearLookRegion(int32_t /*index*/)
+void LControl::ClearLookRegion(int32_t index)
 {
+    if (LLook* look = FindLook(index); look != nullptr)
+    {
+        look->ClearRegion();
+    }
 }
 
-ZQRESULT LControl::SetLookRegionExcluding(int32_t /*lookA*/, int32_t /*lookB*/)
+ZQRESULT LControl::SetLookRegionExcluding(int32_t lookA, int32_t lookB)
 {
-    return E_NOTIMPL;
+    LLook* target = FindLook(lookA);
+    const LLook* excluded = FindLook(lookB);
+    if (target == nullptr || excluded == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    Region region;
+    region.AddRect(0, 0, static_cast<int32_t>(mRect.width + 0.5), static_cast<int32_t>(mRect.height + 0.5));
+    region.SubtractRegion(excluded->GetRegion());
+    region.Optimize();
+    target->SetRegion(region);
+    InvalidateWhole();
+    return 0;
 }
 
-ConstRCPtr<LVisualPart> LControl::CreateVisualPart(const ConstRCPtr<LVisualPartDescriptor>& /*descriptor*/)
+ConstRCPtr<LVisualPart> LControl::CreateVisualPart(const ConstRCPtr<LVisualPartDescriptor>& descriptor)
 {
-    return nullptr;
+    if (descriptor == nullptr)
+    {
+        return nullptr;
+    }
+    return RCPtr<LVisualPart>(new LVisualPart(
+        descriptor->mName, nullptr, {descriptor->mWidth, descriptor->mHeight}, descriptor->mResizeType,
+        descriptor->mColorizer, descriptor->mColorizerAlphaMod, nullptr));
 }
 
 KeyCode LControl::GetKeyForAction(const WString& action) const
@@ -399,8 +476,433 @@ bool LControl::IsKeyBound(const KeyCode& key) const
 }
 
 ZQRESULT LControl::OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& /*source*/,
-                                       const RCPtr<LNotification>& /*notification*/)
+                                       const RCPtr<LNotification>& notification)
 {
+    const RCPtr<LSiblingKeyParam> param = notification != nullptr
+                                              ? RCPtr<LSiblingKeyParam>(notification->GetParam())
+                                              : RCPtr<LSiblingKeyParam>();
+    if (param == nullptr || !IsVisible(true) || !IsEnabled(false) ||
+        (mParent != nullptr && !mParent->IsEnabled(true)))
+    {
+        return 1;
+    }
+    const WString action = mKeyBindings.GetActionForKey(param->mKeyCode);
+    if (action.IsEmpty())
+    {
+        return 1;
+    }
+    param->mPending = 0;
+    if (const RCPtr<LNotification> bound = LNotification::Create(action.GetBuffer(), param); bound != nullptr)
+    {
+        (void)ReceiveNotification(RCPtr<LNotificationDistributor>(), bound);
+    }
     return 1;
+}
+
+// --- Creation and descriptors ---
+
+namespace
+{
+// A yes/no create parameter: true when its text, trimmed and lower-cased, is "true".
+bool IsYes(const WString& text)
+{
+    return text.Trim().ToLower() == u"true";
+}
+
+// The create parameter key of params, when there is one.
+bool FindParam(const ConstRCPtr<LStringTable>& params, const char16_t* key, WString& text)
+{
+    return params != nullptr && params->GetString(key, text);
+}
+
+bool IsDeferred(const LControlDescriptor& descriptor)
+{
+    WString text;
+    return FindParam(descriptor.mCreateParams, u"DEFER_CREATE", text) && IsYes(text);
+}
+
+int32_t TabStopOf(const RCPtr<LLayoutDescriptor>& layout)
+{
+    return layout != nullptr ? layout->mTabStop : 0;
+}
+} // namespace
+
+const WString& LControl::NameOf(const LControlDescriptor& descriptor)
+{
+    return descriptor.mName;
+}
+
+void LControl::RunCreationSequence(const RCPtr<LControlDescriptor>& descriptor)
+{
+    try
+    {
+        (void)ApplyDescriptor(descriptor);
+        (void)CreateChildControls(descriptor);
+        (void)Initialize();
+        (void)OnCreated();
+        SetCreated(true);
+    }
+    catch (...)
+    {
+        // A half-made control must not stay in its parent's tree.
+        (void)SetParent(nullptr);
+        throw;
+    }
+}
+
+ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (descriptor == nullptr)
+    {
+        return E_INVALIDARG;
+    }
+    // Children let go below may hold the last references to this control; none is taken for a control
+    // that nobody holds yet, which a temporary reference would delete.
+    const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
+    const bool reapplied = mCreated;
+    const bool wasVisible = mLayout == nullptr || mLayout->mVisible;
+    const bool wasEnabled = mLayout == nullptr || mLayout->mEnabled;
+    if (reapplied)
+    {
+        // The new layout's clipping is counted afresh below.
+        (void)SetClipToParent(true);
+    }
+
+    mDescriptor = descriptor;
+    SetLayoutCopy(descriptor->mLayout != nullptr ? *descriptor->mLayout : *LLayoutDescriptor::Create());
+
+    RectT<int32_t> placement;
+    const bool pinned = reapplied && IsTopControl();
+    if (IsTopControl())
+    {
+        mLayout->mVisible = true;
+    }
+    if (pinned)
+    {
+        placement = GetWindowPlacement();
+        RectT<int32_t> adjusted = placement;
+        if (AdjustWindowPlacement(adjusted) == 1)
+        {
+            if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
+            {
+                window->SetWindowRect(adjusted);
+            }
+            placement = adjusted;
+        }
+        PinToWindow(placement);
+    }
+
+    if (reapplied)
+    {
+        const bool visible = mLayout->mVisible;
+        if (visible != wasVisible)
+        {
+            // The change goes through the setter, with its notifications.
+            mLayout->mVisible = wasVisible;
+            (void)SetVisible(visible);
+        }
+        // The skin carries no enabled state: the control keeps its own.
+        mLayout->mEnabled = wasEnabled;
+    }
+    ApplyFocusability();
+    ReplaceLooks();
+    ApplySkinFont();
+
+    if (reapplied)
+    {
+        // Changing the stored label makes the new looks take the text and the control re-lay itself out.
+        const WString label = mLabel;
+        mLabel += u'~';
+        (void)UpdateLabel(label, true);
+        DetachUnmatchedChildren(*descriptor);
+    }
+    else if (mStringTable != nullptr)
+    {
+        (void)UpdateLabel(GetString(u"LABEL"), false);
+    }
+
+    RCPtrArray<LControl, 1, 0> setAside;
+    for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
+    {
+        (void)setAside.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
+    }
+    (void)mChildren.RemoveAll();
+    InvalidateWhole();
+    mRect = {};
+    (void)UpdateLayout();
+
+    if (!reapplied)
+    {
+        (void)SelectLook(0);
+        RefreshConditionsRecord();
+        return 0;
+    }
+    RestoreMatchedChildren(*descriptor, setAside);
+    if (mChildren.GetCount() > 0)
+    {
+        (void)UpdateLayout();
+    }
+    UpdateConditions();
+    (void)OnCreated();
+    mChildren.IncrementChangeCount();
+    if (pinned)
+    {
+        PinToWindow(placement);
+    }
+    return 0;
+}
+
+RectT<int32_t> LControl::GetWindowPlacement() const
+{
+    RectT<int32_t> placement{0, 0, RoundToLong(mRect.width), RoundToLong(mRect.height)};
+    if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
+    {
+        const RectT<int32_t> screen = window->GetScreenRect();
+        placement.x = screen.x;
+        placement.y = screen.y;
+    }
+    return placement;
+}
+
+void LControl::PinToWindow(const RectT<int32_t>& placement)
+{
+    LLayoutDescriptor::AxisPosition x;
+    x.ToControl = LLayoutDescriptor::kPositionParent;
+    x.Abs = placement.x;
+    LLayoutDescriptor::AxisPosition y = x;
+    y.Abs = placement.y;
+    LLayoutDescriptor::AxisSize width;
+    width.ToControl = LLayoutDescriptor::kSizeSelf;
+    width.Abs = placement.width;
+    LLayoutDescriptor::AxisSize height = width;
+    height.Abs = placement.height;
+    (void)SetAxisPlacement(x, width, y, height);
+}
+
+void LControl::ApplyFocusability()
+{
+    WString text;
+    if (mDescriptor != nullptr && FindParam(mDescriptor->mCreateParams, u"NOT_FOCUSABLE", text))
+    {
+        (void)SetNotFocusable(IsYes(text));
+        return;
+    }
+    (void)SetNotFocusable(TabStopOf(mLayout) < 0);
+}
+
+void LControl::ReplaceLooks()
+{
+    (void)mLooks.SetCount(0);
+    (void)mLookOpacity.SetCount(0);
+    const LSkinDescriptor* skin = mDescriptor->mSkin.Get();
+    if (skin == nullptr || skin->mLookList == nullptr)
+    {
+        return;
+    }
+    const bool wordWrap = mLayout->mTextOverflowX == LLayoutDescriptor::kOverflowWrap;
+    const LLookList& list = *skin->mLookList;
+    for (uint32_t i = 0; i < list.GetCount(); ++i)
+    {
+        RCPtr<LLook> look;
+        if (const ConstRCPtr<LLookDescriptor> entry = list.GetAt(i); entry != nullptr)
+        {
+            try
+            {
+                look = LLook::Create(entry, wordWrap);
+            }
+            catch (const std::exception&)
+            {
+                // A look whose parts cannot be built stays an empty entry; drawing skips it.
+                look = nullptr;
+            }
+        }
+        (void)AddLook(look);
+    }
+}
+
+void LControl::ApplySkinFont()
+{
+    const LSkinDescriptor* skin = mDescriptor->mSkin.Get();
+    if (skin == nullptr)
+    {
+        // Without a skin of its own the control shows its parent's font.
+        mFontInherited = true;
+        mFontRelativeSize = false;
+        (void)SetFontSpec(WString(), 0, -1, false);
+        return;
+    }
+    mFontInherited = skin->mFontInheritsFromParent;
+    mFontRelativeSize = skin->mFontSizeIsRelative;
+    (void)SetFontSpec(skin->mFontName, skin->mFontSize, skin->mFontStyle, skin->mFontSizeIsRelative);
+}
+
+void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
+{
+    RCPtrArray<LControl, 1, 0> unmatched;
+    for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
+    {
+        (void)unmatched.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
+    }
+    for (uint32_t d = 0; d < descriptor.mChildren.GetCount() && unmatched.GetCount() > 0; ++d)
+    {
+        const RCPtr<LControlDescriptor>& childDescriptor = descriptor.mChildren.GetAt(d);
+        for (uint32_t i = 0; childDescriptor != nullptr && i < unmatched.GetCount(); ++i)
+        {
+            if (unmatched.GetAt(i)->GetName() == childDescriptor->mName)
+            {
+                (void)unmatched.RemoveAt(i, 1);
+                break;
+            }
+        }
+    }
+    const RCPtr<LRootWindow> window = GetRootWindow();
+    const RCPtr<LNotificationDistributor> self(this);
+    for (uint32_t i = 0; i < unmatched.GetCount(); ++i)
+    {
+        const RCPtr<LControl>& child = unmatched.GetAt(i);
+        // A control outside the tree must not claim its former siblings' keys.
+        (void)child->RemoveNotificationCallback(self, LNotification::GetIDFromName(u"NID_SIBLING_KEY"));
+        (void)child->Detach();
+        if (window != nullptr)
+        {
+            window->ForgetControl(*child);
+        }
+    }
+}
+
+void LControl::RestoreMatchedChildren(const LControlDescriptor& descriptor,
+                                      RCPtrArray<LControl, 1, 0>& setAside)
+{
+    mInLayout = true;
+    for (uint32_t d = 0; d < descriptor.mChildren.GetCount(); ++d)
+    {
+        const RCPtr<LControlDescriptor>& childDescriptor = descriptor.mChildren.GetAt(d);
+        for (uint32_t i = 0; childDescriptor != nullptr && i < setAside.GetCount(); ++i)
+        {
+            if (setAside.GetAt(i)->GetName() == childDescriptor->mName)
+            {
+                const RCPtr<LControl> child = setAside.GetAt(i);
+                (void)setAside.RemoveAt(i, 1);
+                (void)AddChildControl(child, childDescriptor);
+                break;
+            }
+        }
+    }
+    mInLayout = false;
+}
+
+void LControl::RefreshConditionsRecord()
+{
+    mConditionsParam->mPrevious = mConditionsParam->mCurrent;
+    mConditionsParam->mCurrent = GetConditions();
+    mConditionsParam->mPressX = mPressPoint.x;
+    mConditionsParam->mPressY = mPressPoint.y;
+}
+
+ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& descriptor)
+{
+    (void)mChildren.RemoveAll();
+    IControlApplication* application = IControlApplication::GetCurrent();
+    const RCPtr<LControlFactory> factory =
+        application != nullptr ? application->GetControlFactory() : RCPtr<LControlFactory>();
+    if (descriptor != nullptr && factory != nullptr)
+    {
+        const RCPtr<LControl> self(this);
+        for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
+        {
+            const RCPtr<LControlDescriptor>& child = descriptor->mChildren.GetAt(i);
+            if (child == nullptr || IsDeferred(*child))
+            {
+                continue;
+            }
+            try
+            {
+                (void)factory->CreateControl(child, self);
+            }
+            catch (const std::exception&)
+            {
+                // One child that cannot be made (an unregistered class) leaves the others to be made.
+            }
+        }
+    }
+    (void)UpdateLayout();
+    return 0;
+}
+
+ZQRESULT LControl::AddChildControl(const RCPtr<LControl>& control,
+                                   const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (control == nullptr || descriptor == nullptr)
+    {
+        return E_FAIL;
+    }
+    const ZQRESULT result = control->SetParent(RCPtr<LControl>(this));
+    if (result == 0 || result == 1)
+    {
+        (void)control->ApplyDescriptor(descriptor);
+    }
+    return result;
+}
+
+ZQRESULT LControl::Initialize()
+{
+    mNotificationCenter = GetDefaultNotificationCenter();
+    // Bindings made before (an idle request) stay with the handler.
+    if (mHandler == nullptr)
+    {
+        mHandler = LNotificationHandler<LControl>::Create(this);
+    }
+    (void)ProcessCreateParams();
+    if (mStringTable == nullptr)
+    {
+        return 0;
+    }
+    mToolTipText = GetString(u"TOOLTIP");
+    mKeyBindings.RemoveAll();
+    (void)mKeyBindings.LoadBindings(ConstRCPtr<LStringTable>(mStringTable), u"LHK");
+    if (mParent != nullptr && HasLocalKeyBindings())
+    {
+        (void)mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
+                                    u"NID_SIBLING_KEY", 0);
+        (void)mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, u"NID_SIBLING_KEY");
+    }
+    return 0;
+}
+
+bool LControl::HasLocalKeyBindings() const
+{
+    LStringTable::PairArray entries;
+    (void)mStringTable->GetPairsWithPrefix(u"LHK.", entries);
+    for (uint32_t i = 0; i < entries.GetCount(); ++i)
+    {
+        const WString& key = entries.GetAt(i).first;
+        const int32_t dot = key.ReverseFind('.');
+        if (mKeyBindings.HasBinding(key.Mid(dot + 1)))
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+ZQRESULT LControl::ProcessCreateParams()
+{
+    const ConstRCPtr<LStringTable> params =
+        mDescriptor != nullptr ? mDescriptor->mCreateParams : ConstRCPtr<LStringTable>();
+    WString text;
+    if (FindParam(params, u"INITIAL_VALUE", text))
+    {
+        (void)SetValue(text.ToDouble());
+    }
+    ApplyFocusability();
+    if (FindParam(params, u"USE_PARENT_TOOLTIP", text))
+    {
+        mUseParentToolTip = IsYes(text);
+    }
+    if (FindParam(params, u"WANTS_TAB", text))
+    {
+        mWantsTab = IsYes(text);
+    }
+    return 0;
 }
 } // namespace ZQ

@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/NotificationDistributor.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
 #include "ZQFramework/Renderer/Forward.h"
+#include "ZQFramework/Utilities/Graphics/Forward.h"
 #include "ZQFramework/Utilities/Graphics/Point.h"
 #include "ZQFramework/Utilities/Graphics/Rect.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
@@ -134,6 +135,26 @@ public:
     LControl(const LControl&) = delete;
     LControl& operator=(const LControl&) = delete;
 
+    // --- Creation ---
+
+    // The create function of control class T that the control factory calls (T is constructible from a
+    // parent and a name). Every control is created by one sequence: T is constructed under parent with the
+    // descriptor's name, then ApplyDescriptor, CreateChildControls, Initialize and OnCreated run, and the
+    // control is marked created. Null for a null descriptor. When a step throws, the control leaves its
+    // parent again before the exception passes on.
+    template <class T>
+    static RCPtr<LControl> CreateFromDescriptor(const RCPtr<LControl>& parent,
+                                                const RCPtr<LControlDescriptor>& descriptor)
+    {
+        if (descriptor == nullptr)
+        {
+            return {};
+        }
+        RCPtr<LControl> control(new T(parent, NameOf(*descriptor)));
+        control->RunCreationSequence(descriptor);
+        return control;
+    }
+
     // --- Counted object and notification receiver ---
 
     // Unregisters clients, drops the menu-item updater's back reference, removes every child and
@@ -243,13 +264,18 @@ public:
     // The context menu (an LMenuDescriptor), or null.
     [[nodiscard]] virtual RCPtr<LRefCountedObject> GetContextMenu();
     virtual void PrepareContextMenu(const RCPtr<LPopupMenu>& menu);
+    // Makes look index fully opaque and every other look transparent (SetLookOpacity's result).
     virtual ZQRESULT SelectLook(int32_t index);
-    // The new look's index.
+    // Appends look (may be null) with an opacity of 0; the new look's index.
     virtual int32_t AddLook(const RCPtr<LLook>& look);
     // 0 in the base; 1 makes the root window take the rectangle (screen position, control size).
     virtual int32_t AdjustWindowPlacement(RectT<int32_t>& rect);
     // 1 when the layout's flag already has that value; else 0.
     virtual ZQRESULT SetEnabled(bool enabled);
+    // Applies a skin descriptor: the control takes its own copy of the layout, its looks, font, label and
+    // focusability. Applied again to a created control (a changed skin), the control keeps its visibility,
+    // enabled state and label, a top control keeps its window's place and size, and the children that the
+    // new descriptor names are kept (the others are detached). E_INVALIDARG for null, else 0.
     virtual ZQRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor);
     virtual ZQRESULT Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
                           RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass);
@@ -302,11 +328,23 @@ public:
     virtual void OnIdle();
     virtual void DrawContent(const RCPtr<LRenderer>& renderer);
     virtual void DrawOverlay(const RCPtr<LRenderer>& renderer);
+    // Replaces the children with controls made by the application's factory from descriptor's child
+    // descriptors, in order, leaving out those whose create parameter "DEFER_CREATE" is true; a child that
+    // fails to be made does not stop the others. Then lays the control out. 0.
     virtual ZQRESULT CreateChildControls(const RCPtr<LControlDescriptor>& descriptor);
+    // Takes the default notification center and a handler, processes the create parameters, reads the
+    // tooltip and the "LHK" key bindings from the string table, and with bindings listens for
+    // "NID_SIBLING_KEY" from the parent and handed to itself. 0.
     virtual ZQRESULT Initialize();
+    // Reads "INITIAL_VALUE" (SetValue), "NOT_FOCUSABLE", "USE_PARENT_TOOLTIP" and "WANTS_TAB" from the
+    // descriptor's create parameters; without "NOT_FOCUSABLE" a negative tab stop makes the control not
+    // focusable. 0.
     virtual ZQRESULT ProcessCreateParams();
+    // Moves control under this one and applies descriptor to it. E_FAIL when either is null; otherwise
+    // SetParent's result, the descriptor being applied only when that did not fail.
     virtual ZQRESULT AddChildControl(const RCPtr<LControl>& control,
                                      const RCPtr<LControlDescriptor>& descriptor);
+    // The last step of creation, run again after a descriptor is re-applied; 0 in the base.
     virtual ZQRESULT OnCreated();
     [[nodiscard]] virtual WString GetToolTipText() const;
     virtual ZQRESULT CreateToolTip(bool show);
@@ -333,13 +371,24 @@ public:
     // is stored and handed to every look (last first), relayout re-lays the control out when its text
     // expands or wraps, the control is invalidated and 1 is returned.
     ZQRESULT UpdateLabel(const WString& text, bool relayout);
-    // Whether the default look's text area is narrower than the label's measured width.
+    // Whether the default look's text area is narrower than the label's measured width; a look without a
+    // text layout counts as truncated when the label is not empty.
     [[nodiscard]] bool IsLabelTruncated() const;
+    // Look setters by look index. A look limited to a region draws itself and the children in its client
+    // area only inside it. E_INVALIDARG without that look; else the look's region becomes a copy of
+    // region, the control is invalidated and 0 is returned.
     ZQRESULT SetLookRegion(int32_t index, const Region& region);
-    ZQRESULT SetLookBitmap(int32_t index, const ConstRCPtr<LVisualPart>& picture);
+    // The look's overlay picture (null removes it), drawn by resizeType over the client part or in its
+    // place; invalidates when the look is the default one. E_FAIL without that look, else 0.
+    ZQRESULT SetLookBitmap(int32_t index, const ConstRCPtr<LBitmap>& bitmap, int32_t resizeType = 0,
+                           bool replacesClient = false);
+    // The part that colours the look's label. E_FAIL without that look, E_INVALIDARG for null, else 0.
     ZQRESULT SetLookTextForegroundPart(int32_t index, const ConstRCPtr<LVisualPart>& part);
+    // Empty the region of every look, or of one.
     void ClearLookRegions();
     void ClearLookRegion(int32_t index);
+    // Look a's region becomes the control's area less look b's region, and the control is invalidated.
+    // E_INVALIDARG unless both looks exist, else 0.
     ZQRESULT SetLookRegionExcluding(int32_t lookA, int32_t lookB);
     // A visual part sized from descriptor; null without one.
     [[nodiscard]] static ConstRCPtr<LVisualPart>
@@ -348,8 +397,9 @@ public:
     // whether key is bound there.
     [[nodiscard]] KeyCode GetKeyForAction(const WString& action) const;
     [[nodiscard]] bool IsKeyBound(const KeyCode& key) const;
-    // The "NID_SIBLING_KEY" handler that Initialize registers: a key bound in the control's own "LHK"
-    // bindings is claimed and its action delivered to the control itself. 1.
+    // The "NID_SIBLING_KEY" handler that Initialize registers: while the control is visible and enabled,
+    // a key bound in its own "LHK" bindings is claimed (the parameter's pending flag cleared) and the bound
+    // action is delivered, with the parameter, to the control itself. 1.
     ZQRESULT OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& source,
                                  const RCPtr<LNotification>& notification);
 
@@ -633,6 +683,34 @@ protected:
 
 private:
     friend class ChildControlList;
+
+    // Creation and descriptors.
+    [[nodiscard]] static const WString& NameOf(const LControlDescriptor& descriptor);
+    // ApplyDescriptor, CreateChildControls, Initialize, OnCreated, then Created; leaves the parent when a
+    // step throws.
+    void RunCreationSequence(const RCPtr<LControlDescriptor>& descriptor);
+    // A top control is one shown by a root window; the placement is the client area's screen position and
+    // the control's size.
+    [[nodiscard]] bool IsTopControl() const { return mParent == nullptr && mRootWindow != nullptr; }
+    [[nodiscard]] RectT<int32_t> GetWindowPlacement() const;
+    // Position rules "Parent" at the placement's screen position, size rules "Self" at its size, so that a
+    // new layout neither moves nor resizes the window.
+    void PinToWindow(const RectT<int32_t>& placement);
+    // Focusability from the create parameter "NOT_FOCUSABLE", else from the sign of the tab stop.
+    void ApplyFocusability();
+    void ReplaceLooks();
+    void ApplySkinFont();
+    // Takes out the children that none of descriptor's child descriptors names, each detached while still
+    // in the tree so that its window forgets it and its idle requests go.
+    void DetachUnmatchedChildren(const LControlDescriptor& descriptor);
+    // Puts back the set-aside children that descriptor's child descriptors name, re-applying those.
+    void RestoreMatchedChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl, 1, 0>& setAside);
+    void RefreshConditionsRecord();
+    // Whether one of the string table's "LHK" entries was bound.
+    [[nodiscard]] bool HasLocalKeyBindings() const;
+    // The look at index when it exists, else null.
+    [[nodiscard]] LLook* FindLook(int32_t index) const;
+    void InvalidateWhole();
 
     // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
     // distributes notifications.

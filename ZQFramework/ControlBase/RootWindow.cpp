@@ -231,6 +231,29 @@ void LRootWindow::OnControlUnfocused()
     mFocusControl = nullptr;
 }
 
+void LRootWindow::ForgetControl(const LControl& control)
+{
+    const auto within = [&control](const RCPtr<LControl>& reference)
+    {
+        for (const LControl* node = reference.Get(); node != nullptr; node = node->GetParent().Get())
+        {
+            if (node == &control)
+            {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (RCPtr<LControl>* reference :
+         {&mFocusControl, &mLastFocusControl, &mHoverControl, &mToolTipOwner, &mCaptureControl})
+    {
+        if (within(*reference))
+        {
+            *reference = nullptr;
+        }
+    }
+}
+
 PointT<int32_t> LRootWindow::GetCursorPos() const
 {
     PointT<int32_t> point{};

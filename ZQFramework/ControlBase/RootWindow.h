@@ -102,6 +102,9 @@ public:
     void OnControlFocused(const RCPtr<LControl>& control);
     // The focus control becomes the last focus control and none has the focus (a control's KillFocus).
     void OnControlUnfocused();
+    // Drops the focus, last focus, hover, tool-tip owner and capture references to control and its
+    // descendants: a control taken out of the tree must not keep receiving the window's input.
+    void ForgetControl(const LControl& control);
     // The pointer in client coordinates: from the services while the window is active, else the
     // application's pointer converted by the services; (0, 0) without services.
     [[nodiscard]] PointT<int32_t> GetCursorPos() const;

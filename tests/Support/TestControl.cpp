@@ -20,9 +20,7 @@ ZQ::RCPtr<TestControl> TestControl::Create(const ZQ::RCPtr<ZQ::LControl>& parent
 ZQ::RCPtr<ZQ::LControl> TestControl::CreateFromDescriptor(const ZQ::RCPtr<ZQ::LControl>& parent,
                                                           const ZQ::RCPtr<ZQ::LControlDescriptor>& descriptor)
 {
-    ZQ::RCPtr<TestControl> control(new TestControl(parent, descriptor->mName));
-    (void)control->ApplyDescriptor(descriptor);
-    return control;
+    return ZQ::LControl::CreateFromDescriptor<TestControl>(parent, descriptor);
 }
 
 TestControl::~TestControl()

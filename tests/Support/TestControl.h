@@ -22,7 +22,8 @@ public:
     [[nodiscard]] static ZQ::RCPtr<TestControl> Create(const ZQ::RCPtr<ZQ::LControl>& parent,
                                                        const ZQ::WString& name, const LayoutSetup& setup = {},
                                                        bool withLayout = true);
-    // The create function that the control factory calls for the test classes: applies the descriptor.
+    // The create function that the control factory calls for the test classes: the control base's
+    // creation sequence for a TestControl.
     static ZQ::RCPtr<ZQ::LControl> CreateFromDescriptor(const ZQ::RCPtr<ZQ::LControl>& parent,
                                                         const ZQ::RCPtr<ZQ::LControlDescriptor>& descriptor);
 
@@ -39,13 +40,26 @@ public:
 
     ~TestControl() override;
 
+    // State that only derived classes see.
+    [[nodiscard]] bool WantsTab() const { return mWantsTab; }
+    [[nodiscard]] bool UsesParentToolTip() const { return mUseParentToolTip; }
+    [[nodiscard]] bool InheritsFont() const { return mFontInherited; }
+    [[nodiscard]] const ZQ::RCPtr<ZQ::LNotificationCenter>& GetNotificationCenter() const
+    {
+        return mNotificationCenter;
+    }
+    [[nodiscard]] const ZQ::Array<float>& GetLookOpacities() const { return mLookOpacity; }
+
     // (child's name, former index) of every OnChildrenChanged call.
     std::vector<std::pair<ZQ::WString, int32_t>> ChildrenChanged;
     int32_t NotificationsReceived = 0;
     // When set, the control's name is appended on destruction.
     std::vector<ZQ::WString>* DestroyedLog = nullptr;
 
-private:
+protected:
+    // The control base's creation sequence constructs test classes.
+    friend class ZQ::LControl;
+
     TestControl(const ZQ::RCPtr<ZQ::LControl>& parent, const ZQ::WString& name) : ZQ::LControl(parent, name)
     {
     }
