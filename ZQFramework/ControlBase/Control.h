@@ -585,6 +585,9 @@ private:
     // order; does not descend into hidden controls nor into the unclipped ones it appends, which hand over
     // their own when they are drawn. The number appended.
     int32_t CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& deferred) const;
+    // Appends an unclipped control that is shown; for one without an area, the unclipped controls below
+    // it instead. The number appended.
+    static int32_t Defer(const RCPtr<LControl>& control, RCPtrArray<LControl, 1, 0>& deferred);
     void DrawLooks(const RCPtr<LRenderer>& renderer, const Region& dirty);
     void DrawLabelsAndChildren(const RCPtr<LRenderer>& renderer, const Region& dirty,
                                RCPtrArray<LControl, 1, 0>& deferred);

@@ -30,12 +30,19 @@ bool IsDockedOnBothAxes(const LControl& control)
     return layout != nullptr && layout->mXDocked && layout->mYDocked;
 }
 
-// Visible by its own layout, with an area: only such controls are drawn, collected or hit.
-bool IsShown(const LControl& control)
+// Hidden by its own layout: neither it nor anything below it is drawn or hit.
+bool IsHidden(const LControl& control)
 {
     const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
+    return layout == nullptr || !layout->mVisible;
+}
+
+// Not hidden and with an area. A control without an area is not drawn or hit itself, but the unclipped
+// controls below it still are.
+bool IsShown(const LControl& control)
+{
     const RectT<double>& rect = control.GetRect();
-    return layout != nullptr && layout->mVisible && rect.width > 0 && rect.height > 0;
+    return !IsHidden(control) && rect.width > 0 && rect.height > 0;
 }
 
 bool IsEmpty(const RectT<double>& rect)
@@ -131,7 +138,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
 {
     if (IsClipped(*this) == unclippedPass)
         return E_INVALIDARG;
-    if (!IsShown(*this))
+    if (IsHidden(*this))
         return 0;
     const RectT<double> area = unclippedPass ? mRect : Intersection(mRect, renderer->GetClipRect());
     if (IsEmpty(area))
@@ -160,8 +167,8 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
-        if (IsShown(*child) && !IsClipped(*child))
-            (void)deferred.Add(child);
+        if (!IsClipped(*child))
+            (void)Defer(child, deferred);
     }
     return 0;
 }
@@ -246,7 +253,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
         for (uint32_t i = 0; i < count; ++i)
         {
             const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
-            if (insideClient(*child) && IsShown(*child) && child->mUnclippedCount > 0)
+            if (insideClient(*child) && !IsHidden(*child) && child->mUnclippedCount > 0)
                 (void)child->CollectUnclippedDescendants(deferred);
         }
     }
@@ -270,19 +277,24 @@ int32_t LControl::CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& deferr
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
-        if (!IsShown(*child))
-            continue;
         if (!IsClipped(*child))
-        {
-            (void)deferred.Add(child);
-            ++collected;
-        }
-        else if (child->mUnclippedCount > 0)
-        {
+            collected += Defer(child, deferred);
+        else if (!IsHidden(*child) && child->mUnclippedCount > 0)
             collected += child->CollectUnclippedDescendants(deferred);
-        }
     }
     return collected;
+}
+
+int32_t LControl::Defer(const RCPtr<LControl>& control, RCPtrArray<LControl, 1, 0>& deferred)
+{
+    if (IsShown(*control))
+    {
+        (void)deferred.Add(control);
+        return 1;
+    }
+    if (IsHidden(*control) || control->mUnclippedCount == 0)
+        return 0;
+    return control->CollectUnclippedDescendants(deferred);
 }
 
 void LControl::DrawContent(const RCPtr<LRenderer>& /*renderer*/)
@@ -299,7 +311,7 @@ RCPtr<LControl> LControl::GetControlAtPoint(const PointT<int32_t>& point, bool i
                                             PointT<int32_t>& localPoint, int32_t& z)
 {
     localPoint = kInvalidPoint;
-    if (!IsShown(*this))
+    if (IsHidden(*this))
         return {};
     const bool contains = ContainsPoint(point);
     if (!contains && mUnclippedCount == 0)

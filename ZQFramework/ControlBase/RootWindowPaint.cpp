@@ -67,6 +67,12 @@ void RenderControl(const RCPtr<LRenderer>& renderer, LControl& control, const Re
     for (uint32_t i = 0; i < deferred.GetCount(); ++i)
     {
         const RCPtr<LControl>& entry = deferred.GetAt(i);
+        // A control under a parent with several drawn looks is handed back once per look; it is drawn
+        // once, at its first place.
+        const bool seen = std::any_of(ordered.begin(), ordered.end(),
+                                      [&](const auto& pair) { return pair.second == entry; });
+        if (seen)
+            continue;
         const RCPtr<LLayoutDescriptor>& layout = entry->GetLayout();
         ordered.emplace_back(layout != nullptr ? layout->mZOrder : 0, entry);
     }
