@@ -61,7 +61,10 @@ TEST_F(ControlDrawingTest, ChildrenAreDrawnOnceForEveryLookWithThatLooksOpacityA
     const auto top = MakeTop();
     (void)top->SetLookOpacity(0, 0.5f, false);
     AddLook(top, "inset", 0.5f, 10);
-    AddLook(Add(top, u"child", {0, 0, 20, 20}), "child", 1);
+    const auto child = Add(top, u"child", {0, 0, 20, 20});
+    AddLook(child, "child", 1);
+    // Handed back by the child once for each look of the top control, drawn once.
+    AddLook(Add(child, u"float", {5, 5, 10, 10}, Unclipped), "float", 1);
 
     EXPECT_EQ(Paint(), (Lines{
                            "top | origin=(0,0) clip=(0,0,400,300) opacity=0.5",
@@ -69,6 +72,7 @@ TEST_F(ControlDrawingTest, ChildrenAreDrawnOnceForEveryLookWithThatLooksOpacityA
                            "inset.frame | origin=(0,0) clip=(0,0,10,300) opacity=0.5",
                            "child | origin=(0,0) clip=(0,0,20,20) opacity=0.5",
                            "child | origin=(10,10) clip=(0,0,20,20) opacity=0.5",
+                           "float | origin=(5,5) clip=(0,0,10,10) opacity=1",
                        }));
 
     // A look at opacity 0 draws nothing, and nothing of the children either.
