@@ -1,4 +1,5 @@
 #include "ControlBase/FilledTree.h"
+#include "Support/StringPrinting.h"
 
 #include "ZQFramework/Utilities/Graphics/Color.h"
 
@@ -16,7 +17,8 @@ using Layout = LLayoutDescriptor;
 using Lines = std::vector<std::string>;
 
 // A control whose own content is a line and whose overlay is a rectangle, so that the recording shows
-// when and under which clip each is drawn; its opacity can be set.
+// when and under which clip each is drawn; it floats above its parent, and its opacity and scroll offset
+// can be set.
 class Canvas : public LControl
 {
 public:
@@ -35,6 +37,7 @@ public:
     }
 
     void SetOpacity(float opacity) { mOpacity = opacity; }
+    void ScrollTo(const PointT<double>& offset) { mScrollOffset = offset; }
 
     void DrawContent(const RCPtr<LRenderer>& renderer) override
     {
@@ -119,6 +122,30 @@ TEST_F(ControlDrawingTest, UnclippedControlsAreDrawnAfterTheWholeTreeWithTheirOw
                            "DrawLine | origin=(94,94) clip=(0,0,50,50) opacity=0.5",
                            "DrawRect | origin=(94,94) clip=(0,0,50,50) opacity=0.5",
                        }));
+}
+
+TEST_F(ControlDrawingTest, ScrollingMovesTheChildrenInBothWalks)
+{
+    const auto top = MakeTop();
+    const auto scroller = Canvas::Create(top, u"scroller", {0, 0, 100, 100});
+    AddLook(scroller, "scroller", 1);
+    scroller->ScrollTo({30, 40});
+    AddLook(Add(scroller, u"child", {50, 50, 20, 20}), "child", 1);
+    AddLook(Add(scroller, u"pinned", {100, 100, 10, 10}, Unclipped), "pinned", 1);
+
+    Lines drawn;
+    for (const std::string& line : Paint())
+        if (line.rfind("child", 0) == 0 || line.rfind("pinned", 0) == 0)
+            drawn.push_back(line);
+    EXPECT_EQ(drawn, (Lines{
+                         "child | origin=(20,10) clip=(0,0,20,20) opacity=1",
+                         "pinned | origin=(70,60) clip=(0,0,10,10) opacity=1",
+                     }));
+
+    EXPECT_EQ(HitAt(top, 25, 15).name, WString(u"child"));
+    EXPECT_EQ(HitAt(top, 25, 15).local, (PointT<int32_t>{5, 5}));
+    EXPECT_EQ(HitAt(top, 75, 65).name, WString(u"pinned"));
+    EXPECT_EQ(HitAt(top, 75, 65).local, (PointT<int32_t>{5, 5}));
 }
 
 TEST_F(ControlDrawingTest, ControlsNotDrawnStillHandOverTheirUnclippedDescendants)
