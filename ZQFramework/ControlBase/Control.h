@@ -581,9 +581,9 @@ private:
     // Drawing and hit testing.
     // Whether look index exists and has an opacity above 0.
     [[nodiscard]] bool IsLookDrawn(uint32_t index) const;
-    // Appends the visible unclipped controls of the subtree (not this control) to deferred, children in Z
-    // order; does not descend into hidden controls nor into the unclipped ones it appends, which hand over
-    // their own when they are drawn. The number appended.
+    // Appends the shown unclipped controls of the subtree (not this control) to deferred, children in Z
+    // order, passing through controls without an area; does not descend into hidden controls nor into the
+    // unclipped ones it appends, which hand over their own when they are drawn. The number appended.
     int32_t CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& deferred) const;
     // Appends an unclipped control that is shown; for one without an area, the unclipped controls below
     // it instead. The number appended.
