@@ -124,6 +124,20 @@ TEST_F(ControlDrawingTest, UnclippedControlsAreDrawnAfterTheWholeTreeWithTheirOw
                        }));
 }
 
+TEST_F(ControlDrawingTest, ALookRegionLimitsTheChildrenDrawnInThatLook)
+{
+    const auto top = MakeTop();
+    Region limit;
+    limit.AddRect(0, 0, 100, 100);
+    top->GetLook(0)->SetRegion(limit);
+    AddLook(Add(top, u"child", {50, 50, 100, 100}), "child", 1);
+
+    EXPECT_EQ(Paint(), (Lines{
+                           "top | origin=(0,0) clip=(0,0,100,100) opacity=1",
+                           "child | origin=(50,50) clip=(0,0,50,50) opacity=1",
+                       }));
+}
+
 TEST_F(ControlDrawingTest, ScrollingMovesTheChildrenInBothWalks)
 {
     const auto top = MakeTop();
