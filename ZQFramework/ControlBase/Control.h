@@ -561,6 +561,9 @@ public:
 
     // --- State used across the base ---
 
+    // While set, the hit test passes over the control itself; its children are still asked.
+    void SetSkipInHitTest(bool skip) { mSkipInHitTest = skip; }
+    [[nodiscard]] bool IsSkipInHitTest() const { return mSkipInHitTest; }
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetDescriptor() const { return mDescriptor; }
     // The conditions record: previous and current condition masks and the press point of the last change.
     [[nodiscard]] const RCPtr<LConditionsParam>& GetConditionsRecord() const { return mConditionsParam; }
@@ -783,5 +786,28 @@ private:
                                     const RectT<double>& visiblePart);
     // Invalidates the control's whole area with the clip flag off when it is not clipped to its parent.
     void InvalidateWholeIfFloating();
+
+    // Drawing and hit testing.
+    // Whether look index exists and has an opacity above 0.
+    [[nodiscard]] bool IsLookDrawn(uint32_t index) const;
+    // Appends the shown unclipped controls of the subtree (not this control) to deferred, children in Z
+    // order, passing through controls without an area; does not descend into hidden controls nor into the
+    // unclipped ones it appends, which hand over their own when they are drawn. The number appended.
+    int32_t CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& deferred) const;
+    // Appends an unclipped control that is shown; for one without an area, the unclipped controls below
+    // it instead. The number appended.
+    static int32_t Defer(const RCPtr<LControl>& control, RCPtrArray<LControl, 1, 0>& deferred);
+    void DrawLooks(const RCPtr<LRenderer>& renderer, const Region& dirty);
+    void DrawLabelsAndChildren(const RCPtr<LRenderer>& renderer, const Region& dirty,
+                               RCPtrArray<LControl, 1, 0>& deferred);
+    // The clipped children inside look index's client area, then those docked on both axes over it.
+    void DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirty,
+                      RCPtrArray<LControl, 1, 0>& deferred, uint32_t lookIndex);
+    // The best hit among the children, asked per drawn look from the top of the Z order down.
+    RCPtr<LControl> GetChildAtPoint(const PointT<int32_t>& point, bool insideClip, bool contains,
+                                    PointT<int32_t>& localPoint, int32_t& z);
+    // The control's own part of the hit test.
+    [[nodiscard]] bool IsHitItself(const PointT<int32_t>& point, bool insideClip, bool contains,
+                                   int32_t z) const;
 };
 } // namespace ZQ
