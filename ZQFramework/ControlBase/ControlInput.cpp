@@ -101,23 +101,8 @@ ZQRESULT LControl::OnMouseLeave()
 
 void LControl::MoveFocusOnPress()
 {
-    bool refused = mNotFocusable;
-    if (!refused && !mFocusScope)
-    {
-        for (const LControl* ancestor = mParent.Get(); ancestor != nullptr;
-             ancestor = ancestor->mParent.Get())
-        {
-            if (ancestor->mNotFocusable)
-            {
-                refused = true;
-                break;
-            }
-            if (ancestor->mFocusScope)
-            {
-                break;
-            }
-        }
-    }
+    const bool refused =
+        mNotFocusable || (!mFocusScope && mParent != nullptr && mParent->IsNotFocusableUpToScope());
     if (!refused)
     {
         (void)SetFocus(true);
@@ -765,7 +750,7 @@ ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& param)
                 return 0;
             }
         }
-        if (!candidate->mNotFocusable || candidate->HasFocusableDescendant())
+        if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant())
         {
             (void)candidate->SetFocus(!backward);
             return 0;
