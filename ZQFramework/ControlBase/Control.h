@@ -740,6 +740,9 @@ private:
     // Sends name with param through the control's own distributor.
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& param);
     void MoveFocusOnPress();
+    using ClickedHook = void (LControl::*)(const RCPtr<LMouseButtonParam>&);
+    // A click's hook, then its notification; E_INVALIDARG for null.
+    ZQRESULT DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked, const char16_t* name);
     // A move's hook, notification and drag step.
     void DeliverMove(const RCPtr<LPointWithModifiersParam>& param);
     // The pan released fast enough keeps scrolling.

@@ -50,16 +50,6 @@ bool IsEmpty(const RectT<double>& rect)
     return !(rect.width > kMinimumExtent) || !(rect.height > kMinimumExtent);
 }
 
-// The common part of two rectangles; zero width or height where they do not meet.
-RectT<double> Intersection(const RectT<double>& a, const RectT<double>& b)
-{
-    const double left = std::max(a.x, b.x);
-    const double top = std::max(a.y, b.y);
-    const double right = std::max(left, std::min(a.x + a.width, b.x + b.width));
-    const double bottom = std::max(top, std::min(a.y + a.height, b.y + b.height));
-    return {left, top, right - left, bottom - top};
-}
-
 bool Overlaps(const RectT<double>& a, const RectT<double>& b)
 {
     return a.x < b.x + b.width && a.y < b.y + b.height && b.x < a.x + a.width && b.y < a.y + a.height;
@@ -98,9 +88,9 @@ void ForEachDirtyRect(const RCPtr<LRenderer>& renderer, const Region& dirty, con
     {
         const RectT<int32_t>& rect = rects.GetAt(i);
         const RectT<double> part =
-            Intersection({rect.x - origin.x, rect.y - origin.y, static_cast<double>(rect.width),
-                          static_cast<double>(rect.height)},
-                         clip);
+            RectT<double>{rect.x - origin.x, rect.y - origin.y, static_cast<double>(rect.width),
+                          static_cast<double>(rect.height)}
+                .Intersection(clip);
         if (IsEmpty(part))
             continue;
         const CAutoClip guard(renderer, ownArea, part, nullptr, true);
@@ -140,7 +130,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
         return E_INVALIDARG;
     if (IsHidden(*this))
         return 0;
-    const RectT<double> area = unclippedPass ? mRect : Intersection(mRect, renderer->GetClipRect());
+    const RectT<double> area = unclippedPass ? mRect : mRect.Intersection(renderer->GetClipRect());
     if (IsEmpty(area))
     {
         if (mUnclippedCount > 0)
@@ -223,7 +213,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
     {
         const RectT<int32_t> limit(bounds.left, bounds.top, bounds.right - bounds.left,
                                    bounds.bottom - bounds.top);
-        clip = Intersection(clip, limit.ToDouble());
+        clip = clip.Intersection(limit.ToDouble());
         const PointT<double> origin = renderer->GetOrigin();
         limited.emplace(look.GetRegion());
         limited->Offset(RoundToLong(origin.x), RoundToLong(origin.y));

@@ -329,37 +329,31 @@ ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& param)
     }
 }
 
-ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
+ZQRESULT LControl::DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked,
+                                const char16_t* name)
 {
     if (param == nullptr)
     {
         return E_INVALIDARG;
     }
-    OnLeftClicked(param);
-    Send(u"NID_LEFT_CLICK", RCPtr<LRefCountedObject>(param));
+    (this->*clicked)(param);
+    Send(name, RCPtr<LRefCountedObject>(param));
     return 0;
+}
+
+ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
+{
+    return DeliverClick(param, &LControl::OnLeftClicked, u"NID_LEFT_CLICK");
 }
 
 ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr)
-    {
-        return E_INVALIDARG;
-    }
-    OnMiddleClicked(param);
-    Send(u"NID_MIDDLE_CLICK", RCPtr<LRefCountedObject>(param));
-    return 0;
+    return DeliverClick(param, &LControl::OnMiddleClicked, u"NID_MIDDLE_CLICK");
 }
 
 ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr)
-    {
-        return E_INVALIDARG;
-    }
-    OnRightClicked(param);
-    Send(u"NID_RIGHT_CLICK", RCPtr<LRefCountedObject>(param));
-    return 0;
+    return DeliverClick(param, &LControl::OnRightClicked, u"NID_RIGHT_CLICK");
 }
 
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)

@@ -1,7 +1,6 @@
 // Painting a root window's tree: the top control, then the controls drawn above everything else.
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
-
 #include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/Renderer/AutoClip.h"
 
@@ -14,16 +13,6 @@ namespace ZQ
 namespace
 {
 using ControlList = RCPtrArray<LControl, 1, 0>;
-
-// The common part of two rectangles; zero width or height where they do not meet.
-RectT<double> Intersection(const RectT<double>& a, const RectT<double>& b)
-{
-    const double left = std::max(a.x, b.x);
-    const double top = std::max(a.y, b.y);
-    const double right = std::max(left, std::min(a.x + a.width, b.x + b.width));
-    const double bottom = std::max(top, std::min(a.y + a.height, b.y + b.height));
-    return {left, top, right - left, bottom - top};
-}
 
 void RenderControl(const RCPtr<LRenderer>& renderer, LControl& control, const Region& region,
                    bool unclippedPass);
@@ -106,7 +95,7 @@ void LRootWindow::PaintRegion(const Region& region)
     {
         const RectT<int32_t> limit(bounds.left, bounds.top, bounds.right - bounds.left,
                                    bounds.bottom - bounds.top);
-        clip = Intersection(clip, limit.ToDouble());
+        clip = clip.Intersection(limit.ToDouble());
     }
     const CAutoClip guard(mRenderer, GetClientArea().ToDouble(), clip, nullptr, false);
     RenderControl(mRenderer, *root, region, false);

@@ -21,15 +21,6 @@ PointT<double> RoundToPixels(const PointT<double>& point)
     return PointT<int32_t>(point.RoundToLong()).ToDouble();
 }
 
-// The common part of two rectangles; empty (zero width or height) where they do not meet.
-RectT<double> Intersection(const RectT<double>& a, const RectT<double>& b)
-{
-    const double left = std::max(a.x, b.x);
-    const double top = std::max(a.y, b.y);
-    const double right = std::max(left, std::min(a.x + a.width, b.x + b.width));
-    const double bottom = std::max(top, std::min(a.y + a.height, b.y + b.height));
-    return {left, top, right - left, bottom - top};
-}
 } // namespace
 
 RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& /*clientRect*/, intptr_t window)
@@ -128,7 +119,7 @@ void LRenderer::PushClipRect(const RectT<double>& bounds, const RectT<double>& c
     offset = RoundToPixels(offset);
 
     PushClip();
-    RectT<double> newClip = relative ? Intersection(Intersection(clip, bounds), state->clip) : clip;
+    RectT<double> newClip = relative ? clip.Intersection(bounds).Intersection(state->clip) : clip;
     newClip.NormalizeAndFloor();
     SetClipRect(newClip);
     TranslateOrigin(offset);

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
 
+#include <algorithm>
 #include <concepts>
 #include <cstdint>
 
@@ -35,6 +36,16 @@ struct RectT
     {
         return {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
                 static_cast<double>(height)};
+    }
+
+    // The common part of this rectangle and other; zero width or height where they do not meet.
+    [[nodiscard]] RectT Intersection(const RectT& other) const requires std::same_as<T, double>
+    {
+        const double left = std::max(x, other.x);
+        const double top = std::max(y, other.y);
+        const double right = std::max(left, std::min(x + width, other.x + other.width));
+        const double bottom = std::max(top, std::min(y + height, other.y + other.height));
+        return {left, top, right - left, bottom - top};
     }
 
     // Makes width and height non-negative, then moves every edge down onto a whole number (tolerating
