@@ -30,19 +30,17 @@ bool IsDockedOnBothAxes(const LControl& control)
     return layout != nullptr && layout->mXDocked && layout->mYDocked;
 }
 
-// Hidden by its own layout: neither it nor anything below it is drawn or hit.
+// Hidden by its layout or without an area: neither it nor anything below it is drawn or hit.
 bool IsHidden(const LControl& control)
 {
     const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout == nullptr || !layout->mVisible;
+    const RectT<double>& rect = control.GetRect();
+    return layout == nullptr || !layout->mVisible || !(rect.width > 0) || !(rect.height > 0);
 }
 
-// Not hidden and with an area. A control without an area is not drawn or hit itself, but the unclipped
-// controls below it still are.
 bool IsShown(const LControl& control)
 {
-    const RectT<double>& rect = control.GetRect();
-    return !IsHidden(control) && rect.width > 0 && rect.height > 0;
+    return !IsHidden(control);
 }
 
 bool IsEmpty(const RectT<double>& rect)

@@ -2,6 +2,8 @@
 
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/ControlApplication.h"
+#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Dialog.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
@@ -64,7 +66,7 @@ ZQRESULT LRootWindow::ReleaseInternalReferences()
 {
     (void)UnregisterAllClients();
     mServices = nullptr;
-    (void)SetRootControl(nullptr);
+    (void)SetRootControlByName(WString());
     if (GetTarget() != nullptr)
     {
         AdjustOwnInternalReferences(-1);
@@ -125,6 +127,32 @@ ZQRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     CountTreeReference(1);
     InvalidateRect(GetClientArea());
     return 0;
+}
+
+ZQRESULT LRootWindow::SetRootControlByName(const WString& name)
+{
+    RCPtr<LControl> control;
+    IControlApplication* application = IControlApplication::GetCurrent();
+    if (!name.IsEmpty() && application != nullptr)
+    {
+        if (const RCPtr<LControlFactory> factory = application->GetControlFactory(); factory != nullptr)
+        {
+            control = factory->CreateControlByName(name, RCPtr<LRootWindow>(this));
+        }
+    }
+    return SetRootControl(control);
+}
+
+void LRootWindow::RequestClose()
+{
+    if (const RCPtr<LDialog> dialog(mRootControl); dialog != nullptr)
+    {
+        dialog->Close(2);
+    }
+    else if (mServices != nullptr)
+    {
+        (void)EndModal(0);
+    }
 }
 
 void LRootWindow::FillWindow(LControl& control)

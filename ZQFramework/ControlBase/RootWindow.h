@@ -57,7 +57,13 @@ public:
     // Makes control the root control (null: none), filling the window. Drops the focus, last focus,
     // hover and capture controls first. 0.
     ZQRESULT SetRootControl(const RCPtr<LControl>& control);
+    // Makes the control whose skin descriptor has name through the application's control factory and
+    // sets it as the root control; an empty name (or one the factory cannot make) leaves none. 0.
+    ZQRESULT SetRootControlByName(const WString& name);
     [[nodiscard]] const RCPtr<LControl>& GetRootControl() const { return mRootControl; }
+    // The window's close box: a dialog shown here is closed with 2, any other window ends its modal loop
+    // with 0.
+    void RequestClose();
     [[nodiscard]] const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     [[nodiscard]] IWindowOSServices* GetServices() const { return mServices; }
     [[nodiscard]] const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeyManager; }

@@ -3,6 +3,7 @@
 #include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
+#include "ZQFramework/ControlBase/Dialog.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
@@ -64,6 +65,21 @@ TEST_F(RootWindowTest, EndModalWaitsForTheNextIdlePassAndNeedsServices)
     const RCPtr<LRootWindow> bare = LRootWindow::Create(nullptr, nullptr);
     EXPECT_EQ(bare->EndModal(3), E_FAIL);
     (void)bare->ReleaseInternalReferences();
+}
+
+TEST_F(RootWindowTest, TheCloseBoxClosesADialogWithTwoAndEndsAnyOtherWindowWithZero)
+{
+    const RCPtr<LDialog> dialog(new LDialog(nullptr, u"dialog"));
+    (void)window->SetRootControl(dialog);
+    window->RequestClose();
+    EXPECT_EQ(dialog->GetResult(), 2);
+    (void)window->ProcessIdle(false);
+    (void)window->SetRootControl(nullptr);
+    (void)dialog->ReleaseInternalReferences();
+
+    window->RequestClose();
+    (void)window->ProcessIdle(false);
+    EXPECT_EQ(services.ModalResults, (std::vector<int32_t>{2, 0}));
 }
 
 TEST_F(RootWindowTest, SetRootControlFillsTheWindowAndNullDropsEveryReference)
