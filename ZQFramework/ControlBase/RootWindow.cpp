@@ -46,6 +46,7 @@ bool Intersect(const RectT<int32_t>& a, const RectT<int32_t>& b, RectT<int32_t>&
 LRootWindow::LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* services)
     : mRenderer(renderer), mServices(services), mKeys(&mKeyLock, 256)
 {
+    (void)GetScreenRect();
 }
 
 LRootWindow::~LRootWindow() = default;
@@ -65,7 +66,7 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
 ZQRESULT LRootWindow::ReleaseInternalReferences()
 {
     (void)UnregisterAllClients();
-    mServices = nullptr;
+    ForgetServices();
     (void)SetRootControlByName(WString());
     if (GetTarget() != nullptr)
     {
@@ -167,19 +168,23 @@ void LRootWindow::FillWindow(LControl& control)
 
 void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
 {
+    const MutexLocker lock(mRenderLock);
     RectT<int32_t> visible;
-    if (!Intersect(rect, GetClientArea(), visible))
+    if (!Intersect(rect, mClientArea, visible))
     {
         return;
     }
+    AddToRegion(mDirtyRegion, visible);
+    if (mServices != nullptr)
     {
-        const MutexLocker lock(mRenderLock);
-        AddToRegion(mDirtyRegion, visible);
+        (void)mServices->InvalidateRect(visible);
     }
-    if (IWindowOSServices* services = mServices; services != nullptr)
-    {
-        (void)services->InvalidateRect(visible);
-    }
+}
+
+void LRootWindow::ForgetServices()
+{
+    const MutexLocker lock(mRenderLock);
+    mServices = nullptr;
 }
 
 void LRootWindow::InvalidateAllAndRedraw()
@@ -218,6 +223,8 @@ RectT<int32_t> LRootWindow::GetScreenRect()
         PointT<int32_t> origin{client.x, client.y};
         (void)mServices->ClientToScreen(origin, origin);
         mScreenRect = {origin.x, origin.y, client.width, client.height};
+        const MutexLocker lock(mRenderLock);
+        mClientArea = {0, 0, client.width, client.height};
     }
     return mScreenRect;
 }
@@ -621,6 +628,7 @@ void LRootWindow::RestoreFocus()
 
 void LRootWindow::OnSize(int32_t width, int32_t height)
 {
+    (void)GetScreenRect();
     if (mRootControl != nullptr)
     {
         (void)mRootControl->OnSize(width, height);

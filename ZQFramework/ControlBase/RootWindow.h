@@ -29,8 +29,8 @@ class IWindowOSServices;
 // queue's reference to its own target are internal references of the window; ReleaseInternalReferences,
 // when the last outside reference goes, dismantles the tree and the queue.
 //
-// UI thread only, except InvalidateRect and TakeDirtyRegion: the dirty region is guarded by the render
-// lock.
+// UI thread only, except InvalidateRect: the dirty region, the client size it is cut to and the services
+// pointer are guarded by the render lock.
 class LRootWindow : public LNotificationDistributor, public LNotificationQueue
 {
 public:
@@ -66,12 +66,16 @@ public:
     void RequestClose();
     [[nodiscard]] const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     [[nodiscard]] IWindowOSServices* GetServices() const { return mServices; }
+    // The native window is going: from now on every operation acts as without services. The native
+    // window calls it before it goes, so that a root window still held elsewhere never calls into it.
+    void ForgetServices();
     [[nodiscard]] const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeyManager; }
 
     // --- Painting ---
 
     // Adds rect (window coordinates) to the dirty region and the native window's invalid area, cut to the
-    // client area; nothing when that leaves nothing. Any thread.
+    // client area; nothing when that leaves nothing. Any thread: the services' InvalidateRect is called
+    // under the render lock and must only queue the area.
     void InvalidateRect(const RectT<int32_t>& rect);
     // The whole client area, painted at once.
     void InvalidateAllAndRedraw();
@@ -189,8 +193,10 @@ private:
     void CountTreeReference(int32_t n);
 
     RCPtr<LRenderer> mRenderer;
+    // Written under mRenderLock (ForgetServices), read without it on the UI thread and under it elsewhere.
     IWindowOSServices* mServices;
     RectT<int32_t> mScreenRect{0, 0, 1024, 768};
+    RectT<int32_t> mClientArea{0, 0, 1024, 768}; // guarded by mRenderLock; kept by GetScreenRect
     WString mTitle;
     RCPtr<LControl> mRootControl;
     Mutex mRenderLock;

@@ -11,8 +11,10 @@
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ZQ
@@ -236,6 +238,77 @@ TEST(RootWindowCycling, ShiftTabInTheFirstOfThreeWindowsActivatesTheThird)
     {
         (void)w->ReleaseInternalReferences();
     }
+}
+} // namespace
+} // namespace ZQ
+
+namespace ZQ
+{
+namespace
+{
+TEST(RootWindowConcurrency, RectanglesInvalidatedFromFourThreadsAreAllPainted)
+{
+    FakeControlApplication application;
+    FakeWindowServices services;
+    services.ScreenRect = {0, 0, 400, 400};
+    const RCPtr<LRootWindow> window = LRootWindow::Create(nullptr, &services);
+    constexpr int kThreads = 4;
+    constexpr int kRectsPerThread = 100;
+    std::atomic<int> running{kThreads};
+    Region painted;
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+        {
+            threads.emplace_back(
+                [&, t]
+                {
+                    for (int i = 0; i < kRectsPerThread; ++i)
+                    {
+                        window->InvalidateRect({t * 100, i * 4, 100, 4});
+                    }
+                    --running;
+                });
+        }
+        // The UI thread paints meanwhile: whatever it takes is painted.
+        while (running > 0)
+        {
+            Region dirty;
+            window->TakeDirtyRegion(dirty);
+            painted.AppendCopy(dirty);
+        }
+        for (std::thread& thread : threads)
+        {
+            thread.join();
+        }
+    }
+    Region rest;
+    window->TakeDirtyRegion(rest);
+    painted.AppendCopy(rest);
+    Region missing;
+    missing.AddRect(0, 0, 400, 400);
+    missing.SubtractRegion(painted);
+    EXPECT_TRUE(missing.IsEmpty());
+    EXPECT_EQ(services.Count("InvalidateRect"), kThreads * kRectsPerThread);
+    (void)window->ReleaseInternalReferences();
+}
+
+TEST(RootWindowServices, AForgottenNativeWindowIsNeverCalledAgain)
+{
+    FakeControlApplication application;
+    FakeWindowServices services;
+    const RCPtr<LRootWindow> window = LRootWindow::Create(nullptr, &services);
+    window->ForgetServices();
+    services.Calls.clear();
+    window->InvalidateRect({0, 0, 10, 10});
+    window->InvalidateAllAndRedraw();
+    EXPECT_EQ(window->EndModal(1), E_FAIL);
+    EXPECT_EQ(window->SetCursor(1), 0);
+    EXPECT_EQ(window->SetTitle(u"t"), E_FAIL);
+    window->OnMouseButton(0, 1, 0, {1, 1}, 0);
+    (void)window->ProcessIdle(true);
+    EXPECT_TRUE(services.Calls.empty());
+    (void)window->ReleaseInternalReferences();
 }
 } // namespace
 } // namespace ZQ

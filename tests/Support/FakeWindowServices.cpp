@@ -1,6 +1,7 @@
 #include "Support/FakeWindowServices.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ZQTest
 {
@@ -15,20 +16,20 @@ std::string RectText(const char* name, const ZQ::RectT<int32_t>& rect)
 
 ZQRESULT FakeWindowServices::SetTitle(const ZQ::WString& text)
 {
-    Calls.emplace_back("SetTitle");
+    Record("SetTitle");
     Title = text;
     return 0;
 }
 
 ZQRESULT FakeWindowServices::InvalidateAll()
 {
-    Calls.emplace_back("InvalidateAll");
+    Record("InvalidateAll");
     return 0;
 }
 
 ZQRESULT FakeWindowServices::InvalidateRect(const ZQ::RectT<int32_t>& rect)
 {
-    Calls.push_back(RectText("InvalidateRect", rect));
+    Record(RectText("InvalidateRect", rect));
     return 0;
 }
 
@@ -52,38 +53,38 @@ ZQRESULT FakeWindowServices::ClientToScreen(ZQ::PointT<int32_t>& out, const ZQ::
 
 ZQRESULT FakeWindowServices::SetWindowRect(const ZQ::RectT<int32_t>& rect)
 {
-    Calls.push_back(RectText("SetWindowRect", rect));
+    Record(RectText("SetWindowRect", rect));
     ScreenRect = rect;
     return 0;
 }
 
 bool FakeWindowServices::Show(int32_t command)
 {
-    Calls.push_back("Show " + std::to_string(command));
+    Record("Show " + std::to_string(command));
     return true;
 }
 
 ZQRESULT FakeWindowServices::RedrawNow()
 {
-    Calls.emplace_back("RedrawNow");
+    Record("RedrawNow");
     return 0;
 }
 
 ZQRESULT FakeWindowServices::BringToTop()
 {
-    Calls.emplace_back("BringToTop");
+    Record("BringToTop");
     return 0;
 }
 
 ZQRESULT FakeWindowServices::SetTopMost(bool topMost)
 {
-    Calls.push_back(std::string("SetTopMost ") + (topMost ? "1" : "0"));
+    Record(std::string("SetTopMost ") + (topMost ? "1" : "0"));
     return 0;
 }
 
 ZQRESULT FakeWindowServices::EndModal(int32_t result)
 {
-    Calls.push_back("EndModal " + std::to_string(result));
+    Record("EndModal " + std::to_string(result));
     ModalResults.push_back(result);
     Modal = false;
     return 0;
@@ -91,20 +92,20 @@ ZQRESULT FakeWindowServices::EndModal(int32_t result)
 
 int32_t FakeWindowServices::RunModalLoop()
 {
-    Calls.emplace_back("RunModalLoop");
+    Record("RunModalLoop");
     return ModalResults.empty() ? -1 : ModalResults.back();
 }
 
 ZQRESULT FakeWindowServices::SetFocus()
 {
-    Calls.emplace_back("SetFocus");
+    Record("SetFocus");
     Focused = true;
     return 0;
 }
 
 intptr_t FakeWindowServices::SetCursor(intptr_t cursor)
 {
-    Calls.push_back("SetCursor " + std::to_string(cursor));
+    Record("SetCursor " + std::to_string(cursor));
     const intptr_t previous = Cursor;
     Cursor = cursor;
     return previous;
@@ -118,12 +119,19 @@ ZQRESULT FakeWindowServices::GetCursorPos(ZQ::PointT<int32_t>& point)
 
 ZQRESULT FakeWindowServices::SetTextInput(int32_t mode, const ZQ::WString& /*value*/)
 {
-    Calls.push_back("SetTextInput " + std::to_string(mode));
+    Record("SetTextInput " + std::to_string(mode));
     return 0;
+}
+
+void FakeWindowServices::Record(std::string call)
+{
+    const std::lock_guard<std::mutex> lock(mCallsLock);
+    Calls.push_back(std::move(call));
 }
 
 int FakeWindowServices::Count(const std::string& name) const
 {
+    const std::lock_guard<std::mutex> lock(mCallsLock);
     return static_cast<int>(std::count_if(Calls.begin(), Calls.end(),
                                           [&](const std::string& call)
                                           { return call == name || call.rfind(name + " ", 0) == 0; }));

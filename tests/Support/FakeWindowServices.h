@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/WindowOSServices.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,8 @@ public:
     // The number of recorded calls named name.
     [[nodiscard]] int Count(const std::string& name) const;
 
-    // Every call in order: "SetTitle", "InvalidateRect 10 20 30 40", "EndModal 3", "SetCursor 2", ...
+    // Every call in order (InvalidateRect may come from any thread; recording takes a lock): "SetTitle",
+    // "InvalidateRect 10 20 30 40", "EndModal 3", "SetCursor 2", ...
     std::vector<std::string> Calls;
     // The window's client area on the screen.
     ZQ::RectT<int32_t> ScreenRect{100, 50, 400, 300};
@@ -50,5 +52,9 @@ public:
     bool Active = true;
     bool Focused = true;
     std::vector<int32_t> ModalResults;
+
+private:
+    void Record(std::string call);
+    mutable std::mutex mCallsLock;
 };
 } // namespace ZQTest
