@@ -743,6 +743,8 @@ private:
     using ClickedHook = void (LControl::*)(const RCPtr<LMouseButtonParam>&);
     // A click's hook, then its notification; E_INVALIDARG for null.
     ZQRESULT DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked, const char16_t* name);
+    // Opens the control's context menu, when it has one.
+    void ShowContextMenu();
     // A move's hook, notification and drag step.
     void DeliverMove(const RCPtr<LPointWithModifiersParam>& param);
     // The pan released fast enough keeps scrolling.

@@ -353,7 +353,21 @@ ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
 
 ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
 {
-    return DeliverClick(param, &LControl::OnRightClicked, u"NID_RIGHT_CLICK");
+    const ZQRESULT result = DeliverClick(param, &LControl::OnRightClicked, u"NID_RIGHT_CLICK");
+    if (result == 0)
+    {
+        ShowContextMenu();
+    }
+    return result;
+}
+
+void LControl::ShowContextMenu()
+{
+    // Pop-up menus come with the control library; until then no control has a menu to open.
+    if (GetContextMenu() == nullptr)
+    {
+        return;
+    }
 }
 
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)

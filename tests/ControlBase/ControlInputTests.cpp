@@ -37,7 +37,7 @@ public:
         probe->mNotFocusable = false;
         probe->mHandler = LNotificationHandler<LControl>::Create(probe.Get());
         for (const char16_t* name :
-             {u"NID_MOUSE_DOWN", u"NID_MOUSE_MOVE", u"NID_MOUSE_UP", u"NID_LEFT_CLICK"})
+             {u"NID_MOUSE_DOWN", u"NID_MOUSE_MOVE", u"NID_MOUSE_UP", u"NID_LEFT_CLICK", u"NID_RIGHT_CLICK"})
         {
             (void)probe->mHandler->AddCallback(static_cast<Callback>(&MouseProbe::Heard),
                                                RCPtr<LNotificationDistributor>(probe), name);
@@ -49,6 +49,12 @@ public:
     void OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*p*/) override { Log("left down hook"); }
     void OnLeftButtonUp(const RCPtr<LMouseButtonParam>& /*p*/) override { Log("left up hook"); }
     void OnLeftClicked(const RCPtr<LMouseButtonParam>& /*p*/) override { Log("left clicked hook"); }
+    void OnRightClicked(const RCPtr<LMouseButtonParam>& /*p*/) override { Log("right clicked hook"); }
+    RCPtr<LRefCountedObject> GetContextMenu() override
+    {
+        Log("context menu asked");
+        return nullptr;
+    }
     void OnMouseMoved(const RCPtr<LPointWithModifiersParam>& p) override
     {
         Log("moved " + std::to_string(p->mX) + " " + std::to_string(p->mY));
@@ -141,6 +147,18 @@ TEST_F(MouseTest, APressAndReleaseOverTheControlClicksAfterDownAndUp)
     EXPECT_EQ(log, (std::vector<std::string>{"b left down hook", "b NID_MOUSE_DOWN", "b left up hook",
                                              "b NID_MOUSE_UP"}))
         << "released outside: no click";
+}
+
+TEST_F(MouseTest, ARightClickAsksForTheContextMenuAfterItsNotification)
+{
+    services.MouseButtons = 4;
+    (void)button->OnMouseEnter();
+    (void)button->OnMouseDown(Press(4, 3, 3, 4));
+    log.clear();
+    (void)button->OnMouseUp(Press(4, 3, 3, 0));
+    EXPECT_EQ(log, (std::vector<std::string>{"b NID_MOUSE_UP", "b right clicked hook", "b NID_RIGHT_CLICK",
+                                             "b context menu asked"}));
+    EXPECT_EQ(button->OnRightClick(nullptr), E_INVALIDARG);
 }
 
 TEST_F(MouseTest, TheDragStartsAtTheThresholdWithASyntheticMoveAtThePressPointFirst)
