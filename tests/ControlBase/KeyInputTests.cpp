@@ -4,6 +4,7 @@
 #include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
+#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -90,6 +91,24 @@ constexpr const char* kSkin = R"(
 constexpr const char* kStrings = R"(
 <StringTable ID="Test.Key|a"><String ID="LHK.NID_A_ACTION"><Locale LCID="0x0009">Ctrl+VKEY_F5</Locale></String></StringTable>
 <StringTable ID="Test.Key|b"><String ID="LHK.NID_B_ACTION"><Locale LCID="0x0009">Ctrl+VKEY_F6</Locale></String></StringTable>)";
+
+// Records the names of the notifications handed to it.
+class NameRecorder : public LNotificationReceiver
+{
+public:
+    ZQRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& /*source*/,
+                                 const RCPtr<LNotification>& notification) override
+    {
+        Names.push_back(TestSupport::Utf8(WString(notification->GetID())));
+        return 0;
+    }
+    ZQRESULT RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& /*source*/,
+                                        NotificationID /*id*/) override
+    {
+        return 0;
+    }
+    std::vector<std::string> Names;
+};
 
 KeyCode Key(const char16_t* text)
 {
@@ -193,6 +212,24 @@ TEST_F(KeyTest, TabOnTheLastChildLeavesTheContainerOrWrapsWhenToldToStayInside)
     ASSERT_EQ(FocusName(), "c");
     Press(Key(u"VKEY_TAB"), 1);
     EXPECT_EQ(FocusName(), "a");
+}
+TEST_F(KeyTest, AnUnboundKeyReachesTheWindowsHotKeysThenTheApplications)
+{
+    const RCPtr<NameRecorder> recorder(new NameRecorder);
+    application.HotKeys = LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(recorder));
+    (void)application.HotKeys->GetKeyBindings().AddBinding(Key(u"Ctrl+VKEY_F9"), u"NID_APP_ONLY");
+    (void)application.HotKeys->GetKeyBindings().AddBinding(Key(u"Ctrl+VKEY_F10"), u"NID_APP_BOTH");
+    (void)window->GetHotKeyManager()->GetKeyBindings().AddBinding(Key(u"Ctrl+VKEY_F10"), u"NID_WINDOW_BOTH");
+    (void)Child(u"c")->SetFocus(true);
+
+    Press(Key(u"Ctrl+VKEY_F9"));
+    EXPECT_EQ(recorder->Names, std::vector<std::string>{"NID_APP_ONLY"});
+    EXPECT_EQ(window->GetCount(), 0u);
+
+    Press(Key(u"Ctrl+VKEY_F10"));
+    EXPECT_EQ(recorder->Names, std::vector<std::string>{"NID_APP_ONLY"}) << "the window's binding wins";
+    EXPECT_EQ(window->GetCount(), 1u) << "posted to the window's own queue";
+    application.HotKeys = nullptr;
 }
 } // namespace
 } // namespace ZQ
