@@ -105,8 +105,8 @@ public:
     explicit SubtreeHitTestDisabler(const RCPtr<LControl>& control)
     {
         RCPtrArray<LControl, 1, 0> controls;
-        (void)controls.Add(control);
         (void)control->GetAllDescendants(controls);
+        (void)controls.Add(control);
         for (uint32_t i = 0; i < controls.GetCount(); ++i)
         {
             if (!controls.GetAt(i)->IsSkipInHitTest())
@@ -259,6 +259,10 @@ ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& param)
         return 1;
     }
     const RCPtr<LControl> self(this);
+    // Taken before the control moves: the pointer's place in the window does not change with it.
+    const PointT<double> windowOrigin = GetWindowOrigin();
+    const PointT<int32_t> windowPoint{RoundToLong(windowOrigin.x + param->mX),
+                                      RoundToLong(windowOrigin.y + param->mY)};
     const PointT<double> pointer{ClampTo(mRect.x + param->mX, -kCoordinateLimit, kCoordinateLimit),
                                  ClampTo(mRect.y + param->mY, -kCoordinateLimit, kCoordinateLimit)};
     PointT<double> displacement{pointer.x - mPressPoint.x, pointer.y - mPressPoint.y};
@@ -279,8 +283,7 @@ ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& param)
     }
     if (mDragMode == kModeDragDrop)
     {
-        const PointT<double> origin = GetWindowOrigin();
-        TrackDropTarget({RoundToLong(origin.x + param->mX), RoundToLong(origin.y + param->mY)});
+        TrackDropTarget(windowPoint);
     }
     else if ((mDragMode == kModeMoveScrolling || mDragMode == kModeResizeScrolling) && mParent != nullptr)
     {
