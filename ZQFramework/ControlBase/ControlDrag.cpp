@@ -97,6 +97,30 @@ bool IsValidAxis(int32_t axis)
     return axis == 0 || axis == 1;
 }
 
+// Both axes' placement rules, each position with its axis's docked flag (the layout keeps that flag
+// apart from the position rule).
+struct Placement
+{
+    LLayoutDescriptor::AxisPosition XPosition;
+    LLayoutDescriptor::AxisSize XSize;
+    LLayoutDescriptor::AxisPosition YPosition;
+    LLayoutDescriptor::AxisSize YSize;
+};
+
+Placement CurrentPlacement(const LLayoutDescriptor& layout)
+{
+    Placement placement;
+    (void)layout.GetAxis(0, placement.XPosition, placement.XSize);
+    (void)layout.GetAxis(1, placement.YPosition, placement.YSize);
+    return placement;
+}
+
+void Apply(LControl& control, const Placement& placement)
+{
+    (void)control.SetAxisPlacement(placement.XPosition, placement.XSize, placement.YPosition,
+                                   placement.YSize);
+}
+
 // Sets the skip flag on control and its descendants for the life of the object; flags already set are
 // left to their owners.
 class SubtreeHitTestDisabler
@@ -147,32 +171,30 @@ ZQRESULT LControl::BeginDrag()
         return 1;
     }
     const RCPtr<LControl> self(this);
-    mDragStart.Size = {mRect.width, mRect.height};
-    mDragStart.ParentScrollOffset = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
     if (mDragMode == kModeDragDrop)
     {
         // The control floats over the whole window while it is carried, and stays where the drag puts it
         // while the parent scrolls under it.
+        const PointT<double> scroll = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
         mDragDrop.Target = nullptr;
         mDragDrop.WasClipped = mLayout->mClipToParent;
         (void)SetClipToParent(false);
-        LLayoutDescriptor::AxisPosition xPosition = mLayout->mXPosition;
-        LLayoutDescriptor::AxisPosition yPosition = mLayout->mYPosition;
-        mDragDrop.XUndocked = !xPosition.Docked;
-        mDragDrop.YUndocked = !yPosition.Docked;
+        Placement placement = CurrentPlacement(*mLayout);
+        mDragDrop.XUndocked = !placement.XPosition.Docked;
+        mDragDrop.YUndocked = !placement.YPosition.Docked;
         if (mDragDrop.XUndocked)
         {
-            xPosition.Docked = true;
-            xPosition.Abs -= mDragStart.ParentScrollOffset.x;
+            placement.XPosition.Docked = true;
+            placement.XPosition.Abs -= scroll.x;
         }
         if (mDragDrop.YUndocked)
         {
-            yPosition.Docked = true;
-            yPosition.Abs -= mDragStart.ParentScrollOffset.y;
+            placement.YPosition.Docked = true;
+            placement.YPosition.Abs -= scroll.y;
         }
         if (mDragDrop.XUndocked || mDragDrop.YUndocked)
         {
-            (void)SetAxisPlacement(xPosition, mLayout->mXSize, yPosition, mLayout->mYSize);
+            Apply(*this, placement);
         }
     }
     RecordDragStart();
@@ -215,21 +237,20 @@ ZQRESULT LControl::EndDrag()
             (void)SetClipToParent(true);
         }
         const PointT<double> scroll = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
-        LLayoutDescriptor::AxisPosition xPosition = mLayout->mXPosition;
-        LLayoutDescriptor::AxisPosition yPosition = mLayout->mYPosition;
+        Placement placement = CurrentPlacement(*mLayout);
         if (mDragDrop.XUndocked)
         {
-            xPosition.Docked = false;
-            xPosition.Abs += scroll.x;
+            placement.XPosition.Docked = false;
+            placement.XPosition.Abs += scroll.x;
         }
         if (mDragDrop.YUndocked)
         {
-            yPosition.Docked = false;
-            yPosition.Abs += scroll.y;
+            placement.YPosition.Docked = false;
+            placement.YPosition.Abs += scroll.y;
         }
         if (mDragDrop.XUndocked || mDragDrop.YUndocked)
         {
-            (void)SetAxisPlacement(xPosition, mLayout->mXSize, yPosition, mLayout->mYSize);
+            Apply(*this, placement);
         }
     }
     mDragDrop.XUndocked = mDragDrop.YUndocked = false;
@@ -366,10 +387,11 @@ void LControl::ApplyDragPlacement()
     // A docked position already follows the parent's scroll offset; only the pointer's move is added.
     const PointT<double> scrollChange{scroll.x - mDragStart.ParentScrollOffset.x,
                                       scroll.y - mDragStart.ParentScrollOffset.y};
-    LLayoutDescriptor::AxisPosition xPosition = mLayout->mXPosition;
-    LLayoutDescriptor::AxisPosition yPosition = mLayout->mYPosition;
-    LLayoutDescriptor::AxisSize xSize = mLayout->mXSize;
-    LLayoutDescriptor::AxisSize ySize = mLayout->mYSize;
+    Placement placement = CurrentPlacement(*mLayout);
+    LLayoutDescriptor::AxisPosition& xPosition = placement.XPosition;
+    LLayoutDescriptor::AxisPosition& yPosition = placement.YPosition;
+    LLayoutDescriptor::AxisSize& xSize = placement.XSize;
+    LLayoutDescriptor::AxisSize& ySize = placement.YSize;
     const double dx = mDragDisplacement.x;
     const double dy = mDragDisplacement.y;
     const auto moveX = [&]
@@ -408,7 +430,7 @@ void LControl::ApplyDragPlacement()
             ySize.Abs = mDragStart.YSizeAbs - dy;
         }
     }
-    (void)SetAxisPlacement(xPosition, xSize, yPosition, ySize);
+    Apply(*this, placement);
 }
 
 void LControl::PanContent(const PointT<double>& displacement)

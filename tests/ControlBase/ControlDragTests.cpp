@@ -347,5 +347,21 @@ TEST_F(DragTest, ADraggedControlStaysPutWhileItsParentScrollsUnderIt)
     EXPECT_EQ(dragged->GetLayout()->mYPosition.Abs, 140) << "back in content coordinates";
     EXPECT_EQ(dragged->GetRectInWindow().y, 90);
 }
+TEST_F(DragTest, AnAxisDockedByItsLayoutFlagStaysDockedThroughADrag)
+{
+    const auto top = MakeTop();
+    const auto dragged = DragProbe::Make(top, u"dragged", {120, 120, 20, 20});
+    (void)AddLook(dragged, "dragged", 1);
+    dragged->GetLayout()->mYDocked = true; // as a skin sets it: the flag alone
+    for (const int32_t mode : {1, 2})
+    {
+        Press(dragged, 125, 125, mode, 0x1);
+        MoveTo(dragged, 135, 125);
+        Release(dragged, 135, 125);
+        EXPECT_TRUE(dragged->GetLayout()->mYDocked) << "mode " << mode;
+        EXPECT_FALSE(dragged->GetLayout()->mXDocked) << "mode " << mode;
+    }
+    EXPECT_EQ(dragged->GetRect().x, 140);
+}
 } // namespace
 } // namespace ZQ
