@@ -347,6 +347,42 @@ TEST_F(DragTest, ADraggedControlStaysPutWhileItsParentScrollsUnderIt)
     EXPECT_EQ(dragged->GetLayout()->mYPosition.Abs, 140) << "back in content coordinates";
     EXPECT_EQ(dragged->GetRectInWindow().y, 90);
 }
+TEST_F(DragTest, AFloatingControlThatRefusesPassesTheDropToTheControlBeneathIt)
+{
+    Log log;
+    const auto top = MakeTop();
+    const auto target = DragProbe::Make(top, u"target", {200, 0, 100, 100}, &log);
+    const auto popup = DragProbe::Make(top, u"popup", {200, 80, 50, 50}, &log);
+    popup->GetLayout()->mClipToParent = false;
+    const auto dragged = DragProbe::Make(top, u"dragged", {20, 200, 20, 20}, &log);
+    for (const auto& control : {target, popup, dragged})
+        (void)AddLook(control, TestSupport::Utf8(control->GetName()), 1);
+    target->Accepts = true;
+
+    Press(dragged, 25, 205, 1, 0x3);
+    MoveTo(dragged, 210, 90);
+    EXPECT_EQ(log, (Log{"target enter", "target over 210 90"}));
+    EXPECT_FALSE(popup->IsSkipInHitTest()) << "the skip ends with the search";
+    EXPECT_FALSE(dragged->IsSkipInHitTest());
+    Release(dragged, 210, 90);
+}
+
+TEST_F(DragTest, ANewDragOriginContinuesFromThePlacementAsItIsNow)
+{
+    const auto top = MakeTop();
+    const auto dragged = DragProbe::Make(top, u"dragged", {50, 40, 60, 30});
+    Press(dragged, 60, 50, 2, 0x1);
+    MoveTo(dragged, 70, 50);
+    ASSERT_EQ(dragged->GetRect().x, 60);
+    LLayoutDescriptor::AxisPosition position = dragged->GetLayout()->mXPosition;
+    position.Abs = 0;
+    (void)dragged->SetAxisPlacement(0, position, dragged->GetLayout()->mXSize);
+    (void)dragged->UpdateDragOrigin();
+    MoveTo(dragged, 75, 50);
+    EXPECT_EQ(dragged->GetRect().x, 5);
+    Release(dragged, 75, 50);
+}
+
 TEST_F(DragTest, AnAxisDockedByItsLayoutFlagStaysDockedThroughADrag)
 {
     const auto top = MakeTop();
