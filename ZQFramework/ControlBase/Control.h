@@ -621,6 +621,9 @@ protected:
     };
     struct DragDrop
     {
+        bool WasClipped = false;
+        bool XUndocked = false;
+        bool YUndocked = false;
         RCPtr<LControl> Target;
         intptr_t PreviousCursor = 0;
     };
@@ -669,7 +672,7 @@ protected:
     {
         bool Running = false;
         bool Decelerating = false;
-        uint32_t LastTick = 0;
+        double LastTick = 0; // the application clock, in seconds
         double Speed = 0;
         double Minimum = 0;
         double Maximum = 0;
@@ -721,8 +724,6 @@ private:
     // The "NID_IDLE" handler: automatic scrolling, pending removals, then OnIdle. 0.
     ZQRESULT OnIdleNotification(const RCPtr<LNotificationDistributor>& source,
                                 const RCPtr<LNotification>& notification);
-    // One step of the automatic scrolling, run first on every idle pass.
-    void AdvanceAutoScroll();
     // The hover cursor's part of a condition change from previous to current.
     void UpdateHoverCursor(uint32_t previous, uint32_t current);
     // "NID_CONDITION_CHANGE", then one notification per changed group, each with the record.
@@ -749,6 +750,28 @@ private:
     void DeliverMove(const RCPtr<LPointWithModifiersParam>& param);
     // The pan released fast enough keeps scrolling.
     void StartKineticScroll();
+
+    // Dragging helpers.
+    // One step of the automatic scrolling, run first on every idle pass.
+    void AdvanceAutoScroll();
+    // One axis of AdvanceAutoScroll: moves the content by the time passed and slows a kinetic scroll.
+    void AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks);
+    // Records the size, the parent's scroll offset and the four absolute layout values.
+    void RecordDragStart();
+    // Modes 1 to 5: the new position or size from the displacement.
+    void ApplyDragPlacement();
+    // Every mode but 1: the pointer kept inside the parent's visible area as GetDragLimits narrows it (the
+    // displacement clamped for modes below 6), and in modes 3 and 5 the depth into an edge margin per axis
+    // (-1: none).
+    void LimitDragDisplacement(PointT<double>& displacement, double depth[2], bool towardStart[2]);
+    // Mode 6: the own scroll offset follows the pointer and the speed is measured.
+    void PanContent(const PointT<double>& displacement);
+    // Mode 1: finds the drop target under windowPoint, tells old and new targets, sets the cursor and
+    // scrolls the target near its edges.
+    void TrackDropTarget(const PointT<int32_t>& windowPoint);
+    // Sets or stops scroller's automatic scrolling on axis: a depth of -1 stops it, else the speed grows
+    // with the depth into the edge margin (toward the start edge when towardStart).
+    void DriveEdgeScroll(const RCPtr<LControl>& scroller, int32_t axis, double depth, bool towardStart);
     // Whether this control or an ancestor is not clipped to its parent.
     [[nodiscard]] bool IsFloating() const;
     // Tab left this control: to the parent's tab navigation, or at the top to the window cycling.

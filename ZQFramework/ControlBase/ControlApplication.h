@@ -47,6 +47,8 @@ public:
     [[nodiscard]] virtual RCPtr<LGlobalHotKeyManager> GetHotKeyManager() const = 0;
     // A millisecond tick count; it wraps after 2^32 ms, so callers compare ticks by unsigned difference.
     [[nodiscard]] virtual uint32_t GetMilliseconds() const = 0;
+    // The application clock in seconds, for motion that moves at a speed (automatic scrolling).
+    [[nodiscard]] virtual double GetElapsedSeconds() const = 0;
 
     // The installed instance, or null.
     [[nodiscard]] static IControlApplication* GetCurrent() noexcept;

@@ -602,8 +602,4 @@ ZQRESULT LControl::OnIdleNotification(const RCPtr<LNotificationDistributor>& /*s
     OnIdle();
     return 0;
 }
-
-void LControl::AdvanceAutoScroll()
-{
-}
 } // namespace ZQ

@@ -33,6 +33,7 @@ public:
     [[nodiscard]] intptr_t GetCursor(const ZQ::WString& name) const override;
     ZQRESULT GetDefaultFont(ZQ::WString& name, float& size, int32_t& style) const override;
     [[nodiscard]] uint32_t GetMilliseconds() const override { return Milliseconds; }
+    [[nodiscard]] double GetElapsedSeconds() const override { return Seconds; }
     // Down when the key is in KeysDown; never toggled.
     ZQRESULT GetKeyState(uint32_t virtualKey, bool& down, bool& toggled) const override;
     [[nodiscard]] uint32_t GetMouseButtons() const override { return MouseButtons; }
@@ -55,6 +56,7 @@ public:
     float DefaultFontSize = 9.0f;
     int32_t DefaultFontStyle = 0;
     uint32_t Milliseconds = 0;
+    double Seconds = 0;
     std::vector<uint32_t> KeysDown;
     uint32_t MouseButtons = 0;
     ZQ::RCPtr<ZQ::LGlobalHotKeyManager> HotKeys;
