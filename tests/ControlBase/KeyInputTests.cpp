@@ -11,6 +11,7 @@
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,50 @@ TEST_F(KeyTest, AnUnboundKeyReachesTheWindowsHotKeysThenTheApplications)
     EXPECT_EQ(recorder->Names, std::vector<std::string>{"NID_APP_ONLY"}) << "the window's binding wins";
     EXPECT_EQ(window->GetCount(), 1u) << "posted to the window's own queue";
     application.HotKeys = nullptr;
+}
+TEST_F(KeyTest, SiblingKeyListenersAreOrderedOthersFirstThenByTabOrder)
+{
+    const RCPtr<NameRecorder> outsider(new NameRecorder);
+    const Array<LNotificationReceiver*> listeners = [&]
+    {
+        Array<LNotificationReceiver*> list;
+        for (LNotificationReceiver* listener : std::initializer_list<LNotificationReceiver*>{
+                 Child(u"c").Get(), Child(u"a").Get(), outsider.Get(), Child(u"b").Get()})
+        {
+            (void)list.Add(listener);
+        }
+        return list;
+    }();
+    struct Case
+    {
+        const char16_t* notFocusable;
+        std::vector<uint32_t> order; // listener indexes
+    };
+    const Case cases[] = {
+        {nullptr, {2, 1, 3, 0}}, // the outsider, then a, b, c
+        {u"a", {2, 1, 3, 0}},    // a not focusable leads, then b, c
+        {u"b", {2, 3, 1, 0}},    // b's tab stop turns negative: first in tab order, ahead of the focusable
+    };
+    for (const Case& c : cases)
+    {
+        if (c.notFocusable != nullptr)
+        {
+            (void)Child(c.notFocusable)->SetNotFocusable(true);
+        }
+        Array<uint32_t> order;
+        ASSERT_EQ(box->GetSiblingKeyOrder(KeyCode(), listeners, order), 0);
+        std::vector<uint32_t> got;
+        for (uint32_t i = 0; i < order.GetCount(); ++i)
+        {
+            got.push_back(order.GetAt(i));
+        }
+        EXPECT_EQ(got, c.order) << (c.notFocusable != nullptr ? TestSupport::Utf8(c.notFocusable)
+                                                              : "all focusable");
+        if (c.notFocusable != nullptr)
+        {
+            (void)Child(c.notFocusable)->SetNotFocusable(false);
+        }
+    }
 }
 } // namespace
 } // namespace ZQ
