@@ -14,6 +14,12 @@ IControlApplication* IControlApplication::GetCurrent() noexcept
     return gCurrentApplication.load(std::memory_order_acquire);
 }
 
+uint32_t IControlApplication::CurrentMilliseconds()
+{
+    IControlApplication* application = GetCurrent();
+    return application != nullptr ? application->GetMilliseconds() : 0;
+}
+
 void IControlApplication::SetCurrent(IControlApplication* application) noexcept
 {
     gCurrentApplication.store(application, std::memory_order_release);

@@ -50,6 +50,9 @@ public:
     // The application clock in seconds, for motion that moves at a speed (automatic scrolling).
     [[nodiscard]] virtual double GetElapsedSeconds() const = 0;
 
+    // The installed instance's clock, or 0 without one.
+    [[nodiscard]] static uint32_t CurrentMilliseconds();
+
     // The installed instance, or null.
     [[nodiscard]] static IControlApplication* GetCurrent() noexcept;
     static void SetCurrent(IControlApplication* application) noexcept;

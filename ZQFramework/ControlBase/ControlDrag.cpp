@@ -37,12 +37,6 @@ constexpr uint32_t kKineticReleaseWindow = 100; // ms from the last move to the 
 constexpr double kKineticMinimumSpeed = 1000.0;
 constexpr uint32_t kKineticCoastTime = 1000; // ms at full speed after the release
 
-uint32_t Milliseconds()
-{
-    IControlApplication* application = IControlApplication::GetCurrent();
-    return application != nullptr ? application->GetMilliseconds() : 0;
-}
-
 double Seconds()
 {
     IControlApplication* application = IControlApplication::GetCurrent();
@@ -680,7 +674,7 @@ ZQRESULT LControl::StopAutoScroll(int32_t axis)
 
 void LControl::StartKineticScroll()
 {
-    const uint32_t now = Milliseconds();
+    const uint32_t now = IControlApplication::CurrentMilliseconds();
     mReleaseTime = now;
     if (static_cast<uint32_t>(now - mLastMoveTime) >= kKineticReleaseWindow)
     {
@@ -702,7 +696,7 @@ void LControl::StartKineticScroll()
 void LControl::AdvanceAutoScroll()
 {
     const RCPtr<LControl> self(this);
-    const uint32_t nowTicks = Milliseconds();
+    const uint32_t nowTicks = IControlApplication::CurrentMilliseconds();
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         if (mAutoScroll[axis].Running)

@@ -32,12 +32,6 @@ bool IsKnownButton(uint32_t button)
     return button == kLeft || button == kMiddle || button == kRight;
 }
 
-uint32_t Milliseconds()
-{
-    IControlApplication* application = IControlApplication::GetCurrent();
-    return application != nullptr ? application->GetMilliseconds() : 0;
-}
-
 // The Tab key going down, any modifiers held.
 bool IsTabKey(const KeyCode& key)
 {
@@ -169,7 +163,7 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
     (void)StopAutoScroll(0);
     (void)StopAutoScroll(1);
     mCapture = true;
-    mLastMoveTime = Milliseconds();
+    mLastMoveTime = IControlApplication::CurrentMilliseconds();
     mDragSpeed = {};
     if (window != nullptr)
     {
@@ -205,7 +199,7 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
     {
         return E_INVALIDARG;
     }
-    mLastMoveTime = Milliseconds();
+    mLastMoveTime = IControlApplication::CurrentMilliseconds();
     for (const uint32_t button : {kLeft, kMiddle, kRight})
     {
         if (!ButtonDownFlag(button))
