@@ -250,6 +250,8 @@ public:
     virtual void OnConditionsChanged(const RCPtr<LConditionsParam>& conditions);
     // Takes the control out of its tree (see the tree members below).
     virtual ZQRESULT Detach();
+    // The tree leaves its window: every control drops its "NID_IDLE" registration there (keeping its
+    // requests for the next window), children last to first.
     virtual void ProcessRootWindowReleased();
     virtual void ProcessRootWindowAquired();
     virtual void OnChildrenChanged(const RCPtr<LControl>& child, int32_t index);
@@ -721,6 +723,10 @@ private:
     // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
     // distributes notifications.
     ZQRESULT RegisterForIdle();
+    // Drops the "NID_IDLE" registration with the root window and keeps the request count, so that the
+    // control registers again in the next window it joins. E_FAIL when the handler had no binding, else
+    // the unregistration's result (0 without a root window).
+    ZQRESULT UnregisterFromIdle();
     // The "NID_IDLE" handler: automatic scrolling, pending removals, then OnIdle. 0.
     ZQRESULT OnIdleNotification(const RCPtr<LNotificationDistributor>& source,
                                 const RCPtr<LNotification>& notification);

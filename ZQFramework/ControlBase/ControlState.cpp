@@ -569,6 +569,11 @@ ZQRESULT LControl::ReleaseIdle()
     {
         return 0;
     }
+    return UnregisterFromIdle();
+}
+
+ZQRESULT LControl::UnregisterFromIdle()
+{
     const RCPtr<LNotificationDistributor> window(GetRootWindowObject());
     if (window == nullptr)
     {

@@ -530,7 +530,9 @@ ZQRESULT LControl::Detach()
 {
     const RCPtr<LControl> self(this);
     const bool top = mParent == nullptr;
-    if (top)
+    // A child leaving the tree leaves its window too, with its whole subtree: nothing below it may stay
+    // registered there for "NID_IDLE".
+    if (top || GetRootWindowObject() != nullptr)
     {
         ProcessRootWindowReleased();
     }
@@ -554,6 +556,10 @@ ZQRESULT LControl::Detach()
 
 void LControl::ProcessRootWindowReleased()
 {
+    if (mIdleRequests > 0)
+    {
+        (void)UnregisterFromIdle();
+    }
     for (uint32_t i = mChildren.GetCount(); i-- > 0;)
     {
         mChildren.GetAt(i, 0)->ProcessRootWindowReleased();

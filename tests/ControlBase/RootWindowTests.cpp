@@ -84,6 +84,23 @@ TEST_F(RootWindowTest, TheCloseBoxClosesADialogWithTwoAndEndsAnyOtherWindowWithZ
     EXPECT_EQ(services.ModalResults, (std::vector<int32_t>{2, 0}));
 }
 
+TEST_F(RootWindowTest, ADetachedSubtreeKeepsNoIdleRegistrationWithTheWindow)
+{
+    const RCPtr<TestControl> top = TestControl::Create(nullptr, u"top");
+    const RCPtr<TestControl> panel = TestControl::Create(top, u"panel");
+    const RCPtr<TestControl> inner = TestControl::Create(panel, u"inner");
+    (void)window->SetRootControl(top);
+    ASSERT_EQ(inner->RequestIdle(), 0);
+    ASSERT_EQ(window->GetRegistrationCount(), 1);
+
+    ASSERT_EQ(panel->Detach(), 0);
+    EXPECT_EQ(window->GetRegistrationCount(), 0) << "the grandchild left the window with its parent";
+    EXPECT_EQ(inner->GetIdleRequests(), 1) << "its request waits for the next window";
+    (void)window->SetRootControl(nullptr);
+    (void)top->ReleaseInternalReferences();
+    (void)panel->ReleaseInternalReferences();
+}
+
 TEST_F(RootWindowTest, SetRootControlFillsTheWindowAndNullDropsEveryReference)
 {
     const RCPtr<TestControl> top = TestControl::Create(nullptr, u"top");
