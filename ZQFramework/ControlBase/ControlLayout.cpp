@@ -101,9 +101,10 @@ public:
     void SetTextWrap(bool wrap) override { (void)mTextLook->GetTextLayout()->SetWordWrap(wrap); }
 
 private:
-    // The screen is the work area; the client area is the root window's. The root window is the control's
-    // own, else the application's active one, else its first one; one that is not an LRootWindow (a
-    // stand-in) gives the control's own size as the client area.
+    // The screen is the work area and the client area the root window's, both in the window's client
+    // coordinates, as is the pointer. The root window is the control's own, else the application's active
+    // one, else its first one; one that is not an LRootWindow (a stand-in) puts the client area at the
+    // screen's origin with the control's own size.
     bool GetTopReferences(References& references)
     {
         IControlApplication* application = IControlApplication::GetCurrent();
@@ -117,18 +118,23 @@ private:
         if (rootWindow == nullptr || application == nullptr)
             return false;
         const RectT<int32_t> workArea = application->GetWorkArea();
-        references.Parent = {0, 0, static_cast<double>(workArea.width), static_cast<double>(workArea.height)};
+        // The screen and the pointer in the window's client coordinates.
+        PointT<double> clientOrigin;
         if (const RCPtr<LRootWindow> window(rootWindow); window != nullptr)
         {
             const RectT<int32_t> screen = window->GetScreenRect();
+            clientOrigin = {static_cast<double>(screen.x), static_cast<double>(screen.y)};
             references.Client = {0, 0, static_cast<double>(screen.width), static_cast<double>(screen.height)};
         }
         else
         {
             references.Client = {0, 0, mControl.GetRect().width, mControl.GetRect().height};
         }
+        references.Parent = {-clientOrigin.x, -clientOrigin.y, static_cast<double>(workArea.width),
+                             static_cast<double>(workArea.height)};
         references.Scroll = {};
-        mPointer = application->GetPointerScreenPosition().ToDouble();
+        const PointT<double> pointer = application->GetPointerScreenPosition().ToDouble();
+        mPointer = {pointer.x - clientOrigin.x, pointer.y - clientOrigin.y};
         return true;
     }
 
