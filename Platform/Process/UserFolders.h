@@ -15,7 +15,7 @@ enum class UserFolder
 
 // The folder's path (UTF-8, no trailing separator), read from the environment at each call and made with
 // its missing parents when it does not exist. An XDG variable that is not an absolute path is ignored, as
-// the XDG specification asks. Empty when the folder cannot be made; a documents folder that cannot be made
-// gives the home folder instead.
+// the XDG base-directory rules ask. Empty when the folder cannot be made; a documents folder that cannot be
+// made gives the home folder instead.
 [[nodiscard]] std::string UserFolderPath(UserFolder folder);
 } // namespace Platform
