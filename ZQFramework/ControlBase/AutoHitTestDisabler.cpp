@@ -15,4 +15,21 @@ CAutoHitTestDisabler::~CAutoHitTestDisabler()
     if (mControl != nullptr)
         mControl->SetSkipInHitTest(false);
 }
+
+void CAutoHitTestDisablers::Add(const RCPtr<LControl>& control)
+{
+    if (control != nullptr && !control->IsSkipInHitTest())
+        mDisablers.push_back(std::make_unique<CAutoHitTestDisabler>(control));
+}
+
+void CAutoHitTestDisablers::AddSubtree(const RCPtr<LControl>& control)
+{
+    if (control == nullptr)
+        return;
+    RCPtrArray<LControl, 1, 0> descendants;
+    (void)control->GetAllDescendants(descendants);
+    Add(control);
+    for (uint32_t i = 0; i < descendants.GetCount(); ++i)
+        Add(descendants.GetAt(i));
+}
 } // namespace ZQ

@@ -3,6 +3,9 @@
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 
+#include <memory>
+#include <vector>
+
 namespace ZQ
 {
 // Makes the hit test pass over one control for the life of a scope: sets the control's SkipInHitTest on
@@ -18,5 +21,23 @@ public:
 
 private:
     RCPtr<LControl> mControl;
+};
+
+// Makes the hit test pass over several controls for the life of a scope, each through its own
+// CAutoHitTestDisabler. A control already passed over is left to whoever set its flag, so the flags that
+// were set before are still set afterwards. UI thread only.
+class CAutoHitTestDisablers
+{
+public:
+    CAutoHitTestDisablers() = default;
+    CAutoHitTestDisablers(const CAutoHitTestDisablers&) = delete;
+    CAutoHitTestDisablers& operator=(const CAutoHitTestDisablers&) = delete;
+
+    void Add(const RCPtr<LControl>& control);
+    // control and every control below it.
+    void AddSubtree(const RCPtr<LControl>& control);
+
+private:
+    std::vector<std::unique_ptr<CAutoHitTestDisabler>> mDisablers;
 };
 } // namespace ZQ

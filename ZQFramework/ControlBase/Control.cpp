@@ -176,7 +176,7 @@ int32_t LControl::AdjustWindowPlacement(RectT<int32_t>& /*rect*/)
 }
 void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
 {
-    const bool wasClipped = mLayout == nullptr || mLayout->mClipToParent;
+    const bool wasClipped = IsClippedToParent();
     (void)layout.CopyTo(mLayout);
     const bool clipped = mLayout->mClipToParent;
     if (mParent == nullptr)
@@ -306,7 +306,7 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
     }
     if (changed)
     {
-        (void)Invalidate({0, 0, mRect.width, mRect.height}, mLayout == nullptr || mLayout->mClipToParent);
+        (void)InvalidateWhole();
     }
     return 0;
 }
@@ -365,11 +365,6 @@ LLook* LControl::FindLook(int32_t index) const
         return nullptr;
     }
     return mLooks.GetAt(static_cast<uint32_t>(index)).Get();
-}
-
-void LControl::InvalidateWhole()
-{
-    (void)Invalidate({0, 0, mRect.width, mRect.height}, mLayout == nullptr || mLayout->mClipToParent);
 }
 
 ZQRESULT LControl::SetLookRegion(int32_t index, const Region& region)

@@ -482,6 +482,8 @@ public:
     // The far edge of the children first..last (storage order) on axis, in this control's coordinates.
     [[nodiscard]] double GetChildrenExtent(int32_t first, int32_t last, int32_t axis) const;
     [[nodiscard]] const RCPtr<LLayoutDescriptor>& GetLayout() const { return mLayout; }
+    // Whether the control is clipped to its parent (a control without a layout is).
+    [[nodiscard]] bool IsClippedToParent() const { return mLayout == nullptr || mLayout->mClipToParent; }
     [[nodiscard]] bool IsInLayout() const { return mInLayout; }
 
     // --- Conditions and state ---
@@ -555,6 +557,8 @@ public:
 
     // --- Invalidation ---
 
+    // Invalidates the control's whole area, clipped as the control is.
+    ZQRESULT InvalidateWhole();
     // Invalidates the areas that may lie outside the parent: the control's own when it is not clipped,
     // or those of its unclipped descendants.
     void InvalidateFloating();
@@ -718,7 +722,6 @@ private:
     [[nodiscard]] bool HasLocalKeyBindings() const;
     // The look at index when it exists, else null.
     [[nodiscard]] LLook* FindLook(int32_t index) const;
-    void InvalidateWhole();
 
     // Binds the "NID_IDLE" handler to the root window; E_FAIL when the tree has no root window that
     // distributes notifications.

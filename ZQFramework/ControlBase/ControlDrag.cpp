@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace ZQ
@@ -47,16 +46,6 @@ intptr_t CursorNamed(const char16_t* name)
 {
     IControlApplication* application = IControlApplication::GetCurrent();
     return application != nullptr ? application->GetCursor(name) : 0;
-}
-
-double& On(PointT<double>& point, int32_t axis)
-{
-    return axis == 0 ? point.x : point.y;
-}
-
-double On(const PointT<double>& point, int32_t axis)
-{
-    return axis == 0 ? point.x : point.y;
 }
 
 double StartOn(const RectT<double>& rect, int32_t axis)
@@ -115,28 +104,6 @@ void Apply(LControl& control, const Placement& placement)
                                    placement.YSize);
 }
 
-// Sets the skip flag on control and its descendants for the life of the object; flags already set are
-// left to their owners.
-class SubtreeHitTestDisabler
-{
-public:
-    explicit SubtreeHitTestDisabler(const RCPtr<LControl>& control)
-    {
-        RCPtrArray<LControl, 1, 0> controls;
-        (void)control->GetAllDescendants(controls);
-        (void)controls.Add(control);
-        for (uint32_t i = 0; i < controls.GetCount(); ++i)
-        {
-            if (!controls.GetAt(i)->IsSkipInHitTest())
-            {
-                mDisablers.push_back(std::make_unique<CAutoHitTestDisabler>(controls.GetAt(i)));
-            }
-        }
-    }
-
-private:
-    std::vector<std::unique_ptr<CAutoHitTestDisabler>> mDisablers;
-};
 } // namespace
 
 ZQRESULT LControl::SetDragMode(int32_t mode, uint32_t flags)
@@ -326,7 +293,7 @@ void LControl::LimitDragDisplacement(PointT<double>& displacement, double depth[
     const bool edgeScrolling = mDragMode == kModeMoveScrolling || mDragMode == kModeResizeScrolling;
     for (int32_t axis = 0; axis < 2; ++axis)
     {
-        const double press = On(mPressPoint, axis);
+        const double press = mPressPoint.OnAxis(axis);
         const double limitStart = StartOn(limits, axis);
         const double limitEnd = limitStart + LengthOn(limits, axis);
         double lower = limitStart - press;
@@ -334,7 +301,7 @@ void LControl::LimitDragDisplacement(PointT<double>& displacement, double depth[
         if (resizing)
         {
             // The control keeps at least one pixel.
-            const double startSize = On(mDragStart.Size, axis);
+            const double startSize = mDragStart.Size.OnAxis(axis);
             if ((mDragFlags & (axis == 0 ? kRightEdge : kBottomEdge)) != 0)
             {
                 lower = std::max(lower, 1 - startSize);
@@ -344,7 +311,7 @@ void LControl::LimitDragDisplacement(PointT<double>& displacement, double depth[
                 upper = std::min(upper, startSize - 1);
             }
         }
-        double& moved = On(displacement, axis);
+        double& moved = displacement.OnAxis(axis);
         moved = ClampTo(moved, lower, upper);
         if (!edgeScrolling || (mDragFlags & kAxisFlags[axis]) == 0)
         {
@@ -442,14 +409,14 @@ void LControl::PanContent(const PointT<double>& displacement)
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         // Moving the pointer left or up shows content further right or down.
-        const double delta = On(mDragDisplacement, axis) - On(displacement, axis);
-        double& speed = On(mDragSpeed, axis);
+        const double delta = mDragDisplacement.OnAxis(axis) - displacement.OnAxis(axis);
+        double& speed = mDragSpeed.OnAxis(axis);
         const double measured = delta / elapsed;
         speed = speed != 0 && elapsed < 0.2 ? 0.5 * measured + 0.5 * speed : measured;
         if ((mDragFlags & static_cast<uint32_t>(axis + 1)) != 0 && delta != 0)
         {
-            On(offset, axis) =
-                ClampTo(On(offset, axis) + delta, MinimumOn(range, axis), MaximumOn(range, axis));
+            offset.OnAxis(axis) =
+                ClampTo(offset.OnAxis(axis) + delta, MinimumOn(range, axis), MaximumOn(range, axis));
             scrolled = true;
         }
     }
@@ -478,7 +445,8 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
     PointT<int32_t> local{};
     {
         // The carried control lies under the pointer: look beneath it.
-        const SubtreeHitTestDisabler skipDragged(self);
+        CAutoHitTestDisablers skipDragged;
+        skipDragged.AddSubtree(self);
         const RCPtr<LControl> hit = window->GetControlAtPoint(windowPoint, local, false);
         if (hit != nullptr)
         {
@@ -523,7 +491,7 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
     const uint32_t startEdges[2] = {kLeftEdge, kTopEdge};
     for (int32_t axis = 0; axis < 2; ++axis)
     {
-        const double position = On(at, axis);
+        const double position = at.OnAxis(axis);
         const double innerEnd = LengthOn(area, axis) - kEdgeMargin;
         double depth = -1;
         bool towardStart = false;
@@ -546,7 +514,7 @@ ZQRESULT LControl::FindDropTarget(RCPtr<LControl>& target, const RCPtr<LControl>
     target = nullptr;
     std::vector<const LControl*> visited;
     // Floating controls passed over stay out of the hit tests that look beneath them.
-    std::vector<std::unique_ptr<CAutoHitTestDisabler>> passed;
+    CAutoHitTestDisablers passed;
     RCPtr<LControl> control(this);
     while (control != nullptr)
     {
@@ -570,10 +538,7 @@ ZQRESULT LControl::FindDropTarget(RCPtr<LControl>& target, const RCPtr<LControl>
         {
             return 1;
         }
-        if (!control->IsSkipInHitTest())
-        {
-            passed.push_back(std::make_unique<CAutoHitTestDisabler>(control));
-        }
+        passed.Add(control);
         PointT<int32_t> local{};
         control = window->GetControlAtPoint(windowPoint, local, false);
     }
@@ -684,7 +649,7 @@ void LControl::StartKineticScroll()
     (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
     for (int32_t axis = 0; axis < 2; ++axis)
     {
-        const double speed = On(mDragSpeed, axis);
+        const double speed = mDragSpeed.OnAxis(axis);
         if ((mDragFlags & static_cast<uint32_t>(axis + 1)) != 0 && std::fabs(speed) >= kKineticMinimumSpeed)
         {
             (void)StartAutoScroll(axis, speed, MaximumOn(range, axis), MinimumOn(range, axis), nullptr);
@@ -719,7 +684,7 @@ void LControl::AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks)
     }
     scroll.LastTick = now;
     PointT<double> offset = mScrollOffset;
-    On(offset, axis) = ClampTo(On(offset, axis) + step, scroll.Minimum, scroll.Maximum);
+    offset.OnAxis(axis) = ClampTo(offset.OnAxis(axis) + step, scroll.Minimum, scroll.Maximum);
     (void)SetScrollOffset(offset);
     if (const RCPtr<LControl> carried = scroll.Carried; carried != nullptr)
     {

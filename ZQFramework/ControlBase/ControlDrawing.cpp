@@ -18,12 +18,6 @@ constexpr double kCoordinateLimit = 4503599627370496.0;  // 2^52
 // The local point that the hit test reports where it hits nothing: outside every control.
 constexpr PointT<int32_t> kInvalidPoint{INT32_MIN, INT32_MIN};
 
-bool IsClipped(const LControl& control)
-{
-    const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout == nullptr || layout->mClipToParent;
-}
-
 bool IsDockedOnBothAxes(const LControl& control)
 {
     const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
@@ -124,7 +118,7 @@ uint32_t LControl::GetColorAtPoint(const PointT<int32_t>& point, int32_t lookInd
 ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
                         RCPtrArray<LControl, 1, 0>& deferred, bool unclippedPass)
 {
-    if (IsClipped(*this) == unclippedPass)
+    if (IsClippedToParent() == unclippedPass)
         return E_INVALIDARG;
     if (IsHidden(*this))
         return 0;
@@ -155,7 +149,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
-        if (!IsClipped(*child))
+        if (!child->IsClippedToParent())
             (void)Defer(child, deferred);
     }
     return 0;
@@ -223,7 +217,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
 
     const uint32_t count = mChildren.GetCount();
     const auto insideClient = [](const LControl& child)
-    { return IsClipped(child) && !IsDockedOnBothAxes(child); };
+    { return child.IsClippedToParent() && !IsDockedOnBothAxes(child); };
     if (!IsEmpty(clip) && Overlaps(clip, renderer->GetClipRect()))
     {
         const CAutoClip clipToClient(renderer, RectT<double>(0, 0, mRect.width, mRect.height), clip, nullptr,
@@ -251,7 +245,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
     for (uint32_t i = 0; i < count; ++i)
     {
         const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kZOrder);
-        if (!IsClipped(*child) || !IsDockedOnBothAxes(*child))
+        if (!child->IsClippedToParent() || !IsDockedOnBothAxes(*child))
             continue;
         if (!moveOrigin)
             moveOrigin.emplace(renderer, contentOrigin);
@@ -265,7 +259,7 @@ int32_t LControl::CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& deferr
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
-        if (!IsClipped(*child))
+        if (!child->IsClippedToParent())
             collected += Defer(child, deferred);
         else if (!IsHidden(*child) && child->mUnclippedCount > 0)
             collected += child->CollectUnclippedDescendants(deferred);
@@ -342,7 +336,7 @@ RCPtr<LControl> LControl::GetChildAtPoint(const PointT<int32_t>& point, bool ins
             const bool mayHitClipped =
                 best == nullptr &&
                 (underUnclipped || (contains && insideClip && (IsDockedOnBothAxes(*child) || inside)));
-            if (!mayHitClipped && IsClipped(*child) && child->mUnclippedCount == 0)
+            if (!mayHitClipped && child->IsClippedToParent() && child->mUnclippedCount == 0)
                 continue;
             const PointT<int32_t> childPoint{Shift(content.x, -child->mRect.x),
                                              Shift(content.y, -child->mRect.y)};
@@ -367,7 +361,7 @@ bool LControl::IsHitItself(const PointT<int32_t>& point, bool insideClip, bool c
     if (mSkipInHitTest || !contains)
         return false;
     // A clipped control shows only inside its parent's client area.
-    if (mParent != nullptr && IsClipped(*this) && !IsDockedOnBothAxes(*this))
+    if (mParent != nullptr && IsClippedToParent() && !IsDockedOnBothAxes(*this))
     {
         const PointT<double> origin = GetOriginInParentClient();
         const PointT<int32_t> inParent{Shift(point.x, origin.x), Shift(point.y, origin.y)};

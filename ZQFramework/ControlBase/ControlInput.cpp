@@ -1,6 +1,7 @@
 // Mouse and key input of a control as its root window delivers it: hover, capture, presses, clicks and
 // the drag start, the wheel's way up the tree, and keys through the control's own bindings, its handler,
 // tab navigation and the siblings' bindings to the hot keys.
+#include "ZQFramework/ControlBase/AutoHitTestDisabler.h"
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
@@ -466,18 +467,16 @@ ZQRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
         {
             break;
         }
-        // Every control passed over is skipped by the hit test while it runs; their own flags come back.
-        std::vector<bool> previous;
-        for (const RCPtr<LControl>& passed : skipped)
+        RCPtr<LControl> below;
         {
-            previous.push_back(passed->mSkipInHitTest);
-            passed->mSkipInHitTest = true;
-        }
-        PointT<int32_t> local{};
-        RCPtr<LControl> below = window->GetControlAtPoint({param->mX, param->mY}, local, true);
-        for (size_t i = 0; i < skipped.size(); ++i)
-        {
-            skipped[i]->mSkipInHitTest = previous[i];
+            // Every control passed over is skipped by the hit test while it runs.
+            CAutoHitTestDisablers passedOver;
+            for (const RCPtr<LControl>& passed : skipped)
+            {
+                passedOver.Add(passed);
+            }
+            PointT<int32_t> local{};
+            below = window->GetControlAtPoint({param->mX, param->mY}, local, true);
         }
         if (std::find(skipped.begin(), skipped.end(), below) != skipped.end())
         {

@@ -15,12 +15,6 @@ namespace
 // Below this a width or height counts as nothing left to paint.
 constexpr double kEmptyExtent = 2.2e-16;
 
-bool IsClippedToParent(const LControl& control)
-{
-    const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout == nullptr || layout->mClipToParent;
-}
-
 RectT<double> Intersect(const RectT<double>& a, const RectT<double>& b)
 {
     const double left = std::max(a.x, b.x);
@@ -87,7 +81,7 @@ ZQRESULT LControl::InvalidateRect(const RectT<double>& windowRect, bool clip,
         return 1;
     }
     RectT<double> visible = visiblePart;
-    if (clip && IsClippedToParent(*this))
+    if (clip && IsClippedToParent())
     {
         if (mParent != nullptr)
         {
@@ -139,10 +133,15 @@ ZQRESULT LControl::InvalidateInRootWindow(const RectT<double>& windowRect, bool 
 
 void LControl::InvalidateWholeIfFloating()
 {
-    if (!IsClippedToParent(*this))
+    if (!IsClippedToParent())
     {
         (void)Invalidate({0, 0, mRect.width, mRect.height}, false);
     }
+}
+
+ZQRESULT LControl::InvalidateWhole()
+{
+    return Invalidate({0, 0, mRect.width, mRect.height}, IsClippedToParent());
 }
 
 void LControl::InvalidateFloating()

@@ -16,16 +16,6 @@ namespace
 {
 constexpr double kSizeChangeThreshold = 2.2e-15;
 
-bool IsClipped(const LControl& control)
-{
-    return control.GetLayout() == nullptr || control.GetLayout()->mClipToParent;
-}
-
-double AxisOf(const PointT<double>& point, int32_t axis)
-{
-    return axis == 0 ? point.x : point.y;
-}
-
 // The engine's view of one control: its parent (or, for a top control, the screen and its root window),
 // its siblings, its children and its default look's label.
 class ControlLayoutContext final : public ILayoutContext
@@ -316,7 +306,7 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
     // Callers may hold the control only through the tree that this cascade re-lays.
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
     BeginUpdate();
-    (void)Invalidate({0, 0, mRect.width, mRect.height}, IsClipped(*this));
+    (void)InvalidateWhole();
     const bool resized = std::fabs(rect.width - mRect.width) >= kSizeChangeThreshold ||
                          std::fabs(rect.height - mRect.height) >= kSizeChangeThreshold;
     mRect = rect;
@@ -325,7 +315,7 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
     for (uint32_t i = 0; i < mLooks.GetCount(); ++i)
         if (const RCPtr<LLook>& look = mLooks.GetAt(i); look != nullptr)
             (void)look->SetSize(width, height);
-    (void)Invalidate({0, 0, mRect.width, mRect.height}, IsClipped(*this));
+    (void)InvalidateWhole();
 
     if (resized && !mInLayout)
     {
@@ -371,7 +361,7 @@ double LControl::GetChildrenExtent(int32_t first, int32_t last, int32_t axis) co
                                             : (axis == 0 ? mRect.width : mRect.height);
     ChildrenExtentFrame frame;
     frame.ClientStart = axis == 0 ? client.x : client.y;
-    frame.Scroll = AxisOf(mScrollOffset, axis);
+    frame.Scroll = mScrollOffset.OnAxis(axis);
     frame.FarMargin = lookSize - (axis == 0 ? client.width : client.height) - frame.ClientStart;
     return ComputeChildrenExtent(
         first, last, frame,
@@ -381,7 +371,7 @@ double LControl::GetChildrenExtent(int32_t first, int32_t last, int32_t axis) co
                 mChildren.GetAt(static_cast<uint32_t>(index), ChildControlList::kStorageOrder);
             const RectT<double>& rect = child->GetRect();
             return ChildSpan{axis == 0 ? rect.x : rect.y, axis == 0 ? rect.width : rect.height,
-                             IsClipped(*child)};
+                             child->IsClippedToParent()};
         });
 }
 

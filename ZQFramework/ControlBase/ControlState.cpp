@@ -58,17 +58,6 @@ RCPtr<LControl> KeepAlive(LControl* control)
     return control->GetRefCount() > 0 ? RCPtr<LControl>(control) : RCPtr<LControl>();
 }
 
-bool IsClipped(const LControl& control)
-{
-    return control.GetLayout() == nullptr || control.GetLayout()->mClipToParent;
-}
-
-// The control's whole area in its own coordinates.
-RectT<double> WholeArea(const LControl& control)
-{
-    return {0, 0, control.GetRect().width, control.GetRect().height};
-}
-
 // Whether the control may take the keyboard focus itself, or pass it on to a descendant, now.
 bool CanTakeFocusNow(const LControl& control)
 {
@@ -295,7 +284,7 @@ bool LControl::SetVisible(bool visible)
     if (!visible)
     {
         // Once hidden the control adds nothing to the dirty region: its area goes first.
-        (void)Invalidate(WholeArea(*this), IsClipped(*this));
+        (void)InvalidateWhole();
         InvalidateFloating();
     }
     mLayout->mVisible = visible;
@@ -305,7 +294,7 @@ bool LControl::SetVisible(bool visible)
         {
             (void)SetFocus(true);
         }
-        (void)Invalidate(WholeArea(*this), IsClipped(*this));
+        (void)InvalidateWhole();
         InvalidateFloating();
     }
     else if ((mFocused || mContainsFocus) && mParent != nullptr)
@@ -336,7 +325,7 @@ ZQRESULT LControl::SetEnabled(bool enabled)
     }
     UpdateConditions();
     // Not clipped to its parent, a floating control is invalidated whole.
-    (void)Invalidate(WholeArea(*this), IsClipped(*this));
+    (void)InvalidateWhole();
     return 0;
 }
 
@@ -361,7 +350,7 @@ ZQRESULT LControl::SetScrollOffset(const PointT<double>& offset)
         const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
         child->OnScrollOffsetChanged();
     }
-    (void)Invalidate(WholeArea(*this), IsClipped(*this));
+    (void)InvalidateWhole();
     ScrollBufferedContent(old, mScrollOffset);
     (void)Notify(LNotification::Create(u"NID_SCROLL_OFFSET_CHANGE"));
 
@@ -450,7 +439,7 @@ ZQRESULT LControl::SetFont(const RCPtr<LFont>& font)
         (void)child->UpdateFont();
     }
     (void)UpdateLayout();
-    (void)Invalidate(WholeArea(*this), IsClipped(*this));
+    (void)InvalidateWhole();
     return 0;
 }
 

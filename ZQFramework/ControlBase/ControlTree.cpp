@@ -22,13 +22,6 @@ constexpr const char* kConstGetAtIndexError =
 constexpr const char* kConstGetAtOrderError =
     "Runtime Error : ZQ::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3399";
 
-// A control without a layout yet counts as clipped, undocked, Z order and tab stop 0.
-bool IsClipped(const LControl& control)
-{
-    const auto& layout = control.GetLayout();
-    return layout == nullptr || layout->mClipToParent;
-}
-
 int32_t DockedAxes(const LControl& control)
 {
     const auto& layout = control.GetLayout();
@@ -50,7 +43,7 @@ int32_t TabStopOf(const LControl& control)
 // What a subtree adds to its ancestors' unclipped counts.
 int32_t UnclippedWeight(const LControl& child)
 {
-    return child.GetUnclippedCount() + (IsClipped(child) ? 0 : 1);
+    return child.GetUnclippedCount() + (child.IsClippedToParent() ? 0 : 1);
 }
 
 void RenameReferences(LLayoutDescriptor& layout, const WString& oldName, const WString& newName)
@@ -85,8 +78,8 @@ bool LControl::ChildControlList::ZOrderLess::operator()(unsigned int a, unsigned
 {
     const LControl& first = *Storage->GetAt(a);
     const LControl& second = *Storage->GetAt(b);
-    return std::tuple(!IsClipped(first), DockedAxes(first), ZOrderOf(first), a) <
-           std::tuple(!IsClipped(second), DockedAxes(second), ZOrderOf(second), b);
+    return std::tuple(!first.IsClippedToParent(), DockedAxes(first), ZOrderOf(first), a) <
+           std::tuple(!second.IsClippedToParent(), DockedAxes(second), ZOrderOf(second), b);
 }
 
 bool LControl::ChildControlList::TabOrderLess::operator()(unsigned int a, unsigned int b) const
@@ -290,7 +283,7 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
     if (mParent != nullptr)
     {
-        (void)Invalidate({0, 0, mRect.width, mRect.height}, IsClipped(*this));
+        (void)InvalidateWhole();
         const RCPtr<LControl> oldParent = mParent;
         (void)oldParent->mChildren.Remove(RCPtr<LControl>(this));
     }
@@ -476,7 +469,7 @@ int32_t LControl::GetEffectiveZOrder() const
     int32_t z = INT_MIN;
     for (const LControl* control = this; control != nullptr; control = control->mParent.Get())
     {
-        z = std::max(z, IsClipped(*control) ? INT_MIN : ZOrderOf(*control));
+        z = std::max(z, control->IsClippedToParent() ? INT_MIN : ZOrderOf(*control));
     }
     return z;
 }

@@ -19,6 +19,10 @@ struct PointT
 
     friend constexpr bool operator==(const PointT&, const PointT&) = default;
 
+    // The coordinate on one axis: 0 is x, any other y.
+    [[nodiscard]] constexpr T OnAxis(int32_t axis) const { return axis == 0 ? x : y; }
+    [[nodiscard]] constexpr T& OnAxis(int32_t axis) { return axis == 0 ? x : y; }
+
     // Each coordinate rounded half away from zero and saturated to the 32-bit range.
     [[nodiscard]] PointT<int32_t> RoundToLong() const requires std::floating_point<T>
     {
