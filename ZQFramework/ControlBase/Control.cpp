@@ -476,8 +476,7 @@ ZQRESULT LControl::OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& /*
     const RCPtr<LSiblingKeyParam> param = notification != nullptr
                                               ? RCPtr<LSiblingKeyParam>(notification->GetParam())
                                               : RCPtr<LSiblingKeyParam>();
-    if (param == nullptr || !IsVisible(true) || !IsEnabled(false) ||
-        (mParent != nullptr && !mParent->IsEnabled(true)))
+    if (param == nullptr || !TakesInput())
     {
         return 1;
     }

@@ -22,7 +22,7 @@ RCPtr<LControl> KeepAlive(LControl* control)
 
 bool LControl::CanTakeFocus() const
 {
-    return !mNotFocusable && IsVisible(true) && IsEnabled(true);
+    return !mNotFocusable && TakesInput();
 }
 
 bool LControl::IsNotFocusableUpToScope() const
@@ -62,8 +62,7 @@ RCPtr<LControl> LControl::FindFocusableChild(bool forward) const
         const uint32_t index = forward ? step : count - 1 - step;
         // A focus change below may reshape the list; GetAt throws rather than read past its end.
         const RCPtr<LControl>& child = mChildren.GetAt(index, ChildControlList::kTabOrder);
-        if (child->IsVisible(true) && child->IsEnabled(true) &&
-            (child->CanTakeFocus() || child->HasFocusableDescendant()))
+        if (child->TakesInput() && (child->CanTakeFocus() || child->HasFocusableDescendant()))
         {
             return child;
         }

@@ -61,8 +61,7 @@ RCPtr<LControl> LControl::GetToolTipOwner()
 
 bool LControl::TakesInput() const
 {
-    return IsVisible(true) && mLayout != nullptr && mLayout->mEnabled &&
-           (mParent == nullptr || mParent->IsEnabled(true));
+    return IsVisible(true) && IsEnabled(true);
 }
 
 bool& LControl::ButtonDownFlag(uint32_t button)
@@ -269,8 +268,7 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     {
         (void)EndMouseCapture();
     }
-    if (clickDue && mLayout != nullptr && mLayout->mEnabled &&
-        (mParent == nullptr || mParent->IsEnabled(true)))
+    if (clickDue && IsEnabled(true))
     {
         (void)OnClick(param);
     }
