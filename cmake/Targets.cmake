@@ -61,7 +61,8 @@ foreach(backend Gdi OpenGL FontRenderer)
     target_sources(ZQRenderer PRIVATE ${backend_sources})
 endforeach()
 zq_library(ZQControlBase ZQFramework/ControlBase
-    DEPS ZQObjectBase ZQStorage ZQGraphics ZQSync ZQNotification ZQRenderer PlatformResources EXPAT::EXPAT)
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQSync ZQNotification ZQRenderer PlatformResources PlatformWindow
+         EXPAT::EXPAT)
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 

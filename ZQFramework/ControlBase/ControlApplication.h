@@ -12,7 +12,9 @@
 namespace ZQ
 {
 // What the control base asks of the application object: its control factory (string tables), the
-// desktop work area, its root windows, the pointer position, cursors, the default font and the clock. The
+// desktop work area, its root windows, the pointer position, cursors, the default font, the clock, and
+// for the native windows and the clipboard: the root-window list, idle work, the command line of another
+// instance, power events, the clipboard service and the window class name. The
 // application object implements it and installs itself as the current instance for its lifetime
 // (SetCurrent(this), then SetCurrent(nullptr)); with none installed the control base finds no string tables
 // and no root windows. Root windows are handed over as counted objects (LRootWindow). UI thread only; the
@@ -49,6 +51,22 @@ public:
     [[nodiscard]] virtual uint32_t GetMilliseconds() const = 0;
     // The application clock in seconds, for motion that moves at a speed (automatic scrolling).
     [[nodiscard]] virtual double GetElapsedSeconds() const = 0;
+
+    // --- What the native windows and the clipboard ask ---
+    // Adds a root window to, and removes it from, the list of root windows (kept in creation order).
+    virtual void RegisterRootWindow(const RCPtr<LRootWindow>& rootWindow) = 0;
+    virtual void UnregisterRootWindow(const LRootWindow* rootWindow) = 0;
+    // Delivers the pending notifications and runs the root windows' idle work; whether work is left.
+    virtual bool ProcessPendingNotifications(bool firstPass) = 0;
+    // The command line another instance of the program handed to the main window.
+    virtual void OnCommandLine(const WString& text) = 0;
+    // The answer to a power event sent to the main window.
+    virtual intptr_t OnPowerBroadcast(uintptr_t window, uintptr_t event) = 0;
+    // The application's clipboard service; null when it has none.
+    [[nodiscard]] virtual RCPtr<LClipboard> GetClipboard() const = 0;
+    // The class name of the application's windows, which also names the profile section that keeps the
+    // main window's placement.
+    [[nodiscard]] virtual WString GetWindowClassName() const = 0;
 
     // The installed instance's clock, or 0 without one.
     [[nodiscard]] static uint32_t CurrentMilliseconds();

@@ -31,6 +31,8 @@ class UITarget;
 class IControlApplication;
 class LCancelArgs;
 class LDialog;
+class LClipboard;
+class OSWindow;
 
 // A skin's looks, by index; entries are null until the reader fills them.
 using LLookList = LRCPtrArray<LLookDescriptor, 1, 0>;

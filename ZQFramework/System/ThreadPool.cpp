@@ -109,6 +109,14 @@ ZQRESULT LThreadPool::TriggerQueueThread()
     return mQueueThreader.Trigger(self, self, mQueueEvent, mQueuePriority);
 }
 
+bool LThreadPool::HasIdleWorker()
+{
+    MutexLocker guard(mLock);
+    return std::any_of(mWorkers.begin(), mWorkers.end(),
+                       [](const std::unique_ptr<RetriggerableThreader>& worker)
+                       { return !worker->IsBusy(); });
+}
+
 void LThreadPool::HandQueuedItemsToIdleWorkers()
 {
     for (int32_t j = 0; j < static_cast<int32_t>(mWorkers.size()) && !mQueue.empty(); ++j)

@@ -63,6 +63,8 @@ protected:
     // Starts a run of the queue thread (called under the lock, with the previous run ended); S_OK when
     // the run was handed over.
     virtual ZQRESULT TriggerQueueThread();
+    // Whether some worker thread is free to take an item now.
+    [[nodiscard]] bool HasIdleWorker();
 
 private:
     int32_t TryRunOnIdleWorker(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& parameters,

@@ -36,6 +36,25 @@ ZQRESULT FakeControlApplication::GetKeyState(uint32_t virtualKey, bool& down, bo
     return 0;
 }
 
+void FakeControlApplication::RegisterRootWindow(const ZQ::RCPtr<ZQ::LRootWindow>& rootWindow)
+{
+    RootWindows.emplace_back(rootWindow);
+}
+
+void FakeControlApplication::UnregisterRootWindow(const ZQ::LRootWindow* rootWindow)
+{
+    std::erase_if(RootWindows, [&](const ZQ::RCPtr<ZQ::LRefCountedObject>& registered)
+                  { return dynamic_cast<const ZQ::LRootWindow*>(registered.Get()) == rootWindow; });
+}
+
+bool FakeControlApplication::ProcessPendingNotifications(bool firstPass)
+{
+    ++IdlePasses;
+    if (firstPass)
+        ++FirstIdlePasses;
+    return PendingWork;
+}
+
 ZQRESULT FakeControlApplication::GetDefaultFont(ZQ::WString& name, float& size, int32_t& style) const
 {
     name = DefaultFontName;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ZQFramework/ControlBase/Clipboard.h"
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
 
 #include <vector>
 
@@ -47,6 +49,16 @@ public:
         return index < RootWindows.size() ? RootWindows[index] : nullptr;
     }
 
+    // Registration adds to and removes from RootWindows.
+    void RegisterRootWindow(const ZQ::RCPtr<ZQ::LRootWindow>& rootWindow) override;
+    void UnregisterRootWindow(const ZQ::LRootWindow* rootWindow) override;
+    // Counts the calls (first passes apart) and answers PendingWork.
+    bool ProcessPendingNotifications(bool firstPass) override;
+    void OnCommandLine(const ZQ::WString& text) override { CommandLines.push_back(text); }
+    intptr_t OnPowerBroadcast(uintptr_t, uintptr_t) override { return PowerBroadcastAnswer; }
+    [[nodiscard]] ZQ::RCPtr<ZQ::LClipboard> GetClipboard() const override { return Clipboard; }
+    [[nodiscard]] ZQ::WString GetWindowClassName() const override { return WindowClassName; }
+
     ZQ::RCPtr<ZQ::LControlFactory> Factory;
     ZQ::RectT<int32_t> WorkArea{0, 0, 1280, 1024};
     ZQ::RCPtr<ZQ::LRefCountedObject> ActiveRootWindow;
@@ -61,5 +73,12 @@ public:
     uint32_t MouseButtons = 0;
     ZQ::RCPtr<ZQ::LGlobalHotKeyManager> HotKeys;
     std::vector<ZQ::RCPtr<ZQ::LRefCountedObject>> RootWindows;
+    int32_t IdlePasses = 0;
+    int32_t FirstIdlePasses = 0;
+    bool PendingWork = false;
+    std::vector<ZQ::WString> CommandLines;
+    intptr_t PowerBroadcastAnswer = 1;
+    ZQ::RCPtr<ZQ::LClipboard> Clipboard;
+    ZQ::WString WindowClassName = u"ZQTestWindow";
 };
 } // namespace ZQTest

@@ -153,6 +153,9 @@ public:
 
     std::atomic<int> mRefusals;
 
+    // A worker that has finished its task still counts as busy until its thread has let the task go.
+    bool WorkerIsIdle() { return HasIdleWorker(); }
+
 protected:
     ZQRESULT TriggerQueueThread() override
     {
@@ -177,6 +180,7 @@ TEST(ThreadPoolConcurrency, RefusedQueueThreadStrandsNothingAndBlocksNoLaterPost
     EXPECT_EQ(pool->mRefusals.load(), 1);
     worker->OpenGate();
     ASSERT_TRUE(worker->WaitForFinished(1));
+    ASSERT_TRUE(WaitFor([&] { return pool->WorkerIsIdle(); }));
 
     // The next post finds the queue thread refusing again, and hands the waiting item to the idle worker.
     pool->QueueWorkItem(worker, RecordingWorker::Task(2), 0);
