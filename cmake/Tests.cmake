@@ -67,6 +67,8 @@ add_library(ZQControlTestBench STATIC
     "${CMAKE_SOURCE_DIR}/tests/Support/TestControl.cpp")
 target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)
+# The clipboard's x11 test plays another client on a connection of its own.
+target_link_libraries(test_ControlBase PRIVATE PkgConfig::ZQ_TEST_XLIB)
 zq_embed_resources(test_ControlBase TYPE ZQXML FILES "tests/ControlBase/Fixtures/Test Skin.xml" "tests/ControlBase/Fixtures/App Strings.xml")
 zq_embed_resources(test_ControlBase TYPE GDIPLUS FILES "tests/ControlBase/Fixtures/Parts Sprite.png")
 zq_test_program(test_FontRenderer tests/FontRenderer ZQRenderer ZQTestBench)

@@ -33,7 +33,7 @@ public:
     intptr_t SetCursor(intptr_t cursor) override;
     ZQRESULT GetCursorPos(ZQ::PointT<int32_t>& point) override;
     [[nodiscard]] uint32_t GetMouseButtons() override { return MouseButtons; }
-    [[nodiscard]] uintptr_t GetNativeHandle() override { return 0; }
+    [[nodiscard]] uintptr_t GetNativeHandle() override { return NativeHandle; }
     ZQRESULT SetTextInput(int32_t mode, const ZQ::WString& value) override;
 
     // The number of recorded calls named name.
@@ -42,6 +42,7 @@ public:
     // Every call in order (InvalidateRect may come from any thread; recording takes a lock): "SetTitle",
     // "InvalidateRect 10 20 30 40", "EndModal 3", "SetCursor 2", ...
     std::vector<std::string> Calls;
+    uintptr_t NativeHandle = 0;
     // The window's client area on the screen.
     ZQ::RectT<int32_t> ScreenRect{100, 50, 400, 300};
     ZQ::WString Title;
