@@ -65,6 +65,10 @@ zq_library(ZQControlBase ZQFramework/ControlBase
          EXPAT::EXPAT)
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
+# The application object above the control base; the engine keeps linking only ZQApplication.
+zq_library(ZQFrameworkApp ZQFramework/Application/Framework
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQApplication PlatformClock
+         PlatformWindow)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

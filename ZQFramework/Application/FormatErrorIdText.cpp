@@ -14,6 +14,11 @@ WString FormatErrorIdText(int32_t errorId)
 {
     if (const ErrorIdTextHook hook = gHook.load(std::memory_order_acquire))
         return hook(errorId);
+    return FormatDefaultErrorIdText(errorId);
+}
+
+WString FormatDefaultErrorIdText(int32_t errorId)
+{
     std::u16string text =
         u"The application encountered problems during startup and will now close.  (Error code = ";
     for (char c : std::to_string(errorId))

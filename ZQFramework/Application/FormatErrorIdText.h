@@ -12,6 +12,9 @@ using ErrorIdTextHook = WString (*)(int32_t errorId);
 
 [[nodiscard]] WString FormatErrorIdText(int32_t errorId);
 
+// The start-up text with the ID, the text given while no hook is installed.
+[[nodiscard]] WString FormatDefaultErrorIdText(int32_t errorId);
+
 // Installs the hook (null removes it) and gives the one installed before.
 ErrorIdTextHook SetErrorIdTextHook(ErrorIdTextHook hook);
 } // namespace ZQ
