@@ -47,7 +47,14 @@ public:
     [[nodiscard]] static const char16_t* GetIdentityString() { return u"ZQTestApplication"; }
     void GetVersionKey(ZQ::WString& text) const override { text = u"1.0.0"; }
     void GetMainControlName(ZQ::WString& text) const override { text = u"mainControl"; }
-    [[nodiscard]] ZQ::IIniFileManager::Handle GetIniFile(int32_t /*kind*/) override { return 0; }
+    // The user settings (kind 1) at UserSettingsPath when one is given; no settings otherwise.
+    [[nodiscard]] ZQ::IIniFileManager::Handle GetIniFile(int32_t kind) override
+    {
+        ZQ::IIniFileManager::Handle handle = 0;
+        if (kind == 1 && !UserSettingsPath.IsEmpty())
+            (void)GetIniFileManager()->Open(UserSettingsPath, u"1.0.0", u"Test", handle);
+        return handle;
+    }
     [[nodiscard]] int32_t GetRendererType() const override { return 1; }
     [[nodiscard]] bool IsExitAllowed() override { return ExitAllowed; }
     [[nodiscard]] ZQ::IStatusBarText* GetStatusBar() const override { return StatusBar; }
@@ -67,6 +74,7 @@ public:
     bool ExitAllowed = true;
     bool LoopThrows = false;
     ZQ::IStatusBarText* StatusBar = nullptr;
+    ZQ::WString UserSettingsPath;
 
 private:
     TestApplication(const ZQ::RCPtr<ZQ::LControlFactory>& factory,
