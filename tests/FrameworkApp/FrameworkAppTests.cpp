@@ -175,6 +175,9 @@ TEST_F(ExitRequestTest, EndsTheSecondaryModalLoopsClosesTheMainWindowAndQuits)
     (void)application->RunApplication();
 
     ASSERT_FALSE(timedOut);
+    // The main window was drawn once before the loop.
+    EXPECT_EQ(first.Services.Count("RedrawNow"), 1);
+    EXPECT_EQ(second.Services.Count("RedrawNow"), 0);
     EXPECT_TRUE(application->IsExiting());
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(first.Services.Count("EndModal"), 0);
