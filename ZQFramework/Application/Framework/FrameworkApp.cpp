@@ -10,7 +10,6 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
-#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -22,7 +21,6 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <stdexcept>
 #include <utility>
 
 namespace ZQ
