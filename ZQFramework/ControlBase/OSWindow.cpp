@@ -186,6 +186,8 @@ bool OSWindow::DestroyWindow()
 
 void OSWindow::DestroyNativeWindow()
 {
+    // The context draws onto the window: it goes first.
+    mContext = nullptr;
     if (mDisplay != nullptr)
     {
         mDisplay->DestroyWindow(mHandle);
@@ -314,6 +316,11 @@ ZQRESULT OSWindow::SetTitle(const WString& text)
     if (mDisplay != nullptr)
     {
         mDisplay->SetTitle(mHandle, View(text));
+        // A child window is titled through the window it sits in.
+        if (mParent != 0)
+        {
+            mDisplay->SetTitle(mParent, View(text));
+        }
     }
     return 0;
 }
@@ -520,6 +527,12 @@ ZQRESULT OSWindow::SetTextInput(int32_t /*mode*/, const WString& /*value*/)
 
 LResult OSWindow::OnMessage(const Message& message)
 {
+    // A hidden modal window shows itself at the first sign of life, as at its first idle pass.
+    if ((message.message == kWmSysKeyDown || message.message == kWmSysTimer) && mInModalLoop &&
+        std::exchange(mShowWhenIdle, false))
+    {
+        (void)Show(kSwShowNormal);
+    }
     switch (message.message)
     {
     case kWmPaint:
@@ -615,13 +628,6 @@ LResult OSWindow::OnMessage(const Message& message)
         return 1;
     case kWmPowerBroadcast:
         return OnPowerBroadcast(message);
-    case kWmSysTimer:
-        // A hidden modal window shows itself at the first sign of life, as at its first idle pass.
-        if (mInModalLoop && std::exchange(mShowWhenIdle, false))
-        {
-            (void)Show(kSwShowNormal);
-        }
-        return 0;
     default:
         // WM_TIMER (the idle tick) only wakes the loop, whose idle processing then runs again.
         return 0;

@@ -148,6 +148,36 @@ TEST_F(OSWindowTest, TheWindowHasTheApplicationsClassAndAnswersItsGeometry)
     EXPECT_EQ(root->GetScreenRect(), (RectT<int32_t>{100, 50, 400, 300}));
 }
 
+TEST_F(OSWindowTest, EveryNativeWindowSharesTheOneCurrentCursor)
+{
+    const intptr_t before = window->SetCursor(7);
+    OSWindow* other = OSWindow::Create({"", u"other", {0, 0, 200, 100}});
+    EXPECT_EQ(other->SetCursor(7), 7) << "already current";
+    EXPECT_EQ(other->SetCursor(8), 7);
+    EXPECT_EQ(window->SetCursor(before), 8);
+    EXPECT_EQ(GetUICursor(u"UI_CURSOR_DROP_MOVE"), 2);
+    (void)loop.SendMessage({other->GetHandle(), PW::kWmClose, 0, 0});
+}
+
+TEST_F(OSWindowTest, ComingBackIntoTheWorkAreaRepaintsTheWholeWindow)
+{
+    Region dirty;
+    root->TakeDirtyRegion(dirty);
+    (void)window->SetWindowRect({1100, 900, 400, 300}); // partly below and right of the work area
+    EXPECT_FALSE(root->IsFullRepaintPending());
+    (void)window->SetWindowRect({100, 100, 400, 300});
+    EXPECT_TRUE(root->IsFullRepaintPending());
+    EXPECT_EQ(root->GetScreenRect(), (RectT<int32_t>{100, 100, 400, 300}));
+}
+
+TEST_F(OSWindowTest, OnlyTheMainWindowAsksTheApplicationAboutPowerEvents)
+{
+    application.PowerBroadcastAnswer = 7;
+    EXPECT_EQ(Send(PW::kWmPowerBroadcast, 4), 1);
+    application.FirstRootWindow = root;
+    EXPECT_EQ(Send(PW::kWmPowerBroadcast, 4), 7);
+}
+
 TEST_F(OSWindowTest, WheelDeltasAreGatheredIntoOneEventPerMessage)
 {
     struct Case
