@@ -520,24 +520,34 @@ TEST(OSWindowModalLoop, EndsWithTheResultAtTheNextIdlePassThenTheWindowIsGone)
     PW::MessageLoop loop;
     IdlingApplication application;
     application.Owner = loop.CreateMessageWindow([](const PW::Message&) { return PW::LResult{0}; });
+    enum class End
+    {
+        EndModal, // the root window's EndModal(3), carried out at the next idle pass
+        Quit,     // WM_QUIT (posted again for the loop outside, so it comes last)
+        Close,    // WM_CLOSE while the loop runs: the window goes, the loop ends, the object once
+    };
     struct Case
     {
-        bool quit;
+        End end;
         int32_t result;
     };
-    for (const Case& c : {Case{false, 3}, Case{true, -1}})
+    for (const Case& c : {Case{End::EndModal, 3}, Case{End::Close, 0}, Case{End::Quit, -1}})
     {
         OSWindow* dialog = OSWindow::Create({"", u"dialog", {0, 0, 200, 100}, application.Owner});
         (void)dialog->SetRenderer(RCPtr<LRenderer>(new TestSupport::RecordingRenderer));
         const RCPtr<LRootWindow> dialogRoot = dialog->GetRootWindow();
         const PW::WindowHandle dialogHandle = dialog->GetHandle();
-        if (c.quit)
+        switch (c.end)
         {
-            loop.PostQuitMessage(0);
-        }
-        else
-        {
+        case End::EndModal:
             (void)dialogRoot->EndModal(3);
+            break;
+        case End::Quit:
+            loop.PostQuitMessage(0);
+            break;
+        case End::Close:
+            loop.PostMessage({dialogHandle, PW::kWmClose, 0, 0});
+            break;
         }
         EXPECT_EQ(dialog->RunModalLoop(), c.result);
         EXPECT_FALSE(loop.IsWindow(dialogHandle));
