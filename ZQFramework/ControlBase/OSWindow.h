@@ -27,9 +27,9 @@ namespace ZQ
 // capture are kept here, so that it takes the same messages and gives the same answers headless.
 //
 // The object owns itself: it is made on the heap by Create and deletes itself on WM_CLOSE, at the end of
-// its modal loop, and on EndModal outside a modal loop. The application object (IControlApplication)
-// keeps its root window in the list of root windows. Everything runs on the UI thread, except
-// InvalidateRect, which only queues the area with the loop.
+// its modal loop, and on EndModal outside a modal loop; an owner that never let it run may delete it. The
+// application object (IControlApplication) keeps its root window in the list of root windows. Everything
+// runs on the UI thread, except InvalidateRect, which only queues the area with the loop.
 class OSWindow : public IWindowOSServices
 {
 public:
@@ -56,15 +56,15 @@ public:
     // Shows or hides the window.
     virtual void SetVisible(bool visible);
     // Keeps renderer, makes its context for the client area, and makes the root window over it and these
-    // services, registered with the application. 0.
+    // services, registered with the application (in place of one made before). 0.
     virtual ZQRESULT SetRenderer(const RCPtr<LRenderer>& renderer);
     // The renderer of the type for this window, the idle timer, then SetRenderer; its result.
     virtual ZQRESULT CreateRenderer(int32_t type);
     // Fits a proposed window rectangle to the sizes the root control's layout allows, keeping its left and
     // top edges.
     void ConstrainWindowRect(Platform::Window::Rect& rect);
-    // Saves the main window's placement, then destroys the window (the object stays). False when the
-    // window is gone already.
+    // Saves the main window's placement (a window of the display: a message-only window has no place to
+    // keep), then destroys the window; the object stays. False when the window is gone already.
     bool DestroyWindow();
     [[nodiscard]] const RCPtr<LRootWindow>& GetRootWindow() const { return mRootWindow; }
     [[nodiscard]] const RCPtr<LRenderContextInfo>& GetRenderContext() const { return mContext; }

@@ -102,6 +102,10 @@ struct OSWindowTest : ::testing::Test
     OSWindowTest()
     {
         EXPECT_EQ(PW::Display::Current(), nullptr) << "these tests run the window without a display";
+        Open();
+    }
+    void Open()
+    {
         window = OSWindow::Create({"", u"test", {100, 50, 500, 350}});
         handle = window->GetHandle();
         (void)window->SetRenderer(RCPtr<LRenderer>(new TestSupport::RecordingRenderer));
@@ -133,7 +137,7 @@ struct OSWindowTest : ::testing::Test
     RCPtr<Probe> probe = Probe::Create();
 };
 
-TEST_F(OSWindowTest, TheWindowHasTheApplicationsClassAndAnswersItsGeometry)
+TEST_F(OSWindowTest, TheWindowRegistersItsRootWindowAndAnswersItsGeometry)
 {
     EXPECT_EQ(application.RootWindows.size(), 1u);
     EXPECT_EQ(root->GetServices(), window);
@@ -198,12 +202,7 @@ TEST_F(OSWindowTest, WheelDeltasAreGatheredIntoOneEventPerMessage)
     {
         // A new window starts without remainders.
         (void)Send(PW::kWmClose);
-        window = OSWindow::Create({"", u"test", {100, 50, 500, 350}});
-        handle = window->GetHandle();
-        (void)window->SetRenderer(RCPtr<LRenderer>(new TestSupport::RecordingRenderer));
-        root = window->GetRootWindow();
-        (void)root->SetRootControl(probe);
-        (void)window->SetFocus();
+        Open();
         probe->Wheels.clear();
         for (const int16_t delta : c.deltas)
         {
@@ -353,7 +352,7 @@ TEST_F(OSWindowTest, TheMainWindowsCloseBoxAsksTheApplicationToExitAndAnyOtherWi
     // The native window is gone: its root window no longer reaches it nor is listed.
     EXPECT_EQ(secondRoot->GetServices(), nullptr);
     EXPECT_EQ(application.RootWindows.size(), 1u);
-    (void)center->UnregisterAllClients();
+    (void)listener->UnregisterFromAllDistributors();
 }
 
 TEST_F(OSWindowTest, TheCloseBoxBeforeARootWindowExistsIsIgnored)
