@@ -1,0 +1,251 @@
+#include "Support/FakeControlApplication.h"
+#include "Support/TempRegistry.h"
+#include "Support/TestControl.h"
+
+#include "Platform/Clock/Clock.h"
+#include "Platform/Window/Display.h"
+#include "Platform/Window/MessageLoop.h"
+#include "Platform/Window/Placement.h"
+#include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/OSWindow.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/MouseWheelParam.h"
+#include "ZQFramework/Renderer/Renderer.h"
+#include "ZQFramework/Utilities/Graphics/Color.h"
+
+#include <cairo.h>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+// Xlib after GoogleTest, whose headers its None macro would break.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace
+{
+namespace PW = Platform::Window;
+using namespace std::chrono_literals;
+using ZQ::RCPtr;
+
+constexpr uint32_t kFill = 0xFF2060C0;
+constexpr uint32_t kMark = 0xFFFF0000;
+
+// A root control with a default layout that fills itself with one colour, marked by a red rectangle, and
+// records the input its window routes to it. It takes the capture on a press and gives it back on the
+// release, as a control does.
+class Probe : public ZQTest::TestControl
+{
+public:
+    static RCPtr<Probe> Create()
+    {
+        RCPtr<Probe> probe(new Probe);
+        probe->ChangeLayout([](ZQ::LLayoutDescriptor&) {});
+        probe->MarkCreated();
+        return probe;
+    }
+
+    ZQRESULT OnMouseDown(const RCPtr<ZQ::LMouseButtonParam>& p) override
+    {
+        Log.push_back("down " + std::to_string(p->mButton) + " double " + std::to_string(p->mDoubleClick) +
+                      " at " + std::to_string(p->mX) + "," + std::to_string(p->mY));
+        (void)GetRootWindow()->SetCaptureControl(RCPtr<ZQ::LControl>(this));
+        return 0;
+    }
+    ZQRESULT OnMouseUp(const RCPtr<ZQ::LMouseButtonParam>& p) override
+    {
+        Log.push_back("up " + std::to_string(p->mButton) + " double " + std::to_string(p->mDoubleClick));
+        (void)GetRootWindow()->ReleaseCaptureControl();
+        return 0;
+    }
+    ZQRESULT EndMouseCapture() override { return GetRootWindow()->ReleaseCaptureControl(); }
+    ZQRESULT OnWindowMouseWheel(const RCPtr<ZQ::LMouseWheelParam>& p) override
+    {
+        Log.push_back("wheel " + std::to_string(p->mDirection) + " at " + std::to_string(p->mX) + "," +
+                      std::to_string(p->mY));
+        return 0;
+    }
+    ZQRESULT OnKeyPress(const RCPtr<ZQ::LKeyParam>& p) override
+    {
+        Keys.push_back(p->mKeyCode);
+        return 0;
+    }
+    RCPtr<ZQ::LControl> GetControlAtPoint(const ZQ::PointT<int32_t>& point, bool, ZQ::PointT<int32_t>& local,
+                                          int32_t&) override
+    {
+        local = point;
+        return RCPtr<ZQ::LControl>(this);
+    }
+    void DrawContent(const RCPtr<ZQ::LRenderer>& renderer) override
+    {
+        const ZQ::RectT<double>& rect = GetRect();
+        renderer->FillRect({0, 0, static_cast<int32_t>(rect.width), static_cast<int32_t>(rect.height)},
+                           ZQ::Color(kFill), false);
+        renderer->FillRect({10, 10, 15, 10}, ZQ::Color(kMark), true);
+        ++Paints;
+    }
+
+    std::vector<std::string> Log;
+    std::vector<ZQ::KeyCode> Keys;
+    int Paints = 0;
+
+private:
+    Probe() : TestControl(nullptr, u"probe") {}
+};
+
+// One shown, focused native window of 40 x 40 at (100, 100), painted by the GDI+ renderer, with the
+// probe as its root control. The registry is a temporary one: closing the main window writes to it.
+class OSWindowX11 : public TestSupport::TempRegistry
+{
+protected:
+    // Small enough for cairo to send the back buffer without shared memory: it keeps a record of its last
+    // shared-memory upload past the display's closing, which the leak checker would report.
+    static constexpr PW::Rect kRect{100, 100, 140, 140};
+    static constexpr int kSize = 40;
+
+    void SetUp() override
+    {
+        TempRegistry::SetUp();
+        // An X server without clients resets itself; one connection kept for the whole program stops that.
+        static ::Display* const keepServer = XOpenDisplay(nullptr);
+        if (keepServer == nullptr)
+            GTEST_SKIP() << "no X display";
+        mDisplay = PW::Display::Open(mLoop);
+        if (!mDisplay)
+            GTEST_SKIP() << "no X display";
+        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
+        mWindow = ZQ::OSWindow::Create({"", u"Native window test", kRect});
+        ASSERT_NE(mWindow, nullptr);
+        mHandle = mWindow->GetHandle();
+        ASSERT_EQ(mWindow->CreateRenderer(ZQ::LRenderer::kGdiplus), 0);
+        mRoot = mWindow->GetRootWindow();
+        (void)mWindow->Show(PW::kSwShowNormal);
+        ASSERT_TRUE(Pump([&] { return mDisplay->IsOnScreen(mHandle); }));
+        (void)mWindow->SetFocus();
+        ASSERT_TRUE(Pump([&] { return mWindow->IsActive(); }));
+        (void)mRoot->SetRootControl(mProbe);
+        mRoot->OnControlFocused(mProbe);
+    }
+
+    void TearDown() override
+    {
+        Platform::SetClock(nullptr);
+        if (mLoop.IsWindow(mHandle))
+            (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
+        if (mRoot != nullptr)
+            (void)mRoot->SetRootControl(nullptr);
+        (void)mProbe->ReleaseInternalReferences();
+        TempRegistry::TearDown();
+    }
+
+    // Runs the loop until pred holds; false when it did not within a generous deadline.
+    template <typename Pred>
+    bool Pump(Pred pred)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!pred())
+        {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            mLoop.DispatchOnce(20ms);
+        }
+        return true;
+    }
+
+    bool Logged(const std::string& line) const
+    {
+        return std::find(mProbe->Log.begin(), mProbe->Log.end(), line) != mProbe->Log.end();
+    }
+
+    void Click(unsigned button)
+    {
+        XTestFakeButtonEvent(mX, button, True, 0);
+        XTestFakeButtonEvent(mX, button, False, 0);
+        XFlush(mX);
+    }
+
+    PW::MessageLoop mLoop;
+    std::unique_ptr<PW::Display> mDisplay;
+    ZQTest::FakeControlApplication mApplication;
+    ::Display* mX = nullptr;
+    ZQ::OSWindow* mWindow = nullptr;
+    PW::WindowHandle mHandle = 0;
+    RCPtr<ZQ::LRootWindow> mRoot;
+    RCPtr<Probe> mProbe = Probe::Create();
+};
+
+TEST_F(OSWindowX11, TheRootControlIsPaintedThroughTheGdiplusRendererAndKeptAsAScreenshot)
+{
+    ASSERT_TRUE(Pump([&] { return mProbe->Paints > 0; }));
+    XSync(mX, False);
+    XImage* image = XGetImage(mX, mHandle, 0, 0, kSize, kSize, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kSize, kSize);
+    auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
+    const int stride = cairo_image_surface_get_stride(shot) / 4;
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x)
+            pixels[y * stride + x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+    cairo_surface_mark_dirty(shot);
+    EXPECT_EQ(pixels[5 * stride + 5], kFill & 0xFFFFFF);
+    EXPECT_EQ(pixels[15 * stride + 15], kMark & 0xFFFFFF);
+    EXPECT_EQ(pixels[35 * stride + 35], kFill & 0xFFFFFF);
+    const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / "OSWindowPainted.png").c_str()),
+              CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(shot);
+    XDestroyImage(image);
+}
+
+TEST_F(OSWindowX11, ClicksADoubleClickAKeyAndTheWheelReachTheRootControl)
+{
+    // The double click is judged on the manual clock, which does not move between the two clicks.
+    Platform::ManualClock clock;
+    Platform::SetClock(&clock);
+    XTestFakeMotionEvent(mX, -1, 120, 125, 0);
+    Click(1);
+    Click(1);
+    ASSERT_TRUE(Pump([&] { return Logged("up 1 double 1"); }));
+    std::vector<std::string> buttons;
+    for (const std::string& line : mProbe->Log)
+        if (line.starts_with("down") || line.starts_with("up"))
+            buttons.push_back(line);
+    EXPECT_EQ(buttons, (std::vector<std::string>{"down 1 double 0 at 20,25", "up 1 double 0",
+                                                 "down 1 double 1 at 20,25", "up 1 double 1"}));
+
+    Click(4);
+    ASSERT_TRUE(Pump([&] { return Logged("wheel 1 at 20,25"); }));
+
+    XTestFakeKeyEvent(mX, XKeysymToKeycode(mX, XK_a), True, 0);
+    XTestFakeKeyEvent(mX, XKeysymToKeycode(mX, XK_a), False, 0);
+    XFlush(mX);
+    ASSERT_TRUE(Pump([&] { return mProbe->Keys.size() >= 3; }));
+    EXPECT_EQ(mProbe->Keys[0].GetCode(), 0x00410000u | ZQ::KeyCode::kKeyDown);
+    EXPECT_EQ(mProbe->Keys[1].GetCode(), static_cast<uint32_t>(u'a'));
+    EXPECT_EQ(mProbe->Keys[2].GetCode(), 0x00410000u);
+}
+
+TEST_F(OSWindowX11, ClosingTheMainWindowKeepsItsPlacementForTheNextRun)
+{
+    mApplication.FirstRootWindow = mRoot;
+    (void)mWindow->SetWindowRect({200, 150, 30, 20});
+    ASSERT_TRUE(Pump([&] { return mDisplay->GetWindowRect(mHandle) == PW::Rect{200, 150, 230, 170}; }));
+    (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
+    EXPECT_FALSE(mLoop.IsWindow(mHandle));
+    EXPECT_EQ(mRoot->GetServices(), nullptr);
+
+    const auto placement = PW::LoadPlacement(u"ZQTestWindow");
+    ASSERT_TRUE(placement);
+    EXPECT_EQ(placement->showCommand, static_cast<uint32_t>(PW::kSwShowNormal));
+    EXPECT_EQ(placement->normalPosition, (PW::Rect{200, 150, 230, 170}));
+}
+} // namespace
