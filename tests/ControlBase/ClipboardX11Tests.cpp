@@ -5,10 +5,8 @@
 #include "ZQFramework/Utilities/Storage/WrapperStringable.h"
 
 #include <chrono>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <poll.h>
 #include <string>
 #include <thread>
 
@@ -16,6 +14,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 // clang-format on
+#include "Support/X11TestSupport.h"
 
 namespace ZQ
 {
@@ -45,54 +44,10 @@ protected:
             (void)mClipboard->ReleaseInternalReferences();
     }
 
-    bool Pump(const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!done())
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            (void)mLoop.DispatchOnce(20ms);
-        }
-        return true;
-    }
-
     Platform::Window::MessageLoop mLoop;
     std::unique_ptr<Platform::Window::Display> mDisplay;
     RCPtr<LClipboard> mClipboard;
 };
-
-// Takes the clipboard on another connection and answers one request for it with the text.
-void TakeAndServe(::Display* other, ::Window owner, const std::string& text)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        if (XPending(other) == 0)
-        {
-            pollfd fd{ConnectionNumber(other), POLLIN, 0};
-            ::poll(&fd, 1, 50);
-            continue;
-        }
-        XEvent event;
-        XNextEvent(other, &event);
-        if (event.type != SelectionRequest || event.xselectionrequest.owner != owner)
-            continue;
-        const XSelectionRequestEvent& request = event.xselectionrequest;
-        XChangeProperty(other, request.requestor, request.property, request.target, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-        XEvent reply{};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = request.requestor;
-        reply.xselection.selection = request.selection;
-        reply.xselection.target = request.target;
-        reply.xselection.property = request.property;
-        reply.xselection.time = request.time;
-        XSendEvent(other, request.requestor, False, NoEventMask, &reply);
-        XFlush(other);
-        return;
-    }
-}
 
 TEST_F(ClipboardX11, TextSharedWithAnotherClientBothWays)
 {
@@ -107,9 +62,9 @@ TEST_F(ClipboardX11, TextSharedWithAnotherClientBothWays)
     const ::Window owner = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(other, XInternAtom(other, "CLIPBOARD", False), owner, CurrentTime);
     XFlush(other);
-    ASSERT_TRUE(Pump([&] { return !mDisplay->OwnsClipboard(); }));
+    ASSERT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return !mDisplay->OwnsClipboard(); }));
     {
-        std::jthread serve([&] { TakeAndServe(other, owner, "from the other client"); });
+        std::jthread serve([&] { TestSupport::ServeOneSelectionRequest(other, "from the other client"); });
         const RCPtr<TextWrapper> pasted(mClipboard->GetText());
         ASSERT_FALSE(pasted.IsNull());
         EXPECT_EQ(pasted->GetValue(), WString(u"from the other client"));

@@ -29,6 +29,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
+#include "Support/X11TestSupport.h"
 
 namespace
 {
@@ -150,14 +151,7 @@ protected:
     template <typename Pred>
     bool Pump(Pred pred)
     {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!pred())
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            mLoop.DispatchOnce(20ms);
-        }
-        return true;
+        return TestSupport::PumpUntil(mLoop, pred);
     }
 
     bool Logged(const std::string& line) const

@@ -38,6 +38,7 @@ bool PaintThroughGdiplus(Platform::Window::WindowHandle window)
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
+#include "Support/X11TestSupport.h"
 
 namespace
 {
@@ -86,14 +87,7 @@ protected:
     template <typename Pred>
     bool Pump(Pred pred)
     {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!pred())
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            mLoop.DispatchOnce(20ms);
-        }
-        return true;
+        return TestSupport::PumpUntil(mLoop, pred);
     }
 
     const Message* Find(uint32_t message, size_t from = 0) const
@@ -286,38 +280,6 @@ std::string PropertyText(::Display* display, ::Window window, Atom property)
     return text;
 }
 
-// Answers one request for the selection it owns with the text, waiting up to a generous deadline.
-void ServeOneRequest(::Display* display, const std::string& text)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        if (XPending(display) == 0)
-        {
-            pollfd fd{ConnectionNumber(display), POLLIN, 0};
-            ::poll(&fd, 1, 50);
-            continue;
-        }
-        XEvent event;
-        XNextEvent(display, &event);
-        if (event.type != SelectionRequest)
-            continue;
-        const XSelectionRequestEvent& request = event.xselectionrequest;
-        XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-        XEvent reply{};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = request.requestor;
-        reply.xselection.selection = request.selection;
-        reply.xselection.target = request.target;
-        reply.xselection.property = request.property;
-        reply.xselection.time = request.time;
-        XSendEvent(display, request.requestor, False, NoEventMask, &reply);
-        XFlush(display);
-        return;
-    }
-}
-
 TEST_F(WindowDisplayX11, ClipboardRoundTripWithASecondConnectionWhoseTakingEmptiesOurs)
 {
     const uint32_t start = mDisplay->ClipboardSequenceNumber();
@@ -344,7 +306,8 @@ TEST_F(WindowDisplayX11, ClipboardRoundTripWithASecondConnectionWhoseTakingEmpti
     EXPECT_FALSE(mDisplay->OwnsClipboard());
     EXPECT_GT(mDisplay->ClipboardSequenceNumber(), start + 1);
     {
-        std::jthread owner([other] { ServeOneRequest(other, "from the other client"); });
+        std::jthread owner([other]
+                           { TestSupport::ServeOneSelectionRequest(other, "from the other client"); });
         EXPECT_EQ(mDisplay->GetClipboardText(10s), "from the other client");
     }
     XCloseDisplay(other);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Platform/Window/MessageLoop.h"
+
+#include <chrono>
+#include <poll.h>
+#include <string>
+
+// Xlib last: its macros (None, Status) break headers included after it.
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+
+// What the tests under Xvfb share: running the program's loop until something holds, and playing another
+// X client that owns the CLIPBOARD selection.
+namespace TestSupport
+{
+// Runs the loop until pred holds; false when it did not within a generous deadline.
+template <typename Pred>
+bool PumpUntil(Platform::Window::MessageLoop& loop, Pred pred)
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!pred())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        (void)loop.DispatchOnce(20ms);
+    }
+    return true;
+}
+
+// Answers the first request for a selection the connection owns with the text, waiting up to a generous
+// deadline. Runs on a thread of its own while the program under test reads the selection.
+inline void ServeOneSelectionRequest(::Display* display, const std::string& text)
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        if (XPending(display) == 0)
+        {
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            ::poll(&fd, 1, 50);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != SelectionRequest)
+            continue;
+        const XSelectionRequestEvent& request = event.xselectionrequest;
+        XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = request.requestor;
+        reply.xselection.selection = request.selection;
+        reply.xselection.target = request.target;
+        reply.xselection.property = request.property;
+        reply.xselection.time = request.time;
+        XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+        XFlush(display);
+        return;
+    }
+}
+} // namespace TestSupport
