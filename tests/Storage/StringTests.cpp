@@ -66,6 +66,21 @@ TEST(String, CharacterConstructorMakesItsOwnBuffer)
     EXPECT_EQ(AString('A').GetStorage()->GetSize(), 2u);
 }
 
+TEST(String, TerminatedTextOfEveryLengthIsCountedToItsZero)
+{
+    // Lengths around the steps in which the length is counted, with text after the zero that must
+    // not be taken.
+    const std::u16string text = u"abcdefghij";
+    for (size_t n = 1; n <= 9; ++n)
+    {
+        std::u16string units = text;
+        units[n] = 0;
+        const WString s(units.c_str());
+        EXPECT_EQ(s.GetLength(), static_cast<int>(n));
+        EXPECT_EQ(Units(s), text.substr(0, n));
+    }
+}
+
 TEST(String, CopiesShareUnlessTheSourceIsLocked)
 {
     const WString original(u"abc");

@@ -59,6 +59,21 @@ uint32_t ByteSize(uint64_t count)
     return static_cast<uint32_t>(bytes);
 }
 
+// The length of terminated text. Bytes go to the C library's strlen; 16-bit text, which has no such
+// function, is tested four units a step, each test reading no further than the first zero.
+template <class CharT>
+size_t TerminatedLength(const CharT* text)
+{
+    if constexpr (sizeof(CharT) == 1)
+        return std::char_traits<CharT>::length(text);
+    const CharT* p = text;
+    while (p[0] != 0 && p[1] != 0 && p[2] != 0 && p[3] != 0)
+        p += 4;
+    while (*p != 0)
+        ++p;
+    return static_cast<size_t>(p - text);
+}
+
 template <class CharT>
 constexpr const char* kLockErrorText = "Runtime Error : ZQ::StringT<wchar_t,char>::Lock : "
                                        "zqframework\\utilities\\Storage/StringT : Line 760";
@@ -158,7 +173,7 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     else
     {
         // The text is terminated, so its length is counted without a bound check per character.
-        const size_t length = std::char_traits<CharT>::length(text);
+        const size_t length = TerminatedLength(text);
         TakeNewText(text, static_cast<uint32_t>(std::min<size_t>(length, kWholeText)));
     }
 }
