@@ -103,6 +103,34 @@ void BM_StdU16String_Append(benchmark::State& state)
     SetBytes(state, state.range(0));
 }
 
+// Text built a character at a time, as parsers and formatters build it: the growth steps of the buffer
+// and the cost of one small append.
+void BM_WString_AppendChars(benchmark::State& state)
+{
+    const auto count = static_cast<size_t>(state.range(0)) / 2;
+    for (auto _ : state)
+    {
+        WString text;
+        for (size_t i = 0; i < count; ++i)
+            text += static_cast<char16_t>(u'a' + i % 26);
+        benchmark::DoNotOptimize(text.GetBuffer());
+    }
+    SetBytes(state, state.range(0));
+}
+
+void BM_StdU16String_AppendChars(benchmark::State& state)
+{
+    const auto count = static_cast<size_t>(state.range(0)) / 2;
+    for (auto _ : state)
+    {
+        std::u16string text;
+        for (size_t i = 0; i < count; ++i)
+            text += static_cast<char16_t>(u'a' + i % 26);
+        benchmark::DoNotOptimize(text.data());
+    }
+    SetBytes(state, state.range(0));
+}
+
 // ---- find (the needle sits at the end) ----
 
 void BM_WString_Find(benchmark::State& state)
@@ -253,6 +281,8 @@ BENCHMARK(BM_WString_Copy)->Arg(kKilo)->Arg(kMega);
 BENCHMARK(BM_StdU16String_Copy)->Arg(kKilo)->Arg(kMega);
 BENCHMARK(BM_WString_Append)->Arg(kKilo)->Arg(kMega);
 BENCHMARK(BM_StdU16String_Append)->Arg(kKilo)->Arg(kMega);
+BENCHMARK(BM_WString_AppendChars)->Arg(kKilo)->Arg(64 * kKilo);
+BENCHMARK(BM_StdU16String_AppendChars)->Arg(kKilo)->Arg(64 * kKilo);
 BENCHMARK(BM_WString_Find)->Arg(kKilo)->Arg(kMega);
 BENCHMARK(BM_StdU16String_Find)->Arg(kKilo)->Arg(kMega);
 BENCHMARK(BM_AString_Find)->Arg(kKilo)->Arg(kMega);

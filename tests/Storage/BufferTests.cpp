@@ -179,6 +179,31 @@ TEST(CountedBuffer, CreateCopyHasTheSameBytesAndAnExactCapacity)
     EXPECT_EQ(source->GetRefCount(), 1);
 }
 
+TEST(CountedBuffer, CreateKeepsRoomUpToTheSlack)
+{
+    struct Case
+    {
+        uint32_t size;
+        uint32_t capacity;
+        uint32_t expected;
+    };
+    const Case cases[] = {{10, 0, 10}, {10, 10, 10}, {10, 138, 138}, {10, 139, 10}, {0, 20, 20}};
+    for (const Case& c : cases)
+    {
+        ConstRCPtr<LIBuffer> created = StringBuffer::Create(c.size, c.capacity, true);
+        EXPECT_EQ(created->GetSize(), c.size) << c.size << "," << c.capacity;
+        EXPECT_EQ(created->GetCapacity(), c.expected) << c.size << "," << c.capacity;
+        if (c.size == 0)
+            continue;
+        // The room is usable: the buffer grows into it and keeps its bytes.
+        auto* writable = const_cast<LIBuffer*>(created.Get());
+        std::memset(writable->GetData(), 'a', c.size);
+        writable->SetSize(c.expected);
+        EXPECT_EQ(created->GetCapacity(), c.expected);
+        EXPECT_EQ(static_cast<const char*>(created->GetData())[c.size - 1], 'a');
+    }
+}
+
 TEST(CountedBuffer, CreateResizedCopyTakesTheBytesFromTheOffset)
 {
     ConstRCPtr<LIBuffer> source = StringBuffer::Create(10, 0, true);

@@ -66,6 +66,21 @@ TEST(String, CharacterConstructorMakesItsOwnBuffer)
     EXPECT_EQ(AString('A').GetStorage()->GetSize(), 2u);
 }
 
+TEST(String, TerminatedTextOfEveryLengthIsCountedToItsZero)
+{
+    // Lengths around the steps in which the length is counted, with text after the zero that must
+    // not be taken.
+    const std::u16string text = u"abcdefghij";
+    for (size_t n = 1; n <= 9; ++n)
+    {
+        std::u16string units = text;
+        units[n] = 0;
+        const WString s(units.c_str());
+        EXPECT_EQ(s.GetLength(), static_cast<int>(n));
+        EXPECT_EQ(Units(s), text.substr(0, n));
+    }
+}
+
 TEST(String, CopiesShareUnlessTheSourceIsLocked)
 {
     const WString original(u"abc");
@@ -208,6 +223,64 @@ TEST(String, AppendAndConcatenate)
     other.Append(WString(u"c"));
     EXPECT_EQ(Units(shared), u"ab");
     EXPECT_EQ(Units(other), u"abc");
+}
+
+TEST(String, AppendedTextMayComeFromTheStringItself)
+{
+    // Pieces of the string's own text stay readable while its buffer grows (out of its first block,
+    // out of a shared one) and while a locked buffer shrinks to the result.
+    WString own(u"abcdef");
+    own.Append(own);
+    own.Append(own);
+    EXPECT_EQ(Units(own), u"abcdefabcdefabcdefabcdef");
+    EXPECT_EQ(own.Insert(own.GetLength(), own.GetBuffer() + 1, 3), S_OK);
+    EXPECT_EQ(Units(own), u"abcdefabcdefabcdefabcdefbcd");
+
+    WString shared(u"abc");
+    const WString holder(shared);
+    EXPECT_EQ(shared.Insert(shared.GetLength(), shared.GetBuffer(), -1), S_OK);
+    EXPECT_EQ(Units(shared), u"abcabc");
+    EXPECT_EQ(Units(holder), u"abc");
+
+    // In a locked buffer the piece may lie past the text's zero, in bytes the resize gives back.
+    WString locked;
+    char16_t* data = locked.Lock(200);
+    std::memcpy(data, u"ab\0xyz", 7 * sizeof(char16_t));
+    EXPECT_EQ(locked.Insert(2, data + 3, 3), S_OK);
+    EXPECT_EQ(locked.Unlock(), 0);
+    EXPECT_EQ(Units(locked), u"abxyz");
+}
+
+TEST(String, RepeatedAppendsGrowTheBufferInSteps)
+{
+    WString s(u"a");
+    int capacityChanges = 0;
+    uint32_t capacity = s.GetStorage()->GetCapacity();
+    for (int i = 0; i < 300; ++i)
+    {
+        s += u'x';
+        const uint32_t now = s.GetStorage()->GetCapacity();
+        capacityChanges += now != capacity ? 1 : 0;
+        capacity = now;
+        // The buffer's size stays that of the text and its zero; the room lies beyond it.
+        ASSERT_EQ(s.GetStorage()->GetSize(), static_cast<uint32_t>(s.GetLength() + 1) * 2);
+    }
+    EXPECT_EQ(s.GetLength(), 301);
+    EXPECT_LE(capacityChanges, 20);
+    EXPECT_LE(s.GetStorage()->GetCapacity(), s.GetStorage()->GetSize() + 128);
+}
+
+TEST(String, NarrowStringOverAByteBufferAppendsInItsOwnBuffer)
+{
+    // A buffer of another kind than the strings' own, left to the string alone, grows like its own.
+    ZQ::ConstRCPtr<ZQ::LIBuffer> bytes = ZQ::ByteBuffer::Create(3, 0, true);
+    std::memcpy(const_cast<ZQ::LIBuffer*>(bytes.Get())->GetData(), "ab", 3);
+    AString s(bytes);
+    bytes = nullptr;
+    s.Append(AString("cdefghijklmnopqrstuvwxyz"));
+    s += 'z';
+    EXPECT_STREQ(s.GetBuffer(), "abcdefghijklmnopqrstuvwxyzz");
+    EXPECT_EQ(s.GetLength(), 27);
 }
 
 TEST(String, InsertAtEveryKindOfPosition)

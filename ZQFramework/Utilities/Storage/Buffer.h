@@ -171,19 +171,25 @@ protected:
         void* block;
     };
 
-    // A buffer of size bytes in inlineBlock, which holds at least RoundUp(size) bytes and lives as long
-    // as the buffer.
-    BufferT(InlineBlock inlineBlock, uint32_t size, bool zeroFill)
+    // A buffer of size bytes (not 0) in inlineBlock, which holds capacity bytes (InitialCapacity) and
+    // lives as long as the buffer.
+    BufferT(InlineBlock inlineBlock, uint32_t size, uint32_t capacity, bool zeroFill)
     {
-        if (size == 0)
-            return;
         mBlock = inlineBlock.block;
         mData = static_cast<T>(mBlock);
-        mCapacity = RoundUp(size);
+        mCapacity = capacity;
         mSize = size;
         mInlineBlock = true;
         if (zeroFill)
             std::memset(mBlock, 0, size);
+    }
+
+    // The capacity for a new block of size bytes (not 0) asked to hold capacity bytes: the capacity
+    // rounded up when that leaves no more than the slack spare, else the size rounded up.
+    static uint32_t InitialCapacity(uint32_t size, uint32_t capacity)
+    {
+        const uint32_t rounded = capacity > size ? RoundUp(capacity) : RoundUp(size);
+        return rounded - size <= kSlackLimit ? rounded : RoundUp(size);
     }
 
     // The smallest multiple of the granularity not below n; a size whose rounding leaves the 32-bit

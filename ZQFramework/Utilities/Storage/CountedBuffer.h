@@ -16,11 +16,12 @@ public:
     [[nodiscard]] virtual ConstRCPtr<LIBuffer> CreateResizedCopy(uint32_t size, uint32_t offset) const = 0;
 };
 
-// A BufferT with a reference count. Made by Create or copied, it comes in one block from the allocator
-// with its bytes inline after the object, as long as its capacity stays as made (BufferT).
+// A BufferT with a reference count; final, so that code that knows a buffer's type calls it directly. Made by
+// Create or copied, it comes in one block from the allocator with its bytes (and any room asked for) inline
+// after the object, as long as its capacity stays as made (BufferT).
 template <uint32_t Gran, uint32_t Slack = 0, uint32_t Align = 8, typename T = char*,
           IAllocator* (*Alloc)() = &GetSystemAllocator>
-class LBufferT : public BufferT<Gran, Slack, Align, T, Alloc>, public LIBuffer
+class LBufferT final : public BufferT<Gran, Slack, Align, T, Alloc>, public LIBuffer
 {
     using Storage = BufferT<Gran, Slack, Align, T, Alloc>;
 
@@ -36,12 +37,13 @@ public:
     {
     }
 
-    // A new buffer in a counted pointer that holds its one reference.
+    // A new buffer in a counted pointer that holds its one reference. A capacity above the size is kept
+    // as room when it leaves no more than the slack spare (BufferT).
     [[nodiscard]] static ConstRCPtr<LIBuffer> Create(uint32_t size, uint32_t capacity, bool zeroFill)
     {
-        if (capacity > size || size == 0)
+        if (size == 0)
             return ConstRCPtr<LIBuffer>(new LBufferT(size, capacity, zeroFill));
-        return ConstRCPtr<LIBuffer>(MakeInline(size, zeroFill));
+        return ConstRCPtr<LIBuffer>(MakeInline(size, Storage::InitialCapacity(size, capacity), zeroFill));
     }
 
     // A shareable buffer of the same size and bytes; the capacity follows the size.
@@ -80,18 +82,25 @@ private:
     {
     };
 
-    LBufferT(InlineTag, uint32_t size, bool zeroFill)
+    LBufferT(InlineTag, uint32_t size, uint32_t capacity, bool zeroFill)
         : LRefCountedObject(),
           Storage(typename Storage::InlineBlock{reinterpret_cast<char*>(this) + sizeof(LBufferT)}, size,
-                  zeroFill)
+                  capacity, zeroFill)
     {
     }
 
-    // A buffer of size bytes (not 0) whose bytes follow the object in the same block.
-    static LBufferT* MakeInline(uint32_t size, bool zeroFill)
+    // A buffer of size bytes (not 0) whose capacity bytes (InitialCapacity) follow the object in the
+    // same block.
+    static LBufferT* MakeInline(uint32_t size, uint32_t capacity, bool zeroFill)
     {
         static_assert(sizeof(LBufferT) % Align == 0, "the inline bytes keep the buffer's alignment");
-        return new (InlineRoom{Storage::RoundUp(size)}) LBufferT(InlineTag{}, size, zeroFill);
+        return new (InlineRoom{capacity}) LBufferT(InlineTag{}, size, capacity, zeroFill);
+    }
+
+    // A buffer of exactly size bytes (not 0) in one block.
+    static LBufferT* MakeInline(uint32_t size, bool zeroFill)
+    {
+        return MakeInline(size, Storage::RoundUp(size), zeroFill);
     }
 
     static void* AllocateObject(size_t bytes)

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 namespace ZQ
 {
@@ -57,6 +57,21 @@ uint32_t ByteSize(uint64_t count)
     if (bytes > UINT32_MAX)
         throw Exception<std::bad_alloc>();
     return static_cast<uint32_t>(bytes);
+}
+
+// The length of terminated text. Bytes go to the C library's strlen; 16-bit text, which has no such
+// function, is tested four units a step, each test reading no further than the first zero.
+template <class CharT>
+size_t TerminatedLength(const CharT* text)
+{
+    if constexpr (sizeof(CharT) == 1)
+        return std::char_traits<CharT>::length(text);
+    const CharT* p = text;
+    while (p[0] != 0 && p[1] != 0 && p[2] != 0 && p[3] != 0)
+        p += 4;
+    while (*p != 0)
+        ++p;
+    return static_cast<size_t>(p - text);
 }
 
 template <class CharT>
@@ -107,7 +122,7 @@ template <class CharT, class OtherT>
 void StringT<CharT, OtherT>::TakeNewText(const CharT* text, uint32_t length)
 {
     ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(ByteSize<CharT>(uint64_t{length} + 1), 0, false);
-    auto* data = static_cast<CharT*>(buffer->GetData());
+    auto* data = static_cast<CharT*>(static_cast<const StringBuffer*>(buffer.Get())->GetData());
     std::memcpy(data, text, length * sizeof(CharT));
     data[length] = 0;
     mBuffer = std::move(buffer);
@@ -158,7 +173,7 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
     else
     {
         // The text is terminated, so its length is counted without a bound check per character.
-        const size_t length = std::char_traits<CharT>::length(text);
+        const size_t length = TerminatedLength(text);
         TakeNewText(text, static_cast<uint32_t>(std::min<size_t>(length, kWholeText)));
     }
 }
@@ -343,46 +358,85 @@ int StringT<CharT, OtherT>::Unlock()
 
 // ---- concatenation, insertion, removal ----
 
-template <class CharT, class OtherT>
-StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
+namespace
 {
-    if (text.GetBuffer()[0] == 0)
-        return *this;
-    // When the source shares this string's buffer (or is this string), a copy of it keeps its characters
-    // alive while the buffer is resized; any other source is not touched by the resize.
-    const StringT* source = &text;
-    std::optional<StringT> aliased;
-    if (text.mBuffer == mBuffer)
-        source = &aliased.emplace(text);
+// The room that a string's block gets for later appends when an append outgrows it: half the bytes,
+// at most the string buffer's slack, so that setting the size back to the text's keeps it.
+uint32_t GrowthRoom(uint32_t bytes)
+{
+    return std::min<uint32_t>(std::min<uint32_t>(bytes / 2, StringBuffer::kSlackLimit), UINT32_MAX - bytes);
+}
+
+// Sets the size of a buffer that its holder alone writes to bytes and returns its data. The strings' own
+// kind is called directly rather than through the interface, and takes room for later appends when it
+// has to grow; a buffer of another kind (a narrow string's over a given buffer) only takes the size.
+void* ResizeForAppend(LIBuffer& buffer, uint32_t bytes)
+{
+    if (typeid(buffer) != typeid(StringBuffer))
+    {
+        buffer.SetSize(bytes);
+        return buffer.GetData();
+    }
+    auto& own = static_cast<StringBuffer&>(buffer);
+    if (bytes > own.GetCapacity())
+        own.SetSize(bytes + GrowthRoom(bytes));
+    own.SetSize(bytes);
+    return own.GetData();
+}
+} // namespace
+
+template <class CharT, class OtherT>
+void StringT<CharT, OtherT>::AppendUnits(const CharT* text, uint32_t count)
+{
     const bool locked = IsLocked();
-    const int length = GetLength();
-    const int added = source->GetLength();
-    const uint64_t total = uint64_t(length) + uint64_t(added) + 1;
-    if (!locked && total > uint64_t(kWholeText) + 1)
+    const auto length = static_cast<uint32_t>(GetLength());
+    const uint64_t total = uint64_t{length} + count;
+    if (!locked && total > uint64_t{kWholeText})
         throw Exception<std::bad_alloc>();
-    const uint32_t bytes = ByteSize<CharT>(total);
+    const uint32_t bytes = ByteSize<CharT>(total + 1);
+    const CharT* const old = mData;
     CharT* data;
     if (!locked && mBuffer->GetRefCount() > 1)
     {
-        // Shared: the text goes on in a buffer of this string's own.
-        ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, 0, false);
-        data = static_cast<CharT*>(buffer->GetData());
-        std::memcpy(data, GetBuffer(), size_t(length) * sizeof(CharT));
+        // Shared: the text goes on in a buffer of this string's own. The shared buffer, and with it a
+        // text that lies inside it, stays alive until it is let go below.
+        ConstRCPtr<LIBuffer> buffer = StringBuffer::Create(bytes, bytes + GrowthRoom(bytes), false);
+        data = static_cast<CharT*>(static_cast<const StringBuffer*>(buffer.Get())->GetData());
+        std::memcpy(data, old, size_t{length} * sizeof(CharT));
+        std::memcpy(data + length, text, size_t{count} * sizeof(CharT));
         mBuffer = std::move(buffer);
     }
     else
     {
         // This string's own buffer (locked or not) grows in place; an unlocked one stays shareable, as
-        // it holds exactly the text and its zero afterwards.
-        LIBuffer* buffer = WritableBuffer();
-        buffer->SetSize(bytes);
-        data = static_cast<CharT*>(buffer->GetData());
+        // it holds exactly the text and its zero afterwards. A piece of the text itself is read at its
+        // offset after the resize, which keeps the text; a piece from elsewhere in a locked buffer (past
+        // its zero) is copied first, as the resize need not keep it.
+        const size_t offset = reinterpret_cast<uintptr_t>(text) - reinterpret_cast<uintptr_t>(old);
+        const size_t textBytes = size_t{length} * sizeof(CharT);
+        if (locked && offset >= textBytes && offset < mBuffer->GetSize())
+        {
+            StringT piece;
+            piece.TakeNewText(text, count);
+            AppendUnits(piece.GetBuffer(), count);
+            return;
+        }
+        data = static_cast<CharT*>(ResizeForAppend(*WritableBuffer(), bytes));
+        const CharT* source = offset < textBytes ? data + offset / sizeof(CharT) : text;
+        std::memcpy(data + length, source, size_t{count} * sizeof(CharT));
     }
+    data[total] = 0;
     mData = data;
     if (!locked)
-        mLength = static_cast<int>(total - 1);
-    std::memcpy(data + length, source->GetBuffer(), size_t(added) * sizeof(CharT));
-    data[length + added] = 0;
+        mLength = static_cast<int>(total);
+}
+
+template <class CharT, class OtherT>
+StringT<CharT, OtherT>& StringT<CharT, OtherT>::Append(const StringT& text)
+{
+    const int added = text.GetLength();
+    if (added > 0)
+        AppendUnits(text.GetBuffer(), static_cast<uint32_t>(added));
     return *this;
 }
 
@@ -401,11 +455,7 @@ ZQRESULT StringT<CharT, OtherT>::Insert(int position, const StringT& text)
     if (static_cast<uint32_t>(position) > static_cast<uint32_t>(length))
         return E_INVALIDARG;
     if (position == length)
-    {
-        StringT copy;
-        copy.Assign(text.GetBuffer(), kWholeText);
-        Append(copy);
-    }
+        Append(text);
     else if (position == 0)
         *this = text + *this;
     else
@@ -428,6 +478,18 @@ ZQRESULT StringT<CharT, OtherT>::InsertCounted(int position, const TextT* text, 
                            CRT::LengthBounded(text, static_cast<size_t>(count)) == static_cast<size_t>(count);
         if (exact && count == 0)
             return S_OK;
+        if constexpr (std::is_same_v<TextT, CharT>)
+        {
+            // At the end the characters go straight on, without a string of their own first.
+            if (static_cast<uint32_t>(position) == static_cast<uint32_t>(GetLength()))
+            {
+                const size_t added =
+                    exact ? static_cast<size_t>(count) : CRT::LengthBounded(text, kWholeText);
+                if (added != 0)
+                    AppendUnits(text, static_cast<uint32_t>(added));
+                return S_OK;
+            }
+        }
         piece.Assign(text, exact ? count : kWholeText);
     }
     return Insert(position, piece);
@@ -449,13 +511,16 @@ ZQRESULT StringT<CharT, OtherT>::Insert(int position, const OtherT* text,
 template <class CharT, class OtherT>
 ZQRESULT StringT<CharT, OtherT>::Append(CharT ch)
 {
-    return Insert(GetLength(), &ch, 1);
+    // A zero character appends nothing: the text ends before it.
+    if (ch != 0)
+        AppendUnits(&ch, 1);
+    return S_OK;
 }
 
 template <class CharT, class OtherT>
 StringT<CharT, OtherT>& StringT<CharT, OtherT>::operator+=(CharT ch)
 {
-    (void)Insert(GetLength(), &ch, 1);
+    (void)Append(ch);
     return *this;
 }
 

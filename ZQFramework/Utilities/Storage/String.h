@@ -191,6 +191,9 @@ private:
     [[nodiscard]] uint32_t LockedCapacity() const { return mBuffer->GetSize() / sizeof(CharT); }
     void ShareEmpty();
     void AssignOwnWidth(const CharT* text, uint32_t length);
+    // Appends count characters of text (none of them zero; count > 0), which may lie inside this
+    // string's own buffer.
+    void AppendUnits(const CharT* text, uint32_t count);
     // Mid in 64-bit arithmetic, so that Mid(start) and Right(count) cannot overflow on extreme
     // arguments; a negative count means the rest of the text.
     [[nodiscard]] StringT Slice(int64_t start, int64_t count) const;
