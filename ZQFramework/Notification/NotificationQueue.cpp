@@ -168,10 +168,10 @@ void LNotificationQueue::DeliverQueued()
         return; // nothing waits, or a drain of this queue is running further up this thread's stack
     const BusyFlag busy(mBusy, mDrainer);
     // Only what is queued now: entries posted during the drain wait for the next one.
-    const uint32_t flushes = TakeBatch();
+    RCPtr<LNotificationDistributor> target;
+    const uint32_t flushes = TakeBatch(target);
     if (mBatch.empty())
         return;
-    const RCPtr<LNotificationDistributor> target = GetTarget();
     try
     {
         // A Flush on this thread (from a receiver) empties the batch itself; one on another thread is
@@ -199,9 +199,10 @@ void LNotificationQueue::DeliverQueued()
     mNext = 0;
 }
 
-uint32_t LNotificationQueue::TakeBatch()
+uint32_t LNotificationQueue::TakeBatch(RCPtr<LNotificationDistributor>& target)
 {
     const MutexLocker lock(GetQueueMutex());
+    target = mTarget;
     mRing.DequeueAll(mBatch);
     mNext = 0;
     mUndelivered.store(static_cast<uint32_t>(mBatch.size()), std::memory_order_relaxed);
