@@ -115,7 +115,7 @@ private:
     // The ring starts half a cache line in, so that what a post reads and writes under the queue mutex
     // (the slot array's pointer and size, the counts, the write position and the mutex pointer) lies on
     // one line instead of straddling two that every poster and the draining thread pull back and forth.
-    alignas(64) std::byte mRingLead[32] = {};
+    [[maybe_unused]] alignas(64) std::byte mRingLead[32] = {};
     RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
     // Apart from the ring, which posters write while the owner reads the target.
     alignas(64) mutable Mutex mLock; // guards mTarget and mPostingReceiver
