@@ -91,6 +91,13 @@ SharedPool& Shared()
     return *pool;
 }
 
+// Starts fetching the notification that the next Take will hand out: it was most likely released on
+// another thread, and Create writes it at once.
+void PrefetchForWrite(const LNotification* notification)
+{
+    __builtin_prefetch(notification, 1);
+}
+
 // Moves up to count entries from the top of from onto the top of to, keeping their order.
 void MoveTop(Pooled& from, Pooled& to, size_t count)
 {
@@ -207,6 +214,8 @@ private:
             return nullptr;
         RCPtr<LNotification> taken = std::move(mEntries.back());
         mEntries.pop_back();
+        if (!mEntries.empty())
+            PrefetchForWrite(mEntries.back().Get());
         return taken;
     }
 

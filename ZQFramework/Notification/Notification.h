@@ -16,7 +16,11 @@ namespace ZQ
 // identifiers are recognised without a lock once the calling thread has met them.
 //
 // The queued mark is set while the notification waits in a notification queue.
-class LNotification : public virtual LRefCountedObject
+//
+// A notification fills a cache line of its own: it passes between threads (made on a poster, released
+// on the draining thread, pooled and made again), and neighbours in memory are in different threads'
+// hands at once.
+class alignas(64) LNotification : public virtual LRefCountedObject
 {
 public:
     ~LNotification() override;

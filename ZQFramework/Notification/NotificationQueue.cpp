@@ -11,6 +11,9 @@ namespace ZQ
 {
 namespace
 {
+// How many entries ahead of the one being delivered a drain starts fetching.
+constexpr size_t kPrefetchAhead = 2;
+
 // Clears a dequeued notification's queued mark when its delivery ends, also when a receiver throws, so
 // that it can be posted again.
 class QueuedMarkClearer
@@ -168,10 +171,12 @@ void LNotificationQueue::DeliverQueued()
         return; // nothing waits, or a drain of this queue is running further up this thread's stack
     const BusyFlag busy(mBusy, mDrainer);
     // Only what is queued now: entries posted during the drain wait for the next one.
-    const uint32_t flushes = TakeBatch();
+    RCPtr<LNotificationDistributor> target;
+    const uint32_t flushes = TakeBatch(target);
     if (mBatch.empty())
         return;
-    const RCPtr<LNotificationDistributor> target = GetTarget();
+    for (size_t i = 0; i < kPrefetchAhead && i < mBatch.size(); ++i)
+        __builtin_prefetch(mBatch[i].Get(), 1);
     try
     {
         // A Flush on this thread (from a receiver) empties the batch itself; one on another thread is
@@ -183,6 +188,10 @@ void LNotificationQueue::DeliverQueued()
                 DropBatch();
                 break;
             }
+            // The entries were written by their posters; fetching the ones after this meanwhile hides
+            // that latency behind this delivery.
+            if (mNext + kPrefetchAhead < mBatch.size())
+                __builtin_prefetch(mBatch[mNext + kPrefetchAhead].Get(), 1);
             const RCPtr<LNotification> notification = std::move(mBatch[mNext++]);
             mUndelivered.store(static_cast<uint32_t>(mBatch.size() - mNext), std::memory_order_relaxed);
             const QueuedMarkClearer clearer(notification);
@@ -199,9 +208,10 @@ void LNotificationQueue::DeliverQueued()
     mNext = 0;
 }
 
-uint32_t LNotificationQueue::TakeBatch()
+uint32_t LNotificationQueue::TakeBatch(RCPtr<LNotificationDistributor>& target)
 {
     const MutexLocker lock(GetQueueMutex());
+    target = mTarget;
     mRing.DequeueAll(mBatch);
     mNext = 0;
     mUndelivered.store(static_cast<uint32_t>(mBatch.size()), std::memory_order_relaxed);

@@ -7,6 +7,7 @@
 #include "ZQFramework/Utilities/Storage/RCPtrQueue.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -91,8 +92,10 @@ protected:
 private:
     // Removes the oldest entry into notification; false when the ring turned out empty.
     bool TakeOldest(RCPtr<LNotification>& notification);
-    // Moves the waiting entries into mBatch; returns the Flush count they were taken at.
-    uint32_t TakeBatch();
+    // Moves the waiting entries into mBatch and reads the target they go to, under the queue mutex alone
+    // (the queue's own lock sits beside the ring, which posters are writing); returns the Flush count
+    // they were taken at.
+    uint32_t TakeBatch(RCPtr<LNotificationDistributor>& target);
     // Clears the queued marks of the batch's undelivered entries and lets them go.
     void DropBatch();
     // After a receiver threw: the undelivered entries go back to the front of the ring (unless a Flush
@@ -109,8 +112,13 @@ private:
     // Entries of the batch still to deliver, for GetCount; on a cache line of its own, as the draining
     // thread writes it for every entry while posters work on the ring.
     alignas(64) std::atomic<uint32_t> mUndelivered{0};
-    alignas(64) RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
-    mutable Mutex mLock; // guards mTarget and mPostingReceiver
+    // The ring starts half a cache line in, so that what a post reads and writes under the queue mutex
+    // (the slot array's pointer and size, the counts, the write position and the mutex pointer) lies on
+    // one line instead of straddling two that every poster and the draining thread pull back and forth.
+    [[maybe_unused]] alignas(64) std::byte mRingLead[32] = {};
+    RCPtrQueue<LNotification, kInitialSlots, Mutex> mRing;
+    // Apart from the ring, which posters write while the owner reads the target.
+    alignas(64) mutable Mutex mLock; // guards mTarget and mPostingReceiver
     // Guarded by mLock, and written only while the queue mutex is held too, so that a post reads it under
     // the queue mutex alone.
     RCPtr<LNotificationDistributor> mTarget;
