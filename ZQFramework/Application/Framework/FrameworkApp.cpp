@@ -4,6 +4,7 @@
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/FormatErrorIdText.h"
 #include "ZQFramework/Application/Framework/AutoWaitCursor.h"
+#include "ZQFramework/Application/Framework/FrameworkControlTypes.h"
 #include "ZQFramework/ControlBase/Clipboard.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
@@ -140,6 +141,8 @@ ZQRESULT LFrameworkApp::RunApplicationStartup()
     try
     {
         LNotification::SetPoolingEnabled(true);
+        if (mControlFactory != nullptr)
+            RegisterFrameworkControlTypes(*mControlFactory, GetFrameworkControlTypes());
         if (mHotKeyManager != nullptr && mApplicationStringTable != nullptr)
             (void)mHotKeyManager->GetKeyBindings().LoadBindings(mApplicationStringTable, u"GHK");
         if (mClipboard != nullptr && mClipboard->Initialize() < 0)
