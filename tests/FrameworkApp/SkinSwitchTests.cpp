@@ -1,6 +1,7 @@
 #include "FrameworkApp/TestApplication.h"
 #include "Support/SkinFragment.h"
 #include "Support/StringPrinting.h"
+#include "Support/TestControl.h"
 
 #include "ZQFramework/Renderer/Font.h"
 
@@ -85,6 +86,33 @@ TEST_F(SkinSwitchTest, RedressesEveryRootWindowAndStoresTheIndex)
     EXPECT_EQ(first.Services.Count("InvalidateRect 0 0 400 300"), 1);
     EXPECT_EQ(second.Services.Count("InvalidateRect 0 0 400 300"), 1);
     EXPECT_EQ(StoredIndex(), 1);
+}
+
+TEST_F(SkinSwitchTest, TheActiveWindowGetsItsFocusControlBack)
+{
+    TestRootWindow window(true);
+    const RCPtr<ZQTest::TestControl> root = ZQTest::TestControl::Create(nullptr, u"root");
+    const RCPtr<ZQTest::TestControl> box = ZQTest::TestControl::Create(root, u"box");
+    root->MarkCreated();
+    box->MarkCreated();
+    (void)box->SetNotFocusable(false);
+    (void)window.Window->SetRootControl(root);
+    application->RegisterRootWindow(window.Window);
+    ASSERT_GE(box->SetFocus(true), 0);
+    ASSERT_EQ(window.Window->GetFocusControl(), box);
+    std::vector<std::string> log;
+    const RCPtr<ZQTest::NotificationLog> focusLog(new ZQTest::NotificationLog(log, "box"));
+    ASSERT_NE(focusLog->RegisterWithDistributor(RCPtr<LNotificationDistributor>(box),
+                                                u"NID_HAS_FOCUS_CONDITION_CHANGE", 0),
+              nullptr);
+
+    ASSERT_EQ(application->SetSkin(1), 0);
+    // Lost while the skin changed, then given back.
+    EXPECT_EQ(log, (std::vector<std::string>{"box NID_HAS_FOCUS_CONDITION_CHANGE",
+                                             "box NID_HAS_FOCUS_CONDITION_CHANGE"}));
+    EXPECT_EQ(window.Window->GetFocusControl(), box);
+    (void)focusLog->UnregisterFromAllDistributors();
+    (void)root->ReleaseInternalReferences();
 }
 
 TEST_F(SkinSwitchTest, StartupTakesTheStoredIndexWithinTheSkinsThere)
