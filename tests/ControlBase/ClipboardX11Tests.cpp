@@ -28,11 +28,7 @@ class ClipboardX11 : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // One connection kept for the whole program stops the server from resetting between tests.
-        static ::Display* const keepServer = XOpenDisplay(nullptr);
-        if (keepServer == nullptr)
-            GTEST_SKIP() << "no X display";
-        mDisplay = Platform::Window::Display::Open(mLoop);
+        mDisplay = TestSupport::OpenDisplay(mLoop);
         if (!mDisplay)
             GTEST_SKIP() << "no X display";
         mClipboard = LClipboard::Create();

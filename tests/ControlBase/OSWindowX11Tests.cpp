@@ -115,11 +115,7 @@ protected:
     void SetUp() override
     {
         TempRegistry::SetUp();
-        // An X server without clients resets itself; one connection kept for the whole program stops that.
-        static ::Display* const keepServer = XOpenDisplay(nullptr);
-        if (keepServer == nullptr)
-            GTEST_SKIP() << "no X display";
-        mDisplay = PW::Display::Open(mLoop);
+        mDisplay = TestSupport::OpenDisplay(mLoop);
         if (!mDisplay)
             GTEST_SKIP() << "no X display";
         mX = static_cast<::Display*>(mDisplay->NativeDisplay());

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
 #include <chrono>
+#include <memory>
 #include <poll.h>
 #include <string>
 
@@ -11,10 +13,20 @@
 #include <X11/Xlib.h>
 // clang-format on
 
-// What the tests under Xvfb share: running the program's loop until something holds, and playing another
-// X client that owns the CLIPBOARD selection.
+// What the tests under Xvfb share: opening the display, running the program's loop until something holds,
+// and playing another X client that owns the CLIPBOARD selection.
 namespace TestSupport
 {
+// The display for the loop; null without an X server. An X server without clients resets itself, refusing
+// connections for a moment, so the first call keeps one connection open for the whole program.
+inline std::unique_ptr<Platform::Window::Display> OpenDisplay(Platform::Window::MessageLoop& loop)
+{
+    static ::Display* const keepServer = XOpenDisplay(nullptr);
+    if (keepServer == nullptr)
+        return nullptr;
+    return Platform::Window::Display::Open(loop);
+}
+
 // Runs the loop until pred holds; false when it did not within a generous deadline.
 template <typename Pred>
 bool PumpUntil(Platform::Window::MessageLoop& loop, Pred pred)

@@ -53,12 +53,7 @@ class WindowDisplayX11 : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // An X server without clients resets itself, refusing connections for a moment; one connection
-        // kept for the whole program keeps it from resetting between tests.
-        static ::Display* const keepServer = XOpenDisplay(nullptr);
-        if (keepServer == nullptr)
-            GTEST_SKIP() << "no X display";
-        mDisplay = Platform::Window::Display::Open(mLoop);
+        mDisplay = TestSupport::OpenDisplay(mLoop);
         if (!mDisplay)
             GTEST_SKIP() << "no X display";
         mX = static_cast<::Display*>(mDisplay->NativeDisplay());
