@@ -9,6 +9,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationReceiver.h"
 
@@ -85,19 +86,23 @@ private:
 class ControlsBench
 {
 public:
-    // skin: SubControl elements of the skin "default"; strings: StringTable elements (may be empty).
-    explicit ControlsBench(std::string_view skin, std::string_view strings = {})
+    // skin: SubControl elements of the skin "default"; strings and framework: StringTable elements of
+    // the application's and the framework's documents (either may be empty).
+    explicit ControlsBench(std::string_view skin, std::string_view strings = {},
+                           std::string_view framework = {})
     {
-        if (!strings.empty())
+        if (!strings.empty() || !framework.empty())
         {
             const TempDocument table(Encode(StringTableDocument(strings), Encoding::Utf8));
-            (void)Factory->LoadStringTables(table.Path(), FrameworkStrings, 0x0009);
+            const TempDocument frameworkTable(Encode(StringTableDocument(framework), Encoding::Utf8));
+            (void)Factory->LoadStringTables(table.Path(), frameworkTable.Path(), 0x0009);
         }
         const TempDocument document(SkinDocument(SkinOf(skin)));
         (void)Factory->LoadSkins(document.Path());
         Register(u"Test.Panel", &ZQ::LControl::CreateFromDescriptor<ZQ::LControl>);
         Register(u"Framework.Button", &ZQ::LControl::CreateFromDescriptor<ZQ::LButton>);
         Register(u"Framework.Label", &ZQ::LControl::CreateFromDescriptor<ZQ::LLabel>);
+        Register(u"Framework.ProgressBar", &ZQ::LControl::CreateFromDescriptor<ZQ::LProgressBar>);
     }
     ~ControlsBench() { (void)Window->ReleaseInternalReferences(); }
     ControlsBench(const ControlsBench&) = delete;
@@ -169,7 +174,6 @@ public:
         (void)Factory->RegisterControlCreateFunction(className, create);
     }
 
-    ZQ::WString FrameworkStrings = u"/nonexistent/framework.xml";
     ZQ::RCPtr<ZQ::LControlFactory> Factory = ZQ::LControlFactory::Create(kTestApplication);
     FakeControlApplication Application{Factory};
     FakeWindowServices Services;

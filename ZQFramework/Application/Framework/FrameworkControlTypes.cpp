@@ -3,6 +3,7 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
@@ -16,6 +17,7 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
     static constexpr std::array kTypes{
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
     };
     return kTypes;
 }
