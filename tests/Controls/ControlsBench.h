@@ -10,6 +10,7 @@
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationReceiver.h"
 
@@ -103,6 +104,7 @@ public:
         Register(u"Framework.Button", &ZQ::LControl::CreateFromDescriptor<ZQ::LButton>);
         Register(u"Framework.Label", &ZQ::LControl::CreateFromDescriptor<ZQ::LLabel>);
         Register(u"Framework.ProgressBar", &ZQ::LControl::CreateFromDescriptor<ZQ::LProgressBar>);
+        Register(u"Framework.ToolTip", &ZQ::LControl::CreateFromDescriptor<ZQ::LToolTip>);
     }
     ~ControlsBench() { (void)Window->ReleaseInternalReferences(); }
     ControlsBench(const ControlsBench&) = delete;
@@ -136,6 +138,13 @@ public:
     {
         Application.Seconds += seconds;
         Application.Milliseconds += static_cast<uint32_t>(seconds * 1000 + 0.5);
+        (void)Window->ProcessIdle(true);
+    }
+
+    // One idle pass at the millisecond tick ms.
+    void IdleAtTick(uint32_t ms)
+    {
+        Application.Milliseconds = ms;
         (void)Window->ProcessIdle(true);
     }
 
