@@ -10,6 +10,7 @@
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/StatusBar.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationReceiver.h"
@@ -105,6 +106,7 @@ public:
         Register(u"Framework.Label", &ZQ::LControl::CreateFromDescriptor<ZQ::LLabel>);
         Register(u"Framework.ProgressBar", &ZQ::LControl::CreateFromDescriptor<ZQ::LProgressBar>);
         Register(u"Framework.ToolTip", &ZQ::LControl::CreateFromDescriptor<ZQ::LToolTip>);
+        Register(u"Framework.StatusBar", &ZQ::LControl::CreateFromDescriptor<ZQ::LStatusBar>);
     }
     ~ControlsBench() { (void)Window->ReleaseInternalReferences(); }
     ControlsBench(const ControlsBench&) = delete;

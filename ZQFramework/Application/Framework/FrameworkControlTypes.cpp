@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/StatusBar.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
@@ -19,6 +20,7 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
     };
     return kTypes;
