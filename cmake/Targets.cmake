@@ -63,12 +63,15 @@ endforeach()
 zq_library(ZQControlBase ZQFramework/ControlBase
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQSync ZQNotification ZQRenderer PlatformResources PlatformWindow
          EXPAT::EXPAT)
+# The control library: the concrete controls of the skins.
+zq_library(ZQControls ZQFramework/Controls
+    DEPS ZQObjectBase ZQStorage ZQNotification ZQControlBase)
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 # The application object above the control base; the engine keeps linking only ZQApplication.
 zq_library(ZQFrameworkApp ZQFramework/Application/Framework
-    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQApplication PlatformClock
-         PlatformWindow)
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQControls ZQApplication
+         PlatformClock PlatformWindow)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")

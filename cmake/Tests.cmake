@@ -80,3 +80,5 @@ foreach(program test_Simulator test_Engine)
     endif()
 endforeach()
 zq_test_program(test_FrameworkApp tests/FrameworkApp ZQFrameworkApp ZQControlTestBench)
+# The control library, on the headless bench.
+zq_test_program(test_Controls tests/Controls ZQControls ZQControlTestBench)

@@ -8,6 +8,7 @@
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/StatusBarText.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/Notification/NotificationClient.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
@@ -20,19 +21,6 @@
 
 namespace ZQ
 {
-// The three operations of a status bar that the application uses. The status bar control implements it;
-// the application's GetStatusBar hands it out.
-class IStatusBarText
-{
-public:
-    virtual ~IStatusBarText() = default;
-    // Shows text at once.
-    virtual ZQRESULT SetStatusTextNow(const WString& text) = 0;
-    // Queues text; the status bar shows the latest queued text at its next idle pass.
-    virtual ZQRESULT PostStatusText(const WString& text) = 0;
-    [[nodiscard]] virtual WString GetDefaultStatusText() const = 0;
-};
-
 // The local time, each field widened to 32 bits.
 struct LocalTime
 {

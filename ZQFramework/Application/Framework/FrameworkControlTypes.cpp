@@ -1,17 +1,29 @@
 #include "ZQFramework/Application/Framework/FrameworkControlTypes.h"
 
 #include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/Controls/Button.h"
+#include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/StatusBar.h"
+#include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
+#include <array>
 #include <string>
 
 namespace ZQ
 {
 std::span<const FrameworkControlType> GetFrameworkControlTypes()
 {
-    // No control class of the framework's library is built yet.
-    return {};
+    static constexpr std::array kTypes{
+        FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
+        FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+    };
+    return kTypes;
 }
 
 void RegisterFrameworkControlTypes(LControlFactory& factory, std::span<const FrameworkControlType> types)

@@ -1,0 +1,11 @@
+#pragma once
+
+// Forward declarations of the control library: the concrete controls of the skins.
+namespace ZQ
+{
+class LLabel;
+class LButton;
+class LProgressBar;
+class LToolTip;
+class LStatusBar;
+} // namespace ZQ

@@ -1,0 +1,23 @@
+#include "ZQFramework/Controls/Label.h"
+
+#include "ZQFramework/Controls/ControlPattern.h"
+
+namespace ZQ
+{
+LLabel::LLabel(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+{
+}
+
+LLabel::~LLabel() = default;
+
+ZQRESULT LLabel::OnCreated()
+{
+    (void)SetNotFocusable(true);
+    return 0;
+}
+
+WString LLabel::GetToolTipText() const
+{
+    return LabelOrToolTipText(*this);
+}
+} // namespace ZQ

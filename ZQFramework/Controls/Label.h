@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ZQFramework/ControlBase/Control.h"
+
+namespace ZQ
+{
+// A text shown by the skin ("Framework.Label"); it takes no input of its own and never takes the focus.
+// Its text and tool-tip text are the control base's. Held by its parent like any control.
+class LLabel : public LControl
+{
+public:
+    ~LLabel() override;
+
+    // Makes the label not focusable. 0.
+    ZQRESULT OnCreated() override;
+    // The whole label when it is truncated, else the skin's tool-tip text.
+    [[nodiscard]] WString GetToolTipText() const override;
+
+protected:
+    // The control base's creation sequence constructs it.
+    friend class LControl;
+    LLabel(const RCPtr<LControl>& parent, const WString& name);
+};
+} // namespace ZQ

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Notification/NotificationHandler.h"
+
+#include <cstdint>
+
+namespace ZQ
+{
+// A progress bar ("Framework.ProgressBar"): the normalised value as a filled overlay (the child
+// "activeOverlay", sized to the value's share of the bar's width), the percentage as a bare number (the
+// label "percentCompleteLabel") and a text of the time remaining (the label "timeRemainingLabel", hidden
+// until the first time is set). The owner either sets the time itself (SetTimeRemaining) or lets the bar
+// estimate it from the average rate of progress since estimation began (SetAutoEstimate). The words of the
+// time text come from the framework string table. The range is 0..100, linear. UI thread only.
+class LProgressBar : public LControl
+{
+public:
+    ~LProgressBar() override;
+
+    // --- Operations appended after the control base's, in slot order ---
+
+    // Shows the time-remaining label with seconds as hours, minutes and seconds, e.g.
+    // "1 Minute 1 Second Remaining". 0.
+    virtual ZQRESULT SetTimeRemaining(int32_t seconds);
+    // Switching on takes the current value and time as the points the estimate is measured from. 0.
+    virtual ZQRESULT SetAutoEstimate(bool on);
+
+    [[nodiscard]] bool IsEstimating() const { return mEstimating; }
+
+    // --- Control base operations ---
+
+    ZQRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                 const RCPtr<LNotification>& notification) override;
+    ZQRESULT RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
+                                        NotificationID id) override;
+    // Finds the children, hides the time, fetches the words, value 0, range 0..100. The base's result.
+    ZQRESULT Initialize() override;
+    // Not focusable; the children show the starting value. 0.
+    ZQRESULT OnCreated() override;
+    // Sizes the overlay, shows the percentage and runs one estimation step.
+    void OnValueChanged() override;
+
+protected:
+    // The control base's creation sequence constructs it.
+    friend class LControl;
+    LProgressBar(const RCPtr<LControl>& parent, const WString& name);
+
+private:
+    // The words of the time text, by their keys in the framework string table.
+    enum Word
+    {
+        kHoursSingular,
+        kHoursPlural,
+        kMinutesSingular,
+        kMinutesPlural,
+        kSecondsSingular,
+        kSecondsPlural,
+        kRemaining,
+        kWordCount
+    };
+
+    void FetchWords();
+    // The overlay as wide as percent of the bar, hidden below one pixel.
+    void SizeOverlay(double percent);
+    void EstimationStep();
+    [[nodiscard]] static double Now();
+
+    RCPtr<LNotificationHandler<LProgressBar>> mProgressHandler;
+    // The overlay is any control; the skin makes it a panel.
+    RCPtr<LControl> mActiveOverlay;
+    RCPtr<LLabel> mTimeRemainingLabel;
+    RCPtr<LLabel> mPercentCompleteLabel;
+    WString mWords[kWordCount];
+    bool mEstimating = false;
+    double mStartTime = 0;
+    double mStartValue = 0;
+    double mLastTime = 0;
+    double mLastValue = 0;
+};
+} // namespace ZQ
