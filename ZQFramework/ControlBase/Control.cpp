@@ -10,6 +10,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/ControlBase/SkinDescriptor.h"
 #include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/ToolTipControl.h"
 #include "ZQFramework/ControlBase/VisualPart.h"
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
@@ -197,9 +198,37 @@ WString LControl::GetToolTipText() const
 {
     return mToolTipText;
 }
-ZQRESULT LControl::CreateToolTip(bool /*show*/)
+ZQRESULT LControl::CreateToolTip(bool show)
 {
-    return 1;
+    if (!show)
+    {
+        const RCPtr<LControl> shown = FindChild(u"toolTip");
+        auto* const toolTip = dynamic_cast<IToolTip*>(shown.Get());
+        return toolTip != nullptr ? toolTip->Hide() : S_FALSE;
+    }
+    const WString text = GetToolTipText();
+    const IControlApplication* const application = IControlApplication::GetCurrent();
+    const RCPtr<LControlFactory> factory =
+        application != nullptr ? application->GetControlFactory() : RCPtr<LControlFactory>();
+    if (text.IsEmpty() || factory == nullptr)
+        return S_FALSE;
+    const RCPtr<LControlDescriptor> descriptor = factory->FindSkinDescriptor(u"toolTip");
+    if (descriptor == nullptr)
+        return S_FALSE;
+    RCPtr<LControl> made;
+    try
+    {
+        made = factory->CreateControl(descriptor, RCPtr<LControl>(this));
+    }
+    catch (const std::exception&)
+    {
+        return S_FALSE; // the skin's tool tip is of a class nobody registered: no tool tip
+    }
+    auto* const toolTip = dynamic_cast<IToolTip*>(made.Get());
+    if (toolTip == nullptr)
+        return S_FALSE;
+    (void)made->SetLabel(text);
+    return toolTip->Show();
 }
 RectT<double> LControl::GetContentRect() const
 {

@@ -349,6 +349,9 @@ public:
     // The last step of creation, run again after a descriptor is re-applied; 0 in the base.
     virtual ZQRESULT OnCreated();
     [[nodiscard]] virtual WString GetToolTipText() const;
+    // Show: with a tool-tip text and a "toolTip" descriptor in the skin, makes the tool tip under this
+    // control, gives it the text and starts it (its Show). Hide: hides the child named "toolTip". 1 when
+    // there is nothing to show or hide.
     virtual ZQRESULT CreateToolTip(bool show);
     // Origin: the scroll offset; size: the client area's size.
     [[nodiscard]] virtual RectT<double> GetContentRect() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/ToolTipControl.h"
 
 #include <cstdint>
 
@@ -14,7 +15,7 @@ namespace ZQ
 //
 // Times are the application's millisecond ticks, compared by unsigned 32-bit difference so that they
 // survive the wrap of the clock. UI thread only; the time of the last hiding is shared by all tool tips.
-class LToolTip : public LControl
+class LToolTip : public LControl, public IToolTip
 {
 public:
     static constexpr uint32_t kShowDelay = 500;
@@ -26,10 +27,10 @@ public:
     ~LToolTip() override;
 
     // Limits the width to the window's, then waits to show (or shows at once after a recent hiding). 0.
-    ZQRESULT Show();
+    ZQRESULT Show() override;
     // Stops waiting or showing and asks the parent to remove the tool tip at its next idle pass. 0;
     // E_FAIL without a parent.
-    ZQRESULT Hide();
+    ZQRESULT Hide() override;
 
     // 0 idle, 1 waiting to show, 2 showing.
     [[nodiscard]] int32_t GetState() const { return mState; }

@@ -19,6 +19,12 @@ constexpr const char* kSkin = R"(
   <SubControl Class="Test.Panel" Name="host" XPositionAbs="50" YPositionAbs="40" XSizeAbs="200" YSizeAbs="100">
     <Skin Name="host" LookList="one"/>
   </SubControl>
+  <SubControl Class="Test.Tipped" Name="tipped" XPositionAbs="300" XSizeAbs="50" YSizeAbs="50">
+    <Skin Name="tipped" LookList="one"/>
+  </SubControl>
+  <SubControl Class="Test.Panel" Name="silent" XPositionAbs="300" YPositionAbs="60" XSizeAbs="50" YSizeAbs="50">
+    <Skin Name="silent" LookList="one"/>
+  </SubControl>
 </SubControl>
 <SubControl Class="Framework.ToolTip" Name="toolTip" XSizeAbs="100" YSizeAbs="20">
   <Skin Name="toolTip" LookList="one"/>
@@ -26,6 +32,14 @@ constexpr const char* kSkin = R"(
 <SubControl Class="Framework.ToolTip" Name="wideTip" XSizeAbs="500" YSizeAbs="20">
   <Skin Name="wideTip" LookList="one"/>
 </SubControl>)";
+
+// A control whose string table would give it a tool-tip text.
+class Tipped : public LControl
+{
+public:
+    Tipped(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    [[nodiscard]] WString GetToolTipText() const override { return u"Some help"; }
+};
 
 // Tool tips share the time of the last hiding, so each test runs its clock in a range of its own.
 struct ToolTipTest : ::testing::Test
@@ -47,8 +61,35 @@ struct ToolTipTest : ::testing::Test
     }
 
     ControlsBench bench{kSkin};
-    RCPtr<LControl> main = bench.Show();
+    RCPtr<LControl> main = Show();
+
+    RCPtr<LControl> Show()
+    {
+        bench.Register(u"Test.Tipped", &LControl::CreateFromDescriptor<Tipped>);
+        return bench.Show();
+    }
 };
+
+TEST_F(ToolTipTest, AControlMakesItsTipFromTheSkinWithItsTextAndHidesItAgain)
+{
+    constexpr uint32_t kStart = 3'000'000;
+    bench.Application.Milliseconds = kStart;
+    const RCPtr<LControl> host = bench.Find(u"tipped");
+    EXPECT_EQ(host->CreateToolTip(false), S_FALSE) << "no tip to hide";
+    EXPECT_EQ(bench.Find(u"silent")->CreateToolTip(true), S_FALSE) << "no text, no tip";
+    EXPECT_EQ(bench.Find(u"silent")->FindChild(u"toolTip"), nullptr);
+
+    ASSERT_EQ(host->CreateToolTip(true), S_OK);
+    const RCPtr<LToolTip> tip(host->FindChild(u"toolTip"));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->GetLabel(), WString(u"Some help"));
+    EXPECT_EQ(tip->GetState(), 1);
+
+    EXPECT_EQ(host->CreateToolTip(false), S_OK);
+    EXPECT_EQ(tip->GetState(), 0);
+    bench.IdleAtTick(kStart + 1);
+    EXPECT_EQ(host->FindChild(u"toolTip"), nullptr) << "removed at the parent's next idle pass";
+}
 
 TEST_F(ToolTipTest, ATipShowsAfterMoreThanHalfASecondAndGoesAfterMoreThanFiveSeconds)
 {
