@@ -147,7 +147,9 @@ TEST(StatusBarConcurrency, PostsFromSeveralThreadsEndInOneLabelChangeShowingALas
             {
                 for (int i = 0; i < kPosts; ++i)
                 {
-                    const std::string text = "t" + std::to_string(t) + "-" + std::to_string(i);
+                    // Appended, not concatenated: GCC 12 misreads the concatenation as overlapping copies.
+                    std::string text = "t";
+                    text.append(std::to_string(t)).append("-").append(std::to_string(i));
                     EXPECT_EQ(bar->PostStatusText(WString(text.c_str())), 0);
                 }
             });
