@@ -87,10 +87,8 @@ ZQRESULT LClipboard::Initialize()
             const ZQRESULT result = mHandler->AddCallback(binding.callback, center, binding.name, 0);
             if (result < 0)
             {
-                throw Exception<FailedResultException>(
-                    "Failed Result : " + ResultToString(result) +
-                    " : ZQ::LClipboard::Initialize : System\\ClipBoard : Line " +
-                    std::to_string(binding.line));
+                ThrowFailedResult(result, "ZQ::LClipboard::Initialize : System\\ClipBoard : Line " +
+                                              std::to_string(binding.line));
             }
         }
     }

@@ -136,8 +136,7 @@ ZQRESULT LButton::Initialize()
             mButtonHandler->AddDirectCallback(&LButton::OnSimulateClickNotification, u"NID_SIMULATE_CLICK");
         if (bound < 0)
         {
-            throw Exception<FailedResultException>("Failed Result : " + ResultToString(bound) +
-                                                   " : ZQ::LButton::Initialize : Controls\\Button : Line 50");
+            ThrowFailedResult(bound, "ZQ::LButton::Initialize : Controls\\Button : Line 50");
         }
         bool flag = false;
         if (ReadFlagParam(*this, u"AUTO_VALUE_SET", flag))

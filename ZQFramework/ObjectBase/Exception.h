@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ObjectBase/ExceptionBase.h"
 #include "ZQFramework/ObjectBase/FailedResultException.h"
+#include "ZQFramework/ObjectBase/Result.h"
 
 #include <exception>
 #include <new>
@@ -30,4 +31,13 @@ public:
 
     [[nodiscard]] const char* what() const noexcept override { return "bad allocation"; }
 };
+
+// Throws the "Failed Result" exception of a failed call: "Failed Result : ZQRESULT = <hex> : " + where,
+// where naming the function, the source path and the line ("ZQ::LClass::Function : Folder\File : Line N").
+[[noreturn]] inline void ThrowFailedResult(ZQRESULT result, const std::string& where)
+{
+    std::string text = "Failed Result : ";
+    text.append(ResultToString(result)).append(" : ").append(where);
+    throw Exception<FailedResultException>(text);
+}
 } // namespace ZQ

@@ -14,7 +14,6 @@
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/ObjectBase/Exception.h"
-#include "ZQFramework/ObjectBase/FailedResultException.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
 #include "ZQFramework/Renderer/Renderer.h"
@@ -228,9 +227,7 @@ ZQRESULT LFrameworkApp::SetSkin(int32_t index)
     int32_t fontStyle = 0;
     if (const ZQRESULT result = GetDefaultFont(fontName, fontSize, fontStyle); result < 0)
     {
-        throw Exception<FailedResultException>("Failed Result : " + ResultToString(result) +
-                                               " : ZQ::LFrameworkApp::SetSkin : Application\\FrameworkApp : "
-                                               "Line 234");
+        ThrowFailedResult(result, "ZQ::LFrameworkApp::SetSkin : Application\\FrameworkApp : Line 234");
     }
     mControlFactory->SetCurrentSkinIndex(index);
     (void)mControlFactory->GetSkinFont(fontName, fontSize, fontStyle);

@@ -33,10 +33,9 @@ void RegisterFrameworkControlTypes(LControlFactory& factory, std::span<const Fra
         const ZQRESULT result = factory.RegisterControlCreateFunction(WString(type.className), type.create);
         if (result < 0)
         {
-            throw Exception<FailedResultException>(
-                "Failed Result : " + ResultToString(result) +
-                " : ZQ::LFrameworkApp::RunApplicationStartup : Application\\FrameworkApp : Line " +
-                std::to_string(type.line));
+            ThrowFailedResult(result,
+                              "ZQ::LFrameworkApp::RunApplicationStartup : Application\\FrameworkApp : Line " +
+                                  std::to_string(type.line));
         }
     }
 }
