@@ -53,13 +53,9 @@ Point OSWindow::GetPointerScreenPosition() const
     {
         return Platform::Window::GetCursorPos();
     }
-    IControlApplication* application = IControlApplication::GetCurrent();
-    if (application == nullptr)
-    {
-        return {};
-    }
-    const PointT<int32_t> position = application->GetPointerScreenPosition();
-    return {position.x, position.y};
+    // Without a display the pointer is where the last mouse message put it. (Asking the application would
+    // come back here: its pointer is the active root window's.)
+    return {mLastMouse.x + mRect.left, mLastMouse.y + mRect.top};
 }
 
 void OSWindow::TakeCapture()
