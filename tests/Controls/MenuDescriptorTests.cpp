@@ -1,3 +1,4 @@
+#include "ControlsBench.h"
 #include "Support/StringPrinting.h"
 #include "Support/TrackedObject.h"
 
@@ -266,6 +267,32 @@ TEST(MenuDescriptorTest, ItemStateIsReadOrResetForABadIndex)
         EXPECT_EQ(state.Checked, 0);
         EXPECT_TRUE(state.Label.IsEmpty());
     }
+}
+TEST(MenuDescriptorTest, AControlBuildsItsContextMenusFromItsCreateParameters)
+{
+    ZQTest::ControlsBench bench(R"(
+<SubControl Class="Test.Panel" Name="main" XSizeAbs="100" YSizeAbs="100">
+  <CreateParamList>
+    <CreateParam ID="CONTEXT_MENU1.0.edit.">Edit|Changes the text</CreateParam>
+    <CreateParam ID="CONTEXT_MENU1.1.NID_APP_EXIT_REQ">Exit</CreateParam>
+    <CreateParam ID="CONTEXT_MENU1.edit.0.NID_EDIT_CUT_REQ">Cut</CreateParam>
+    <CreateParam ID="CONTEXT_MENU10.0.NID_OTHER">Other</CreateParam>
+  </CreateParamList>
+</SubControl>)");
+    const RCPtr<LControl> main = bench.Show();
+    RCPtrArray<LMenuDescriptor, 1, 0> menus;
+    EXPECT_EQ(main->ReadContextMenuParams(menus), 1);
+    ASSERT_EQ(menus.GetCount(), 2u);
+    EXPECT_EQ(Dump(*menus.GetAt(0)), "Edit|Changes the text{Cut=NID_EDIT_CUT_REQ}, Exit=NID_APP_EXIT_REQ");
+    EXPECT_EQ(Dump(*menus.GetAt(1)), "Other=NID_OTHER");
+
+    bench.Application.HotKeys = LGlobalHotKeyManager::Create(nullptr);
+    (void)bench.Application.HotKeys->GetKeyBindings().AddBinding(KeyCode::FromString(u"Ctrl+VKEY_X"),
+                                                                 u"NID_EDIT_CUT_REQ");
+    EXPECT_EQ(main->SetContextMenuDescriptor(menus.GetAt(0)), 0);
+    EXPECT_EQ(main->GetContextMenu(), RCPtr<LRefCountedObject>(menus.GetAt(0)));
+    ASSERT_EQ(main->GetContextMenuCommands().GetCount(), 1u) << "the submenu's bound command";
+    EXPECT_EQ(Utf8(main->GetContextMenuCommands().GetAt(0)), "NID_EDIT_CUT_REQ");
 }
 } // namespace
 } // namespace ZQ
