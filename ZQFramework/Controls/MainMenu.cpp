@@ -1,6 +1,7 @@
 #include "ZQFramework/Controls/MainMenu.h"
 
 #include "ZQFramework/ControlBase/ContextMenu.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 
 namespace ZQ
@@ -31,6 +32,50 @@ void ReadTitles(const LStringTable& table, Array<WString>& titles)
     }
 }
 } // namespace
+
+void FocusReturnLink::Set(const LControl& bar, const RCPtr<LControl>& control)
+{
+    Clear();
+    for (const LControl* walk = bar.GetParent().Get(); walk != nullptr; walk = walk->GetParent().Get())
+    {
+        if (walk == control.Get())
+        {
+            mAncestor = walk;
+            return;
+        }
+    }
+    mHeld = control;
+}
+
+RCPtr<LControl> FocusReturnLink::Get(const LControl& bar)
+{
+    RCPtr<LControl> control = mHeld;
+    if (mAncestor != nullptr)
+    {
+        // The bar holds its parent, which holds its own: an ancestor found on that chain is alive.
+        for (const RCPtr<LControl>* walk = &bar.GetParent(); *walk != nullptr; walk = &(*walk)->GetParent())
+        {
+            if (walk->Get() == mAncestor)
+            {
+                control = *walk;
+                break;
+            }
+        }
+    }
+    const RCPtr<LRefCountedObject> window = bar.GetRootWindowObject();
+    if (control == nullptr || window == nullptr || control->GetRootWindowObject() != window)
+    {
+        Clear();
+        return nullptr;
+    }
+    return control;
+}
+
+void FocusReturnLink::Clear()
+{
+    mHeld = nullptr;
+    mAncestor = nullptr;
+}
 
 void ReadMainMenuDefinitions(const LStringTable& table, MainMenuDefinitions& definitions)
 {

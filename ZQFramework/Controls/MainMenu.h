@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/Controls/MenuDescriptor.h"
+#include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/Array.h"
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/String.h"
@@ -25,6 +26,24 @@ struct MainMenuDefinitions
     // Whether the bar builds these menus: titles and trees come in equal numbers (title i goes with tree
     // i). A bar whose counts differ builds none of them.
     [[nodiscard]] bool Match() const { return Titles.GetCount() == Trees.GetCount(); }
+};
+
+// The control that had the focus before a menu bar took it, so that the bar's commands can act on it and
+// the focus can go back to it. Held so that it forms no cycle with the bar: an ancestor of the bar (the
+// bar's tree owns the bar) is only pointed to and found again among the bar's current ancestors; any other
+// control is held by a counted reference. Either way Get answers only while the control is in the bar's
+// root window, and forgets it once it has left. A plain member of its bar; UI thread only.
+class FocusReturnLink
+{
+public:
+    void Set(const LControl& bar, const RCPtr<LControl>& control);
+    // The control, while it is in bar's root window; else null, and the link is cleared.
+    [[nodiscard]] RCPtr<LControl> Get(const LControl& bar);
+    void Clear();
+
+private:
+    RCPtr<LControl> mHeld;
+    const LControl* mAncestor = nullptr; // not owned; compared, never followed
 };
 
 // Reads table's "MENU_LABEL." and "CONTEXT_MENU" entries into definitions (emptied first). The number of

@@ -1,3 +1,4 @@
+#include "ControlsBench.h"
 #include "Support/StringPrinting.h"
 
 #include "ZQFramework/ControlBase/StringTable.h"
@@ -88,6 +89,40 @@ TEST(MainMenuDefinitionsTest, EachTreeHoldsItsOwnMenusItems)
     EXPECT_EQ(Utf8(file.GetItemAt(0)->mCommand), "NID_MENU_FILE_SELECT");
     EXPECT_EQ(file.GetItemAt(1)->mSeparator, 1);
     EXPECT_EQ(Utf8(file.GetItemAt(2)->mLabel), "Exit");
+}
+// "bar" and "text" side by side under "main".
+struct FocusReturnTest : ::testing::Test
+{
+    ZQTest::ControlsBench bench{R"(
+<SubControl Class="Test.Panel" Name="main" XSizeAbs="200" YSizeAbs="100">
+  <SubControl Class="Test.Panel" Name="bar" XSizeAbs="200" YSizeAbs="20"/>
+  <SubControl Class="Test.Panel" Name="text" YPositionAbs="30" XSizeAbs="200" YSizeAbs="20"/>
+</SubControl>)"};
+    RCPtr<LControl> main = bench.Show();
+    RCPtr<LControl> bar = bench.Find(u"bar");
+    RCPtr<LControl> text = bench.Find(u"text");
+    FocusReturnLink link;
+};
+
+TEST_F(FocusReturnTest, AnotherControlIsKeptUntilItLeavesTheWindow)
+{
+    EXPECT_EQ(link.Get(*bar), nullptr);
+    link.Set(*bar, text);
+    EXPECT_EQ(link.Get(*bar), text);
+    (void)text->Detach();
+    EXPECT_EQ(link.Get(*bar), nullptr);
+    (void)bench.Window->GetRootControl()->AddChildControl(text, text->GetDescriptor());
+    EXPECT_EQ(link.Get(*bar), nullptr) << "forgotten once it had left";
+}
+
+TEST_F(FocusReturnTest, AnAncestorIsFoundWithoutBeingOwned)
+{
+    const int32_t references = main->GetRefCount();
+    link.Set(*bar, main);
+    EXPECT_EQ(main->GetRefCount(), references) << "the link holds no reference to the bar's ancestor";
+    EXPECT_EQ(link.Get(*bar), main);
+    (void)bar->Detach();
+    EXPECT_EQ(link.Get(*bar), nullptr) << "no longer the bar's ancestor";
 }
 } // namespace
 } // namespace ZQ
