@@ -1,13 +1,19 @@
 #include "ControlBase/LocaleScope.h"
 #include "ControlsBench.h"
 
+#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/VisualPart.h"
 #include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace ZQ
@@ -31,13 +37,69 @@ std::string FrameList(const std::string& name, int32_t frames, bool images)
     return list + "</LookList>";
 }
 
+// The list with its two image looks (after the empty one) showing the picture look "shot".
+std::string ReplaceImageLooks(std::string list, int32_t frames)
+{
+    for (const int32_t index : {frames + 1, frames + 2})
+    {
+        const std::string plain = "<Look Index=\"" + std::to_string(index) + "\" Name=\"plain\"/>";
+        list.replace(list.find(plain), plain.size(),
+                     "<Look Index=\"" + std::to_string(index) + "\" Name=\"shot\"/>");
+    }
+    return list;
+}
+
+// A 2 x 2 red picture, for the focus and disabled images.
+constexpr unsigned char kRedPng[] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+    0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06, 0x00, 0x00, 0x00, 0x72,
+    0xB6, 0x0D, 0x24, 0x00, 0x00, 0x00, 0x11, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8,
+    0xCF, 0xC0, 0xF0, 0x1F, 0x84, 0x19, 0x60, 0x0C, 0x00, 0x47, 0xCA, 0x07, 0xF9, 0x67, 0x59,
+    0x6E, 0xB7, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+// The picture as a temporary file, for as long as the object lives.
+class PictureFile
+{
+public:
+    PictureFile()
+        : mPath(std::filesystem::temp_directory_path() /
+                ("zq-knob-image-" + std::to_string(getpid()) + ".png"))
+    {
+        std::ofstream(mPath, std::ios::binary).write(reinterpret_cast<const char*>(kRedPng), sizeof kRedPng);
+    }
+    ~PictureFile() { std::filesystem::remove(mPath); }
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    // The skin reader lower-cases picture paths: a temporary folder with capitals cannot be used.
+    [[nodiscard]] std::string Path() const { return mPath.string(); }
+    [[nodiscard]] bool Usable() const
+    {
+        const std::string path = Path();
+        return std::none_of(path.begin(), path.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    }
+
+private:
+    std::filesystem::path mPath;
+};
+
 // A knob 101 pixels square (its centre at (50, 50) in the window) under "main", with the frames and
 // create parameters given.
-std::string KnobSkin(int32_t frames, const std::string& params, bool images = false)
+std::string KnobSkin(int32_t frames, const std::string& params, bool images = false,
+                     const std::string& picture = "")
 {
-    return R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>
+    std::string imageLook;
+    if (!picture.empty())
+    {
+        imageLook = "<Parts><Part Name=\"shot\" ImageFile=\"" + picture +
+                    R"(" ImageLocX="0" ImageLocY="0" Width="2" Height="2" ResizeType="Stretch"/></Parts>
+  <Looks><Look Name="shot"><ClientPart Name="shot" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>)";
+    }
+    const std::string list = FrameList("frames", frames, images);
+    return R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>)" +
+           imageLook + R"(
   <SubControl Class="Framework.Knob" Name="knob" XSizeAbs="101" YSizeAbs="101"><Skin Name="knob"/>)" +
-           FrameList("frames", frames, images) + "<CreateParamList>" + params +
+           (picture.empty() ? list : ReplaceImageLooks(list, frames)) + "<CreateParamList>" + params +
            R"(</CreateParamList></SubControl>
   <SubControl Class="Test.Panel" Name="other" XPositionAbs="200" XSizeAbs="10" YSizeAbs="10"/>
 </SubControl>)";
@@ -184,6 +246,35 @@ TEST(Knob, TheFrameFollowsTheValueAndAValueFromTheSkinShowsItsFrame)
     (void)k.knob->SetValue(0.04);
     EXPECT_EQ(k.knob->GetFirstVisibleLookIndex(), 0);
     EXPECT_EQ(k.knob->ScaleValue(1), 127) << "range 0..127";
+}
+
+TEST(Knob, TheFocusAndDisabledImagesLieOverEveryFrameWhileTheyApply)
+{
+    const PictureFile picture;
+    if (!picture.Usable())
+        GTEST_SKIP() << "the temporary folder's path has capitals";
+    KnobBench k(KnobSkin(3, "", true, picture.Path()));
+    ASSERT_EQ(k.knob->GetFrameCount(), 3);
+    ASSERT_NE(k.knob->GetLook(4)->GetClientPart(), nullptr);
+    ASSERT_NE(k.knob->GetLook(4)->GetClientPart()->GetPicture(), nullptr) << "the picture loads";
+    const auto overlaid = [&k]
+    {
+        int32_t count = 0;
+        for (int32_t frame = 0; frame < 3; ++frame)
+            count += k.knob->GetLook(frame)->GetOverlay() != nullptr ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(overlaid(), 3) << "the window gave the knob the first focus";
+    (void)k.bench.Find(u"other")->SetFocus(true);
+    EXPECT_EQ(overlaid(), 0);
+    (void)k.knob->SetFocus(true);
+    EXPECT_EQ(overlaid(), 3) << "focused";
+    (void)k.bench.Find(u"other")->SetFocus(true);
+    EXPECT_EQ(overlaid(), 0);
+    (void)k.knob->SetEnabled(false);
+    EXPECT_EQ(overlaid(), 3) << "disabled";
+    (void)k.knob->SetEnabled(true);
+    EXPECT_EQ(overlaid(), 0);
 }
 
 TEST(Knob, AValueSetDuringADragIsHeldBackUntilTheDrop)
