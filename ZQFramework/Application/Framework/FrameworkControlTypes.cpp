@@ -2,8 +2,14 @@
 
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
+#include "ZQFramework/Controls/Dropper.h"
+#include "ZQFramework/Controls/FileDropper.h"
+#include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/LevelMeter.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/SplitterH.h"
+#include "ZQFramework/Controls/SplitterV.h"
 #include "ZQFramework/Controls/StatusBar.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -18,10 +24,16 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
 {
     static constexpr std::array kTypes{
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        FrameworkControlType{u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        FrameworkControlType{u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
+        FrameworkControlType{u"Framework.SplitterH", &CreateFrameworkControl<LSplitterH>, 128},
+        FrameworkControlType{u"Framework.SplitterV", &CreateFrameworkControl<LSplitterV>, 129},
+        FrameworkControlType{u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        FrameworkControlType{u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
     };
     return kTypes;
 }
