@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Support/FakeWindowServices.h"
+#include "Support/SkinFragment.h"
 #include "Support/StringPrinting.h"
 
 #include "Panel/Engine/UpdateEngineInterface.h"
@@ -177,16 +178,27 @@ private:
 class UpdaterBench
 {
 public:
-    explicit UpdaterBench(const ZQ::WString& commandLine = ZQ::WString())
+    // skin: the text of a skin document in place of the program's own.
+    explicit UpdaterBench(const std::string& skin = {})
     {
         (void)ZQ::GetDefaultNotificationCenter()->Flush();
         Platform::Window::DialogScript::Reset();
-        (void)ZQ::LoadStringTablesAndSkins(Factory, u"::", 0x0009);
+        if (skin.empty())
+        {
+            (void)ZQ::LoadStringTablesAndSkins(Factory, u"::", 0x0009);
+        }
+        else
+        {
+            Factory->SetBaseFolder(u"::");
+            (void)Factory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0009);
+            const ZQTest::TempDocument document(skin);
+            (void)Factory->LoadSkins(document.Path());
+        }
         ZQ::RegisterFrameworkControlTypes(*Factory, ZQ::GetFrameworkControlTypes());
         (void)Factory->RegisterControlCreateFunction(LApplication::kMainControlClass,
                                                      &ZQ::LControl::CreateFromDescriptor<ZQ::LMainControl>);
         Application = ZQ::RCPtr<LApplication>(
-            new LApplication(Factory, Factory->GetFrameworkStringTable(), commandLine));
+            new LApplication(Factory, Factory->GetFrameworkStringTable(), ZQ::WString()));
         Processor = LUpdateProcessor::Create(ZQ::RCPtr<LUpdateEngineInterface>(EngineOf));
         Application->SetUpdateProcessor(Processor);
         Services.Active = true;
