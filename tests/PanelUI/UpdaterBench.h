@@ -58,8 +58,18 @@ public:
     std::atomic<int32_t> probes{0};
     std::atomic<int32_t> selections{0};
 
-    void SetResult(int32_t result) { SetUpdateResult(result); }
+    // A driver too old puts the engine into the error state at each start, as the real engine does.
+    std::atomic<bool> driverTooOld{false};
 
+    void SetResult(int32_t result) { SetUpdateResult(result); }
+    [[nodiscard]] uint32_t DefinitionCount() const { return GetDeviceDefinitions().GetCount(); }
+
+    ZQRESULT Initialize(const ZQ::WString& commandLine) override
+    {
+        if (driverTooOld)
+            SetState(kStateError);
+        return LUpdateEngineInterface::Initialize(commandLine);
+    }
     bool IsUpdateNeeded() override { return updateNeeded; }
     int32_t GetUpdateModeEntryKind() override { return transitionMode; }
     ZQRESULT GetFirmwareFileVersionText(ZQ::WString& text) override
