@@ -4,6 +4,7 @@
 #include "ZQFramework/ControlBase/ControlDescriptor.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +206,17 @@ TEST_F(ResourceTest, TheIconAndTheCursorsAreEmbeddedAndNoSplash)
     EXPECT_TRUE(Platform::FindResource(u"ICON", u"128").has_value());
     EXPECT_TRUE(Platform::FindResource(u"CURSOR", u"102").has_value());
     EXPECT_TRUE(Platform::FindResource(u"CURSOR", u"103").has_value());
-    EXPECT_TRUE(Platform::FindResource(u"GDIPLUS", u"Button Normal.png").has_value());
+    // Every picture the skin's parts name is embedded.
+    for (const char16_t* part : {u"background", u"buttonNormal", u"buttonHover", u"buttonPressed",
+                                 u"buttonDisabled", u"progressTrack", u"progressFill", u"toolTipFill"})
+    {
+        const ZQ::ConstRCPtr<ZQ::LVisualPartDescriptor> descriptor = bench.Factory->FindPart(part);
+        ASSERT_NE(descriptor, nullptr) << TestSupport::Utf8(ZQ::WString(part));
+        const ZQ::WString path = descriptor->mImage.Path;
+        ASSERT_EQ(TestSupport::Utf8(path.Left(2)), "::");
+        const std::u16string name(path.Mid(2).GetBuffer());
+        EXPECT_TRUE(Platform::FindResource(u"GDIPLUS", name).has_value()) << TestSupport::Utf8(path);
+    }
     EXPECT_FALSE(Platform::FindResource(u"GDIPLUS", u"SPLASH_PNG").has_value());
 }
 } // namespace

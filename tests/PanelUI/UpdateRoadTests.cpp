@@ -255,5 +255,39 @@ TEST(UpdateRoadStartTest, ADeviceThatEntersUpdateModeByItselfIsWaitedFor)
     EXPECT_TRUE(bench.Main->IsUpdateRunning());
     bench.FinishTransfer();
 }
+TEST(UpdateRoadStartTest, AWaitThatSeesTheDeviceLeaveMarksItNotFound)
+{
+    StubSiblingLauncher sibling;
+    UpdaterBench bench;
+    bench.Prepare(Engine::kStateNormalMode, Engine::kFileValid);
+    bench.Show();
+    bench.EngineOf->transitionMode = 4;
+    bench.EngineOf->probeState = Engine::kStateNormalMode;
+
+    bench.Click(u"buttonUpdateFirmware");
+
+    EXPECT_EQ(bench.EngineOf->probes, 1);
+    EXPECT_EQ(bench.EngineOf->GetState(), Engine::kStateNoDevice);
+    EXPECT_FALSE(bench.Main->IsUpdateRunning());
+}
+
+TEST(UpdateRoadStartTest, ADeviceThatRestartsByItselfIsProbedUntilItIsBack)
+{
+    StubSiblingLauncher sibling;
+    UpdaterBench bench;
+    bench.Prepare(Engine::kStateUpdateMode, Engine::kFileValid);
+    bench.Show();
+    bench.EngineOf->transitionMode = 1;
+    bench.EngineOf->updateNeeded = false;
+    bench.EngineOf->probeState = Engine::kStateNormalMode;
+
+    bench.Click(u"buttonUpdateFirmware");
+    bench.FinishTransfer();
+
+    EXPECT_EQ(bench.EngineOf->probes, 1);
+    EXPECT_FALSE(bench.Main->IsUpdateRunning());
+    EXPECT_EQ(bench.Text(u"labelUpdateProcessInformation"),
+              bench.TextOf(u"labelUpdateProcessInformation", u"LABEL_UPDATE_SUCCEEDED"));
+}
 } // namespace
 } // namespace UpdaterTest
