@@ -65,7 +65,7 @@ zq_library(ZQControlBase ZQFramework/ControlBase
          EXPAT::EXPAT)
 # The control library: the concrete controls of the skins.
 zq_library(ZQControls ZQFramework/Controls
-    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQControlBase)
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQControlBase PlatformWindow)
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 # The application object above the control base; the engine keeps linking only ZQApplication.
@@ -79,6 +79,14 @@ zq_library(PanelEngine Panel/Engine
     DEPS ZQObjectBase ZQSync ZQStorage ZQSystem ZQNotification ZQMidi ZQApplication PlatformBytes
     PlatformDriver PlatformMidi PlatformRegistry)
 target_sources(PanelEngine PRIVATE ${device_sources})
+
+# The updater application: its application object, the main control of its window and the hand-over to
+# the sibling updater. The program's entry (Main.cpp) builds with the program; the resources are embedded
+# into a program by zq_embed_updater_resources.
+zq_library(PanelUI Panel/UI EXCLUDE Main.cpp
+    DEPS ZQObjectBase ZQStorage ZQSystem ZQNotification ZQControlBase ZQControls ZQApplication ZQFrameworkApp
+         PanelEngine PlatformGdiplus PlatformResources PlatformWindow)
+include(${CMAKE_CURRENT_LIST_DIR}/UpdaterResources.cmake)
 
 # The simulated mixer and driver: a library for in-process tests and a program.
 zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp

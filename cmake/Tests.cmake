@@ -82,3 +82,8 @@ endforeach()
 zq_test_program(test_FrameworkApp tests/FrameworkApp ZQFrameworkApp ZQControlTestBench)
 # The control library, on the headless bench.
 zq_test_program(test_Controls tests/Controls ZQControls ZQControlTestBench)
+# The updater's application and main control on the headless bench, with the program's own resources.
+zq_test_program(test_PanelUI tests/PanelUI PanelUI ZQControlTestBench)
+if(TARGET test_PanelUI)
+    zq_embed_updater_resources(test_PanelUI)
+endif()
