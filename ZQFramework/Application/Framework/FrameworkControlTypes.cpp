@@ -3,7 +3,9 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Controls/StatusBar.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -18,10 +20,15 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
 {
     static constexpr std::array kTypes{
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
+        FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
+        FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        FrameworkControlType{u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},
     };
     return kTypes;
 }
