@@ -65,7 +65,7 @@ struct PanelTest : ::testing::Test
     explicit PanelTest(const std::string& topClass = "Framework.Panel") : bench(PanelSkin(topClass))
     {
         bench.Register(u"Test.TabRecorder", &LControl::CreateFromDescriptor<TabRecorder>);
-        (void)ZQTest::RegisterContainers(bench).Show();
+        (void)ZQTest::ShowContainers(bench);
     }
     void Press(uint32_t code) { bench.Window->DeliverKey(LKeyParam::Create(KeyCode(code, 0, 0), 0)); }
     [[nodiscard]] RCPtr<LControl> Focus() const { return bench.Window->GetFocusControl(); }

@@ -46,6 +46,10 @@ std::string ViewSkin(const std::string& viewClass = "Framework.Panel")
            ScrollBarSkin("vBar", true) +
            R"(<SubControl Class="Framework.Panel" Name="inner" XSizeAbs="50" YSizeAbs="50"><Skin Name="inner" LookList="one"/></SubControl>
       </SubControl>
+      <SubControl Class="Framework.Panel" Name="auto" YPositionAbs="150" XSizeAbs="100" YSizeAbs="100">
+        <CreateParamList><CreateParam ID="AUTO_CLIENT_EXTENT_X"> True </CreateParam><CreateParam ID="AUTO_CLIENT_EXTENT_Y">yes</CreateParam></CreateParamList>
+        <SubControl Class="Test.Panel" Name="child" XPositionAbs="10" YPositionAbs="20" XSizeAbs="30" YSizeAbs="40"/>
+      </SubControl>
     </SubControl>)";
 }
 
@@ -54,7 +58,7 @@ struct ScrollViewTest : ::testing::Test
     explicit ScrollViewTest(const std::string& viewClass = "Framework.Panel") : bench(ViewSkin(viewClass))
     {
         bench.Register(u"Test.LineView", &LControl::CreateFromDescriptor<LineView>);
-        (void)ZQTest::RegisterContainers(bench).Show();
+        (void)ZQTest::ShowContainers(bench);
         view = bench.Find<LScrollView>(u"view");
     }
     [[nodiscard]] RectT<double> Client() const
@@ -74,6 +78,8 @@ TEST_F(ScrollViewTest, ContentExactlyTheRoomShowsNoBarAndOnePixelMoreShowsOneTha
     ASSERT_NE(view, nullptr);
     ASSERT_NE(view->GetHorizontalBar(), nullptr);
     ASSERT_NE(view->GetVerticalBar(), nullptr);
+    EXPECT_FALSE(view->GetHorizontalBar()->IsVertical());
+    EXPECT_TRUE(view->GetVerticalBar()->IsVertical());
     EXPECT_FALSE(Shown(0));
     EXPECT_FALSE(Shown(1));
 
@@ -202,6 +208,10 @@ TEST_F(ScrollViewTest, AWheelOverAViewWithoutBarsReachesItsParent)
 
 TEST_F(ScrollViewTest, AutoClientExtentFollowsTheChildrenButNotTheDockedBars)
 {
+    // From the create parameters, trimmed: the width follows the child, the height does not.
+    EXPECT_EQ(bench.Find<LScrollView>(u"auto")->GetAutoClientExtent(), 1);
+    EXPECT_EQ(bench.Find<LScrollView>(u"auto")->GetClientExtent(), (PointT<double>{40, 0}));
+
     const RCPtr<LScrollView> outer = bench.Find<LScrollView>(u"outer");
     (void)outer->SetAutoClientExtent(3, 5, 7);
     EXPECT_EQ(outer->GetClientExtent(), (PointT<double>{55, 57}));
