@@ -137,6 +137,29 @@ TEST_F(ScrollViewTest, TheBarsDriveTheOffsetAndFollowItWithoutFeedback)
     EXPECT_EQ(view->GetScrollOffset().x, 0);
 }
 
+TEST_F(ScrollViewTest, ADescriptorAppliedAgainKeepsTheBarsBoundAndTheAutoExtent)
+{
+    const RCPtr<LScrollView> outer = bench.Find<LScrollView>(u"outer");
+    (void)outer->SetAutoClientExtent(2, 0, 0);
+    (void)view->SetClientExtent(300, 300);
+    EXPECT_EQ(view->ApplyDescriptor(view->GetDescriptor()), 0);
+    EXPECT_EQ(outer->ApplyDescriptor(outer->GetDescriptor()), 0);
+    EXPECT_EQ(outer->GetAutoClientExtent(), 2);
+    EXPECT_EQ(outer->GetClientExtent().y, 50);
+    EXPECT_FALSE(outer->IsScrollBarShown(1));
+    (void)outer->SetAutoClientExtent(0, 0, 0);
+    (void)outer->SetClientExtent(0, 500);
+    EXPECT_EQ(outer->GetVerticalBar()->GetRect().width, 10)
+        << "a bar hidden while re-applied keeps its thickness";
+
+    EXPECT_TRUE(Shown(0));
+    EXPECT_TRUE(Shown(1));
+    (void)view->GetVerticalBar()->SetValue(0.5);
+    EXPECT_EQ(view->GetScrollOffset(), (PointT<double>{0, 105}));
+    (void)view->SetScrollOffset({0, 42});
+    EXPECT_DOUBLE_EQ(view->GetVerticalBar()->GetValue(), 0.2);
+}
+
 TEST_F(ScrollViewTest, AnExtentOfZeroLeavesThatAxisUnbounded)
 {
     RectT<double> range;
