@@ -8,4 +8,7 @@ class LButton;
 class LProgressBar;
 class LToolTip;
 class LStatusBar;
+class LScrollbar;
+class LScrollView;
+class LPanel;
 } // namespace ZQ

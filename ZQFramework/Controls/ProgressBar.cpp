@@ -116,7 +116,7 @@ ZQRESULT LProgressBar::Initialize()
         return result;
     }
     mProgressHandler = LNotificationHandler<LProgressBar>::Create(this);
-    mActiveOverlay = FindChild(u"activeOverlay");
+    mActiveOverlay = FindTypedChild<LPanel>(*this, u"activeOverlay");
     mTimeRemainingLabel = FindTypedChild<LLabel>(*this, u"timeRemainingLabel");
     mPercentCompleteLabel = FindTypedChild<LLabel>(*this, u"percentCompleteLabel");
     if (mTimeRemainingLabel != nullptr)

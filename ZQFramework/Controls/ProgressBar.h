@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
@@ -68,8 +69,7 @@ private:
     [[nodiscard]] static double Now();
 
     RCPtr<LNotificationHandler<LProgressBar>> mProgressHandler;
-    // The overlay is any control; the skin makes it a panel.
-    RCPtr<LControl> mActiveOverlay;
+    RCPtr<LPanel> mActiveOverlay;
     RCPtr<LLabel> mTimeRemainingLabel;
     RCPtr<LLabel> mPercentCompleteLabel;
     WString mWords[kWordCount];

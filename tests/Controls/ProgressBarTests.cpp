@@ -1,4 +1,4 @@
-#include "ControlsBench.h"
+#include "ContainerBench.h"
 
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/Controls/Label.h"
@@ -18,7 +18,7 @@ using ZQTest::ControlsBench;
 constexpr const char* kBar = R"(
 <SubControl Class="Test.Panel" Name="main">
   <SubControl Class="Framework.ProgressBar" Name="bar" XSizeAbs="360" YSizeAbs="20">
-    <SubControl Class="Test.Panel" Name="activeOverlay" YSizeToControl="Parent" YSizeRel="1"/>
+    <SubControl Class="Framework.Panel" Name="activeOverlay" YSizeToControl="Parent" YSizeRel="1"/>
     <SubControl Class="Framework.Label" Name="percentCompleteLabel"/>
     <SubControl Class="Framework.Label" Name="timeRemainingLabel"/>
   </SubControl>
@@ -50,7 +50,7 @@ struct ProgressBarTest : ::testing::Test
     }
 
     ControlsBench bench{kBar, "", kWords};
-    RCPtr<LControl> main = bench.Show();
+    RCPtr<LControl> main = ZQTest::RegisterContainers(bench).Show();
     RCPtr<LProgressBar> bar = bench.Find<LProgressBar>(u"bar");
     RCPtr<LControl> overlay = bench.Find(u"bar/activeOverlay");
 };

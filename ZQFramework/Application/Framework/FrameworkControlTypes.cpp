@@ -7,7 +7,9 @@
 #include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/LevelMeter.h"
+#include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Controls/SplitterH.h"
 #include "ZQFramework/Controls/SplitterV.h"
 #include "ZQFramework/Controls/StatusBar.h"
@@ -24,8 +26,12 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
 {
     static constexpr std::array kTypes{
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
+        FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
+        FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
         FrameworkControlType{u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
         FrameworkControlType{u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
@@ -34,6 +40,7 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
         FrameworkControlType{u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
+        FrameworkControlType{u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},
     };
     return kTypes;
 }
