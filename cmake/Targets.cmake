@@ -71,7 +71,8 @@ zq_library(ZQApplication ZQFramework/Application
 # The application object above the control base; the engine keeps linking only ZQApplication.
 zq_library(ZQFrameworkApp ZQFramework/Application/Framework
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQControls ZQApplication
-         PlatformClock PlatformWindow)
+         PlatformClock PlatformWindow
+         ZQSystem PlatformGdiplus PlatformResources PlatformText)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
