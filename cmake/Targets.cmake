@@ -88,3 +88,10 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/Simulator/SimulatorMain.cpp")
     add_executable(zq-simulator Simulator/SimulatorMain.cpp)
     target_link_libraries(zq-simulator PRIVATE SimulatorLib)
 endif()
+
+# The updater program: its entry hosts the updater application (Panel/UI/Main.cpp, kept out of PanelUI).
+if(TARGET PanelUI)
+    add_executable(q3300-splen-updater Panel/UI/Main.cpp)
+    target_include_directories(q3300-splen-updater PRIVATE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(q3300-splen-updater PRIVATE PanelUI ZQFrameworkApp PanelEngine)
+endif()

@@ -82,3 +82,9 @@ endforeach()
 zq_test_program(test_FrameworkApp tests/FrameworkApp ZQFrameworkApp ZQControlTestBench)
 # The control library, on the headless bench.
 zq_test_program(test_Controls tests/Controls ZQControls ZQControlTestBench)
+# The program's entry and start-up; the x11 tests start the test program built beside them.
+zq_test_program(test_Program tests/Program ZQFrameworkApp PkgConfig::ZQ_TEST_XLIB)
+add_executable(zq-test-program-host tests/ProgramHost/ProgramHostMain.cpp)
+target_include_directories(zq-test-program-host PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
+target_link_libraries(zq-test-program-host PRIVATE ZQFrameworkApp PanelEngine)
+add_dependencies(test_Program zq-test-program-host)

@@ -183,8 +183,7 @@ bool CFrameworkWinApp::InitApplication()
 void CFrameworkWinApp::LoadStartupResources()
 {
     mControlFactory = LControlFactory::Create(Version(nullptr).GetProductName());
-    if (const ZQRESULT result =
-            LoadStringTablesAndSkins(mControlFactory, GetFolder(kResourceFolder), mLocale);
+    if (const ZQRESULT result = LoadStringTablesAndSkins(mControlFactory, GetResourceFolder(), mLocale);
         result < 0)
         ThrowFailedResult(result, kWhereInitApplication);
     mFrameworkStringTable = mControlFactory->GetFrameworkStringTable();
@@ -310,7 +309,7 @@ int32_t CFrameworkWinApp::ExitInstance()
 
 WString CFrameworkWinApp::GetSplashImageName() const
 {
-    const WString folder = GetFolder(kResourceFolder);
+    const WString folder = GetResourceFolder();
     const WString imageName(mSplashImageName != nullptr ? mSplashImageName : u"");
     if (imageName.IsEmpty())
         return WString();

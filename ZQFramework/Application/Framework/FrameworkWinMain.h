@@ -122,6 +122,9 @@ protected:
     [[nodiscard]] virtual const char16_t* GetIdentityString() const = 0;
     // Opens the display for the main window unless one is open; false when none can be opened.
     virtual bool OpenDisplay();
+    // The folder that the string tables, the skins and the splash image are read from: the program's
+    // resources ("::").
+    [[nodiscard]] virtual WString GetResourceFolder() const { return GetFolder(kResourceFolder); }
 
 private:
     void LoadStartupResources();
