@@ -1,18 +1,15 @@
+#include "Program/ChildProcess.h"
 #include "Program/ProgramTestApplication.h"
 #include "Support/WaitFor.h"
 
 #include "Platform/Window/NamedLock.h"
 #include "Platform/Window/Placement.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,68 +19,14 @@
 #include <X11/Xutil.h>
 // clang-format on
 
-extern char** environ;
-
 namespace
 {
 using namespace std::chrono_literals;
 using ZQTest::ProgramTestApplication;
 
 constexpr const char* kIdentity = "ZQProgramTest";
-
-// The test program built beside this test, run as a child with this process's environment; killed and
-// reaped when the object goes.
-class HostProcess
-{
-public:
-    explicit HostProcess(const std::vector<std::string>& arguments)
-    {
-        char self[4096] = {};
-        if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-            return;
-        const std::string program =
-            (std::filesystem::path(self).parent_path() / "zq-test-program-host").string();
-        std::vector<std::string> all{program};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& argument : all)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&mPid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-            mPid = -1;
-    }
-    ~HostProcess()
-    {
-        if (mPid > 0 && !mExit.has_value())
-        {
-            ::kill(mPid, SIGKILL);
-            (void)WaitForExit(10s);
-        }
-    }
-    HostProcess(const HostProcess&) = delete;
-    HostProcess& operator=(const HostProcess&) = delete;
-
-    [[nodiscard]] bool IsStarted() const { return mPid > 0; }
-
-    // The exit code once the child ended within the timeout; -1 for a signal; nothing while it runs.
-    std::optional<int> WaitForExit(std::chrono::milliseconds timeout)
-    {
-        (void)TestSupport::WaitFor(
-            [&]
-            {
-                int status = 0;
-                if (!mExit.has_value() && ::waitpid(mPid, &status, WNOHANG) == mPid)
-                    mExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                return mExit.has_value();
-            },
-            timeout);
-        return mExit;
-    }
-
-private:
-    pid_t mPid = -1;
-    std::optional<int> mExit;
-};
+constexpr const char* kHost = "zq-test-program-host";
+using TestSupport::ChildProcess;
 
 struct ProgramX11 : ::testing::Test
 {
@@ -159,7 +102,7 @@ TEST_F(ProgramX11, TheMainWindowShowsTheMainControlAndKeepsItsPlacementForTheNex
     if (x == nullptr)
         GTEST_SKIP() << "no X server";
     {
-        HostProcess program({});
+        ChildProcess program(kHost, {});
         ASSERT_TRUE(program.IsStarted());
         const ::Window window = WaitForMainWindow();
         ASSERT_NE(window, 0u);
@@ -192,7 +135,7 @@ TEST_F(ProgramX11, TheMainWindowShowsTheMainControlAndKeepsItsPlacementForTheNex
     Platform::Window::WindowPlacement offscreen = *kept;
     offscreen.normalPosition = {-300, 200, 100, 650};
     ASSERT_TRUE(Platform::Window::SavePlacement(u"ZQProgramTest", offscreen));
-    HostProcess again({});
+    ChildProcess again(kHost, {});
     const ::Window window = WaitForMainWindow();
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(TestSupport::WaitFor(
@@ -208,11 +151,11 @@ TEST_F(ProgramX11, ASecondInstanceHandsItsCommandLineToTheFirstAndEnds)
 {
     if (x == nullptr)
         GTEST_SKIP() << "no X server";
-    HostProcess first({});
+    ChildProcess first(kHost, {});
     const ::Window window = WaitForMainWindow();
     ASSERT_NE(window, 0u);
 
-    HostProcess second({"-SILENT", "-FILE=/tmp/new image.syx"});
+    ChildProcess second(kHost, {"-SILENT", "-FILE=/tmp/new image.syx"});
     EXPECT_EQ(second.WaitForExit(20s), std::optional<int>(0));
     std::string received;
     EXPECT_TRUE(TestSupport::WaitFor(
@@ -236,7 +179,7 @@ TEST_F(ProgramX11, AnInstanceStartedBeforeTheFirstHasAWindowRunsInFull)
     // A first instance that holds the lock but has no window yet.
     const Platform::Window::NamedLock firstInstance(std::string(kIdentity) + "Prevent");
     ASSERT_TRUE(firstInstance.IsHeld());
-    HostProcess program({"-SILENT"});
+    ChildProcess program(kHost, {"-SILENT"});
     const ::Window window = WaitForMainWindow();
     ASSERT_NE(window, 0u);
     EXPECT_FALSE(program.WaitForExit(0ms).has_value());

@@ -4,7 +4,10 @@
 #include "ZQFramework/Application/Framework/FrameworkWinMain.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -94,6 +97,82 @@ TEST_F(StartupTest, FailuresOfTheStartUpEndInTheStartUpErrorBoxAndANormalExit)
         ASSERT_TRUE(DialogScript::LastMessageBox().has_value()) << c.name;
         EXPECT_EQ(DialogScript::LastMessageBox()->flags, Platform::Window::kMbIconError) << c.name;
     }
+}
+
+// A splash window that records the bar's positions, and whether it is still there.
+struct RecordedSplash
+{
+    std::mutex Lock;
+    std::vector<int32_t> Positions;
+    int32_t Width = 0;
+    bool Open = false;
+};
+
+class RecordingSplashWindow : public ZQ::ISplashWindow
+{
+public:
+    explicit RecordingSplashWindow(RecordedSplash& record) : mRecord(record)
+    {
+        const std::lock_guard lock(mRecord.Lock);
+        mRecord.Open = true;
+    }
+    ~RecordingSplashWindow() override
+    {
+        const std::lock_guard lock(mRecord.Lock);
+        mRecord.Open = false;
+    }
+    void SetProgress(int32_t position) override
+    {
+        const std::lock_guard lock(mRecord.Lock);
+        mRecord.Positions.push_back(position);
+    }
+    void PumpEvents(std::chrono::milliseconds timeout) override { std::this_thread::sleep_for(timeout); }
+
+private:
+    RecordedSplash& mRecord;
+};
+
+TEST_F(StartupTest, TheSplashImageShowsDuringTheStartUpAndEndsFull)
+{
+    ZQTest::WriteProgramDocuments(folder, ZQTest::ProgramSkins(ZQTest::kFixedMainControl));
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 30, 20);
+    ASSERT_EQ(cairo_surface_write_to_png(picture, (folder / "Splash.png").c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(picture);
+    ProgramTestApplication::StartupResult = static_cast<ZQRESULT>(0x8000A020);
+
+    RecordedSplash record;
+    {
+        ProgramTestHost host(folder);
+        host.SetSplashImageName(u"Splash.png");
+        EXPECT_EQ(std::string(ZQ::AString(host.GetSplashImageName()).GetBuffer()),
+                  (folder / "Splash.png").string());
+        host.SetSplashWindowFactory(
+            [&](const ZQ::SplashPicture& shown)
+            {
+                record.Width = shown.Width;
+                return std::make_unique<RecordingSplashWindow>(record);
+            });
+        EXPECT_EQ(ZQ::FrameworkWinMain(u"/opt/zq/program", 1, 0x0409, u"Splash.png"), 0);
+        EXPECT_EQ(host.GetSplashScreen(), nullptr);
+    }
+    const std::lock_guard lock(record.Lock);
+    EXPECT_FALSE(record.Open);
+    EXPECT_EQ(record.Width, 30);
+    ASSERT_FALSE(record.Positions.empty());
+    EXPECT_EQ(record.Positions.front(), 0); // the animation's start
+    EXPECT_EQ(record.Positions.back(), 100);
+}
+
+TEST_F(StartupTest, WithoutTheSplashImageNoSplashIsShown)
+{
+    ZQTest::WriteProgramDocuments(folder, ZQTest::ProgramSkins(ZQTest::kFixedMainControl));
+    ProgramTestHost host(folder);
+    host.SetSplashImageName(u"Splash.png");
+    EXPECT_TRUE(host.GetSplashImageName().IsEmpty());
+    host.SetSplashImageName(u"");
+    EXPECT_TRUE(host.GetSplashImageName().IsEmpty());
+    host.ShowSplash();
+    EXPECT_EQ(host.GetSplashScreen(), nullptr);
 }
 
 TEST(StartupErrorText, TheFrameworkTableReplacesEachTextItHas)
