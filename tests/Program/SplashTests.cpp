@@ -110,7 +110,7 @@ TEST(SplashProgress, APositionDuringAnAnimationDoesNotStopIt)
     EXPECT_EQ(progress.GetPosition(), 100);
 }
 
-TEST(SplashScreen, ShowsThePictureAndTheBarOnItsOwnThread)
+TEST(SplashScreenConcurrency, ShowsThePictureAndTheBarOnItsOwnThread)
 {
     const auto shown = std::make_shared<ShownPositions>();
     {
@@ -142,7 +142,7 @@ TEST(SplashScreen, ShowsThePictureAndTheBarOnItsOwnThread)
     EXPECT_EQ(shown->Positions.back(), 100);
 }
 
-TEST(SplashScreen, WithoutAPictureOrAWindowTheThreadEndsAndStartDoesNotWait)
+TEST(SplashScreenConcurrency, WithoutAPictureOrAWindowTheThreadEndsAndStartDoesNotWait)
 {
     const auto shown = std::make_shared<ShownPositions>();
     ZQ::CSplashScreen withoutPicture(FakeFactory(shown));
@@ -158,7 +158,7 @@ TEST(SplashScreen, WithoutAPictureOrAWindowTheThreadEndsAndStartDoesNotWait)
     withoutWindow.Stop();
 }
 
-TEST(SplashScreen, KeepsTheFirstPicture)
+TEST(SplashScreenConcurrency, KeepsTheFirstPicture)
 {
     std::atomic<uint32_t> seenPixel{0};
     ZQ::CSplashScreen splash(
@@ -174,7 +174,7 @@ TEST(SplashScreen, KeepsTheFirstPicture)
     EXPECT_EQ(seenPixel, 0xFF000001u);
 }
 
-TEST(SplashScreen, StopLeavesASlowThreadToEndWithItsOwnState)
+TEST(SplashScreenConcurrency, StopLeavesASlowThreadToEndWithItsOwnState)
 {
     const auto shown = std::make_shared<ShownPositions>();
     shown->SlowEnd = ZQ::CSplashScreen::kStopTimeout + 500ms;

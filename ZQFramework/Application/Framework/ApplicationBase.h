@@ -14,6 +14,7 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/ControlBase/OSWindow.h"
+#include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
@@ -178,6 +179,33 @@ public:
             return E_FAIL;
         SetMainWindow(window->GetHandle());
         return FinishMainWindow(*window, rendererType, T::GetIdentityString());
+    }
+    void CreateControl(RCPtr<LControl>& control, const WString& descriptorName) override
+    {
+        const RCPtr<LControlFactory> factory = GetControlFactory();
+        control =
+            factory != nullptr ? factory->CreateControlByName(descriptorName, RCPtr<LRootWindow>()) : nullptr;
+    }
+    // A further root window (see RootWindowRequest): the index of its root window, or E_FAIL.
+    int32_t CreateRootWindow(const RCPtr<LControl>& control, bool modeless, bool systemMenu, bool minimizeBox,
+                             bool maximizeBox, bool byName, const WString& name)
+    {
+        const RootWindowRequest request{control,     modeless, systemMenu, minimizeBox,
+                                        maximizeBox, byName,   name};
+        return CreateFrameworkRootWindow(
+            *this, request, [this](Platform::Window::WindowHandle window) { SetMainWindow(window); });
+    }
+    int32_t CreateRootWindowForControl(const RCPtr<LControl>& control, bool systemMenu, bool minimizeBox,
+                                       bool maximizeBox) override
+    {
+        return CreateRootWindow(control, true, systemMenu, minimizeBox, maximizeBox, false, WString());
+    }
+    int32_t RunModalWindow(const RCPtr<LControl>& rootControl, bool systemMenu) override
+    {
+        const int32_t index =
+            CreateRootWindow(rootControl, false, systemMenu, false, false, false, WString());
+        IWindowOSServices* services = GetRootWindowServices(*this, index);
+        return services != nullptr ? services->RunModalLoop() : E_FAIL;
     }
     void SetMainWindow(Platform::Window::WindowHandle window) { mMainWindow = window; }
     [[nodiscard]] Platform::Window::WindowHandle GetMainWindow() const { return mMainWindow; }

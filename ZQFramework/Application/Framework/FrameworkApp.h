@@ -3,6 +3,7 @@
 #include "ZQFramework/Application/Framework/Forward.h"
 #include "ZQFramework/Application/IniFileManager.h"
 #include "ZQFramework/ControlBase/Clipboard.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/Forward.h"
@@ -96,6 +97,13 @@ public:
     // Makes the main window for the main control with a renderer of the type; 0 or the renderer set-up's
     // result, E_FAIL when the window cannot be made.
     virtual ZQRESULT CreateMainWindow(int32_t rendererType) = 0;
+    // The control of the current skin's descriptor of that name, without parent or root window.
+    virtual void CreateControl(RCPtr<LControl>& control, const WString& descriptorName) = 0;
+    // A modal window for the control over the active root window; the modal loop's result, or E_FAIL.
+    virtual int32_t RunModalWindow(const RCPtr<LControl>& rootControl, bool systemMenu) = 0;
+    // A modeless window for the control; the index of its root window, or E_FAIL.
+    virtual int32_t CreateRootWindowForControl(const RCPtr<LControl>& control, bool systemMenu,
+                                               bool minimizeBox, bool maximizeBox) = 0;
 
     // --- Skins ---
     // The user settings' "CurrentSkinIndex"; 0 without settings or key.

@@ -247,6 +247,9 @@ int32_t CFrameworkWinApp::Run()
         mApplication = nullptr;
         throw;
     }
+    // A loop ended by a quit alone leaves the windows behind; they go (keeping their placement) while the
+    // application and the display are still there.
+    DestroyApplicationWindows(*application);
     (void)application->RunApplicationShutdown();
     mApplication = nullptr;
     return 1;

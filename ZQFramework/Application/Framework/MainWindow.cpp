@@ -6,10 +6,14 @@
 #include "Platform/Window/Display.h"
 #include "Platform/Window/Placement.h"
 #include "ZQFramework/Application/Framework/FrameworkApp.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/ControlDescriptor.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/ControlBase/OSWindow.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
 #include <stdexcept>
@@ -177,5 +181,172 @@ void SetApplicationIcon(Platform::Window::WindowHandle window)
     }
     (void)image->UnlockBits(bits);
     display->SetIcon(window, bits.width, bits.height, pixels);
+}
+
+// --- Further root windows ---
+
+uint32_t RootWindowStyle(bool systemMenu, bool minimizeBox, bool maximizeBox, bool resizable)
+{
+    uint32_t style = kPopupCaptionStyle;
+    if (systemMenu || minimizeBox || maximizeBox)
+    {
+        style = kPopupSystemMenuStyle;
+        if (maximizeBox)
+            style |= kMaximizeBoxStyle;
+        if (minimizeBox)
+            style |= kMinimizeBoxStyle;
+    }
+    if (resizable)
+        style |= kSizingFrameStyle;
+    return style;
+}
+
+Rect MoveIntoWorkArea(const Rect& rect, const RectT<int32_t>& workArea)
+{
+    // Without a display there is no work area to move into.
+    if (workArea.width <= 0 || workArea.height <= 0)
+        return rect;
+    int32_t dx = 0;
+    int32_t dy = 0;
+    if (rect.left < workArea.x)
+        dx = workArea.x - rect.left;
+    else if (rect.right > workArea.x + workArea.width)
+        dx = workArea.x + workArea.width - rect.right;
+    if (rect.top < workArea.y)
+        dy = workArea.y - rect.top;
+    else if (rect.bottom > workArea.y + workArea.height)
+        dy = workArea.y + workArea.height - rect.bottom;
+    return {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
+
+namespace
+{
+// The root window that places a control's window: the active one, else the first.
+RCPtr<LRootWindow> PlacingRootWindow(const LFrameworkApp& application)
+{
+    RCPtr<LRootWindow> root = application.FindActiveRootWindow();
+    if (root == nullptr)
+        root = RCPtr<LRootWindow>(application.GetFirstRootWindow());
+    return root;
+}
+
+RCPtr<LControlDescriptor> RequestDescriptor(const LFrameworkApp& application,
+                                            const RootWindowRequest& request)
+{
+    if (request.Control != nullptr)
+        return request.Control->GetDescriptor();
+    const RCPtr<LControlFactory> factory = application.GetControlFactory();
+    return factory != nullptr ? factory->FindSkinDescriptor(request.Name) : nullptr;
+}
+
+// What the window is made with; false when a control's window has no root window to be placed by.
+bool DescribeRootWindow(LFrameworkApp& application, const RootWindowRequest& request,
+                        Platform::Window::WindowDesc& desc, RCPtr<LRenderer>& sharedRenderer)
+{
+    bool resizable = false;
+    if (request.ByName || request.Modeless)
+    {
+        const RCPtr<LControlDescriptor> descriptor = RequestDescriptor(application, request);
+        if (descriptor == nullptr || descriptor->mLayout == nullptr)
+        {
+            throw Exception<std::runtime_error>(
+                "Runtime Error : Null Pointer : Control descriptor is null : "
+                "ZQ::LApplicationBase<class LApplication>::CreateRootWindow : "
+                "zqframework\\include\\../Application/ApplicationBaseWin : Line 981");
+        }
+        resizable = (MainWindowStyle(*descriptor->mLayout) & kSizingFrameStyle) != 0;
+    }
+    const uint32_t style =
+        RootWindowStyle(request.SystemMenu, request.MinimizeBox, request.MaximizeBox, resizable);
+    desc.className = "ZQFrameworkWindow";
+    if (request.ByName)
+    {
+        const RCPtr<LControlFactory> factory = application.GetControlFactory();
+        const RCPtr<LControlDescriptor> descriptor =
+            factory != nullptr ? factory->FindSkinDescriptor(request.Name) : nullptr;
+        if (descriptor == nullptr || descriptor->mLayout == nullptr)
+        {
+            throw Exception<std::runtime_error>(
+                "Runtime Error : Null Pointer : Invalid Control Name : "
+                "ZQ::LApplicationBase<class LApplication>::CreateRootWindow : "
+                "zqframework\\include\\../Application/ApplicationBaseWin : Line 1039");
+        }
+        WString title;
+        if (descriptor->mCreateParams != nullptr)
+            (void)descriptor->mCreateParams->GetString(u"LABEL", title);
+        desc.title = View(title);
+        const LLayoutDescriptor& layout = *descriptor->mLayout;
+        const auto x = static_cast<int32_t>(layout.mXPosition.Abs);
+        const auto y = static_cast<int32_t>(layout.mYPosition.Abs);
+        const auto width = static_cast<int32_t>(layout.mXSize.Abs);
+        const auto height = static_cast<int32_t>(layout.mYSize.Abs);
+        desc.rect = {x, y, x + width, y + height};
+        ApplyStyleLimits(style, width, height, desc);
+        return true;
+    }
+    const RCPtr<LRootWindow> placing = PlacingRootWindow(application);
+    if (request.Control == nullptr || placing == nullptr || placing->GetServices() == nullptr)
+        return false;
+    desc.title = View(request.Control->GetLabel());
+    const RectT<int32_t> size = request.Control->GetRect().RoundToLong();
+    PointT<int32_t> origin;
+    (void)placing->GetServices()->ClientToScreen(origin, {size.x, size.y});
+    desc.rect = {origin.x, origin.y, origin.x + size.width, origin.y + size.height};
+    if (!request.Modeless)
+        desc.parent = placing->GetServices()->GetNativeHandle();
+    ApplyStyleLimits(style, size.width, size.height, desc);
+    sharedRenderer = placing->GetRenderer();
+    return true;
+}
+} // namespace
+
+int32_t CreateFrameworkRootWindow(LFrameworkApp& application, const RootWindowRequest& request,
+                                  const std::function<void(Platform::Window::WindowHandle)>& setMainWindow)
+{
+    const uint32_t before = application.GetRootWindowCount();
+    Platform::Window::WindowDesc desc;
+    RCPtr<LRenderer> sharedRenderer;
+    if (!DescribeRootWindow(application, request, desc, sharedRenderer))
+        return E_FAIL;
+    OSWindow* window = OSWindow::Create(desc);
+    if (window == nullptr || window->GetHandle() == 0)
+    {
+        delete window;
+        return E_FAIL;
+    }
+    const Rect placed = MoveIntoWorkArea(desc.rect, application.GetWorkArea());
+    (void)window->SetWindowRect({placed.left, placed.top, placed.Width(), placed.Height()});
+    SetApplicationIcon(window->GetHandle());
+    if (request.ByName)
+        (void)window->CreateRenderer(application.GetRendererType());
+    else
+        (void)window->SetRenderer(sharedRenderer);
+
+    if (application.GetRootWindowCount() != before + 1 || window->GetRootWindow() == nullptr)
+    {
+        delete window;
+        return E_FAIL;
+    }
+    const RCPtr<LRootWindow>& root = window->GetRootWindow();
+    if (request.ByName)
+    {
+        setMainWindow(window->GetHandle());
+        (void)root->SetRootControlByName(request.Name);
+        (void)window->Show(Platform::Window::kSwShow);
+        (void)window->RedrawNow();
+    }
+    else
+    {
+        (void)root->SetRootControl(request.Control);
+    }
+    return static_cast<int32_t>(before);
+}
+
+IWindowOSServices* GetRootWindowServices(const LFrameworkApp& application, int32_t index)
+{
+    if (index < 0)
+        return nullptr;
+    const RCPtr<LRootWindow> root(application.GetRootWindowAt(static_cast<uint32_t>(index)));
+    return root != nullptr ? root->GetServices() : nullptr;
 }
 } // namespace ZQ
