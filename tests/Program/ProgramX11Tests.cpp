@@ -145,6 +145,20 @@ TEST_F(ProgramX11, TheMainWindowShowsTheMainControlAndKeepsItsPlacementForTheNex
         << Geometry(window).left << "," << Geometry(window).top;
     Close(window);
     EXPECT_EQ(again.WaitForExit(20s), std::optional<int>(0));
+
+    // Kept minimised: restored before it is shown.
+    Platform::Window::WindowPlacement minimised = *kept;
+    minimised.showCommand = static_cast<uint32_t>(Platform::Window::kSwShowMinimized);
+    ASSERT_TRUE(Platform::Window::SavePlacement(u"ZQProgramTest", minimised));
+    ChildProcess restored(kHost, {});
+    const ::Window shown = WaitForMainWindow();
+    ASSERT_NE(shown, 0u) << "the window did not come on screen";
+    EXPECT_EQ(Geometry(shown), (Platform::Window::Rect{100, 80, 500, 530}));
+    Close(shown);
+    EXPECT_EQ(restored.WaitForExit(20s), std::optional<int>(0));
+    const auto keptAgain = Platform::Window::LoadPlacement(u"ZQProgramTest");
+    ASSERT_TRUE(keptAgain.has_value());
+    EXPECT_NE(keptAgain->showCommand, static_cast<uint32_t>(Platform::Window::kSwShowMinimized));
 }
 
 TEST_F(ProgramX11, ASecondInstanceHandsItsCommandLineToTheFirstAndEnds)

@@ -212,6 +212,9 @@ TEST(DebugConsoleOption, IsParsedFromTheUpperCasedCommandLine)
         {"PROG -DEBUG_CONSOLE:5000", false, true, "", 5000},
         {"PROG -DEBUG_CONSOLE:5000:", false, true, "", 5000},
         {"PROG -DEBUG_CONSOLE:", false, false, "", 0},
+        // The port's text runs to the next colon of the line, wherever it is.
+        {"PROG -DEBUG_CONSOLE:5 -A:B", false, true, "", 5},
+        {"PROG -DEBUG_CONSOLE:5000 -A:B", false, true, "", 5000},
         {"PROG -SILENT", false, false, "", 0},
     };
     for (const Case& c : cases)

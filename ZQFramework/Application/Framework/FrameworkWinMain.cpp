@@ -100,8 +100,9 @@ DebugConsoleOption ParseDebugConsoleOption(std::string_view upperCommandLine)
     size_t end = upperCommandLine.find(' ', start);
     if (end == std::string_view::npos)
         end = upperCommandLine.size();
+    // The next colon anywhere on the line, even past the option's end.
     size_t colon = upperCommandLine.find(':', start);
-    if (colon == std::string_view::npos || colon > end)
+    if (colon == std::string_view::npos)
         colon = end;
     if (colon <= start + 1)
         return option;

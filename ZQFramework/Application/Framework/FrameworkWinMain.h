@@ -25,7 +25,9 @@ namespace ZQ
 {
 // What "-DEBUG_CONSOLE" asks for on an upper-cased command line: alone, the debug console; followed by
 // ":PORT" or ":PORT:HOST" (the port at least two characters), a UDP target and no console. A port of one
-// character asks for nothing.
+// character asks for nothing. The port's text runs to the next colon on the whole line (the end of the
+// option when there is none) and is read as far as it is a number; the host is what lies between that
+// colon and the option's end.
 struct DebugConsoleOption
 {
     bool OpenConsole = false;
