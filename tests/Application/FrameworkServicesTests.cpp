@@ -125,7 +125,8 @@ TEST_F(UserFolderTest, ApplicationFoldersAreMadeLevelByLevelBelowTheXdgFolders)
             {"HOME", home.c_str()},
             {"XDG_DATA_HOME", c.dataHome ? c.dataHome->c_str() : nullptr},
             {"XDG_CONFIG_HOME", c.configHome ? c.configHome->c_str() : nullptr}};
-        const std::string data = Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
+        const std::string data =
+            Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
         const std::string config =
             Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kLocalApplicationDataFolder));
         EXPECT_EQ(data, c.expectedData) << c.name;
@@ -146,7 +147,8 @@ TEST_F(UserFolderTest, CompanyAndProductBecomeValidFileNames)
                                          nullptr};
     ZQ::Version::SetPlatform(&platform);
     const EnvironmentScope environment{{"XDG_DATA_HOME", mRoot.c_str()}};
-    const std::string folder = Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
+    const std::string folder =
+        Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
     ZQ::Version::SetPlatform(nullptr);
     EXPECT_EQ(folder, mRoot + "/Tavrin_DJ/Q3300_ Splen_");
     EXPECT_TRUE(fs::is_directory(folder));
