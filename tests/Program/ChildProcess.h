@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -83,4 +84,17 @@ private:
     pid_t mPid = -1;
     std::optional<int> mExit;
 };
+
+// A connection to the X server for a test; null without $DISPLAY. A server whose last client just left
+// resets and refuses connections for a moment, so a refusal is tried again for a while.
+template <class Open>
+auto OpenXServer(Open open) -> decltype(open())
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return nullptr;
+    decltype(open()) connection = nullptr;
+    (void)WaitFor([&] { return (connection = open()) != nullptr; }, std::chrono::seconds(5));
+    return connection;
+}
 } // namespace TestSupport

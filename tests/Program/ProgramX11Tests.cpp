@@ -38,7 +38,7 @@ struct ProgramX11 : ::testing::Test
         ::setenv("ZQ_REGISTRY_ROOT", (root / "registry").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
         ::setenv("ZQ_TEST_RECEIVED_FILE", (root / "received.txt").c_str(), 1);
-        x = XOpenDisplay(nullptr);
+        x = TestSupport::OpenXServer([] { return XOpenDisplay(nullptr); });
     }
     ~ProgramX11() override
     {

@@ -1,3 +1,4 @@
+#include "Program/ChildProcess.h"
 #include "Support/WaitFor.h"
 
 #include "Platform/Window/Display.h"
@@ -27,7 +28,7 @@ bool IsBarGreen(unsigned long pixel)
 
 TEST(SplashX11, ThePictureShowsCentredWithItsBarAndIsKeptAsAScreenshot)
 {
-    ::Display* x = XOpenDisplay(nullptr);
+    ::Display* x = TestSupport::OpenXServer([] { return XOpenDisplay(nullptr); });
     if (x == nullptr)
         GTEST_SKIP() << "no X server";
     // Red, half transparent on the left half: over black that is a darker red.
