@@ -71,7 +71,8 @@ zq_library(ZQApplication ZQFramework/Application
 # The application object above the control base; the engine keeps linking only ZQApplication.
 zq_library(ZQFrameworkApp ZQFramework/Application/Framework
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQControls ZQApplication
-         PlatformClock PlatformWindow)
+         PlatformClock PlatformWindow
+         ZQSystem PlatformGdiplus PlatformResources PlatformText)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
@@ -94,4 +95,11 @@ zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp
 if(EXISTS "${CMAKE_SOURCE_DIR}/Simulator/SimulatorMain.cpp")
     add_executable(zq-simulator Simulator/SimulatorMain.cpp)
     target_link_libraries(zq-simulator PRIVATE SimulatorLib)
+endif()
+
+# The updater program: its entry hosts the updater application (Panel/UI/Main.cpp, kept out of PanelUI).
+if(TARGET PanelUI)
+    add_executable(q3300-splen-updater Panel/UI/Main.cpp)
+    target_include_directories(q3300-splen-updater PRIVATE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(q3300-splen-updater PRIVATE PanelUI ZQFrameworkApp PanelEngine)
 endif()

@@ -205,7 +205,7 @@ void LUpdateProcessor::SetUpFirmwareFile()
     {
         // An image name option without a value names no file: the default one is used.
         const bool named = FindOption(mCommandLine, kFirmwareImageName, value) && !value.IsEmpty();
-        path = ZQ::MFCFrameworkApp::GetFolder(ZQ::MFCFrameworkApp::kProgramFolder) + WString(u"/") +
+        path = ZQ::MFCFrameworkAppBase::GetFolder(ZQ::MFCFrameworkAppBase::kProgramFolder) + WString(u"/") +
                (named ? value : WString(DeviceSpecificInfo::kDefaultFirmwareFileName));
     }
     if (!path.IsEmpty())
