@@ -141,12 +141,12 @@ ZQ::IIniFileManager::Handle LApplication::GetIniFile(int32_t kind)
     case 0:
         handle = &mAppSettings;
         fileName = u"AppSettings.ini";
-        folderId = ZQ::MFCFrameworkApp::kApplicationDataFolder;
+        folderId = ZQ::MFCFrameworkAppBase::kApplicationDataFolder;
         break;
     case 1:
         handle = &mUserSettings;
         fileName = u"UserSettings.ini";
-        folderId = ZQ::MFCFrameworkApp::kLocalApplicationDataFolder;
+        folderId = ZQ::MFCFrameworkAppBase::kLocalApplicationDataFolder;
         break;
     default:
         return 0;

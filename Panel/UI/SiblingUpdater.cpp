@@ -95,7 +95,7 @@ void SetSiblingUpdaterLauncher(ISiblingUpdaterLauncher* launcher)
 
 ZQ::WString GetXmosUpdaterPath()
 {
-    return ZQ::MFCFrameworkApp::GetFolder(ZQ::MFCFrameworkApp::kProgramFolder) + ZQ::WString(u"/../") +
+    return ZQ::MFCFrameworkAppBase::GetFolder(ZQ::MFCFrameworkAppBase::kProgramFolder) + ZQ::WString(u"/../") +
            ZQ::WString(kSiblingFileName);
 }
 

@@ -100,7 +100,7 @@ TEST(HandOverTests, ASiblingThatCannotStartShowsTheErrorBoxAndStillEnds)
 TEST(HandOverTests, TheSiblingLiesOneFolderAboveTheProgram)
 {
     const std::string path = TestSupport::Utf8(GetXmosUpdaterPath());
-    const std::string folder = TestSupport::Utf8(ZQ::MFCFrameworkApp::GetFolder(0));
+    const std::string folder = TestSupport::Utf8(ZQ::MFCFrameworkAppBase::GetFolder(0));
     EXPECT_EQ(path, folder + "/../Tavrin DJ Q3300 Firmware Updater.exe");
 }
 
