@@ -111,7 +111,7 @@ if [ -n "${DISPLAY:-}" ]; then
     echo "     bash scripts/run.sh --tell '$ZQ_SIMULATOR_SOCKET' 'mode update'"
     echo "== Opening the updater; close its window to end."
     status=0
-    "$build/$updater" || status=$?
+    "$build/$updater" "-ABSOLUTE_FIRMWARE_FILE_PATH=$image" || status=$?
     echo "== The updater ended with exit code $status; the simulator now says: $(tell "$ZQ_SIMULATOR_SOCKET" status)"
     exit 0
 fi
