@@ -271,3 +271,21 @@ TEST_F(SliderTest, MarkersAtOnePlaceGiveTheValueZeroAndNoTrackLeavesOnlyTheStore
 }
 } // namespace
 } // namespace ZQ
+
+namespace ZQ
+{
+namespace
+{
+TEST_F(SliderTest, TheLookShowsTheFocusAndTheEnabledState)
+{
+    const RCPtr<LSlider> h = Slider(u"h");
+    (void)h->SetFocus(true);
+    EXPECT_EQ(h->GetFirstVisibleLookIndex(), 1) << "focused";
+    (void)h->SetEnabled(false);
+    EXPECT_EQ(h->GetFirstVisibleLookIndex(), 2) << "disabled";
+    (void)h->SetEnabled(true);
+    (void)bench.Find(u"v")->SetFocus(true);
+    EXPECT_EQ(h->GetFirstVisibleLookIndex(), 0) << "normal";
+}
+} // namespace
+} // namespace ZQ

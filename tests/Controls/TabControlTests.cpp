@@ -31,18 +31,25 @@ std::string Page(const std::string& name)
            R"(" XSizeAbs="300" YSizeAbs="180"><Skin Name="page" LookList="one"/></SubControl>)";
 }
 
-// "tabs": three tabs A, B, C stored in that order but with the tab order B, C, A, and only two pages (C
-// has none). "bare": a tab control without holders.
-const std::string kTabsSkin =
-    R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>
-  <SubControl Class="Framework.TabControl" Name="tabs" XSizeAbs="300" YSizeAbs="200"><Skin Name="tabs" LookList="one"/>
+// A tab control named name with three tabs A, B, C stored in that order but with the tab order B, C, A,
+// and only two pages (C has none).
+std::string TabsSkin(const std::string& name)
+{
+    return "<SubControl Class=\"Framework.TabControl\" Name=\"" + name +
+           R"(" XSizeAbs="300" YSizeAbs="200"><Skin Name="tabs" LookList="one"/>
     <SubControl Class="Framework.Panel" Name="buttonHolder" XSizeAbs="300" YSizeAbs="20"><Skin Name="row" LookList="one"/>)" +
-    TabButton("tabA", 0, 3) + TabButton("tabB", 60, 1) + TabButton("tabC", 120, 2) + R"(</SubControl>
+           TabButton("tabA", 0, 3) + TabButton("tabB", 60, 1) + TabButton("tabC", 120, 2) + R"(</SubControl>
     <SubControl Class="Framework.Panel" Name="pageHolder" YPositionAbs="20" XSizeAbs="300" YSizeAbs="180"><Skin Name="pages" LookList="one"/>)" +
-    Page("pageA") + Page("pageB") + R"(</SubControl>
-  </SubControl>
-  <SubControl Class="Framework.TabControl" Name="bare" YPositionAbs="250" XSizeAbs="100" YSizeAbs="40"/>
-</SubControl>)";
+           Page("pageA") + Page("pageB") + "</SubControl></SubControl>";
+}
+
+// "tabs" under "main", beside "bare", a tab control without holders; "topTabs" is a top control.
+const std::string kTabsSkin =
+    R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>)" +
+    TabsSkin("tabs") +
+    R"(<SubControl Class="Framework.TabControl" Name="bare" YPositionAbs="250" XSizeAbs="100" YSizeAbs="40"/>
+</SubControl>)" +
+    TabsSkin("topTabs");
 
 // Records the tab control's notifications ("NID_TAB_SELECTED pageB", "NID_TAB_BECOMING_UNSELECTED 1>0")
 // and lets a test answer "NID_TAB_BECOMING_UNSELECTED".
@@ -218,6 +225,25 @@ TEST_F(TabControlTest, WithoutHoldersNothingCanBeSelected)
     EXPECT_EQ(bare->FindTabIndex(u"x"), -1);
     EXPECT_EQ(bare->GetSelectedPage(), nullptr);
     EXPECT_EQ(bare->GetButtonAt(0), nullptr);
+}
+} // namespace
+} // namespace ZQ
+
+namespace ZQ
+{
+namespace
+{
+TEST(TabControl, ShownAsTheTopControlOfItsWindowItGivesTheFocusToTheSelectedPage)
+{
+    ControlsBench bench{kTabsSkin};
+    bench.Register(u"Framework.TabControl", &LControl::CreateFromDescriptor<LTabControl>);
+    (void)ZQTest::RegisterContainers(bench);
+    const RCPtr<LTabControl> tabs(bench.Factory->CreateControlByName(u"topTabs", bench.Window));
+    ASSERT_NE(tabs, nullptr);
+    (void)bench.Window->SetRootControl(RCPtr<LControl>(tabs));
+    (void)tabs->SetVisible(false);
+    (void)tabs->SetVisible(true);
+    EXPECT_TRUE(tabs->GetSelectedPage()->IsFocused());
 }
 } // namespace
 } // namespace ZQ
