@@ -1,14 +1,28 @@
 #include "ContainerBench.h"
+#include "Support/TempRegistry.h"
 
+#include "Platform/Window/Display.h"
+#include "Platform/Window/MessageLoop.h"
+#include "ZQFramework/ControlBase/OSWindow.h"
 #include "ZQFramework/Controls/Slider.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"
+#include "ZQFramework/Renderer/Renderer.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// Xlib after GoogleTest and the framework, whose headers its macros would break.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+#include "Support/X11TestSupport.h"
 
 namespace ZQ
 {
@@ -286,6 +300,114 @@ TEST_F(SliderTest, TheLookShowsTheFocusAndTheEnabledState)
     (void)h->SetEnabled(true);
     (void)bench.Find(u"v")->SetFocus(true);
     EXPECT_EQ(h->GetFirstVisibleLookIndex(), 0) << "normal";
+}
+} // namespace
+} // namespace ZQ
+
+namespace ZQ
+{
+namespace
+{
+namespace PW = Platform::Window;
+
+// One shown, focused native window of 40 x 40 at (100, 100), painted by the GDI+ renderer, whose root
+// control holds a horizontal slider with its thumb's track from x 0 to 20. The server repeats a held key
+// quickly while the test runs. The window is small enough for cairo to send its back buffer without
+// shared memory, whose last upload cairo keeps a record of past the display's closing.
+class SliderX11 : public TestSupport::TempRegistry
+{
+protected:
+    void SetUp() override
+    {
+        TempRegistry::SetUp();
+        mDisplay = TestSupport::OpenDisplay(mLoop);
+        if (!mDisplay)
+            GTEST_SKIP() << "no X display";
+        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
+        mRepeatSaved = XkbGetAutoRepeatRate(mX, XkbUseCoreKbd, &mRepeatDelay, &mRepeatInterval) != 0;
+        XAutoRepeatOn(mX);
+        (void)XkbSetAutoRepeatRate(mX, XkbUseCoreKbd, 150, 30);
+        mWindow = OSWindow::Create({"", u"Slider test", {100, 100, 140, 140}});
+        ASSERT_NE(mWindow, nullptr);
+        mHandle = mWindow->GetHandle();
+        ASSERT_EQ(mWindow->CreateRenderer(LRenderer::kGdiplus), 0);
+        mRoot = mWindow->GetRootWindow();
+        mBench.Register(u"Framework.Slider", &LControl::CreateFromDescriptor<LSlider>);
+        (void)ZQTest::RegisterContainers(mBench);
+        mTop = mBench.Factory->CreateControlByName(u"main", mRoot);
+        ASSERT_NE(mTop, nullptr);
+        (void)mRoot->SetRootControl(mTop);
+        mSlider = RCPtr<LSlider>(mTop->FindChild(u"h"));
+        ASSERT_NE(mSlider, nullptr);
+        (void)mWindow->Show(PW::kSwShowNormal);
+        ASSERT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return mDisplay->IsOnScreen(mHandle); }));
+        (void)mWindow->SetFocus();
+        ASSERT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return mWindow->IsActive(); }));
+        for (const char16_t* id : {u"NID_VALUE_CHANGE_KEY_DOWN", u"NID_VALUE_CHANGE_KEY_UP"})
+            (void)mSlider->RegisterClient(RCPtr<LNotificationReceiver>(mLog), id, 0);
+    }
+
+    void TearDown() override
+    {
+        if (mX != nullptr && mRepeatSaved)
+            (void)XkbSetAutoRepeatRate(mX, XkbUseCoreKbd, mRepeatDelay, mRepeatInterval);
+        if (mWindow != nullptr && mLoop.IsWindow(mHandle))
+            (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
+        if (mRoot != nullptr)
+            (void)mRoot->SetRootControl(nullptr);
+        if (mTop != nullptr)
+            (void)mTop->ReleaseInternalReferences();
+        TempRegistry::TearDown();
+    }
+
+    [[nodiscard]] size_t Count(const std::string& entry) const
+    {
+        return static_cast<size_t>(std::count(mLog->Entries.begin(), mLog->Entries.end(), entry));
+    }
+
+    PW::MessageLoop mLoop;
+    std::unique_ptr<PW::Display> mDisplay;
+    ControlsBench mBench{
+        R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="40" YSizeAbs="40"><Skin Name="main" LookList="one"/>)" +
+        SliderSkin("h", 0, 0, 30, 20, 10, 20, At(0, 0), At(20, 0)) + "</SubControl>"};
+    ::Display* mX = nullptr;
+    bool mRepeatSaved = false;
+    unsigned int mRepeatDelay = 0;
+    unsigned int mRepeatInterval = 0;
+    OSWindow* mWindow = nullptr;
+    PW::WindowHandle mHandle = 0;
+    RCPtr<LRootWindow> mRoot;
+    RCPtr<LControl> mTop;
+    RCPtr<LSlider> mSlider;
+    RCPtr<SliderLog> mLog{new SliderLog};
+};
+
+TEST_F(SliderX11, ADraggedThumbAndAHeldArrowMoveTheValue)
+{
+    // The thumb's middle is at (105, 110) on the screen.
+    XTestFakeMotionEvent(mX, -1, 105, 110, 0);
+    XTestFakeButtonEvent(mX, 1, True, 0);
+    XTestFakeMotionEvent(mX, -1, 108, 110, 0);
+    XTestFakeMotionEvent(mX, -1, 111, 112, 0);
+    XTestFakeButtonEvent(mX, 1, False, 0);
+    XFlush(mX);
+    ASSERT_TRUE(
+        TestSupport::PumpUntil(mLoop, [&] { return !mSlider->IsDragging() && mSlider->GetValue() > 0; }));
+    EXPECT_NEAR(mSlider->GetValue(), 0.3, 1e-9);
+    EXPECT_TRUE(mSlider->GetThumb()->IsFocused()) << "the thumb took the focus with the press";
+
+    // Held long enough for the server to repeat it several times.
+    const ::KeyCode right = XKeysymToKeycode(mX, XK_Right);
+    XTestFakeKeyEvent(mX, right, True, 0);
+    XFlush(mX);
+    const bool repeated =
+        TestSupport::PumpUntil(mLoop, [&] { return mSlider->ScaleValue(mSlider->GetValue()) >= 34 - 1e-9; });
+    XTestFakeKeyEvent(mX, right, False, 0);
+    XFlush(mX);
+    ASSERT_TRUE(repeated) << "the server repeats the held key";
+    ASSERT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return Count("NID_VALUE_CHANGE_KEY_UP") > 0; }));
+    EXPECT_EQ(Count("NID_VALUE_CHANGE_KEY_DOWN"), 1u);
+    EXPECT_EQ(Count("NID_VALUE_CHANGE_KEY_UP"), 1u);
 }
 } // namespace
 } // namespace ZQ
