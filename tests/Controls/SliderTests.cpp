@@ -290,6 +290,20 @@ namespace ZQ
 {
 namespace
 {
+TEST_F(SliderTest, ASkinAppliedAgainKeepsTheThumbOnTheTrack)
+{
+    const RCPtr<LSlider> h = Slider(u"h");
+    (void)h->SetValue(0.4);
+    ASSERT_EQ(h->ApplyDescriptor(RCPtr<LControlDescriptor>(h->GetDescriptor())), 0);
+    ASSERT_NE(h->GetThumb(), nullptr);
+    EXPECT_EQ(h->FindChild(u"thumb"), RCPtr<LControl>(h->GetThumb()));
+    EXPECT_TRUE(h->GetThumb()->IsVisible(false));
+    EXPECT_FALSE(h->GetThumbStart()->IsVisible(false));
+    EXPECT_EQ(ThumbAt(*h), (PointT<int32_t>{40, 0}));
+    Drag({45, 10}, {{65, 10}});
+    EXPECT_NEAR(h->GetValue(), 0.6, 1e-9);
+}
+
 TEST_F(SliderTest, TheLookShowsTheFocusAndTheEnabledState)
 {
     const RCPtr<LSlider> h = Slider(u"h");
