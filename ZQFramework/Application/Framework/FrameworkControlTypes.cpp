@@ -3,10 +3,12 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Controls/StatusBar.h"
+#include "ZQFramework/Controls/TextBox.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
@@ -24,6 +26,8 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
         FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.TextBox", &CreateFrameworkControl<LTextBox>, 118},
+        FrameworkControlType{u"Framework.NumericUpDown", &CreateFrameworkControl<LNumericUpDown>, 119},
         FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
