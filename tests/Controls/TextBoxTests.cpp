@@ -429,5 +429,33 @@ TEST_F(TextBoxTest, TheCaptionShowsOnlyWhileTheFieldIsEmptyAndUnfocused)
     ASSERT_EQ(renderer->GetLines().size(), 1u);
     EXPECT_NE(renderer->GetLines()[0].find("#FFFFFFFF"), std::string::npos) << renderer->GetLines()[0];
 }
+TEST_F(TextBoxTest, TheSelectionHighlightCoversTheSelectedCharactersAsScrolledAndLosingTheFocusScrollsBack)
+{
+    Prepare(u"abcdefghijklmnopqrstuvwxyz abcdefghijklmnopqrstuvwxyz", 0);
+    Click({20, 15});
+    text.Bench.MoveTo({300, 250});
+    field->SelectRange(2, 4);
+    EXPECT_EQ(field->GetFirstVisibleLookIndex(), 3);
+    Region::Edges bounds;
+    ASSERT_TRUE(field->GetLook(10)->GetRegion().GetBounds(bounds));
+    // "c" starts at 2 + 12; "e" ends at 2 + 30 less the one pixel between rectangles.
+    EXPECT_EQ(bounds.left, 14);
+    EXPECT_EQ(bounds.right, 31);
+    EXPECT_EQ(bounds.bottom, 12);
+
+    EXPECT_EQ(field->SetScrollOffset({10, 0}), 0);
+    ASSERT_TRUE(field->GetLook(10)->GetRegion().GetBounds(bounds));
+    EXPECT_EQ(bounds.left, 4) << "the highlight follows the scrolled text";
+    EXPECT_EQ(bounds.right, 21);
+    EXPECT_EQ(field->GetCharIndexAtPoint({4, 5}), 2) << "hits count from the scrolled content";
+
+    EXPECT_EQ(field->SetScrollOffset({100, 0}), 0);
+    EXPECT_FALSE(field->GetLook(10)->GetRegion().GetBounds(bounds));
+    EXPECT_EQ(field->GetFirstVisibleLookIndex(), 3) << "a selection out of sight highlights nothing";
+
+    Click({20, 120});
+    EXPECT_EQ(field->GetScrollOffset(), (PointT<double>{0, 0}));
+    EXPECT_EQ(field->GetFirstVisibleLookIndex(), 0) << "the selection shows only with the focus";
+}
 } // namespace
 } // namespace ZQ
