@@ -8,6 +8,7 @@
 #include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/LevelMeter.h"
+#include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Controls/ScrollBar.h"
@@ -16,6 +17,7 @@
 #include "ZQFramework/Controls/SplitterV.h"
 #include "ZQFramework/Controls/StatusBar.h"
 #include "ZQFramework/Controls/TabControl.h"
+#include "ZQFramework/Controls/TextBox.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
@@ -36,6 +38,8 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
         FrameworkControlType{u"Framework.TabControl", &CreateFrameworkControl<LTabControl>, 116},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.TextBox", &CreateFrameworkControl<LTextBox>, 118},
+        FrameworkControlType{u"Framework.NumericUpDown", &CreateFrameworkControl<LNumericUpDown>, 119},
         FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
         FrameworkControlType{u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
