@@ -46,9 +46,17 @@ inline std::string ListSkin(const std::string& children, int width = 100, int he
 // A bench showing a list skin, with the measurement renderer installed for its whole life.
 struct ListBoxBench
 {
-    explicit ListBoxBench(const std::string& skin, std::string_view strings = {}) : bench(skin, strings)
+    // extra: classes of the test's own, registered before the skin is shown.
+    explicit ListBoxBench(
+        const std::string& skin, std::string_view strings = {},
+        std::initializer_list<std::pair<const char16_t*, ZQ::LControlDescriptor::CreateFunction>> extra = {})
+        : bench(skin, strings)
     {
         RegisterListBoxes(bench);
+        for (const auto& [name, create] : extra)
+        {
+            bench.Register(name, create);
+        }
         (void)ShowContainers(bench);
         list = bench.Find<ZQ::LListBox>(u"list");
     }
