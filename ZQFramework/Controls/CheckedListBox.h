@@ -2,7 +2,7 @@
 
 #include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
-#include "ZQFramework/Utilities/Graphics/Forward.h"
+#include "ZQFramework/Utilities/Graphics/Bitmap.h"
 
 #include <cstdint>
 #include <vector>

@@ -46,12 +46,15 @@ inline std::string ListSkin(const std::string& children, int width = 100, int he
 // A bench showing a list skin, with the measurement renderer installed for its whole life.
 struct ListBoxBench
 {
-    // extra: classes of the test's own, registered before the skin is shown.
+    // extra: classes of the test's own, registered before the skin is shown; skinIndex: the skin of the
+    // document that is current while it is shown.
     explicit ListBoxBench(
         const std::string& skin, std::string_view strings = {},
-        std::initializer_list<std::pair<const char16_t*, ZQ::LControlDescriptor::CreateFunction>> extra = {})
+        std::initializer_list<std::pair<const char16_t*, ZQ::LControlDescriptor::CreateFunction>> extra = {},
+        int32_t skinIndex = 0)
         : bench(skin, strings)
     {
+        bench.Factory->SetCurrentSkinIndex(skinIndex);
         RegisterListBoxes(bench);
         for (const auto& [name, create] : extra)
         {
