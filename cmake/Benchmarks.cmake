@@ -32,3 +32,8 @@ endif()
 if(TARGET bench_ControlBase AND TARGET ZQControlTestBench)
     target_link_libraries(bench_ControlBase PRIVATE ZQControlTestBench)
 endif()
+
+# The list boxes are measured on the controls' headless bench.
+if(TARGET bench_Controls AND TARGET ZQControlTestBench)
+    target_link_libraries(bench_Controls PRIVATE ZQControls ZQControlTestBench)
+endif()

@@ -543,9 +543,12 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
             top = previous;
         }
     }
+    if (static_cast<uint32_t>(top) == mTopIndex)
+    {
+        return 0;
+    }
     const int32_t row = RowOfItem(top);
-    if (row != RowOfItem(static_cast<int32_t>(std::min<uint32_t>(mTopIndex, static_cast<uint32_t>(count)))) ||
-        static_cast<uint32_t>(top) != mTopIndex)
+    if (row != RowOfItem(static_cast<int32_t>(mTopIndex)))
     {
         const ScopedFlag notDropDown(mDropDownMode, false);
         (void)SetScrollOffset({mScrollOffset.x, static_cast<double>(mRowHeight) * row});
@@ -1308,18 +1311,24 @@ ZQRESULT LListBox::SortItemRange(int32_t first, int32_t count)
     }
     mCaretIndex = caret;
     mAnchorIndex = anchor;
+    // Applies the order by swaps; entryOf finds the later entry whose record a swap moved, so the whole
+    // reorder stays linear.
+    std::vector<int32_t> entryOf(static_cast<size_t>(count));
+    for (int32_t p = 0; p < count; ++p)
+    {
+        entryOf[static_cast<size_t>(entries[static_cast<size_t>(p)].source - first)] = p;
+    }
     for (int32_t p = 0; p < count; ++p)
     {
         const int32_t source = entries[static_cast<size_t>(p)].source;
-        (void)SwapItems(first + p, source);
-        for (int32_t later = p + 1; later < count; ++later)
+        if (source == first + p)
         {
-            if (entries[static_cast<size_t>(later)].source == first + p)
-            {
-                entries[static_cast<size_t>(later)].source = source;
-                break;
-            }
+            continue;
         }
+        (void)SwapItems(first + p, source);
+        const int32_t later = entryOf[static_cast<size_t>(p)];
+        entries[static_cast<size_t>(later)].source = source;
+        entryOf[static_cast<size_t>(source - first)] = later;
     }
     (void)UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
     if (mCaretIndex >= 0)

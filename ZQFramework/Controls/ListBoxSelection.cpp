@@ -457,8 +457,12 @@ void LListBox::MovePressToRow(const RCPtr<LListBoxItem>& pressed, int32_t index,
         pressed->ConvertPointFromControl({static_cast<double>(point.x), static_cast<double>(point.y)}, *this);
     const PointT<int32_t> p{static_cast<int32_t>(std::round(inPressed.x)),
                             static_cast<int32_t>(std::round(inPressed.y))};
-    // The pressed row would take the capture once this notification returns: it is the new row's now.
-    pressed->SkipNextCapture();
+    // The pressed row would take the capture once this notification returns (unless it holds one already,
+    // for another button): it is the new row's now.
+    if ((pressed->GetConditions() & kConditionCapture) == 0)
+    {
+        pressed->SkipNextCapture();
+    }
     (void)row->BeginMouseCapture(button, p.x, p.y);
     const RCPtr<LRootWindow> window = GetRootWindow();
     if (window == nullptr)

@@ -205,6 +205,21 @@ TEST(ListBoxTest, SortingOrdersWithoutCaseAndTheCaretFollowsItsItem)
         EXPECT_EQ(b.list->GetAnchorIndex(), c.caretAfter) << c.caret;
         EXPECT_TRUE(b.list->IsItemSelected(c.caretAfter)) << "the selection moves with its record";
     }
+    // A longer range in a scrambled order, sorted in part.
+    ListBoxBench many(ListSkin(RowTemplate(20)));
+    for (int i = 0; i < 40; ++i)
+    {
+        (void)many.list->InsertItem(i, LListBox::MakeTextItem(WString::Format(u"%02d", (i * 17) % 40)));
+    }
+    EXPECT_EQ(many.list->SortItemRange(5, 30), 0);
+    for (int i = 6; i < 35; ++i)
+    {
+        EXPECT_LT(TestSupport::Utf8(many.list->GetItemText(i - 1)),
+                  TestSupport::Utf8(many.list->GetItemText(i)));
+    }
+    EXPECT_EQ(many.list->GetItemText(0), WString(u"00"));
+    EXPECT_EQ(many.list->GetItemText(39), WString::Format(u"%02d", (39 * 17) % 40));
+
     ListBoxBench b(ListSkin(RowTemplate(20)));
     b.Fill({u"b", u"A"});
     EXPECT_EQ(b.list->SortItemRange(0, 0), 1);
