@@ -900,9 +900,32 @@ ZQRESULT LListBox::AddChildControl(const RCPtr<LControl>& control,
 
 ZQRESULT LListBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
+    // A skin change: the control base takes out the children the new skin does not name, the rows among
+    // them, and never offers the template back. The rows are kept and put back in their slots, and the
+    // template is read again from the new descriptor.
+    std::vector<RCPtr<LListBoxItem>> rows;
+    if (IsCreated() && mTemplateDescriptor != nullptr)
+    {
+        for (size_t slot = 0; slot < mItemControls.size(); ++slot)
+        {
+            rows.push_back(GetItemControl(static_cast<int32_t>(slot)));
+        }
+    }
     mFillSuspended = true;
     mTemplateDescriptor = nullptr;
     const ZQRESULT result = LScrollView::ApplyDescriptor(descriptor);
+    if (IsCreated() && descriptor != nullptr)
+    {
+        RestoreRows(rows);
+        for (uint32_t i = 0; i < descriptor->mChildren.GetCount(); ++i)
+        {
+            const RCPtr<LControlDescriptor>& child = descriptor->mChildren.GetAt(i);
+            if (child != nullptr && child->mName == u"templateItem" && mTemplateDescriptor == nullptr)
+            {
+                (void)AddChildControl(nullptr, child);
+            }
+        }
+    }
     mFillSuspended = false;
     (void)FillItemControls();
     (void)UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
@@ -911,6 +934,28 @@ ZQRESULT LListBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         (void)UpdateMaxItemWidth();
     }
     return result;
+}
+
+void LListBox::RestoreRows(const std::vector<RCPtr<LListBoxItem>>& rows)
+{
+    if (rows.empty())
+    {
+        return;
+    }
+    mItemControls.clear();
+    for (const RCPtr<LListBoxItem>& row : rows)
+    {
+        if (row == nullptr)
+        {
+            break;
+        }
+        if (row->GetParent().Get() != this && row->SetParent(RCPtr<LControl>(this)) < 0)
+        {
+            break;
+        }
+        (void)row->SetVisible(true);
+        mItemControls.push_back(static_cast<uint32_t>(GetChildren().FindLast(row.Get())));
+    }
 }
 
 void LListBox::OnChildrenChanged(const RCPtr<LControl>& child, int32_t index)

@@ -204,6 +204,8 @@ private:
     [[nodiscard]] bool IsHidden(int32_t index);
     [[nodiscard]] bool TemplateExpands() const;
     void SelectOwnLook();
+    // Puts the pool's rows back under the list box after a skin change took them out, in slot order.
+    void RestoreRows(const std::vector<RCPtr<LListBoxItem>>& rows);
     void SendItemConditions(const RCPtr<LListBoxItem>& item, const RCPtr<LNotification>& notification,
                             const char16_t* name);
 

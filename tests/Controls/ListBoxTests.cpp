@@ -304,3 +304,21 @@ TEST(ListBoxTest, FixedRowsAreTheItemsAndScrollByTheirMeasuredHeight)
 }
 } // namespace
 } // namespace ZQ
+namespace ZQ
+{
+namespace
+{
+TEST(ListBoxSkinChange, ReapplyingTheSkinKeepsThePoolAndTheItems)
+{
+    ZQTest::ListBoxBench b(ZQTest::ListSkin(ZQTest::RowTemplate(20)));
+    b.Fill(8);
+    (void)b.list->FillItemControls();
+    EXPECT_EQ(b.bench.Factory->ApplySkinToControl(b.bench.Window->GetRootControl()), 0);
+    EXPECT_EQ(b.list->GetItemControlCount(), 5u);
+    EXPECT_EQ(b.list->FindChild(u"templateItem"), nullptr);
+    EXPECT_EQ(b.list->GetItemCount(), 8u);
+    (void)b.list->SetScrollOffset({0, 20});
+    EXPECT_EQ(b.RowTexts(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+}
+} // namespace
+} // namespace ZQ
