@@ -3,11 +3,15 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/CenteredSlider.h"
+#include "ZQFramework/Controls/CheckedListBox.h"
+#include "ZQFramework/Controls/CheckedListBoxItem.h"
 #include "ZQFramework/Controls/Dropper.h"
 #include "ZQFramework/Controls/FileDropper.h"
 #include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Controls/LevelMeter.h"
+#include "ZQFramework/Controls/ListBox.h"
+#include "ZQFramework/Controls/ListBoxItem.h"
 #include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
@@ -31,6 +35,14 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
 {
     static constexpr std::array kTypes{
         FrameworkControlType{u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        FrameworkControlType{u"Framework.OverlayButton", &CreateFrameworkControl<LListBoxItem>, 97},
+        FrameworkControlType{u"Framework.ListBox", &CreateFrameworkControl<LListBox>, 99},
+        FrameworkControlType{u"Framework.listboxNoScroll", &CreateFrameworkControl<LListBox>, 100},
+        FrameworkControlType{u"Framework.ListBoxItem", &CreateFrameworkControl<LListBoxItem>, 101},
+        FrameworkControlType{u"Framework.CheckedListBox", &CreateFrameworkControl<LCheckedListBox>, 102},
+        FrameworkControlType{u"Framework.CheckedListBoxItem", &CreateFrameworkControl<LCheckedListBoxItem>,
+                             103},
+        FrameworkControlType{u"Framework.ListBoxWithIcons", &CreateFrameworkControl<LCheckedListBox>, 104},
         FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
         FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
         FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},

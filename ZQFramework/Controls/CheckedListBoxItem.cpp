@@ -1,0 +1,112 @@
+#include "ZQFramework/Controls/CheckedListBoxItem.h"
+
+#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/Controls/Button.h"
+#include "ZQFramework/Controls/ControlPattern.h"
+#include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Utilities/Graphics/Bitmap.h"
+
+namespace ZQ
+{
+LCheckedListBoxItem::LCheckedListBoxItem(const RCPtr<LControl>& parent, const WString& name)
+    : LListBoxItem(parent, name)
+{
+}
+
+LCheckedListBoxItem::~LCheckedListBoxItem() = default;
+
+bool LCheckedListBoxItem::ShowLook(int32_t look, bool /*flag*/)
+{
+    return SetLookOpacity(look, 1.0f, true) >= 0;
+}
+
+ZQRESULT LCheckedListBoxItem::SelectCheckBoxLook(int32_t look, bool /*flag*/)
+{
+    if (!IsCreated() || mCheckBox == nullptr)
+    {
+        return 1;
+    }
+    return mCheckBox->SelectLook(look);
+}
+
+void LCheckedListBoxItem::SetCheckBoxValue(bool checked)
+{
+    if (mCheckBox != nullptr)
+    {
+        (void)mCheckBox->SetValue(checked ? 1.0 : 0.0);
+    }
+}
+
+void LCheckedListBoxItem::SetCheckBoxVisible(bool visible)
+{
+    if (mCheckBox != nullptr)
+    {
+        (void)mCheckBox->SetVisible(visible);
+    }
+}
+
+ZQRESULT LCheckedListBoxItem::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitmap)
+{
+    if (mCheckBox == nullptr)
+    {
+        return 0;
+    }
+    // The check box's looks are its own members: reached through the base class they share.
+    const RCPtrArray<LLook, 1, 0> LControl::*looks = &LCheckedListBoxItem::mLooks;
+    const RCPtrArray<LLook, 1, 0>& list = (*mCheckBox).*looks;
+    for (uint32_t index = list.GetCount(); index-- > 0;)
+    {
+        if (list.GetAt(index) != nullptr)
+        {
+            (void)mCheckBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
+        }
+    }
+    return 0;
+}
+
+ZQRESULT LCheckedListBoxItem::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                                  const RCPtr<LNotification>& notification)
+{
+    return DispatchClassFirst(*this, mItemHandler, source, notification);
+}
+
+ZQRESULT LCheckedListBoxItem::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
+                                                         NotificationID id)
+{
+    return RemoveClassCallback(*this, mItemHandler, source, id);
+}
+
+ZQRESULT LCheckedListBoxItem::Initialize()
+{
+    const ZQRESULT result = LControl::Initialize();
+    mItemHandler = LNotificationHandler<LCheckedListBoxItem>::Create(this);
+    mCheckBox = FindTypedChild<LButton>(*this, u"checkBox");
+    // A skin without the check box is the skin's error; the row then works without one.
+    if (mCheckBox == nullptr)
+    {
+        return result;
+    }
+    (void)mItemHandler->AddCallback(&LCheckedListBoxItem::OnCheckBoxHoverChanged,
+                                    RCPtr<LNotificationDistributor>(mCheckBox),
+                                    u"NID_HOVER_CONDITION_CHANGE");
+    (void)mCheckBox->SetNotFocusable(true);
+    bool LControl::*useParentToolTip = &LCheckedListBoxItem::mUseParentToolTip;
+    (*mCheckBox).*useParentToolTip = true;
+    return result;
+}
+
+ZQRESULT LCheckedListBoxItem::OnCheckBoxHoverChanged(const RCPtr<LNotificationDistributor>& /*source*/,
+                                                     const RCPtr<LNotification>& notification)
+{
+    const RCPtr<LConditionsParam> conditions(notification->GetParam());
+    if (conditions == nullptr)
+    {
+        return 0;
+    }
+    const bool entered =
+        (conditions->mCurrent & kConditionHover) != 0 && (conditions->mPrevious & kConditionHover) == 0;
+    SetHighlight(entered);
+    return 0;
+}
+} // namespace ZQ

@@ -1,0 +1,112 @@
+#include "Controls/ListBoxBench.h"
+
+#include "ZQFramework/Controls/ListBox.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <memory>
+#include <string>
+
+// A template-mode list box on the headless bench: 20-pixel rows in 100 pixels with a vertical bar, filled
+// with n items. Fill time and the heap bytes per item; the time of a scroll by one row and by one page at
+// the top, the middle and the end, with no item hidden and with every tenth hidden; the row controls.
+using namespace ZQ;
+
+namespace
+{
+std::unique_ptr<ZQTest::ListBoxBench> MakeList()
+{
+    return std::make_unique<ZQTest::ListBoxBench>(
+        ZQTest::ListSkin(ZQTest::RowTemplate(20) + ZQTest::ScrollBarSkin("vBar", true)));
+}
+
+size_t HeapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+void FillBySetItemCount(LListBox& list, int32_t n)
+{
+    (void)list.SetItemCount(n);
+    for (int32_t i = 0; i < n; ++i)
+    {
+        (void)list.SetItemData(i, LListBox::MakeTextItem(u"Item text"));
+    }
+}
+
+void FillByInsertAtEnd(LListBox& list, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i)
+    {
+        (void)list.InsertItem(i, LListBox::MakeTextItem(u"Item text"));
+    }
+}
+
+template <void (*Fill)(LListBox&, int32_t)>
+void BM_Fill(benchmark::State& state)
+{
+    const auto n = static_cast<int32_t>(state.range(0));
+    double bytes = 0;
+    uint32_t rows = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        auto bench = MakeList();
+        const size_t before = HeapInUse();
+        state.ResumeTiming();
+        Fill(*bench->list, n);
+        state.PauseTiming();
+        bytes = static_cast<double>(HeapInUse() - before) / n;
+        rows = bench->list->GetItemControlCount();
+        bench.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_item"] = bytes;
+    state.counters["row_controls"] = rows;
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_Fill<FillBySetItemCount>)
+    ->Name("FillBySetItemCountAndData")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fill<FillByInsertAtEnd>)
+    ->Name("FillByInsertAtEnd")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// Args: item count, where (0 top, 1 middle, 2 end), step (1 row, 5 a page), every tenth item hidden.
+void BM_Scroll(benchmark::State& state)
+{
+    const auto n = static_cast<int32_t>(state.range(0));
+    const auto where = static_cast<int32_t>(state.range(1));
+    const auto step = static_cast<double>(state.range(2)) * 20;
+    const bool hidden = state.range(3) != 0;
+    auto bench = MakeList();
+    FillBySetItemCount(*bench->list, n);
+    if (hidden)
+    {
+        for (int32_t i = 0; i < n; i += 10)
+        {
+            (void)bench->list->SetItemHidden(i, true);
+        }
+    }
+    const double last = bench->list->GetContentHeight() - 100.0 - step;
+    const double at = where == 0   ? 0.0
+                      : where == 1 ? static_cast<double>(bench->list->GetContentHeight() / 40 * 20)
+                                   : last;
+    (void)bench->list->SetScrollOffset({0, at});
+    bool forward = true;
+    for (auto _ : state)
+    {
+        (void)bench->list->SetScrollOffset({0, forward ? at + step : at});
+        forward = !forward;
+    }
+    state.counters["row_controls"] = bench->list->GetItemControlCount();
+}
+BENCHMARK(BM_Scroll)
+    ->ArgsProduct({{10000, 100000}, {0, 1, 2}, {1, 5}, {0, 1}})
+    ->ArgNames({"items", "where", "rows", "hidden"})
+    ->Unit(benchmark::kMicrosecond);
+} // namespace
