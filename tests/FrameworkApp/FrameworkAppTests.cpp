@@ -5,6 +5,7 @@
 #include "Platform/Window/Dialogs.h"
 #include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -51,6 +52,10 @@ TEST(FrameworkApp, GoingAwayLeavesNoApplicationBehind)
 {
     {
         const RCPtr<TestApplication> application = TestApplication::Create();
+        // The application moves the pointer for list boxes while it lives.
+        const LListBox::CursorPositioner positioner = LListBox::SetCursorPositioner(nullptr);
+        EXPECT_NE(positioner, nullptr);
+        (void)LListBox::SetCursorPositioner(positioner);
         ASSERT_EQ(application->RunApplicationStartup(), 0);
         ASSERT_EQ(application->RunApplicationShutdown(), 0);
         EXPECT_EQ(application->GetControlFactory(), nullptr);
@@ -58,6 +63,7 @@ TEST(FrameworkApp, GoingAwayLeavesNoApplicationBehind)
     }
     EXPECT_EQ(LFrameworkApp::GetInstance(), nullptr);
     EXPECT_EQ(IControlApplication::GetCurrent(), nullptr);
+    EXPECT_EQ(LListBox::SetCursorPositioner(nullptr), nullptr);
 }
 
 TEST(FrameworkApp, RootWindowsRegisterOnceAndTheFirstOneMeasures)

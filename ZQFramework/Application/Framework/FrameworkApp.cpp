@@ -11,6 +11,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -58,6 +59,14 @@ WString ErrorIdTextFromStringTable(int32_t errorId)
 // The measurement and error-id hooks that were installed before the application.
 MeasurementRendererProvider gPreviousMeasurementProvider = nullptr;
 ErrorIdTextHook gPreviousErrorIdTextHook = nullptr;
+LListBox::CursorPositioner gPreviousCursorPositioner = nullptr;
+
+// A list box that scrolls a pressed row moves the pointer with it, through the application's pointer.
+ZQRESULT MovePointerThroughApplication(int32_t x, int32_t y)
+{
+    LFrameworkApp* application = LFrameworkApp::GetInstance();
+    return application != nullptr ? application->SetCursorPos(x, y) : E_FAIL;
+}
 
 constexpr const char16_t* kCurrentSkinIndexKey = u"CurrentSkinIndex";
 constexpr int32_t kUserSettings = 1;
@@ -72,6 +81,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
     IControlApplication::SetCurrent(this);
     gPreviousMeasurementProvider = SetMeasurementRendererProvider(ProvideApplicationRenderer);
     gPreviousErrorIdTextHook = SetErrorIdTextHook(ErrorIdTextFromStringTable);
+    gPreviousCursorPositioner = LListBox::SetCursorPositioner(MovePointerThroughApplication);
 
     // Key bindings fire into the default centre's queue, so that their notifications arrive at idle.
     mHotKeyManager = LGlobalHotKeyManager::Create(
@@ -86,6 +96,7 @@ LFrameworkApp::~LFrameworkApp()
     (void)UnregisterFromAllDistributors();
     LNotification::SetPoolingEnabled(false);
     (void)SetErrorIdTextHook(gPreviousErrorIdTextHook);
+    (void)LListBox::SetCursorPositioner(gPreviousCursorPositioner);
     (void)SetMeasurementRendererProvider(gPreviousMeasurementProvider);
     if (IControlApplication::GetCurrent() == this)
         IControlApplication::SetCurrent(nullptr);
