@@ -72,6 +72,7 @@ std::string Skin()
 
 constexpr const char* kStrings = R"(
 <StringTable ID="Framework.StatusBar|label1"><String ID="LABEL"><Locale LCID="0x0009">Ready</Locale></String></StringTable>
+<StringTable ID="Framework.Panel|deep"><String ID="TOOLTIP"><Locale LCID="0x0009">Further down</Locale></String></StringTable>
 <StringTable ID="Test.Panel|ok"><String ID="TOOLTIP"><Locale LCID="0x0009">Start the update</Locale></String></StringTable>)";
 
 constexpr const char* kWords = R"(
@@ -217,7 +218,8 @@ TEST_F(SkinScenario, ClicksReachTheOwnerAndTheRadioGroupKeepsOneButtonOn)
     EXPECT_FALSE(Checked(u"speed/slow"));
 }
 
-TEST_F(SkinScenario, AToolTipShowsOverTheHoveredButtonAfterTheDelayAndGoesWhenThePointerLeaves)
+TEST_F(SkinScenario,
+       ToolTipsShowAfterTheDelayOrAtOnceRightAfterAnotherAndFollowThePointerIntoTheScrolledPanel)
 {
     bench.MoveTo({20, 15});
     const RCPtr<LToolTip> tip = bench.Find<LToolTip>(u"ok/toolTip");
@@ -236,6 +238,15 @@ TEST_F(SkinScenario, AToolTipShowsOverTheHoveredButtonAfterTheDelayAndGoesWhenTh
     bench.MoveTo({20, 200});
     bench.IdleAfter(kTick);
     EXPECT_EQ(bench.Find(u"ok/toolTip"), nullptr);
+
+    // "deep", scrolled into the panel's view and hovered 31 ms after that tip went: its tip shows at once,
+    // 20 pixels below the pointer in the window, the content's scroll offset taken into account.
+    (void)list->SetScrollOffset({0, 300});
+    bench.MoveTo({270, 75});
+    const RCPtr<LToolTip> deepTip = bench.Find<LToolTip>(u"list/content/deep/toolTip");
+    ASSERT_NE(deepTip, nullptr);
+    EXPECT_TRUE(deepTip->IsVisible(false));
+    EXPECT_EQ(deepTip->GetRectInWindow(), (RectT<double>{270, 95, 100, 20}));
 }
 
 TEST_F(SkinScenario, AHeldRepeatButtonDrivesTheProgressBarAtTheRepeatTimes)
@@ -259,6 +270,21 @@ TEST_F(SkinScenario, AHeldRepeatButtonDrivesTheProgressBarAtTheRepeatTimes)
     EXPECT_EQ(LabelOf(u"progress/percentCompleteLabel"), "30");
     // 0.3 in 0.4375 s leaves 0.7 at the same rate: about one second.
     EXPECT_EQ(LabelOf(u"progress/timeRemainingLabel"), "1 Second Remaining");
+
+    // Enter on "more": the simulated press repeats once, just before its click, 0.15 s on.
+    owner->Heard.clear();
+    (void)bench.Find(u"more")->SetFocus(true);
+    const double pressed = bench.Application.Seconds;
+    bench.Window->DeliverKey(LKeyParam::Create(KeyCode(0x200D0000, 0, 0), 0));
+    while (bench.Application.Seconds < pressed + 0.5)
+    {
+        bench.IdleAfter(kTick);
+    }
+    EXPECT_EQ(owner->Heard, (std::vector<std::string>{"more:NID_BUTTON_AUTOREPEAT", "more:NID_LEFT_CLICK"}));
+    EXPECT_EQ(owner->RepeatTimes.back() - pressed, 0.15625);
+    EXPECT_EQ(bench.Find(u"progress/activeOverlay")->GetRect().width, 80);
+    EXPECT_EQ(LabelOf(u"progress/percentCompleteLabel"), "40");
+    EXPECT_EQ(LabelOf(u"progress/timeRemainingLabel"), "2 Seconds Remaining");
 }
 
 TEST_F(SkinScenario, TheWheelAndTheBarsHeldArrowScrollThePanelToAButtonBelowTheRoom)
@@ -297,6 +323,8 @@ TEST_F(SkinScenario, TheWheelAndTheBarsHeldArrowScrollThePanelToAButtonBelowTheR
         bench.Window->OnMouseWheel(overContent, KeyCode::kInputShift, 0);
     }
     EXPECT_EQ(list->GetScrollOffset(), (PointT<double>{0, 300})) << "clamped at the end";
+    // The thumb, a quarter of the 80-pixel channel, sits at the channel's end.
+    EXPECT_EQ(bench.Find(u"list/vBar/channel/thumb")->GetRect(), (RectT<double>{0, 60, 10, 20}));
     ClickAt({270, 75});
     EXPECT_EQ(owner->Heard, (std::vector<std::string>{"deep:NID_LEFT_CLICK"}));
     // A wheel over the button reaches the panel too.
