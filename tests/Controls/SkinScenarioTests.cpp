@@ -317,6 +317,10 @@ TEST_F(SkinScenario, TheWheelAndTheBarsHeldArrowScrollThePanelToAButtonBelowTheR
     EXPECT_EQ(std::count(offsets.begin(), offsets.end(), 110.0), 10) << "0.3 s until the second step";
     EXPECT_EQ(std::count(offsets.begin(), offsets.end(), 120.0), 4) << "then a step each 0.1 s";
 
+    // "deep" lies below the room now (at window Y 230 with the content 130 up): a click there misses it.
+    ClickAt({270, 240});
+    EXPECT_TRUE(owner->Heard.empty());
+
     // To the end: "deep", 350 pixels down the content, shows 50 pixels below the panel's top.
     for (int i = 0; i < 3; ++i)
     {
