@@ -258,6 +258,18 @@ TEST(ComboBoxTest, TheListOpensWhereTheRoomIs)
     }
 }
 
+TEST(ComboBoxTest, ANewItemCountPlacesAnOpenListAgain)
+{
+    ComboBench b(ComboSkin(20), ComboStrings("", {"a", "b", "c"}));
+    ASSERT_EQ(Opened(b).height, 60);
+    EXPECT_EQ(b.combo->SetItemCount(1), 1);
+    EXPECT_TRUE(b.combo->IsDropDownOpen());
+    EXPECT_EQ(b.list->GetRect().height, 20);
+    (void)b.combo->ShowDropDown(false);
+    EXPECT_EQ(b.combo->SetItemCount(2), 2);
+    EXPECT_FALSE(b.combo->IsDropDownOpen()) << "a closed list stays closed";
+}
+
 TEST(ComboBoxTest, TheSkinsMaximumHeightChoosesTheSideThatHoldsIt)
 {
     // Skin maximum 100: below 233 holds it; the list is limited to it.

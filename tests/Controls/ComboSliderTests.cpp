@@ -172,6 +172,7 @@ TEST(ComboSliderTest, KeysOpenAndCloseAndEscapeGoesNoFurther)
 
     (void)b.combo->ShowDropDown(true);
     (void)b.slider->SetFocus(true);
+    ASSERT_TRUE(b.combo->IsDropDownOpen()) << "the focus moved inside the control";
     b.bench.Window->DeliverKey(LKeyParam::Create(KeyCode(kEscapeKey, 0, 0), 0));
     EXPECT_FALSE(b.combo->IsDropDownOpen());
     EXPECT_EQ(b.combo->ProcessHotKey(LKeyParam::Create(KeyCode(0x20410000, 0, 0), 0)), 1);
