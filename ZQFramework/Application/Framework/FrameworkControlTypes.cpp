@@ -3,8 +3,11 @@
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/CenteredSlider.h"
+#include "ZQFramework/Controls/CheckedComboBox.h"
 #include "ZQFramework/Controls/CheckedListBox.h"
 #include "ZQFramework/Controls/CheckedListBoxItem.h"
+#include "ZQFramework/Controls/ComboBox.h"
+#include "ZQFramework/Controls/ComboSlider.h"
 #include "ZQFramework/Controls/Dropper.h"
 #include "ZQFramework/Controls/FileDropper.h"
 #include "ZQFramework/Controls/Knob.h"
@@ -45,6 +48,11 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.ListBoxWithIcons", &CreateFrameworkControl<LCheckedListBox>, 104},
         FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
         FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
+        FrameworkControlType{u"Framework.ComboBox", &CreateFrameworkControl<LComboBox>, 108},
+        FrameworkControlType{u"Framework.ComboTextBox", &CreateFrameworkControl<LComboBox>, 109},
+        FrameworkControlType{u"Framework.CheckedComboBox", &CreateFrameworkControl<LCheckedComboBox>, 110},
+        FrameworkControlType{u"Framework.ComboBoxWithIcons", &CreateFrameworkControl<LCheckedComboBox>, 111},
+        FrameworkControlType{u"Framework.ComboSlider", &CreateFrameworkControl<LComboSlider>, 112},
         FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
         FrameworkControlType{u"Framework.Slider", &CreateFrameworkControl<LSlider>, 114},
         FrameworkControlType{u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
