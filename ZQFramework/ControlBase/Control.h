@@ -587,6 +587,8 @@ public:
     // The control whose tool tip shows for this one: itself, unless its tool-tip text is empty and it
     // uses its parent's tool tip, in which case the parent's owner.
     [[nodiscard]] RCPtr<LControl> GetToolTipOwner();
+    // Parts of a composite control (a row's check box, a meter's overlays) show their owner's tool tip.
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
 
     // --- Focus ---
 

@@ -113,8 +113,7 @@ ZQRESULT LCheckedComboBox::Initialize()
     }
     if (const RCPtr<LButton> checkBox = GetCheckBox(); checkBox != nullptr)
     {
-        bool LControl::*useParentToolTip = &LCheckedComboBox::mUseParentToolTip;
-        (*checkBox).*useParentToolTip = true;
+        checkBox->SetUseParentToolTip(true);
     }
     (void)mCheckedListBox->SetDropDownMode(true);
     if (mCheckedListBox->GetIconCount() > 0)

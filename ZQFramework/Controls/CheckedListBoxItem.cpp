@@ -91,8 +91,7 @@ ZQRESULT LCheckedListBoxItem::Initialize()
                                     RCPtr<LNotificationDistributor>(mCheckBox),
                                     u"NID_HOVER_CONDITION_CHANGE");
     (void)mCheckBox->SetNotFocusable(true);
-    bool LControl::*useParentToolTip = &LCheckedListBoxItem::mUseParentToolTip;
-    (*mCheckBox).*useParentToolTip = true;
+    mCheckBox->SetUseParentToolTip(true);
     return result;
 }
 

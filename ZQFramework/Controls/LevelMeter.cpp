@@ -125,17 +125,15 @@ ZQRESULT LLevelMeter::Initialize()
         return result;
     }
     mLevelHandler = LNotificationHandler<LLevelMeter>::Create(this);
-    // The flag is the base's own; a member pointer reaches it on the children as well.
-    constexpr bool LControl::*useParentToolTip = &LLevelMeter::mUseParentToolTip;
     mPeakLo = FindTypedChild<LPanel>(*this, u"peakLo");
     if (mPeakLo != nullptr)
     {
-        (*mPeakLo).*useParentToolTip = true;
+        mPeakLo->SetUseParentToolTip(true);
     }
     mActiveOverlay = FindTypedChild<LPanel>(*this, u"activeOverlay");
     if (mActiveOverlay != nullptr)
     {
-        (*mActiveOverlay).*useParentToolTip = true;
+        mActiveOverlay->SetUseParentToolTip(true);
     }
     mClipButton = FindChild(u"clipButton");
     mChildrenFound = true;

@@ -40,8 +40,6 @@ public:
     // The next capture the row would start is not taken: the list box has handed the press that is being
     // delivered to another row, which holds the capture already.
     void SkipNextCapture() { mSkipNextCapture = true; }
-    // The row shows its owner's tool tip while it has none of its own.
-    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
 
     // --- Control base operations ---
 
