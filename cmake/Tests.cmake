@@ -104,6 +104,7 @@ zq_test_program(test_EndToEnd tests/EndToEnd SimulatorLib PkgConfig::ZQ_TEST_XLI
 if(TARGET test_EndToEnd)
     pkg_check_modules(ZQ_TEST_XTST REQUIRED IMPORTED_TARGET xtst)
     target_link_libraries(test_EndToEnd PRIVATE PkgConfig::ZQ_TEST_XTST)
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${CMAKE_SOURCE_DIR}/tests/EndToEnd/SlowLabels.cmake")
     add_executable(zq-test-sibling-stub tests/EndToEnd/SiblingStub.cc)
     add_dependencies(test_EndToEnd zq-test-sibling-stub)
     foreach(program zq-simulator q3300-splen-updater)

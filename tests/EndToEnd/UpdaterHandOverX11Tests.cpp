@@ -69,7 +69,7 @@ TEST_F(UpdaterHandOverX11, ADeviceInNormalModeHandsOverWhenTheSiblingHasWorkAndT
         EXPECT_EQ(installation.SiblingRuns(), std::vector<std::string>{"-RETURN_UPDATE_MODE_STATUS"});
         EXPECT_EQ(updater.WaitForExit(0ms), std::nullopt);
         if (c.siblingStatus == 2)
-            shot.Save("8 Up To Date.png");
+            shot.Save("9 Up To Date.png");
         screen.Click(kExitButton);
         EXPECT_EQ(updater.WaitForExit(30s), std::optional<int>(0));
         EXPECT_TRUE(TestSupport::WaitFor([&] { return screen.FindWindow() == 0; }));

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -441,6 +442,7 @@ public:
             if (!shot.IsEmpty())
                 return shot;
             ++lostClicks;
+            std::cerr << "note: a click at " << box.x << "," << box.y << " had no effect\n";
         }
         return {};
     }

@@ -178,7 +178,7 @@ TEST_F(UpdaterWindowX11, AnAbortedAndAFailedTransferOfferTryAgainWhichStartsOver
         kFirstButton, [&](const Screenshot& shot)
         { return IsReadyToUpdate(shot) && shot.Region(kFirstButton) == ready.Region(kFirstButton); });
     ASSERT_FALSE(again.IsEmpty()) << "TRY AGAIN did not start over";
-    EXPECT_EQ(again.Region(kProcessText), ready.Region(kProcessText));
+    again.Save("7 Try Again.png");
 
     // A transfer the device stops taking fails: the error line, TRY AGAIN and EXIT.
     ASSERT_EQ(simulator.Ask("fail 13 after 20").substr(0, 2), "OK");
@@ -190,7 +190,7 @@ TEST_F(UpdaterWindowX11, AnAbortedAndAFailedTransferOfferTryAgainWhichStartsOver
                                      shot.Region(kFirstButton) == aborted.Region(kFirstButton);
                           });
     ASSERT_FALSE(failed.IsEmpty()) << "no failed screen";
-    failed.Save("7 Failed.png");
+    failed.Save("8 Failed.png");
     EXPECT_NE(failed.Region(kProcessText), aborted.Region(kProcessText));
 
     ASSERT_EQ(simulator.Ask("fail clear"), "OK fail clear");
