@@ -172,10 +172,14 @@ int32_t ShowMessageBox(WindowHandle owner, std::u16string_view text, std::u16str
     g_signal_connect(dialog, "response",
                      G_CALLBACK(+[](GtkDialog*, gint response, gpointer) { EndWithResponse(response); }),
                      nullptr);
+    // Closed by the window manager, the toolkit destroys the box itself: the reference keeps it alive
+    // until it is destroyed here.
+    g_object_ref(dialog);
     gShownMessageBox = dialog;
     const int response = RunUntilResponse(owner, [dialog] { gtk_widget_show_all(dialog); });
     gShownMessageBox = nullptr;
     gtk_widget_destroy(dialog);
+    g_object_unref(dialog);
     const auto buttons = MessageBoxButtons(flags);
     if (std::find(buttons.begin(), buttons.end(), response) != buttons.end())
         return response;
