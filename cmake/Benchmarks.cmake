@@ -32,3 +32,8 @@ endif()
 if(TARGET bench_ControlBase AND TARGET ZQControlTestBench)
     target_link_libraries(bench_ControlBase PRIVATE ZQControlTestBench)
 endif()
+
+# The control library's benchmarks run the controls on the test bench.
+if(TARGET bench_Controls)
+    target_link_libraries(bench_Controls PRIVATE ZQControls ZQControlTestBench)
+endif()

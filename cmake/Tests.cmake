@@ -82,6 +82,8 @@ endforeach()
 zq_test_program(test_FrameworkApp tests/FrameworkApp ZQFrameworkApp ZQControlTestBench)
 # The control library, on the headless bench.
 zq_test_program(test_Controls tests/Controls ZQControls ZQControlTestBench)
+# The text box's x11 test types into a real window and screenshots it.
+target_link_libraries(test_Controls PRIVATE PkgConfig::ZQ_TEST_XLIB)
 # The updater's application and main control on the headless bench, with the program's own resources.
 zq_test_program(test_PanelUI tests/PanelUI PanelUI ZQControlTestBench)
 if(TARGET test_PanelUI)

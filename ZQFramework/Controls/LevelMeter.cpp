@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/Controls/ControlPattern.h"
+#include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Notification/Notification.h"
 
 #include <climits>
@@ -126,12 +127,12 @@ ZQRESULT LLevelMeter::Initialize()
     mLevelHandler = LNotificationHandler<LLevelMeter>::Create(this);
     // The flag is the base's own; a member pointer reaches it on the children as well.
     constexpr bool LControl::*useParentToolTip = &LLevelMeter::mUseParentToolTip;
-    mPeakLo = FindChild(u"peakLo");
+    mPeakLo = FindTypedChild<LPanel>(*this, u"peakLo");
     if (mPeakLo != nullptr)
     {
         (*mPeakLo).*useParentToolTip = true;
     }
-    mActiveOverlay = FindChild(u"activeOverlay");
+    mActiveOverlay = FindTypedChild<LPanel>(*this, u"activeOverlay");
     if (mActiveOverlay != nullptr)
     {
         (*mActiveOverlay).*useParentToolTip = true;

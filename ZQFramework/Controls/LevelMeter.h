@@ -1,14 +1,15 @@
 #pragma once
 
 #include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/Controls/Forward.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
 
 namespace ZQ
 {
-// A level meter ("Framework.LevelMeter"): a signal level as a filled bar (the child "activeOverlay"), an
-// optional peak marker (the child "peakLo", which moves toward the place of the hidden child "peakHi") and
+// A level meter ("Framework.LevelMeter"): a signal level as a filled bar (the panel "activeOverlay"), an
+// optional peak marker (the panel "peakLo", which moves toward the place of the hidden child "peakHi") and
 // a clip light (the child "clipButton", lit at a value of 0.5 and above) that can latch until the user
 // clicks it. The meter is vertical when it is taller than wide at creation, else horizontal. The owner
 // feeds it a level, a peak and a clip counter that changes whenever the signal clipped. Held by its
@@ -74,9 +75,9 @@ private:
     bool mClipLatching = false;
     PointT<double> mPeakLoPosition;
     PointT<double> mPeakHiPosition;
-    // The children are any controls; the skin makes the overlay and the marker panels.
-    RCPtr<LControl> mPeakLo;
-    RCPtr<LControl> mActiveOverlay;
+    // Panels; a child of another class counts as missing.
+    RCPtr<LPanel> mPeakLo;
+    RCPtr<LPanel> mActiveOverlay;
     RCPtr<LControl> mClipButton;
     bool mInSetLevel = false;
     // Set once Initialize has looked the children up: a value set earlier (the base's "INITIAL_VALUE")

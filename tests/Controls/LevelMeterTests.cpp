@@ -3,6 +3,7 @@
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/LevelMeter.h"
+#include "ZQFramework/Controls/Panel.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -21,8 +22,8 @@ constexpr const char* kMeters = R"(
   <Skin Name="main" LookList="one"/>
   <SubControl Class="Framework.LevelMeter" Name="meter" XPositionAbs="0" YPositionAbs="0" XSizeAbs="200" YSizeAbs="20">
     <Skin Name="meter" LookList="one"/>
-    <SubControl Class="Test.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
-    <SubControl Class="Test.Panel" Name="peakLo" XPositionAbs="0" XSizeAbs="2" YSizeAbs="20"/>
+    <SubControl Class="Framework.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
+    <SubControl Class="Framework.Panel" Name="peakLo" XPositionAbs="0" XSizeAbs="2" YSizeAbs="20"/>
     <SubControl Class="Test.Panel" Name="peakHi" XPositionAbs="190" XSizeAbs="2" YSizeAbs="20"/>
     <SubControl Class="Framework.Button" Name="clipButton" XPositionAbs="180" XSizeAbs="20" YSizeAbs="20">
       <Skin Name="clipButton" LookList="looks14"/>
@@ -30,16 +31,22 @@ constexpr const char* kMeters = R"(
   </SubControl>
   <SubControl Class="Framework.LevelMeter" Name="tall" XPositionAbs="250" XSizeAbs="20" YSizeAbs="100">
     <Skin Name="tall" LookList="one"/>
-    <SubControl Class="Test.Panel" Name="activeOverlay" XSizeToControl="Parent" XSizeRel="1" YSizeAbs="10"/>
+    <SubControl Class="Framework.Panel" Name="activeOverlay" XSizeToControl="Parent" XSizeRel="1" YSizeAbs="10"/>
   </SubControl>
   <SubControl Class="Framework.LevelMeter" Name="primed" YPositionAbs="100" XSizeAbs="200" YSizeAbs="20">
     <CreateParamList><CreateParam ID="INITIAL_VALUE">0.5</CreateParam></CreateParamList>
-    <SubControl Class="Test.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
+    <SubControl Class="Framework.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
     <SubControl Class="Framework.Button" Name="clipButton" XSizeAbs="20" YSizeAbs="20"/>
   </SubControl>
   <SubControl Class="Framework.LevelMeter" Name="nohi" YPositionAbs="150" XSizeAbs="200" YSizeAbs="20">
+    <SubControl Class="Framework.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
+    <SubControl Class="Framework.Panel" Name="peakLo" XSizeAbs="2" YSizeAbs="20"/>
+    <SubControl Class="Framework.Button" Name="clipButton" XSizeAbs="20" YSizeAbs="20"/>
+  </SubControl>
+  <SubControl Class="Framework.LevelMeter" Name="plain" YPositionAbs="200" XSizeAbs="200" YSizeAbs="20">
     <SubControl Class="Test.Panel" Name="activeOverlay" XSizeAbs="50" YSizeToControl="Parent" YSizeRel="1"/>
     <SubControl Class="Test.Panel" Name="peakLo" XSizeAbs="2" YSizeAbs="20"/>
+    <SubControl Class="Test.Panel" Name="peakHi" XPositionAbs="190" XSizeAbs="2" YSizeAbs="20"/>
     <SubControl Class="Framework.Button" Name="clipButton" XSizeAbs="20" YSizeAbs="20"/>
   </SubControl>
 </SubControl>)";
@@ -51,6 +58,7 @@ struct LevelMeterTest : ::testing::Test
     LevelMeterTest()
     {
         bench.Register(u"Framework.LevelMeter", &LControl::CreateFromDescriptor<LLevelMeter>);
+        bench.Register(u"Framework.Panel", &LControl::CreateFromDescriptor<LPanel>);
         (void)bench.Show();
         meter = Meter(u"meter");
         overlay = bench.Find(u"meter/activeOverlay");
@@ -192,6 +200,19 @@ TEST_F(LevelMeterTest, AnInitialValueFromTheSkinIsShownOnceTheChildrenExist)
 
     (void)primed->SetValue(0.25); // from outside: shown as a level with peak 0
     EXPECT_EQ(bar->GetRect().width, 50);
+}
+
+TEST_F(LevelMeterTest, ABarOrMarkerThatIsNoPanelIsLeftAlone)
+{
+    const RCPtr<LLevelMeter> plain = Meter(u"plain");
+    const RCPtr<LControl> bar = plain->FindChild(u"activeOverlay");
+    const RCPtr<LControl> marker = plain->FindChild(u"peakLo");
+    (void)plain->SetLevelsAndClip(0.5, 1, 1);
+    EXPECT_TRUE(bar->IsVisible(false));
+    EXPECT_EQ(bar->GetRect().width, 50) << "the skin's width";
+    EXPECT_TRUE(marker->IsVisible(false));
+    EXPECT_EQ(marker->GetRect().x, 0) << "the skin's place";
+    EXPECT_TRUE(plain->IsClipLit());
 }
 } // namespace
 } // namespace ZQ
