@@ -404,6 +404,16 @@ ZQRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         built.push_back({GetMenuDescriptor(RCPtr<LControl>(menu)), menu->GetLabel(), menu->GetName()});
     }
     const ZQRESULT result = LControl::ApplyDescriptor(descriptor);
+    // The template child left the tree at start-up, so no child brings its new descriptor back: it is
+    // taken from the new skin directly.
+    for (uint32_t i = 0; descriptor != nullptr && i < descriptor->mChildren.GetCount(); ++i)
+    {
+        const RCPtr<LControlDescriptor>& child = descriptor->mChildren.GetAt(i);
+        if (child != nullptr && child->mName == kTemplateName)
+        {
+            (void)AddChildControl(nullptr, child);
+        }
+    }
     for (const Built& menu : built)
     {
         if (AddMenu(menu.Name) < 0)
