@@ -397,7 +397,8 @@ ZQRESULT LPopupMenu::RebuildItems()
     const RCPtr<LScrollbar> bar = GetVerticalBar();
     const int32_t barWidth = bar != nullptr ? static_cast<int32_t>(bar->GetRect().width) : 0;
     (void)SetContentWidth(barWidth + mWidestRow);
-    return UpdateItemControlsFrom(0) < 0 ? 0 : 0;
+    (void)UpdateItemControlsFrom(0);
+    return 0;
 }
 
 int32_t LPopupMenu::MeasureMenuItemWidth(int32_t row) const

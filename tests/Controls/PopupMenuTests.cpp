@@ -219,6 +219,30 @@ TEST_F(PopupMenuTest, HotKeyTextsGoIntoThePopupsCopyOnlyAndNeverReplaceAGivenOne
     EXPECT_GT(popup->MeasureMenuItemWidth(1), popup->MeasureMenuItemWidth(0) - 6 * 4);
 }
 
+std::vector<std::string>& StatusTexts()
+{
+    static std::vector<std::string> texts;
+    return texts;
+}
+
+void RecordStatusText(const WString* text)
+{
+    StatusTexts().push_back(text != nullptr ? Utf8(*text) : "<default>");
+}
+
+TEST_F(PopupMenuTest, HoveringAnItemShowsItsStatusTextAndLeavingRestoresTheDefault)
+{
+    StatusTexts().clear();
+    const LPopupMenu::StatusTextSink previous = LPopupMenu::SetStatusTextSink(&RecordStatusText);
+    ASSERT_GE(popup->SetMenuDescriptor(Tree({{u"0.NID_A", u"A|About A"}, {u"1.NID_B", u"B"}})), 0);
+    ShowAt({10, 10});
+    b.bench.MoveTo({20, 20});
+    b.bench.MoveTo({20, 40});
+    b.bench.MoveTo({300, 250});
+    (void)LPopupMenu::SetStatusTextSink(previous);
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"About A", "<default>", "<default>"}));
+}
+
 TEST(PopupMenuContextTest, ARightClickOnATextBoxOpensItsEditMenu)
 {
     const std::string controls = R"(
