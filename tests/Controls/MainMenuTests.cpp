@@ -308,5 +308,26 @@ TEST_F(MainMenuTest, TheFocusGoesBackAfterACommandAndBuiltMenusSurviveANewSkin)
               u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE");
     EXPECT_EQ(b.Title(1)->GetRect().x, 60);
 }
+// A control that edit commands act on, as a text box is.
+class EditPanel : public LControl
+{
+public:
+    EditPanel(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    [[nodiscard]] bool IsEditTarget() const override { return true; }
+};
+
+TEST(MainMenuEditTest, TheControlFocusedBeforeTheBarStaysTheTargetOfItsEditCommands)
+{
+    MenuBench b{ZQTest::MenuBarSkin(120, "Test.Edit"),
+                ZQTest::MenuBarStrings(),
+                {{u"Test.Edit", &LControl::CreateFromDescriptor<EditPanel>}}};
+    const RCPtr<LControl> other = b.bench.Find(u"other");
+    EXPECT_EQ(b.Bar()->GetEditTarget(), nullptr);
+    (void)other->SetNotFocusable(false);
+    (void)other->SetFocus(true);
+    b.ClickAt({20, 10});
+    ASSERT_TRUE(b.PopupOf(0)->IsFocused());
+    EXPECT_EQ(b.Bar()->GetEditTarget(), other);
+}
 } // namespace
 } // namespace ZQ

@@ -39,13 +39,15 @@ inline std::string PopupSkin(const std::string& name = "popupMenu", int width = 
 
 // "main" (400 x 300) with the bar "bar" (400 x 20) at the top holding the template title (60 x 20), and a
 // focusable panel "other" at (10, 200).
-inline std::string MenuBarSkin(int popupWidth = 120)
+inline std::string MenuBarSkin(int popupWidth = 120, const std::string& otherClass = "Test.Panel")
 {
     return R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>
       <SubControl Class="Framework.MainMenu" Name="bar" XSizeAbs="400" YSizeAbs="20"><Skin Name="bar" LookList="one"/>
         <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="60" YSizeAbs="20"><Skin Name="title" LookList="looks14"/>)" +
            PopupSkin("popupMenu", popupWidth) + R"(</SubControl></SubControl>
-      <SubControl Class="Test.Panel" Name="other" XPositionAbs="10" YPositionAbs="200" XSizeAbs="50" YSizeAbs="20"><Skin Name="other" LookList="one"/></SubControl>
+      <SubControl Class=")" +
+           otherClass +
+           R"(" Name="other" XPositionAbs="10" YPositionAbs="200" XSizeAbs="50" YSizeAbs="20"><Skin Name="other" LookList="one"/></SubControl>
     </SubControl>)";
 }
 
