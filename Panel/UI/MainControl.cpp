@@ -10,6 +10,8 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Controls/FileDialog.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/MainMenu.h"
+#include "ZQFramework/Controls/MenuDescriptor.h"
 #include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
@@ -82,6 +84,9 @@ ZQRESULT LMainControl::Initialize()
     FindLabels();
     mTransitioningText =
         mLabelUpdateProcessInformation->GetString(u"LABEL_UPDATE_TRANSITIONING_TO_UPDATE_MODE");
+    // The menu asks this control for the state of its items.
+    if (const RCPtr<LMainMenu> menu = FindTypedChild<LMainMenu>(*this, u"mainMenu"); menu != nullptr)
+        (void)menu->SetMenuItemUpdater(GetMenuItemUpdater());
 
     mUpdateProcessor = LApplication::GetInstance() != nullptr
                            ? LApplication::GetInstance()->GetUpdateProcessor()
@@ -217,9 +222,16 @@ void LMainControl::ProcessRootWindowAquired()
                                     u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE", 0);
 }
 
-ZQRESULT LMainControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& /*menu*/, int32_t /*itemIndex*/,
-                                           int32_t /*command*/, MenuItemState& /*state*/)
+ZQRESULT LMainControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,
+                                           int32_t /*command*/, MenuItemState& state)
 {
+    // The item's command is read from the menu at the item's index.
+    const bool inMenu =
+        menu != nullptr && itemIndex >= 0 && static_cast<uint32_t>(itemIndex) < menu->GetItemCount();
+    const RCPtr<LUpdateProcessor> processor = GetUpdateProcessor();
+    if (inMenu && processor != nullptr &&
+        menu->GetItemAt(static_cast<uint32_t>(itemIndex))->mCommand == u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE")
+        state.Checked = processor->GetAlwaysUpdate() ? 1 : 0;
     return 0;
 }
 

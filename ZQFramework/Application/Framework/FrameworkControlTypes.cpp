@@ -7,6 +7,7 @@
 #include "ZQFramework/Controls/CheckedListBox.h"
 #include "ZQFramework/Controls/CheckedListBoxItem.h"
 #include "ZQFramework/Controls/ComboBox.h"
+#include "ZQFramework/Controls/ComboMenu.h"
 #include "ZQFramework/Controls/ComboSlider.h"
 #include "ZQFramework/Controls/Dropper.h"
 #include "ZQFramework/Controls/FileDropper.h"
@@ -15,8 +16,11 @@
 #include "ZQFramework/Controls/LevelMeter.h"
 #include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Controls/ListBoxItem.h"
+#include "ZQFramework/Controls/MainMenu.h"
+#include "ZQFramework/Controls/MenuListBoxItem.h"
 #include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
+#include "ZQFramework/Controls/PopupMenu.h"
 #include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Controls/Slider.h"
@@ -62,6 +66,10 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.NumericUpDown", &CreateFrameworkControl<LNumericUpDown>, 119},
         FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        FrameworkControlType{u"Framework.PopupMenu", &CreateFrameworkControl<LPopupMenu>, 122},
+        FrameworkControlType{u"Framework.MenuItem", &CreateFrameworkControl<LMenuListBoxItem>, 123},
+        FrameworkControlType{u"Framework.ComboMenu", &CreateFrameworkControl<LComboMenu>, 124},
+        FrameworkControlType{u"Framework.MainMenu", &CreateFrameworkControl<LMainMenu>, 125},
         FrameworkControlType{u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
         FrameworkControlType{u"Framework.SplitterH", &CreateFrameworkControl<LSplitterH>, 128},

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ZQFramework/Controls/CheckedListBoxItem.h"
+
+namespace ZQ
+{
+// The row of a menu ("Framework.MenuItem"): a checked list-box row whose check box shows the item's check
+// mark and whose child "hotKeyLabel" shows its key shortcut. The popup menu drives both; the row adds no
+// behaviour of its own. UI thread only.
+class LMenuListBoxItem : public LCheckedListBoxItem
+{
+public:
+    ~LMenuListBoxItem() override;
+
+protected:
+    // The control base's creation sequence constructs it.
+    friend class LControl;
+    LMenuListBoxItem(const RCPtr<LControl>& parent, const WString& name);
+};
+} // namespace ZQ
