@@ -6,6 +6,7 @@
 #include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/Controls/ListBox.h"
+#include "ZQFramework/Controls/PopupMenu.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -56,6 +57,10 @@ TEST(FrameworkApp, GoingAwayLeavesNoApplicationBehind)
         const LListBox::CursorPositioner positioner = LListBox::SetCursorPositioner(nullptr);
         EXPECT_NE(positioner, nullptr);
         (void)LListBox::SetCursorPositioner(positioner);
+        // Menus show their items' status texts in its status bar.
+        const LPopupMenu::StatusTextSink sink = LPopupMenu::SetStatusTextSink(nullptr);
+        ASSERT_NE(sink, nullptr);
+        (void)LPopupMenu::SetStatusTextSink(sink);
         ASSERT_EQ(application->RunApplicationStartup(), 0);
         ASSERT_EQ(application->RunApplicationShutdown(), 0);
         EXPECT_EQ(application->GetControlFactory(), nullptr);
@@ -64,6 +69,7 @@ TEST(FrameworkApp, GoingAwayLeavesNoApplicationBehind)
     EXPECT_EQ(LFrameworkApp::GetInstance(), nullptr);
     EXPECT_EQ(IControlApplication::GetCurrent(), nullptr);
     EXPECT_EQ(LListBox::SetCursorPositioner(nullptr), nullptr);
+    EXPECT_EQ(LPopupMenu::SetStatusTextSink(nullptr), nullptr);
 }
 
 TEST(FrameworkApp, RootWindowsRegisterOnceAndTheFirstOneMeasures)

@@ -12,6 +12,7 @@
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/Controls/ListBox.h"
+#include "ZQFramework/Controls/PopupMenu.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -60,12 +61,25 @@ WString ErrorIdTextFromStringTable(int32_t errorId)
 MeasurementRendererProvider gPreviousMeasurementProvider = nullptr;
 ErrorIdTextHook gPreviousErrorIdTextHook = nullptr;
 LListBox::CursorPositioner gPreviousCursorPositioner = nullptr;
+LPopupMenu::StatusTextSink gPreviousStatusTextSink = nullptr;
 
 // A list box that scrolls a pressed row moves the pointer with it, through the application's pointer.
 ZQRESULT MovePointerThroughApplication(int32_t x, int32_t y)
 {
     LFrameworkApp* application = LFrameworkApp::GetInstance();
     return application != nullptr ? application->SetCursorPos(x, y) : E_FAIL;
+}
+
+// A menu's hovered item shows its status text in the application's status bar; null restores the default.
+void ShowMenuStatusText(const WString* text)
+{
+    LFrameworkApp* application = LFrameworkApp::GetInstance();
+    if (application == nullptr)
+        return;
+    if (text != nullptr)
+        (void)application->SetStatusText(*text, false);
+    else
+        (void)application->RestoreStatusText(false);
 }
 
 constexpr const char16_t* kCurrentSkinIndexKey = u"CurrentSkinIndex";
@@ -82,6 +96,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
     gPreviousMeasurementProvider = SetMeasurementRendererProvider(ProvideApplicationRenderer);
     gPreviousErrorIdTextHook = SetErrorIdTextHook(ErrorIdTextFromStringTable);
     gPreviousCursorPositioner = LListBox::SetCursorPositioner(MovePointerThroughApplication);
+    gPreviousStatusTextSink = LPopupMenu::SetStatusTextSink(ShowMenuStatusText);
 
     // Key bindings fire into the default centre's queue, so that their notifications arrive at idle.
     mHotKeyManager = LGlobalHotKeyManager::Create(
@@ -97,6 +112,7 @@ LFrameworkApp::~LFrameworkApp()
     LNotification::SetPoolingEnabled(false);
     (void)SetErrorIdTextHook(gPreviousErrorIdTextHook);
     (void)LListBox::SetCursorPositioner(gPreviousCursorPositioner);
+    (void)LPopupMenu::SetStatusTextSink(gPreviousStatusTextSink);
     (void)SetMeasurementRendererProvider(gPreviousMeasurementProvider);
     if (IControlApplication::GetCurrent() == this)
         IControlApplication::SetCurrent(nullptr);
