@@ -65,13 +65,18 @@ zq_library(ZQControlBase ZQFramework/ControlBase
          EXPAT::EXPAT)
 # The control library: the concrete controls of the skins.
 zq_library(ZQControls ZQFramework/Controls
+<<<<<<< HEAD
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase)
+=======
+    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase PlatformWindow)
+>>>>>>> main
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 # The application object above the control base; the engine keeps linking only ZQApplication.
 zq_library(ZQFrameworkApp ZQFramework/Application/Framework
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase ZQControls ZQApplication
-         PlatformClock PlatformWindow)
+         PlatformClock PlatformWindow
+         ZQSystem PlatformGdiplus PlatformResources PlatformText)
 
 # The update engine
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
@@ -80,10 +85,26 @@ zq_library(PanelEngine Panel/Engine
     PlatformDriver PlatformMidi PlatformRegistry)
 target_sources(PanelEngine PRIVATE ${device_sources})
 
+# The updater application: its application object, the main control of its window and the hand-over to
+# the sibling updater. The program's entry (Main.cpp) builds with the program; the resources are embedded
+# into a program by zq_embed_updater_resources.
+zq_library(PanelUI Panel/UI EXCLUDE Main.cpp
+    DEPS ZQObjectBase ZQStorage ZQSystem ZQNotification ZQControlBase ZQControls ZQApplication ZQFrameworkApp
+         PanelEngine PlatformGdiplus PlatformResources PlatformWindow)
+include(${CMAKE_CURRENT_LIST_DIR}/UpdaterResources.cmake)
+
 # The simulated mixer and driver: a library for in-process tests and a program.
 zq_library(SimulatorLib Simulator EXCLUDE SimulatorMain.cpp
     DEPS PlatformClock PlatformText PlatformMidi PlatformRegistry PlatformDriver PlatformIo)
 if(EXISTS "${CMAKE_SOURCE_DIR}/Simulator/SimulatorMain.cpp")
     add_executable(zq-simulator Simulator/SimulatorMain.cpp)
     target_link_libraries(zq-simulator PRIVATE SimulatorLib)
+endif()
+
+# The updater program: its entry hosts the updater application (Panel/UI/Main.cpp, kept out of PanelUI).
+if(TARGET PanelUI)
+    add_executable(q3300-splen-updater Panel/UI/Main.cpp)
+    target_include_directories(q3300-splen-updater PRIVATE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(q3300-splen-updater PRIVATE PanelUI ZQFrameworkApp PanelEngine)
+    zq_embed_updater_resources(q3300-splen-updater)
 endif()

@@ -82,3 +82,21 @@ endforeach()
 zq_test_program(test_FrameworkApp tests/FrameworkApp ZQFrameworkApp ZQControlTestBench)
 # The control library, on the headless bench.
 zq_test_program(test_Controls tests/Controls ZQControls ZQControlTestBench)
+# The text box's x11 test types into a real window and screenshots it.
+target_link_libraries(test_Controls PRIVATE PkgConfig::ZQ_TEST_XLIB)
+# The updater's application and main control on the headless bench, with the program's own resources.
+zq_test_program(test_PanelUI tests/PanelUI PanelUI ZQControlTestBench)
+if(TARGET test_PanelUI)
+    zq_embed_updater_resources(test_PanelUI)
+endif()
+# The program's entry and start-up; the x11 tests start the test program built beside them.
+zq_test_program(test_Program tests/Program ZQFrameworkApp PkgConfig::ZQ_TEST_XLIB)
+add_executable(zq-test-program-host tests/ProgramHost/ProgramHostMain.cpp)
+target_include_directories(zq-test-program-host PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
+target_link_libraries(zq-test-program-host PRIVATE ZQFrameworkApp PanelEngine)
+add_dependencies(test_Program zq-test-program-host)
+foreach(program zq-simulator q3300-splen-updater)
+    if(TARGET ${program})
+        add_dependencies(test_Program ${program})
+    endif()
+endforeach()

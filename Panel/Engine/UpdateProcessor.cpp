@@ -102,10 +102,15 @@ WString BuildCommandLine(int argc, const char* const* argv)
 
 RCPtr<LUpdateProcessor> LUpdateProcessor::Create()
 {
-    return RCPtr<LUpdateProcessor>(new LUpdateProcessor());
+    return Create(RCPtr<LUpdateEngineInterface>(LPrivateMidiPerformUpdateEngine::Create()));
 }
 
-LUpdateProcessor::LUpdateProcessor() : mEngine(LPrivateMidiPerformUpdateEngine::Create())
+RCPtr<LUpdateProcessor> LUpdateProcessor::Create(const RCPtr<LUpdateEngineInterface>& engine)
+{
+    return RCPtr<LUpdateProcessor>(new LUpdateProcessor(engine));
+}
+
+LUpdateProcessor::LUpdateProcessor(const RCPtr<LUpdateEngineInterface>& engine) : mEngine(engine)
 {
 }
 
@@ -145,6 +150,7 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
                 mAlwaysUpdate = true;
         }
     }
+    SetUpDeviceDefinitions();
     const ZQRESULT result = mEngine->Initialize(commandLine);
     if (ZQ::Failed(result))
         throw ZQ::Exception<ZQ::FailedResultException>(
@@ -163,12 +169,6 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     }
 
     SetUpFirmwareFile();
-    if (mEngine->GetState() == LUpdateEngineInterface::kStateNoDefinitions)
-    {
-        ZQ::Array<LUpdateEngineInterface::DeviceDefinition> definitions;
-        definitions.Add(DeviceSpecificInfo::MakeDeviceDefinition());
-        (void)mEngine->SetDeviceDefinitions(definitions);
-    }
     if (mEngine->GetState() == LUpdateEngineInterface::kStateNoDevice)
         (void)mEngine->ScanForDevices();
 
@@ -181,6 +181,15 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     }
     const ZQRESULT run = RunRequestedUpdate();
     return run == ZQ_E_APP_WORK_DONE ? run : S_OK;
+}
+
+void LUpdateProcessor::SetUpDeviceDefinitions()
+{
+    // Set before the engine checks the driver: a driver found too old then leaves the error state on top
+    // of the definitions, and a later start with a newer driver scans with them.
+    ZQ::Array<LUpdateEngineInterface::DeviceDefinition> definitions;
+    definitions.Add(DeviceSpecificInfo::MakeDeviceDefinition());
+    (void)mEngine->SetDeviceDefinitions(definitions);
 }
 
 void LUpdateProcessor::SetUpFirmwareFile()
@@ -196,7 +205,7 @@ void LUpdateProcessor::SetUpFirmwareFile()
     {
         // An image name option without a value names no file: the default one is used.
         const bool named = FindOption(mCommandLine, kFirmwareImageName, value) && !value.IsEmpty();
-        path = ZQ::MFCFrameworkApp::GetFolder(ZQ::MFCFrameworkApp::kProgramFolder) + WString(u"/") +
+        path = ZQ::MFCFrameworkAppBase::GetFolder(ZQ::MFCFrameworkAppBase::kProgramFolder) + WString(u"/") +
                (named ? value : WString(DeviceSpecificInfo::kDefaultFirmwareFileName));
     }
     if (!path.IsEmpty())

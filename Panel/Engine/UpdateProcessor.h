@@ -27,6 +27,8 @@ public:
     static constexpr uint32_t kSilentUpdateWait = 600000;
 
     [[nodiscard]] static ZQ::RCPtr<LUpdateProcessor> Create();
+    // A processor over another engine (an engine of a test bench).
+    [[nodiscard]] static ZQ::RCPtr<LUpdateProcessor> Create(const ZQ::RCPtr<LUpdateEngineInterface>& engine);
     ~LUpdateProcessor() override;
 
     // 0 (the window opens), ZQ_E_APP_WORK_DONE (close without a window), or throws
@@ -40,10 +42,13 @@ public:
     [[nodiscard]] ZQ::RCPtr<LUpdateEngineInterface> GetEngine() const { return mEngine; }
 
 protected:
-    LUpdateProcessor();
+    explicit LUpdateProcessor(const ZQ::RCPtr<LUpdateEngineInterface>& engine);
 
 private:
     void SetUpFirmwareFile();
+    // Gives the engine this device's definition unless it is busy, so that every later scan has it,
+    // whatever state an earlier start left.
+    void SetUpDeviceDefinitions();
     [[nodiscard]] int32_t UpdateModeStatus();
     ZQRESULT RunRequestedUpdate();
     [[nodiscard]] bool HasOption(const char16_t* option) const;

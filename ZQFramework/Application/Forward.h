@@ -4,7 +4,7 @@
 // ask for their lines to be added here.
 namespace ZQ
 {
-class MFCFrameworkApp;
+class MFCFrameworkAppBase;
 class Version;
 class IIniFileManager;
 class LIniFileManager;

@@ -29,7 +29,7 @@ WString ApplicationFolderBelow(const std::string& base)
 }
 } // namespace
 
-WString MFCFrameworkApp::GetFolder(int32_t id)
+WString MFCFrameworkAppBase::GetFolder(int32_t id)
 {
     switch (id)
     {

@@ -7,10 +7,10 @@
 
 namespace ZQ
 {
-// The services of the application object that the engine and the update processor rely on, kept small
-// until the application framework proper owns them: the program's folders and the process exit value.
-// Nothing here needs a window, so the engine links it alone.
-class MFCFrameworkApp
+// The part of the program's host object (MFCFrameworkApp<T>) that needs no window: the program's folders.
+// The engine and the update processor rely on it and on the process exit value below, so the engine links
+// this library alone.
+class MFCFrameworkAppBase
 {
 public:
     static constexpr int32_t kProgramFolder = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZQFramework/ControlBase/ContextMenu.h"
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ControlBase/KeyBindingTable.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
@@ -16,6 +17,7 @@
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ZQ
@@ -265,6 +267,8 @@ public:
                                          int32_t command, MenuItemState& state);
     // The context menu (an LMenuDescriptor), or null.
     [[nodiscard]] virtual RCPtr<LRefCountedObject> GetContextMenu();
+    // Lets the control adjust its context menu's pop-up before it is shown (the pop-up calls it from
+    // IContextMenuPopup::LetOwnerPrepare); empty in the base.
     virtual void PrepareContextMenu(const RCPtr<LPopupMenu>& menu);
     // Makes look index fully opaque and every other look transparent (SetLookOpacity's result).
     virtual ZQRESULT SelectLook(int32_t index);
@@ -407,6 +411,39 @@ public:
     // action is delivered, with the parameter, to the control itself. 1.
     ZQRESULT OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& source,
                                  const RCPtr<LNotification>& notification);
+
+    // --- Context menu ---
+
+    // Replaces the context menu (an LMenuDescriptor; null removes it). Each command of the old menu stops
+    // acting as its hot key; then each command of the new one (submenus included) that the root window's
+    // hot keys or, failing those, the application's bind acts as that key when the control receives its
+    // notification, sent by the control itself or handed to it directly (OnContextMenuCommand). 0.
+    template <class M = LMenuDescriptor>
+    ZQRESULT SetContextMenuDescriptor(const RCPtr<M>& menu)
+    {
+        Array<WString> commands;
+        if (menu != nullptr)
+        {
+            AppendMenuCommands(*menu, commands);
+        }
+        return ReplaceContextMenu(RCPtr<LRefCountedObject>(menu), commands);
+    }
+    ZQRESULT SetContextMenuDescriptor(std::nullptr_t) { return ReplaceContextMenu(nullptr, {}); }
+    // Appends one menu, built by M::CreateFromKeyValuePairs, for each menu that the create parameters
+    // define with "CONTEXT_MENU" keys (GroupContextMenuPairs). 1.
+    template <class M = LMenuDescriptor>
+    ZQRESULT ReadContextMenuParams(RCPtrArray<M, 1, 0>& menus) const
+    {
+        Array<MenuDefinitionPairs> definitions;
+        ReadContextMenuDefinitions(definitions);
+        for (uint32_t i = 0; i < definitions.GetCount(); ++i)
+        {
+            (void)menus.Add(M::CreateFromKeyValuePairs(definitions.GetAt(i)));
+        }
+        return 1;
+    }
+    // The commands now acting as hot keys, in the order they were bound.
+    [[nodiscard]] const Array<WString>& GetContextMenuCommands() const { return mContextMenuCommands; }
 
     // --- Tree ---
 
@@ -671,6 +708,8 @@ protected:
     RCPtr<LFont> mFont;
     WString mLabel;
     RCPtr<LRefCountedObject> mContextMenu; // an LMenuDescriptor
+    // The context menu's commands bound to act as hot keys.
+    Array<WString> mContextMenuCommands;
     WString mToolTipText;
     bool mUseParentToolTip = false;
     bool mCreated = false;
@@ -756,8 +795,38 @@ private:
     using ClickedHook = void (LControl::*)(const RCPtr<LMouseButtonParam>&);
     // A click's hook, then its notification; E_INVALIDARG for null.
     ZQRESULT DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked, const char16_t* name);
-    // Opens the control's context menu, when it has one.
+    // Opens the control's context menu, when it has one: a pop-up made from the skin's "contextMenu"
+    // descriptor under this control. Nothing opens without that descriptor or when it makes no pop-up.
     void ShowContextMenu();
+    // Every command of node's items and of their submenus, depth first. M is a menu descriptor class.
+    template <class M>
+    static void AppendMenuCommands(const M& node, Array<WString>& commands)
+    {
+        for (uint32_t i = 0; i < node.mItems.GetCount(); ++i)
+        {
+            const auto& item = node.mItems.GetAt(i);
+            if (item == nullptr)
+            {
+                continue;
+            }
+            if (!item->mCommand.IsEmpty())
+            {
+                (void)commands.Add(item->mCommand);
+            }
+            AppendMenuCommands(*item, commands);
+        }
+    }
+    // SetContextMenuDescriptor's body: menu is stored, and commands are its items' commands.
+    ZQRESULT ReplaceContextMenu(const RCPtr<LRefCountedObject>& menu, const Array<WString>& commands);
+    void BindContextMenuCommands(const Array<WString>& commands);
+    void UnbindContextMenuCommands();
+    // The hot keys that bind command: the root window's, else the application's; null when neither does.
+    [[nodiscard]] RCPtr<LGlobalHotKeyManager> FindHotKeysFor(const WString& command) const;
+    // A context-menu command received: handed on as its first key to the hot keys that bind it. 1.
+    ZQRESULT OnContextMenuCommand(const RCPtr<LNotificationDistributor>& source,
+                                  const RCPtr<LNotification>& notification);
+    // The create parameters' "CONTEXT_MENU" definitions, grouped per menu.
+    void ReadContextMenuDefinitions(Array<MenuDefinitionPairs>& menus) const;
     // A move's hook, notification and drag step.
     void DeliverMove(const RCPtr<LPointWithModifiersParam>& param);
     // The pan released fast enough keeps scrolling.

@@ -354,15 +354,6 @@ ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
     return result;
 }
 
-void LControl::ShowContextMenu()
-{
-    // Pop-up menus come with the control library; until then no control has a menu to open.
-    if (GetContextMenu() == nullptr)
-    {
-        return;
-    }
-}
-
 void LControl::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& /*param*/)
 {
 }

@@ -43,8 +43,6 @@ public:
     void SetThumbProportion(double proportion) { mThumbProportion = proportion; }
     void SetLineStep(double step) { mLineStep = step; }
     void SetPageStep(double step) { mPageStep = step; }
-    // Whether a value requested during a drag is applied when the thumb is dropped (default true).
-    void SetApplyPendingOnDrop(bool apply) { mApplyPendingOnDrop = apply; }
     [[nodiscard]] double GetThumbProportion() const { return mThumbProportion; }
     [[nodiscard]] double GetLineStep() const { return mLineStep; }
     [[nodiscard]] double GetPageStep() const { return mPageStep; }

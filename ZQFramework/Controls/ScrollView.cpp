@@ -269,6 +269,8 @@ ZQRESULT LScrollView::ApplyAutoClientExtent()
 
 ZQRESULT LScrollView::BindScrollBars()
 {
+    const double previousVBarWidth = mVBarWidth;
+    const double previousHBarHeight = mHBarHeight;
     mVBarWidth = 0;
     mHBarHeight = 0;
     if (mCorner != nullptr && mCorner->GetDescriptor() != nullptr &&
@@ -294,6 +296,12 @@ ZQRESULT LScrollView::BindScrollBars()
         if (thickness == 0)
         {
             thickness = bar == mHBar ? bar->GetRect().height : bar->GetRect().width;
+        }
+        if (thickness == 0)
+        {
+            // A bar that this view has hidden is 0 thick now; binding it again keeps the thickness it had,
+            // or it could never be shown again.
+            thickness = bar == mHBar ? previousHBarHeight : previousVBarWidth;
         }
     }
     (void)UpdateScrollBars();

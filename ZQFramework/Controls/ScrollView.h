@@ -24,6 +24,10 @@ namespace ZQ
 // Scrolling is in pixels, or on an axis in line mode (the list boxes) in whole lines of lineUnit pixels.
 // A client extent of 0 or less on an axis leaves that axis unbounded. UI thread only; the guard flags
 // stop re-entry through the bars' notifications on that thread.
+//
+// A derived class with a notification handler of its own dispatches to it first and then to its base
+// class's ReceiveNotification (not straight to the control base's), so that the view's own bindings (the
+// bars' values) keep working; RemoveNotificationCallback likewise.
 class LScrollView : public LControl
 {
 public:

@@ -13,7 +13,7 @@
 
 namespace
 {
-using ZQ::MFCFrameworkApp;
+using ZQ::MFCFrameworkAppBase;
 namespace fs = std::filesystem;
 
 std::string Narrow(const ZQ::WString& text)
@@ -72,9 +72,9 @@ protected:
 TEST(FrameworkServices, FoldersOfTheProgram)
 {
     const fs::path program = fs::read_symlink("/proc/self/exe");
-    EXPECT_EQ(Narrow(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kProgramFolder)),
+    EXPECT_EQ(Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kProgramFolder)),
               program.parent_path().string());
-    EXPECT_EQ(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kResourceFolder), u"::");
+    EXPECT_EQ(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kResourceFolder), u"::");
 }
 
 TEST(FrameworkServices, UnknownFolderIdsThrow)
@@ -83,7 +83,7 @@ TEST(FrameworkServices, UnknownFolderIdsThrow)
     {
         try
         {
-            (void)MFCFrameworkApp::GetFolder(id);
+            (void)MFCFrameworkAppBase::GetFolder(id);
             ADD_FAILURE() << id << ": no exception";
         }
         catch (const std::out_of_range& error)
@@ -125,9 +125,10 @@ TEST_F(UserFolderTest, ApplicationFoldersAreMadeLevelByLevelBelowTheXdgFolders)
             {"HOME", home.c_str()},
             {"XDG_DATA_HOME", c.dataHome ? c.dataHome->c_str() : nullptr},
             {"XDG_CONFIG_HOME", c.configHome ? c.configHome->c_str() : nullptr}};
-        const std::string data = Narrow(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kApplicationDataFolder));
+        const std::string data =
+            Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
         const std::string config =
-            Narrow(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kLocalApplicationDataFolder));
+            Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kLocalApplicationDataFolder));
         EXPECT_EQ(data, c.expectedData) << c.name;
         EXPECT_EQ(config, c.expectedConfig) << c.name;
         EXPECT_TRUE(fs::is_directory(c.expectedData)) << c.name;
@@ -146,7 +147,8 @@ TEST_F(UserFolderTest, CompanyAndProductBecomeValidFileNames)
                                          nullptr};
     ZQ::Version::SetPlatform(&platform);
     const EnvironmentScope environment{{"XDG_DATA_HOME", mRoot.c_str()}};
-    const std::string folder = Narrow(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kApplicationDataFolder));
+    const std::string folder =
+        Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kApplicationDataFolder));
     ZQ::Version::SetPlatform(nullptr);
     EXPECT_EQ(folder, mRoot + "/Tavrin_DJ/Q3300_ Splen_");
     EXPECT_TRUE(fs::is_directory(folder));
@@ -177,7 +179,7 @@ TEST_F(UserFolderTest, DocumentsFolderComesFromTheUserDirsFileElseHome)
         if (c.userDirs)
             std::ofstream(config + "/user-dirs.dirs") << *c.userDirs;
         const EnvironmentScope environment{{"HOME", home.c_str()}, {"XDG_CONFIG_HOME", config.c_str()}};
-        EXPECT_EQ(Narrow(MFCFrameworkApp::GetFolder(MFCFrameworkApp::kDocumentsFolder)), c.expected)
+        EXPECT_EQ(Narrow(MFCFrameworkAppBase::GetFolder(MFCFrameworkAppBase::kDocumentsFolder)), c.expected)
             << c.name;
         EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
         fs::remove_all(config);

@@ -32,24 +32,23 @@ inline ZQ::RCPtr<ZQ::LControl> ShowContainers(ControlsBench& bench, const char16
     bench.Application.FirstRootWindow = nullptr;
     return control;
 }
-} // namespace ZQTest
-
-namespace ZQTest
-{
 // A scroll bar named name, docked along the right edge of its parent's client area (vertical) or along
 // its bottom edge (horizontal), 10 pixels thick, with step buttons of 10 x 10 at both ends, the channel
 // between them (looks 0 and 1 from "looks14") and a thumb of 10 x 10 in the channel. Every part has a
-// look, so that the pointer finds it.
-inline std::string ScrollBarSkin(const std::string& name, bool vertical)
+// look, so that the pointer finds it. placement, when given, replaces the bar's own placement attributes.
+inline std::string ScrollBarSkin(const std::string& name, bool vertical, const std::string& placement = {})
 {
     const std::string a = vertical ? "Y" : "X"; // along the bar
     const std::string c = vertical ? "X" : "Y"; // across it
+    const std::string ownPlacement = placement.empty()
+                                         ? c + R"(PlacementAnchor="1" )" + c + R"(PositionRel="1" )" + c +
+                                               R"(SizeAbs="10" )" + a + R"(SizeToControl="Client" )" + a +
+                                               R"(SizeRel="1" )" + a + R"(SizeAbs="0")"
+                                         : placement;
     const std::string button =
         R"(XSizeAbs="10" YSizeAbs="10"><Skin Name="button" LookList="looks14"/></SubControl>)";
-    return R"(<SubControl Class="Framework.ScrollBar" Name=")" + name + R"(" )" + c +
-           R"(PlacementAnchor="1" )" + c + R"(PositionRel="1" )" + c + R"(SizeAbs="10" )" + a +
-           R"(SizeToControl="Client" )" + a + R"(SizeRel="1" )" + a +
-           R"(SizeAbs="0" XIsDocked="True" YIsDocked="True">)" + R"(<Skin Name="bar" LookList="one"/>)" +
+    return R"(<SubControl Class="Framework.ScrollBar" Name=")" + name + R"(" )" + ownPlacement +
+           R"( XIsDocked="True" YIsDocked="True">)" + R"(<Skin Name="bar" LookList="one"/>)" +
            R"(<SubControl Class="Framework.Button" Name="dec" )" + button +
            R"(<SubControl Class="Framework.Button" Name="inc" )" + a + R"(PlacementAnchor="1" )" + a +
            R"(PositionRel="1" )" + button + R"(<SubControl Class="Framework.ScrollChannel" Name="channel" )" +

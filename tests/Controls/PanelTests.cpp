@@ -1,5 +1,6 @@
 #include "ContainerBench.h"
 
+#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ScrollBar.h"
@@ -126,6 +127,24 @@ TEST_F(PanelUnderPlainControlTest, CtrlTabIsNotNavigatedInsideAPanelButPassedToI
     (void)bench.Find(u"inner")->OnTabKey(key);
     EXPECT_TRUE(key->WasVisited(bench.Find(u"inner").Get())) << "the parent starts after the panel";
     EXPECT_EQ(main.TabKeys.size(), 1u);
+}
+
+TEST_F(PanelTest, AKeyNobodyTakesClimbsThePanelsToTheApplicationsHotKeysPassingTheWindows)
+{
+    const RCPtr<ZQTest::NotificationLog> application(new ZQTest::NotificationLog(bench.Application));
+    bench.Application.HotKeys = LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(application));
+    const KeyCode key = KeyCode::FromString(u"Ctrl+VKEY_F10");
+    (void)bench.Application.HotKeys->GetKeyBindings().AddBinding(key, u"NID_APPLICATION_KEY");
+    (void)bench.Window->GetHotKeyManager()->GetKeyBindings().AddBinding(key, u"NID_WINDOW_KEY");
+
+    const RCPtr<LKeyParam> param = LKeyParam::Create(key, 0);
+    param->AddVisitedControl(bench.Find(u"inner/i1").Get());
+    EXPECT_EQ(bench.Find(u"inner")->ProcessHotKey(param), 0);
+    EXPECT_TRUE(param->WasVisited(bench.Find(u"inner").Get()));
+    ASSERT_EQ(application->Entries.size(), 1u);
+    EXPECT_EQ(application->Entries[0].first, "NID_APPLICATION_KEY");
+    EXPECT_EQ(bench.Window->GetCount(), 0u) << "a panel at the top does not ask the window's hot keys";
+    bench.Application.HotKeys = nullptr;
 }
 
 TEST_F(PanelTest, AnArrowTakenByAScrollBarDeepInsideIsConsumedForThePanelsParent)

@@ -1,5 +1,6 @@
 #include "ContainerBench.h"
 
+#include "ZQFramework/ControlBase/Look.h"
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Notification/KeyCode.h"
@@ -38,6 +39,14 @@ std::string HolderSkin()
         skin.replace(at, 3, bar);
     }
     return skin;
+}
+
+// The bounds of the region that limits look index of control.
+Region::Edges LookBounds(const RCPtr<LControl>& control, int32_t index)
+{
+    Region::Edges edges;
+    (void)control->GetLook(index)->GetRegion().GetBounds(edges);
+    return edges;
 }
 
 // Window y of a point at channel coordinate y.
@@ -113,6 +122,10 @@ TEST_F(ScrollBarTest, AHeldPressPagesAtOnceAfterTheDelayThenAtEachIntervalAndSto
     EXPECT_EQ(bar->GetPagingMode(), 2);
     EXPECT_DOUBLE_EQ(bar->GetValue(), 0.2);
     EXPECT_EQ(bar->GetIdleRequests(), 1);
+    // The highlight look covers the channel from the thumb (now 16..36) to the end; the normal look the rest.
+    const RCPtr<LControl> channel = bench.Find(u"holder/vBar/channel");
+    EXPECT_EQ(LookBounds(channel, 1), (Region::Edges{0, 36, 10, 100}));
+    EXPECT_EQ(LookBounds(channel, 0), (Region::Edges{0, 0, 10, 36}));
     IdleUntil(2);
     // Pages at the first pass due: 0.4 s after the press, then 0.2 s after each page. The thumb (48..68
     // after the third page) covers the pointer at 70 after the fourth, and the paging stops.
@@ -123,6 +136,8 @@ TEST_F(ScrollBarTest, AHeldPressPagesAtOnceAfterTheDelayThenAtEachIntervalAndSto
     EXPECT_EQ(bar->GetPagingMode(), 0);
     EXPECT_EQ(bar->GetIdleRequests(), 0);
     EXPECT_EQ(bench.Find(u"holder/vBar/channel")->GetFirstVisibleLookIndex(), 0);
+    EXPECT_TRUE(channel->GetLook(0)->GetRegion().IsEmpty());
+    EXPECT_TRUE(channel->GetLook(1)->GetRegion().IsEmpty());
 }
 
 TEST_F(ScrollBarTest, PagingFreezesOffTheChannelWithoutLosingTheCountdown)
@@ -136,11 +151,14 @@ TEST_F(ScrollBarTest, PagingFreezesOffTheChannelWithoutLosingTheCountdown)
     bench.MoveTo({200, 200});
     IdleUntil(1);
     EXPECT_EQ(ValueChanges(log).size(), 1u) << "no page while the pointer is off the channel";
+    const RCPtr<LControl> channel = bench.Find(u"holder/vBar/channel");
+    EXPECT_TRUE(channel->GetLook(1)->GetRegion().IsEmpty()) << "nor a highlight";
     bench.MoveTo({5, OnChannel(10)});
     IdleUntil(1.25);
     EXPECT_EQ(ValueChanges(log).size(), 1u) << "0.275 s of the delay were left";
     IdleUntil(1.3);
     EXPECT_EQ(ValueChanges(log), (std::vector<double>{0, 1.28125}));
+    EXPECT_EQ(LookBounds(channel, 1), (Region::Edges{0, 0, 10, 48})) << "from the start to the thumb at 48";
     EXPECT_DOUBLE_EQ(bar->GetValue(), 0.6);
 }
 

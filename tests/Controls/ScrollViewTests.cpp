@@ -137,6 +137,29 @@ TEST_F(ScrollViewTest, TheBarsDriveTheOffsetAndFollowItWithoutFeedback)
     EXPECT_EQ(view->GetScrollOffset().x, 0);
 }
 
+TEST_F(ScrollViewTest, ADescriptorAppliedAgainKeepsTheBarsBoundAndTheAutoExtent)
+{
+    const RCPtr<LScrollView> outer = bench.Find<LScrollView>(u"outer");
+    (void)outer->SetAutoClientExtent(2, 0, 0);
+    (void)view->SetClientExtent(300, 300);
+    EXPECT_EQ(view->ApplyDescriptor(view->GetDescriptor()), 0);
+    EXPECT_EQ(outer->ApplyDescriptor(outer->GetDescriptor()), 0);
+    EXPECT_EQ(outer->GetAutoClientExtent(), 2);
+    EXPECT_EQ(outer->GetClientExtent().y, 50);
+    EXPECT_FALSE(outer->IsScrollBarShown(1));
+    (void)outer->SetAutoClientExtent(0, 0, 0);
+    (void)outer->SetClientExtent(0, 500);
+    EXPECT_EQ(outer->GetVerticalBar()->GetRect().width, 10)
+        << "a bar hidden while re-applied keeps its thickness";
+
+    EXPECT_TRUE(Shown(0));
+    EXPECT_TRUE(Shown(1));
+    (void)view->GetVerticalBar()->SetValue(0.5);
+    EXPECT_EQ(view->GetScrollOffset(), (PointT<double>{0, 105}));
+    (void)view->SetScrollOffset({0, 42});
+    EXPECT_DOUBLE_EQ(view->GetVerticalBar()->GetValue(), 0.2);
+}
+
 TEST_F(ScrollViewTest, AnExtentOfZeroLeavesThatAxisUnbounded)
 {
     RectT<double> range;
@@ -225,6 +248,45 @@ TEST_F(ScrollViewTest, AutoClientExtentFollowsTheChildrenButNotTheDockedBars)
     (void)inner->SetAxisPlacement(1, position, size);
     EXPECT_EQ(outer->GetClientExtent(), (PointT<double>{55, 157}));
     EXPECT_TRUE(outer->IsScrollBarShown(1));
+}
+
+TEST(ScrollViewCorner, TheCornersSkinSizeIsTheBarsThicknessAndItsCurrentSizeShowsThem)
+{
+    // The corner at the client's bottom right; each bar ends at the corner and is as thick as it.
+    const std::string docked = R"(XIsDocked="True" YIsDocked="True")";
+    ControlsBench bench(
+        R"(<SubControl Class="Test.Panel" Name="main" XSizeAbs="400" YSizeAbs="300"><Skin Name="main" LookList="one"/>
+             <SubControl Class="Framework.Panel" Name="view" XSizeAbs="100" YSizeAbs="100"><Skin Name="view" LookList="one"/>
+               <SubControl Class="Test.Panel" Name="corner" XPlacementAnchor="1" XPositionRel="1" YPlacementAnchor="1"
+                 YPositionRel="1" XSizeAbs="15" YSizeAbs="15" )" +
+        docked + "/>" +
+        ScrollBarSkin("hBar", false,
+                      R"(YPlacementAnchor="1" YPositionRel="1" XSizeToControl="corner" XSizeAbs="0" )"
+                      R"(YSizeToControl="corner" YSizeAbs="0")") +
+        ScrollBarSkin("vBar", true,
+                      R"(XPlacementAnchor="1" XPositionRel="1" XSizeToControl="corner" XSizeAbs="0" )"
+                      R"(YSizeToControl="corner" YSizeAbs="0")") +
+        "</SubControl></SubControl>");
+    (void)ZQTest::ShowContainers(bench);
+    const RCPtr<LScrollView> view = bench.Find<LScrollView>(u"view");
+    const RCPtr<LControl> corner = view->GetCorner();
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(corner->GetRect(), (RectT<double>{100, 100, 0, 0})) << "content that fits: no bar, no corner";
+
+    (void)view->SetClientExtent(50, 200);
+    EXPECT_TRUE(view->IsScrollBarShown(1));
+    EXPECT_FALSE(view->IsScrollBarShown(0));
+    EXPECT_EQ(corner->GetRect().width, 15);
+    EXPECT_EQ(view->GetVerticalBar()->GetRect(), (RectT<double>{85, 0, 15, 100}));
+    EXPECT_EQ(view->GetScrollBarThickness(), (PointT<double>{15, 0}));
+    RectT<double> client;
+    (void)view->GetClientRect(client);
+    EXPECT_EQ(client, (RectT<double>{0, 0, 85, 100}));
+
+    (void)view->SetClientExtent(200, 200);
+    EXPECT_TRUE(view->IsScrollBarShown(0));
+    EXPECT_EQ(view->GetHorizontalBar()->GetRect(), (RectT<double>{0, 85, 85, 15}));
+    EXPECT_EQ(view->GetVerticalBar()->GetRect(), (RectT<double>{85, 0, 15, 85}));
 }
 
 struct LineViewTest : ScrollViewTest

@@ -236,7 +236,7 @@ TEST_F(UpdateProcessorTests, FirmwarePathsQuotedMissingOrByName)
     EXPECT_EQ(Run(u"-FIRMWARE_IMAGE_NAME= x"), S_OK);
     ZQ::WString used;
     (void)processor->GetEngine()->GetFirmwareFilePath(used);
-    EXPECT_EQ(Std(used), Std(ZQ::MFCFrameworkApp::GetFolder(0)) + u"/QD51DSP_FULL.syx");
+    EXPECT_EQ(Std(used), Std(ZQ::MFCFrameworkAppBase::GetFolder(0)) + u"/QD51DSP_FULL.syx");
 }
 
 TEST_F(UpdateProcessorTests, PathOptionsWithSpacesFromTheArgumentsFindTheirFile)
@@ -248,7 +248,7 @@ TEST_F(UpdateProcessorTests, PathOptionsWithSpacesFromTheArgumentsFindTheirFile)
     const std::string absolute = folder + "/my image.syx";
     std::filesystem::copy_file(Narrow(path), absolute);
     const std::string name = "zq test image " + std::to_string(::getpid()) + ".syx";
-    const std::string besideProgram = Narrow(Std(ZQ::MFCFrameworkApp::GetFolder(0))) + "/" + name;
+    const std::string besideProgram = Narrow(Std(ZQ::MFCFrameworkAppBase::GetFolder(0))) + "/" + name;
     std::filesystem::copy_file(Narrow(path), besideProgram);
     struct RemovedAtEnd
     {

@@ -7,11 +7,14 @@
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
 #include "ZQFramework/Application/Framework/FrameworkApp.h"
+#include "ZQFramework/Application/Framework/MainWindow.h"
 #include "ZQFramework/Application/FrameworkServices.h"
 #include "ZQFramework/Application/IniFileManager.h"
 #include "ZQFramework/Application/Version.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/OSWindow.h"
+#include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
@@ -115,7 +118,7 @@ public:
         const RCPtr<LControlFactory> factory = GetControlFactory();
         return factory != nullptr ? factory->GetCurrentLCID() : 0;
     }
-    void GetFolder(WString& text, int32_t id) const override { text = MFCFrameworkApp::GetFolder(id); }
+    void GetFolder(WString& text, int32_t id) const override { text = MFCFrameworkAppBase::GetFolder(id); }
     [[nodiscard]] WString GetWindowClassName() const override { return WString(T::GetIdentityString()); }
     [[nodiscard]] RCPtr<LIniFileManager> GetIniFileManager() const override { return mSettingsManager; }
     // False refuses the exit request.
@@ -167,6 +170,43 @@ public:
     intptr_t OnPowerBroadcast(uintptr_t /*window*/, uintptr_t /*event*/) override { return 1; }
 
     // --- The main window ---
+    // The main window for the main control (see MainWindow.h), told to this object once it exists. Throws
+    // when the skin has no descriptor of the main control's name.
+    ZQRESULT CreateMainWindow(int32_t rendererType) override
+    {
+        OSWindow* window = CreateMainOSWindow(*this, T::GetIdentityString());
+        if (window == nullptr)
+            return E_FAIL;
+        SetMainWindow(window->GetHandle());
+        return FinishMainWindow(*window, rendererType, T::GetIdentityString());
+    }
+    void CreateControl(RCPtr<LControl>& control, const WString& descriptorName) override
+    {
+        const RCPtr<LControlFactory> factory = GetControlFactory();
+        control =
+            factory != nullptr ? factory->CreateControlByName(descriptorName, RCPtr<LRootWindow>()) : nullptr;
+    }
+    // A further root window (see RootWindowRequest): the index of its root window, or E_FAIL.
+    int32_t CreateRootWindow(const RCPtr<LControl>& control, bool modeless, bool systemMenu, bool minimizeBox,
+                             bool maximizeBox, bool byName, const WString& name)
+    {
+        const RootWindowRequest request{control,     modeless, systemMenu, minimizeBox,
+                                        maximizeBox, byName,   name};
+        return CreateFrameworkRootWindow(
+            *this, request, [this](Platform::Window::WindowHandle window) { SetMainWindow(window); });
+    }
+    int32_t CreateRootWindowForControl(const RCPtr<LControl>& control, bool systemMenu, bool minimizeBox,
+                                       bool maximizeBox) override
+    {
+        return CreateRootWindow(control, true, systemMenu, minimizeBox, maximizeBox, false, WString());
+    }
+    int32_t RunModalWindow(const RCPtr<LControl>& rootControl, bool systemMenu) override
+    {
+        const int32_t index =
+            CreateRootWindow(rootControl, false, systemMenu, false, false, false, WString());
+        IWindowOSServices* services = GetRootWindowServices(*this, index);
+        return services != nullptr ? services->RunModalLoop() : E_FAIL;
+    }
     void SetMainWindow(Platform::Window::WindowHandle window) { mMainWindow = window; }
     [[nodiscard]] Platform::Window::WindowHandle GetMainWindow() const { return mMainWindow; }
 

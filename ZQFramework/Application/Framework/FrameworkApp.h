@@ -3,6 +3,7 @@
 #include "ZQFramework/Application/Framework/Forward.h"
 #include "ZQFramework/Application/IniFileManager.h"
 #include "ZQFramework/ControlBase/Clipboard.h"
+#include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/ControlBase/ControlApplication.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/Forward.h"
@@ -86,13 +87,23 @@ public:
     virtual void GetApplicationName(WString& text) const = 0;
     virtual void GetMainControlName(WString& text) const = 0;
     [[nodiscard]] virtual int32_t GetLCID() const = 0;
-    // The folder of an id (MFCFrameworkApp::GetFolder's ids); throws for an unknown id.
+    // The folder of an id (MFCFrameworkAppBase::GetFolder's ids); throws for an unknown id.
     virtual void GetFolder(WString& text, int32_t id) const = 0;
     [[nodiscard]] virtual RCPtr<LIniFileManager> GetSettingsManager() const { return GetIniFileManager(); }
     [[nodiscard]] virtual RCPtr<LIniFileManager> GetIniFileManager() const = 0;
     // Settings file kind 0 (the application's) or 1 (the user's); 0 when it cannot be had.
     [[nodiscard]] virtual IIniFileManager::Handle GetIniFile(int32_t kind) = 0;
     [[nodiscard]] virtual int32_t GetRendererType() const = 0;
+    // Makes the main window for the main control with a renderer of the type; 0 or the renderer set-up's
+    // result, E_FAIL when the window cannot be made.
+    virtual ZQRESULT CreateMainWindow(int32_t rendererType) = 0;
+    // The control of the current skin's descriptor of that name, without parent or root window.
+    virtual void CreateControl(RCPtr<LControl>& control, const WString& descriptorName) = 0;
+    // A modal window for the control over the active root window; the modal loop's result, or E_FAIL.
+    virtual int32_t RunModalWindow(const RCPtr<LControl>& rootControl, bool systemMenu) = 0;
+    // A modeless window for the control; the index of its root window, or E_FAIL.
+    virtual int32_t CreateRootWindowForControl(const RCPtr<LControl>& control, bool systemMenu,
+                                               bool minimizeBox, bool maximizeBox) = 0;
 
     // --- Skins ---
     // The user settings' "CurrentSkinIndex"; 0 without settings or key.

@@ -2,15 +2,26 @@
 
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/Controls/Button.h"
+#include "ZQFramework/Controls/CenteredSlider.h"
 #include "ZQFramework/Controls/CheckedListBox.h"
 #include "ZQFramework/Controls/CheckedListBoxItem.h"
+#include "ZQFramework/Controls/Dropper.h"
+#include "ZQFramework/Controls/FileDropper.h"
+#include "ZQFramework/Controls/Knob.h"
 #include "ZQFramework/Controls/Label.h"
+#include "ZQFramework/Controls/LevelMeter.h"
 #include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Controls/ListBoxItem.h"
+#include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/ProgressBar.h"
 #include "ZQFramework/Controls/ScrollBar.h"
+#include "ZQFramework/Controls/Slider.h"
+#include "ZQFramework/Controls/SplitterH.h"
+#include "ZQFramework/Controls/SplitterV.h"
 #include "ZQFramework/Controls/StatusBar.h"
+#include "ZQFramework/Controls/TabControl.h"
+#include "ZQFramework/Controls/TextBox.h"
 #include "ZQFramework/Controls/ToolTip.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
@@ -35,11 +46,22 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
         FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
         FrameworkControlType{u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
+        FrameworkControlType{u"Framework.Slider", &CreateFrameworkControl<LSlider>, 114},
+        FrameworkControlType{u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
+        FrameworkControlType{u"Framework.TabControl", &CreateFrameworkControl<LTabControl>, 116},
         FrameworkControlType{u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        FrameworkControlType{u"Framework.TextBox", &CreateFrameworkControl<LTextBox>, 118},
+        FrameworkControlType{u"Framework.NumericUpDown", &CreateFrameworkControl<LNumericUpDown>, 119},
         FrameworkControlType{u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
         FrameworkControlType{u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        FrameworkControlType{u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
         FrameworkControlType{u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
+        FrameworkControlType{u"Framework.SplitterH", &CreateFrameworkControl<LSplitterH>, 128},
+        FrameworkControlType{u"Framework.SplitterV", &CreateFrameworkControl<LSplitterV>, 129},
+        FrameworkControlType{u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        FrameworkControlType{u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
+        FrameworkControlType{u"Framework.CenteredSlider", &CreateFrameworkControl<LCenteredSlider>, 136},
         FrameworkControlType{u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},
     };
     return kTypes;

@@ -1,0 +1,27 @@
+#include "ZQFramework/Controls/FileDropper.h"
+
+#include "ZQFramework/Controls/Dropper.h"
+
+namespace ZQ
+{
+LFileDropper::LFileDropper(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+{
+}
+
+LFileDropper::~LFileDropper() = default;
+
+ZQRESULT LFileDropper::EndDrag()
+{
+    return DragToken::EndDrag(*this);
+}
+
+void LFileDropper::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
+{
+    DragToken::OnConditionsChanged(*this, conditions);
+}
+
+ZQRESULT LFileDropper::OnCreated()
+{
+    return DragToken::OnCreated(*this);
+}
+} // namespace ZQ

@@ -1,0 +1,263 @@
+#include "ZQFramework/Controls/LevelMeter.h"
+
+#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/Controls/ControlPattern.h"
+#include "ZQFramework/Controls/Panel.h"
+#include "ZQFramework/Notification/Notification.h"
+
+#include <climits>
+#include <cmath>
+
+namespace ZQ
+{
+namespace
+{
+constexpr double kLitThreshold = 0.5;
+
+// Rounded half away from zero, held inside the 32-bit range (NaN gives 0).
+int32_t RoundToInt(double value)
+{
+    const double rounded = std::round(value);
+    if (std::isnan(rounded))
+    {
+        return 0;
+    }
+    if (!(rounded > INT32_MIN))
+    {
+        return INT32_MIN;
+    }
+    return rounded < INT32_MAX ? static_cast<int32_t>(rounded) : INT32_MAX;
+}
+
+// Hidden, not focusable and placed where the skin put it.
+PointT<double> HideMark(LControl& mark)
+{
+    (void)mark.SetVisible(false);
+    (void)mark.SetNotFocusable(true);
+    return {mark.GetRect().x, mark.GetRect().y};
+}
+} // namespace
+
+LLevelMeter::LLevelMeter(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+{
+}
+
+LLevelMeter::~LLevelMeter() = default;
+
+// --- Own operations ---
+
+ZQRESULT LLevelMeter::SetLevels(double level, double peak)
+{
+    return SetLevelsAndClip(level, peak, mClipState);
+}
+
+ZQRESULT LLevelMeter::SetLevelsAndClip(double level, double peak, int32_t clipState)
+{
+    UpdateClipLight(clipState);
+    mClipState = clipState;
+    mInSetLevel = true;
+    (void)SetValue(level);
+    mInSetLevel = false;
+    SizeOverlay(level);
+    PlacePeakMarker(peak);
+    return 0;
+}
+
+ZQRESULT LLevelMeter::SetClipLatching(bool on)
+{
+    if (mClipButton == nullptr)
+    {
+        return E_FAIL;
+    }
+    (void)mClipButton->SetValue(0.0);
+    if (on == mClipLatching)
+    {
+        return 0;
+    }
+    mClipLatching = on;
+    const RCPtr<LNotificationDistributor> source(mClipButton);
+    if (on)
+    {
+        (void)mLevelHandler->AddCallback(&LLevelMeter::OnClipButtonClick, source, u"NID_LEFT_CLICK", 0);
+    }
+    else
+    {
+        (void)UnregisterFromDistributor(source, u"NID_LEFT_CLICK");
+        (void)mLevelHandler->RemoveCallback(source.Get(), u"NID_LEFT_CLICK");
+    }
+    return 0;
+}
+
+bool LLevelMeter::IsClipLit()
+{
+    return mClipButton != nullptr && mClipButton->GetValue() >= kLitThreshold;
+}
+
+int32_t LLevelMeter::GetClipState()
+{
+    return mClipState;
+}
+
+void LLevelMeter::SetClipState(int32_t clipState)
+{
+    mClipState = clipState;
+}
+
+// --- Control base operations ---
+
+ZQRESULT LLevelMeter::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                          const RCPtr<LNotification>& notification)
+{
+    return DispatchClassFirst(*this, mLevelHandler, source, notification);
+}
+
+ZQRESULT LLevelMeter::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
+                                                 NotificationID id)
+{
+    return RemoveClassCallback(*this, mLevelHandler, source, id);
+}
+
+ZQRESULT LLevelMeter::Initialize()
+{
+    const ZQRESULT result = LControl::Initialize();
+    if (result < 0)
+    {
+        return result;
+    }
+    mLevelHandler = LNotificationHandler<LLevelMeter>::Create(this);
+    // The flag is the base's own; a member pointer reaches it on the children as well.
+    constexpr bool LControl::*useParentToolTip = &LLevelMeter::mUseParentToolTip;
+    mPeakLo = FindTypedChild<LPanel>(*this, u"peakLo");
+    if (mPeakLo != nullptr)
+    {
+        (*mPeakLo).*useParentToolTip = true;
+    }
+    mActiveOverlay = FindTypedChild<LPanel>(*this, u"activeOverlay");
+    if (mActiveOverlay != nullptr)
+    {
+        (*mActiveOverlay).*useParentToolTip = true;
+    }
+    mClipButton = FindChild(u"clipButton");
+    mChildrenFound = true;
+    return result;
+}
+
+ZQRESULT LLevelMeter::OnCreated()
+{
+    mAxis = GetRect().height > GetRect().width ? 1 : 0;
+    if (mPeakLo != nullptr)
+    {
+        mPeakLoPosition = HideMark(*mPeakLo);
+        if (const RCPtr<LControl> peakHi = FindChild(u"peakHi"); peakHi != nullptr)
+        {
+            mPeakHiPosition = HideMark(*peakHi);
+        }
+        else
+        {
+            mPeakLo = nullptr;
+        }
+    }
+    if (mActiveOverlay != nullptr)
+    {
+        (void)mActiveOverlay->SetVisible(false);
+        (void)mActiveOverlay->SetNotFocusable(true);
+    }
+    if (mClipButton != nullptr)
+    {
+        (void)mClipButton->SetNotFocusable(true);
+    }
+    (void)SetNotFocusable(true);
+    OnValueChanged();
+    return 0;
+}
+
+void LLevelMeter::OnValueChanged()
+{
+    if (!mInSetLevel && mChildrenFound)
+    {
+        (void)SetLevelsAndClip(GetValue(), 0, mClipState);
+    }
+}
+
+// --- Helpers ---
+
+ZQRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>& /*source*/,
+                                        const RCPtr<LNotification>& /*notification*/)
+{
+    if (IsClipLit())
+    {
+        (void)mClipButton->SetValue(0.0);
+        (void)Notify(LNotification::Create(u"NID_CLIPLIGHT_UNLATCHED"));
+    }
+    return 1;
+}
+
+void LLevelMeter::UpdateClipLight(int32_t clipState)
+{
+    if (mClipButton == nullptr)
+    {
+        return;
+    }
+    if (clipState != mClipState)
+    {
+        (void)mClipButton->SetValue(1.0);
+    }
+    else if (!mClipLatching)
+    {
+        (void)mClipButton->SetValue(0.0);
+    }
+}
+
+void LLevelMeter::SizeOverlay(double level)
+{
+    if (mActiveOverlay == nullptr)
+    {
+        return;
+    }
+    const double fraction = mAxis == 1 ? 1 - level : level;
+    const int32_t length = RoundToInt(fraction * (mAxis == 1 ? GetRect().height : GetRect().width));
+    if (length < 1)
+    {
+        (void)mActiveOverlay->SetVisible(false);
+        return;
+    }
+    (void)mActiveOverlay->SetVisible(true);
+    const RCPtr<LLayoutDescriptor>& layout = mActiveOverlay->GetLayout();
+    if (layout == nullptr)
+    {
+        return;
+    }
+    LLayoutDescriptor::AxisPosition position;
+    LLayoutDescriptor::AxisSize size;
+    (void)layout->GetAxis(mAxis, position, size);
+    size.ToControl = LLayoutDescriptor::kSizeSelf;
+    size.ReferenceName = WString();
+    size.Abs = length;
+    (void)mActiveOverlay->SetAxisPlacement(mAxis, position, size);
+}
+
+void LLevelMeter::PlacePeakMarker(double peak)
+{
+    if (mPeakLo == nullptr)
+    {
+        return;
+    }
+    const int32_t offset = RoundToInt((OnAxis(mPeakHiPosition) - OnAxis(mPeakLoPosition)) * peak);
+    if (offset == 0)
+    {
+        (void)mPeakLo->SetVisible(false);
+        return;
+    }
+    (void)mPeakLo->SetVisible(true);
+    const RCPtr<LLayoutDescriptor>& layout = mPeakLo->GetLayout();
+    if (layout == nullptr)
+    {
+        return;
+    }
+    LLayoutDescriptor::AxisPosition position;
+    LLayoutDescriptor::AxisSize size;
+    (void)layout->GetAxis(mAxis, position, size);
+    position.Abs = offset;
+    (void)mPeakLo->SetAxisPlacement(mAxis, position, size);
+}
+} // namespace ZQ

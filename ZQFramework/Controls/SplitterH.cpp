@@ -1,0 +1,10 @@
+#include "ZQFramework/Controls/SplitterH.h"
+
+namespace ZQ
+{
+LSplitterH::LSplitterH(const RCPtr<LControl>& parent, const WString& name) : LSplitterBase(parent, name, 0)
+{
+}
+
+LSplitterH::~LSplitterH() = default;
+} // namespace ZQ

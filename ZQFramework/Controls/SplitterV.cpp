@@ -1,0 +1,10 @@
+#include "ZQFramework/Controls/SplitterV.h"
+
+namespace ZQ
+{
+LSplitterV::LSplitterV(const RCPtr<LControl>& parent, const WString& name) : LSplitterBase(parent, name, 1)
+{
+}
+
+LSplitterV::~LSplitterV() = default;
+} // namespace ZQ

@@ -1,0 +1,642 @@
+// The text box's input: keys, the mouse, focus and conditions, scrolling, the edit commands and their
+// context menu.
+#include "ZQFramework/ControlBase/Clipboard.h"
+#include "ZQFramework/ControlBase/ControlApplication.h"
+#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/OSWindow.h"
+#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/Controls/ControlPattern.h"
+#include "ZQFramework/Controls/MenuDescriptor.h"
+#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/Controls/TextBoxCharacters.h"
+#include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/KeyCode.h"
+#include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
+#include "ZQFramework/Utilities/Storage/ToString.h"
+#include "ZQFramework/Utilities/Storage/WrapperStringable.h"
+
+namespace ZQ
+{
+namespace
+{
+using TextBoxCharacters::IsPrintable;
+using TextBoxCharacters::IsSpace;
+using TextWrapper = LWrapperStringable<WString, &StringToString>;
+
+// Virtual keys.
+constexpr uint8_t kVkBack = 0x08;
+constexpr uint8_t kVkReturn = 0x0D;
+constexpr uint8_t kVkSpace = 0x20;
+constexpr uint8_t kVkEnd = 0x23;
+constexpr uint8_t kVkHome = 0x24;
+constexpr uint8_t kVkLeft = 0x25;
+constexpr uint8_t kVkUp = 0x26;
+constexpr uint8_t kVkRight = 0x27;
+constexpr uint8_t kVkDown = 0x28;
+constexpr uint8_t kVkDelete = 0x2E;
+constexpr uint8_t kVk0 = 0x30;
+constexpr uint8_t kVk9 = 0x39;
+constexpr uint8_t kVkA = 0x41;
+constexpr uint8_t kVkZ = 0x5A;
+
+constexpr double kCaretShownSeconds = 0.5;
+constexpr char16_t kBackspaceCharacter = 8;
+constexpr char16_t kTabCharacter = 9;
+
+constexpr uint32_t kCtrl = KeyCode::kCtrl;
+constexpr uint32_t kShift = KeyCode::kShift;
+
+// The code of a pressed key with modifiers, as a key row matches it exactly.
+constexpr uint32_t Pressed(uint8_t virtualKey, uint32_t modifiers = 0)
+{
+    return KeyCode::kKeyDown | (static_cast<uint32_t>(virtualKey) << 16) | modifiers;
+}
+
+// A key event names a virtual key (or carries the top bit); a character event names neither.
+bool IsCharacterEvent(uint32_t code)
+{
+    return (code & (KeyCode::kVirtualKeyMask | KeyCode::kNoBinding)) == 0;
+}
+
+// The edit code of the context menu's commands; -1 for any other command.
+int32_t EditCodeOf(const WString& command)
+{
+    if (command == u"NID_EDIT_COPY_REQ")
+    {
+        return LClipboard::kEditCopy;
+    }
+    if (command == u"NID_EDIT_CUT_REQ")
+    {
+        return LClipboard::kEditCut;
+    }
+    if (command == u"NID_EDIT_DELETE_REQ")
+    {
+        return LClipboard::kEditDelete;
+    }
+    if (command == u"NID_EDIT_PASTE_REQ")
+    {
+        return LClipboard::kEditPaste;
+    }
+    return -1;
+}
+
+RCPtr<LClipboard> ApplicationClipboard()
+{
+    const IControlApplication* application = IControlApplication::GetCurrent();
+    return application != nullptr ? application->GetClipboard() : RCPtr<LClipboard>();
+}
+
+bool NewlySet(uint32_t previous, uint32_t current, uint32_t bit)
+{
+    return (previous & bit) == 0 && (current & bit) != 0;
+}
+} // namespace
+
+// --- Keys ---
+
+ZQRESULT LTextBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
+{
+    if (param == nullptr)
+    {
+        return 1;
+    }
+    const RCPtr<LControl> self = KeepControlAlive(this);
+    const uint32_t code = param->mKeyCode.GetCode();
+    if (IsCharacterEvent(code))
+    {
+        return HandleCharacter(param->mKeyCode.GetCharacter());
+    }
+    return HandleVirtualKey(code);
+}
+
+ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
+{
+    const int32_t length = mLabel.GetLength();
+    const int32_t caret = mCaretPosition;
+    switch (code)
+    {
+    case Pressed(kVkA, kCtrl):
+        // Everything is selected, and the key still goes on to the key bindings and hot keys.
+        SelectRange(0, -1);
+        return 1;
+    case Pressed(kVkLeft):
+        ClearSelection();
+        if (caret > 0)
+        {
+            (void)SetCaretPosition(caret - 1, false);
+        }
+        return 0;
+    case Pressed(kVkRight):
+        ClearSelection();
+        if (caret < length)
+        {
+            (void)SetCaretPosition(caret + 1, false);
+        }
+        return 0;
+    case Pressed(kVkUp):
+    case Pressed(kVkUp, kShift):
+    case Pressed(kVkUp, kCtrl):
+    case Pressed(kVkUp, kCtrl | kShift):
+    case Pressed(kVkDown):
+    case Pressed(kVkDown, kShift):
+    case Pressed(kVkDown, kCtrl):
+    case Pressed(kVkDown, kCtrl | kShift):
+        return 1;
+    case Pressed(kVkLeft, kShift):
+        ExtendLeftByOne();
+        return 0;
+    case Pressed(kVkRight, kShift):
+        ExtendRightByOne();
+        return 0;
+    case Pressed(kVkLeft, kCtrl):
+        ClearSelection();
+        (void)SetCaretPosition(GetPreviousWordPosition(), false);
+        return 0;
+    case Pressed(kVkRight, kCtrl):
+        ClearSelection();
+        (void)SetCaretPosition(GetNextWordPosition(), false);
+        return 0;
+    case Pressed(kVkLeft, kCtrl | kShift):
+        ExtendSelectionTo(GetPreviousWordPosition());
+        return 0;
+    case Pressed(kVkRight, kCtrl | kShift):
+        ExtendSelectionTo(GetNextWordPosition());
+        return 0;
+    case Pressed(kVkHome):
+        ClearSelection();
+        (void)SetCaretPosition(0, false);
+        return 0;
+    case Pressed(kVkEnd):
+        ClearSelection();
+        (void)SetCaretPosition(length, false);
+        return 0;
+    case Pressed(kVkHome, kShift):
+        if (caret > 0)
+        {
+            SetSelection(0, mSelectionAnchor, mSelectionAnchor);
+            (void)SetCaretPosition(0, false);
+        }
+        return 0;
+    case Pressed(kVkEnd, kShift):
+        if (caret < length)
+        {
+            SetSelection(mSelectionAnchor, length - mSelectionAnchor, mSelectionAnchor);
+            (void)SetCaretPosition(length, false);
+        }
+        return 0;
+    case Pressed(kVkBack):
+    case Pressed(kVkDelete, kShift):
+        DeleteSelectionOr(caret - 1, caret > 0 ? 1 : 0);
+        return 0;
+    case Pressed(kVkDelete):
+        DeleteSelectionOr(caret, caret < length ? 1 : 0);
+        return 0;
+    case Pressed(kVkDelete, kCtrl):
+        DeleteSelectionOr(caret, length - caret);
+        return 0;
+    case Pressed(kVkReturn):
+        return Validate()->mValid != 0 ? 1 : 0;
+    default:
+        break;
+    }
+    if ((code & KeyCode::kKeyDown) == 0)
+    {
+        return 0; // releases are taken
+    }
+    const uint8_t virtualKey = static_cast<uint8_t>((code & KeyCode::kVirtualKeyMask) >> 16);
+    const bool typing = virtualKey == kVkSpace || (virtualKey >= kVk0 && virtualKey <= kVk9) ||
+                        (virtualKey >= kVkA && virtualKey <= kVkZ);
+    if (!typing)
+    {
+        return 1;
+    }
+    // A chord goes on to the bindings; a plain typing key waits for its character.
+    return (code & (KeyCode::kCtrl | KeyCode::kAlt | KeyCode::kWin)) != 0 ? 1 : 0;
+}
+
+ZQRESULT LTextBox::HandleCharacter(char16_t character)
+{
+    if (character == kBackspaceCharacter)
+    {
+        return 0;
+    }
+    if (character == kTabCharacter || !IsPrintable(character))
+    {
+        return 1;
+    }
+    if (!mCharacterFilter.IsEmpty())
+    {
+        const bool listed = mCharacterFilter.Find(WString(character)) >= 0;
+        if (listed != mFilterAllows)
+        {
+            return 0;
+        }
+    }
+    TypeCharacter(character);
+    return 0;
+}
+
+void LTextBox::ExtendLeftByOne()
+{
+    const int32_t caret = mCaretPosition;
+    if (caret <= 0)
+    {
+        return;
+    }
+    if (HasSelection())
+    {
+        if (caret > mSelectionAnchor)
+        {
+            StoreSelection(mSelectionStart, mSelectionLength - 1);
+        }
+        else
+        {
+            StoreSelection(mSelectionStart - 1, mSelectionLength + 1);
+        }
+    }
+    else
+    {
+        StoreSelection(caret - 1, 1);
+        mSelectionAnchor = caret;
+    }
+    (void)SetCaretPosition(caret - 1, false);
+}
+
+void LTextBox::ExtendRightByOne()
+{
+    const int32_t caret = mCaretPosition;
+    if (caret >= mLabel.GetLength())
+    {
+        return;
+    }
+    if (HasSelection())
+    {
+        if (caret < mSelectionAnchor)
+        {
+            StoreSelection(mSelectionStart + 1, mSelectionLength - 1);
+        }
+        else
+        {
+            StoreSelection(mSelectionStart, mSelectionLength + 1);
+        }
+    }
+    else
+    {
+        StoreSelection(caret, 1);
+        mSelectionAnchor = caret;
+    }
+    (void)SetCaretPosition(caret + 1, false);
+}
+
+void LTextBox::DeleteSelectionOr(int32_t position, int32_t count)
+{
+    if (HasSelection())
+    {
+        DeleteSelection();
+    }
+    else if (count > 0)
+    {
+        DeleteRange(position, count);
+    }
+}
+
+int32_t LTextBox::GetNextWordPosition() const
+{
+    const int32_t length = mLabel.GetLength();
+    int32_t i = mCaretPosition;
+    if (i >= length)
+    {
+        return mCaretPosition;
+    }
+    while (i < length && IsSpace(mLabel.GetAt(i)))
+    {
+        ++i;
+    }
+    while (i < length && !IsSpace(mLabel.GetAt(i)))
+    {
+        ++i;
+    }
+    while (i < length && IsSpace(mLabel.GetAt(i)))
+    {
+        ++i;
+    }
+    return i;
+}
+
+int32_t LTextBox::GetPreviousWordPosition() const
+{
+    const int32_t caret = std::min(mCaretPosition, mLabel.GetLength());
+    if (caret <= 0)
+    {
+        return 0;
+    }
+    int32_t i = caret - 1;
+    while (i >= 1 && IsSpace(mLabel.GetAt(i)))
+    {
+        --i;
+    }
+    while (i > 0 && !IsSpace(mLabel.GetAt(i)))
+    {
+        --i;
+    }
+    return IsSpace(mLabel.GetAt(i)) ? i + 1 : i;
+}
+
+// --- Mouse ---
+
+void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr)
+    {
+        return;
+    }
+    const int32_t index = GetCharIndexAtPoint({param->mX, param->mY});
+    if ((param->mModifiers & KeyCode::kInputShift) != 0)
+    {
+        ExtendSelectionTo(index);
+        return;
+    }
+    ClearSelection();
+    (void)SetCaretPosition(index, false);
+    mSelectionAnchor = index;
+}
+
+void LTextBox::OnLeftClicked(const RCPtr<LMouseButtonParam>& param)
+{
+    if (param == nullptr || (param->mDoubleClick == 0 && (param->mModifiers & KeyCode::kInputCtrl) == 0))
+    {
+        return;
+    }
+    ClearSelection();
+    (void)SetCaretPosition(GetPreviousWordPosition(), false);
+    // The word without the blanks after it.
+    int32_t end = GetNextWordPosition();
+    while (end > 0 && IsSpace(mLabel.GetAt(end - 1)))
+    {
+        --end;
+    }
+    ExtendSelectionTo(end);
+}
+
+void LTextBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
+{
+    if (param == nullptr || !mLeftDrag)
+    {
+        return;
+    }
+    ExtendSelectionTo(GetCharIndexAtPoint(ClampToTextArea({param->mX, param->mY})));
+}
+
+ZQRESULT LTextBox::SetScrollOffset(const PointT<double>& offset)
+{
+    if (mInScrollOffset)
+    {
+        return 1;
+    }
+    const RCPtr<LControl> self = KeepControlAlive(this);
+    mInScrollOffset = true;
+    const ZQRESULT result = LScrollView::SetScrollOffset(offset);
+    if (mAutoScroll[0].Running)
+    {
+        // The automatic scrolling of a drag stops at either end of the text.
+        const double textAreaWidth = GetTextArea().width;
+        const double extent = GetClientExtent().x;
+        const double end = extent > textAreaWidth ? extent - textAreaWidth + 3 : 0;
+        if (mScrollOffset.x <= 0 || mScrollOffset.x >= end)
+        {
+            (void)StopAutoScroll(0);
+        }
+    }
+    if (const RCPtr<LRootWindow> window = GetRootWindow(); mLeftDrag && window != nullptr)
+    {
+        const PointT<int32_t> pointer = window->GetCursorPos();
+        const RectT<double> rect = GetRectInWindow();
+        ExtendSelectionTo(
+            GetCharIndexAtPoint({pointer.x - RoundToLong(rect.x), pointer.y - RoundToLong(rect.y)}));
+    }
+    // The highlight follows the scrolled text.
+    UpdateLooks();
+    mInScrollOffset = false;
+    return result;
+}
+
+// --- Focus and conditions ---
+
+ZQRESULT LTextBox::SetFocus(bool forward)
+{
+    const RCPtr<LControl> self = KeepControlAlive(this);
+    if (mFocused)
+    {
+        (void)Validate();
+    }
+    return LScrollView::SetFocus(forward);
+}
+
+bool LTextBox::CanReleaseFocus()
+{
+    return Validate()->mValid != 0;
+}
+
+void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
+{
+    if (conditions == nullptr)
+    {
+        return;
+    }
+    const RCPtr<LControl> self = KeepControlAlive(this);
+    const uint32_t previous = conditions->mPrevious;
+    const uint32_t current = conditions->mCurrent;
+    const IControlApplication* application = IControlApplication::GetCurrent();
+    const RCPtr<LRootWindow> firstWindow(application != nullptr ? application->GetFirstRootWindow()
+                                                                : RCPtr<LRefCountedObject>());
+    if (NewlySet(previous, current, kConditionFocused))
+    {
+        if (firstWindow != nullptr)
+        {
+            firstWindow->SetTextInput(true, self, mLabel);
+        }
+        UpdateLooks();
+        mNextBlinkTime = Now() + kCaretShownSeconds;
+        (void)InvalidateWhole();
+        (void)RequestIdle();
+    }
+    else if (NewlySet(current, previous, kConditionFocused))
+    {
+        if (firstWindow != nullptr)
+        {
+            firstWindow->SetTextInput(false, self, mLabel);
+        }
+        (void)ReleaseIdle();
+        mCaretVisible = false;
+        (void)SetScrollOffset({0, 0});
+        UpdateLooks();
+        (void)InvalidateWhole();
+    }
+    else
+    {
+        if (NewlySet(previous, current, kConditionHoverOrHighlight))
+        {
+            SetCursor(GetUICursor(u"UI_CURSOR_IBEAM"));
+        }
+        if (NewlySet(current, previous, kConditionLeftDrag))
+        {
+            (void)StopAutoScroll(0);
+            (void)StopAutoScroll(1);
+        }
+    }
+    const uint32_t changed = previous ^ current;
+    if ((changed & (kConditionHoverOrHighlight | kConditionFocused | kConditionEnabled)) != 0 ||
+        NewlySet(current, previous, kConditionLeftDrag))
+    {
+        UpdateLooks();
+    }
+}
+
+// --- Edit commands ---
+
+bool LTextBox::GetClipboardText(WString& text)
+{
+    const RCPtr<LClipboard> clipboard = ApplicationClipboard();
+    if (clipboard == nullptr)
+    {
+        return false;
+    }
+    const RCPtr<TextWrapper> wrapper(clipboard->GetText());
+    if (wrapper == nullptr)
+    {
+        return false;
+    }
+    text = wrapper->GetValue();
+    return true;
+}
+
+bool LTextBox::CanPerformEdit(int32_t command)
+{
+    switch (command)
+    {
+    case LClipboard::kEditDelete:
+    case LClipboard::kEditCut:
+    case LClipboard::kEditCopy:
+        return HasSelection();
+    default:
+    {
+        WString text;
+        return GetClipboardText(text);
+    }
+    }
+}
+
+ZQRESULT LTextBox::PerformEdit(int32_t command)
+{
+    const RCPtr<LControl> self = KeepControlAlive(this);
+    switch (command)
+    {
+    case LClipboard::kEditDelete:
+        if (!HasSelection())
+        {
+            return E_FAIL;
+        }
+        DeleteSelection();
+        return 0;
+    case LClipboard::kEditCut:
+    case LClipboard::kEditCopy:
+    {
+        const RCPtr<LClipboard> clipboard = ApplicationClipboard();
+        if (!HasSelection() || clipboard == nullptr)
+        {
+            return E_FAIL;
+        }
+        const WString selected = mLabel.Mid(mSelectionStart, mSelectionLength);
+        const ZQRESULT stored = clipboard->SetText(RCPtr<LRefCountedObject>(TextWrapper::Create(selected)));
+        // Cut text goes only when the clipboard has it.
+        if (stored != 0)
+        {
+            return stored < 0 ? stored : E_FAIL;
+        }
+        if (command == LClipboard::kEditCut)
+        {
+            DeleteSelection();
+        }
+        return 0;
+    }
+    case LClipboard::kEditPaste:
+    {
+        WString text;
+        if (!GetClipboardText(text))
+        {
+            return E_FAIL;
+        }
+        return HasSelection() ? ReplaceSelection(text) : InsertAtCaret(text);
+    }
+    default:
+        return E_FAIL;
+    }
+}
+
+bool LTextBox::GetEditCommandState(const WString& command, bool& enabled) const
+{
+    const int32_t code = EditCodeOf(command);
+    if (code < 0)
+    {
+        return false;
+    }
+    const RCPtr<LClipboard> clipboard = ApplicationClipboard();
+    enabled = clipboard != nullptr && clipboard->CanPerformEditOnFocus(code);
+    return true;
+}
+
+ZQRESULT LTextBox::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,
+                                       int32_t /*command*/, MenuItemState& state)
+{
+    if (menu == nullptr || itemIndex < 0 || static_cast<uint32_t>(itemIndex) >= menu->GetItemCount())
+    {
+        return 1;
+    }
+    const RCPtr<LMenuItemDescriptor>& item = menu->GetItemAt(static_cast<uint32_t>(itemIndex));
+    bool enabled = state.Enabled != 0;
+    if (item == nullptr || !GetEditCommandState(item->mCommand, enabled))
+    {
+        return 1;
+    }
+    state.Enabled = enabled ? 1 : 0;
+    return 0;
+}
+
+void LTextBox::ProcessRootWindowAquired()
+{
+    // The idle registration and the children follow the tree into its window as for every control.
+    LScrollView::ProcessRootWindowAquired();
+    const IControlApplication* application = IControlApplication::GetCurrent();
+    const RCPtr<LControlFactory> factory =
+        application != nullptr ? application->GetControlFactory() : RCPtr<LControlFactory>();
+    const RCPtr<LStringTable> strings =
+        factory != nullptr ? factory->GetFrameworkStringTable() : RCPtr<LStringTable>();
+    if (strings == nullptr)
+    {
+        return;
+    }
+    struct Item
+    {
+        const char16_t* labelKey;
+        const char16_t* command;
+    };
+    static constexpr Item kItems[] = {
+        {u"EDIT_CUT", u"NID_EDIT_CUT_REQ"},
+        {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
+        {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"},
+        {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"},
+    };
+    const RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    // One label for the four look-ups: an item whose key is missing keeps the label before it.
+    WString label;
+    for (const Item& item : kItems)
+    {
+        (void)strings->GetString(item.labelKey, label);
+        (void)menu->InsertItem(static_cast<int32_t>(menu->GetItemCount()), label, item.command, true, false);
+    }
+    (void)SetContextMenuDescriptor(menu);
+}
+} // namespace ZQ
