@@ -33,12 +33,7 @@ if(TARGET bench_ControlBase AND TARGET ZQControlTestBench)
     target_link_libraries(bench_ControlBase PRIVATE ZQControlTestBench)
 endif()
 
-<<<<<<< HEAD
-# The list boxes are measured on the controls' headless bench.
-if(TARGET bench_Controls AND TARGET ZQControlTestBench)
-=======
 # The control library's benchmarks run the controls on the test bench.
 if(TARGET bench_Controls)
->>>>>>> main
     target_link_libraries(bench_Controls PRIVATE ZQControls ZQControlTestBench)
 endif()

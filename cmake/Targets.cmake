@@ -65,11 +65,7 @@ zq_library(ZQControlBase ZQFramework/ControlBase
          EXPAT::EXPAT)
 # The control library: the concrete controls of the skins.
 zq_library(ZQControls ZQFramework/Controls
-<<<<<<< HEAD
-    DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase)
-=======
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase PlatformWindow)
->>>>>>> main
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)
 # The application object above the control base; the engine keeps linking only ZQApplication.
