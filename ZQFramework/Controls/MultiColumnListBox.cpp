@@ -5,6 +5,7 @@
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Controls/ListBox.h"
+#include "ZQFramework/Controls/ListBoxItem.h"
 #include "ZQFramework/Notification/AutoNotificationDisabler.h"
 #include "ZQFramework/Notification/ItemConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -108,6 +109,33 @@ void LMultiColumnListBox::SetSelectionBindings(bool bind, int line)
     }
 }
 
+void LMultiColumnListBox::MoveItems(LListBox& list, const std::vector<SortRow>& records)
+{
+    const auto n = static_cast<int32_t>(records.size());
+    std::vector<RCPtr<LTaggableObject>> items(static_cast<size_t>(n));
+    for (int32_t r = n - 1; r >= 0; --r)
+    {
+        items[static_cast<size_t>(r)] = list.GetItemOrEmpty(r).data;
+    }
+    // The records take their items directly and the shown rows and the widest width are brought up to
+    // date once: item by item, every write could measure the whole column again.
+    const int32_t own = std::min(n, static_cast<int32_t>(list.GetItemCount()));
+    for (int32_t r = own - 1; r >= 0; --r)
+    {
+        list.GetItemRecord(r).data = items[static_cast<size_t>(records[static_cast<size_t>(r)].index)];
+    }
+    for (uint32_t slot = 0; slot < list.GetItemControlCount(); ++slot)
+    {
+        const int32_t index =
+            list.GetItemIndexOfControl(list.GetItemControl(static_cast<int32_t>(slot)).Get());
+        if (index >= 0 && index < own)
+        {
+            (void)list.RefreshItemText(index);
+        }
+    }
+    (void)list.UpdateMaxItemWidth();
+}
+
 void LMultiColumnListBox::PerformSort(int32_t column)
 {
     if (column < 0 || static_cast<uint32_t>(column) >= mColumns.GetCount() || mHandler == nullptr)
@@ -153,20 +181,9 @@ void LMultiColumnListBox::PerformSort(int32_t column)
               });
     mSortAscending.GetAt(static_cast<uint32_t>(column)) = !ascending;
 
-    // The item objects move; none is copied or made anew.
     for (int32_t c = last; c >= 0; --c)
     {
-        const RCPtr<LListBox>& list = mColumns.GetAt(static_cast<uint32_t>(c));
-        std::vector<RCPtr<LTaggableObject>> items(static_cast<size_t>(n));
-        for (int32_t r = n - 1; r >= 0; --r)
-        {
-            items[static_cast<size_t>(r)] = list->GetItemOrEmpty(r).data;
-        }
-        const auto own = static_cast<int32_t>(list->GetItemCount());
-        for (int32_t r = std::min(n, own) - 1; r >= 0; --r)
-        {
-            (void)list->SetItemData(r, items[static_cast<size_t>(records[static_cast<size_t>(r)].index)]);
-        }
+        MoveItems(*mColumns.GetAt(static_cast<uint32_t>(c)), records);
     }
 
     for (int32_t r = n - 1; r >= 0; --r)

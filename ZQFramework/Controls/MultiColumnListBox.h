@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Storage/RCPtrArray.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace ZQ
 {
@@ -91,6 +92,9 @@ private:
     ZQRESULT OnHeaderClick(const RCPtr<LNotificationDistributor>& source,
                            const RCPtr<LNotification>& notification);
 
+    // Puts into each row r of the column the item that row records[r].index held before: the item objects
+    // move, none is copied or made anew. Rows past the column's own count are left alone.
+    static void MoveItems(LListBox& list, const std::vector<SortRow>& records);
     void BindColumn(const RCPtr<LListBox>& column, bool first);
     // The column's index, searched from the last; -1 when it is none of them.
     [[nodiscard]] int32_t FindColumn(const LNotificationDistributor* source) const;

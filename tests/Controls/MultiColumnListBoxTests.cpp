@@ -135,6 +135,8 @@ TEST_F(MultiColumnListBoxTest, HeaderClicksSortUpThenDownWithRowsSelectionAndStr
     EXPECT_EQ(b.ColumnTexts(1), (std::vector<std::string>{"row A", "row b", "row c"}));
     EXPECT_EQ(b.ColumnTexts(2), (std::vector<std::string>{"1", "3", "2"}));
     EXPECT_EQ(b.table->GetColumn(1)->GetItemOrEmpty(1).data, itemOfB) << "items move, none is copied";
+    EXPECT_EQ(TestSupport::Utf8(b.table->GetColumn(1)->GetItemControl(0)->GetLabel()), "row A")
+        << "the shown rows follow";
     for (int32_t c = 0; c < 3; ++c)
     {
         EXPECT_EQ(b.Selected(c), (std::vector<uint32_t>{1})) << "column " << c;

@@ -251,6 +251,20 @@ TEST_F(TreeViewTest, WithoutAutoValueExpandRowStillExpandsAndAClickOnlyReports)
     EXPECT_TRUE(b.tree->IsItemChecked(0)) << "the box kept its value";
 }
 
+TEST_F(TreeViewTest, InsertedRowsAndShorteningKeepLinksAndTheCheckCount)
+{
+    (void)b.tree->InsertItem(0, LListBox::MakeTextItem(u"X"));
+    EXPECT_EQ(b.Texts(), (std::vector<std::string>{"X", "P", "Q", "R"}));
+    EXPECT_EQ(b.Parents(), (std::vector<int32_t>{-1, -1, 1, 2}));
+    EXPECT_EQ(b.tree->GetItemDepth(3), 2);
+    EXPECT_EQ(b.tree->GetTreeItemControl(3)->GetRect().x, 20) << "R is still indented twice";
+
+    EXPECT_EQ(b.tree->SetItemCount(2), 2);
+    EXPECT_EQ(b.Texts(), (std::vector<std::string>{"X", "P"}));
+    EXPECT_EQ(b.tree->GetCheckedCount(), 1) << "P only";
+    EXPECT_EQ(b.tree->GetTreeItemControl(5), nullptr);
+}
+
 TEST_F(TreeViewTest, ATreeIsNeverSorted)
 {
     b.Build({{u"A", -1}});
