@@ -208,6 +208,12 @@ TEST_F(MultiColumnListBoxTest, ScrollingTheTableScrollsEveryColumn)
         EXPECT_EQ(b.table->GetColumn(c)->GetScrollOffset().y, 40) << "column " << c;
         EXPECT_EQ(b.table->GetColumn(c)->GetTopIndex(), 2u) << "column " << c;
     }
+    EXPECT_EQ(b.table->GetClientExtent().y, b.table->GetColumn(0)->GetClientExtent().y);
+
+    // The first column scrolled on its own (its keys, its wheel) takes the table and the others along.
+    (void)b.table->GetColumn(0)->SetScrollOffset({0, 20});
+    EXPECT_EQ(b.table->GetScrollOffset().y, 20);
+    EXPECT_EQ(b.table->GetColumn(2)->GetTopIndex(), 1u);
 }
 
 TEST(MultiColumnListBoxSkinTest, ColumnsStopAtTheFirstMissingNumberAndHeadersMayBeFewer)
