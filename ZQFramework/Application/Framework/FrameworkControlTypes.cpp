@@ -18,6 +18,7 @@
 #include "ZQFramework/Controls/ListBoxItem.h"
 #include "ZQFramework/Controls/MainMenu.h"
 #include "ZQFramework/Controls/MenuListBoxItem.h"
+#include "ZQFramework/Controls/MultiColumnListBox.h"
 #include "ZQFramework/Controls/NumericUpDown.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Controls/PopupMenu.h"
@@ -30,6 +31,8 @@
 #include "ZQFramework/Controls/TabControl.h"
 #include "ZQFramework/Controls/TextBox.h"
 #include "ZQFramework/Controls/ToolTip.h"
+#include "ZQFramework/Controls/TreeView.h"
+#include "ZQFramework/Controls/TreeViewItem.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
@@ -50,6 +53,8 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.CheckedListBoxItem", &CreateFrameworkControl<LCheckedListBoxItem>,
                              103},
         FrameworkControlType{u"Framework.ListBoxWithIcons", &CreateFrameworkControl<LCheckedListBox>, 104},
+        FrameworkControlType{u"Framework.listbox2ColumnSortable",
+                             &CreateFrameworkControl<LMultiColumnListBox>, 105},
         FrameworkControlType{u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
         FrameworkControlType{u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
         FrameworkControlType{u"Framework.ComboBox", &CreateFrameworkControl<LComboBox>, 108},
@@ -76,6 +81,8 @@ std::span<const FrameworkControlType> GetFrameworkControlTypes()
         FrameworkControlType{u"Framework.SplitterV", &CreateFrameworkControl<LSplitterV>, 129},
         FrameworkControlType{u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
         FrameworkControlType{u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        FrameworkControlType{u"Framework.TreeView", &CreateFrameworkControl<LTreeView>, 132},
+        FrameworkControlType{u"Framework.TreeViewItem", &CreateFrameworkControl<LTreeViewItem>, 133},
         FrameworkControlType{u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
         FrameworkControlType{u"Framework.CenteredSlider", &CreateFrameworkControl<LCenteredSlider>, 136},
         FrameworkControlType{u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},
