@@ -7,11 +7,31 @@
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
 // What the library's control classes share beyond the control base: reading a class's own create
 // parameters, finding typed named children and delivering notifications to a class's handler before
 // the base's.
 namespace ZQ
 {
+// Rounded half away from zero, held inside the 32-bit range (NaN gives 0): pixel places and sizes computed
+// from values and skin numbers.
+[[nodiscard]] inline int32_t RoundToInt(double value)
+{
+    const double rounded = std::round(value);
+    if (std::isnan(rounded))
+    {
+        return 0;
+    }
+    if (!(rounded > INT32_MIN))
+    {
+        return INT32_MIN;
+    }
+    return rounded < INT32_MAX ? static_cast<int32_t>(rounded) : INT32_MAX;
+}
+
 // The text of the control's create parameter key; false (text untouched) when the skin gave no
 // create-parameter table or no such key.
 [[nodiscard]] inline bool FindCreateParam(const LControl& control, const char16_t* key, WString& text)

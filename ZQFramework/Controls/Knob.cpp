@@ -37,21 +37,6 @@ const KeyCode kUpPressed{0x20260000, 0, 0};
 const KeyCode kRightPressed{0x20270000, 0, 0};
 const KeyCode kDownPressed{0x20280000, 0, 0};
 
-// Rounded half away from zero, held inside the 32-bit range (NaN gives 0).
-int32_t RoundToInt(double value)
-{
-    const double rounded = std::round(value);
-    if (std::isnan(rounded))
-    {
-        return 0;
-    }
-    if (!(rounded > INT32_MIN))
-    {
-        return INT32_MIN;
-    }
-    return rounded < INT32_MAX ? static_cast<int32_t>(rounded) : INT32_MAX;
-}
-
 // Degrees in [0, 360); an angle that is not a number or infinite counts as 0.
 double NormalizeAngle(double degrees)
 {

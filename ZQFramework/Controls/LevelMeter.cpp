@@ -14,21 +14,6 @@ namespace
 {
 constexpr double kLitThreshold = 0.5;
 
-// Rounded half away from zero, held inside the 32-bit range (NaN gives 0).
-int32_t RoundToInt(double value)
-{
-    const double rounded = std::round(value);
-    if (std::isnan(rounded))
-    {
-        return 0;
-    }
-    if (!(rounded > INT32_MIN))
-    {
-        return INT32_MIN;
-    }
-    return rounded < INT32_MAX ? static_cast<int32_t>(rounded) : INT32_MAX;
-}
-
 // Hidden, not focusable and placed where the skin put it.
 PointT<double> HideMark(LControl& mark)
 {

@@ -38,11 +38,6 @@ using TextItem = LWrapperStringable<WString, &StringToString>;
 constexpr const char16_t* kRowHeightSample = u"{WXyg|}";
 constexpr int32_t kDefaultRowHeight = 14;
 
-int32_t RoundToInt(double value)
-{
-    return static_cast<int32_t>(std::round(value));
-}
-
 WString TextOf(const ItemRecord& record)
 {
     return record.data != nullptr ? WString(record.data->ToString()) : WString();

@@ -20,16 +20,6 @@ constexpr const char16_t* kWordKeys[] = {u"HOURS_SINGULAR", u"HOURS_PLURAL",    
 // The reference point of the estimate moves on at most once a second.
 constexpr double kReferenceInterval = 1.0;
 
-// Rounded half away from zero, held inside the 32-bit range.
-int32_t RoundToInt(double value)
-{
-    const double rounded = std::round(value);
-    if (!(rounded > INT32_MIN))
-    {
-        return INT32_MIN;
-    }
-    return rounded < INT32_MAX ? static_cast<int32_t>(rounded) : INT32_MAX;
-}
 } // namespace
 
 LProgressBar::LProgressBar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
