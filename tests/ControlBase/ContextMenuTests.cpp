@@ -199,7 +199,7 @@ std::string Describe(const Array<MenuDefinitionPairs>& menus)
         for (uint32_t i = 0; i < menus.GetAt(m).GetCount(); ++i)
         {
             const auto& pair = menus.GetAt(m).GetAt(i);
-            text += " " + Utf8(pair.first) + "=" + Utf8(pair.second);
+            text.append(" ").append(Utf8(pair.first)).append("=").append(Utf8(pair.second));
         }
     }
     return text;
@@ -322,7 +322,7 @@ TEST_F(ContextMenuTest, MenuCommandsWithAHotKeyActAsThatKey)
     (void)application.HotKeys->ProcessKey(cut);
     (void)target->ReceiveNotification(nullptr, LNotification::Create(u"NID_EDIT_CUT_REQ"));
     (void)target->Notify(LNotification::Create(u"NID_EDIT_CUT_REQ"));
-    const std::string pressed = "NID_EDIT_CUT_REQ " + Utf8(cut.ToString());
+    const std::string pressed = std::string("NID_EDIT_CUT_REQ ").append(Utf8(cut.ToString()));
     EXPECT_EQ(gLog, (std::vector<std::string>{pressed, pressed, pressed}));
 
     // The window's binding comes first: its queue delivers at the next idle pass.
@@ -331,7 +331,8 @@ TEST_F(ContextMenuTest, MenuCommandsWithAHotKeyActAsThatKey)
     (void)target->ReceiveNotification(nullptr, LNotification::Create(u"NID_UNBOUND"));
     EXPECT_TRUE(gLog.empty());
     (void)window->ProcessIdle(true);
-    EXPECT_EQ(gLog, std::vector<std::string>{"NID_MENU_FILE_SELECT " + Utf8(select.ToString())});
+    EXPECT_EQ(gLog,
+              std::vector<std::string>{std::string("NID_MENU_FILE_SELECT ").append(Utf8(select.ToString()))});
 
     // A new menu takes the old one's commands away.
     gLog.clear();

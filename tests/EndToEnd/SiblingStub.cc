@@ -12,7 +12,10 @@ int main(int argc, char** argv)
 {
     std::string line;
     for (int i = 1; i < argc; ++i)
-        line += (i > 1 ? " " : "") + std::string(argv[i]);
+    {
+        line += i > 1 ? " " : "";
+        line += argv[i];
+    }
     if (const char* log = std::getenv("ZQ_TEST_SIBLING_LOG"))
         std::ofstream(log, std::ios::app) << line << '\n';
     if (argc == 2 && std::strcmp(argv[1], "-RETURN_UPDATE_MODE_STATUS") == 0)

@@ -71,8 +71,8 @@ TEST(HandOverTests, TheSiblingIsAskedAndStartedOnlyWhenItGoesFirst)
         DeviceSpecificDeviceStateChangedProcessing(c.state, c.result, Engine::kFileValid);
         (void)ZQ::GetDefaultNotificationCenter()->ProcessNotifications(false);
 
-        const std::string where = "state " + std::to_string(c.state) + " result " + std::to_string(c.result) +
-                                  " answer " + std::to_string(c.answer);
+        const std::string where = std::string("state ") + std::to_string(c.state) + " result " +
+                                  std::to_string(c.result) + " answer " + std::to_string(c.answer);
         EXPECT_EQ(sibling.Calls, c.calls) << where;
         EXPECT_EQ(exits->Count, c.exitRequested ? 1 : 0) << where;
         (void)exits->UnregisterFromAllDistributors();

@@ -158,7 +158,7 @@ public:
     ZQRESULT LaunchAndWait(const ZQ::WString& path, const ZQ::WStringArray& arguments,
                            int32_t& exitCode) override
     {
-        Calls.push_back("wait " + Describe(path, arguments));
+        Calls.push_back(std::string("wait ").append(Describe(path, arguments)));
         exitCode = -1;
         if (!Startable)
             return E_FAIL;
@@ -167,7 +167,7 @@ public:
     }
     ZQRESULT Launch(const ZQ::WString& path, const ZQ::WStringArray& arguments) override
     {
-        Calls.push_back("start " + Describe(path, arguments));
+        Calls.push_back(std::string("start ").append(Describe(path, arguments)));
         return Startable ? S_OK : E_FAIL;
     }
 
@@ -180,7 +180,7 @@ private:
     {
         std::string text = TestSupport::Utf8(ZQ::File::GetFileNameFromPath(path));
         for (uint32_t i = 0; i < arguments.GetCount(); ++i)
-            text += " " + TestSupport::Utf8(arguments.GetAt(i));
+            text.append(" ").append(TestSupport::Utf8(arguments.GetAt(i)));
         return text;
     }
 };
