@@ -31,7 +31,7 @@ RCPtr<LMenuDescriptor> Tree(std::initializer_list<std::pair<const char16_t*, con
     LMenuDescriptor::DefinitionPairs pairs;
     for (const auto& [key, value] : entries)
     {
-        (void)pairs.Add(Pair<WString, WString>(WString(key), WString(value)));
+        (void)pairs.Add(Pair<WString, WString>{WString(key), WString(value)});
     }
     return LMenuDescriptor::CreateFromKeyValuePairs(pairs);
 }
