@@ -382,7 +382,7 @@ void Display::Impl::HandleEvent(XEvent& event)
             w->viewable = false;
         break;
     case FocusIn:
-        if (event.xfocus.mode == NotifyGrab || event.xfocus.detail == NotifyPointer)
+        if (event.xfocus.mode == NotifyGrab || event.xfocus.detail == NotifyPointer || focus == window)
             break;
         focus = window;
         ReadModifierSides();
@@ -742,6 +742,23 @@ void Display::SetFocus(WindowHandle window)
 {
     XSetInputFocus(mImpl->display, ToX(window), RevertToParent, CurrentTime);
     XFlush(mImpl->display);
+    // A window on screen has the focus once this returns, as after the system's own call: a press that
+    // activates its window must find it active when it is delivered, not only once the server's
+    // FocusIn has come back. That FocusIn then changes nothing, and the FocusOut of the window that had
+    // the focus finds it gone already. A window not yet on screen cannot take the focus: the server
+    // refuses, and nothing changes here either.
+    const NativeWindow* native = mImpl->Find(window);
+    if (native == nullptr || !native->viewable || mImpl->focus == window)
+        return;
+    const WindowHandle previous = std::exchange(mImpl->focus, window);
+    if (previous != 0)
+    {
+        mImpl->Deliver(previous, kWmKillFocus, 0, 0);
+        mImpl->Deliver(previous, kWmActivate, 0, 0);
+    }
+    mImpl->ReadModifierSides();
+    mImpl->Deliver(window, kWmActivate, 1, 0);
+    mImpl->Deliver(window, kWmSetFocus, 0, 0);
 }
 
 WindowHandle Display::GetFocus() const

@@ -83,7 +83,8 @@ public:
     void SetPlacement(WindowHandle window, const WindowPlacement& placement);
     void Raise(WindowHandle window);
     void SetTopMost(WindowHandle window, bool topMost);
-    // Gives the window the input focus; it must be viewable.
+    // Gives the window the input focus; it must be viewable. The window is active when this returns: the
+    // window that loses the focus and the one that gets it are sent their messages first.
     void SetFocus(WindowHandle window);
     [[nodiscard]] WindowHandle GetFocus() const;
     // With no window manager, the active window is the one holding the focus.

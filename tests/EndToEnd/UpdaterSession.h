@@ -429,25 +429,14 @@ public:
         step();
     }
 
-    // Clicks the box until the screen satisfies the condition, up to three clicks; the screen once it
-    // does, empty when it never did. A program that has just put its window up now and then lets a
-    // first click pass without effect: each click that needed another is counted.
+    // Clicks the box once and waits for the screen to satisfy the condition; the screen once it does,
+    // empty when it never did.
     template <typename Condition>
-    Screenshot ClickUntil(const Box& box, Condition condition)
+    Screenshot ClickAndWaitFor(const Box& box, Condition condition)
     {
-        for (int attempt = 0; attempt < 3; ++attempt)
-        {
-            Click(box);
-            const Screenshot shot = WaitForScreen(condition, attempt < 2 ? 5s : 20s);
-            if (!shot.IsEmpty())
-                return shot;
-            ++lostClicks;
-            std::cerr << "note: a click at " << box.x << "," << box.y << " had no effect\n";
-        }
-        return {};
+        Click(box);
+        return WaitForScreen(condition);
     }
-
-    int lostClicks = 0;
 
 private:
     ::Display* mX = nullptr;
