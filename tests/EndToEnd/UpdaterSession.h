@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -271,6 +272,8 @@ public:
             return;
         // A server whose last client just left resets and refuses connections for a moment.
         (void)TestSupport::WaitFor([&] { return (mX = XOpenDisplay(nullptr)) != nullptr; }, 5s);
+        if (mX != nullptr)
+            PassOverVanishedWindows();
         int event = 0;
         int error = 0;
         int major = 0;
@@ -290,6 +293,21 @@ public:
     WindowScreen& operator=(const WindowScreen&) = delete;
 
     [[nodiscard]] bool IsOpen() const { return mX != nullptr; }
+
+    // A window listed by one request can be gone by the next (the updater closes its boxes and windows
+    // while the test looks): BadWindow is expected then; every other error stays fatal.
+    static void PassOverVanishedWindows()
+    {
+        (void)XSetErrorHandler([](::Display* display, XErrorEvent* error)
+                               { return error->error_code == BadWindow ? 0 : Fatal(display, error); });
+    }
+    static int Fatal(::Display* display, XErrorEvent* error)
+    {
+        char text[256] = {};
+        XGetErrorText(display, error->error_code, text, sizeof text);
+        std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
+        std::abort();
+    }
 
     // The updater's top-level window once it is on screen; 0 when none is.
     [[nodiscard]] ::Window FindWindow() const
