@@ -95,8 +95,8 @@ void SetSiblingUpdaterLauncher(ISiblingUpdaterLauncher* launcher)
 
 ZQ::WString GetXmosUpdaterPath()
 {
-    return ZQ::MFCFrameworkAppBase::GetFolder(ZQ::MFCFrameworkAppBase::kProgramFolder) + ZQ::WString(u"/../") +
-           ZQ::WString(kSiblingFileName);
+    return ZQ::MFCFrameworkAppBase::GetFolder(ZQ::MFCFrameworkAppBase::kProgramFolder) +
+           ZQ::WString(u"/../") + ZQ::WString(kSiblingFileName);
 }
 
 bool GetXmosUpdaterUpdateModeStatus(int32_t& status)
