@@ -68,6 +68,10 @@ TEST(Format, ConversionsFollowTheRuntimeConventions)
         {u"1.500000e+00|1.5|1e+20", WString::Format(u"%e|%g|%g", 1.5, 1.5, 1e20)},
         {u"  2.50|2.50  |002.50", WString::Format(u"%6.2f|%-6.2f|%06.2f", 2.5, 2.5, 2.5)},
         {u"(0.5, 2)", WString::Format(u"(%g, %g)", 0.5f, 2.0)},
+        {u"1.5E+20|1E-07|  -0.125|inf|-INF",
+         WString::Format(u"%.1E|%G|%8.3f|%f|%F", 1.5e20, 1e-7, -0.125,
+                         std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity())},
+        {u"0.000000|1.00000000000000005551115123125783e-01", WString::Format(u"%f|%.32e", 1e-300, 0.1)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Units(c.actual), c.expected);
@@ -84,7 +88,11 @@ TEST(Format, ZeroDecimalsRoundTiesToEven)
     const Case cases[] = {{0.5, u"0"},       {1.5, u"2"},        {2.5, u"2"},    {3.5, u"4"}, {-0.5, u"-0"},
                           {2.5000001, u"3"}, {0.49999999, u"0"}, {99.5, u"100"}, {7.0, u"7"}};
     for (const Case& c : cases)
+    {
+        // With a flag and without: the two are written by different code.
         EXPECT_EQ(Units(WString::Format(u"%0.0f", c.value)), c.expected) << c.value;
+        EXPECT_EQ(Units(WString::Format(u"%.0f", c.value)), c.expected) << c.value;
+    }
 }
 
 TEST(Format, PointersPrintAsFullWidthUpperCaseHex)

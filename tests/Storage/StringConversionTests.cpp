@@ -64,6 +64,31 @@ TEST(StringConversion, NarrowToWideStopsAtTheFirstIllFormedSequence)
     }
 }
 
+TEST(StringConversion, LongMixedTextsConvertBothWaysIntoBuffersOfTheirExactSize)
+{
+    // One, two, three and four bytes a character, repeated past several eight-byte steps and ending off
+    // a step's boundary.
+    std::string utf8;
+    std::u16string utf16;
+    for (int i = 0; i < 37; ++i)
+    {
+        utf8 += "ab\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";
+        utf16 += u"ab\u00e9\u20ac\U0001F600z";
+    }
+    const WString wide(utf8.c_str());
+    EXPECT_EQ(Units(wide), utf16);
+    EXPECT_EQ(wide.GetStorage()->GetSize(), 2 * (utf16.size() + 1));
+    const AString narrow(wide);
+    EXPECT_EQ(Bytes(narrow), utf8);
+    EXPECT_EQ(narrow.GetStorage()->GetSize(), utf8.size() + 1);
+
+    // An ill-formed byte deep inside stops the conversion there, as at the start.
+    std::string broken = utf8;
+    broken[broken.size() / 2] = '\xFF';
+    const WString cut(broken.c_str());
+    EXPECT_EQ(Units(cut), Units(WString(broken.substr(0, broken.size() / 2).c_str())));
+}
+
 TEST(StringConversion, WideToNarrowWritesLoneSurrogatesAsThreeBytes)
 {
     struct Case

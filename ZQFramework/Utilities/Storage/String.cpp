@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -735,6 +736,87 @@ bool StringLess(const StringT<CharT, OtherT>& a, const StringT<CharT, OtherT>& b
 
 // ---- conversion ----
 
+namespace
+{
+// The UTF-16 units that count bytes of well-formed UTF-8 become: one for each byte that is not a
+// continuation byte, and one more for each lead byte of a four-byte sequence (a surrogate pair). Eight
+// bytes are counted a step. An ill-formed text yields no more units than this before its conversion
+// stops.
+uint64_t ConvertedCount(const char* text, uint64_t count)
+{
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    uint64_t units = 0;
+    uint64_t i = 0;
+    for (; i + 8 <= count; i += 8)
+    {
+        uint64_t word;
+        std::memcpy(&word, text + i, sizeof(word));
+        const uint64_t continuation = word & ~(word << 1) & kHighBits;
+        const uint64_t fourByteLead = word & (word << 1) & (word << 2) & (word << 3) & kHighBits;
+        units += 8 - static_cast<uint64_t>(std::popcount(continuation)) +
+                 static_cast<uint64_t>(std::popcount(fourByteLead));
+    }
+    for (; i < count; ++i)
+    {
+        const auto byte = static_cast<uint8_t>(text[i]);
+        units += ((byte & 0xC0) != 0x80 ? 1 : 0) + (byte >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
+// The UTF-8 bytes that count UTF-16 units become: four for a surrogate pair, three for a unit left
+// unpaired (carried over as it is).
+uint64_t ConvertedCount(const char16_t* text, uint64_t count)
+{
+    uint64_t bytes = 0;
+    for (uint64_t i = 0; i < count; ++i)
+    {
+        const char16_t unit = text[i];
+        if (unit < 0x80)
+            bytes += 1;
+        else if (unit < 0x800)
+            bytes += 2;
+        else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && text[i + 1] >= 0xDC00 &&
+                 text[i + 1] <= 0xDFFF)
+        {
+            bytes += 4;
+            ++i;
+        }
+        else
+            bytes += 3;
+    }
+    return bytes;
+}
+
+// Converts sourceCount units of text into a new buffer in target with room for room units and a
+// terminator, and sets its size to the text converted.
+template <class CharT, class OtherT>
+ConversionResult ConvertInto(ConstRCPtr<LIBuffer>& target, const OtherT* text, uint64_t sourceCount,
+                             uint64_t room, int length)
+{
+    // One more unit than the room, for the terminator of a text whose source has none.
+    target = StringBuffer::Create(ByteSize<CharT>(room + 1), 0, false);
+    const OtherT* source = text;
+    auto* begin = static_cast<CharT*>(target->GetData());
+    CharT* out = begin;
+    ConversionResult result;
+    if constexpr (std::is_same_v<CharT, char16_t>)
+        result = Utf8ToUtf16(source, text + sourceCount, out, begin + room, ConversionMode::Lenient);
+    else
+        result = Utf16ToUtf8(source, text + sourceCount, out, begin + room, ConversionMode::Lenient);
+    *out = 0;
+    // The text ends at the first zero converted. Converting up to and including the terminator puts
+    // the only zero last; an explicit length may hold zeros anywhere.
+    size_t converted;
+    if (length >= 0)
+        converted = CRT::LengthBounded(begin, static_cast<size_t>(out - begin));
+    else
+        converted = static_cast<size_t>(out - begin) - (out > begin && out[-1] == 0 ? 1 : 0);
+    const_cast<LIBuffer*>(target.Get())->SetSize(ByteSize<CharT>(uint64_t(converted) + 1));
+    return result;
+}
+} // namespace
+
 template <class CharT, class OtherT>
 ZQRESULT StringT<CharT, OtherT>::ConvertFrom(ConstRCPtr<LIBuffer>& target, const OtherT* text, int length)
 {
@@ -744,27 +826,13 @@ ZQRESULT StringT<CharT, OtherT>::ConvertFrom(ConstRCPtr<LIBuffer>& target, const
         return S_OK;
     }
     const uint64_t sourceCount = length < 0 ? CRT::Length(text) + 1 : uint64_t(length);
-    // The largest the result can be: one UTF-16 unit per UTF-8 byte, or four UTF-8 bytes per UTF-16
-    // unit; one more for the terminator. Trimmed after the conversion.
-    const uint64_t targetCount = kWide ? sourceCount + 1 : 4 * sourceCount + 1;
-    target = StringBuffer::Create(ByteSize<CharT>(targetCount), 0, true);
-    const OtherT* source = text;
-    auto* begin = static_cast<CharT*>(target->GetData());
-    CharT* out = begin;
-    ConversionResult result;
-    if constexpr (kWide)
-        result = Utf8ToUtf16(source, text + sourceCount, out, begin + targetCount, ConversionMode::Lenient);
-    else
-        result = Utf16ToUtf8(source, text + sourceCount, out, begin + targetCount, ConversionMode::Lenient);
-    begin[targetCount - 1] = 0;
-    // The text ends at the first zero converted. Converting up to and including the terminator puts
-    // the only zero last; an explicit length may hold zeros anywhere.
-    size_t converted;
-    if (length >= 0)
-        converted = CRT::LengthBounded(begin, static_cast<size_t>(out - begin));
-    else
-        converted = static_cast<size_t>(out - begin) - (out > begin && out[-1] == 0 ? 1 : 0);
-    const_cast<LIBuffer*>(target.Get())->SetSize(ByteSize<CharT>(uint64_t(converted) + 1));
+    // Sized exactly for a well-formed text, which then needs neither clearing nor trimming. Should an
+    // ill-formed one not fit, it is converted again into the most it can become: one UTF-16 unit per
+    // UTF-8 byte, or three UTF-8 bytes per UTF-16 unit.
+    ConversionResult result =
+        ConvertInto<CharT>(target, text, sourceCount, ConvertedCount(text, sourceCount), length);
+    if (result == ConversionResult::TargetExhausted)
+        result = ConvertInto<CharT>(target, text, sourceCount, kWide ? sourceCount : 3 * sourceCount, length);
     return result == ConversionResult::Ok ? S_OK : E_FAIL;
 }
 

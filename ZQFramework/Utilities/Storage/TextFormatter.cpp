@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
@@ -77,6 +78,17 @@ struct Spec
     int precision = -1; // -1: none given
     SizePrefix size = SizePrefix::None;
 };
+
+// Writes the digits of value in Base backwards into digits and returns their count (none for 0). The base
+// is a constant, so that the division is a multiplication.
+template <unsigned Base>
+size_t ReversedDigits(uint64_t value, const char* digitSet, char* digits)
+{
+    size_t count = 0;
+    for (; value != 0; value /= Base)
+        digits[count++] = digitSet[value % Base];
+    return count;
+}
 
 template <typename CharT>
 class Engine
@@ -402,12 +414,15 @@ private:
 
     void FormatDigits(const Spec& spec, char conversion, bool negative, uint64_t magnitude)
     {
-        const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
         const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
         char digits[32];
-        size_t count = 0;
-        for (uint64_t v = magnitude; v != 0; v /= base)
-            digits[count++] = digitSet[v % base];
+        size_t count;
+        if (conversion == 'o')
+            count = ReversedDigits<8>(magnitude, digitSet, digits);
+        else if (conversion == 'x' || conversion == 'X')
+            count = ReversedDigits<16>(magnitude, digitSet, digits);
+        else
+            count = ReversedDigits<10>(magnitude, digitSet, digits);
         // digits holds the number backwards; precision 0 with value 0 prints no digit at all.
         if (magnitude == 0 && spec.precision != 0)
             digits[count++] = '0';
@@ -566,6 +581,8 @@ private:
         const FormatArg* arg = NextArg();
         if (arg == nullptr || arg->GetKind() != FormatArg::Kind::Floating)
             return false;
+        if (PlainFloating(spec, conversion, arg->GetDouble()))
+            return true;
 
         char format[48];
         char* p = format;
@@ -612,6 +629,46 @@ private:
             return false;
         Spec plain;
         FieldAscii(text, static_cast<size_t>(length), plain);
+        return true;
+    }
+
+    // A finite number in the fixed, exponent or general form without sign or form flags. The standard
+    // library writes the same digits as the C library in the "C" locale (the exact expansion, ties to
+    // even) without a locale switch; false leaves the number to the C library.
+    bool PlainFloating(const Spec& spec, char conversion, double value)
+    {
+        if (spec.plus || spec.space || spec.alternate || spec.zero || !std::isfinite(value))
+            return false;
+        std::chars_format form;
+        switch (conversion)
+        {
+        case 'f':
+        case 'F':
+            form = std::chars_format::fixed;
+            break;
+        case 'e':
+        case 'E':
+            form = std::chars_format::scientific;
+            break;
+        case 'g':
+        case 'G':
+            form = std::chars_format::general;
+            break;
+        default:
+            return false;
+        }
+        char digits[128];
+        const int precision = spec.precision >= 0 ? spec.precision : 6;
+        const std::to_chars_result written =
+            std::to_chars(digits, digits + sizeof(digits), value, form, precision);
+        if (written.ec != std::errc())
+            return false;
+        if (conversion == 'E' || conversion == 'G')
+            std::replace(digits, written.ptr, 'e', 'E');
+        Spec field;
+        field.left = spec.left;
+        field.width = spec.width;
+        FieldAscii(digits, static_cast<size_t>(written.ptr - digits), field);
         return true;
     }
 
