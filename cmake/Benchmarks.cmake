@@ -2,6 +2,10 @@
 # tests: run them from a release build.
 
 find_package(benchmark REQUIRED)
+# The benchmarks run on the test bench and share the tests' MIDI and simulator fixtures, which are written
+# against GoogleTest; both are there whether or not the test programs are built.
+find_package(GTest REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/TestBench.cmake)
 # Poco's Foundation is the reference that several benchmarks measure the framework against; nothing else
 # links it.
 find_package(Poco REQUIRED COMPONENTS Foundation)
@@ -20,7 +24,7 @@ foreach(bench_dir IN LISTS bench_dirs)
     target_include_directories(bench_${layer} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
     target_link_libraries(bench_${layer} PRIVATE
         PanelEngine SimulatorLib ZQControlBase ZQMidi ZQNotification ZQSystem ZQGraphics ZQApplication
-        ZQStorage ZQObjectBase ZQRenderer ZQTestBench Poco::Foundation benchmark::benchmark_main)
+        ZQStorage ZQObjectBase ZQRenderer ZQTestBench Poco::Foundation GTest::gtest benchmark::benchmark_main)
 endforeach()
 
 # The window stand-in's loop is measured on its own library.

@@ -5,6 +5,7 @@
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
+include(${CMAKE_CURRENT_LIST_DIR}/TestBench.cmake)
 
 set(ZQ_LABELLED_SUITES "*Concurrency.*:*Slow.*:*X11.*:*GL.*")
 
@@ -47,25 +48,11 @@ zq_embed_resources(test_Resources TYPE GDIPLUS FILES "tests/Resources/Fixtures/B
 zq_embed_resources(test_Resources TYPE ZQXML FILES tests/Resources/Fixtures/strings.xml NAME APP_STRINGS)
 zq_embed_resources(test_Resources TYPE zqxml FILES tests/Resources/Fixtures/strings.xml NAME "Background Image.png")
 
-# The headless test bench that test programs of the renderer and the layers above link: a recording
-# renderer, a fake measurer and the scope that makes a renderer the application's measurement renderer.
-add_library(ZQTestBench STATIC
-    "${CMAKE_SOURCE_DIR}/tests/Support/FakeMeasurer.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/Support/MeasurementRendererScope.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/Support/RecordingRenderer.cpp")
-target_include_directories(ZQTestBench PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
-target_link_libraries(ZQTestBench PUBLIC ZQRenderer)
 zq_test_program(test_Renderer tests/Renderer ZQRenderer ZQTestBench)
 zq_embed_resources(test_Renderer TYPE GDIPLUS FILES "tests/Renderer/GdiFixtures/Quad Tile.png")
 # The GDI+ renderer's x11 test draws into a bare Xlib window through a window hook of its own.
 pkg_check_modules(ZQ_TEST_XLIB REQUIRED IMPORTED_TARGET x11 cairo-xlib)
 target_link_libraries(test_Renderer PRIVATE PkgConfig::ZQ_TEST_XLIB)
-# The control side of the bench: fake application and window services and a test control built in code.
-add_library(ZQControlTestBench STATIC
-    "${CMAKE_SOURCE_DIR}/tests/Support/FakeControlApplication.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/Support/FakeWindowServices.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/Support/TestControl.cpp")
-target_link_libraries(ZQControlTestBench PUBLIC ZQControlBase ZQTestBench)
 zq_test_program(test_ControlBase tests/ControlBase ZQControlBase ZQControlTestBench)
 # The clipboard's x11 test plays another client on a connection of its own.
 target_link_libraries(test_ControlBase PRIVATE PkgConfig::ZQ_TEST_XLIB)

@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running the updater needs. Idempotent: it
-# asks apt only for what is missing. Run as root on Debian 12.
+# Installs the Debian packages that the updater needs, asking apt only for what is missing. Run as root on
+# Debian 12.
+# Usage: scripts/install-deps.sh            everything: building, testing, benchmarks, fuzzers
+#        scripts/install-deps.sh --program  only what building and running the program needs
 set -euo pipefail
 
+program_only=0
+case "${1:-}" in
+"") ;;
+--program) program_only=1 ;;
+*) echo "usage: scripts/install-deps.sh [--program]" >&2; exit 2 ;;
+esac
+
+# Building the updater and zq-simulator, and running the updater's window.
 packages=(
-    build-essential g++ cmake ninja-build pkg-config git
-    clang clang-format libclang-rt-14-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
+    build-essential g++ cmake ninja-build pkg-config
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
     libx11-dev libxtst-dev libxfixes-dev libglib2.0-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libasound2-dev
     libgl1-mesa-dri libglx-mesa0
-    xvfb xauth fonts-liberation2
-    locales
+    fonts-liberation2
 )
+# The tests (with their private X server and a German locale), the formatting check, the clang and
+# fuzzer builds and the benchmarks with their reference library.
+if ((!program_only)); then
+    packages+=(
+        git clang clang-format libclang-rt-14-dev
+        libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
+        xvfb xauth locales
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -31,6 +47,8 @@ if ((${#missing[@]})); then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+((program_only)) && exit 0
 
 # The skin tests run again under a German locale, whose decimal separator is a comma.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

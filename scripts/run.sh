@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the updater against the simulated mixer. Installs what is missing, builds the release
-# configuration, makes private folders for the simulated MIDI ports, driver and registry and for the
-# program's own settings, writes a demo firmware image and starts zq-simulator there. Then:
+# Runs the updater against the simulated mixer. Installs what is missing for the program, builds the
+# program's release configuration (without tests and benchmarks), makes private folders for the simulated
+# MIDI ports, driver and registry and for the program's own settings, writes a demo firmware image and
+# starts zq-simulator there. Then:
 #  - with a display ($DISPLAY set): opens the updater window against the device in normal mode with an
 #    old version, and prints the one command that puts the simulated device into update mode when the
 #    updater's instructions ask for it; everything is cleaned up once the window closes;
@@ -37,20 +38,20 @@ for arg in "$@"; do
     esac
 done
 
-((install)) && bash scripts/install-deps.sh
+((install)) && bash scripts/install-deps.sh --program
 
 old_version=1.1.5.7
 new_version=1.2.0.1
-build=build/release
+build=build/program
 updater=q3300-splen-updater
 
-echo "== Building (release)"
-cmake --preset release >/dev/null
+echo "== Building (the program's release configuration)"
+cmake --preset program >/dev/null
 if ! grep -q "^build $updater:" "$build/build.ninja"; then
     echo "run.sh: this tree has no $updater target yet (the updater application is missing)" >&2
     exit 1
 fi
-cmake --build --preset release -j "$(nproc)" --target zq-simulator "$updater"
+cmake --build --preset program -j "$(nproc)" --target zq-simulator "$updater"
 
 # Private folders: nothing of the user's own MIDI ports, registry or settings is touched.
 root=$(mktemp -d "${TMPDIR:-/tmp}/zq-run.XXXXXX")

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs every test, then runs the concurrency tests again under
-# ThreadSanitizer, builds the release configuration with g++ and with clang++ (warnings as errors), then
-# runs each fuzzer briefly.
+# ThreadSanitizer, builds the release configuration with g++ and with clang++ (warnings as errors), runs
+# every test again on the g++ release build, then runs each fuzzer briefly.
 # Usage: scripts/test.sh [--no-install] [--quick] (--quick skips the slow-labelled tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,6 +57,10 @@ for preset in release-werror clang; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done
+
+# Optimised code shows faults that the sanitizer build hides: the whole suite again on the g++ release build.
+echo "== Release build (g++): every test"
+ctest --preset release-werror -j "$jobs" "${ctest_exclude[@]}"
 
 echo "== Fuzzers (${fuzz_seconds}s each)"
 if ls fuzz/*Fuzzer.cpp >/dev/null 2>&1; then

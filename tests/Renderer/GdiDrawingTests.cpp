@@ -88,15 +88,16 @@ TEST(GdiDrawing, PolylineRebuildsOnceWhenChangedAndClearsTheFlag)
     canvas.Start();
     canvas.renderer->FillPolygon(polyline, ZQ::Color(kRed), {1, 1}, {1, 1}, true);
     EXPECT_FALSE(polyline.IsChanged());
-    const auto* built = cachedPath();
-    ASSERT_NE(built, nullptr);
+    // Held, so that a rebuilt path cannot be given the released one's address.
+    const auto built = canvas.renderer->GetPathCache().GetEntryAt(0).object;
+    ASSERT_NE(built.Get(), nullptr);
     canvas.renderer->FillPolygon(polyline, ZQ::Color(kRed), {1, 1}, {1, 1}, true);
-    EXPECT_EQ(cachedPath(), built);
+    EXPECT_EQ(cachedPath(), built.Get());
 
     polyline.SetPoint(2, {30, 30});
     canvas.renderer->DrawPolygon(polyline, ZQ::Color(kBlue), {0, 0}, {1, 1}, true);
     EXPECT_FALSE(polyline.IsChanged());
-    EXPECT_NE(cachedPath(), built);
+    EXPECT_NE(cachedPath(), built.Get());
     EXPECT_EQ(canvas.renderer->GetPathCache().GetIndexedCount(), 1);
 
     // Not kept: the path goes once drawn, the entry stays indexed.
