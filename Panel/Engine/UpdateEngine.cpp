@@ -681,8 +681,9 @@ ZQRESULT LUpdateEngine::SendSyxFile(const std::vector<uint8_t>& file, const WStr
     return IsAbortRequested() ? E_ABORT : S_OK;
 }
 
-bool LUpdateEngine::ReadWholeFile(const WString& path, std::vector<uint8_t>& bytes)
+bool LUpdateEngine::ReadWholeFile(const WString& path, int32_t maxSize, std::vector<uint8_t>& bytes)
 {
+    bytes.clear();
     const WString folder = File::GetFolderFromPath(path);
     const WString name = File::GetFileNameFromPath(path);
     if (folder.IsEmpty() || name.IsEmpty())
@@ -692,13 +693,23 @@ bool LUpdateEngine::ReadWholeFile(const WString& path, std::vector<uint8_t>& byt
         File file;
         if (Failed(file.Open(folder, name, File::kRead)))
             return false;
+        // The size is checked before anything is allocated, so that a file far too large is refused
+        // without being held in memory.
         const int32_t length = file.GetLength();
-        if (length < 0)
+        if (length < 0 || length > maxSize)
             return false;
-        bytes.assign(static_cast<size_t>(length), 0);
-        if (length > 0 && file.Read(bytes.data(), static_cast<uint32_t>(length), 0) != length)
-            return false;
-        return true;
+        bytes.resize(static_cast<size_t>(length));
+        size_t done = 0;
+        while (done < bytes.size())
+        {
+            const int32_t read = file.Read(bytes.data() + done, static_cast<uint32_t>(bytes.size() - done),
+                                           done == 0 ? 0 : -1);
+            if (read <= 0)
+                break;
+            done += static_cast<size_t>(read);
+        }
+        // A file that shrank while it was read is not sent as if it were whole.
+        return done == bytes.size();
     }
     catch (...)
     {
@@ -710,7 +721,7 @@ bool LUpdateEngine::ReadFirmwareImage(std::vector<uint8_t>& image)
 {
     WString path;
     (void)GetFirmwareFilePath(path);
-    return ReadWholeFile(path, image) && !image.empty();
+    return ReadWholeFile(path, kMaxFirmwareImageSize, image) && !image.empty();
 }
 
 void LUpdateEngine::FailUpdate(int32_t reason)

@@ -123,10 +123,11 @@ protected:
     bool GetSelectedDevice(DeviceDefinitionEx& device);
     // Sets the selected found device's cannot-update reason (nothing when none is selected).
     void SetSelectedDeviceReason(int32_t reason);
-    // Reads a whole file; false when the path has no folder or name or the file cannot be read.
-    static bool ReadWholeFile(const ZQ::WString& path, std::vector<uint8_t>& bytes);
-    // Reads the firmware file whole; false when it cannot be read or is empty (an empty image would leave
-    // the device without firmware).
+    // Reads a whole file; false when the path has no folder or name, the file is not a regular file,
+    // holds more than maxSize bytes (refused before anything is read) or cannot be read whole.
+    static bool ReadWholeFile(const ZQ::WString& path, int32_t maxSize, std::vector<uint8_t>& bytes);
+    // Reads the firmware file whole; false when it cannot be read, is empty (an empty image would leave
+    // the device without firmware) or is larger than kMaxFirmwareImageSize.
     bool ReadFirmwareImage(std::vector<uint8_t>& image);
     // Sleeps for the chunk pause.
     void PauseAfterChunk() const;

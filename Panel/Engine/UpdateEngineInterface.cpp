@@ -8,6 +8,7 @@
 #include "ZQFramework/Utilities/Storage/File.h"
 
 #include <chrono>
+#include <exception>
 
 using namespace ZQ;
 
@@ -230,6 +231,22 @@ int32_t LUpdateEngineInterface::GetFirmwareFileState()
     return mFirmwareFileState.load();
 }
 
+bool LUpdateEngineInterface::IsFirmwareImageFile(const WString& path)
+{
+    if (path.IsEmpty())
+        return false;
+    try
+    {
+        File file;
+        return file.Open(path, WString(), File::kRead) == S_OK && file.GetLength() <= kMaxFirmwareImageSize;
+    }
+    catch (const std::exception&)
+    {
+        // A size beyond 32 bits.
+        return false;
+    }
+}
+
 ZQRESULT LUpdateEngineInterface::SetFirmwareFile(const WString& path, const FirmwareVersion& version)
 {
     {
@@ -237,7 +254,7 @@ ZQRESULT LUpdateEngineInterface::SetFirmwareFile(const WString& path, const Firm
         mFirmwareFilePath = path;
         mFirmwareFileVersion = version;
     }
-    if (!path.IsEmpty() && File::Exists(path))
+    if (IsFirmwareImageFile(path))
     {
         SetFirmwareFileState(kFileValid);
         return S_OK;
@@ -252,7 +269,7 @@ ZQRESULT LUpdateEngineInterface::SetFirmwareFilePath(const WString& path)
         const MutexLocker lock(mDataLock);
         mFirmwareFilePath = path;
     }
-    if (!path.IsEmpty() && File::Exists(path))
+    if (IsFirmwareImageFile(path))
     {
         {
             const MutexLocker lock(mDataLock);

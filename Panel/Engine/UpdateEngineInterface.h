@@ -89,6 +89,14 @@ public:
     static constexpr int32_t kFilePathOnly = 2;
     static constexpr int32_t kFileValid = 3;
 
+    // The largest firmware image taken, 16 MiB: at the device's pace of 128 bytes every 20 ms (about
+    // 6.4 KB/s) its transfer takes about 44 minutes. A larger file is no image this device can take in a
+    // sensible time, and its file state is invalid, as a missing file's is.
+    static constexpr int32_t kMaxFirmwareImageSize = 16 * 1024 * 1024;
+    // Whether the path names a regular file of at most kMaxFirmwareImageSize bytes that can be opened
+    // for reading. Never waits: a FIFO or a device in the file's place is no image.
+    [[nodiscard]] static bool IsFirmwareImageFile(const ZQ::WString& path);
+
     // How long the destructor lets a running task finish.
     static constexpr uint32_t kWorkerStopTimeout = 60000;
 

@@ -176,12 +176,13 @@ int32_t OpenHandle(RegKey parentKey, std::u16string_view subKey, bool create, Re
     return RegSuccess;
 }
 
+// Reads a regular file whole; false for anything else (a FIFO, a device, a socket) or a failed read.
 bool ReadAll(int fd, std::vector<uint8_t>* bytes)
 {
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     bytes->resize(static_cast<size_t>(st.st_size));
     size_t done = 0;
@@ -216,7 +217,9 @@ bool WriteAll(int fd, const uint8_t* data, size_t size)
 int32_t ReadValueFile(const KeyFolder& folder, const std::string& stored, uint32_t* type,
                       std::vector<uint8_t>* bytes)
 {
-    const int fd = ::openat(folder.Fd(), stored.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Opened without waiting, so that a FIFO or a device in a value's place is refused at once instead of
+    // blocking until another process opens its other end.
+    const int fd = ::openat(folder.Fd(), stored.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return ResultFromErrno(errno, folder.Fd());
     std::vector<uint8_t> file;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -32,17 +33,25 @@ struct Point
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-// Left, top, right, bottom, as the original's rectangles.
+// Left, top, right, bottom, as the original's rectangles. Width and height are exact whenever they fit in
+// 32 bits and stop at the 32-bit limits otherwise, whatever the corners.
 struct Rect
 {
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
-    [[nodiscard]] int32_t Width() const { return right - left; }
-    [[nodiscard]] int32_t Height() const { return bottom - top; }
+    [[nodiscard]] int32_t Width() const { return Span(left, right); }
+    [[nodiscard]] int32_t Height() const { return Span(top, bottom); }
     [[nodiscard]] bool IsEmpty() const { return right <= left || bottom <= top; }
     friend bool operator==(const Rect&, const Rect&) = default;
+
+private:
+    [[nodiscard]] static constexpr int32_t Span(int32_t from, int32_t to)
+    {
+        const int64_t span = int64_t{to} - int64_t{from};
+        return static_cast<int32_t>(std::clamp<int64_t>(span, INT32_MIN, INT32_MAX));
+    }
 };
 
 // What WM_COPYDATA's lParam points to while the message is handled: the sender's identifier and bytes.

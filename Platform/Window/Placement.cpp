@@ -3,6 +3,7 @@
 #include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Registry/Registry.h"
 
+#include <algorithm>
 #include <string>
 
 namespace Platform::Window
@@ -56,19 +57,21 @@ std::optional<WindowPlacement> DecodePlacement(std::span<const uint8_t> bytes)
         return std::nullopt;
     LittleEndian::Reader reader(bytes);
     const auto next = [&reader] { return static_cast<int32_t>(reader.U32()); };
+    const auto coordinate = [&next]
+    { return std::clamp(next(), kPlacementCoordinateMin, kPlacementCoordinateMax); };
     if (next() != static_cast<int32_t>(kPlacementBytes))
         return std::nullopt;
     WindowPlacement placement;
     placement.flags = static_cast<uint32_t>(next());
     placement.showCommand = static_cast<uint32_t>(next());
-    placement.minPosition.x = next();
-    placement.minPosition.y = next();
-    placement.maxPosition.x = next();
-    placement.maxPosition.y = next();
-    placement.normalPosition.left = next();
-    placement.normalPosition.top = next();
-    placement.normalPosition.right = next();
-    placement.normalPosition.bottom = next();
+    placement.minPosition.x = coordinate();
+    placement.minPosition.y = coordinate();
+    placement.maxPosition.x = coordinate();
+    placement.maxPosition.y = coordinate();
+    placement.normalPosition.left = coordinate();
+    placement.normalPosition.top = coordinate();
+    placement.normalPosition.right = coordinate();
+    placement.normalPosition.bottom = coordinate();
     return placement;
 }
 

@@ -25,8 +25,15 @@ struct WindowPlacement
 
 inline constexpr size_t kPlacementBytes = 44;
 
+// The range of a decoded coordinate: X places windows at 16-bit positions, so a stored value beyond it is
+// no place on any screen, and within it every sum or difference of two coordinates fits in 32 bits.
+inline constexpr int32_t kPlacementCoordinateMin = -32768;
+inline constexpr int32_t kPlacementCoordinateMax = 32767;
+
 [[nodiscard]] std::array<uint8_t, kPlacementBytes> EncodePlacement(const WindowPlacement& placement);
-// Nothing unless bytes holds exactly 44 bytes that begin with the length 44.
+// Nothing unless bytes holds exactly 44 bytes that begin with the length 44. Each coordinate is clamped
+// into kPlacementCoordinateMin to kPlacementCoordinateMax, so that stored values of any size are safe to
+// compute with.
 [[nodiscard]] std::optional<WindowPlacement> DecodePlacement(std::span<const uint8_t> bytes);
 
 // Writes the placement as the binary value "WP" of the section's key; false when the registry fails.

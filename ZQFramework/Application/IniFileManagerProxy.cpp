@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ struct CIniFileManagerProxy::MemberData
         std::string keyPrefix; // UTF-8, dots made "_", ending in "."
         std::unique_ptr<XNode> document;
         bool changed = false; // set by each successful write, cleared when the file has been written
+        // Something that held no settings was at the path when it was read: it is kept beside the file,
+        // under kUnreadableSuffix, before the first write replaces it.
+        bool keepUnreadable = false;
         Handle handle = 0;
     };
 
@@ -35,6 +39,8 @@ using Handle = IIniFileManager::Handle;
 constexpr ZQRESULT kAlreadyOpen = 1;
 constexpr ZQRESULT kFailed = -1;
 constexpr ZQRESULT kUnknownHandle = -3;
+
+constexpr const char* kUnreadableSuffix = ".corrupt";
 
 // Shared by every manager of the process, so that no handle is given out twice in a run.
 std::atomic<Handle> gLastHandle{0};
@@ -61,13 +67,40 @@ std::unique_ptr<XNode> NewDocument(const WString& applicationName)
     return document;
 }
 
-std::unique_ptr<XNode> ReadDocument(const std::string& path, const WString& applicationName)
+// Whether what is at the path (not followed when it is a link) is worth keeping when it held no settings:
+// anything but nothing, a folder or an empty file.
+bool HoldsSomething(const std::string& path)
 {
-    std::unique_ptr<XNode> document = XNode::ParseFile(path.c_str(), nullptr);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+        return false;
+    return !std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, error) != 0;
+}
+
+void ReadDocument(IniFileInfo& file, const WString& applicationName)
+{
+    file.document = XNode::ParseFile(file.path.c_str(), nullptr);
     // XML whose elements are none of a property list's reads as a node without a type.
-    if (!document || document->GetType() == XNode::TypeNone)
-        return NewDocument(applicationName);
-    return document;
+    if (!file.document || file.document->GetType() == XNode::TypeNone)
+    {
+        file.document = NewDocument(applicationName);
+        file.keepUnreadable = HoldsSomething(file.path);
+    }
+}
+
+// Moves an unreadable file out of the way of the first write, so that it is not lost; false when it
+// cannot be moved (and must then not be replaced).
+bool KeepUnreadable(IniFileInfo& file)
+{
+    if (!file.keepUnreadable)
+        return true;
+    std::error_code error;
+    std::filesystem::rename(file.path, file.path + kUnreadableSuffix, error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        return false;
+    file.keepUnreadable = false;
+    return true;
 }
 
 XNode* Resolve(IniFileInfo& file, const WString& key, bool create)
@@ -188,7 +221,7 @@ ZQRESULT WriteIfChanged(IniFileInfo& file)
         return S_OK;
     try
     {
-        if (file.document->WriteFile(file.path.c_str(), 0) != 0)
+        if (!KeepUnreadable(file) || file.document->WriteFile(file.path.c_str(), 0) != 0)
             return kFailed;
     }
     catch (const std::exception&)
@@ -240,7 +273,7 @@ ZQRESULT CIniFileManagerProxy::Open(const WString& path, const WString& keyPrefi
         file->keyPrefix = Utf8(keyPrefix);
         std::replace(file->keyPrefix.begin(), file->keyPrefix.end(), '.', '_');
         file->keyPrefix += '.';
-        file->document = ReadDocument(file->path, applicationName);
+        ReadDocument(*file, applicationName);
         file->handle = ++gLastHandle;
         mData->files.push_back(std::move(file));
         handle = mData->files.back()->handle;

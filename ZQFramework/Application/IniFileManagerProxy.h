@@ -8,7 +8,9 @@ namespace ZQ
 {
 // The settings-file manager's working part, owned by LIniFileManager: the list of open files, each with its
 // path, key prefix, document and changed mark, in the order of opening. Handles are numbers drawn from
-// one count of the process, so a closed file's handle never names a file opened later.
+// one count of the process, so a closed file's handle never names a file opened later. A file that held
+// no settings (not a property list, not a regular file) starts as a new document, and its first write
+// moves what was there aside to the path + ".corrupt" before writing a new regular file in its place.
 class CIniFileManagerProxy : public IIniFileManager
 {
 public:

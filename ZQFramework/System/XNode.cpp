@@ -690,17 +690,14 @@ private:
 };
 
 // Writes the document to a new temporary file made from the pattern temp (which then names it), with the
-// permissions of target, and flushes it to the disk. On failure no temporary file is left.
-int32_t WriteTemporary(const XNode& node, std::string& temp, const std::string& target, uint32_t flags)
+// given permissions, and flushes it to the disk. On failure no temporary file is left.
+int32_t WriteTemporary(const XNode& node, std::string& temp, mode_t permissions, uint32_t flags)
 {
     errno = 0;
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return ErrnoOr5();
-    struct stat existing
-    {
-    };
-    ::fchmod(fd, ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    ::fchmod(fd, permissions);
     FILE* file = ::fdopen(fd, "w");
     if (file == nullptr)
     {
@@ -729,16 +726,16 @@ int32_t XNode::WriteFile(const char* path, uint32_t flags) const
 {
     if (path == nullptr || path[0] == '\0')
         return ENOENT;
-    // Replace the file a symbolic link leads to, not the link.
-    std::string target = path;
-    if (char* resolved = ::realpath(path, nullptr))
+    // The path's own entry is replaced by the new regular file: a symbolic link there is replaced, never
+    // written through, so a link cannot make this write replace some other file.
+    const std::string target = path;
+    struct stat existing
     {
-        target = resolved;
-        std::free(resolved);
-    }
+    };
+    const bool regular = ::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     // A file we may not write stays as it is, although the folder would let us replace it.
     errno = 0;
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+    if (regular && ::access(target.c_str(), W_OK) != 0)
         return ErrnoOr5();
     const size_t slash = target.rfind('/');
     const std::string folderPath = slash == std::string::npos ? "."
@@ -754,7 +751,8 @@ int32_t XNode::WriteFile(const char* path, uint32_t flags) const
     const std::string temporaryPrefix = fileName + ".tmp.";
     Platform::RemoveStaleTemporaries(folder.Fd(), temporaryPrefix);
     std::string temp = folderPath + "/" + Platform::TemporaryNamePrefix(temporaryPrefix) + "XXXXXX";
-    if (const int32_t error = WriteTemporary(*this, temp, target, flags); error != 0)
+    const mode_t permissions = regular ? (existing.st_mode & 07777) : 0644;
+    if (const int32_t error = WriteTemporary(*this, temp, permissions, flags); error != 0)
         return error;
     errno = 0;
     if (std::rename(temp.c_str(), target.c_str()) != 0)
@@ -969,9 +967,22 @@ std::unique_ptr<XNode> XNode::ParseMemory(const char* text, size_t length, const
 
 std::unique_ptr<XNode> XNode::ParseFile(const char* path, XNode* errorNode)
 {
-    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (file == nullptr)
+    if (path == nullptr)
         return nullptr;
+    // Opened without waiting, so that a FIFO or a device in the file's place is refused at once instead
+    // of blocking until another process opens its other end.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat info
+    {
+    };
+    FILE* file = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? ::fdopen(fd, "rb") : nullptr;
+    if (file == nullptr)
+    {
+        ::close(fd);
+        return nullptr;
+    }
     std::string text;
     char buffer[65536];
     size_t read = 0;

@@ -90,14 +90,16 @@ public:
     // when errorNode is given, it becomes a string "XML Load Error \"<reason>\" line <n>".
     [[nodiscard]] static std::unique_ptr<XNode> ParseMemory(const char* text, size_t length, const char* name,
                                                             XNode* errorNode);
-    // Null without an error text when the file cannot be opened.
+    // Null without an error text when the file cannot be opened or is not a regular file (a FIFO or a
+    // device is refused without waiting for it).
     [[nodiscard]] static std::unique_ptr<XNode> ParseFile(const char* path, XNode* errorNode);
 
     // The output's error code (0 on success).
     int32_t Write(Output& output, uint32_t flags) const;
     // Writes the document (always with the header) to a temporary file beside path, flushes it to the disk
     // and renames it over path, so the previous or the new file survives any failure or power cut; a file
-    // this process may not write is left alone. Temporary files of this path left by writers that no
+    // this process may not write is left alone. A symbolic link at path is itself replaced by the new
+    // file, never written through. Temporary files of this path left by writers that no
     // longer run are removed first (Platform/Registry/TemporaryFiles.h). 0 on success, else errno (5 when
     // errno is 0).
     [[nodiscard]] int32_t WriteFile(const char* path, uint32_t flags) const;

@@ -1,4 +1,5 @@
 #include "ControlBase/LocaleScope.h"
+#include "Support/Fifo.h"
 
 #include "ZQFramework/Application/IniFileManager.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
@@ -10,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace
@@ -352,6 +354,82 @@ TEST(IniFileManager, AFailedWriteKeepsTheChangesForTheNextSave)
     fs::remove(path);
     EXPECT_EQ(folder.manager->Close(handle, true), 0);
     EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(IniFileManager, WhatHeldNoSettingsIsKeptBesideTheNewRegularFile)
+{
+    const std::string kNotSettings = "[Section]\nkey=value\n";
+    const std::string kWritten = Written("<dict>\n"
+                                         "\t<key>Application</key><string>App</string>\n"
+                                         "\t<key>1_0_0</key><dict>\n"
+                                         "\t\t<key>Value</key><integer>4</integer>\n"
+                                         "\t</dict>\n"
+                                         "</dict>\n");
+    struct Case
+    {
+        const char* what;
+        std::function<void(const IniFileFolder&)> place; // puts something at the settings path
+        bool kept;                                       // whether it is found beside the file afterwards
+    };
+    const Case cases[] = {
+        {"a file that is no property list",
+         [&](const IniFileFolder& folder) { std::ofstream(folder.Path(), std::ios::binary) << kNotSettings; },
+         true},
+        {"a link to another file that is no property list",
+         [&](const IniFileFolder& folder)
+         {
+             std::ofstream(folder.Path("other.txt"), std::ios::binary) << kNotSettings;
+             fs::create_symlink(folder.Path("other.txt"), folder.Path());
+         },
+         true},
+        {"a FIFO", [](const IniFileFolder& folder) { ASSERT_EQ(::mkfifo(folder.Path().c_str(), 0600), 0); },
+         true},
+        {"an empty file", [](const IniFileFolder& folder) { std::ofstream(folder.Path()).flush(); }, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const IniFileFolder folder;
+        c.place(folder);
+        const fs::file_status before = fs::symlink_status(folder.Path());
+        Handle handle = 0;
+        ZQRESULT opened = -1;
+        EXPECT_TRUE(TestSupport::EndsWithoutAWriter(
+            folder.Path(), [&]
+            { opened = folder.manager->Open(WString(folder.Path().c_str()), u"1_0_0", u"App", handle); }));
+        ASSERT_EQ(opened, 0);
+        int32_t value = 0;
+        EXPECT_EQ(folder.manager->GetInteger(handle, u"Value", -1, value), 0);
+        EXPECT_EQ(value, -1) << "the file reads as a new document";
+        ASSERT_EQ(folder.manager->SetInteger(handle, u"Value", 4), 0);
+        EXPECT_EQ(folder.manager->Save(handle), 0);
+
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.Path()))) << "a new regular file";
+        EXPECT_EQ(ReadWhole(folder.Path()), kWritten);
+        const std::string kept = folder.Path() + ".corrupt";
+        const auto expectKept = [&]
+        {
+            EXPECT_EQ(fs::exists(fs::symlink_status(kept)), c.kept);
+            if (!c.kept)
+                return;
+            EXPECT_EQ(fs::symlink_status(kept).type(), before.type()) << "kept as it was";
+            if (fs::is_regular_file(before))
+            {
+                EXPECT_EQ(ReadWhole(kept), kNotSettings);
+            }
+        };
+        expectKept();
+        if (fs::exists(folder.Path("other.txt")))
+        {
+            EXPECT_EQ(ReadWhole(folder.Path("other.txt")), kNotSettings)
+                << "nothing written through the link";
+        }
+
+        // Kept once: the next write replaces the settings file only.
+        ASSERT_EQ(folder.manager->SetInteger(handle, u"Value", 5), 0);
+        EXPECT_EQ(folder.manager->Close(handle, true), 0);
+        expectKept();
+    }
 }
 
 TEST(IniFileManager, CloseWithAFailedSaveStillClosesTheFile)

@@ -1,11 +1,15 @@
 #include "Engine/EngineFixture.h"
+#include "Support/Fifo.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
 #include "Platform/Registry/RegistryValues.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <numeric>
+#include <unistd.h>
 
 namespace
 {
@@ -190,6 +194,48 @@ TEST_F(PrivateMidiPerformUpdateEngineTests, EmptyImageOrPathWithoutFolderIsAFile
     EXPECT_EQ(engine->PerformUpdate(), E_FAIL);
     ExpectFailed(Engine::kReasonFileAccess);
     EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+}
+
+TEST_F(PrivateMidiPerformUpdateEngineTests, ImageThatBecameTooLargeOrNoFileIsRefusedBeforeAnythingIsSent)
+{
+    // What is at the image's path changes after it was found valid; the worker never waits on it.
+    struct Case
+    {
+        const char* what;
+        std::function<void(const std::string& path)> change;
+    };
+    std::unique_ptr<TestSupport::Fifo> fifo;
+    const Case cases[] = {
+        {"grown past the limit", [](const std::string& path)
+         { ASSERT_EQ(::truncate(path.c_str(), Engine::kMaxFirmwareImageSize + 1), 0); }},
+        {"grown past 4 GiB",
+         [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), (off_t{1} << 32) + 300), 0); }},
+        {"replaced by a FIFO",
+         [&](const std::string& path)
+         {
+             ASSERT_EQ(::unlink(path.c_str()), 0);
+             fifo = std::make_unique<TestSupport::Fifo>(path);
+             ASSERT_TRUE(fifo->IsMade());
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Ready(Image(300));
+        ZQ::WString path;
+        ASSERT_EQ(engine->GetFirmwareFilePath(path), S_OK);
+        c.change(path.ToNarrow().GetBuffer());
+        ASSERT_EQ(Start(), S_OK);
+        if (fifo)
+            EXPECT_TRUE(fifo->EndsWithoutAWriter([&] { Finish(); }));
+        else
+            Finish();
+        ExpectFailed(Engine::kReasonFileAccess);
+        EXPECT_TRUE(mixer->Log().Find("request", 13).empty()) << "nothing is sent";
+        EXPECT_EQ(mixer->Driver().FirmwareSize(), 0u);
+        EXPECT_TRUE(UpdateControlSwitchedOnAndOff());
+        EXPECT_EQ(Completions(), std::vector<int32_t>{0});
+    }
 }
 
 TEST_F(PrivateMidiPerformUpdateEngineConcurrency, AbortWhilePiecesRemainEndsAborted)

@@ -1,12 +1,15 @@
 #include "Engine/EngineFixture.h"
+#include "Support/Fifo.h"
 
 #include "Panel/Engine/UpdateEngineInterface.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <unistd.h>
 
 using namespace EngineTest;
 using namespace TestSupport;
@@ -215,6 +218,49 @@ TEST_F(UpdateEngineInterfaceTests, FirmwareFilePathGivesTheFixedVersion)
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(std::make_pair(files[0].newValue, files[0].oldValue), std::make_pair(3, 0));
     EXPECT_EQ(std::make_pair(files[1].newValue, files[1].oldValue), std::make_pair(1, 3));
+}
+
+TEST_F(UpdateEngineInterfaceTests, OnlyARegularFileWithinTheImageLimitIsValid)
+{
+    const std::string folder = environment.Root() + "/files/";
+    const TestSupport::Fifo fifo(folder + "fifo.syx");
+    ASSERT_TRUE(fifo.IsMade());
+    ASSERT_TRUE(std::filesystem::create_directory(folder + "folder.syx"));
+    // Sparse files: nothing of their size is written to the disk.
+    const auto sized = [&](const char* name, off_t size)
+    {
+        const std::string path = environment.WriteFile(name, {0xF0});
+        EXPECT_EQ(::truncate(path.c_str(), size), 0);
+        return path;
+    };
+    struct Case
+    {
+        std::string path;
+        int32_t state;
+    };
+    const Case cases[] = {
+        {sized("largest.syx", Engine::kMaxFirmwareImageSize), Engine::kFileValid},
+        {sized("one more.syx", Engine::kMaxFirmwareImageSize + 1), Engine::kFileInvalid},
+        {sized("4 GiB and a page.syx", (off_t{1} << 32) + 4096), Engine::kFileInvalid},
+        {sized("5 GiB.syx", off_t{5} << 30), Engine::kFileInvalid},
+        {fifo.Path(), Engine::kFileInvalid},
+        {folder + "folder.syx", Engine::kFileInvalid},
+        {"/dev/zero", Engine::kFileInvalid},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        for (const bool withVersion : {false, true})
+        {
+            EXPECT_TRUE(fifo.EndsWithoutAWriter(
+                [&]
+                {
+                    (void)(withVersion ? engine->SetFirmwareFile(c.path.c_str(), Engine::FirmwareVersion{})
+                                       : engine->SetFirmwareFilePath(c.path.c_str()));
+                }));
+            EXPECT_EQ(engine->GetFirmwareFileState(), c.state);
+        }
+    }
 }
 
 TEST_F(UpdateEngineInterfaceTests, VersionFromFileName)

@@ -1,3 +1,4 @@
+#include "Support/Fifo.h"
 #include "Support/TempRegistry.h"
 
 #include "Platform/Registry/Registry.h"
@@ -216,6 +217,32 @@ TEST_F(RegistryTests, ErrorsAreReported)
 
     const std::u16string tooLong(300, u'x');
     EXPECT_EQ(RegistryCreateKey(RegLocalMachine, tooLong, RegKeyAllAccess, &key), RegInvalidParameter);
+}
+
+TEST_F(RegistryTests, AValueThatIsNoRegularFileCannotBeReadAndNothingWaitsForAWriter)
+{
+    const uint8_t placement[44] = {44};
+    ASSERT_EQ(RegistryWriteBinary(RegCurrentUser, u"Software\\Window", u"WP", placement, sizeof placement),
+              RegSuccess);
+    const std::string valueFile = mRoot + "/HKEY_CURRENT_USER/Software/Window/@WP";
+    ASSERT_EQ(::unlink(valueFile.c_str()), 0);
+    const TestSupport::Fifo fifo(valueFile);
+    ASSERT_TRUE(fifo.IsMade());
+
+    RegKey key = 0;
+    ASSERT_EQ(RegistryOpenKey(RegCurrentUser, u"Software\\Window", RegKeyRead, &key), RegSuccess);
+    EXPECT_TRUE(fifo.EndsWithoutAWriter(
+        [&]
+        {
+            uint8_t bytes[44] = {};
+            uint32_t type = 0;
+            uint32_t size = sizeof bytes;
+            EXPECT_EQ(RegistryQueryValue(key, u"WP", &type, bytes, &size), RegCantRead);
+            std::u16string name;
+            EXPECT_EQ(RegistryEnumValue(key, 0, &name, &type), RegCantRead);
+            EXPECT_EQ(name, u"WP");
+        }));
+    EXPECT_EQ(RegistryCloseKey(key), RegSuccess);
 }
 
 TEST_F(RegistryTests, DeletedKeyIsGoneWithItsTreeAndItsHandlesFail)

@@ -1,13 +1,17 @@
 #include "Program/ChildProcess.h"
 #include "Program/ProgramTestApplication.h"
+#include "Support/Fifo.h"
 #include "Support/WaitFor.h"
 
 #include "Platform/Window/NamedLock.h"
 #include "Platform/Window/Placement.h"
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -159,6 +163,66 @@ TEST_F(ProgramX11, TheMainWindowShowsTheMainControlAndKeepsItsPlacementForTheNex
     const auto keptAgain = Platform::Window::LoadPlacement(u"ZQProgramTest");
     ASSERT_TRUE(keptAgain.has_value());
     EXPECT_NE(keptAgain->showCommand, static_cast<uint32_t>(Platform::Window::kSwShowMinimized));
+}
+
+TEST_F(ProgramX11, AStoredPlacementOfAnySizeOrNoneReadableStillShowsTheWindowOnTheDesktop)
+{
+    if (x == nullptr)
+        GTEST_SKIP() << "no X server";
+    const std::string valueFile =
+        (root / "registry/HKEY_CURRENT_USER/Software/Tavrin DJ/Q3300 Splen" / "ZQProgramTest/@WP").string();
+    struct Case
+    {
+        const char* what;
+        std::function<void()> store;
+    };
+    std::unique_ptr<TestSupport::Fifo> fifo;
+    const Case cases[] = {
+        {"a corner at the smallest 32-bit value",
+         []
+         {
+             Platform::Window::WindowPlacement extreme;
+             extreme.showCommand = static_cast<uint32_t>(Platform::Window::kSwShowNormal);
+             extreme.normalPosition = {INT32_MIN, INT32_MIN, 500, 530};
+             ASSERT_TRUE(Platform::Window::SavePlacement(u"ZQProgramTest", extreme));
+         }},
+        {"corners at both 32-bit limits",
+         []
+         {
+             Platform::Window::WindowPlacement extreme;
+             extreme.showCommand = static_cast<uint32_t>(Platform::Window::kSwShowNormal);
+             extreme.normalPosition = {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN};
+             extreme.minPosition = {INT32_MIN, INT32_MAX};
+             ASSERT_TRUE(Platform::Window::SavePlacement(u"ZQProgramTest", extreme));
+         }},
+        {"a FIFO in the value's place",
+         [&]
+         {
+             ASSERT_EQ(::unlink(valueFile.c_str()), 0);
+             fifo = std::make_unique<TestSupport::Fifo>(valueFile);
+             ASSERT_TRUE(fifo->IsMade());
+         }},
+    };
+    const Platform::Window::Rect desktop{0, 0, DisplayWidth(x, DefaultScreen(x)),
+                                         DisplayHeight(x, DefaultScreen(x))};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        c.store();
+        ChildProcess program(kHost, {});
+        ASSERT_TRUE(program.IsStarted());
+        const ::Window window = WaitForMainWindow();
+        ASSERT_NE(window, 0u) << "the window did not come on screen";
+        const Platform::Window::Rect placed = Geometry(window);
+        EXPECT_GE(placed.left, desktop.left);
+        EXPECT_GE(placed.top, desktop.top);
+        EXPECT_LE(placed.right, desktop.right);
+        EXPECT_LE(placed.bottom, desktop.bottom);
+        EXPECT_EQ(placed.Width(), 400) << "the main control's fixed size";
+        EXPECT_EQ(placed.Height(), 450);
+        Close(window);
+        EXPECT_EQ(program.WaitForExit(20s), std::optional<int>(0));
+    }
 }
 
 TEST_F(ProgramX11, ASecondInstanceHandsItsCommandLineToTheFirstAndEnds)

@@ -1,12 +1,17 @@
+#include "Support/Fifo.h"
+
 #include "ZQFramework/Utilities/Storage/File.h"
 #include "ZQFramework/Utilities/Storage/StringArray.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
@@ -17,6 +22,31 @@ std::string Narrow(const WString& text)
 {
     return text.ToNarrow().GetBuffer();
 }
+
+// While it lives, files of this process cannot grow (a stand-in for a full disk): a write that would
+// grow one fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    FileSizeLimit()
+    {
+        mSignal = std::signal(SIGXFSZ, SIG_IGN);
+        (void)::getrlimit(RLIMIT_FSIZE, &mSaved);
+        const rlimit none{0, mSaved.rlim_max};
+        (void)::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~FileSizeLimit()
+    {
+        (void)::setrlimit(RLIMIT_FSIZE, &mSaved);
+        (void)std::signal(SIGXFSZ, mSignal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit mSaved{};
+    void (*mSignal)(int) = nullptr;
+};
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class FileTest : public ::testing::Test
@@ -101,7 +131,7 @@ TEST_F(FileTest, FailuresThrowTheFrameworkTexts)
     File notOpen;
     File writableButNotOpen;
     ASSERT_EQ(writableButNotOpen.Open(Folder(), WString(u"absent.bin"), File::kRead | File::kWrite), E_FAIL);
-    File full(WString(u"/dev/full"), WString(), File::kRead | File::kWrite);
+    File full(Folder(), WString(u"full.bin"), File::kRead | File::kWrite | File::kCreate);
     char buffer[4] = {};
 
     struct Case
@@ -121,7 +151,12 @@ TEST_F(FileTest, FailuresThrowTheFrameworkTexts)
          "Runtime Error : file is read only : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 579"},
         {"write seek", [&] { writableButNotOpen.Write(buffer, 4, 2); },
          "Runtime Error : lseek : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 588"},
-        {"write", [&] { full.Write(buffer, 4); },
+        {"write",
+         [&]
+         {
+             const FileSizeLimit noRoom;
+             full.Write(buffer, 4);
+         },
          "Runtime Error : write : ZQ::File::Write : Utilities\\Storage\\ZQFile : Line 627"},
     };
     ASSERT_TRUE(readOnly.IsOpen());
@@ -140,6 +175,75 @@ TEST_F(FileTest, FailuresThrowTheFrameworkTexts)
         }
     }
     EXPECT_EQ(std::filesystem::file_size(mFolder + "/r.bin"), 0u);
+}
+
+TEST_F(FileTest, OnlyRegularFilesOpenAndNothingWaitsForAWriter)
+{
+    const TestSupport::Fifo fifo(mFolder + "/image.syx");
+    ASSERT_TRUE(fifo.IsMade());
+    ASSERT_EQ(File::CreateFolder(PathOf("folder.syx")), S_OK);
+    struct Case
+    {
+        WString path;
+        uint32_t flags;
+    };
+    const Case cases[] = {
+        {PathOf("image.syx"), File::kRead},
+        {PathOf("image.syx"), File::kRead | File::kWrite},
+        {PathOf("folder.syx"), File::kRead},
+        {WString(u"/dev/null"), File::kRead},
+        {WString(u"/dev/zero"), File::kRead | File::kWrite | File::kCreate},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(Narrow(c.path) + " flags " + std::to_string(c.flags));
+        File file;
+        ZQRESULT result = S_OK;
+        EXPECT_TRUE(fifo.EndsWithoutAWriter([&] { result = file.Open(c.path, WString(), c.flags); }));
+        EXPECT_EQ(result, E_FAIL);
+        EXPECT_FALSE(file.IsOpen());
+    }
+}
+
+TEST_F(FileTest, ASizeBeyondThirtyTwoBitsIsAFailedStatNotACutSize)
+{
+    // Sparse files: nothing of their size is written to the disk.
+    struct Case
+    {
+        const char* name;
+        off_t size;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"largest.bin", INT32_MAX, true},
+        {"one more.bin", off_t{INT32_MAX} + 1, false},
+        {"4 GiB and a page.bin", (off_t{1} << 32) + 4096, false},
+        {"5 GiB.bin", off_t{5} << 30, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        MakeFile(c.name);
+        ASSERT_EQ(::truncate((mFolder + "/" + c.name).c_str(), c.size), 0);
+        File file(Folder(), WString(c.name), File::kRead);
+        ASSERT_TRUE(file.IsOpen());
+        if (c.fits)
+        {
+            EXPECT_EQ(file.GetLength(), INT32_MAX);
+            continue;
+        }
+        try
+        {
+            (void)file.GetLength();
+            ADD_FAILURE() << "no exception";
+        }
+        catch (const ZQ::Exception<std::runtime_error>& e)
+        {
+            EXPECT_STREQ(
+                e.what(),
+                "Runtime Error : fstat : ZQ::File::GetLength : Utilities\\Storage\\ZQFile : Line 126");
+        }
+    }
 }
 
 TEST_F(FileTest, TemporaryFileGoesWithItsLastHolder)

@@ -1,3 +1,4 @@
+#include "Support/Fifo.h"
 #include "Support/InterruptedWriter.h"
 
 #include "ZQFramework/System/XNode.h"
@@ -489,6 +490,44 @@ TEST(XNodeFile, TemporaryOfAnInterruptedWriterIsRemovedOnceItsProcessIsGone)
     ASSERT_EQ(small.WriteFile(path.c_str(), 0), 0);
     EXPECT_EQ(folder.EntryCount(), 2u);
     EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(XNodeFile, OnlyRegularFilesAreReadAndNothingWaitsForAWriter)
+{
+    TempFolder folder;
+    const TestSupport::Fifo fifo(folder.File("UserSettings.ini"));
+    ASSERT_TRUE(fifo.IsMade());
+    std::filesystem::create_directory(folder.File("folder.ini"));
+    for (const std::string& path : {fifo.Path(), folder.File("folder.ini"), std::string("/dev/zero")})
+    {
+        SCOPED_TRACE(path);
+        std::unique_ptr<XNode> read;
+        EXPECT_TRUE(fifo.EndsWithoutAWriter([&] { read = XNode::ParseFile(path.c_str(), nullptr); }));
+        EXPECT_EQ(read, nullptr);
+    }
+}
+
+TEST(XNodeFile, ALinkIsReplacedByTheNewFileNeverWrittenThrough)
+{
+    TempFolder folder;
+    const std::string other = folder.File("other.txt");
+    std::ofstream(other, std::ios::binary) << "not settings";
+    ASSERT_EQ(::chmod(other.c_str(), 0640), 0);
+    const std::string path = folder.File("UserSettings.ini");
+    std::filesystem::create_symlink(other, path);
+    XNode root(XNode::TypeDictionary);
+    root.Lookup("Keep", XNode::kLookupCreate)->SetInteger(1);
+
+    ASSERT_EQ(root.WriteFile(path.c_str(), 0), 0);
+    EXPECT_EQ(ReadBytes(other), "not settings");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path)));
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read | std::filesystem::perms::others_read)
+        << "a new file's permissions, not the link target's";
+    auto back = XNode::ParseFile(path.c_str(), nullptr);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Lookup("Keep")->GetInteger(), 1);
 }
 
 TEST(XNodeFile, ReadOnlyFileIsNotReplaced)

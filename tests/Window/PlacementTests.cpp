@@ -1,9 +1,13 @@
+#include "Support/Fifo.h"
 #include "Support/TempRegistry.h"
 
 #include "Platform/Registry/Registry.h"
 #include "Platform/Window/Placement.h"
 
+#include <climits>
 #include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -36,6 +40,47 @@ TEST(WindowPlacementBytes, OtherSizesAndLengthsAreNotApplied)
     EXPECT_FALSE(DecodePlacement(wrongLength));
 }
 
+TEST(WindowPlacementBytes, StoredCoordinatesOfAnySizeAreClampedBeforeAnyArithmetic)
+{
+    WindowPlacement extreme{
+        0, 1, {INT32_MIN, INT32_MAX}, {-40000, 40000}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}};
+    const auto decoded = DecodePlacement(EncodePlacement(extreme));
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->minPosition, (Point{-32768, 32767}));
+    EXPECT_EQ(decoded->maxPosition, (Point{-32768, 32767}));
+    EXPECT_EQ(decoded->normalPosition, (Rect{-32768, -32768, 32767, 32767}));
+    EXPECT_EQ(decoded->normalPosition.Width(), 65535);
+
+    // What lies inside the range stays as it was.
+    const WindowPlacement edge{0, 1, {-32768, 32767}, {0, 0}, {-32000, -32000, -31840, -31970}};
+    EXPECT_EQ(DecodePlacement(EncodePlacement(edge)), edge);
+}
+
+TEST(WindowRect, WidthAndHeightAreExactOrStopAtTheLimits)
+{
+    struct Case
+    {
+        Rect rect;
+        int32_t width;
+        int32_t height;
+    };
+    const Case cases[] = {
+        {{100, 200, 900, 700}, 800, 500},
+        {{900, 700, 100, 200}, -800, -500},
+        {{INT32_MIN, INT32_MIN, 100, 0}, INT32_MAX, INT32_MAX},
+        {{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN}, INT32_MIN, INT32_MIN},
+        {{-1, INT32_MIN, INT32_MAX - 1, -1}, INT32_MAX, INT32_MAX},
+        {{INT32_MIN, 0, INT32_MAX, 0}, INT32_MAX, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.rect.left) + "," + std::to_string(c.rect.top) + "," +
+                     std::to_string(c.rect.right) + "," + std::to_string(c.rect.bottom));
+        EXPECT_EQ(c.rect.Width(), c.width);
+        EXPECT_EQ(c.rect.Height(), c.height);
+    }
+}
+
 TEST_F(WindowPlacementStore, SavedAsBinaryWpUnderTheProfileKey)
 {
     EXPECT_FALSE(LoadPlacement(u"Q3300SplenWnd"));
@@ -57,5 +102,13 @@ TEST_F(WindowPlacementStore, SavedAsBinaryWpUnderTheProfileKey)
               Platform::RegSuccess);
     Platform::RegistryCloseKey(key);
     EXPECT_FALSE(LoadPlacement(u"Q3300SplenWnd"));
+
+    // A FIFO in the value's place is no placement, and nothing waits for a writer.
+    const std::string valueFile =
+        mRoot + "/HKEY_CURRENT_USER/Software/Tavrin DJ/Q3300 Splen/Q3300SplenWnd/@WP";
+    ASSERT_EQ(::unlink(valueFile.c_str()), 0);
+    const TestSupport::Fifo fifo(valueFile);
+    ASSERT_TRUE(fifo.IsMade());
+    EXPECT_TRUE(fifo.EndsWithoutAWriter([] { EXPECT_FALSE(LoadPlacement(u"Q3300SplenWnd")); }));
 }
 } // namespace

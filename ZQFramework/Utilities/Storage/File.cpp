@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -47,6 +48,20 @@ bool IsFolder(const std::string& path)
     {
     };
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsRegularFile(int descriptor)
+{
+    struct stat info
+    {
+    };
+    return ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool ClearNonBlocking(int descriptor)
+{
+    const int status = ::fcntl(descriptor, F_GETFL);
+    return status >= 0 && ::fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) == 0;
 }
 
 int DescriptorOf(const RCPtr<LHolder<int>>& holder)
@@ -124,9 +139,16 @@ ZQRESULT File::Open(const WString& folder, const WString& name, uint32_t flags)
         if (flags & kExclusive)
             mode |= O_EXCL;
     }
-    const int descriptor = ::open(SystemPath(mPath).c_str(), mode, S_IRUSR | S_IWUSR);
+    // Opened without waiting, so that a FIFO or a device in the file's place is refused at once instead of
+    // blocking until another process opens its other end.
+    const int descriptor = ::open(SystemPath(mPath).c_str(), mode | O_NONBLOCK, S_IRUSR | S_IWUSR);
     if (descriptor < 0)
         return E_FAIL;
+    if (!IsRegularFile(descriptor) || !ClearNonBlocking(descriptor))
+    {
+        ::close(descriptor);
+        return E_FAIL;
+    }
     mDescriptor = LHolder<int>::Create(descriptor);
     return S_OK;
 }
@@ -185,7 +207,9 @@ int32_t File::GetLength() const
     struct stat info
     {
     };
-    if (::fstat(*mDescriptor->mValue, &info) != 0)
+    // A size beyond the 32-bit result fails as the system's 32-bit stat fails on it, rather than being cut
+    // to a smaller size that a reader would take for the whole file.
+    if (::fstat(*mDescriptor->mValue, &info) != 0 || info.st_size > INT32_MAX)
         throw Exception<std::runtime_error>(
             "Runtime Error : fstat : ZQ::File::GetLength : Utilities\\Storage\\ZQFile : Line 126");
     return static_cast<int32_t>(info.st_size);

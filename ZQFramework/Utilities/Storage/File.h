@@ -31,7 +31,8 @@ public:
     File(const File&) = default;
     File& operator=(const File&) = default;
 
-    // S_OK, E_FAIL when the file cannot be opened, S_FALSE when this object is already open. With an empty
+    // S_OK, E_FAIL when the file cannot be opened or is not a regular file (a folder, a FIFO, a device or
+    // a socket is refused without waiting for it), S_FALSE when this object is already open. With an empty
     // name the folder is the whole path; an empty path throws.
     virtual ZQRESULT Open(const WString& folder, const WString& name, uint32_t flags);
     // Closes the descriptor when this object is its only holder (deleting a temporary file); S_OK.
@@ -43,7 +44,7 @@ public:
     // The new position (origin 0 start, 1 current, 2 end), or -1.
     virtual int32_t Seek(int32_t offset, int32_t origin);
 
-    // The size in bytes; 0 when not open.
+    // The size in bytes; 0 when not open. A size beyond the 32-bit range throws as a failed stat does.
     [[nodiscard]] int32_t GetLength() const;
     [[nodiscard]] bool IsOpen() const { return static_cast<bool>(mDescriptor); }
     [[nodiscard]] const WString& GetPath() const { return mPath; }
