@@ -3,6 +3,7 @@
 foreach(test
         UpdaterWindowX11.TheRoadTakesAMixerInNormalModeThroughTheUpdateToSuccess
         UpdaterWindowX11.AnAbortedAndAFailedTransferOfferTryAgainWhichStartsOver
+        UpdaterScreenX11.TheBarFillsInStepWithTheShareOfTheImageSent
         UpdaterHandOverX11.ADeviceInNormalModeHandsOverWhenTheSiblingHasWorkAndThisProgramHasNone
         UpdaterHandOverX11.ASiblingThatCannotStartShowsTheErrorBoxAndTheProgramStillEnds
         UpdaterHandOverX11.TheCommandLineModesEndWithoutAWindowWithTheirExitValue)
