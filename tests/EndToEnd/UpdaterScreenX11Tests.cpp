@@ -4,7 +4,8 @@
 #include <sstream>
 
 // What a person reads on the updater's screens, from the window's pixels: the bar's filled part against
-// the bytes the simulated mixer has received. Every screen is kept as a screenshot artifact.
+// the bytes the simulated mixer has received, and the buttons of the screen after a transfer when the
+// device does not come back. Every screen is kept as a screenshot artifact.
 namespace
 {
 using namespace EndToEnd;
@@ -108,6 +109,61 @@ TEST_F(UpdaterScreenX11, TheBarFillsInStepWithTheShareOfTheImageSent)
                                       { return shot.Shows(kExitButton) && !shot.Shows(kProgressBar); })
                      .IsEmpty())
         << "no aborted screen";
+    screen.Click(kExitButton);
+    EXPECT_EQ(updater.WaitForExit(30s), std::optional<int>(0));
+}
+
+TEST_F(UpdaterScreenX11, ADeviceThatDoesNotComeBackAfterTheTransferOffersTryAgainBesideNext)
+{
+    // The device restarts for ten minutes after it took the image: it is gone whenever NEXT asks.
+    SimulatorProcess simulator(
+        installation.simulatorProgram,
+        {"--update-mode", "--version", "1.1.5.7", "--new-version", "1.2.0.1", "--reboot-delay", "600000"});
+    ASSERT_TRUE(simulator.IsReady());
+    UpdaterProcess updater(installation.program, {installation.ImageOption()});
+    ASSERT_TRUE(updater.IsStarted());
+    ASSERT_NE(screen.WaitForWindow(), 0u);
+    const Screenshot ready = screen.WaitForScreen(IsReadyToUpdate);
+    ASSERT_FALSE(ready.IsEmpty()) << "no update screen";
+
+    // After the transfer: NEXT with the wait-for-the-reset text and EXIT; no TRY AGAIN yet.
+    const Screenshot afterUpdate =
+        screen.ClickAndWaitFor(kFirstButton,
+                               [&](const Screenshot& shot)
+                               {
+                                   return shot.Shows(kRescanButton) && shot.Shows(kExitButton) &&
+                                          !shot.Shows(kFirstButton) && !shot.Shows(kProgressBar) &&
+                                          shot.Region(kRescanButton) != ready.Region(kRescanButton);
+                               });
+    ASSERT_FALSE(afterUpdate.IsEmpty()) << "no after-update screen";
+    afterUpdate.Save("Device Restarting.png");
+    ASSERT_EQ(StatusField(simulator.Ask("status"), "plugged"), "0") << "the device is restarting";
+
+    // NEXT while the device is still gone: the not-responding text tells the user to press TRY AGAIN,
+    // and TRY AGAIN is there, beside NEXT and above EXIT.
+    const Screenshot notResponding =
+        screen.ClickAndWaitFor(kRescanButton,
+                               [&](const Screenshot& shot)
+                               {
+                                   return shot.Shows(kFirstButton) && shot.Shows(kRescanButton) &&
+                                          shot.Shows(kExitButton) &&
+                                          shot.Region(kProcessText) != afterUpdate.Region(kProcessText);
+                               });
+    ASSERT_FALSE(notResponding.IsEmpty()) << "no TRY AGAIN beside NEXT";
+    notResponding.Save("Device Not Responding.png");
+    EXPECT_EQ(notResponding.Region(kRescanButton), afterUpdate.Region(kRescanButton)) << "NEXT stays";
+    EXPECT_NE(notResponding.Region(kFirstButton), ready.Region(kFirstButton)) << "TRY AGAIN, not UPDATE";
+
+    // TRY AGAIN starts over: no device, so the after-update buttons go.
+    const Screenshot again = screen.ClickAndWaitFor(
+        kFirstButton,
+        [&](const Screenshot& shot) {
+            return shot.Region(kFirstButton) != notResponding.Region(kFirstButton) && shot.Shows(kExitButton);
+        });
+    ASSERT_FALSE(again.IsEmpty()) << "TRY AGAIN did not start over";
+    again.Save("Started Over.png");
+    EXPECT_NE(again.Region(kRescanButton), notResponding.Region(kRescanButton));
+
     screen.Click(kExitButton);
     EXPECT_EQ(updater.WaitForExit(30s), std::optional<int>(0));
 }
