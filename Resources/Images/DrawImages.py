@@ -31,9 +31,11 @@ def write_png(path, width, height, pixel):
         out.write(png)
 
 
-def framed(fill, border, size=16):
+def framed(fill, border, width=16, height=None):
+    height = height or width
+
     def pixel(x, y):
-        edge = x == 0 or y == 0 or x == size - 1 or y == size - 1
+        edge = x == 0 or y == 0 or x == width - 1 or y == height - 1
         return border if edge else fill
     return pixel
 
@@ -90,7 +92,9 @@ def main():
         "Button Hover.png": (16, 16, framed((86, 94, 108, 255), (200, 204, 212, 255))),
         "Button Pressed.png": (16, 16, framed((48, 52, 60, 255), (240, 196, 64, 255))),
         "Button Disabled.png": (16, 16, framed((50, 52, 58, 255), (80, 84, 92, 255))),
-        "Progress Track.png": (16, 16, framed((24, 26, 30, 255), (110, 116, 128, 255))),
+        # Half the bar's size, so that its frame stays thin when stretched and the fill is read against
+        # the whole track.
+        "Progress Track.png": (180, 18, framed((24, 26, 30, 255), (110, 116, 128, 255), 180, 18)),
         "Progress Fill.png": (8, 8, solid((240, 196, 64, 255))),
         "Tool Tip.png": (8, 8, framed((255, 255, 225, 255), (0, 0, 0, 255), 8)),
     }

@@ -10,11 +10,13 @@
 namespace ZQ
 {
 // A progress bar ("Framework.ProgressBar"): the normalised value as a filled overlay (the child
-// "activeOverlay", sized to the value's share of the bar's width), the percentage as a bare number (the
-// label "percentCompleteLabel") and a text of the time remaining (the label "timeRemainingLabel", hidden
-// until the first time is set). The owner either sets the time itself (SetTimeRemaining) or lets the bar
-// estimate it from the average rate of progress since estimation began (SetAutoEstimate). The words of the
-// time text come from the framework string table. The range is 0..100, linear. UI thread only.
+// "activeOverlay", which must be a panel, "Framework.Panel"; any other class is never found and the bar stays
+// empty; sized to the value's share of the bar's width), the percentage as a bare number (the label
+// "percentCompleteLabel"; a skin shows the sign in a label of its own, which the bar leaves alone) and a text
+// of the time remaining (the label "timeRemainingLabel", hidden until the first time is set). The owner
+// either sets the time itself (SetTimeRemaining) or lets the bar estimate it from the average rate of
+// progress since estimation began (SetAutoEstimate). The words of the time text come from the framework
+// string table. The range is 0..100, linear. UI thread only.
 class LProgressBar : public LControl
 {
 public:

@@ -3,6 +3,8 @@
 foreach(test
         UpdaterWindowX11.TheRoadTakesAMixerInNormalModeThroughTheUpdateToSuccess
         UpdaterWindowX11.AnAbortedAndAFailedTransferOfferTryAgainWhichStartsOver
+        UpdaterScreenX11.TheBarFillsInStepWithTheShareOfTheImageSent
+        UpdaterScreenX11.ADeviceThatDoesNotComeBackAfterTheTransferOffersTryAgainBesideNext
         UpdaterHandOverX11.ADeviceInNormalModeHandsOverWhenTheSiblingHasWorkAndThisProgramHasNone
         UpdaterHandOverX11.ASiblingThatCannotStartShowsTheErrorBoxAndTheProgramStillEnds
         UpdaterHandOverX11.TheCommandLineModesEndWithoutAWindowWithTheirExitValue)

@@ -55,6 +55,9 @@ struct Box
 };
 constexpr Box kFirstButton{20, 372, 170, 28}; // UPDATE FIRMWARE, NEXT, TRY AGAIN and SCAN share it
 constexpr Box kAbortButton{210, 372, 170, 28};
+// The NEXT that asks for the device after a transfer, beside TRY AGAIN: no transfer runs then, so ABORT is
+// never in its place.
+constexpr Box kRescanButton = kAbortButton;
 constexpr Box kSelectFileButton{20, 408, 170, 28};
 constexpr Box kExitButton{210, 408, 170, 28};
 constexpr Box kProgressBar{20, 330, 360, 36};

@@ -103,24 +103,29 @@ TEST_F(UpdaterWindowX11, TheRoadTakesAMixerInNormalModeThroughTheUpdateToSuccess
         { return IsTransferring(shot) && shot.Region(kProgressBar) != transfer.Region(kProgressBar); });
     EXPECT_FALSE(further.IsEmpty()) << "the bar did not move";
 
-    // After the transfer: NEXT (the rescan button) with the wait-for-the-reset text, no exit.
+    // After the transfer: NEXT (the rescan button) with the wait-for-the-reset text; no TRY AGAIN while
+    // the device restarts.
     const Screenshot afterUpdate = screen.WaitForScreen(
         [&](const Screenshot& shot) {
             return !shot.Shows(kProgressBar) &&
-                   shot.Region(kFirstButton) == instructions.Region(kFirstButton);
+                   shot.Region(kRescanButton) == instructions.Region(kFirstButton);
         });
     ASSERT_FALSE(afterUpdate.IsEmpty()) << "no after-update screen";
     afterUpdate.Save("4 After Update.png");
-    EXPECT_FALSE(afterUpdate.Shows(kAbortButton));
+    EXPECT_FALSE(afterUpdate.Shows(kFirstButton));
     EXPECT_NE(afterUpdate.Region(kProcessText), instructions.Region(kProcessText));
     const std::string image = std::to_string(fs::file_size(installation.image));
     EXPECT_EQ(simulator.Ask("firmware").substr(0, 3 + image.size() + 1), "OK " + image + " ");
 
     // The device restarts with the new version; NEXT finds it: success, no TRY AGAIN, the new version.
     ASSERT_TRUE(DeviceReports(simulator, "normal", "1.2.0.1"));
-    const Screenshot success = screen.ClickAndWaitFor(
-        kFirstButton, [&](const Screenshot& shot)
-        { return !shot.Shows(kFirstButton) && shot.Shows(kExitButton) && !shot.Shows(kProgressBar); });
+    const Screenshot success =
+        screen.ClickAndWaitFor(kRescanButton,
+                               [&](const Screenshot& shot)
+                               {
+                                   return !shot.Shows(kFirstButton) && !shot.Shows(kRescanButton) &&
+                                          shot.Shows(kExitButton) && !shot.Shows(kProgressBar);
+                               });
     ASSERT_FALSE(success.IsEmpty()) << "no success screen";
     success.Save("5 Updated.png");
     EXPECT_NE(success.Region(kProcessText), afterUpdate.Region(kProcessText));

@@ -3,8 +3,10 @@
 #include "Platform/Resources/Resources.h"
 #include "ZQFramework/ControlBase/ControlDescriptor.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Look.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
+#include "ZQFramework/Controls/Panel.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,39 @@ TEST_F(ResourceTest, TheSkinHasAFixedSizeMainControlAndATopLevelToolTip)
     EXPECT_EQ(bench.Child(u"statusBar"), nullptr);
     EXPECT_EQ(bench.Child(u"controlTransitioningToUpdateMode"), nullptr);
     EXPECT_NE(ZQ::RCPtr<ZQ::LProgressBar>(bench.Child(u"progressBar")), nullptr);
+}
+
+TEST_F(ResourceTest, TheBarFillsItsShareOfTheTrackAndReadsAsANumberWithAPercentSign)
+{
+    bench.Prepare(Engine::kStateUpdating, Engine::kFileValid, Engine::kResultRunning);
+    bench.Show();
+    const ZQ::RCPtr<ZQ::LProgressBar> bar(bench.Child(u"progressBar"));
+    ASSERT_NE(bar, nullptr);
+    const ZQ::RCPtr<ZQ::LControl> fill(ZQ::RCPtr<ZQ::LPanel>(bar->FindChild(u"activeOverlay")));
+    ASSERT_NE(fill, nullptr) << "the filled part is a panel";
+    const ZQ::RCPtr<ZQ::LControl> number = bar->FindChild(u"percentCompleteLabel");
+    const ZQ::RCPtr<ZQ::LControl> sign = bar->FindChild(u"percentSymbolLabel");
+    ASSERT_NE(sign, nullptr);
+    EXPECT_EQ(TestSupport::Utf8(sign->GetLabel()), "%");
+    EXPECT_TRUE(sign->IsVisible(false));
+    // The sign follows the number on its line: "37 %".
+    EXPECT_GE(sign->GetRect().x, number->GetRect().x + number->GetRect().width);
+    EXPECT_EQ(sign->GetRect().y, number->GetRect().y);
+    EXPECT_NE(fill->GetLook(0), nullptr) << "the filled part has a look of its own";
+
+    struct Case
+    {
+        double value;
+        double width;
+        const char* percent;
+    };
+    for (const Case& c : {Case{0.37, 133, "37"}, Case{0.8, 288, "80"}, Case{1, 360, "100"}})
+    {
+        (void)bar->SetValue(c.value);
+        EXPECT_TRUE(fill->IsVisible(false)) << c.value;
+        EXPECT_EQ(fill->GetRect().width, c.width) << c.value;
+        EXPECT_EQ(TestSupport::Utf8(number->GetLabel()), c.percent);
+    }
 }
 
 TEST_F(ResourceTest, TheIconAndTheCursorsAreEmbeddedAndNoSplash)

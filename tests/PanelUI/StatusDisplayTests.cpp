@@ -40,6 +40,31 @@ std::string Abbreviated(const std::vector<std::string>& names)
     return text.str();
 }
 
+// The pairs of shown controls that take clicks or show the bar and share part of their place, as
+// "Try/Rescan"; a person sees only the one drawn last.
+std::string Overlapping(const UpdaterBench& bench)
+{
+    std::vector<std::pair<std::string, ZQ::RectT<double>>> shown;
+    for (const char16_t* name : kChildren)
+    {
+        const std::string text = TestSupport::Utf8(ZQ::WString(name));
+        if (bench.Visible(name) && (text.rfind("button", 0) == 0 || text == "progressBar"))
+            shown.emplace_back(Abbreviated({text}), bench.Child(name)->GetRectInWindow());
+    }
+    std::string pairs;
+    for (size_t i = 0; i < shown.size(); ++i)
+    {
+        for (size_t j = i + 1; j < shown.size(); ++j)
+        {
+            const ZQ::RectT<double>& a = shown[i].second;
+            const ZQ::RectT<double>& b = shown[j].second;
+            if (a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+                pairs += (pairs.empty() ? "" : " ") + shown[i].first + "/" + shown[j].first;
+        }
+    }
+    return pairs;
+}
+
 struct Screen
 {
     int32_t result;
@@ -111,6 +136,22 @@ const Screen kScreens[] = {
      u"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL"},
 };
 
+// The engine and the main control as one row of a table puts them, then the refresh.
+void ShowScreen(UpdaterBench& bench, const Screen& screen)
+{
+    // A transfer found running when the window opens counts as this window's.
+    bench.Prepare(screen.updateRunning ? Engine::kStateUpdating : Engine::kStateNoDevice, Engine::kFileNone);
+    bench.Show();
+    ASSERT_EQ(bench.Main->IsUpdateRunning(), screen.updateRunning)
+        << "result " << screen.result << " state " << screen.state;
+    bench.Prepare(screen.state, screen.file, screen.result);
+    bench.EngineOf->updateNeeded = screen.needed;
+    bench.EngineOf->transitionMode = screen.mode;
+    bench.EngineOf->reason = screen.reason;
+    (void)bench.Processor->SetAlwaysUpdate(screen.allowDowngrade);
+    bench.Main->UpdateControls(screen.result, screen.state, screen.file);
+}
+
 TEST(StatusDisplayTests, EachScreenShowsItsChildrenAndTexts)
 {
     for (const Screen& screen : kScreens)
@@ -120,22 +161,61 @@ TEST(StatusDisplayTests, EachScreenShowsItsChildrenAndTexts)
               << screen.needed << " allow " << screen.allowDowngrade << " running " << screen.updateRunning
               << " mode " << screen.mode << " reason " << screen.reason;
         UpdaterBench bench;
-        // A transfer found running when the window opens counts as this window's.
-        bench.Prepare(screen.updateRunning ? Engine::kStateUpdating : Engine::kStateNoDevice,
-                      Engine::kFileNone);
-        bench.Show();
-        ASSERT_EQ(bench.Main->IsUpdateRunning(), screen.updateRunning) << where.str();
-        bench.Prepare(screen.state, screen.file, screen.result);
-        bench.EngineOf->updateNeeded = screen.needed;
-        bench.EngineOf->transitionMode = screen.mode;
-        bench.EngineOf->reason = screen.reason;
-        (void)bench.Processor->SetAlwaysUpdate(screen.allowDowngrade);
-
-        bench.Main->UpdateControls(screen.result, screen.state, screen.file);
+        ShowScreen(bench, screen);
 
         EXPECT_EQ(Abbreviated(bench.ShownChildren()), screen.shown) << where.str();
         ASSERT_FALSE(bench.TextOf(screen.label, screen.key).empty()) << where.str();
         EXPECT_EQ(bench.Text(screen.label), bench.TextOf(screen.label, screen.key)) << where.str();
+    }
+}
+
+TEST(StatusDisplayTests, NoScreenShowsTwoButtonsInOnePlace)
+{
+    for (const Screen& screen : kScreens)
+    {
+        UpdaterBench bench;
+        ShowScreen(bench, screen);
+        EXPECT_EQ(Overlapping(bench), "") << "result " << screen.result << " state " << screen.state
+                                          << " file " << screen.file << " shown " << screen.shown;
+    }
+}
+
+TEST(StatusDisplayTests, AfterATransferTryAgainShowsUnlessItsEndIsAwaitedOrTheDeviceTookTheVersion)
+{
+    // Every device state after a done transfer, with and without its end still awaited and with and
+    // without the device still needing the update. TRY AGAIN hides only while the end is awaited, or at
+    // normal mode when the device took the version; NEXT asks again for the device until it is back in
+    // normal mode. Each shows in a place of its own.
+    for (int32_t state = Engine::kStateNoDefinitions; state <= Engine::kStateUpdating; ++state)
+    {
+        for (const bool running : {false, true})
+        {
+            for (const bool needed : {false, true})
+            {
+                const bool tryAgain = !running && !(state == Engine::kStateNormalMode && !needed);
+                const bool rescan = state != Engine::kStateNormalMode;
+                const Screen screen{Engine::kResultDone,
+                                    state,
+                                    Engine::kFileValid,
+                                    needed,
+                                    false,
+                                    running,
+                                    0,
+                                    0,
+                                    "",
+                                    nullptr,
+                                    nullptr};
+                std::ostringstream where;
+                where << "state " << state << " running " << running << " N " << needed;
+                UpdaterBench bench;
+                ShowScreen(bench, screen);
+
+                EXPECT_EQ(bench.Visible(u"buttonReinitialize"), tryAgain) << where.str();
+                EXPECT_EQ(bench.Visible(u"buttonManualDeviceHasUpdatedRescanButton"), rescan) << where.str();
+                EXPECT_TRUE(bench.Visible(u"buttonExit")) << where.str();
+                EXPECT_EQ(Overlapping(bench), "") << where.str();
+            }
+        }
     }
 }
 
