@@ -926,6 +926,17 @@ bool Display::IsKeyDown(uint8_t virtualKey) const
     }
 }
 
+bool Display::IsKeyToggled(uint8_t virtualKey) const
+{
+    const std::string name(LockIndicatorName(virtualKey));
+    if (name.empty())
+        return false;
+    const Atom indicator = XInternAtom(mImpl->display, name.c_str(), True);
+    Bool on = False;
+    return indicator != None &&
+           XkbGetNamedIndicator(mImpl->display, indicator, nullptr, &on, nullptr, nullptr) && on;
+}
+
 Rect Display::GetWorkArea() const
 {
     ::Display* d = mImpl->display;

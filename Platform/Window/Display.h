@@ -113,6 +113,8 @@ public:
     // MK_LBUTTON, MK_MBUTTON, MK_RBUTTON of the buttons held now.
     [[nodiscard]] uint32_t GetMouseButtons() const;
     [[nodiscard]] bool IsKeyDown(uint8_t virtualKey) const;
+    // Whether a lock key is on, as the keyboard's indicator shows it.
+    [[nodiscard]] bool IsKeyToggled(uint8_t virtualKey) const;
     [[nodiscard]] Rect GetWorkArea() const;
     [[nodiscard]] Point ScreenSize() const;
 
