@@ -1084,6 +1084,30 @@ WindowHandle FindTopLevelWindow(std::string_view className)
     return found;
 }
 
+WindowHandle GetLastActivePopup(WindowHandle window)
+{
+    Connection connection;
+    ::Display* d = connection.display;
+    if (d == nullptr)
+        return window;
+    ::Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
+        return window;
+    WindowHandle popup = window;
+    // The children come bottom to top.
+    for (unsigned i = count; i-- > 0 && popup == window;)
+    {
+        ::Window owner = None;
+        XWindowAttributes attributes{};
+        if (XGetTransientForHint(d, children[i], &owner) && owner == ToX(window) &&
+            XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
+            popup = children[i];
+    }
+    XFree(children);
+    return popup;
+}
+
 void RestoreAndRaise(WindowHandle window)
 {
     Connection connection;

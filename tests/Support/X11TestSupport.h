@@ -7,14 +7,17 @@
 #include <memory>
 #include <poll.h>
 #include <string>
+#include <vector>
 
 // Xlib last: its macros (None, Status) break headers included after it.
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 // clang-format on
 
 // What the tests under Xvfb share: opening the display, running the program's loop until something holds,
-// and playing another X client that owns the CLIPBOARD selection.
+// finding the windows that belong to another, and playing another X client that owns the CLIPBOARD
+// selection.
 namespace TestSupport
 {
 // The display for the loop; null without an X server. An X server without clients resets itself, refusing
@@ -40,6 +43,26 @@ bool PumpUntil(Platform::Window::MessageLoop& loop, Pred pred)
         (void)loop.DispatchOnce(20ms);
     }
     return true;
+}
+
+// The shown top-level windows that name owner in their WM_TRANSIENT_FOR, bottom to top.
+inline std::vector<::Window> TransientsOf(::Display* display, ::Window owner)
+{
+    std::vector<::Window> found;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return found;
+    for (unsigned i = 0; i < count; ++i)
+    {
+        ::Window transientFor = 0;
+        XWindowAttributes attributes{};
+        if (XGetTransientForHint(display, children[i], &transientFor) && transientFor == owner &&
+            XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            found.push_back(children[i]);
+    }
+    XFree(children);
+    return found;
 }
 
 // Answers the first request for a selection the connection owns with the text, waiting up to a generous
