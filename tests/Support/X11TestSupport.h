@@ -3,7 +3,10 @@
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
+#include <cairo.h>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -16,8 +19,8 @@
 // clang-format on
 
 // What the tests under Xvfb share: opening the display, running the program's loop until something holds,
-// finding the windows that belong to another, and playing another X client that owns the CLIPBOARD
-// selection.
+// reading a window's pixels back, finding the windows that belong to another, and playing another X client
+// that owns the CLIPBOARD selection.
 namespace TestSupport
 {
 // The display for the loop; null without an X server. An X server without clients resets itself, refusing
@@ -43,6 +46,51 @@ bool PumpUntil(Platform::Window::MessageLoop& loop, Pred pred)
         (void)loop.DispatchOnce(20ms);
     }
     return true;
+}
+
+// A window's pixels as 0xRRGGBB, read back from the server.
+struct Screenshot
+{
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels; // row by row
+
+    [[nodiscard]] uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y * Width + x)]; }
+
+    // Saved as a PNG test artifact in the folder "artifacts" beside the test program.
+    [[nodiscard]] bool Save(const std::string& name) const
+    {
+        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height);
+        auto* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
+        const int stride = cairo_image_surface_get_stride(shot) / 4;
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x)
+                target[y * stride + x] = At(x, y);
+        cairo_surface_mark_dirty(shot);
+        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
+        std::filesystem::create_directories(folder);
+        const bool saved = cairo_surface_write_to_png(shot, (folder / name).c_str()) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(shot);
+        return saved;
+    }
+};
+
+// The top-left width x height pixels of the window, once the server has drawn what was sent; empty when
+// they cannot be read.
+inline Screenshot TakeScreenshot(::Display* display, ::Window window, int width, int height)
+{
+    XSync(display, False);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return {};
+    Screenshot shot{width, height, {}};
+    shot.Pixels.reserve(static_cast<size_t>(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            shot.Pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return shot;
 }
 
 // The shown top-level windows that name owner in their WM_TRANSIENT_FOR, bottom to top.
