@@ -9,6 +9,11 @@
 #include <gtk/gtk.h>
 #include <iostream>
 
+// Xlib last (through GDK's X11 header): its macros (None, Status) break headers included after it.
+// clang-format off
+#include <gdk/gdkx.h>
+// clang-format on
+
 namespace Platform::Window
 {
 namespace
@@ -81,12 +86,65 @@ GtkMessageType MessageType(uint32_t flags)
     }
 }
 
+// Marks a dialog's window as the owner's (WM_TRANSIENT_FOR): a window manager keeps it above its owner, and
+// a second instance that raises the owner finds it. The toolkit has a connection of its own, so the owner
+// is a foreign window to it; that wrapper lives as long as the dialog's window.
+void MarkTransientFor(GdkWindow* dialog, WindowHandle owner)
+{
+    GdkDisplay* display = gdk_window_get_display(dialog);
+    if (!GDK_IS_X11_DISPLAY(display))
+        return;
+    GdkWindow* parent = gdk_x11_window_foreign_new_for_display(display, static_cast<::Window>(owner));
+    if (parent == nullptr) // the owner is gone
+        return;
+    gdk_window_set_transient_for(dialog, parent);
+    g_object_set_data_full(G_OBJECT(dialog), "zq-owner", parent, g_object_unref);
+}
+
+// While it lives, every toplevel window the toolkit realizes is marked as the owner's, before it is
+// mapped. The file chooser makes its window out of reach (its transient parent must be a toolkit window),
+// so the message box and the chooser are both marked this way, while they are shown.
+class OwnedWhileShown
+{
+public:
+    explicit OwnedWhileShown(WindowHandle owner)
+        : mOwner(owner), mSignal(g_signal_lookup("realize", GTK_TYPE_WIDGET)),
+          mHook(owner != 0 ? g_signal_add_emission_hook(mSignal, 0, &OnRealize, &mOwner, nullptr) : 0)
+    {
+    }
+    ~OwnedWhileShown()
+    {
+        if (mHook != 0)
+            g_signal_remove_emission_hook(mSignal, mHook);
+    }
+    OwnedWhileShown(const OwnedWhileShown&) = delete;
+    OwnedWhileShown& operator=(const OwnedWhileShown&) = delete;
+
+private:
+    // Runs after the widget's own realize, so its window exists.
+    static gboolean OnRealize(GSignalInvocationHint*, guint, const GValue* values, gpointer owner)
+    {
+        auto* object = static_cast<GObject*>(g_value_get_object(&values[0]));
+        if (GTK_IS_WINDOW(object) && gtk_window_get_window_type(GTK_WINDOW(object)) == GTK_WINDOW_TOPLEVEL)
+            if (GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(object)))
+                MarkTransientFor(window, *static_cast<const WindowHandle*>(owner));
+        return TRUE; // stay installed
+    }
+
+    WindowHandle mOwner;
+    guint mSignal;
+    gulong mHook;
+};
+
 // Runs until the response: in a modal loop of the program's loop when there is one, so that its windows
 // keep painting and its timers run; the response ends that loop.
 int RunUntilResponse(WindowHandle owner, const std::function<void()>& show)
 {
     MessageLoop* loop = MessageLoop::Current();
-    show();
+    {
+        const OwnedWhileShown owned(owner);
+        show();
+    }
     return loop->RunModalLoop(owner);
 }
 

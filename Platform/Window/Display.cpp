@@ -926,6 +926,17 @@ bool Display::IsKeyDown(uint8_t virtualKey) const
     }
 }
 
+bool Display::IsKeyToggled(uint8_t virtualKey) const
+{
+    const std::string name(LockIndicatorName(virtualKey));
+    if (name.empty())
+        return false;
+    const Atom indicator = XInternAtom(mImpl->display, name.c_str(), True);
+    Bool on = False;
+    return indicator != None &&
+           XkbGetNamedIndicator(mImpl->display, indicator, nullptr, &on, nullptr, nullptr) && on;
+}
+
 Rect Display::GetWorkArea() const
 {
     ::Display* d = mImpl->display;
@@ -1071,6 +1082,30 @@ WindowHandle FindTopLevelWindow(std::string_view className)
     }
     XFree(children);
     return found;
+}
+
+WindowHandle GetLastActivePopup(WindowHandle window)
+{
+    Connection connection;
+    ::Display* d = connection.display;
+    if (d == nullptr)
+        return window;
+    ::Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
+        return window;
+    WindowHandle popup = window;
+    // The children come bottom to top.
+    for (unsigned i = count; i-- > 0 && popup == window;)
+    {
+        ::Window owner = None;
+        XWindowAttributes attributes{};
+        if (XGetTransientForHint(d, children[i], &owner) && owner == ToX(window) &&
+            XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
+            popup = children[i];
+    }
+    XFree(children);
+    return popup;
 }
 
 void RestoreAndRaise(WindowHandle window)

@@ -113,6 +113,8 @@ public:
     // MK_LBUTTON, MK_MBUTTON, MK_RBUTTON of the buttons held now.
     [[nodiscard]] uint32_t GetMouseButtons() const;
     [[nodiscard]] bool IsKeyDown(uint8_t virtualKey) const;
+    // Whether a lock key is on, as the keyboard's indicator shows it.
+    [[nodiscard]] bool IsKeyToggled(uint8_t virtualKey) const;
     [[nodiscard]] Rect GetWorkArea() const;
     [[nodiscard]] Point ScreenSize() const;
 
@@ -145,6 +147,10 @@ private:
 
 // The first top-level window (a child of the root) whose WM_CLASS class is className; 0 for none.
 [[nodiscard]] WindowHandle FindTopLevelWindow(std::string_view className);
+// The window's last active pop-up: of the shown top-level windows marked as belonging to it
+// (WM_TRANSIENT_FOR, as its message boxes and file chooser are), the topmost; the window itself when it
+// has none.
+[[nodiscard]] WindowHandle GetLastActivePopup(WindowHandle window);
 // Shows, restores and raises another program's window and gives it the focus.
 void RestoreAndRaise(WindowHandle window);
 // Sends WM_COPYDATA to a window of another process and waits for its acknowledgement up to timeout;

@@ -112,6 +112,21 @@ VirtualKey VirtualKeyFromKeysym(uint32_t keysym)
     return {};
 }
 
+std::string_view LockIndicatorName(uint8_t virtualKey)
+{
+    switch (virtualKey)
+    {
+    case kVkCapital:
+        return "Caps Lock";
+    case kVkNumLock:
+        return "Num Lock";
+    case kVkScroll:
+        return "Scroll Lock";
+    default:
+        return {};
+    }
+}
+
 uint8_t KeyboardState::SidedCode(uint8_t code, KeySide side)
 {
     const bool right = side == KeySide::Right;

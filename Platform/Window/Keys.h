@@ -99,6 +99,10 @@ struct VirtualKey
 // The virtual key for an X keysym; letters in either case give 'A'..'Z', the keypad keeps its own codes.
 [[nodiscard]] VirtualKey VirtualKeyFromKeysym(uint32_t keysym);
 
+// The keyboard indicator that shows whether a lock key is on ("Caps Lock", "Num Lock", "Scroll Lock"); empty
+// for any other key, which the program never sees toggled.
+[[nodiscard]] std::string_view LockIndicatorName(uint8_t virtualKey);
+
 // The keysym X uses for AltGr, which the original sees as left Ctrl together with right Alt.
 inline constexpr uint32_t kKeysymAltGr = 0xFE03;
 

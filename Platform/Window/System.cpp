@@ -87,6 +87,12 @@ bool IsKeyDown(uint8_t virtualKey)
     return display != nullptr && display->IsKeyDown(virtualKey);
 }
 
+bool IsKeyToggled(uint8_t virtualKey)
+{
+    Display* display = Display::Current();
+    return display != nullptr && display->IsKeyToggled(virtualKey);
+}
+
 Rect GetWorkArea()
 {
     Display* display = Display::Current();

@@ -40,6 +40,8 @@ void SetCursorPos(Point point);
 [[nodiscard]] uint32_t GetMouseButtons();
 // Whether a key (generic or sided virtual key, or a mouse button's) is held.
 [[nodiscard]] bool IsKeyDown(uint8_t virtualKey);
+// Whether a lock key (Caps, Num or Scroll Lock) is on; false for any other key.
+[[nodiscard]] bool IsKeyToggled(uint8_t virtualKey);
 // _NET_WORKAREA of the root window, else the whole screen.
 [[nodiscard]] Rect GetWorkArea();
 [[nodiscard]] int32_t GetDoubleClickTime();

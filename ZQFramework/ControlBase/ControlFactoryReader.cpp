@@ -8,6 +8,8 @@
 #include "ZQFramework/ControlBase/SkinValueSyntax.h"
 #include "ZQFramework/ControlBase/VisualPartDescriptor.h"
 #include "ZQFramework/ObjectBase/Exception.h"
+#include "ZQFramework/Utilities/Storage/File.h"
+#include "ZQFramework/Utilities/Storage/StringArray.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -38,6 +40,42 @@ int NestingOf(const LControlDescriptor* descriptor)
 }
 
 using AttributeMap = LControlFactory::AttributeMap;
+
+// A name as a pattern of File::EnumerateFiles that matches only itself (apart from case).
+WString LiteralPattern(const WString& name)
+{
+    WString pattern;
+    for (int i = 0; i < name.GetLength(); ++i)
+    {
+        const char16_t c = name.GetAt(i);
+        if (c == u'*' || c == u'?' || c == u'[' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
+// Resources are found by a name rule of their own (upper case, '.' and ' ' as '_').
+bool IsResourceName(const WString& path)
+{
+    return path.Left(2) == u"::";
+}
+
+// Where a picture or mask file that a skin names is found. Skins were written for a file system blind to
+// case: the path as written when that file exists, else the file of the same folder whose name differs only
+// in case (the first in name order), else the path as written, which then fails to load as any missing
+// file does.
+WString SkinFilePath(const WString& baseFolder, const WString& file)
+{
+    const WString path = baseFolder + file;
+    if (IsResourceName(path) || File::Exists(path))
+        return path;
+    WStringArray matches;
+    if (File::EnumerateFiles(File::GetFolderFromPath(path), LiteralPattern(File::GetFileNameFromPath(path)),
+                             matches) > 0)
+        return matches.GetAt(0);
+    return path;
+}
 
 const WString* FindAttribute(const AttributeMap& attributes, const WString& name)
 {
@@ -493,7 +531,7 @@ void LControlFactory::StartPart(const AttributeMap& attributes)
     if (ReadText(attributes, u"ColorizerMaskFile", maskFile) &&
         ReadInteger(attributes, u"MaskLocX", mask.X) && ReadInteger(attributes, u"MaskLocY", mask.Y))
     {
-        mask.Path = mBaseFolder + maskFile;
+        mask.Path = SkinFilePath(mBaseFolder, maskFile);
         mask.Width = shape.Width;
         mask.Height = shape.Height;
     }
@@ -505,7 +543,9 @@ void LControlFactory::StartPart(const AttributeMap& attributes)
     RCPtr<LVisualPartDescriptor> part;
     if (hasPicture)
     {
-        image.Path = mBaseFolder + file.ToLower();
+        // Resources keep their lower-cased names; files are looked up as the skin writes them.
+        image.Path =
+            IsResourceName(mBaseFolder) ? mBaseFolder + file.ToLower() : SkinFilePath(mBaseFolder, file);
         image.Width = shape.Width;
         image.Height = shape.Height;
         part = LVisualPartDescriptor::CreateImagePart(partName, image, colorizer, shape);

@@ -1,13 +1,9 @@
 #include "Support/FakeControlApplication.h"
-#include "Support/TempRegistry.h"
 #include "Support/TestControl.h"
 
 #include "Platform/Clock/Clock.h"
-#include "Platform/Window/Display.h"
-#include "Platform/Window/MessageLoop.h"
 #include "Platform/Window/Placement.h"
 #include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/OSWindow.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
@@ -15,9 +11,8 @@
 #include "ZQFramework/Renderer/Renderer.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
 
-#include <cairo.h>
+#include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -25,11 +20,9 @@
 // Xlib after GoogleTest, whose headers its None macro would break.
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
-#include "Support/X11TestSupport.h"
+#include "Support/X11ControlWindow.h"
 
 namespace
 {
@@ -103,31 +96,20 @@ private:
 };
 
 // One shown, focused native window of 40 x 40 at (100, 100), painted by the GDI+ renderer, with the
-// probe as its root control. The registry is a temporary one: closing the main window writes to it.
-class OSWindowX11 : public TestSupport::TempRegistry
+// probe as its root control.
+class OSWindowX11 : public TestSupport::X11ControlWindowTest
 {
 protected:
-    // Small enough for cairo to send the back buffer without shared memory: it keeps a record of its last
-    // shared-memory upload past the display's closing, which the leak checker would report.
     static constexpr PW::Rect kRect{100, 100, 140, 140};
     static constexpr int kSize = 40;
 
+    OSWindowX11() : X11ControlWindowTest(kRect, u"Native window test") {}
+
     void SetUp() override
     {
-        TempRegistry::SetUp();
-        mDisplay = TestSupport::OpenDisplay(mLoop);
-        if (!mDisplay)
-            GTEST_SKIP() << "no X display";
-        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
-        mWindow = ZQ::OSWindow::Create({"", u"Native window test", kRect});
-        ASSERT_NE(mWindow, nullptr);
-        mHandle = mWindow->GetHandle();
-        ASSERT_EQ(mWindow->CreateRenderer(ZQ::LRenderer::kGdiplus), 0);
-        mRoot = mWindow->GetRootWindow();
-        (void)mWindow->Show(PW::kSwShowNormal);
-        ASSERT_TRUE(Pump([&] { return mDisplay->IsOnScreen(mHandle); }));
-        (void)mWindow->SetFocus();
-        ASSERT_TRUE(Pump([&] { return mWindow->IsActive(); }));
+        X11ControlWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         (void)mRoot->SetRootControl(mProbe);
         mRoot->OnControlFocused(mProbe);
     }
@@ -135,19 +117,9 @@ protected:
     void TearDown() override
     {
         Platform::SetClock(nullptr);
-        if (mLoop.IsWindow(mHandle))
-            (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
-        if (mRoot != nullptr)
-            (void)mRoot->SetRootControl(nullptr);
+        CloseWindow();
         (void)mProbe->ReleaseInternalReferences();
-        TempRegistry::TearDown();
-    }
-
-    // Runs the loop until pred holds; false when it did not within a generous deadline.
-    template <typename Pred>
-    bool Pump(Pred pred)
-    {
-        return TestSupport::PumpUntil(mLoop, pred);
+        X11ControlWindowTest::TearDown();
     }
 
     bool Logged(const std::string& line) const
@@ -155,45 +127,19 @@ protected:
         return std::find(mProbe->Log.begin(), mProbe->Log.end(), line) != mProbe->Log.end();
     }
 
-    void Click(unsigned button)
-    {
-        XTestFakeButtonEvent(mX, button, True, 0);
-        XTestFakeButtonEvent(mX, button, False, 0);
-        XFlush(mX);
-    }
-
-    PW::MessageLoop mLoop;
-    std::unique_ptr<PW::Display> mDisplay;
     ZQTest::FakeControlApplication mApplication;
-    ::Display* mX = nullptr;
-    ZQ::OSWindow* mWindow = nullptr;
-    PW::WindowHandle mHandle = 0;
-    RCPtr<ZQ::LRootWindow> mRoot;
     RCPtr<Probe> mProbe = Probe::Create();
 };
 
 TEST_F(OSWindowX11, TheRootControlIsPaintedThroughTheGdiplusRendererAndKeptAsAScreenshot)
 {
     ASSERT_TRUE(Pump([&] { return mProbe->Paints > 0; }));
-    XSync(mX, False);
-    XImage* image = XGetImage(mX, mHandle, 0, 0, kSize, kSize, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kSize, kSize);
-    auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-    const int stride = cairo_image_surface_get_stride(shot) / 4;
-    for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x)
-            pixels[y * stride + x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
-    cairo_surface_mark_dirty(shot);
-    EXPECT_EQ(pixels[5 * stride + 5], kFill & 0xFFFFFF);
-    EXPECT_EQ(pixels[15 * stride + 15], kMark & 0xFFFFFF);
-    EXPECT_EQ(pixels[35 * stride + 35], kFill & 0xFFFFFF);
-    const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / "OSWindowPainted.png").c_str()),
-              CAIRO_STATUS_SUCCESS);
-    cairo_surface_destroy(shot);
-    XDestroyImage(image);
+    const TestSupport::Screenshot shot = Shoot();
+    ASSERT_EQ(shot.Pixels.size(), static_cast<size_t>(kSize * kSize));
+    EXPECT_EQ(shot.At(5, 5), kFill & 0xFFFFFF);
+    EXPECT_EQ(shot.At(15, 15), kMark & 0xFFFFFF);
+    EXPECT_EQ(shot.At(35, 35), kFill & 0xFFFFFF);
+    EXPECT_TRUE(shot.Save("OSWindowPainted.png"));
 }
 
 TEST_F(OSWindowX11, ClicksADoubleClickAKeyAndTheWheelReachTheRootControl)
@@ -201,9 +147,9 @@ TEST_F(OSWindowX11, ClicksADoubleClickAKeyAndTheWheelReachTheRootControl)
     // The double click is judged on the manual clock, which does not move between the two clicks.
     Platform::ManualClock clock;
     Platform::SetClock(&clock);
-    XTestFakeMotionEvent(mX, -1, 120, 125, 0);
-    Click(1);
-    Click(1);
+    MoveTo(20, 25);
+    ClickButton();
+    ClickButton();
     ASSERT_TRUE(Pump([&] { return Logged("up 1 double 1"); }));
     std::vector<std::string> buttons;
     for (const std::string& line : mProbe->Log)
@@ -212,12 +158,10 @@ TEST_F(OSWindowX11, ClicksADoubleClickAKeyAndTheWheelReachTheRootControl)
     EXPECT_EQ(buttons, (std::vector<std::string>{"down 1 double 0 at 20,25", "up 1 double 0",
                                                  "down 1 double 1 at 20,25", "up 1 double 1"}));
 
-    Click(4);
+    ClickButton(4);
     ASSERT_TRUE(Pump([&] { return Logged("wheel 1 at 20,25"); }));
 
-    XTestFakeKeyEvent(mX, XKeysymToKeycode(mX, XK_a), True, 0);
-    XTestFakeKeyEvent(mX, XKeysymToKeycode(mX, XK_a), False, 0);
-    XFlush(mX);
+    TypeKey(XK_a);
     ASSERT_TRUE(Pump([&] { return mProbe->Keys.size() >= 3; }));
     EXPECT_EQ(mProbe->Keys[0].GetCode(), 0x00410000u | ZQ::KeyCode::kKeyDown);
     EXPECT_EQ(mProbe->Keys[1].GetCode(), static_cast<uint32_t>(u'a'));

@@ -7,8 +7,11 @@
 #include "ZQFramework/ControlBase/SkinDescriptor.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 
 using namespace ZQ;
 using TestSupport::Utf8;
@@ -141,6 +144,44 @@ TEST_P(SkinReader, PartsTakeTheirPictureColorizerAndMask)
     ASSERT_TRUE(halfImage);
     EXPECT_TRUE(halfImage->mImage.Path.IsEmpty());
     EXPECT_EQ(halfImage->mResizeType, LVisualPartDescriptor::kCenter);
+}
+
+TEST_P(SkinReader, PictureAndMaskFilesAreFoundAsWrittenElseWithoutRegardToCaseInTheirFolder)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zq-skin-images-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "Images");
+    for (const char* name : {"Knob Sprite.PNG", "Knob[1].Png", "Mask.png"})
+        std::ofstream(folder / "Images" / name) << "picture";
+    struct Case
+    {
+        const char* written;
+        const char* found; // below the folder
+    };
+    const Case cases[] = {
+        {"Images/Knob Sprite.PNG", "Images/Knob Sprite.PNG"},
+        {"Images/KNOB sprite.png", "Images/Knob Sprite.PNG"},
+        {"Images\\knob sprite.png", "Images/Knob Sprite.PNG"},
+        {"Images/knob[1].png", "Images/Knob[1].Png"},
+        {"Images/Missing.PNG", "Images/Missing.PNG"},
+        {"images/Mask.png", "images/Mask.png"}, // only the file's name is matched without regard to case
+    };
+    for (const Case& c : cases)
+    {
+        const RCPtr<LControlFactory> factory = LControlFactory::Create(ZQTest::kTestApplication);
+        factory->SetBaseFolder(WString((folder.string() + "/").c_str()));
+        const std::string part =
+            std::string(R"(<Parts><Part Name="p" Width="4" Height="4" ResizeType="Stretch" )") +
+            R"(ImageFile=")" + c.written + R"(" ImageLocX="0" ImageLocY="0" )" +
+            R"(ColorizerMaskFile="Images/MASK.PNG" MaskLocX="0" MaskLocY="0"/></Parts>)";
+        const ZQTest::TempDocument document(ZQTest::SkinDocument(part));
+        ASSERT_EQ(factory->LoadSkins(document.Path()), S_OK);
+        const ConstRCPtr<LVisualPartDescriptor> found = factory->FindPart(u"p");
+        ASSERT_TRUE(found) << c.written;
+        EXPECT_EQ(Utf8(found->mImage.Path), folder.string() + "/" + c.found) << c.written;
+        EXPECT_EQ(Utf8(found->mMask.Path), folder.string() + "/Images/Mask.png");
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_P(SkinReader, LooksDockTheirPartsAndLookListsFillByIndex)

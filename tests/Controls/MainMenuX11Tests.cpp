@@ -1,19 +1,12 @@
 #include "MenuBench.h"
-#include "Support/MeasurementRendererScope.h"
-#include "Support/TempRegistry.h"
 #include "TextBoxBench.h"
 
-#include "Platform/Window/Display.h"
-#include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
-#include "ZQFramework/ControlBase/OSWindow.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/MainMenu.h"
 #include "ZQFramework/Notification/KeyCode.h"
-#include "ZQFramework/Renderer/Renderer.h"
 
-#include <cairo.h>
-#include <filesystem>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -21,16 +14,13 @@
 // Xlib after GoogleTest, whose headers its None macro would break.
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 // clang-format on
-#include "Support/X11TestSupport.h"
+#include "Support/X11ControlWindow.h"
 
 namespace ZQ
 {
 namespace
 {
-namespace PW = Platform::Window;
 using namespace std::chrono_literals;
 using ZQTest::Entry;
 
@@ -79,32 +69,17 @@ public:
 // One shown, focused native window at (100, 100) painted by the GDI+ renderer, which also measures the
 // texts, showing the menu bar. The fake application runs no idle passes of its own: the test runs them,
 // as the application's loop would once the window has nothing left to do.
-class MainMenuX11 : public TestSupport::TempRegistry
+class MainMenuX11 : public TestSupport::X11ControlWindowTest
 {
 protected:
-    static constexpr PW::Rect kRect{100, 100, 160, 126};
-    static constexpr int kWidth = 60;
-    static constexpr int kHeight = 26;
+    MainMenuX11() : X11ControlWindowTest({100, 100, 160, 126}, u"Menu bar test") {}
 
     void SetUp() override
     {
-        TempRegistry::SetUp();
-        mDisplay = TestSupport::OpenDisplay(mLoop);
-        if (!mDisplay)
-            GTEST_SKIP() << "no X display";
-        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
-        mWindow = OSWindow::Create({"", u"Menu bar test", kRect});
-        ASSERT_NE(mWindow, nullptr);
-        mHandle = mWindow->GetHandle();
-        ASSERT_EQ(mWindow->CreateRenderer(LRenderer::kGdiplus), 0);
-        mRoot = mWindow->GetRootWindow();
-        mMeasuring = std::make_unique<TestSupport::MeasurementRendererScope>(
-            RCPtr<LMeasurementRenderer>(mRoot->GetRenderer()));
-        (void)mWindow->Show(PW::kSwShowNormal);
-        ASSERT_TRUE(Pump([&] { return mDisplay->IsOnScreen(mHandle); }));
-        (void)mWindow->SetFocus();
-        ASSERT_TRUE(Pump([&] { return mWindow->IsActive(); }));
-
+        X11ControlWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        MeasureWithTheWindowsRenderer();
         mBench.Factory->SetCurrentSkinIndex(1);
         ZQTest::RegisterMenus(mBench);
         (void)ZQTest::RegisterContainers(mBench);
@@ -122,43 +97,13 @@ protected:
 
     void TearDown() override
     {
-        if (mLoop.IsWindow(mHandle))
-            (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
-        if (mRoot != nullptr)
-            (void)mRoot->SetRootControl(nullptr);
+        CloseWindow();
         mBar = nullptr;
         if (mOwner != nullptr)
             (void)mOwner->ReleaseInternalReferences();
         mBench.Application.ActiveRootWindow = nullptr;
         mBench.Application.FirstRootWindow = nullptr;
-        mMeasuring.reset();
-        TempRegistry::TearDown();
-    }
-
-    template <typename Pred>
-    bool Pump(Pred pred)
-    {
-        return TestSupport::PumpUntil(mLoop, pred);
-    }
-
-    void MoveTo(int x, int y)
-    {
-        XTestFakeMotionEvent(mX, -1, kRect.left + x, kRect.top + y, 0);
-        XFlush(mX);
-    }
-
-    void Button(bool down)
-    {
-        XTestFakeButtonEvent(mX, 1, down ? True : False, 0);
-        XFlush(mX);
-    }
-
-    // A press and release of the left button at (x, y) in the window.
-    void Click(int x, int y)
-    {
-        MoveTo(x, y);
-        Button(true);
-        Button(false);
+        X11ControlWindowTest::TearDown();
     }
 
     // One idle pass of the window, 10 ms after the last on the application's clock.
@@ -179,35 +124,8 @@ protected:
 
     [[nodiscard]] bool IsOpen(int32_t index) const { return mBar->GetMenuAt(index)->IsDropDownOpen(); }
 
-    // The window's pixels, saved as a PNG test artifact.
-    void SaveScreenshot(const char* name)
-    {
-        XSync(mX, False);
-        XImage* image = XGetImage(mX, mHandle, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        ASSERT_NE(image, nullptr);
-        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
-        auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-        const int stride = cairo_image_surface_get_stride(shot) / 4;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                pixels[y * stride + x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
-        cairo_surface_mark_dirty(shot);
-        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
-        std::filesystem::create_directories(folder);
-        EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / name).c_str()), CAIRO_STATUS_SUCCESS);
-        cairo_surface_destroy(shot);
-        XDestroyImage(image);
-    }
-
-    // Declared first: the fake application that the window and the controls ask.
+    // Declared first among the fixture's own: the fake application that the window and the controls ask.
     ZQTest::ControlsBench mBench{BarSkin(), BarStrings()};
-    PW::MessageLoop mLoop;
-    std::unique_ptr<PW::Display> mDisplay;
-    std::unique_ptr<TestSupport::MeasurementRendererScope> mMeasuring;
-    ::Display* mX = nullptr;
-    OSWindow* mWindow = nullptr;
-    PW::WindowHandle mHandle = 0;
-    RCPtr<LRootWindow> mRoot;
     RCPtr<LMainMenu> mBar;
     RCPtr<MenuOwner> mOwner;
 };
@@ -249,7 +167,7 @@ TEST_F(MainMenuX11, ClickedAndDraggedItemsReachTheWindowAndTheOpenMenuShowsCheck
               KeyCode::FromString(u"Ctrl+VKEY_D").ToDisplayString());
     mRoot->InvalidateAllAndRedraw();
     (void)mLoop.DispatchOnce(20ms);
-    SaveScreenshot("MainMenuOpen.png");
+    EXPECT_TRUE(Shoot().Save("MainMenuOpen.png"));
     Click(40, 6);
     ASSERT_TRUE(Pump([&] { return !IsOpen(1); }));
     EXPECT_EQ(chosen(), 2u);

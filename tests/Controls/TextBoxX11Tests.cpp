@@ -1,18 +1,11 @@
-#include "Support/MeasurementRendererScope.h"
-#include "Support/TempRegistry.h"
 #include "TextBoxBench.h"
 
 #include "Platform/Clock/Clock.h"
-#include "Platform/Window/Display.h"
-#include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/ControlBase/Clipboard.h"
-#include "ZQFramework/ControlBase/OSWindow.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/TextBox.h"
-#include "ZQFramework/Renderer/Renderer.h"
 
-#include <cairo.h>
-#include <filesystem>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -21,17 +14,14 @@
 // Xlib after GoogleTest, whose headers its None macro would break.
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
-#include "Support/X11TestSupport.h"
+#include "Support/X11ControlWindow.h"
 
 namespace ZQ
 {
 namespace
 {
-namespace PW = Platform::Window;
 using namespace std::chrono_literals;
 
 // The field fills a small window; small, so that cairo sends the back buffer without shared memory (its
@@ -46,32 +36,17 @@ const std::string kField = R"(
 
 // One shown, focused native window at (100, 100) painted by the GDI+ renderer, which also measures the
 // text; the clipboard service works on the display's CLIPBOARD selection.
-class TextBoxX11 : public TestSupport::TempRegistry
+class TextBoxX11 : public TestSupport::X11ControlWindowTest
 {
 protected:
-    static constexpr PW::Rect kRect{100, 100, 156, 128};
-    static constexpr int kWidth = 56;
-    static constexpr int kHeight = 28;
+    TextBoxX11() : X11ControlWindowTest({100, 100, 156, 128}, u"Text box test") {}
 
     void SetUp() override
     {
-        TempRegistry::SetUp();
-        mDisplay = TestSupport::OpenDisplay(mLoop);
-        if (!mDisplay)
-            GTEST_SKIP() << "no X display";
-        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
-        mWindow = OSWindow::Create({"", u"Text box test", kRect});
-        ASSERT_NE(mWindow, nullptr);
-        mHandle = mWindow->GetHandle();
-        ASSERT_EQ(mWindow->CreateRenderer(LRenderer::kGdiplus), 0);
-        mRoot = mWindow->GetRootWindow();
-        mMeasuring = std::make_unique<TestSupport::MeasurementRendererScope>(
-            RCPtr<LMeasurementRenderer>(mRoot->GetRenderer()));
-        (void)mWindow->Show(PW::kSwShowNormal);
-        ASSERT_TRUE(Pump([&] { return mDisplay->IsOnScreen(mHandle); }));
-        (void)mWindow->SetFocus();
-        ASSERT_TRUE(Pump([&] { return mWindow->IsActive(); }));
-
+        X11ControlWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        MeasureWithTheWindowsRenderer();
         ZQTest::FakeControlApplication& application = mText.Bench.Application;
         mClipboard = LClipboard::Create();
         application.Clipboard = mClipboard;
@@ -84,69 +59,15 @@ protected:
     void TearDown() override
     {
         Platform::SetClock(nullptr);
-        if (mLoop.IsWindow(mHandle))
-            (void)mLoop.SendMessage({mHandle, PW::kWmClose, 0, 0});
-        if (mRoot != nullptr)
-            (void)mRoot->SetRootControl(nullptr);
+        CloseWindow();
         mField = nullptr;
         if (mClipboard != nullptr)
             (void)mClipboard->ReleaseInternalReferences();
-        mMeasuring.reset();
-        TempRegistry::TearDown();
+        X11ControlWindowTest::TearDown();
     }
 
-    template <typename Pred>
-    bool Pump(Pred pred)
-    {
-        return TestSupport::PumpUntil(mLoop, pred);
-    }
-
-    // A press and release of the left button at (x, y) in the window.
-    void Click(int x, int y)
-    {
-        XTestFakeMotionEvent(mX, -1, kRect.left + x, kRect.top + y, 0);
-        XTestFakeButtonEvent(mX, 1, True, 0);
-        XTestFakeButtonEvent(mX, 1, False, 0);
-        XFlush(mX);
-    }
-
-    void TypeKey(KeySym keysym)
-    {
-        const unsigned int code = XKeysymToKeycode(mX, keysym);
-        XTestFakeKeyEvent(mX, code, True, 0);
-        XTestFakeKeyEvent(mX, code, False, 0);
-        XFlush(mX);
-    }
-
-    // The window's pixels, saved as a PNG test artifact.
-    void SaveScreenshot(const char* name)
-    {
-        XSync(mX, False);
-        XImage* image = XGetImage(mX, mHandle, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        ASSERT_NE(image, nullptr);
-        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
-        auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-        const int stride = cairo_image_surface_get_stride(shot) / 4;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                pixels[y * stride + x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
-        cairo_surface_mark_dirty(shot);
-        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
-        std::filesystem::create_directories(folder);
-        EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / name).c_str()), CAIRO_STATUS_SUCCESS);
-        cairo_surface_destroy(shot);
-        XDestroyImage(image);
-    }
-
-    // Declared first: the fake application that the window and the controls ask.
+    // Declared first among the fixture's own: the fake application that the window and the controls ask.
     ZQTest::TextBench mText{kField};
-    PW::MessageLoop mLoop;
-    std::unique_ptr<PW::Display> mDisplay;
-    std::unique_ptr<TestSupport::MeasurementRendererScope> mMeasuring;
-    ::Display* mX = nullptr;
-    OSWindow* mWindow = nullptr;
-    PW::WindowHandle mHandle = 0;
-    RCPtr<LRootWindow> mRoot;
     RCPtr<LClipboard> mClipboard;
     RCPtr<LTextBox> mField;
 };
@@ -194,7 +115,7 @@ TEST_F(TextBoxX11, TypedTextADoubleClickedWordAndTheRealClipboardBothWays)
 
     mRoot->InvalidateAllAndRedraw();
     (void)mLoop.DispatchOnce(20ms);
-    SaveScreenshot("TextBoxTyped.png");
+    EXPECT_TRUE(Shoot().Save("TextBoxTyped.png"));
 }
 } // namespace
 } // namespace ZQ

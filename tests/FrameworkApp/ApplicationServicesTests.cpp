@@ -124,3 +124,75 @@ TEST(ApplicationServices, ErrorIdTextComesFromTheFrameworkStringTable)
 }
 } // namespace
 } // namespace ZQ
+
+// Xlib after GoogleTest, whose headers its None macro would break.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+#include "Support/X11TestSupport.h"
+
+namespace ZQ
+{
+namespace
+{
+// Switches a lock key as a user would: Caps and Num Lock by a press and a release of the key. The usual
+// keymaps give the Scroll Lock key no lock of its own, so its indicator is switched directly, as
+// `xset led named "Scroll Lock"` does.
+void SwitchLockKey(::Display* display, KeySym keysym)
+{
+    if (keysym == XK_Scroll_Lock)
+    {
+        const Atom indicator = XInternAtom(display, "Scroll Lock", False);
+        Bool on = False;
+        (void)XkbGetNamedIndicator(display, indicator, nullptr, &on, nullptr, nullptr);
+        (void)XkbSetNamedIndicator(display, indicator, True, on ? False : True, False, nullptr);
+    }
+    else
+    {
+        const unsigned code = XKeysymToKeycode(display, keysym);
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+    }
+    XSync(display, False);
+}
+
+TEST(ApplicationServicesX11, LockKeysReportWhetherTheyAreOn)
+{
+    Platform::Window::MessageLoop loop;
+    const auto display = TestSupport::OpenDisplay(loop);
+    if (!display)
+        GTEST_SKIP() << "no X display";
+    auto* x = static_cast<::Display*>(display->NativeDisplay());
+    struct Case
+    {
+        uint32_t virtualKey;
+        KeySym keysym;
+    };
+    const Case cases[] = {{0x14, XK_Caps_Lock}, {0x90, XK_Num_Lock}, {0x91, XK_Scroll_Lock}};
+    for (const Case& c : cases)
+    {
+        const auto toggled = [&]
+        {
+            bool down = true;
+            bool on = false;
+            ReadSystemKeyState(c.virtualKey, down, on);
+            EXPECT_FALSE(down) << c.virtualKey;
+            return on;
+        };
+        // Switched twice, so the keyboard is left as it was.
+        const bool before = toggled();
+        SwitchLockKey(x, c.keysym);
+        EXPECT_TRUE(TestSupport::PumpUntil(loop, [&] { return toggled() != before; })) << c.virtualKey;
+        SwitchLockKey(x, c.keysym);
+        EXPECT_TRUE(TestSupport::PumpUntil(loop, [&] { return toggled() == before; })) << c.virtualKey;
+    }
+    bool down = true;
+    bool on = true;
+    ReadSystemKeyState('A', down, on);
+    EXPECT_FALSE(on) << "only lock keys are toggled";
+}
+} // namespace
+} // namespace ZQ

@@ -161,6 +161,62 @@ TEST_F(ResourceTest, EveryKeyIsEmbeddedWithItsExactText)
     }
 }
 
+// The printf conversions of a text in order ("%d", "%s"), which a translation must keep.
+std::string Conversions(const std::string& text)
+{
+    std::string found;
+    for (size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
+         at = text.find('%', at + 2))
+        found += text.substr(at, 2);
+    return found;
+}
+
+TEST(FrameworkStrings, EveryKeyResolvesInEachLanguageOfTheTableWithItsOwnWords)
+{
+    struct Case
+    {
+        int32_t userLcid;     // what the system reports; the table is read for its language
+        const char* language; // as the documents write it
+        const char* cut;      // the edit menu's first word
+        const char* hours;
+    };
+    const Case cases[] = {
+        {0x0409, "0x0009", "Cut", "Hours"},
+        {0x0C0A, "0x000A", "Cortar", "Horas"},
+        {0x0407, "0x0007", "Ausschneiden", "Stunden"},
+        {0x0411, "0x0011", "切り取り", "時間"},
+        {0x040C, "0x000C", "Couper", "Heures"},
+        {0x0410, "0x0010", "Taglia", "Ore"},
+        {0x0412, "0x0012", "잘라내기", "시간"},
+        {0x0404, "0x7c04", "剪下", "小時"},
+        {0x0804, "0x0004", "剪切", "小时"},
+    };
+    for (const Case& c : cases)
+    {
+        // The framework's texts follow the language the application's document was read in.
+        const ZQTest::TempDocument application(ZQTest::StringTableDocument(
+            std::string(R"(<StringTable ID="|Brandole"><String ID="KEY"><Locale LCID=")") + c.language +
+            R"(">text</Locale></String></StringTable>)"));
+        const ZQ::RCPtr<ZQ::LControlFactory> factory = ZQ::LControlFactory::Create(ZQTest::kTestApplication);
+        ASSERT_EQ(factory->LoadStringTables(application.Path(), u"::FRAMEWORK_STRINGS", c.userLcid), 0);
+        const ZQ::RCPtr<ZQ::LStringTable> framework = factory->GetFrameworkStringTable();
+        ASSERT_NE(framework, nullptr) << c.language;
+        for (const auto& [key, english] : kFrameworkEntries)
+        {
+            const std::string where = std::string(c.language) + " " + TestSupport::Utf8(ZQ::WString(key));
+            ZQ::WString text;
+            EXPECT_TRUE(framework->GetString(key, text)) << where;
+            EXPECT_FALSE(text.IsEmpty()) << where;
+            EXPECT_EQ(Conversions(TestSupport::Utf8(text)), Conversions(english)) << where;
+        }
+        ZQ::WString word;
+        EXPECT_TRUE(framework->GetString(u"EDIT_CUT", word));
+        EXPECT_EQ(TestSupport::Utf8(word), c.cut);
+        EXPECT_TRUE(framework->GetString(u"HOURS_PLURAL", word));
+        EXPECT_EQ(TestSupport::Utf8(word), c.hours);
+    }
+}
+
 TEST_F(ResourceTest, TheDriverTextNamesTheVersionAndNoAddress)
 {
     ZQ::WString text;

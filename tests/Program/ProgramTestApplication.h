@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Window/Dialogs.h"
+#include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/Application/Framework/ApplicationBase.h"
 #include "ZQFramework/Application/Framework/FrameworkWinMain.h"
 #include "ZQFramework/Application/FrameworkServices.h"
@@ -50,6 +52,25 @@ public:
         if (const char* file = std::getenv("ZQ_TEST_RECEIVED_FILE"); file != nullptr)
             std::ofstream(file, std::ios::app) << line << '\n';
         return 0;
+    }
+
+    // With $ZQ_TEST_MESSAGE_BOX set, the loop's first message asks that text in a box, as the program asks
+    // its questions: owned by the main window, with the loop running inside the box.
+    void OnPreMessageLoop() override
+    {
+        constexpr uint32_t kAsk = 0x0400;
+        Platform::Window::MessageLoop* loop = Platform::Window::MessageLoop::Current();
+        const char* text = std::getenv("ZQ_TEST_MESSAGE_BOX");
+        if (loop == nullptr || text == nullptr)
+            return;
+        const Platform::Window::WindowHandle asker = loop->CreateMessageWindow(
+            [this, question = ZQ::WString(text)](const Platform::Window::Message& message)
+            {
+                if (message.message == kAsk)
+                    (void)ShowMessageBox(question, u"Test", Platform::Window::kMbOkCancel);
+                return Platform::Window::LResult{0};
+            });
+        loop->PostMessage({asker, kAsk, 0, 0});
     }
 
     static std::vector<std::string>& Received()

@@ -3,18 +3,24 @@
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
+#include <cairo.h>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <poll.h>
 #include <string>
+#include <vector>
 
 // Xlib last: its macros (None, Status) break headers included after it.
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 // clang-format on
 
 // What the tests under Xvfb share: opening the display, running the program's loop until something holds,
-// and playing another X client that owns the CLIPBOARD selection.
+// reading a window's pixels back, finding the windows that belong to another, and playing another X client
+// that owns the CLIPBOARD selection.
 namespace TestSupport
 {
 // The display for the loop; null without an X server. An X server without clients resets itself, refusing
@@ -40,6 +46,71 @@ bool PumpUntil(Platform::Window::MessageLoop& loop, Pred pred)
         (void)loop.DispatchOnce(20ms);
     }
     return true;
+}
+
+// A window's pixels as 0xRRGGBB, read back from the server.
+struct Screenshot
+{
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels; // row by row
+
+    [[nodiscard]] uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y * Width + x)]; }
+
+    // Saved as a PNG test artifact in the folder "artifacts" beside the test program.
+    [[nodiscard]] bool Save(const std::string& name) const
+    {
+        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height);
+        auto* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
+        const int stride = cairo_image_surface_get_stride(shot) / 4;
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x)
+                target[y * stride + x] = At(x, y);
+        cairo_surface_mark_dirty(shot);
+        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
+        std::filesystem::create_directories(folder);
+        const bool saved = cairo_surface_write_to_png(shot, (folder / name).c_str()) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(shot);
+        return saved;
+    }
+};
+
+// The top-left width x height pixels of the window, once the server has drawn what was sent; empty when
+// they cannot be read.
+inline Screenshot TakeScreenshot(::Display* display, ::Window window, int width, int height)
+{
+    XSync(display, False);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return {};
+    Screenshot shot{width, height, {}};
+    shot.Pixels.reserve(static_cast<size_t>(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            shot.Pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return shot;
+}
+
+// The shown top-level windows that name owner in their WM_TRANSIENT_FOR, bottom to top.
+inline std::vector<::Window> TransientsOf(::Display* display, ::Window owner)
+{
+    std::vector<::Window> found;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return found;
+    for (unsigned i = 0; i < count; ++i)
+    {
+        ::Window transientFor = 0;
+        XWindowAttributes attributes{};
+        if (XGetTransientForHint(display, children[i], &transientFor) && transientFor == owner &&
+            XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            found.push_back(children[i]);
+    }
+    XFree(children);
+    return found;
 }
 
 // Answers the first request for a selection the connection owns with the text, waiting up to a generous

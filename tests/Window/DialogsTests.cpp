@@ -1,9 +1,17 @@
 #include "Platform/Window/Dialogs.h"
+#include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+
+// Xlib after GoogleTest, whose headers its None macro would break.
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+#include "Support/X11TestSupport.h"
 
 namespace
 {
@@ -123,5 +131,82 @@ TEST_F(WindowDialogsX11, OpenFileDialogIsDismissedWhileTimersRun)
     request.initialFolder = u"/tmp";
     EXPECT_TRUE(ShowOpenFileDialog(0, request).paths.empty());
     EXPECT_EQ(mTicks, 3);
+}
+
+// A shown window owns each dialog; a timer of the program's loop looks for the dialog's window among the
+// owner's transients and dismisses the dialog once it is there (or after a generous deadline).
+class WindowDialogOwnerX11 : public WindowDialogs
+{
+protected:
+    void SetUp() override
+    {
+        mDisplay = TestSupport::OpenDisplay(mLoop);
+        if (!mDisplay)
+            GTEST_SKIP() << "no X display";
+        mX = static_cast<::Display*>(mDisplay->NativeDisplay());
+        mOwner = mDisplay->CreateWindow({"ZQDialogOwner", u"Owner", {100, 100, 300, 250}},
+                                        [](const Message&) { return LResult{0}; });
+        mDisplay->ShowWindow(mOwner, kSwShowNormal);
+        ASSERT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return mDisplay->IsOnScreen(mOwner); }));
+        mTimerWindow = mLoop.CreateMessageWindow(
+            [this](const Message& m)
+            {
+                if (m.message == kWmTimer && !mDismissed)
+                    LookForTheDialog();
+                return LResult{0};
+            });
+        mLoop.SetTimer(mTimerWindow, 1, 50ms);
+    }
+
+    void TearDown() override
+    {
+        if (mDisplay)
+            mDisplay->DestroyWindow(mOwner);
+        WindowDialogs::TearDown();
+    }
+
+    void LookForTheDialog()
+    {
+        mSeen = TestSupport::TransientsOf(mX, static_cast<::Window>(mOwner));
+        mPopup = GetLastActivePopup(mOwner);
+        if (!mSeen.empty() || ++mTicks == 200)
+        {
+            mDismissed = true;
+            DialogScript::DismissShownDialog();
+        }
+    }
+
+    // Whether the dialog was seen as the owner's one transient and its last active pop-up, and is gone.
+    void ExpectSeenAsTheOwnersPopup()
+    {
+        ASSERT_EQ(mSeen.size(), 1u) << "the dialog's window names its owner";
+        EXPECT_EQ(mPopup, mSeen.front());
+        EXPECT_TRUE(TestSupport::PumpUntil(mLoop, [&] { return GetLastActivePopup(mOwner) == mOwner; }));
+        mSeen.clear();
+        mDismissed = false;
+    }
+
+    MessageLoop mLoop;
+    std::unique_ptr<Platform::Window::Display> mDisplay;
+    ::Display* mX = nullptr;
+    WindowHandle mOwner = 0;
+    WindowHandle mTimerWindow = 0;
+    std::vector<::Window> mSeen;
+    WindowHandle mPopup = 0;
+    int mTicks = 0;
+    bool mDismissed = false;
+};
+
+TEST_F(WindowDialogOwnerX11, TheMessageBoxAndTheFileChooserBelongToTheirOwnerWindow)
+{
+    EXPECT_EQ(GetLastActivePopup(mOwner), mOwner) << "no pop-up yet";
+    EXPECT_EQ(ShowMessageBox(mOwner, u"Owned", u"Updater", kMbOkCancel), kIdCancel);
+    ExpectSeenAsTheOwnersPopup();
+
+    OpenFileRequest request;
+    request.title = u"Open firmware";
+    request.filters = {{u"Firmware", u"*.bin"}};
+    EXPECT_TRUE(ShowOpenFileDialog(mOwner, request).paths.empty());
+    ExpectSeenAsTheOwnersPopup();
 }
 } // namespace

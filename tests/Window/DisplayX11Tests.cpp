@@ -7,7 +7,6 @@
 #include "Platform/Window/MessageLoop.h"
 #include "Platform/Window/System.h"
 
-#include <cairo.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -235,24 +234,11 @@ TEST_F(WindowDisplayX11, PaintedWindowIsKeptAsAScreenshot)
     };
     mLoop.InvalidateRect(mWindow, mDisplay->GetClientRect(mWindow));
     ASSERT_TRUE(Pump([&] { return painted; }));
-    XSync(mX, False);
-
-    XImage* image = XGetImage(mX, mWindow, 0, 0, 200, 150, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 150);
-    auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-    const int stride = cairo_image_surface_get_stride(shot) / 4;
-    for (int y = 0; y < 150; ++y)
-        for (int x = 0; x < 200; ++x)
-            pixels[y * stride + x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
-    cairo_surface_mark_dirty(shot);
-    EXPECT_EQ(pixels[30 * stride + 30], 0xFF0000u);
-    EXPECT_EQ(pixels[100 * stride + 150], 0x2040A0u);
-    const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(cairo_surface_write_to_png(shot, (folder / "WindowPainted.png").c_str()), CAIRO_STATUS_SUCCESS);
-    cairo_surface_destroy(shot);
-    XDestroyImage(image);
+    const TestSupport::Screenshot shot = TestSupport::TakeScreenshot(mX, mWindow, 200, 150);
+    ASSERT_EQ(shot.Pixels.size(), 200u * 150u);
+    EXPECT_EQ(shot.At(30, 30), 0xFF0000u);
+    EXPECT_EQ(shot.At(150, 100), 0x2040A0u);
+    EXPECT_TRUE(shot.Save("WindowPainted.png"));
 }
 } // namespace
 

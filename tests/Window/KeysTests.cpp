@@ -42,6 +42,15 @@ TEST(WindowKeys, KeysymTableGivesVirtualKeysWithSides)
         EXPECT_EQ(VirtualKeyFromKeysym(c.keysym), c.key) << std::hex << c.keysym;
 }
 
+TEST(WindowKeys, LockKeysAreReadFromTheirIndicators)
+{
+    EXPECT_EQ(LockIndicatorName(kVkCapital), "Caps Lock");
+    EXPECT_EQ(LockIndicatorName(kVkNumLock), "Num Lock");
+    EXPECT_EQ(LockIndicatorName(kVkScroll), "Scroll Lock");
+    for (uint8_t other : {kVkShift, kVkInsert, uint8_t{'A'}, uint8_t{0}})
+        EXPECT_TRUE(LockIndicatorName(other).empty()) << int{other};
+}
+
 TEST(WindowKeys, StateTracksSidesAndGenericCodes)
 {
     KeyboardState state;

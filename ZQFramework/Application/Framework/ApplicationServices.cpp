@@ -104,7 +104,7 @@ void ReadSystemLocalTime(LocalTime& time)
 void ReadSystemKeyState(uint32_t virtualKey, bool& down, bool& toggled)
 {
     down = virtualKey <= 0xFF && Platform::Window::IsKeyDown(static_cast<uint8_t>(virtualKey));
-    toggled = false;
+    toggled = virtualKey <= 0xFF && Platform::Window::IsKeyToggled(static_cast<uint8_t>(virtualKey));
 }
 
 ElapsedSecondsCounter::ElapsedSecondsCounter() : mTimeBase(Platform::GetTickCount())

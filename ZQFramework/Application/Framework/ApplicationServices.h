@@ -49,7 +49,7 @@ ZQRESULT ReadSystemDefaultFont(WString& name, float& size, int32_t& style);
 [[nodiscard]] RectT<int32_t> ReadSystemWorkArea();
 // The system's local time now.
 void ReadSystemLocalTime(LocalTime& time);
-// Whether the key is held; there is no toggle state to report.
+// Whether the key is held, and for a lock key (Caps, Num, Scroll Lock) whether it is on.
 void ReadSystemKeyState(uint32_t virtualKey, bool& down, bool& toggled);
 
 // Seconds accumulated from a 32-bit millisecond tick (the platform clock's). Each reading adds the signed

@@ -201,7 +201,11 @@ bool CFrameworkWinApp::CheckSingleInstance()
     const Platform::Window::WindowHandle window = Platform::Window::FindTopLevelWindow(identity);
     if (window == 0)
         return true;
+    // Its message box or file chooser stays in front of it.
+    const Platform::Window::WindowHandle popup = Platform::Window::GetLastActivePopup(window);
     Platform::Window::RestoreAndRaise(window);
+    if (popup != window)
+        Platform::Window::RestoreAndRaise(popup);
     const std::string text = Platform::Utf16ToUtf8(View(GetCommandLine()));
     if (!text.empty())
     {
