@@ -369,6 +369,47 @@ float LTextBox::MeasureWidth(const WString& text) const
     return Measure(text).width;
 }
 
+void LTextBox::PrepareMeasureCache() const
+{
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
+    // A held copy shares the text's buffer, so a changed text always lies in another buffer.
+    const bool same = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
+                      mMeasuredText.GetLength() == mLabel.GetLength() && mMeasuredFont == mFont &&
+                      mMeasuredRenderer == renderer;
+    if (same && mMeasured.size() == static_cast<size_t>(mLabel.GetLength()) + 1)
+    {
+        return;
+    }
+    mMeasuredText = mLabel;
+    mMeasuredFont = mFont;
+    mMeasuredRenderer = renderer;
+    mMeasured.assign(static_cast<size_t>(mLabel.GetLength()) + 1, MeasuredPosition{});
+}
+
+float LTextBox::GetPrefixWidth(int32_t count) const
+{
+    PrepareMeasureCache();
+    MeasuredPosition& position = mMeasured[static_cast<size_t>(count)];
+    if (!position.hasPrefixWidth)
+    {
+        position.prefixWidth = MeasureWidth(mLabel.Left(count));
+        position.hasPrefixWidth = true;
+    }
+    return position.prefixWidth;
+}
+
+RectT<float> LTextBox::GetUnitBox(int32_t index) const
+{
+    PrepareMeasureCache();
+    MeasuredPosition& position = mMeasured[static_cast<size_t>(index)];
+    if (!position.hasUnitBox)
+    {
+        position.unitBox = Measure(index < mLabel.GetLength() ? mLabel.Mid(index, 1) : WString());
+        position.hasUnitBox = true;
+    }
+    return position.unitBox;
+}
+
 RectT<float> LTextBox::GetCharRect(int32_t index) const
 {
     const int32_t length = mLabel.GetLength();
@@ -377,8 +418,8 @@ RectT<float> LTextBox::GetCharRect(int32_t index) const
         return {};
     }
     const PointT<float> origin = GetTextOrigin();
-    const RectT<float> character = Measure(index < length ? mLabel.Mid(index, 1) : WString());
-    return {origin.x + MeasureWidth(mLabel.Left(index)), origin.y, character.width - 1.0f, character.height};
+    const RectT<float> character = GetUnitBox(index);
+    return {origin.x + GetPrefixWidth(index), origin.y, character.width - 1.0f, character.height};
 }
 
 RectT<float> LTextBox::GetRangeRect(int32_t first, int32_t last) const
@@ -401,7 +442,7 @@ void LTextBox::UpdateCaretRect()
 {
     const PointT<float> origin = GetTextOrigin();
     const int32_t caret = std::min(mCaretPosition, mLabel.GetLength());
-    mCaretRect = {origin.x + MeasureWidth(mLabel.Left(caret)) - 1.0f, origin.y, 1.0f,
+    mCaretRect = {origin.x + GetPrefixWidth(caret) - 1.0f, origin.y, 1.0f,
                   mFont != nullptr ? static_cast<float>(mFont->GetHeight()) : 0.0f};
 }
 
