@@ -16,6 +16,8 @@
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace ZQ
 {
@@ -373,41 +375,49 @@ void LTextBox::PrepareMeasureCache() const
 {
     const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     // A held copy shares the text's buffer, so a changed text always lies in another buffer.
-    const bool same = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
-                      mMeasuredText.GetLength() == mLabel.GetLength() && mMeasuredFont == mFont &&
-                      mMeasuredRenderer == renderer;
-    if (same && mMeasured.size() == static_cast<size_t>(mLabel.GetLength()) + 1)
+    const bool sameText = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
+                          mPrefixWidths.size() == static_cast<size_t>(mLabel.GetLength()) + 1;
+    if (!sameText || mMeasuredFont != mFont || mMeasuredRenderer != renderer)
     {
-        return;
+        mMeasuredText = mLabel;
+        mPrefixWidths.assign(static_cast<size_t>(mLabel.GetLength()) + 1,
+                             std::numeric_limits<float>::quiet_NaN());
     }
-    mMeasuredText = mLabel;
-    mMeasuredFont = mFont;
-    mMeasuredRenderer = renderer;
-    mMeasured.assign(static_cast<size_t>(mLabel.GetLength()) + 1, MeasuredPosition{});
+    if (mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    {
+        mMeasuredFont = mFont;
+        mMeasuredRenderer = renderer;
+        mUnitBoxes.clear();
+    }
 }
 
 float LTextBox::GetPrefixWidth(int32_t count) const
 {
     PrepareMeasureCache();
-    MeasuredPosition& position = mMeasured[static_cast<size_t>(count)];
-    if (!position.hasPrefixWidth)
+    float& width = mPrefixWidths[static_cast<size_t>(count)];
+    if (std::isnan(width))
     {
-        position.prefixWidth = MeasureWidth(mLabel.Left(count));
-        position.hasPrefixWidth = true;
+        width = MeasureWidth(mLabel.Left(count));
     }
-    return position.prefixWidth;
+    return width;
 }
 
 RectT<float> LTextBox::GetUnitBox(int32_t index) const
 {
-    PrepareMeasureCache();
-    MeasuredPosition& position = mMeasured[static_cast<size_t>(index)];
-    if (!position.hasUnitBox)
+    if (index >= mLabel.GetLength())
     {
-        position.unitBox = Measure(index < mLabel.GetLength() ? mLabel.Mid(index, 1) : WString());
-        position.hasUnitBox = true;
+        return Measure(WString());
     }
-    return position.unitBox;
+    PrepareMeasureCache();
+    const char16_t unit = mLabel.GetAt(index);
+    const auto known = mUnitBoxes.find(unit);
+    if (known != mUnitBoxes.end())
+    {
+        return known->second;
+    }
+    const RectT<float> box = Measure(mLabel.Mid(index, 1));
+    mUnitBoxes.emplace(unit, box);
+    return box;
 }
 
 RectT<float> LTextBox::GetCharRect(int32_t index) const

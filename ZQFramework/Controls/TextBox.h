@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace ZQ
@@ -215,17 +216,12 @@ private:
     bool mCaretVisible = true;
     double mNextBlinkTime = 0;
 
-    // What the text measured as, filled as the hit test and the caret ask for it: a position's width
-    // and box are measured at most once for one text, font and renderer. The text, font and renderer
-    // are held, so that a new one never reuses the address of the one measured.
-    struct MeasuredPosition
-    {
-        float prefixWidth = 0;
-        RectT<float> unitBox;
-        bool hasPrefixWidth = false;
-        bool hasUnitBox = false;
-    };
-    mutable std::vector<MeasuredPosition> mMeasured;
+    // What the text measured as, filled as the hit test and the caret ask for it, so that a prefix or a
+    // unit is measured at most once for one text, font and renderer: the widths of the text's first i
+    // units (NaN until measured) and the box of each unit measured alone. The text, font and renderer are
+    // held, so that a new one never reuses the address of the one measured.
+    mutable std::vector<float> mPrefixWidths;
+    mutable std::unordered_map<char16_t, RectT<float>> mUnitBoxes;
     mutable WString mMeasuredText;
     mutable RCPtr<LFont> mMeasuredFont;
     mutable RCPtr<LMeasurementRenderer> mMeasuredRenderer;

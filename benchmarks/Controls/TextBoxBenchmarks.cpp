@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-// A text box showing one line of 20, 2,000 or 20,000 characters: the time of a pointer hit and of a caret
-// move. The hit's anchors are the same hit on the 20-character line and a std::upper_bound over the
-// line's cumulative advances.
+// A text box showing one line of 20, 2,000 or 20,000 characters: the time of a pointer hit (over and over
+// on one text, and the first one after the text changed) and of a caret move. The hit's anchors are the same
+// hit on the 20-character line and a std::upper_bound over the line's cumulative advances.
 using namespace ZQ;
 
 namespace
@@ -66,6 +66,25 @@ void BM_TextBoxHitTestOnALongLine(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TextBoxHitTestOnALongLine)->Arg(20)->Arg(2000)->Arg(20000);
+
+// The first hit after the text changed: nothing measured for the new text is known yet.
+void BM_TextBoxFirstHitAfterATextChange(benchmark::State& state)
+{
+    const auto length = static_cast<int32_t>(state.range(0));
+    LongLine line(length);
+    const std::u16string texts[] = {LineOf(length), LineOf(length + 1).substr(1)};
+    int64_t hits = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        (void)line.Field->SetText(texts[hits % 2].c_str(), false);
+        if (++hits % 4096 == 0)
+            line.ForgetWindowCalls();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(line.Field->GetCharIndexAtPoint({length * kUnitWidth / 3, 5}));
+    }
+}
+BENCHMARK(BM_TextBoxFirstHitAfterATextChange)->Arg(20)->Arg(2000)->Arg(20000);
 
 // The anchor of a hit: the boundary nearest to x found by std::upper_bound over the cumulative advances.
 void BM_HitTestAnchorUpperBound(benchmark::State& state)
