@@ -47,16 +47,19 @@ CheckedItemRecord& LCheckedListBox::GetCheckedItemRecord(int32_t index)
 void LCheckedListBox::InsertItemRecord(int32_t index)
 {
     mCheckedItems.insert(mCheckedItems.begin() + index, CheckedItemRecord{});
+    OnRecordsMoved();
 }
 
 void LCheckedListBox::RemoveItemRecord(int32_t index)
 {
     mCheckedItems.erase(mCheckedItems.begin() + index);
+    OnRecordsMoved();
 }
 
 ZQRESULT LCheckedListBox::SwapItems(int32_t a, int32_t b)
 {
     std::swap(GetCheckedItemRecord(a), GetCheckedItemRecord(b));
+    OnRecordsMoved();
     return 0;
 }
 

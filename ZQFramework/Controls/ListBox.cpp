@@ -115,16 +115,19 @@ ItemRecord& LListBox::GetItemRecord(int32_t index)
 void LListBox::InsertItemRecord(int32_t index)
 {
     mItems.insert(mItems.begin() + index, ItemRecord{});
+    OnRecordsMoved();
 }
 
 void LListBox::RemoveItemRecord(int32_t index)
 {
     mItems.erase(mItems.begin() + index);
+    OnRecordsMoved();
 }
 
 ZQRESULT LListBox::SwapItems(int32_t a, int32_t b)
 {
     std::swap(GetItemRecord(a), GetItemRecord(b));
+    OnRecordsMoved();
     return 0;
 }
 
@@ -152,22 +155,135 @@ int32_t LListBox::NextShownOrPast(int32_t i)
 {
     const auto count = static_cast<int32_t>(GetItemCount());
     ++i;
-    while (i < count && GetItemRecord(i).hidden)
+    if (i >= count || HiddenCount() == 0)
     {
-        ++i;
+        return i;
     }
-    return i;
+    const int32_t row = RowOfItem(i);
+    return row < count - HiddenCount() ? ShownItemAtRow(row) : count;
 }
 
 int32_t LListBox::RowOfItem(int32_t index)
 {
     const int32_t end = std::min(index, static_cast<int32_t>(GetItemCount()));
-    int32_t row = 0;
-    for (int32_t i = 0; i < end; ++i)
+    return end > 0 ? end - HiddenBefore(end) : 0;
+}
+
+// --- Hidden items ---
+
+void LListBox::OnRecordsMoved() const
+{
+    if (mHiddenCount > 0)
     {
-        row += GetItemRecord(i).hidden ? 0 : 1;
+        mHiddenTreeStale = true;
     }
-    return row;
+}
+
+void LListBox::RefreshHiddenIndex() const
+{
+    if (!mHiddenTreeStale)
+    {
+        return;
+    }
+    mHiddenTreeStale = false;
+    auto* self = const_cast<LListBox*>(this);
+    const size_t count = GetItemCount();
+    mHiddenTree.assign(count + 1, 0);
+    mHiddenCount = 0;
+    for (size_t i = 0; i < count; ++i)
+    {
+        if (self->GetItemRecord(static_cast<int32_t>(i)).hidden)
+        {
+            mHiddenTree[i + 1] = 1;
+            ++mHiddenCount;
+        }
+    }
+    if (mHiddenCount == 0)
+    {
+        mHiddenTree.clear();
+        return;
+    }
+    // Each entry adds its range's count to the entry whose range includes it.
+    for (size_t i = 1; i <= count; ++i)
+    {
+        const size_t parent = i + (i & (~i + 1));
+        if (parent <= count)
+        {
+            mHiddenTree[parent] += mHiddenTree[i];
+        }
+    }
+}
+
+int32_t LListBox::HiddenCount() const
+{
+    RefreshHiddenIndex();
+    return mHiddenCount;
+}
+
+int32_t LListBox::HiddenBefore(int32_t index) const
+{
+    if (HiddenCount() == 0)
+    {
+        return 0;
+    }
+    int32_t hidden = 0;
+    for (auto i = static_cast<size_t>(index); i > 0; i &= i - 1)
+    {
+        hidden += mHiddenTree[i];
+    }
+    return hidden;
+}
+
+int32_t LListBox::ShownItemAtRow(int32_t row) const
+{
+    if (HiddenCount() == 0)
+    {
+        return row;
+    }
+    // Descends to the last index before which at most row items are shown: that item is the shown one.
+    const size_t count = mHiddenTree.size() - 1;
+    size_t step = 1;
+    while (step * 2 <= count)
+    {
+        step *= 2;
+    }
+    size_t index = 0;
+    int64_t left = row;
+    for (; step > 0; step /= 2)
+    {
+        const size_t next = index + step;
+        if (next > count)
+        {
+            continue;
+        }
+        const int64_t shown = static_cast<int64_t>(step) - mHiddenTree[next];
+        if (shown <= left)
+        {
+            index = next;
+            left -= shown;
+        }
+    }
+    return static_cast<int32_t>(index);
+}
+
+void LListBox::CountHiddenChange(int32_t index, bool hidden)
+{
+    RefreshHiddenIndex();
+    if (mHiddenCount == 0)
+    {
+        mHiddenTree.assign(static_cast<size_t>(GetItemCount()) + 1, 0);
+    }
+    mHiddenCount += hidden ? 1 : -1;
+    if (mHiddenCount == 0)
+    {
+        mHiddenTree.clear();
+        return;
+    }
+    const int32_t delta = hidden ? 1 : -1;
+    for (auto i = static_cast<size_t>(index) + 1; i < mHiddenTree.size(); i += i & (~i + 1))
+    {
+        mHiddenTree[i] += delta;
+    }
 }
 
 RCPtr<LTaggableObject> LListBox::MakeTextItem(const WString& text)
@@ -236,17 +352,14 @@ int32_t LListBox::GetItemControlSlot(int32_t index) const
     {
         return -1;
     }
-    const auto pool = static_cast<int32_t>(mItemControls.size());
-    int32_t slot = 0;
+    // The slots between the top and index: the shown items, then one for each index past the end.
+    const auto pool = static_cast<int64_t>(mItemControls.size());
     const auto count = static_cast<int32_t>(GetItemCount());
-    for (auto j = static_cast<int32_t>(mTopIndex); j < index && slot < pool; ++j)
-    {
-        if (j >= count || !self->GetItemRecord(j).hidden)
-        {
-            ++slot;
-        }
-    }
-    return slot < pool ? slot : -1;
+    const auto top = static_cast<int32_t>(std::min<uint32_t>(mTopIndex, static_cast<uint32_t>(count)));
+    const int32_t end = std::min(index, count);
+    int64_t slot = end > top ? self->RowOfItem(end) - self->RowOfItem(top) : 0;
+    slot += std::max<int64_t>(0, static_cast<int64_t>(index) - std::max<int64_t>(mTopIndex, count));
+    return slot < pool ? static_cast<int32_t>(slot) : -1;
 }
 
 ZQRESULT LListBox::UpdateItemControl(int32_t index, int32_t& slot)
@@ -408,29 +521,22 @@ void LListBox::ScrollBufferedContent(const PointT<double>& oldOffset, const Poin
     if (oldOffset.y != newOffset.y)
     {
         const auto count = static_cast<int32_t>(GetItemCount());
-        auto row = static_cast<int32_t>(std::trunc(newOffset.y / std::max(1, mRowHeight)));
-        int32_t index = row;
-        bool found = false;
-        for (int32_t i = 0; i < count; ++i)
+        const auto row = static_cast<int32_t>(std::trunc(newOffset.y / std::max(1, mRowHeight)));
+        const int32_t shown = count - HiddenCount();
+        int32_t index = 0;
+        if (row < 0)
         {
-            if (GetItemRecord(i).hidden)
-            {
-                ++row;
-            }
-            if (i + 1 > row)
-            {
-                index = row;
-                found = true;
-                break;
-            }
+            // Above the first row: no item, but a hidden first item still counts.
+            index = row + (IsHidden(0) ? 1 : 0);
         }
-        if (!found)
+        else if (row < shown)
         {
-            index = count - 1;
-            while (index > 0 && GetItemRecord(index).hidden)
-            {
-                --index;
-            }
+            index = ShownItemAtRow(row);
+        }
+        else
+        {
+            // Below the last row: the last shown item (item 0 when none is shown).
+            index = shown > 0 ? ShownItemAtRow(shown - 1) : 0;
         }
         if (count == 0)
         {
@@ -460,13 +566,12 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     {
         return E_INVALIDARG;
     }
-    while (GetItemRecord(index).hidden && index > 0)
+    const int32_t shown = count - HiddenCount();
+    if (GetItemRecord(index).hidden)
     {
-        --index;
-    }
-    while (GetItemRecord(index).hidden && index < count - 1)
-    {
-        ++index;
+        // The nearest shown item before it, else the first after it.
+        const int32_t before = RowOfItem(index);
+        index = before > 0 ? ShownItemAtRow(before - 1) : shown > 0 ? ShownItemAtRow(0) : count - 1;
     }
     if (GetItemRecord(index).hidden || mItemControls.empty())
     {
@@ -486,19 +591,7 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     }
     const int32_t n = std::max(1, fully);
     // The top that shows the last shown item in the last fully shown row.
-    int64_t maxTop = count - 1;
-    while (maxTop >= 0 && GetItemRecord(static_cast<int32_t>(maxTop)).hidden)
-    {
-        --maxTop;
-    }
-    for (int32_t step = 1; step < n && maxTop >= 0; ++step)
-    {
-        --maxTop;
-        while (maxTop >= 0 && GetItemRecord(static_cast<int32_t>(maxTop)).hidden)
-        {
-            --maxTop;
-        }
-    }
+    const int64_t maxTop = shown - n >= 0 ? ShownItemAtRow(shown - n) : -1;
     // Compared unsigned: a maxTop of -1 lies past every index.
     const auto unsignedMaxTop = static_cast<uint32_t>(maxTop < 0 ? -1 : maxTop);
     const auto bottom = static_cast<uint32_t>(GetItemIndexOfControl(GetItemControl(n - 1).Get()));
@@ -518,25 +611,8 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     }
     else
     {
-        top = index;
-        for (int32_t step = 1; step < n; ++step)
-        {
-            int32_t previous = top - 1;
-            while (previous >= 0 && GetItemRecord(previous).hidden)
-            {
-                --previous;
-            }
-            if (previous < 0)
-            {
-                top = 0;
-                while (top < count - 1 && GetItemRecord(top).hidden)
-                {
-                    ++top;
-                }
-                break;
-            }
-            top = previous;
-        }
+        // n - 1 shown items before index, or the first shown item when there are fewer.
+        top = ShownItemAtRow(std::max(0, RowOfItem(index) - (n - 1)));
     }
     if (static_cast<uint32_t>(top) == mTopIndex)
     {
@@ -686,7 +762,7 @@ ZQRESULT LListBox::SetContentWidth(int32_t width)
 
 int32_t LListBox::GetContentHeight() const
 {
-    return mRowHeight * (static_cast<int32_t>(GetItemCount()) - mHiddenCount);
+    return mRowHeight * (static_cast<int32_t>(GetItemCount()) - HiddenCount());
 }
 
 ZQRESULT LListBox::SetContentHeight(int32_t height)
@@ -1097,10 +1173,6 @@ int32_t LListBox::RemoveItem(int32_t index)
     }
     const int32_t width = MeasureItemWidth(index);
     (void)DeselectItem(index);
-    if (GetItemRecord(index).hidden)
-    {
-        --mHiddenCount;
-    }
     RemoveItemRecord(index);
     if (index < mCaretIndex && index < mAnchorIndex)
     {
@@ -1144,6 +1216,8 @@ ZQRESULT LListBox::RemoveAllItems()
         RemoveItemRecord(i);
     }
     mHiddenCount = 0;
+    mHiddenTree.clear();
+    mHiddenTreeStale = false;
     (void)FillItemControls();
     (void)UpdateItemControlsFrom(0);
     (void)UpdateMaxItemWidth();
@@ -1246,8 +1320,9 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     {
         return 1;
     }
+    RefreshHiddenIndex();
     record.hidden = hidden;
-    mHiddenCount += hidden ? 1 : -1;
+    CountHiddenChange(index, hidden);
     if (hidden)
     {
         (void)DeselectItem(index);
@@ -1259,11 +1334,8 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
             int32_t top = NextShownOrPast(index);
             if (top >= count)
             {
-                top = index;
-                while (top > 0 && GetItemRecord(top).hidden)
-                {
-                    --top;
-                }
+                const int32_t before = RowOfItem(index);
+                top = before > 0 ? ShownItemAtRow(before - 1) : 0;
             }
             mTopIndex = static_cast<uint32_t>(top);
             (void)EnsureVisible(index);

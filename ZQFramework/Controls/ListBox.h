@@ -175,6 +175,10 @@ protected:
 
     // Binds the row's notifications and sets its per-list flags (both modes).
     void BindItemControl(const RCPtr<LListBoxItem>& control);
+    // Every record operation that inserts, removes or exchanges records calls it (also those of derived
+    // classes that keep their own records): the counts of hidden items are then read again from the
+    // records when next needed.
+    void OnRecordsMoved() const;
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetTemplateDescriptor() const
     {
         return mTemplateDescriptor;
@@ -202,6 +206,14 @@ private:
     // The index after i that is shown or past the end.
     [[nodiscard]] int32_t NextShownOrPast(int32_t i);
     [[nodiscard]] bool IsHidden(int32_t index);
+    // The shown item at a row, 0 <= row < the number of shown items.
+    [[nodiscard]] int32_t ShownItemAtRow(int32_t row) const;
+    // The number of hidden items before index (0 <= index <= count).
+    [[nodiscard]] int32_t HiddenBefore(int32_t index) const;
+    [[nodiscard]] int32_t HiddenCount() const;
+    // Reads the hidden flags from the records again after they moved.
+    void RefreshHiddenIndex() const;
+    void CountHiddenChange(int32_t index, bool hidden);
     [[nodiscard]] bool TemplateExpands() const;
     void SelectOwnLook();
     // Puts the pool's rows back under the list box after a skin change took them out, in slot order.
@@ -227,7 +239,13 @@ private:
     bool mFillSuspended = false;
     bool mTemplateApplied = false;
     bool mBulkUpdate = false;
-    // Kept with every change of a hidden flag, so that the content height needs no walk over the items.
-    int32_t mHiddenCount = 0;
+    // The hidden items, counted over index ranges (a Fenwick tree, entry i covering the lowest set bit of i
+    // indexes ending at i - 1), so that the row of an item and the item of a row take logarithmic time
+    // and a scroll costs the same at any position. Kept with every change of a hidden flag; empty while
+    // no item is hidden; stale after records moved while some were hidden, and then built again from the
+    // records when next read.
+    mutable std::vector<int32_t> mHiddenTree;
+    mutable int32_t mHiddenCount = 0;
+    mutable bool mHiddenTreeStale = false;
 };
 } // namespace ZQ

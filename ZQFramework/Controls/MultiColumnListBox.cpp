@@ -109,20 +109,51 @@ void LMultiColumnListBox::SetSelectionBindings(bool bind, int line)
     }
 }
 
-void LMultiColumnListBox::MoveItems(LListBox& list, const std::vector<SortRow>& records)
+std::vector<int32_t> LMultiColumnListBox::SortedOrder(const std::vector<SortRow>& records, bool ascending)
 {
-    const auto n = static_cast<int32_t>(records.size());
-    std::vector<RCPtr<LTaggableObject>> items(static_cast<size_t>(n));
-    for (int32_t r = n - 1; r >= 0; --r)
+    struct Key
     {
-        items[static_cast<size_t>(r)] = list.GetItemOrEmpty(r).data;
+        const char16_t* text;
+        int32_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(records.size());
+    for (const SortRow& record : records)
+    {
+        keys.push_back({record.text.GetBuffer(), record.index});
     }
+    // The order of rows with equal texts is not defined.
+    std::sort(keys.begin(), keys.end(),
+              [ascending](const Key& a, const Key& b)
+              {
+                  const int order = CRT::CompareNoCase(a.text, b.text);
+                  return ascending ? order < 0 : order > 0;
+              });
+    std::vector<int32_t> order;
+    order.reserve(keys.size());
+    for (const Key& key : keys)
+    {
+        order.push_back(key.index);
+    }
+    return order;
+}
+
+void LMultiColumnListBox::MoveItems(LListBox& list, const std::vector<int32_t>& order)
+{
     // The records take their items directly and the shown rows and the widest width are brought up to
     // date once: item by item, every write could measure the whole column again.
+    const auto n = static_cast<int32_t>(order.size());
     const int32_t own = std::min(n, static_cast<int32_t>(list.GetItemCount()));
+    std::vector<RCPtr<LTaggableObject>> items(static_cast<size_t>(own));
     for (int32_t r = own - 1; r >= 0; --r)
     {
-        list.GetItemRecord(r).data = items[static_cast<size_t>(records[static_cast<size_t>(r)].index)];
+        items[static_cast<size_t>(r)] = std::move(list.GetItemRecord(r).data);
+    }
+    for (int32_t r = own - 1; r >= 0; --r)
+    {
+        // A row of the first column past this column's end brings no item.
+        const auto before = static_cast<size_t>(order[static_cast<size_t>(r)]);
+        list.GetItemRecord(r).data = before < items.size() ? std::move(items[before]) : nullptr;
     }
     for (uint32_t slot = 0; slot < list.GetItemControlCount(); ++slot)
     {
@@ -171,24 +202,19 @@ void LMultiColumnListBox::PerformSort(int32_t column)
         mColumns.GetAt(static_cast<uint32_t>(c))->DeselectAll();
     }
 
-    // The order of rows with equal texts is not defined.
     const bool ascending = mSortAscending.GetAt(static_cast<uint32_t>(column));
-    std::sort(records.begin(), records.end(),
-              [ascending](const SortRow& a, const SortRow& b)
-              {
-                  const int order = CRT::CompareNoCase(a.text.GetBuffer(), b.text.GetBuffer());
-                  return ascending ? order < 0 : order > 0;
-              });
+    const std::vector<int32_t> order = SortedOrder(records, ascending);
+    records.clear();
     mSortAscending.GetAt(static_cast<uint32_t>(column)) = !ascending;
 
     for (int32_t c = last; c >= 0; --c)
     {
-        MoveItems(*mColumns.GetAt(static_cast<uint32_t>(c)), records);
+        MoveItems(*mColumns.GetAt(static_cast<uint32_t>(c)), order);
     }
 
     for (int32_t r = n - 1; r >= 0; --r)
     {
-        const auto before = static_cast<size_t>(records[static_cast<size_t>(r)].index);
+        const auto before = static_cast<size_t>(order[static_cast<size_t>(r)]);
         for (int32_t c = last; c >= 0; --c)
         {
             (void)mColumns.GetAt(static_cast<uint32_t>(c))->SetItemAltLook(r, altLooks[before]);

@@ -92,9 +92,14 @@ private:
     ZQRESULT OnHeaderClick(const RCPtr<LNotificationDistributor>& source,
                            const RCPtr<LNotification>& notification);
 
-    // Puts into each row r of the column the item that row records[r].index held before: the item objects
-    // move, none is copied or made anew. Rows past the column's own count are left alone.
-    static void MoveItems(LListBox& list, const std::vector<SortRow>& records);
+    // The rows in their sorted order, each given by its index before the sort: the records keep their
+    // places and only small (text, index) pairs move while sorting.
+    [[nodiscard]] static std::vector<int32_t> SortedOrder(const std::vector<SortRow>& records,
+                                                          bool ascending);
+    // Puts into each row r of the column the item that row order[r] held before: the item objects move
+    // (their counts untouched), none is copied or made anew. Rows past the column's own count are left
+    // alone.
+    static void MoveItems(LListBox& list, const std::vector<int32_t>& order);
     void BindColumn(const RCPtr<LListBox>& column, bool first);
     // The column's index, searched from the last; -1 when it is none of them.
     [[nodiscard]] int32_t FindColumn(const LNotificationDistributor* source) const;

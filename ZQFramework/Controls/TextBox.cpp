@@ -16,6 +16,8 @@
 #include "ZQFramework/Utilities/Graphics/Region.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace ZQ
 {
@@ -369,6 +371,55 @@ float LTextBox::MeasureWidth(const WString& text) const
     return Measure(text).width;
 }
 
+void LTextBox::PrepareMeasureCache() const
+{
+    const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
+    // A held copy shares the text's buffer, so a changed text always lies in another buffer.
+    const bool sameText = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
+                          mPrefixWidths.size() == static_cast<size_t>(mLabel.GetLength()) + 1;
+    if (!sameText || mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    {
+        mMeasuredText = mLabel;
+        mPrefixWidths.assign(static_cast<size_t>(mLabel.GetLength()) + 1,
+                             std::numeric_limits<float>::quiet_NaN());
+    }
+    if (mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    {
+        mMeasuredFont = mFont;
+        mMeasuredRenderer = renderer;
+        mUnitBoxes.clear();
+    }
+}
+
+float LTextBox::GetPrefixWidth(int32_t count) const
+{
+    PrepareMeasureCache();
+    float& width = mPrefixWidths[static_cast<size_t>(count)];
+    if (std::isnan(width))
+    {
+        width = MeasureWidth(mLabel.Left(count));
+    }
+    return width;
+}
+
+RectT<float> LTextBox::GetUnitBox(int32_t index) const
+{
+    if (index >= mLabel.GetLength())
+    {
+        return Measure(WString());
+    }
+    PrepareMeasureCache();
+    const char16_t unit = mLabel.GetAt(index);
+    const auto known = mUnitBoxes.find(unit);
+    if (known != mUnitBoxes.end())
+    {
+        return known->second;
+    }
+    const RectT<float> box = Measure(mLabel.Mid(index, 1));
+    mUnitBoxes.emplace(unit, box);
+    return box;
+}
+
 RectT<float> LTextBox::GetCharRect(int32_t index) const
 {
     const int32_t length = mLabel.GetLength();
@@ -377,8 +428,8 @@ RectT<float> LTextBox::GetCharRect(int32_t index) const
         return {};
     }
     const PointT<float> origin = GetTextOrigin();
-    const RectT<float> character = Measure(index < length ? mLabel.Mid(index, 1) : WString());
-    return {origin.x + MeasureWidth(mLabel.Left(index)), origin.y, character.width - 1.0f, character.height};
+    const RectT<float> character = GetUnitBox(index);
+    return {origin.x + GetPrefixWidth(index), origin.y, character.width - 1.0f, character.height};
 }
 
 RectT<float> LTextBox::GetRangeRect(int32_t first, int32_t last) const
@@ -401,7 +452,7 @@ void LTextBox::UpdateCaretRect()
 {
     const PointT<float> origin = GetTextOrigin();
     const int32_t caret = std::min(mCaretPosition, mLabel.GetLength());
-    mCaretRect = {origin.x + MeasureWidth(mLabel.Left(caret)) - 1.0f, origin.y, 1.0f,
+    mCaretRect = {origin.x + GetPrefixWidth(caret) - 1.0f, origin.y, 1.0f,
                   mFont != nullptr ? static_cast<float>(mFont->GetHeight()) : 0.0f};
 }
 

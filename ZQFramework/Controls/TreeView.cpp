@@ -54,6 +54,7 @@ void LTreeView::InsertItemRecord(int32_t index)
         }
     }
     mRows.insert(mRows.begin() + index, TreeRow{});
+    OnRecordsMoved();
 }
 
 void LTreeView::RemoveItemRecord(int32_t index)
@@ -63,6 +64,7 @@ void LTreeView::RemoveItemRecord(int32_t index)
         return;
     }
     mRows.erase(mRows.begin() + index);
+    OnRecordsMoved();
     for (auto i = static_cast<int32_t>(mRows.size()) - 1; i >= index; --i)
     {
         if (!InRange(i))
@@ -95,6 +97,7 @@ ZQRESULT LTreeView::SwapItems(int32_t a, int32_t b)
             row.parent = a;
         }
     }
+    OnRecordsMoved();
     return 0;
 }
 

@@ -2,28 +2,37 @@
 
 #include "ZQFramework/Controls/TextBox.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <string>
+#include <vector>
 
+// A text box showing one line of 20, 2,000 or 20,000 characters: the time of a pointer hit (over and over
+// on one text, and the first one after the text changed) and of a caret move. The hit's anchors are the same
+// hit on the 20-character line and a std::upper_bound over the line's cumulative advances.
 using namespace ZQ;
 
 namespace
 {
-constexpr int32_t kLength = 2000;
-constexpr int32_t kTextWidth = kLength * 6; // the fake measurer's 6 pixels a unit
+constexpr int32_t kUnitWidth = 6; // the fake measurer's width of a unit
 
-// A text box wide enough for a line of 2,000 characters, showing one.
+std::u16string LineOf(int32_t length)
+{
+    std::u16string line;
+    for (int32_t i = 0; i < length; ++i)
+        line += i % 7 == 6 ? u' ' : static_cast<char16_t>(u'a' + i % 26);
+    return line;
+}
+
+// A text box wide enough for its line, showing it.
 class LongLine
 {
 public:
-    LongLine()
+    explicit LongLine(int32_t length) : mText(SkinFor(length))
     {
         (void)mText.Bench.Show();
         Field = mText.Bench.Find<LTextBox>(u"field");
-        std::u16string line;
-        for (int32_t i = 0; i < kLength; ++i)
-            line += i % 7 == 6 ? u' ' : static_cast<char16_t>(u'a' + i % 26);
-        (void)Field->SetText(line.c_str(), true);
+        (void)Field->SetText(LineOf(length).c_str(), true);
     }
 
     // The fake window records every invalidation; the record is emptied now and then.
@@ -32,34 +41,79 @@ public:
     RCPtr<LTextBox> Field;
 
 private:
-    ZQTest::TextBench mText{R"(<SubControl Class="Test.Panel" Name="main"><Skin Name="main" LookList="one"/>
+    static std::string SkinFor(int32_t length)
+    {
+        return R"(<SubControl Class="Test.Panel" Name="main"><Skin Name="main" LookList="one"/>
         <SubControl Class="Framework.TextBox" Name="field" XSizeAbs=")" +
-                            std::to_string(kTextWidth + 10) + R"(" YSizeAbs="20">
-          <Skin Name="field" LookList="textLooks"/></SubControl></SubControl>)"};
+               std::to_string(length * kUnitWidth + 10) + R"(" YSizeAbs="20">
+          <Skin Name="field" LookList="textLooks"/></SubControl></SubControl>)";
+    }
+
+    ZQTest::TextBench mText;
 };
 
-// One pointer hit on the line: a binary search that measures about eleven character rectangles.
+// One pointer hit on the line, at points spread over it.
 void BM_TextBoxHitTestOnALongLine(benchmark::State& state)
 {
-    LongLine line;
+    const auto length = static_cast<int32_t>(state.range(0));
+    LongLine line(length);
+    const int32_t width = length * kUnitWidth;
     int32_t x = 0;
     for (auto _ : state)
     {
         benchmark::DoNotOptimize(line.Field->GetCharIndexAtPoint({x, 5}));
-        x = (x + 997) % kTextWidth;
+        x = (x + 997) % width;
     }
 }
-BENCHMARK(BM_TextBoxHitTestOnALongLine);
+BENCHMARK(BM_TextBoxHitTestOnALongLine)->Arg(20)->Arg(2000)->Arg(20000);
+
+// The first hit after the text changed: nothing measured for the new text is known yet.
+void BM_TextBoxFirstHitAfterATextChange(benchmark::State& state)
+{
+    const auto length = static_cast<int32_t>(state.range(0));
+    LongLine line(length);
+    const std::u16string texts[] = {LineOf(length), LineOf(length + 1).substr(1)};
+    int64_t hits = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        (void)line.Field->SetText(texts[hits % 2].c_str(), false);
+        if (++hits % 4096 == 0)
+            line.ForgetWindowCalls();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(line.Field->GetCharIndexAtPoint({length * kUnitWidth / 3, 5}));
+    }
+}
+BENCHMARK(BM_TextBoxFirstHitAfterATextChange)->Arg(20)->Arg(2000)->Arg(20000);
+
+// The anchor of a hit: the boundary nearest to x found by std::upper_bound over the cumulative advances.
+void BM_HitTestAnchorUpperBound(benchmark::State& state)
+{
+    const auto length = static_cast<int32_t>(state.range(0));
+    std::vector<float> advances(static_cast<size_t>(length) + 1);
+    for (int32_t i = 0; i <= length; ++i)
+        advances[static_cast<size_t>(i)] = static_cast<float>(i * kUnitWidth);
+    const int32_t width = length * kUnitWidth;
+    int32_t x = 0;
+    for (auto _ : state)
+    {
+        const auto after = std::upper_bound(advances.begin(), advances.end(), static_cast<float>(x));
+        benchmark::DoNotOptimize(after - advances.begin());
+        x = (x + 997) % width;
+    }
+}
+BENCHMARK(BM_HitTestAnchorUpperBound)->Arg(20)->Arg(2000)->Arg(20000);
 
 // One caret move on the line: the text before the caret measured once, and the control invalidated.
 void BM_TextBoxCaretMoveOnALongLine(benchmark::State& state)
 {
-    LongLine line;
+    const auto length = static_cast<int32_t>(state.range(0));
+    LongLine line(length);
     int32_t position = 0;
     int64_t moves = 0;
     for (auto _ : state)
     {
-        position = (position + 997) % (kLength + 1);
+        position = (position + 997) % (length + 1);
         benchmark::DoNotOptimize(line.Field->SetCaretPosition(position, false));
         if (++moves % 4096 == 0)
         {
@@ -69,5 +123,5 @@ void BM_TextBoxCaretMoveOnALongLine(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_TextBoxCaretMoveOnALongLine);
+BENCHMARK(BM_TextBoxCaretMoveOnALongLine)->Arg(20)->Arg(2000)->Arg(20000);
 } // namespace

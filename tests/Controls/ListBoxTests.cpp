@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/ListBoxItem.h"
 #include "ZQFramework/Controls/ScrollBar.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -88,6 +89,136 @@ TEST(ListBoxTest, HiddenItemsAreSkippedByTheRowsTheContentHeightAndScrolling)
     EXPECT_EQ(b.list->GetTopIndex(), 3u);
     EXPECT_EQ(b.RowTexts(), Items({3, 4, 5, 6, 7}));
     EXPECT_EQ(b.list->RowOfItem(3), 2);
+}
+
+// The list's rows checked against a plain model of its hidden flags: every item's row, the slot of every
+// index (past the end too), the content height, and the top item after scrolls past the end, to the
+// first row, the middle and the last full page, and after EnsureVisible of the last and the first item.
+void ExpectRowsMatchTheFlags(ListBoxBench& b, const std::string& step)
+{
+    LListBox& list = *b.list;
+    const auto count = static_cast<int32_t>(list.GetItemCount());
+    std::vector<int32_t> shownItems;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        if (!list.GetItemRecord(i).hidden)
+        {
+            shownItems.push_back(i);
+        }
+    }
+    const auto shown = static_cast<int32_t>(shownItems.size());
+    EXPECT_EQ(list.GetContentHeight(), 20 * shown) << step;
+    for (int32_t i = 0, row = 0; i <= count; ++i)
+    {
+        EXPECT_EQ(list.RowOfItem(i), row) << step << ", item " << i;
+        row += i < count && !list.GetItemRecord(i).hidden ? 1 : 0;
+    }
+    if (shown == 0)
+    {
+        return;
+    }
+    const auto shownAt = [&](int32_t row)
+    { return shownItems[static_cast<size_t>(std::clamp(row, 0, shown - 1))]; };
+    // The first scroll moves away from the top, where the previous step left the list: a scroll that does
+    // not change the offset leaves the top item alone.
+    for (const int32_t row : {shown + 3, 0, shown / 2, shown - 5, shown - 1})
+    {
+        (void)list.SetScrollOffset({0, 20.0 * row});
+        const auto top = static_cast<int32_t>(list.GetScrollOffset().y) / 20;
+        EXPECT_EQ(list.GetTopIndex(), static_cast<uint32_t>(shownAt(top))) << step << ", row " << row;
+        // Slots: the shown items from the top, then one per index past the end, five in all.
+        const auto topIndex = static_cast<int32_t>(list.GetTopIndex());
+        int32_t slot = 0;
+        for (int32_t i = topIndex; i < count + 6; ++i)
+        {
+            const bool placed = i >= count || !list.GetItemRecord(i).hidden;
+            EXPECT_EQ(list.GetItemControlSlot(i), placed && slot < 5 ? slot : -1) << step << ", index " << i;
+            slot += placed ? 1 : 0;
+        }
+        EXPECT_EQ(list.GetItemControlSlot(topIndex - 1), -1) << step;
+    }
+    (void)list.EnsureVisible(count - 1);
+    EXPECT_EQ(list.GetTopIndex(), static_cast<uint32_t>(shownAt(shown - 5))) << step;
+    (void)list.EnsureVisible(0);
+    EXPECT_EQ(list.GetTopIndex(), static_cast<uint32_t>(shownAt(0))) << step;
+}
+
+TEST(ListBoxTest, RowsOfHiddenItemsStayRightThroughInsertsRemovalsSortsAndScrollsToBothEnds)
+{
+    ListBoxBench b(ListSkin(RowTemplate(20)));
+    b.Fill(40);
+    ExpectRowsMatchTheFlags(b, "none hidden");
+    for (int32_t i = 0; i < 40; i += 3)
+    {
+        (void)b.list->SetItemHidden(i, true);
+    }
+    (void)b.list->SetItemHidden(39, true);
+    ExpectRowsMatchTheFlags(b, "every third and the last hidden");
+
+    const struct
+    {
+        const char* step;
+        void (*change)(LListBox& list);
+    } steps[] = {
+        {"a shown item removed", [](LListBox& list) { (void)list.RemoveItem(4); }},
+        {"a hidden item removed", [](LListBox& list) { (void)list.RemoveItem(5); }},
+        {"items inserted at the top and in the middle",
+         [](LListBox& list)
+         {
+             (void)list.InsertItem(0, LListBox::MakeTextItem(u"new top"));
+             (void)list.InsertItem(20, LListBox::MakeTextItem(u"new middle"));
+         }},
+        {"items shown again",
+         [](LListBox& list)
+         {
+             (void)list.SetItemHidden(1, false);
+             (void)list.SetItemHidden(18, false);
+         }},
+        {"sorted, the flags moving with their items", [](LListBox& list) { (void)list.SortItems(); }},
+        {"a run of items hidden at the end",
+         [](LListBox& list)
+         {
+             for (auto i = static_cast<int32_t>(list.GetItemCount()) - 12;
+                  i < static_cast<int32_t>(list.GetItemCount()); ++i)
+             {
+                 (void)list.SetItemHidden(i, true);
+             }
+         }},
+        {"the top item hidden",
+         [](LListBox& list) { (void)list.SetItemHidden(static_cast<int32_t>(list.GetTopIndex()), true); }},
+        {"the last items removed",
+         [](LListBox& list)
+         {
+             for (int n = 0; n < 6; ++n)
+             {
+                 (void)list.RemoveItem(static_cast<int32_t>(list.GetItemCount()) - 1);
+             }
+         }},
+        {"every item hidden but one",
+         [](LListBox& list)
+         {
+             for (int32_t i = 1; i < static_cast<int32_t>(list.GetItemCount()); ++i)
+             {
+                 (void)list.SetItemHidden(i, true);
+             }
+             (void)list.SetItemHidden(0, false);
+         }},
+        {"all removed and filled again",
+         [](LListBox& list)
+         {
+             (void)list.RemoveAllItems();
+             for (int32_t i = 0; i < 12; ++i)
+             {
+                 (void)list.InsertItem(i, LListBox::MakeTextItem(u"again"));
+             }
+             (void)list.SetItemHidden(11, true);
+         }},
+    };
+    for (const auto& step : steps)
+    {
+        step.change(*b.list);
+        ExpectRowsMatchTheFlags(b, step.step);
+    }
 }
 
 TEST(ListBoxTest, AnOffsetBecomesRowsByTruncation)

@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Controls/ListBoxItem.h"
 #include "ZQFramework/Controls/MultiColumnListBox.h"
+#include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -157,6 +158,81 @@ TEST_F(MultiColumnListBoxTest, HeaderClicksSortUpThenDownWithRowsSelectionAndStr
     EXPECT_EQ(b.ColumnTexts(2), (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_EQ(b.ColumnTexts(0), (std::vector<std::string>{"A", "c", "b"}));
     EXPECT_EQ(b.Selected(0), (std::vector<uint32_t>{2}));
+}
+
+TEST(MultiColumnListBoxSortTest, ManyRowsWithEqualTextsSortAsWholeRowsWithTheirSelectionAndStripes)
+{
+    // 60 rows whose sort texts repeat in either case; the second column names the row it started in.
+    TableBench b{kThreeColumns};
+    std::vector<std::u16string> keys;
+    std::vector<std::u16string> ids;
+    std::vector<std::u16string> thirds;
+    for (int r = 0; r < 60; ++r)
+    {
+        const int key = (r * 7) % 9;
+        keys.push_back((r % 2 == 0 ? u"Key " : u"key ") +
+                       std::u16string(1, static_cast<char16_t>(u'0' + key)));
+        ids.push_back(u"id " + std::u16string{static_cast<char16_t>(u'0' + r / 10),
+                                              static_cast<char16_t>(u'0' + r % 10)});
+        thirds.push_back(ids.back() + u" third");
+    }
+    for (int32_t c = 0; c < 3; ++c)
+    {
+        const std::vector<std::u16string>& texts = c == 0 ? keys : c == 1 ? ids : thirds;
+        for (const std::u16string& text : texts)
+        {
+            const RCPtr<LListBox> list = b.table->GetColumn(c);
+            (void)list->InsertItem(static_cast<int32_t>(list->GetItemCount()),
+                                   LListBox::MakeTextItem(text.c_str()));
+        }
+    }
+    const auto striped = [](int id) { return id % 3 == 0; };
+    const auto selected = [](int id) { return id == 4 || id == 17 || id == 59; };
+    for (int32_t r = 0; r < 60; ++r)
+    {
+        (void)b.table->GetColumn(0)->SetItemAltLook(r, striped(r));
+        if (selected(r))
+        {
+            (void)b.table->GetColumn(0)->SelectRange(r, r, false);
+        }
+    }
+
+    for (const bool ascending : {true, false})
+    {
+        b.table->PerformSort(0);
+        const std::vector<std::string> sorted = b.ColumnTexts(0);
+        const std::vector<std::string> rowIds = b.ColumnTexts(1);
+        const std::vector<std::string> rowThirds = b.ColumnTexts(2);
+        std::vector<bool> seen(60);
+        for (int32_t r = 0; r < 60; ++r)
+        {
+            const int id = std::stoi(rowIds[static_cast<size_t>(r)].substr(3));
+            ASSERT_FALSE(seen[static_cast<size_t>(id)]) << "row " << r;
+            seen[static_cast<size_t>(id)] = true;
+            EXPECT_EQ(sorted[static_cast<size_t>(r)],
+                      TestSupport::Utf8(keys[static_cast<size_t>(id)].c_str()))
+                << r;
+            EXPECT_EQ(rowThirds[static_cast<size_t>(r)], rowIds[static_cast<size_t>(r)] + " third") << r;
+            for (int32_t c = 0; c < 3; ++c)
+            {
+                EXPECT_EQ(b.table->GetColumn(c)->GetItemAltLook(r), striped(id))
+                    << "row " << r << ", column " << c;
+                EXPECT_EQ(b.table->GetColumn(c)->IsItemSelected(r), selected(id))
+                    << "row " << r << ", column " << c;
+            }
+            if (r > 0)
+            {
+                const int order =
+                    CRT::CompareNoCase(WString(sorted[static_cast<size_t>(r - 1)].c_str()).GetBuffer(),
+                                       WString(sorted[static_cast<size_t>(r)].c_str()).GetBuffer());
+                EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << "rows " << r - 1 << " and " << r;
+            }
+        }
+        for (int32_t c = 0; c < 3; ++c)
+        {
+            EXPECT_EQ(b.Selected(c).size(), 3u) << "column " << c;
+        }
+    }
 }
 
 TEST_F(MultiColumnListBoxTest, AClickOnARowOfAnyColumnSelectsTheRowEverywhereAndReportsOnce)

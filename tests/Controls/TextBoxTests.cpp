@@ -6,6 +6,7 @@
 #include "ZQFramework/Controls/TextBox.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Renderer/Font.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -227,6 +228,39 @@ TEST_F(TextBoxTest, AHitBetweenFractionalCharacterRectanglesGivesTheBoundaryTher
     }
     Prepare(u"", 0);
     EXPECT_EQ(field->GetCharIndexAtPoint({50, 5}), 0);
+}
+
+// Every unit half as wide as the font's size.
+class FontSizedMeasurer : public TestSupport::FakeMeasurer
+{
+public:
+    [[nodiscard]] RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) override
+    {
+        RectT<float> box = measurement.Measure(text);
+        box.width = static_cast<float>(text.GetLength()) * (font != nullptr ? font->GetSize() / 2 : 0);
+        return box;
+    }
+};
+
+TEST_F(TextBoxTest, HitsMeasureAgainAfterTheTextTheRendererOrTheFontChanged)
+{
+    // x = 15 lies in the left half of the unit that starts at 14: unit 2 at 6 pixels, unit 1 at 12.
+    text.Measurer->measurement.widths[u'W'] = 12;
+    Prepare(u"aaaa", 0);
+    EXPECT_EQ(field->GetCharIndexAtPoint({15, 5}), 2);
+    Prepare(u"WWWW", 0);
+    EXPECT_EQ(field->GetCharIndexAtPoint({15, 5}), 1) << "a text of the same length, wider";
+
+    const RCPtr<FontSizedMeasurer> sized(new FontSizedMeasurer);
+    const TestSupport::MeasurementRendererScope measuring{RCPtr<LMeasurementRenderer>(sized)};
+    ASSERT_EQ(field->SetFontSpec(u"", 12, -1, false), 0);
+    EXPECT_EQ(field->GetCharIndexAtPoint({15, 5}), 2) << "another renderer: 6 pixels a unit";
+    EXPECT_EQ(field->GetCaretRect().x, 1.0f);
+    ASSERT_EQ(field->SetFontSpec(u"", 24, -1, false), 0);
+    EXPECT_EQ(field->GetCharIndexAtPoint({15, 5}), 1) << "a larger font: 12 pixels a unit";
+    EXPECT_EQ(field->GetCharIndexAtPoint({100, 5}), 4);
+    (void)field->SetCaretPosition(3, false);
+    EXPECT_EQ(field->GetCaretRect().x, 2 + 36 - 1.0f);
 }
 
 TEST_F(TextBoxTest, AShiftPressOrADragExtendsTheSelectionFromTheAnchor)

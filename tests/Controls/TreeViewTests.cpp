@@ -157,6 +157,21 @@ TEST_F(TreeViewTest, RemovingARowRemovesItsSubtreeWithItsSelection)
     EXPECT_EQ(b.tree->RemoveItem(3), E_INVALIDARG);
 }
 
+TEST_F(TreeViewTest, RemovingACollapsedSubtreeLeavesTheRowsAndTheContentHeightOfWhatIsLeft)
+{
+    b.Build({{u"S", -1}});
+    b.ClickBox(1, 1); // collapse Q: R is hidden
+    ASSERT_TRUE(b.Hidden(2));
+    EXPECT_EQ(b.tree->GetContentHeight(), 3 * 20);
+
+    EXPECT_EQ(b.tree->RemoveItem(1), 2); // Q, and R with it
+    EXPECT_EQ(b.Texts(), (std::vector<std::string>{"P", "S"}));
+    EXPECT_EQ(b.tree->GetContentHeight(), 2 * 20);
+    EXPECT_EQ(b.tree->RowOfItem(1), 1);
+    EXPECT_EQ(b.tree->GetItemControlSlot(1), 1);
+    EXPECT_EQ(b.RowTexts()[1], "S");
+}
+
 struct SetItemParentCase
 {
     const char* what;
