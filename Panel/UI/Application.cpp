@@ -3,9 +3,12 @@
 #include "Panel/Engine/UpdateProcessor.h"
 #include "Panel/UI/MainControl.h"
 #include "Platform/Gdiplus/Bitmap.h"
+#include "Platform/Io/SignalWatcher.h"
 #include "Platform/Resources/Resources.h"
+#include "Platform/Window/MessageLoop.h"
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
+#include "ZQFramework/Application/FrameworkServices.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/StatusBar.h"
@@ -78,6 +81,8 @@ LApplication::LApplication(const RCPtr<ZQ::LControlFactory>& factory,
 
 LApplication::~LApplication()
 {
+    // No signal reaches the processor once it is going.
+    mSignalWatcher.reset();
     mUpdateProcessor = nullptr;
 }
 
@@ -178,8 +183,32 @@ ZQRESULT LApplication::RunApplicationStartup()
         (void)factory->RegisterControlCreateFunction(kMainControlClass,
                                                      &ZQ::LControl::CreateFromDescriptor<ZQ::LMainControl>);
     }
+    mSignalWatcher.reset();
     mUpdateProcessor = LUpdateProcessor::Create();
+    // Watched before the processor starts: an unattended transfer runs inside its start-up.
+    mSignalWatcher =
+        std::make_unique<Platform::Io::SignalWatcher>([this](int) { return EndTransferOnSignal(); });
     return mUpdateProcessor->Initialize(WString(GetCommandLine()));
+}
+
+bool LApplication::EndTransferOnSignal()
+{
+    if (!mUpdateProcessor->InterruptTransfer())
+        return false;
+    // The loop is the process's and outlives the application; quitting it is allowed from any thread.
+    // Unattended, no loop runs: the processor's wait sees the transfer end by itself.
+    if (Platform::Window::MessageLoop* loop = Platform::Window::MessageLoop::Current())
+        loop->PostQuitMessage(0);
+    return true;
+}
+
+bool LApplication::RunApplication()
+{
+    const bool result = LApplicationBase::RunApplication();
+    ZQ::ProcessExitValue = mUpdateProcessor != nullptr && mUpdateProcessor->IsTransferInterrupted()
+                               ? mUpdateProcessor->FinishTransfer()
+                               : 0;
+    return result;
 }
 
 bool LApplication::IsExitAllowed()
