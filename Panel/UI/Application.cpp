@@ -83,6 +83,15 @@ LApplication::~LApplication()
 {
     // No signal reaches the processor once it is going.
     mSignalWatcher.reset();
+    // A transfer still running here (started at start-up for a window that could not be made) is ended as
+    // ABORT ends it, never cut off with the driver's update handling left on.
+    if (mUpdateProcessor != nullptr)
+    {
+        const ZQ::RCPtr<LUpdateEngineInterface> engine = mUpdateProcessor->GetEngine();
+        if (engine->GetUpdateResult(false) == LUpdateEngineInterface::kResultRunning &&
+            mUpdateProcessor->InterruptTransfer())
+            (void)mUpdateProcessor->FinishTransfer();
+    }
     mUpdateProcessor = nullptr;
 }
 
