@@ -195,14 +195,14 @@ ZQRESULT LApplication::RunApplicationStartup()
     mSignalWatcher.reset();
     mUpdateProcessor = LUpdateProcessor::Create();
     // Watched before the processor starts: an unattended transfer runs inside its start-up.
-    mSignalWatcher =
-        std::make_unique<Platform::Io::SignalWatcher>([this](int) { return EndTransferOnSignal(); });
+    mSignalWatcher = std::make_unique<Platform::Io::SignalWatcher>(
+        [processor = mUpdateProcessor](int) { return EndTransferOnSignal(*processor); });
     return mUpdateProcessor->Initialize(WString(GetCommandLine()));
 }
 
-bool LApplication::EndTransferOnSignal()
+bool LApplication::EndTransferOnSignal(LUpdateProcessor& processor)
 {
-    if (!mUpdateProcessor->InterruptTransfer())
+    if (!processor.InterruptTransfer())
         return false;
     // The loop is the process's and outlives the application; quitting it is allowed from any thread.
     // Unattended, no loop runs: the processor's wait sees the transfer end by itself.

@@ -69,7 +69,7 @@ public:
 private:
     // A signal during a transfer: the transfer is asked to end and the window's loop to quit (watcher's
     // thread). False when no transfer runs.
-    bool EndTransferOnSignal();
+    static bool EndTransferOnSignal(LUpdateProcessor& processor);
 
     ZQ::RCPtr<LUpdateProcessor> mUpdateProcessor;
     std::unique_ptr<Platform::Io::SignalWatcher> mSignalWatcher; // from the start-up step on
