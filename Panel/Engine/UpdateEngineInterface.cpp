@@ -419,11 +419,13 @@ ZQRESULT LUpdateEngineInterface::WaitForTaskWhileProgressing(uint32_t stallMilli
     // The time is measured on Platform's clock (tests step it by hand); the event is waited for in short
     // real-time slices so that a step is seen.
     const uint32_t slice = std::min(kProgressCheckInterval, std::max<uint32_t>(stallMilliseconds, 1));
+    const int64_t waitStart = NowTicks();
     for (;;)
     {
         if (Succeeded(WaitForTask(slice)))
             return S_OK;
-        if (Platform::Duration(NowTicks() - mLastProgressTicks.load()) >= stall)
+        const int64_t lastProgress = std::max(mLastProgressTicks.load(), waitStart);
+        if (Platform::Duration(NowTicks() - lastProgress) >= stall)
             return E_FAIL;
     }
 }

@@ -114,7 +114,8 @@ public:
     virtual ZQRESULT WaitForTask(uint32_t milliseconds);
     // Waits for the started task to end for as long as it makes progress: 0 once it ended (or when none
     // was started), E_FAIL once no progress was posted for the given time, measured on Platform's clock
-    // from the start of the task or its last progress. A slow transfer is never cut; a stalled one is.
+    // from the task's last progress (or its start), and never from before this wait began. A slow transfer
+    // is never cut; a stalled one is.
     virtual ZQRESULT WaitForTaskWhileProgressing(uint32_t stallMilliseconds);
     virtual ZQRESULT RequestAbort() = 0;
     virtual int32_t GetUpdateResult(bool reset);
