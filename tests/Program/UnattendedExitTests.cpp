@@ -50,7 +50,7 @@ struct Case
 // The value of one "name=value" field of the simulator's status line; empty when missing.
 std::string StatusField(const std::string& status, const std::string& name)
 {
-    const std::string key = " " + name + "=";
+    const std::string key = std::string(" ").append(name).append("=");
     const size_t at = status.find(key);
     if (at == std::string::npos)
         return {};
@@ -61,7 +61,8 @@ std::string StatusField(const std::string& status, const std::string& name)
 // The number of image bytes the device holds, by its status line.
 size_t ReceivedBytes(const std::string& status)
 {
-    return std::stoul("0" + StatusField(status, "firmware"));
+    const std::string field = StatusField(status, "firmware");
+    return field.empty() ? 0 : std::stoul(field);
 }
 
 // The updater started against a simulator with one case's settings and image.
@@ -81,7 +82,7 @@ public:
         if (c.imageBytes > 0)
             WriteImage(c.imageBytes);
         std::vector<std::string> arguments = c.options;
-        arguments.push_back("-ABSOLUTE_FIRMWARE_FILE_PATH=" + image);
+        arguments.push_back(std::string("-ABSOLUTE_FIRMWARE_FILE_PATH=").append(image));
         updater.emplace(kUpdater, arguments, headless);
     }
 
