@@ -78,7 +78,7 @@ zq_library(ZQFrameworkApp ZQFramework/Application/Framework
 file(GLOB device_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/Panel/Engine/DeviceSpecificInfo/*.cpp")
 zq_library(PanelEngine Panel/Engine
     DEPS ZQObjectBase ZQSync ZQStorage ZQSystem ZQNotification ZQMidi ZQApplication PlatformBytes
-    PlatformDriver PlatformMidi PlatformRegistry)
+    PlatformClock PlatformDriver PlatformMidi PlatformRegistry)
 target_sources(PanelEngine PRIVATE ${device_sources})
 
 # The updater application: its application object, the main control of its window and the hand-over to
@@ -86,7 +86,7 @@ target_sources(PanelEngine PRIVATE ${device_sources})
 # into a program by zq_embed_updater_resources.
 zq_library(PanelUI Panel/UI EXCLUDE Main.cpp
     DEPS ZQObjectBase ZQStorage ZQSystem ZQNotification ZQControlBase ZQControls ZQApplication ZQFrameworkApp
-         PanelEngine PlatformGdiplus PlatformResources PlatformWindow)
+         PanelEngine PlatformGdiplus PlatformIo PlatformResources PlatformWindow)
 include(${CMAKE_CURRENT_LIST_DIR}/UpdaterResources.cmake)
 
 # The simulated mixer and driver: a library for in-process tests and a program.

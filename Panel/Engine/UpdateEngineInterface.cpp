@@ -1,5 +1,6 @@
 #include "Panel/Engine/UpdateEngineInterface.h"
 
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/ObjectBase/Holder.h"
@@ -7,6 +8,7 @@
 #include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/Utilities/Storage/File.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -15,6 +17,14 @@ using namespace ZQ;
 namespace
 {
 constexpr const char16_t* kNotAvailable = u"N/A";
+
+// How often a wait bounded by progress looks at the time of the last progress.
+constexpr uint32_t kProgressCheckInterval = 100;
+
+int64_t NowTicks()
+{
+    return Platform::Now().time_since_epoch().count();
+}
 
 // The version every existing firmware file is taken to hold.
 LUpdateEngineInterface::FirmwareVersion FixedFileVersion()
@@ -402,6 +412,7 @@ ZQRESULT LUpdateEngineInterface::StartUpdate()
     if (mFirmwareFileState.load() < kFilePathOnly || mState.load() != kStateUpdateMode)
         return E_FAIL;
     mAbortRequested.store(0);
+    mLastProgressTicks.store(NowTicks());
     const int32_t resultBefore = mUpdateResult.exchange(kResultRunning);
     SetState(kStateUpdating);
     return TriggerTask(TaskPerformUpdate, kStateUpdateMode, resultBefore);
@@ -416,6 +427,24 @@ ZQRESULT LUpdateEngineInterface::WaitForTask(uint32_t milliseconds)
         return E_FAIL;
     mTaskPending.store(false);
     return S_OK;
+}
+
+ZQRESULT LUpdateEngineInterface::WaitForTaskWhileProgressing(uint32_t stallMilliseconds)
+{
+    const auto stall =
+        std::chrono::duration_cast<Platform::Duration>(std::chrono::milliseconds(stallMilliseconds));
+    // The time is measured on Platform's clock (tests step it by hand); the event is waited for in short
+    // real-time slices so that a step is seen.
+    const uint32_t slice = std::min(kProgressCheckInterval, std::max<uint32_t>(stallMilliseconds, 1));
+    const int64_t waitStart = NowTicks();
+    for (;;)
+    {
+        if (Succeeded(WaitForTask(slice)))
+            return S_OK;
+        const int64_t lastProgress = std::max(mLastProgressTicks.load(), waitStart);
+        if (Platform::Duration(NowTicks() - lastProgress) >= stall)
+            return E_FAIL;
+    }
 }
 
 ZQRESULT LUpdateEngineInterface::DoWork(RCPtr<LRefCountedObject>& parameters)
@@ -452,6 +481,7 @@ ZQRESULT LUpdateEngineInterface::DoWork(RCPtr<LRefCountedObject>& parameters)
 void LUpdateEngineInterface::PostProgress(int32_t value, double progress, bool estimate,
                                           int32_t remainingSeconds, bool flag, const WString& statusText)
 {
+    mLastProgressTicks.store(NowTicks());
     Post(kFirmwareUpdateProgressNotificationName,
          LFirmwareUpdateProgressNotificationData::Create(value, progress, remainingSeconds, estimate, flag,
                                                          statusText));

@@ -120,6 +120,11 @@ public:
     [[nodiscard]] virtual bool ReservedQuery();
     virtual ZQRESULT StartUpdate();
     virtual ZQRESULT WaitForTask(uint32_t milliseconds);
+    // Waits for the started task to end for as long as it makes progress: 0 once it ended (or when none
+    // was started), E_FAIL once no progress was posted for the given time, measured on Platform's clock
+    // from the task's last progress (or its start), and never from before this wait began. A slow transfer
+    // is never cut; a stalled one is.
+    virtual ZQRESULT WaitForTaskWhileProgressing(uint32_t stallMilliseconds);
     virtual ZQRESULT RequestAbort() = 0;
     virtual int32_t GetUpdateResult(bool reset);
     [[nodiscard]] virtual int32_t GetFirmwareFileState();
@@ -181,6 +186,9 @@ private:
     std::atomic<int32_t> mFirmwareFileState{kFileNone};
     // Set by a started task until its end has been awaited (or the task could not start).
     std::atomic<bool> mTaskPending{false};
+    // When the running task last showed progress (its start or its last progress notification), in
+    // Platform clock ticks.
+    std::atomic<int64_t> mLastProgressTicks{0};
 
     mutable ZQ::Mutex mDataLock;
     ZQ::Array<DeviceDefinition> mDeviceDefinitions; // guarded by mDataLock

@@ -42,20 +42,60 @@ WString WideArgument(const char* text)
     return WString(wide.data());
 }
 
+// True for a text in double quotes as a whole.
+bool IsQuoted(const WString& text)
+{
+    const int length = text.GetLength();
+    return length >= 2 && text.GetAt(0) == u'"' && text.GetAt(length - 1) == u'"';
+}
+
 // An argument as a user would have typed it into one command line: an option "-NAME=value" whose value
 // holds a space gets quotes around its value, so that the option matcher reads the whole value; any other
-// argument with a space is quoted whole.
+// argument with a space is quoted whole. What is quoted already keeps its quotes and gets no more.
 WString QuotedArgument(const WString& argument)
 {
     const WString space(u" ");
     const WString quote(u"\"");
-    if (argument.Find(space) < 0)
+    if (argument.Find(space) < 0 || IsQuoted(argument))
         return argument;
     const int equals = argument.Find(WString(u"="));
     const bool option = argument.GetAt(0) == u'-' && equals > 1 && argument.Left(equals).Find(space) < 0;
-    if (option)
-        return argument.Left(equals + 1) + quote + argument.Mid(equals + 1) + quote;
-    return quote + argument + quote;
+    if (!option)
+        return quote + argument + quote;
+    const WString value = argument.Mid(equals + 1);
+    if (IsQuoted(value))
+        return argument;
+    return argument.Left(equals + 1) + quote + value + quote;
+}
+
+// Whether the text holds the pattern at the position.
+bool HoldsAt(const WString& text, int position, const WString& pattern)
+{
+    const int length = pattern.GetLength();
+    if (position + length > text.GetLength())
+        return false;
+    for (int i = 0; i < length; ++i)
+    {
+        if (text.GetAt(position + i) != pattern.GetAt(i))
+            return false;
+    }
+    return true;
+}
+
+// The first position where an argument begins with the option outside double quotes, or -1.
+int FindOptionStart(const WString& line, const WString& option)
+{
+    bool quoted = false;
+    const int length = line.GetLength();
+    for (int i = 0; i < length; ++i)
+    {
+        const char16_t c = line.GetAt(i);
+        if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && (i == 0 || line.GetAt(i - 1) == u' ') && HoldsAt(line, i, option))
+            return i;
+    }
+    return -1;
 }
 } // namespace
 
@@ -66,7 +106,7 @@ bool FindOption(const WString& commandLine, const WString& option, WString& valu
     if (optionLength < 2 || option.GetAt(0) != u'-')
         return false;
     // The options are written in upper case, so the match ignores case.
-    const int found = commandLine.ToUpper().Find(option.ToUpper());
+    const int found = FindOptionStart(commandLine.ToUpper(), option.ToUpper());
     if (found < 0)
         return false;
     const int length = commandLine.GetLength();
@@ -153,9 +193,12 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     SetUpDeviceDefinitions();
     const ZQRESULT result = mEngine->Initialize(commandLine);
     if (ZQ::Failed(result))
+    {
+        ZQ::ProcessExitValue = kExitDriverTooOldOrEngineError;
         throw ZQ::Exception<ZQ::FailedResultException>(
             "Failed Result : " + ZQ::ResultToString(result) +
             " : LUpdateProcessor::Initialize : Engine\\UpdateProcessor : Line 53");
+    }
     (void)mEngine->GetUpdateResult(true);
 
     const bool reportStatus = HasOption(kReturnUpdateModeStatus);
@@ -163,7 +206,10 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     {
         // The driver is too old (or an earlier update failed): the window shows why.
         if (!reportStatus)
+        {
+            ZQ::ProcessExitValue = kExitDriverTooOldOrEngineError;
             return result;
+        }
         ZQ::ProcessExitValue = kExitNoDeviceOrDriverTooOld;
         return ZQ_E_APP_WORK_DONE;
     }
@@ -179,8 +225,12 @@ ZQRESULT LUpdateProcessor::Initialize(const WString& commandLine)
             ZQ::ProcessExitValue = status;
         return ZQ_E_APP_WORK_DONE;
     }
-    const ZQRESULT run = RunRequestedUpdate();
-    return run == ZQ_E_APP_WORK_DONE ? run : S_OK;
+    if (RunRequestedUpdate() == ZQ_E_APP_WORK_DONE)
+        return ZQ_E_APP_WORK_DONE;
+    // The window opens; the user's closing it ends the program with 0. Should it not open, the program
+    // ends with the reason it was needed.
+    ZQ::ProcessExitValue = ExitValueWithoutWindow();
+    return S_OK;
 }
 
 void LUpdateProcessor::SetUpDeviceDefinitions()
@@ -227,6 +277,18 @@ int32_t LUpdateProcessor::UpdateModeStatus()
     }
 }
 
+int32_t LUpdateProcessor::ExitValueWithoutWindow()
+{
+    const int32_t state = mEngine->GetState();
+    if (state == LUpdateEngineInterface::kStateError)
+        return kExitDriverTooOldOrEngineError;
+    if (state <= LUpdateEngineInterface::kStateDevicesFound)
+        return kExitNoDevice;
+    if (mEngine->GetFirmwareFileState() != LUpdateEngineInterface::kFileValid)
+        return kExitFirmwareFileInvalid;
+    return kExitNoWindow;
+}
+
 ZQRESULT LUpdateProcessor::RunRequestedUpdate()
 {
     if (mEngine->GetState() <= LUpdateEngineInterface::kStateError ||
@@ -234,24 +296,54 @@ ZQRESULT LUpdateProcessor::RunRequestedUpdate()
         return S_OK;
     const bool proceed = mEngine->IsUpdateNeeded() || GetAlwaysUpdate();
     if (!proceed && HasOption(kSilentIfUpdateNotNeeded))
+    {
+        ZQ::ProcessExitValue = 0;
         return ZQ_E_APP_WORK_DONE;
+    }
     const bool silent = HasOption(kSilent);
     const bool automatic = HasOption(kStartUpdateAutomatically);
+    bool started = false;
     if (proceed && (silent || automatic))
     {
         if (mEngine->GetState() == LUpdateEngineInterface::kStateNormalMode)
         {
             (void)mEngine->StartEnterUpdateMode();
             if (mEngine->GetState() == LUpdateEngineInterface::kStateUpdateMode)
-                (void)mEngine->StartUpdate();
+                started = ZQ::Succeeded(mEngine->StartUpdate());
         }
         else
         {
-            (void)mEngine->StartUpdate();
+            started = ZQ::Succeeded(mEngine->StartUpdate());
         }
     }
     if (!silent)
         return S_OK;
-    (void)mEngine->WaitForTask(kSilentUpdateWait);
+    if (!proceed)
+        ZQ::ProcessExitValue = 0;
+    else if (!started)
+        ZQ::ProcessExitValue = kExitUpdateNotStarted;
+    else
+        ZQ::ProcessExitValue = FinishTransfer();
     return ZQ_E_APP_WORK_DONE;
+}
+
+bool LUpdateProcessor::InterruptTransfer()
+{
+    if (mInterrupted.load() || ZQ::Failed(mEngine->RequestAbort()))
+        return false;
+    mInterrupted.store(true);
+    return true;
+}
+
+int32_t LUpdateProcessor::FinishTransfer()
+{
+    if (ZQ::Failed(mEngine->WaitForTaskWhileProgressing(kSilentUpdateWait)))
+    {
+        // Stalled: ended as the abort button ends it, so that the driver's update handling is switched off.
+        // A task that does not even end then is given up after as long again.
+        (void)mEngine->RequestAbort();
+        (void)mEngine->WaitForTaskWhileProgressing(kSilentUpdateWait);
+        return kExitTransferFailed;
+    }
+    return mEngine->GetUpdateResult(false) == LUpdateEngineInterface::kResultDone ? 0 : kExitTransferFailed;
 }

@@ -3,9 +3,12 @@
 #include "Panel/Engine/UpdateProcessor.h"
 #include "Panel/UI/MainControl.h"
 #include "Platform/Gdiplus/Bitmap.h"
+#include "Platform/Io/SignalWatcher.h"
 #include "Platform/Resources/Resources.h"
+#include "Platform/Window/MessageLoop.h"
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
+#include "ZQFramework/Application/FrameworkServices.h"
 #include "ZQFramework/ControlBase/ControlFactory.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/StatusBar.h"
@@ -78,6 +81,17 @@ LApplication::LApplication(const RCPtr<ZQ::LControlFactory>& factory,
 
 LApplication::~LApplication()
 {
+    // No signal reaches the processor once it is going.
+    mSignalWatcher.reset();
+    // A transfer still running here (started at start-up for a window that could not be made) is ended as
+    // ABORT ends it, never cut off with the driver's update handling left on.
+    if (mUpdateProcessor != nullptr)
+    {
+        const ZQ::RCPtr<LUpdateEngineInterface> engine = mUpdateProcessor->GetEngine();
+        if (engine->GetUpdateResult(false) == LUpdateEngineInterface::kResultRunning &&
+            mUpdateProcessor->InterruptTransfer())
+            (void)mUpdateProcessor->FinishTransfer();
+    }
     mUpdateProcessor = nullptr;
 }
 
@@ -178,8 +192,32 @@ ZQRESULT LApplication::RunApplicationStartup()
         (void)factory->RegisterControlCreateFunction(kMainControlClass,
                                                      &ZQ::LControl::CreateFromDescriptor<ZQ::LMainControl>);
     }
+    mSignalWatcher.reset();
     mUpdateProcessor = LUpdateProcessor::Create();
+    // Watched before the processor starts: an unattended transfer runs inside its start-up.
+    mSignalWatcher = std::make_unique<Platform::Io::SignalWatcher>(
+        [processor = mUpdateProcessor](int) { return EndTransferOnSignal(*processor); });
     return mUpdateProcessor->Initialize(WString(GetCommandLine()));
+}
+
+bool LApplication::EndTransferOnSignal(LUpdateProcessor& processor)
+{
+    if (!processor.InterruptTransfer())
+        return false;
+    // The loop is the process's and outlives the application; quitting it is allowed from any thread.
+    // Unattended, no loop runs: the processor's wait sees the transfer end by itself.
+    if (Platform::Window::MessageLoop* loop = Platform::Window::MessageLoop::Current())
+        loop->PostQuitMessage(0);
+    return true;
+}
+
+bool LApplication::RunApplication()
+{
+    const bool result = LApplicationBase::RunApplication();
+    ZQ::ProcessExitValue = mUpdateProcessor != nullptr && mUpdateProcessor->IsTransferInterrupted()
+                               ? mUpdateProcessor->FinishTransfer()
+                               : 0;
+    return result;
 }
 
 bool LApplication::IsExitAllowed()

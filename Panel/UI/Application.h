@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Panel/Engine/Forward.h"
+#include "Platform/Io/Forward.h"
 #include "ZQFramework/Application/Framework/ApplicationBase.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The updater's application object: what the framework asks of this program in particular. Its start-up
@@ -13,6 +15,11 @@
 // command line whether the window opens at all. The processor lives from the start-up to the end of the
 // application and is reached by the main control and the hand-over to the sibling updater through
 // GetUpdateProcessor. Made once by the framework's run step; used on the UI thread.
+//
+// From the start-up step on, a signal asking the program to end (SIGTERM, Ctrl-C) during a transfer ends
+// the transfer as the abort button does before the program ends, unattended or in the window; the
+// program then exits with the processor's exit value for the transfer. Outside a transfer such a signal
+// ends the program as it always did.
 class LApplication : public ZQ::LApplicationBase<LApplication>
 {
 public:
@@ -55,9 +62,17 @@ public:
     ZQRESULT RunApplicationStartup() override;
     // False only while the main control's engine is sending a firmware image.
     [[nodiscard]] bool IsExitAllowed() override;
+    // The window's loop. Once it has ended, the exit value is 0 (the user closed the window), or, when a
+    // signal interrupted a transfer, the transfer's once it has ended.
+    bool RunApplication() override;
 
 private:
+    // A signal during a transfer: the transfer is asked to end and the window's loop to quit (watcher's
+    // thread). False when no transfer runs.
+    static bool EndTransferOnSignal(LUpdateProcessor& processor);
+
     ZQ::RCPtr<LUpdateProcessor> mUpdateProcessor;
+    std::unique_ptr<Platform::Io::SignalWatcher> mSignalWatcher; // from the start-up step on
     ZQ::IIniFileManager::Handle mAppSettings = 0;
     ZQ::IIniFileManager::Handle mUserSettings = 0;
     // The program's cursors, made from their pictures on first request (0 until then or without display).

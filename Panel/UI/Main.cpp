@@ -20,5 +20,6 @@ int main(int argc, char** argv)
     std::vector<const char*> arguments{""};
     arguments.insert(arguments.end(), argv, argv + argc);
     const ZQ::WString commandLine = BuildCommandLine(static_cast<int>(arguments.size()), arguments.data());
+    theApp.SetFailedStartExitValue(LUpdateProcessor::kExitNoWindow);
     return ZQ::FrameworkWinMain(commandLine, kShowNormal, -1, u"Splash.png");
 }

@@ -6,6 +6,7 @@ namespace Platform::Io
 class UniqueFd;
 class WakeFd;
 class PollLoop;
+class SignalWatcher;
 enum class SocketType;
 enum class SocketError;
 } // namespace Platform::Io

@@ -2,13 +2,16 @@
 #include "Support/Fifo.h"
 
 #include "Panel/Engine/UpdateEngineInterface.h"
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace EngineTest;
@@ -398,6 +401,57 @@ TEST_F(UpdateEngineInterfaceTests, RefusedStartLeavesTheEngineRetryable)
     engine->SetState(Engine::kStateUpdateMode);
     EXPECT_EQ(engine->StartUpdate(), S_OK);
     EXPECT_EQ(engine->WaitForTask(10000), S_OK);
+}
+
+TEST_F(UpdateEngineInterfaceTests, WaitWhileProgressingGivesUpOnlyAfterAStall)
+{
+    using namespace std::chrono_literals;
+    BringToState(true);
+    Platform::ManualClock clock;
+    Platform::SetClock(&clock);
+    struct ClockRestored
+    {
+        ~ClockRestored() { Platform::SetClock(nullptr); }
+    } restored;
+
+    // Twenty minutes of progress, one piece a minute, outlast the ten-minute bound.
+    engine->releaseUpdate = false;
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    std::thread pieces(
+        [&]
+        {
+            for (int i = 1; i <= 20; ++i)
+            {
+                clock.Advance(60s);
+                engine->PostProgress(0, i / 20.0, true, -1, false, ZQ::WString());
+                std::this_thread::sleep_for(1ms);
+            }
+            engine->releaseUpdate = true;
+        });
+    EXPECT_EQ(engine->WaitForTaskWhileProgressing(600000), S_OK);
+    pieces.join();
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultDone);
+
+    // A task that shows no progress is given up once ten minutes passed since its start.
+    engine->releaseUpdate = false;
+    engine->SetState(Engine::kStateUpdateMode);
+    const Platform::TimePoint start = clock.Now();
+    ASSERT_EQ(engine->StartUpdate(), S_OK);
+    std::atomic<bool> waiting{true};
+    std::thread time(
+        [&]
+        {
+            while (waiting)
+            {
+                clock.Advance(10s);
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+    EXPECT_EQ(engine->WaitForTaskWhileProgressing(600000), E_FAIL);
+    EXPECT_GE(clock.Now() - start, Platform::Duration(600s));
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultRunning);
+    waiting = false;
+    time.join();
 }
 
 TEST(UpdateEngineInterfaceConcurrency, StateWrittenByTheWorkerWhileTheCallerReads)

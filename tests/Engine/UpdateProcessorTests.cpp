@@ -1,13 +1,17 @@
 #include "Engine/EngineFixture.h"
 
+#include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
 #include "Panel/Engine/UpdateProcessor.h"
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/Application/FrameworkServices.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -54,6 +58,13 @@ TEST(FindOptionTests, MatchesFlagsAndValues)
         {u"-P=\"/a b/c.syx\" -SILENT", u"-P=", true, u"/a b/c.syx"},
         {u"-P=\"/a b/c.syx", u"-P=", true, u"/a b/c.syx"},
         {u"-P=\"\"", u"-P=", true, u""},
+        // Only where an argument begins, outside quoted values.
+        {u"-P=\"/a -SILENT b/c.syx\"", u"-SILENT", false, u""},
+        {u"-P=\"/a -SILENT b/c.syx\" -silent", u"-SILENT", true, u""},
+        {u"-P=\"/a -Q=x b\" -Q=y", u"-Q=", true, u"y"},
+        {u"x-SILENT", u"-SILENT", false, u""},
+        {u"-P=a-SILENT", u"-SILENT", false, u""},
+        {u"-P=\"open -SILENT", u"-SILENT", false, u""},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
     {
@@ -82,6 +93,9 @@ TEST(BuildCommandLineTests, QuotesValuesOrWholeArgumentsWithSpaces)
         {{"x=a b"}, u"\"x=a b\""},
         {{"-=a b"}, u"\"-=a b\""},
         {{"-A B=c"}, u"\"-A B=c\""},
+        // Quoted already, as a launcher that quotes as on Windows hands them over.
+        {{"-FIRMWARE_IMAGE_NAME=\"my image.syx\""}, u"-FIRMWARE_IMAGE_NAME=\"my image.syx\""},
+        {{"\"my file.syx\""}, u"\"my file.syx\""},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
     {
@@ -98,6 +112,52 @@ TEST(BuildCommandLineTests, QuotesValuesOrWholeArgumentsWithSpaces)
     ZQ::WString value;
     EXPECT_FALSE(FindOption(line, u"-SILENT", value));
 }
+
+// The steady clock moved on by hand: time-outs still pass in real time, and a test can make minutes pass
+// at once.
+class SteppedClock final : public Platform::IClock
+{
+public:
+    [[nodiscard]] Platform::TimePoint Now() const override
+    {
+        return std::chrono::steady_clock::now() + Platform::Duration(mOffset.load());
+    }
+    void Advance(std::chrono::seconds step) { mOffset += Platform::Duration(step).count(); }
+
+private:
+    std::atomic<int64_t> mOffset{0};
+};
+
+// This device's engine, made slow or stalled in clock time: after each piece's progress it moves the clock
+// on by a step, and from a given piece on it makes no more progress until it is asked to abort.
+class PacedEngine : public LPrivateMidiPerformUpdateEngine
+{
+public:
+    PacedEngine(SteppedClock& clock, std::chrono::seconds step, int stallAfter)
+        : mClock(clock), mStep(step), mStallAfter(stallAfter)
+    {
+    }
+    void PostProgress(int32_t value, double progress, bool estimate, int32_t remainingSeconds, bool flag,
+                      const ZQ::WString& statusText) override
+    {
+        LPrivateMidiPerformUpdateEngine::PostProgress(value, progress, estimate, remainingSeconds, flag,
+                                                      statusText);
+        mClock.Advance(mStep);
+        if (++mPieces != mStallAfter)
+            return;
+        while (!IsAbortRequested())
+        {
+            mClock.Advance(std::chrono::seconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+private:
+    SteppedClock& mClock;
+    const std::chrono::seconds mStep;
+    const int mStallAfter;
+    int mPieces = 0;
+};
 
 // A processor against the simulated mixer, with a firmware file of 300 bytes.
 class UpdateProcessorFixture : public EngineTest::EngineTestBase
@@ -133,7 +193,8 @@ TEST_F(UpdateProcessorTests, WithoutOptionsFindsTheDeviceAndStartsNothing)
     EXPECT_EQ(Run(WithFile(u"")), S_OK);
     EXPECT_EQ(State(), Engine::kStateNormalMode);
     EXPECT_EQ(processor->GetEngine()->GetFirmwareFileState(), Engine::kFileValid);
-    EXPECT_EQ(ZQ::ProcessExitValue, 0);
+    // The window opens; should it fail to, the program ends saying that it needed one.
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitNoWindow);
     EXPECT_TRUE(mixer->Log().Find("request").empty());
 }
 
@@ -199,6 +260,7 @@ TEST_F(UpdateProcessorTests, SilentInNormalModeOnlyEntersUpdateModeAndSendsNothi
 {
     EXPECT_EQ(Run(WithFile(u"-silent")), ZQ_E_APP_WORK_DONE);
     EXPECT_EQ(State(), Engine::kStateEnteringUpdateMode);
+    EXPECT_EQ(ZQ::ProcessExitValue, LUpdateProcessor::kExitUpdateNotStarted);
     EXPECT_TRUE(mixer->Log().Find("request").empty());
 }
 
@@ -261,8 +323,15 @@ TEST_F(UpdateProcessorTests, PathOptionsWithSpacesFromTheArgumentsFindTheirFile)
         std::string argument;
         std::string expectedPath;
     };
-    for (const Case& c : {Case{"-ABSOLUTE_FIRMWARE_FILE_PATH=" + absolute, absolute},
-                          Case{"-FIRMWARE_IMAGE_NAME=" + name, besideProgram}})
+    // A folder whose name holds an option: the path is a value, never an option.
+    const std::string optionFolder = environment.Root() + "/files/a -RETURN_UPDATE_MODE_STATUS b";
+    std::filesystem::create_directories(optionFolder);
+    std::filesystem::copy_file(Narrow(path), optionFolder + "/image.syx");
+    for (const Case& c :
+         {Case{"-ABSOLUTE_FIRMWARE_FILE_PATH=" + absolute, absolute},
+          Case{"-FIRMWARE_IMAGE_NAME=" + name, besideProgram},
+          Case{"-FIRMWARE_IMAGE_NAME=\"" + name + "\"", besideProgram},
+          Case{"-ABSOLUTE_FIRMWARE_FILE_PATH=" + optionFolder + "/image.syx", optionFolder + "/image.syx"}})
     {
         const char* argv[] = {"prog", c.argument.c_str(), "-SILENT_IF_UPDATE_NOT_NEEDED"};
         processor = LUpdateProcessor::Create();
@@ -301,5 +370,51 @@ TEST_F(UpdateProcessorSlow, SilentUpdateDeliversTheWholeImageBeforeReturning)
     const auto completed = recorder->Of(kFirmwareUpdateCompletedNotificationName);
     ASSERT_EQ(completed.size(), 1u);
     EXPECT_EQ(completed[0].newValue, 1);
+    EXPECT_EQ(ZQ::ProcessExitValue, 0);
+}
+
+TEST_F(UpdateProcessorSlow, SilentUpdateIsCutOnlyWhenItStalls)
+{
+    mixer->SetMode(Simulator::DeviceMode::Update);
+    std::vector<uint8_t> bytes(640); // five pieces
+    std::iota(bytes.begin(), bytes.end(), uint8_t{7});
+    const std::u16string fivePieces = Wide(environment.WriteFile("five.syx", bytes));
+    SteppedClock clock;
+    Platform::SetClock(&clock);
+    struct ClockRestored
+    {
+        ~ClockRestored() { Platform::SetClock(nullptr); }
+    } restored;
+
+    struct Case
+    {
+        const char* name;
+        std::chrono::seconds step; // clock time per piece
+        int stallAfter;            // 0: never
+        int32_t exit;
+        int32_t result;
+        size_t received;
+    };
+    // Five pieces of five minutes each outlast the ten-minute wait but never go ten minutes without
+    // progress; a transfer silent for ten minutes after its second piece is ended as an abort ends it.
+    const Case cases[] = {
+        {"slow", std::chrono::seconds(300), 0, 0, Engine::kResultDone, bytes.size()},
+        {"stalled", std::chrono::seconds(1), 2, LUpdateProcessor::kExitTransferFailed, Engine::kResultAborted,
+         256},
+    };
+    for (const Case& c : cases)
+    {
+        mixer->Driver().ClearFirmware();
+        ZQ::ProcessExitValue = 0;
+        processor = LUpdateProcessor::Create(
+            ZQ::RCPtr<LUpdateEngineInterface>(new PacedEngine(clock, c.step, c.stallAfter)));
+        EXPECT_EQ(processor->Initialize((u"-SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=" + fivePieces).c_str()),
+                  ZQ_E_APP_WORK_DONE)
+            << c.name;
+        EXPECT_EQ(ZQ::ProcessExitValue, c.exit) << c.name;
+        EXPECT_EQ(processor->GetEngine()->GetUpdateResult(false), c.result) << c.name;
+        EXPECT_EQ(mixer->Driver().Firmware().size(), c.received) << c.name;
+        EXPECT_FALSE(mixer->Driver().IsUpdateControlOn()) << c.name;
+    }
 }
 } // namespace

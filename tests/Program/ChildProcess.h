@@ -64,6 +64,12 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     [[nodiscard]] bool IsStarted() const { return mPid > 0; }
+    // Sends the signal to the child while it has not been reaped.
+    void Signal(int signal)
+    {
+        if (mPid > 0 && !mExit.has_value())
+            ::kill(mPid, signal);
+    }
 
     // The exit code once the child ended within the timeout (-1 for a signal); nothing while it runs.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout)

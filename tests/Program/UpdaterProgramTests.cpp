@@ -1,4 +1,5 @@
 #include "Program/ChildProcess.h"
+#include "Program/PrivateFolders.h"
 #include "Support/SimulatorProcess.h"
 
 #include <fstream>
@@ -10,43 +11,9 @@ namespace
 {
 using namespace std::chrono_literals;
 using TestSupport::ChildProcess;
+using TestSupport::PrivateFolders;
 
 constexpr const char* kUpdater = "q3300-splen-updater";
-
-struct PrivateFolders
-{
-    PrivateFolders()
-    {
-        for (const char* name : kVariables)
-        {
-            const char* saved = std::getenv(name);
-            savedValues.emplace_back(saved != nullptr ? std::optional<std::string>(saved) : std::nullopt);
-            const std::string folder = root + "/" + name;
-            std::filesystem::create_directories(folder);
-            ::setenv(name, folder.c_str(), 1);
-        }
-    }
-    ~PrivateFolders()
-    {
-        for (size_t i = 0; i < std::size(kVariables); ++i)
-        {
-            if (savedValues[i].has_value())
-                ::setenv(kVariables[i], savedValues[i]->c_str(), 1);
-            else
-                ::unsetenv(kVariables[i]);
-        }
-        std::filesystem::remove_all(root);
-    }
-    PrivateFolders(const PrivateFolders&) = delete;
-    PrivateFolders& operator=(const PrivateFolders&) = delete;
-
-    static constexpr const char* kVariables[] = {"ZQ_MIDI_DIR",     "ZQ_DRIVER_DIR", "ZQ_REGISTRY_ROOT",
-                                                 "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                                                 "XDG_RUNTIME_DIR"};
-    std::string root =
-        (std::filesystem::temp_directory_path() / ("zq-updater-" + std::to_string(getpid()))).string();
-    std::vector<std::optional<std::string>> savedValues;
-};
 
 TEST(UpdaterProgram, TheStatusQueryExitsWithTheDevicesStatusWithoutADisplay)
 {

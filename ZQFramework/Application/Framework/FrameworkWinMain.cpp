@@ -177,6 +177,7 @@ bool CFrameworkWinApp::InitApplication()
     {
         HideSplash();
         ShowStartupError();
+        MarkFailedStart();
         return false;
     }
 }
@@ -214,6 +215,12 @@ bool CFrameworkWinApp::CheckSingleInstance()
         (void)Platform::Window::SendCopyData(window, kCommandLineCopyDataId, bytes, kHandOverTimeout);
     }
     return false;
+}
+
+void CFrameworkWinApp::MarkFailedStart() const
+{
+    int32_t unset = 0;
+    (void)ProcessExitValue.compare_exchange_strong(unset, mFailedStartExitValue);
 }
 
 void CFrameworkWinApp::ShowStartupError() const
@@ -397,6 +404,7 @@ int FrameworkWinMain(const WString& commandLine, int32_t /*showCommand*/, int32_
     {
         host->HideSplash();
         host->ShowStartupError();
+        host->MarkFailedStart();
     }
     host->ReleaseProcessObjects();
     return ProcessExitValue.load();

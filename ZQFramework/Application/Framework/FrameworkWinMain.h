@@ -98,6 +98,11 @@ public:
     void SetSplashImageName(const char16_t* name) { mSplashImageName = name; }
     // The start-up error box (owner-less) with the framework string table's texts when it has them.
     void ShowStartupError() const;
+    // The exit value of a start that ends in the start-up error while the application has set none (1
+    // unless the program names its own), so that a script never takes a failed start for success.
+    void SetFailedStartExitValue(int32_t value) { mFailedStartExitValue = value; }
+    // Sets that value as the process exit value unless one is set.
+    void MarkFailedStart() const;
 
     [[nodiscard]] bool IsFirstInstance() const { return mFirstInstance; }
     [[nodiscard]] bool IsHosted() const { return mHosted; }
@@ -141,6 +146,7 @@ private:
     CSplashScreen::WindowFactory mSplashWindowFactory;
     bool mFirstInstance = true;
     int32_t mLocale = 0;
+    int32_t mFailedStartExitValue = 1;
     const char16_t* mSplashImageName = u"";
     std::unique_ptr<Platform::Window::NamedLock> mInstanceLock; // held until the process ends
     std::unique_ptr<Platform::Window::Display> mDisplay;        // opened for the main window
@@ -165,8 +171,8 @@ protected:
 
 // The program's entry: runs the current host from its start-up to its end with the command line (program
 // path first), the locale (-1: the user's) and the splash image's name, and returns the process exit
-// value. An error out of the start-up ends in the start-up error box and a normal exit; without a display
-// the box's text goes to standard error.
+// value. An error out of the start-up ends in the start-up error box and an exit with the failed start's
+// value (unless the application set one); without a display the box's text goes to standard error.
 int FrameworkWinMain(const WString& commandLine, int32_t showCommand, int32_t localeId,
                      const char16_t* splashImageName);
 } // namespace ZQ
