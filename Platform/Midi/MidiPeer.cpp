@@ -116,6 +116,7 @@ MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name, std::
         error = Io::SocketError::PathTooLong;
         return 0;
     }
+    errno = 0;
     if (!MidiWire::MakeFolder(mFolder))
     {
         error = errno != 0 ? std::error_code(errno, std::system_category())
