@@ -22,8 +22,8 @@ inline constexpr size_t kMaxLongPart = 32 * 1024; // bytes of a message per fram
 inline constexpr size_t kMaxFrame = kMaxLongPart + kLongHeaderSize;
 inline constexpr size_t kMaxNameUnits = 31;
 
-// The length of every port socket's file name ("out-" and three hex fields; "in-" is one shorter), and
-// the largest name file a port can have (31 code units of UTF-8).
+// The length of an output port socket's file name ("out-" and three hex fields; an input's "in-" is one
+// shorter), and the largest name file a port can have (31 code units in UTF-8, at most three bytes each).
 inline constexpr size_t kPortFileNameLength = 38;
 inline constexpr size_t kMaxNameFileBytes = 3 * kMaxNameUnits;
 inline constexpr char kNameFileSuffix[] = ".name";
