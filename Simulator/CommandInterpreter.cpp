@@ -167,7 +167,10 @@ std::string CommandInterpreter::Execute(const std::string& line)
     if (command == "status")
         return Status();
     if (command == "plug")
-        return mMixer.Plug(), "OK plugged";
+    {
+        const std::string problem = mMixer.Plug();
+        return problem.empty() ? "OK plugged" : "ERR plugged, but " + problem;
+    }
     if (command == "unplug")
         return mMixer.Unplug(), "OK unplugged";
     if (command == "mode" && (argument == "normal" || argument == "update"))

@@ -142,10 +142,16 @@ void Mixer::Stop()
     mLog.Add("stop", 0, true, "");
 }
 
-void Mixer::Plug()
+std::string Mixer::Plug()
 {
     std::lock_guard operation(mOperation);
-    PlugLocked();
+    return PlugLocked();
+}
+
+void Mixer::SetProblemHandler(std::function<void(const std::string&)> handler)
+{
+    std::lock_guard lock(mLock);
+    mProblemHandler = std::move(handler);
 }
 
 void Mixer::Unplug()
@@ -154,30 +160,52 @@ void Mixer::Unplug()
     UnplugLocked();
 }
 
-void Mixer::PlugLocked()
+std::string Mixer::PlugLocked()
 {
     std::u16string name;
     std::u16string path;
     {
         std::lock_guard lock(mLock);
         if (mPlugged || !mStarted)
-            return;
+            return {};
         name = mSettings.portName;
         path = mSettings.lastPath;
     }
+    std::vector<std::string> problems;
     const bool listening = mDriver.Listen(path);
-    const auto input = mPeer->PublishInput(name);
-    const auto output = mPeer->PublishOutput(name);
+    if (!listening)
+        problems.push_back("driver socket could not be made");
+    const auto publish = [&](bool input)
+    {
+        std::error_code error;
+        const auto port = input ? mPeer->PublishInput(name, error) : mPeer->PublishOutput(name, error);
+        if (port == 0)
+            problems.push_back(std::string("MIDI ") + (input ? "input" : "output") + " port \"" +
+                               Platform::Utf16ToUtf8(name) + "\" could not be published in " +
+                               mPeer->Folder() + ": " + error.message());
+        return port;
+    };
+    const auto input = publish(true);
+    const auto output = publish(false);
     mPeer->SetHandler(output, [this](const Platform::MidiPeerMessage& message)
                       { OnMidiMessage(message.sysEx, message.bytes); });
+    std::function<void(const std::string&)> handler;
     {
         std::lock_guard lock(mLock);
         mPlugged = true;
         mInputPort = input;
         mOutputPort = output;
+        handler = mProblemHandler;
     }
     WriteAttached();
-    mLog.Add("plug", 0, listening && input && output, listening ? "" : "driver socket could not be made");
+    std::string problem;
+    for (const auto& text : problems)
+        problem += (problem.empty() ? "" : "; ") + text;
+    mLog.Add("plug", 0, problems.empty(), problem);
+    if (handler)
+        for (const auto& text : problems)
+            handler(text);
+    return problem;
 }
 
 void Mixer::UnplugLocked()

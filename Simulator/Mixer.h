@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -72,8 +73,13 @@ public:
     // Unplugs and removes every socket and registry entry it made. Start may follow again.
     void Stop();
 
-    void Plug();
+    // Plugging returns what kept the device from appearing whole (a MIDI port that could not be
+    // published, the driver's socket not made), empty when nothing did.
+    std::string Plug();
     void Unplug();
+    // Called (on the thread that plugs) with each such problem, also when the device comes back after a
+    // reboot; the program prints them.
+    void SetProblemHandler(std::function<void(const std::string&)> handler);
     [[nodiscard]] bool IsPlugged() const;
 
     void SetMode(DeviceMode mode);
@@ -108,7 +114,7 @@ public:
     [[nodiscard]] static std::u16string UninstallKey(const std::u16string& productCode);
 
 private:
-    void PlugLocked();
+    std::string PlugLocked();
     void UnplugLocked();
     void WriteInstallEntries();
     void WriteInstances();
@@ -133,6 +139,7 @@ private:
     uint32_t mOutputPort = 0;
     std::optional<std::u16string> mWrittenUninstallKey;
     uint32_t mWrittenInstances = 0;
+    std::function<void(const std::string&)> mProblemHandler;
 
     Scheduler mScheduler; // last: its thread ends first
 };

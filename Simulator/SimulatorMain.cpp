@@ -17,9 +17,10 @@
 // Sockets that a simulator killed earlier left behind (they refuse connections) are replaced; while
 // another simulator still answers on the control socket, this one refuses to start.
 //
-// It prints "control socket: PATH" once ready, then runs until SIGINT, SIGTERM or the "quit" command,
-// and on the way out removes its sockets and registry entries. The control socket takes one command per
-// line and answers one line, "OK ..." or "ERR ..." (send "help" for the list).
+// It prints "control socket: PATH" once ready, and a line "zq-simulator: ..." for each thing that keeps
+// the device from appearing (a MIDI port that could not be published, for one). It runs until SIGINT,
+// SIGTERM or the "quit" command, and on the way out removes its sockets and registry entries. The control
+// socket takes one command per line and answers one line, "OK ..." or "ERR ..." (send "help" for the list).
 
 #include "Simulator/CommandInterpreter.h"
 #include "Simulator/ControlServer.h"
@@ -29,6 +30,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -40,6 +42,41 @@ struct Options
     std::string socketPath;
     bool plugged = true;
     std::vector<std::string> commands; // applied through the control language before start
+};
+
+// Prints the simulator's problems on its output, holding back those that come before the control
+// socket's line until it is out. Called from any thread.
+class ProblemPrinter
+{
+public:
+    void Print(const std::string& problem)
+    {
+        const std::lock_guard lock(mLock);
+        if (mAnnounced)
+            PrintLine(problem);
+        else
+            mEarly.push_back(problem);
+    }
+
+    void Announced()
+    {
+        const std::lock_guard lock(mLock);
+        mAnnounced = true;
+        for (const auto& problem : mEarly)
+            PrintLine(problem);
+        mEarly.clear();
+    }
+
+private:
+    static void PrintLine(const std::string& problem)
+    {
+        std::printf("zq-simulator: %s\n", problem.c_str());
+        std::fflush(stdout);
+    }
+
+    std::mutex mLock; // guards both fields
+    bool mAnnounced = false;
+    std::vector<std::string> mEarly;
 };
 
 void PrintUsage()
@@ -130,9 +167,14 @@ int main(int argc, char** argv)
                      error.message().c_str(), taken ? " (another simulator is running there)" : "");
         return 1;
     }
+    // What keeps the device from appearing is printed as it happens, after the control socket's line
+    // (which a client reads first); what starting met waits for that line.
+    ProblemPrinter problems;
+    mixer.SetProblemHandler([&problems](const std::string& problem) { problems.Print(problem); });
     mixer.Start(options.plugged);
     std::printf("control socket: %s\n", socketPath.c_str());
     std::fflush(stdout);
+    problems.Announced();
 
     const timespec slice{0, 100 * 1000 * 1000};
     for (;;)

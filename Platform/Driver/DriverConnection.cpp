@@ -30,9 +30,10 @@ bool AwaitHello(int socket)
         return false;
     uint8_t reply[16];
     const ssize_t size = ::recv(socket, reply, sizeof reply, 0);
-    if (size < 8)
+    if (size < 0)
         return false;
-    return GetU32(reply) == HelloReply && GetU32(reply + 4) != 0;
+    const auto message = ReadDeviceMessage({reply, static_cast<size_t>(size)});
+    return message && message->type == HelloReply && message->accepted;
 }
 } // namespace
 
@@ -265,25 +266,22 @@ void DriverConnection::SendPendingData()
 
 void DriverConnection::HandlePacket(const uint8_t* bytes, size_t size)
 {
-    Reader reader({bytes, size});
-    switch (reader.U32())
+    const auto message = ReadDeviceMessage({bytes, size});
+    if (!message)
+        return;
+    switch (message->type)
     {
     case DriverWire::Reply:
     {
-        const uint32_t seq = reader.U32();
         Reply reply;
-        reply.ok = reader.U32() != 0;
-        reply.bytesReturned = reader.U32();
-        reply.flags = reader.U32();
-        reply.writeId = reader.U32();
-        const auto output = reader.Bytes(reader.U32());
-        const auto readData = reader.Rest();
-        if (reader.Failed())
-            return;
-        reply.output.assign(output.begin(), output.end());
-        reply.readData.assign(readData.begin(), readData.end());
+        reply.ok = message->ok;
+        reply.bytesReturned = message->bytesReturned;
+        reply.flags = message->flags;
+        reply.writeId = message->writeId;
+        reply.output.assign(message->output.begin(), message->output.end());
+        reply.readData.assign(message->readData.begin(), message->readData.end());
         std::lock_guard lock(mLock);
-        const auto waiting = mReplies.find(seq);
+        const auto waiting = mReplies.find(message->seq);
         if (waiting != mReplies.end())
         {
             waiting->second = std::move(reply);
@@ -293,11 +291,8 @@ void DriverConnection::HandlePacket(const uint8_t* bytes, size_t size)
     }
     case DriverWire::Release:
     {
-        const uint32_t writeId = reader.U32();
-        if (reader.Failed())
-            return;
         std::lock_guard lock(mLock);
-        const auto found = mWrites.find(writeId);
+        const auto found = mWrites.find(message->writeId);
         if (found == mWrites.end())
             return;
         // The caller set its guard to the complement of the first byte; making the byte equal to the
@@ -312,12 +307,8 @@ void DriverConnection::HandlePacket(const uint8_t* bytes, size_t size)
         return;
     }
     case DriverWire::Signal:
-    {
-        const uint64_t handle = reader.U64();
-        if (!reader.Failed())
-            SignalDriverEvent(static_cast<intptr_t>(handle));
+        SignalDriverEvent(static_cast<intptr_t>(message->eventHandle));
         return;
-    }
     default:
         return;
     }

@@ -202,8 +202,8 @@ void DriverEndpoint::Receive(const std::shared_ptr<Connection>& connection, std:
         Drop(connection->id);
         return;
     }
-    Reader reader({buffer.data(), static_cast<size_t>(size)});
-    const uint32_t type = reader.U32();
+    const auto message = ReadProgramMessage({buffer.data(), static_cast<size_t>(size)});
+    const uint32_t type = message ? message->type : 0;
     if (type == Hello)
     {
         if (connection->opened)
@@ -224,21 +224,14 @@ void DriverEndpoint::Receive(const std::shared_ptr<Connection>& connection, std:
     }
     if (type == DriverWire::Request)
     {
-        const uint32_t seq = reader.U32();
         DriverRequest request;
-        request.ioControlCode = reader.U32();
-        const uint32_t inSize = reader.U32();
-        const uint32_t outSize = reader.U32();
-        const auto input = reader.Bytes(inSize);
-        const auto output = reader.Bytes(outSize);
-        if (reader.Failed())
-            return;
-        request.input.assign(input.begin(), input.end());
-        request.output.assign(output.begin(), output.end());
+        request.ioControlCode = message->ioControlCode;
+        request.input.assign(message->input.begin(), message->input.end());
+        request.output.assign(message->output.begin(), message->output.end());
         DriverReply answer = mDevice.OnRequest(connection->id, request);
         std::vector<uint8_t> packet;
         PutU32(packet, DriverWire::Reply);
-        PutU32(packet, seq);
+        PutU32(packet, message->seq);
         PutU32(packet, answer.ok ? 1 : 0);
         PutU32(packet, answer.bytesReturned);
         PutU32(packet, answer.flags);
@@ -250,24 +243,18 @@ void DriverEndpoint::Receive(const std::shared_ptr<Connection>& connection, std:
     }
     else if (type == WriteData)
     {
-        const uint32_t writeId = reader.U32();
-        const uint32_t offset = reader.U32();
-        const bool last = reader.U32() != 0;
-        const auto bytes = reader.Rest();
-        if (reader.Failed())
-            return;
-        auto& gathered = connection->partialWrites[writeId];
-        if (offset != gathered.size())
+        auto& gathered = connection->partialWrites[message->writeId];
+        if (message->offset != gathered.size())
         {
-            connection->partialWrites.erase(writeId);
+            connection->partialWrites.erase(message->writeId);
             return;
         }
-        gathered.insert(gathered.end(), bytes.begin(), bytes.end());
-        if (last)
+        gathered.insert(gathered.end(), message->bytes.begin(), message->bytes.end());
+        if (message->last)
         {
             std::vector<uint8_t> complete = std::move(gathered);
-            connection->partialWrites.erase(writeId);
-            mDevice.OnWriteData(connection->id, writeId, std::move(complete));
+            connection->partialWrites.erase(message->writeId);
+            mDevice.OnWriteData(connection->id, message->writeId, std::move(complete));
         }
     }
 }

@@ -11,6 +11,72 @@
 
 namespace Platform::DriverWire
 {
+std::optional<ProgramMessage> ReadProgramMessage(std::span<const uint8_t> packet)
+{
+    Reader reader(packet);
+    ProgramMessage message;
+    message.type = reader.U32();
+    switch (message.type)
+    {
+    case Hello:
+        break;
+    case Request:
+    {
+        message.seq = reader.U32();
+        message.ioControlCode = reader.U32();
+        const uint32_t inSize = reader.U32();
+        const uint32_t outSize = reader.U32();
+        message.input = reader.Bytes(inSize);
+        message.output = reader.Bytes(outSize);
+        break;
+    }
+    case WriteData:
+        message.writeId = reader.U32();
+        message.offset = reader.U32();
+        message.last = reader.U32() != 0;
+        message.bytes = reader.Rest();
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (reader.Failed())
+        return std::nullopt;
+    return message;
+}
+
+std::optional<DeviceMessage> ReadDeviceMessage(std::span<const uint8_t> packet)
+{
+    Reader reader(packet);
+    DeviceMessage message;
+    message.type = reader.U32();
+    switch (message.type)
+    {
+    case HelloReply:
+        message.accepted = reader.U32() != 0;
+        break;
+    case Reply:
+        message.seq = reader.U32();
+        message.ok = reader.U32() != 0;
+        message.bytesReturned = reader.U32();
+        message.flags = reader.U32();
+        message.writeId = reader.U32();
+        message.output = reader.Bytes(reader.U32());
+        message.readData = reader.Rest();
+        break;
+    case Release:
+        message.writeId = reader.U32();
+        break;
+    case Signal:
+        message.eventHandle = reader.U64();
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (reader.Failed())
+        return std::nullopt;
+    return message;
+}
+
 bool SendAll(int socket, const std::vector<uint8_t>& packet)
 {
     for (;;)

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,40 @@ using LittleEndian::PutU64;
 using LittleEndian::Reader;
 using LittleEndian::StoreU32;
 using LittleEndian::StoreU64;
+
+// A received packet, read field by field: which fields hold a value depends on the type. The spans view
+// the packet's bytes and are valid while the packet is.
+struct ProgramMessage // program -> device
+{
+    uint32_t type = 0;               // Hello, Request or WriteData
+    uint32_t seq = 0;                // Request
+    uint32_t ioControlCode = 0;      // Request
+    std::span<const uint8_t> input;  // Request
+    std::span<const uint8_t> output; // Request
+    uint32_t writeId = 0;            // WriteData
+    uint32_t offset = 0;             // WriteData
+    bool last = false;               // WriteData
+    std::span<const uint8_t> bytes;  // WriteData
+};
+
+struct DeviceMessage // device -> program
+{
+    uint32_t type = 0;                 // HelloReply, Reply, Release or Signal
+    bool accepted = false;             // HelloReply
+    uint32_t seq = 0;                  // Reply
+    bool ok = false;                   // Reply
+    uint32_t bytesReturned = 0;        // Reply
+    uint32_t flags = 0;                // Reply
+    uint32_t writeId = 0;              // Reply, Release
+    std::span<const uint8_t> output;   // Reply
+    std::span<const uint8_t> readData; // Reply
+    uint64_t eventHandle = 0;          // Signal
+};
+
+// Nothing when the packet is of another direction's or an unknown type, or shorter than its type needs
+// (bytes after the last field are ignored, except where Rest takes them).
+[[nodiscard]] std::optional<ProgramMessage> ReadProgramMessage(std::span<const uint8_t> packet);
+[[nodiscard]] std::optional<DeviceMessage> ReadDeviceMessage(std::span<const uint8_t> packet);
 
 // Sends one whole packet on a connected socket (no SIGPIPE); false when the socket refused it.
 [[nodiscard]] bool SendAll(int socket, const std::vector<uint8_t>& packet);

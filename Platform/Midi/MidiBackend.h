@@ -30,4 +30,7 @@ public:
     [[nodiscard]] virtual std::unique_ptr<IMidiConnection> Open(const MidiDeviceInfo& device, bool input,
                                                                 MidiResult& result) = 0;
 };
+
+// Keeps a problem a backend met while listing for TakeMidiPortProblems (once for each distinct text).
+void ReportMidiPortProblem(const std::string& problem);
 } // namespace Platform

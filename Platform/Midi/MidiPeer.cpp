@@ -1,6 +1,5 @@
 #include "Platform/Midi/MidiPeer.h"
 
-#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiPorts.h"
 #include "Platform/Midi/MidiWire.h"
@@ -71,7 +70,7 @@ struct MidiPeer::Port
     ~Port()
     {
         if (!path.empty())
-            ::unlink(path.c_str());
+            MidiWire::RemovePortFiles(path);
     }
 };
 
@@ -90,29 +89,55 @@ MidiPeer::~MidiPeer()
 
 MidiPeer::PortId MidiPeer::PublishInput(const std::u16string& name)
 {
-    return Publish(true, name);
+    std::error_code ignored;
+    return Publish(true, name, ignored);
 }
 MidiPeer::PortId MidiPeer::PublishOutput(const std::u16string& name)
 {
-    return Publish(false, name);
+    std::error_code ignored;
+    return Publish(false, name, ignored);
+}
+MidiPeer::PortId MidiPeer::PublishInput(const std::u16string& name, std::error_code& error)
+{
+    return Publish(true, name, error);
+}
+MidiPeer::PortId MidiPeer::PublishOutput(const std::u16string& name, std::error_code& error)
+{
+    return Publish(false, name, error);
 }
 
-MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name)
+MidiPeer::PortId MidiPeer::Publish(bool input, const std::u16string& name, std::error_code& error)
 {
     static std::atomic<uint32_t> counter{0};
-    if (!MidiWire::MakeFolder(mFolder))
+    error.clear();
+    // Checked first, so that a folder too long for any port leaves no name file behind.
+    if (!MidiWire::FolderHoldsPorts(mFolder))
+    {
+        error = Io::SocketError::PathTooLong;
         return 0;
+    }
+    errno = 0;
+    if (!MidiWire::MakeFolder(mFolder))
+    {
+        error = errno != 0 ? std::error_code(errno, std::system_category())
+                           : std::make_error_code(std::errc::not_a_directory);
+        return 0;
+    }
     RemoveStalePorts(input, name);
     auto port = std::make_unique<Port>();
     port->input = input;
-    const std::string path =
-        mFolder + "/" +
-        MidiWire::PortFileName(input, MonotonicNanoseconds(), static_cast<uint32_t>(::getpid()),
-                               counter.fetch_add(1), name);
-    std::error_code error;
+    const std::string path = mFolder + "/" +
+                             MidiWire::PortFileName(input, MonotonicNanoseconds(),
+                                                    static_cast<uint32_t>(::getpid()), counter.fetch_add(1));
+    // The name is in place before the socket appears, so that a listed socket always has its name.
+    if (!MidiWire::WriteNameFile(path, name, error))
+        return 0;
     port->listenFd = Io::ListenUnix(path, Io::SocketType::SeqPacket, error);
     if (!port->listenFd)
+    {
+        ::unlink(MidiWire::NameFilePath(path).c_str());
         return 0;
+    }
     port->path = path;
     PortId id = 0;
     {
@@ -131,8 +156,8 @@ void MidiPeer::RemoveStalePorts(bool input, const std::u16string& name) const
 {
     const std::u16string cut = MidiWire::CutName(name);
     for (const MidiWire::PortFile& file : MidiWire::ListPorts(mFolder, input))
-        if (file.name == cut)
-            (void)Io::RemoveStaleSocket(file.path);
+        if (file.name == cut && Io::RemoveStaleSocket(file.path))
+            ::unlink(MidiWire::NameFilePath(file.path).c_str());
 }
 
 void MidiPeer::Unpublish(PortId port)
@@ -354,22 +379,21 @@ bool MidiPeer::ReadConnection(Port& port, Connection& connection, std::vector<Mi
             return errno == EAGAIN || errno == EWOULDBLOCK;
         if (port.input)
             continue; // the program sends nothing on input ports
-        const auto size = static_cast<size_t>(got);
-        if (frame[0] == MidiWire::kFrameShort && size >= 2 && size <= 4)
+        const auto read = MidiWire::ReadFrame(std::span(frame.data(), static_cast<size_t>(got)));
+        if (read && read->type == MidiWire::kFrameShort)
         {
             MidiPeerMessage message;
             message.port = port.id;
-            message.bytes.assign(frame.begin() + 1, frame.begin() + static_cast<std::ptrdiff_t>(size));
+            message.bytes.assign(read->bytes.begin(), read->bytes.end());
             hand(std::move(message));
             continue;
         }
-        if (frame[0] != MidiWire::kFrameLong || size < MidiWire::kLongHeaderSize)
+        if (!read || read->type != MidiWire::kFrameLong)
             continue;
-        connection.longBytes.insert(connection.longBytes.end(), frame.begin() + MidiWire::kLongHeaderSize,
-                                    frame.begin() + static_cast<std::ptrdiff_t>(size));
-        if ((frame[5] & MidiWire::kLongFlagLast) == 0)
+        connection.longBytes.insert(connection.longBytes.end(), read->bytes.begin(), read->bytes.end());
+        if (!read->last)
             continue;
-        const uint32_t sequence = LittleEndian::GetU32(frame.data() + 1);
+        const uint32_t sequence = read->sequence;
         MidiPeerMessage message;
         message.port = port.id;
         message.sysEx = true;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The other end of the socket MIDI ports: a device as a test or the simulator plays it. A peer publishes
@@ -22,13 +23,17 @@
 // "output port" one it writes to (the peer reads from it).
 //
 // Socket files. Each published port is a listening SOCK_SEQPACKET Unix socket in the folder, named
-//   in-<16 hex digits: CLOCK_MONOTONIC ns at publishing>-<8 hex: pid>-<8 hex: counter>-<name>
+//   in-<16 hex digits: CLOCK_MONOTONIC ns at publishing>-<8 hex: pid>-<8 hex: counter>
 // (out- for output ports), so that sorting the names lists the ports in the order they were published.
-// <name> is the port's name in UTF-8 (at most 31 UTF-16 code units) with '%', '/', '\' and control
-// characters written as %XX. Two ports may carry the same name. Unpublishing removes the file and closes
-// every connection (the program sees its device go away). A port file left by a peer that died (one that
-// refuses connections) is stale: the program does not list it, and publishing a port removes the stale
-// files of the same name and direction first; a live port of the same name is never touched.
+// The name has one fixed length, so a port fits any folder of up to 68 bytes (a socket address holds a
+// path of 107); publishing in a longer folder fails with Io::SocketError::PathTooLong. Beside the socket,
+// the file of the same name with ".name" appended holds the port's name in UTF-8 (at most 31 UTF-16
+// code units); it is written before the socket appears and removed after it is gone, and a socket
+// without a readable name file is not listed. Two ports may carry the same name. Unpublishing removes
+// both files and closes every connection (the program sees its device go away). A port left by a peer
+// that died (a socket that refuses connections) is stale: the program does not list it, and publishing
+// a port removes the stale ports of the same name and direction first; a live port of the same name is
+// never touched.
 //
 // Wire format. The program connects once for every open of a port; every packet is one frame, its first
 // byte the frame type, integers little-endian:
@@ -71,10 +76,12 @@ public:
     MidiPeer(const MidiPeer&) = delete;
     MidiPeer& operator=(const MidiPeer&) = delete;
 
-    // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the socket could not be made
-    // (among other reasons, when its path is longer than a socket address holds).
+    // Publish a port under `name` (cut to 31 UTF-16 code units); 0 when the port could not be made, with
+    // `error` saying why (Io::SocketError::PathTooLong when the folder is too long for a port's socket).
     [[nodiscard]] PortId PublishInput(const std::u16string& name);
     [[nodiscard]] PortId PublishOutput(const std::u16string& name);
+    [[nodiscard]] PortId PublishInput(const std::u16string& name, std::error_code& error);
+    [[nodiscard]] PortId PublishOutput(const std::u16string& name, std::error_code& error);
     // Unplugs: removes the socket and hangs up its connections, so that the program's open handles on
     // the port report the device gone once this returns. Unknown ids are ignored.
     void Unpublish(PortId port);
@@ -117,7 +124,7 @@ private:
         bool listening;
     };
 
-    PortId Publish(bool input, const std::u16string& name);
+    PortId Publish(bool input, const std::u16string& name, std::error_code& error);
     void RemoveStalePorts(bool input, const std::u16string& name) const;
     int PrepareWait(std::vector<pollfd>& watched);
     void OnReady(std::span<const pollfd> watched);

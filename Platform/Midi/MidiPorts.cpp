@@ -1,10 +1,14 @@
 #include "Platform/Midi/MidiPorts.h"
 
+#include "Platform/Midi/MidiBackend.h"
 #include "Platform/Midi/MidiService.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 #include <unistd.h>
+#include <utility>
 
 namespace Platform
 {
@@ -45,6 +49,41 @@ std::string MidiPortFolder()
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0')
         return std::string(runtime) + "/zq-midi";
     return "/tmp/zq-midi-" + std::to_string(::getuid());
+}
+
+namespace
+{
+// Problems seen so far and those not yet taken; bounded, so that a folder full of broken ports cannot
+// grow them without end.
+constexpr size_t kMaxRememberedProblems = 256;
+
+struct ProblemQueue
+{
+    std::mutex lock;
+    std::set<std::string> seen;       // guarded by lock
+    std::vector<std::string> pending; // guarded by lock
+};
+
+ProblemQueue& Problems()
+{
+    static ProblemQueue* const problems = new ProblemQueue;
+    return *problems;
+}
+} // namespace
+
+void ReportMidiPortProblem(const std::string& problem)
+{
+    ProblemQueue& problems = Problems();
+    const std::lock_guard lock(problems.lock);
+    if (problems.seen.size() < kMaxRememberedProblems && problems.seen.insert(problem).second)
+        problems.pending.push_back(problem);
+}
+
+std::vector<std::string> TakeMidiPortProblems()
+{
+    ProblemQueue& problems = Problems();
+    const std::lock_guard lock(problems.lock);
+    return std::exchange(problems.pending, {});
 }
 
 uint32_t MidiInDeviceCount()

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // MIDI ports of the machine, listed by device id and opened with a callback, the way the framework's MIDI
 // layer expects them: numbered input and output devices with names of at most 31 characters, short
@@ -123,6 +124,11 @@ using MidiOutCallback = void (*)(MidiOutHandle, uint32_t, uintptr_t, uintptr_t, 
 // The folder of the socket ports: $ZQ_MIDI_DIR, else $XDG_RUNTIME_DIR/zq-midi, else /tmp/zq-midi-<uid>.
 // Read from the environment at each call.
 [[nodiscard]] std::string MidiPortFolder();
+
+// What kept devices from the list since the last call: a port folder too long for a port's socket, a
+// port whose name cannot be read. Each distinct problem is given once per process, so that a caller can
+// report them as they come without repeating itself at every count.
+[[nodiscard]] std::vector<std::string> TakeMidiPortProblems();
 
 // Counting re-reads the device list; ids run from 0 to the count minus 1.
 [[nodiscard]] uint32_t MidiInDeviceCount();

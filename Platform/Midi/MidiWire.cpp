@@ -1,9 +1,12 @@
 #include "Platform/Midi/MidiWire.h"
 
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Io/UniqueFd.h"
+#include "Platform/Io/UnixSocket.h"
 #include "Platform/Text/Utf.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,30 +21,49 @@ namespace Platform::MidiWire
 {
 namespace
 {
-bool NeedsEscape(unsigned char c)
-{
-    return c < 0x20 || c == 0x7F || c == '%' || c == '/' || c == '\\';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool IsHexField(const std::string& text, size_t pos, size_t length)
 {
     if (pos + length > text.size())
         return false;
     for (size_t i = pos; i < pos + length; ++i)
-        if (HexValue(text[i]) < 0)
+        if (!std::isxdigit(static_cast<unsigned char>(text[i])))
             return false;
     return true;
+}
+
+std::error_code LastError()
+{
+    return {errno, std::system_category()};
+}
+
+// Reads a regular file of at most `limit` bytes without blocking on anything else (a FIFO, a device)
+// and without following a link; nothing when it is not one or holds more.
+std::optional<std::vector<uint8_t>> ReadSmallFile(const std::string& path, size_t limit)
+{
+    Io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat info
+    {
+    };
+    if (!fd || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<uint64_t>(info.st_size) > limit)
+        return std::nullopt;
+    std::vector<uint8_t> bytes(limit + 1);
+    size_t done = 0;
+    while (done < bytes.size())
+    {
+        const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    if (done > limit)
+        return std::nullopt;
+    bytes.resize(done);
+    return bytes;
 }
 } // namespace
 
@@ -90,84 +112,145 @@ std::u16string CutName(const std::u16string& name)
     return name.substr(0, length);
 }
 
-std::string PortFileName(bool input, uint64_t order, uint32_t pid, uint32_t counter,
-                         const std::u16string& name)
+std::optional<Frame> ReadFrame(std::span<const uint8_t> packet)
 {
-    char prefix[64];
-    std::snprintf(prefix, sizeof(prefix), "%s-%016llx-%08x-%08x-", input ? "in" : "out",
-                  static_cast<unsigned long long>(order), pid, counter);
-    std::string fileName = prefix;
-    for (const char c : Platform::Utf16ToUtf8(CutName(name)))
+    if (packet.empty())
+        return std::nullopt;
+    Frame frame;
+    frame.type = packet[0];
+    switch (frame.type)
     {
-        const auto byte = static_cast<unsigned char>(c);
-        if (NeedsEscape(byte))
-        {
-            char escaped[4];
-            std::snprintf(escaped, sizeof(escaped), "%%%02X", byte);
-            fileName += escaped;
-        }
-        else
-        {
-            fileName.push_back(c);
-        }
+    case kFrameShort:
+        if (packet.size() < 2 || packet.size() > 4)
+            return std::nullopt;
+        frame.bytes = packet.subspan(1);
+        return frame;
+    case kFrameLong:
+        if (packet.size() < kLongHeaderSize)
+            return std::nullopt;
+        frame.sequence = LittleEndian::GetU32(packet.data() + 1);
+        frame.last = (packet[5] & kLongFlagLast) != 0;
+        frame.bytes = packet.subspan(kLongHeaderSize);
+        return frame;
+    case kFrameDone:
+        if (packet.size() < kDoneSize)
+            return std::nullopt;
+        frame.sequence = LittleEndian::GetU32(packet.data() + 1);
+        return frame;
+    case kFrameLongError:
+        return frame;
+    default:
+        return std::nullopt;
     }
-    return fileName;
 }
 
-bool ParsePortFileName(const std::string& fileName, bool input, std::u16string& name)
+std::string PortFileName(bool input, uint64_t order, uint32_t pid, uint32_t counter)
+{
+    char name[kPortFileNameLength + 1];
+    std::snprintf(name, sizeof(name), "%s-%016llx-%08x-%08x", input ? "in" : "out",
+                  static_cast<unsigned long long>(order), pid, counter);
+    return name;
+}
+
+bool IsPortFileName(const std::string& fileName, bool input)
 {
     const std::string prefix = input ? "in-" : "out-";
-    if (fileName.compare(0, prefix.size(), prefix) != 0)
+    if (fileName.size() != prefix.size() + 16 + 1 + 8 + 1 + 8 ||
+        fileName.compare(0, prefix.size(), prefix) != 0)
         return false;
     size_t pos = prefix.size();
     for (const size_t length : {16u, 8u, 8u})
     {
-        if (!IsHexField(fileName, pos, length) || pos + length >= fileName.size() ||
-            fileName[pos + length] != '-')
+        if (!IsHexField(fileName, pos, length))
             return false;
-        pos += length + 1;
+        pos += length;
+        if (pos < fileName.size() && fileName[pos++] != '-')
+            return false;
     }
-    std::string utf8;
-    for (size_t i = pos; i < fileName.size(); ++i)
-    {
-        if (fileName[i] == '%' && i + 2 < fileName.size() && HexValue(fileName[i + 1]) >= 0 &&
-            HexValue(fileName[i + 2]) >= 0)
-        {
-            utf8.push_back(static_cast<char>(HexValue(fileName[i + 1]) * 16 + HexValue(fileName[i + 2])));
-            i += 2;
-        }
-        else
-        {
-            utf8.push_back(fileName[i]);
-        }
-    }
-    name = CutName(Platform::Utf8ToUtf16(utf8));
     return true;
 }
 
-std::vector<PortFile> ListPorts(const std::string& folder, bool input)
+std::string NameFilePath(const std::string& socketPath)
 {
-    std::vector<std::pair<std::string, std::u16string>> found;
+    return socketPath + kNameFileSuffix;
+}
+
+std::string NameFileContents(const std::u16string& name)
+{
+    return Platform::Utf16ToUtf8(CutName(name));
+}
+
+std::optional<std::u16string> NameFromContents(std::span<const uint8_t> contents)
+{
+    if (contents.size() > kMaxNameFileBytes)
+        return std::nullopt;
+    const std::string_view utf8(reinterpret_cast<const char*>(contents.data()), contents.size());
+    return CutName(Platform::Utf8ToUtf16(utf8));
+}
+
+bool WriteNameFile(const std::string& socketPath, const std::u16string& name, std::error_code& error)
+{
+    const std::string path = NameFilePath(socketPath);
+    const std::string contents = NameFileContents(name);
+    Io::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd)
+    {
+        error = LastError();
+        return false;
+    }
+    if (::write(fd.Get(), contents.data(), contents.size()) != static_cast<ssize_t>(contents.size()))
+    {
+        error = errno != 0 ? LastError() : std::make_error_code(std::errc::io_error);
+        fd.Reset();
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void RemovePortFiles(const std::string& socketPath)
+{
+    ::unlink(socketPath.c_str());
+    ::unlink(NameFilePath(socketPath).c_str());
+}
+
+bool FolderHoldsPorts(const std::string& folder)
+{
+    return folder.size() + 1 + kPortFileNameLength <= Io::kMaxSocketPathLength;
+}
+
+std::vector<PortFile> ListPorts(const std::string& folder, bool input, std::vector<std::string>* problems)
+{
+    std::vector<std::string> found;
     if (DIR* dir = ::opendir(folder.c_str()))
     {
         while (const dirent* entry = ::readdir(dir))
-        {
-            std::u16string name;
-            if (ParsePortFileName(entry->d_name, input, name))
-                found.emplace_back(entry->d_name, std::move(name));
-        }
+            if (IsPortFileName(entry->d_name, input))
+                found.emplace_back(entry->d_name);
         ::closedir(dir);
     }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(found.begin(), found.end());
     std::vector<PortFile> ports;
-    for (auto& [fileName, name] : found)
+    for (const auto& fileName : found)
     {
         const std::string path = folder + "/" + fileName;
-        struct stat info
+        const auto isSocket = [&path]
         {
+            struct stat info
+            {
+            };
+            return ::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
         };
-        if (::stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
-            ports.push_back({path, std::move(name)});
+        if (!isSocket())
+            continue;
+        const auto contents = ReadSmallFile(NameFilePath(path), kMaxNameFileBytes);
+        const auto name = contents ? NameFromContents(*contents) : std::nullopt;
+        if (name)
+            ports.push_back({path, *name});
+        // A port unpublished meanwhile takes its name file with it; only one still there is a fault.
+        else if (problems && isSocket())
+            problems->push_back("MIDI port " + path + " has no readable name file (" + NameFilePath(path) +
+                                "); it is not listed");
     }
     return ports;
 }

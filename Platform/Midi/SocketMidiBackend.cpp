@@ -1,12 +1,12 @@
 #include "Platform/Midi/SocketMidiBackend.h"
 
-#include "Platform/Bytes/LittleEndian.h"
 #include "Platform/Io/UnixSocket.h"
 #include "Platform/Midi/MidiWire.h"
 
 #include <cerrno>
 #include <mutex>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
 #include <sys/time.h>
 
@@ -48,7 +48,7 @@ public:
                 return false;
             if (got < 0)
                 return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-            Decode(frame.data(), static_cast<size_t>(got), events);
+            Decode(std::span(frame.data(), static_cast<size_t>(got)), events);
         }
     }
 
@@ -71,36 +71,29 @@ public:
     }
 
 private:
-    static void Decode(const uint8_t* frame, size_t size, std::vector<MidiInputEvent>& events)
+    static void Decode(std::span<const uint8_t> packet, std::vector<MidiInputEvent>& events)
     {
+        const auto frame = MidiWire::ReadFrame(packet);
+        if (!frame)
+            return;
         MidiInputEvent event;
-        switch (frame[0])
+        event.sequence = frame->sequence;
+        event.last = frame->last;
+        event.bytes.assign(frame->bytes.begin(), frame->bytes.end());
+        switch (frame->type)
         {
         case MidiWire::kFrameShort:
-            if (size < 2 || size > 4)
-                return;
             event.kind = MidiInputEvent::Kind::Short;
-            event.bytes.assign(frame + 1, frame + size);
             break;
         case MidiWire::kFrameLong:
-            if (size < MidiWire::kLongHeaderSize)
-                return;
             event.kind = MidiInputEvent::Kind::LongPart;
-            event.sequence = LittleEndian::GetU32(frame + 1);
-            event.last = (frame[5] & MidiWire::kLongFlagLast) != 0;
-            event.bytes.assign(frame + MidiWire::kLongHeaderSize, frame + size);
             break;
         case MidiWire::kFrameDone:
-            if (size < 5)
-                return;
             event.kind = MidiInputEvent::Kind::Done;
-            event.sequence = LittleEndian::GetU32(frame + 1);
-            break;
-        case MidiWire::kFrameLongError:
-            event.kind = MidiInputEvent::Kind::LongError;
             break;
         default:
-            return;
+            event.kind = MidiInputEvent::Kind::LongError;
+            break;
         }
         events.push_back(std::move(event));
     }
@@ -126,11 +119,19 @@ private:
 
 void SocketMidiBackend::List(bool input, std::vector<MidiDeviceInfo>& devices)
 {
+    const std::string folder = MidiPortFolder();
+    std::vector<std::string> problems;
+    if (!MidiWire::FolderHoldsPorts(folder))
+        problems.push_back("the MIDI port folder " + folder + " is too long for a port's socket (" +
+                           std::to_string(Io::kMaxSocketPathLength) +
+                           " bytes at most); no port can appear there");
     // A port whose peer died refuses connections; listed, it would stand beside the device's new port
     // under the same name.
-    for (auto& port : MidiWire::ListPorts(MidiPortFolder(), input))
+    for (auto& port : MidiWire::ListPorts(folder, input, &problems))
         if (!Io::IsStaleSocket(port.path))
             devices.push_back({std::move(port.name), std::move(port.path), this});
+    for (const auto& problem : problems)
+        ReportMidiPortProblem(problem);
 }
 
 std::unique_ptr<IMidiConnection> SocketMidiBackend::Open(const MidiDeviceInfo& device, bool /*input*/,

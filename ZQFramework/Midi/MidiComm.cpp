@@ -4,6 +4,7 @@
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiCapturePort.h"
 #include "ZQFramework/Midi/MidiRenderPort.h"
+#include "ZQFramework/System/DebugConsole.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/System/ThreadPool.h"
 
@@ -34,12 +35,22 @@ int32_t ParseDecimal(const char16_t* text, int length)
     return negative ? -value : value;
 }
 
+// Counts the devices present now (which also re-reads the list). What kept a port off the list goes to
+// the debug output, so that a device missing for a reason of this machine's does not vanish silently.
+uint32_t CountDevices(bool input)
+{
+    const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
+    for (const std::string& problem : Platform::TakeMidiPortProblems())
+        DebugConsole::Out() << "MIDI: " << problem << '\n' << std::flush;
+    return count;
+}
+
 // The names of the devices present now, in device id order; stops at the first device that cannot be
 // asked (the list changed meanwhile).
 WStringArray ReadDeviceNames(bool input)
 {
     WStringArray names;
-    const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
+    const uint32_t count = CountDevices(input);
     WString name;
     for (uint32_t id = 0; id < count && LMidiComm::ReadDeviceName(input, id, name); ++id)
         (void)names.Add(name);
@@ -313,7 +324,7 @@ bool LMidiComm::SelectDevice(bool input, const WString& requestedName, uint32_t&
     SplitOrdinal(requestedName, baseName, ordinal);
     const WString lowerBase = baseName.ToLower();
 
-    const uint32_t count = input ? Platform::MidiInDeviceCount() : Platform::MidiOutDeviceCount();
+    const uint32_t count = CountDevices(input);
     int32_t qualifying = 0;
     for (uint32_t id = 0; id < count && ReadDeviceName(input, id, deviceName); ++id)
     {

@@ -38,9 +38,9 @@ protected:
     // A port file as a peer published it (first in publishing order), whose socket is gone.
     std::string LeaveStalePort(bool input, const std::u16string& name)
     {
-        const std::string path =
-            folder.Path() + "/" + MidiWire::PortFileName(input, 1, 4242, mCounter++, name);
+        const std::string path = folder.Path() + "/" + MidiWire::PortFileName(input, 1, 4242, mCounter++);
         std::error_code error;
+        EXPECT_TRUE(MidiWire::WriteNameFile(path, name, error)) << error.message();
         Io::UniqueFd listener = Io::ListenUnix(path, Io::SocketType::SeqPacket, error);
         EXPECT_TRUE(listener) << error.message();
         listener.Reset();
@@ -68,8 +68,11 @@ TEST_F(MidiStalePorts, StalePortsAreNotListedAndGiveWayToANewPortOfTheirName)
     ASSERT_NE(peer.PublishOutput(u"Mixer"), 0u);
     EXPECT_EQ(DeviceNames(true), (std::vector<std::u16string>{u"Mixer"}));
     EXPECT_EQ(DeviceNames(false), (std::vector<std::u16string>{u"Mixer"}));
-    EXPECT_FALSE(std::filesystem::exists(staleIn));
-    EXPECT_FALSE(std::filesystem::exists(staleOut));
+    for (const auto& stale : {staleIn, staleOut})
+    {
+        EXPECT_FALSE(std::filesystem::exists(stale));
+        EXPECT_FALSE(std::filesystem::exists(MidiWire::NameFilePath(stale)));
+    }
     // A stale port of another name is not the publisher's to remove; it stays unlisted.
     EXPECT_TRUE(std::filesystem::exists(staleOther));
 
@@ -92,5 +95,5 @@ TEST_F(MidiStalePorts, PublishingNeverRemovesALivePortOfTheSameName)
     ASSERT_NE(first.PublishInput(u"Mixer"), 0u);
     ASSERT_NE(second.PublishInput(u"Mixer"), 0u);
     EXPECT_EQ(DeviceNames(true), (std::vector<std::u16string>{u"Mixer", u"Mixer"}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4); // sockets, names
 }

@@ -55,8 +55,9 @@ TEST(SimulatorRestartTests, SimulatorStartedAfterOneWasKilledIsTheOneDeviceFound
     ASSERT_TRUE(killed->IsReady());
     ASSERT_NO_FATAL_FAILURE(ExpectIdentityVersion({1, 1, 5, 7}));
     killed.reset(); // SIGKILL, reaped
-    // What it left: its two ports and control socket, its driver device socket.
-    ASSERT_EQ(FileCount(midi), 3u);
+    // What it left: its two ports (each a socket and a name file) and control socket, its driver device
+    // socket.
+    ASSERT_EQ(FileCount(midi), 5u);
     ASSERT_EQ(FileCount(driver), 1u);
     EXPECT_EQ(DevicesNamed(name), std::make_pair(0, 0));
     EXPECT_FALSE(DriverClient(Simulator::MixerSettings{}.lastPath).IsOpen());
