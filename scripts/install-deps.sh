@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential g++ cmake ninja-build pkg-config git
+    build-essential g++ cmake ninja-build pkg-config git python3
     clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev libpoco-dev
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
