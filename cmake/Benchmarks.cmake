@@ -41,3 +41,8 @@ endif()
 if(TARGET bench_Controls)
     target_link_libraries(bench_Controls PRIVATE ZQControls ZQControlTestBench)
 endif()
+
+# The status query's benchmark runs the program and the simulator built beside it.
+if(TARGET bench_StatusQuery)
+    add_dependencies(bench_StatusQuery q3300-splen-updater zq-simulator)
+endif()

@@ -2,6 +2,9 @@
 
 find_package(EXPAT REQUIRED)
 find_package(ALSA REQUIRED)
+# The desktop libraries (windows, dialogs, drawing, fonts, GL) are lazy dependencies: the updater program
+# opens them when it first needs them, so that its modes without a window run without them.
+include(${CMAKE_CURRENT_LIST_DIR}/LazyLink.cmake)
 
 # Platform stand-ins
 zq_library(PlatformClock Platform/Clock)
@@ -22,20 +25,23 @@ pkg_check_modules(ZQ_GDIPLUS_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft)
 find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
 find_package(PNG REQUIRED)
-zq_library(PlatformGdiplus Platform/Gdiplus
-    DEPS PlatformText PkgConfig::ZQ_GDIPLUS_CAIRO Freetype::Freetype Fontconfig::Fontconfig PNG::PNG)
+zq_lazy_dependency(ZQ_GDIPLUS_LIBRARIES PkgConfig::ZQ_GDIPLUS_CAIRO Freetype::Freetype Fontconfig::Fontconfig PNG::PNG)
+zq_library(PlatformGdiplus Platform/Gdiplus DEPS PlatformText ${ZQ_GDIPLUS_LIBRARIES})
 
 # Windows, the message loop, input, system services and dialogs over Xlib, GLib and GTK 3.
 pkg_check_modules(ZQ_WINDOW_DEPS REQUIRED IMPORTED_TARGET x11 xtst xfixes glib-2.0 gtk+-3.0 cairo cairo-xlib)
+zq_lazy_dependency(ZQ_WINDOW_LIBRARIES PkgConfig::ZQ_WINDOW_DEPS)
 zq_library(PlatformWindow Platform/Window
     DEPS PlatformBytes PlatformClock PlatformText PlatformIo PlatformRegistry PlatformGdiplus
-    PkgConfig::ZQ_WINDOW_DEPS)
+    ${ZQ_WINDOW_LIBRARIES})
 
 # OpenGL contexts on those windows over GLX; OpenGL and GLU themselves are Mesa's.
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
-zq_library(PlatformGL Platform/GL DEPS PlatformWindow OpenGL::OpenGL OpenGL::GLX PkgConfig::ZQ_WINDOW_DEPS)
+zq_lazy_dependency(ZQ_GL_LIBRARIES OpenGL::OpenGL OpenGL::GLX PkgConfig::ZQ_WINDOW_DEPS)
+zq_library(PlatformGL Platform/GL DEPS PlatformWindow ${ZQ_GL_LIBRARIES})
 # The system's font files through fontconfig.
-zq_library(PlatformFonts Platform/Fonts DEPS Fontconfig::Fontconfig)
+zq_lazy_dependency(ZQ_FONTS_LIBRARIES Fontconfig::Fontconfig)
+zq_library(PlatformFonts Platform/Fonts DEPS ${ZQ_FONTS_LIBRARIES})
 
 # Framework. Each library names exactly the libraries whose headers it includes (checked by
 # zq_check_layers in ZQ.cmake).
@@ -53,9 +59,10 @@ zq_library(ZQMidi ZQFramework/Midi
 # The GDI+ back end (Renderer/Gdi), the OpenGL back end (Renderer/OpenGL) and the FreeType font renderer
 # with its font catalogue (Renderer/FontRenderer), which the OpenGL back end draws text with, are part of
 # the renderer library, so that LRenderer::Create can make them.
+zq_lazy_dependency(ZQ_RENDERER_LIBRARIES Freetype::Freetype OpenGL::GLU)
 zq_library(ZQRenderer ZQFramework/Renderer
     DEPS ZQObjectBase ZQStorage ZQGraphics PlatformGdiplus PlatformClock PlatformFonts PlatformGL PlatformWindow
-         Freetype::Freetype OpenGL::GLU)
+         ${ZQ_RENDERER_LIBRARIES})
 foreach(backend Gdi OpenGL FontRenderer)
     file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/${backend}/*.cpp")
     target_sources(ZQRenderer PRIVATE ${backend_sources})
@@ -103,4 +110,5 @@ if(TARGET PanelUI)
     target_include_directories(q3300-splen-updater PRIVATE "${CMAKE_SOURCE_DIR}")
     target_link_libraries(q3300-splen-updater PRIVATE PanelUI ZQFrameworkApp PanelEngine)
     zq_embed_updater_resources(q3300-splen-updater)
+    zq_lazy_link(q3300-splen-updater)
 endif()

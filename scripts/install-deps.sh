@@ -14,7 +14,7 @@ esac
 
 # Building the updater and zq-simulator, and running the updater's window.
 packages=(
-    build-essential g++ cmake ninja-build pkg-config
+    build-essential g++ cmake ninja-build pkg-config python3
     libexpat1-dev libfreetype-dev libfontconfig-dev libcairo2-dev libpng-dev
     libx11-dev libxtst-dev libxfixes-dev libglib2.0-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libasound2-dev
     libgl1-mesa-dri libglx-mesa0

@@ -1,9 +1,11 @@
 #include "Platform/Window/Dialogs.h"
 
 #include "Platform/Text/Utf.h"
+#include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <gtk/gtk.h>
@@ -38,9 +40,11 @@ GtkFileChooserNative* gShownChooser = nullptr;
 
 bool StartGtk()
 {
-    // A failed start (no display yet) is tried again at the next dialog.
+    // A failed start (no display yet) is tried again at the next dialog. Where the environment names no
+    // display the toolkit is not even loaded, so that a program without windows runs without it.
     static bool started = false;
-    if (!started)
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!started && (IsDisplayNamed() || (wayland != nullptr && *wayland != '\0')))
     {
         gtk_disable_setlocale();
         started = gtk_init_check(nullptr, nullptr) != FALSE;

@@ -13,6 +13,7 @@
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
 #include <cairo-xlib.h>
+#include <cstdlib>
 #include <gdk/gdk.h>
 #include <map>
 #include <poll.h>
@@ -450,9 +451,15 @@ Display::Display(std::unique_ptr<Impl> impl) : mImpl(std::move(impl))
 {
 }
 
+bool IsDisplayNamed()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name != nullptr && *name != '\0';
+}
+
 std::unique_ptr<Display> Display::Open(MessageLoop& loop)
 {
-    ::Display* connection = XOpenDisplay(nullptr);
+    ::Display* connection = IsDisplayNamed() ? XOpenDisplay(nullptr) : nullptr;
     if (connection == nullptr)
         return nullptr;
     XSetErrorHandler(IgnoreXError);
@@ -1045,7 +1052,7 @@ namespace
 // A connection of its own for calls about other programs' windows.
 struct Connection
 {
-    ::Display* display = XOpenDisplay(nullptr);
+    ::Display* display = IsDisplayNamed() ? XOpenDisplay(nullptr) : nullptr;
     Connection()
     {
         if (display != nullptr)

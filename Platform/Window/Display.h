@@ -27,6 +27,10 @@ struct _cairo_surface;
 // waits for the window manager.
 namespace Platform::Window
 {
+// Whether the environment names an X display ($DISPLAY set and not empty). Without one no connection can
+// be made, and nothing of the X library is loaded to learn that.
+[[nodiscard]] bool IsDisplayNamed();
+
 struct WindowDesc
 {
     std::string className;

@@ -1,6 +1,7 @@
 // The updater program as a user meets it, against the simulated mixer under an X server: the time from
 // the process start to its first painted frame, its resident memory once the window idles, and the share
 // of a core the idle window takes. Skipped without a display, the program or the simulator.
+#include "Support/PrivateFolders.h"
 #include "Support/SimulatorProcess.h"
 
 #include <benchmark/benchmark.h>
@@ -37,27 +38,6 @@ std::string NextToThisBenchmark(const std::string& name)
     const std::filesystem::path program = std::filesystem::path(self).parent_path() / name;
     return std::filesystem::exists(program) ? program.string() : std::string();
 }
-
-// Private folders for the simulated device and the program's settings.
-struct PrivateFolders
-{
-    PrivateFolders()
-    {
-        for (const char* name : {"ZQ_MIDI_DIR", "ZQ_DRIVER_DIR", "ZQ_REGISTRY_ROOT", "XDG_CONFIG_HOME",
-                                 "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
-        {
-            const std::string folder = root + "/" + name;
-            std::filesystem::create_directories(folder);
-            ::setenv(name, folder.c_str(), 1);
-        }
-    }
-    ~PrivateFolders() { std::filesystem::remove_all(root); }
-    PrivateFolders(const PrivateFolders&) = delete;
-    PrivateFolders& operator=(const PrivateFolders&) = delete;
-
-    std::string root =
-        (std::filesystem::temp_directory_path() / ("zq-bench-" + std::to_string(getpid()))).string();
-};
 
 std::set<::Window> TopLevelWindows(::Display* x)
 {
@@ -150,7 +130,7 @@ void BM_UpdaterWindow(benchmark::State& state)
             XCloseDisplay(x);
         return;
     }
-    const PrivateFolders folders;
+    const TestSupport::PrivateFolders folders("zq-bench");
     TestSupport::SimulatorProcess simulator(simulatorProgram, {"--version", "1.1.5.7"});
     double resident = 0;
     double idleCpuShare = 0;

@@ -1,5 +1,5 @@
 #include "Program/ChildProcess.h"
-#include "Program/PrivateFolders.h"
+#include "Support/PrivateFolders.h"
 #include "Support/SimulatorProcess.h"
 
 #include "Panel/Engine/UpdateProcessor.h"
@@ -167,7 +167,7 @@ TEST(UnattendedExit, EveryEndOfASilentRunHasItsOwnExitValue)
     std::string simulatorProgram;
     if (!ProgramsAreBuilt(simulatorProgram))
         GTEST_SKIP() << "the updater program or zq-simulator is not built next to this test";
-    const PrivateFolders folders;
+    const PrivateFolders folders("zq-unattended");
 
     using P = LUpdateProcessor;
     const Case cases[] = {
@@ -250,7 +250,7 @@ TEST(UnattendedExitX11, ASignalDuringATransferInTheWindowEndsTheTransferFirst)
         GTEST_SKIP() << "the updater program or zq-simulator is not built next to this test";
     if (std::getenv("DISPLAY") == nullptr)
         GTEST_SKIP() << "no display";
-    const PrivateFolders folders;
+    const PrivateFolders folders("zq-unattended");
     // cairo's X11 backend keeps a few bytes per display until the process ends, which the leak checker of
     // a sanitizer build would report as the program's exit value; the children go without it.
     const char* sanitizer = std::getenv("ASAN_OPTIONS");
