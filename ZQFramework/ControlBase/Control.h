@@ -764,6 +764,10 @@ private:
     void RefreshConditionsRecord();
     // Whether one of the string table's "LHK" entries was bound.
     [[nodiscard]] bool HasLocalKeyBindings() const;
+    // Whether the "LHK" bindings listen to the parent's "NID_SIBLING_KEY" (the keys its siblings pass on).
+    [[nodiscard]] bool ListensToSiblingKeys() const;
+    // Binds the "LHK" bindings to the parent's "NID_SIBLING_KEY"; nothing without a parent.
+    void ListenToSiblingKeys();
     // The look at index when it exists, else null.
     [[nodiscard]] LLook* FindLook(int32_t index) const;
 
