@@ -503,6 +503,9 @@ public:
     // 0 when the rectangle changed, 1 when equal; E_FAIL without a layout, and for a created top control
     // without a root window.
     ZQRESULT UpdateLayout();
+    // Where the layout would place the control now, without moving it: the one computation UpdateLayout
+    // applies, label text included. Not placed in the cases where UpdateLayout gives E_FAIL.
+    [[nodiscard]] LayoutResult ComputeLayoutRect() const;
     // Each returns whether the values stored after the layout differ from the requested ones.
     bool SetAxisPlacement(int32_t axis, const LLayoutDescriptor::AxisPosition& position,
                           const LLayoutDescriptor::AxisSize& size);

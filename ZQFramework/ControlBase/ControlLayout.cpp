@@ -165,14 +165,19 @@ void LayOutLaterSiblings(const LControl& control)
 }
 } // namespace
 
+LayoutResult LControl::ComputeLayoutRect() const
+{
+    if (mParent == nullptr && mCreated && mRootWindow == nullptr)
+        return {E_FAIL, false, {}, {}};
+    ControlLayoutContext context(*this);
+    return ComputeLayout(mLayout.Get(), context);
+}
+
 ZQRESULT LControl::UpdateLayout()
 {
     if (mLayout == nullptr)
         return E_FAIL;
-    if (mParent == nullptr && mCreated && mRootWindow == nullptr)
-        return E_FAIL;
-    ControlLayoutContext context(*this);
-    const LayoutResult result = ComputeLayout(mLayout.Get(), context);
+    const LayoutResult result = ComputeLayoutRect();
     if (!result.Placed)
         return E_FAIL;
     return SetRect(result.Rect);
