@@ -520,7 +520,8 @@ public:
                        const LLayoutDescriptor::AxisLimit& yMinimum,
                        const LLayoutDescriptor::AxisLimit& yMaximum);
     // 1 when the rectangle is equal; else stores it, sizes the looks, lays out children and later
-    // siblings, tells the parent, and returns 0.
+    // siblings, tells the parent, and returns 0. A top control moves and sizes its native window onto
+    // the new rectangle instead.
     ZQRESULT SetRect(const RectT<double>& rect);
     // The far edge of the children first..last (storage order) on axis, in this control's coordinates.
     [[nodiscard]] double GetChildrenExtent(int32_t first, int32_t last, int32_t axis) const;
@@ -719,6 +720,8 @@ protected:
     bool mUseParentToolTip = false;
     bool mCreated = false;
     bool mInLayout = false;
+    // GetLayoutSize's trial layouts are under way: the native window does not follow them.
+    bool mMeasuringLayout = false;
     int32_t mIdleRequests = 0;
     // Automatic scrolling, per axis.
     struct AutoScrollAxis
