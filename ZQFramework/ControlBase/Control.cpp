@@ -779,12 +779,9 @@ void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
         }
     }
     const RCPtr<LRootWindow> window = GetRootWindow();
-    const RCPtr<LNotificationDistributor> self(this);
     for (uint32_t i = 0; i < unmatched.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = unmatched.GetAt(i);
-        // A control outside the tree must not claim its former siblings' keys.
-        (void)child->RemoveNotificationCallback(self, LNotification::GetIDFromName(u"NID_SIBLING_KEY"));
         (void)child->Detach();
         if (window != nullptr)
         {
@@ -885,11 +882,25 @@ ZQRESULT LControl::Initialize()
     (void)mKeyBindings.LoadBindings(ConstRCPtr<LStringTable>(mStringTable), u"LHK");
     if (mParent != nullptr && HasLocalKeyBindings())
     {
-        (void)mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
-                                    u"NID_SIBLING_KEY", 0);
+        ListenToSiblingKeys();
         (void)mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, u"NID_SIBLING_KEY");
     }
     return 0;
+}
+
+bool LControl::ListensToSiblingKeys() const
+{
+    return mHandler != nullptr && mParent != nullptr &&
+           mHandler->HasCallback(mParent.Get(), u"NID_SIBLING_KEY");
+}
+
+void LControl::ListenToSiblingKeys()
+{
+    if (mParent != nullptr)
+    {
+        (void)mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
+                                    u"NID_SIBLING_KEY", 0);
+    }
 }
 
 bool LControl::HasLocalKeyBindings() const

@@ -503,6 +503,9 @@ public:
     // 0 when the rectangle changed, 1 when equal; E_FAIL without a layout, and for a created top control
     // without a root window.
     ZQRESULT UpdateLayout();
+    // Where the layout would place the control now, without moving it: the one computation UpdateLayout
+    // applies, label text included. Not placed in the cases where UpdateLayout gives E_FAIL.
+    [[nodiscard]] LayoutResult ComputeLayoutRect() const;
     // Each returns whether the values stored after the layout differ from the requested ones.
     bool SetAxisPlacement(int32_t axis, const LLayoutDescriptor::AxisPosition& position,
                           const LLayoutDescriptor::AxisSize& size);
@@ -517,7 +520,8 @@ public:
                        const LLayoutDescriptor::AxisLimit& yMinimum,
                        const LLayoutDescriptor::AxisLimit& yMaximum);
     // 1 when the rectangle is equal; else stores it, sizes the looks, lays out children and later
-    // siblings, tells the parent, and returns 0.
+    // siblings, tells the parent, and returns 0. A top control moves and sizes its native window onto
+    // the new rectangle instead.
     ZQRESULT SetRect(const RectT<double>& rect);
     // The far edge of the children first..last (storage order) on axis, in this control's coordinates.
     [[nodiscard]] double GetChildrenExtent(int32_t first, int32_t last, int32_t axis) const;
@@ -716,6 +720,8 @@ protected:
     bool mUseParentToolTip = false;
     bool mCreated = false;
     bool mInLayout = false;
+    // GetLayoutSize's trial layouts are under way: the native window does not follow them.
+    bool mMeasuringLayout = false;
     int32_t mIdleRequests = 0;
     // Automatic scrolling, per axis.
     struct AutoScrollAxis
@@ -764,6 +770,10 @@ private:
     void RefreshConditionsRecord();
     // Whether one of the string table's "LHK" entries was bound.
     [[nodiscard]] bool HasLocalKeyBindings() const;
+    // Whether the "LHK" bindings listen to the parent's "NID_SIBLING_KEY" (the keys its siblings pass on).
+    [[nodiscard]] bool ListensToSiblingKeys() const;
+    // Binds the "LHK" bindings to the parent's "NID_SIBLING_KEY"; nothing without a parent.
+    void ListenToSiblingKeys();
     // The look at index when it exists, else null.
     [[nodiscard]] LLook* FindLook(int32_t index) const;
 

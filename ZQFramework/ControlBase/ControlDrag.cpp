@@ -398,10 +398,6 @@ void LControl::PanContent(const PointT<double>& displacement)
 {
     const uint32_t elapsedTicks = mLastMoveTime - mPreviousMoveTime; // ticks wrap: unsigned difference
     const double elapsed = elapsedTicks / 1000.0;
-    if (!(elapsed > 0))
-    {
-        return;
-    }
     RectT<double> range;
     (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
     PointT<double> offset = mScrollOffset;
@@ -410,9 +406,14 @@ void LControl::PanContent(const PointT<double>& displacement)
     {
         // Moving the pointer left or up shows content further right or down.
         const double delta = mDragDisplacement.OnAxis(axis) - displacement.OnAxis(axis);
-        double& speed = mDragSpeed.OnAxis(axis);
-        const double measured = delta / elapsed;
-        speed = speed != 0 && elapsed < 0.2 ? 0.5 * measured + 0.5 * speed : measured;
+        // A move in the same millisecond as the last one still moves the content; only its speed
+        // cannot be measured.
+        if (elapsed > 0)
+        {
+            double& speed = mDragSpeed.OnAxis(axis);
+            const double measured = delta / elapsed;
+            speed = speed != 0 && elapsed < 0.2 ? 0.5 * measured + 0.5 * speed : measured;
+        }
         if ((mDragFlags & static_cast<uint32_t>(axis + 1)) != 0 && delta != 0)
         {
             offset.OnAxis(axis) =

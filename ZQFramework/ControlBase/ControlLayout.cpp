@@ -9,6 +9,7 @@
 #include "ZQFramework/Renderer/FontText.h"
 
 #include <cmath>
+#include <utility>
 
 namespace ZQ
 {
@@ -148,6 +149,19 @@ bool& DockedOf(LLayoutDescriptor& layout, int32_t axis)
     return axis == 0 ? layout.mXDocked : layout.mYDocked;
 }
 
+// A top control stands for its native window's client area: the window is moved and sized onto the
+// control's rectangle (the root window skips a rectangle it already has).
+void FitWindowToControl(const LControl& control)
+{
+    const RCPtr<LRootWindow> window = control.GetRootWindow();
+    if (window == nullptr)
+        return;
+    const RectT<int32_t> screen = window->GetScreenRect();
+    const RectT<double>& rect = control.GetRect();
+    window->SetWindowRect({RoundToLong(screen.x + rect.x), RoundToLong(screen.y + rect.y),
+                           RoundToLong(rect.width), RoundToLong(rect.height)});
+}
+
 // Rules may name earlier siblings: after a control moved, the siblings stored after it are laid out again
 // in order while they stay where they were; the first one that moves carries the cascade on itself.
 void LayOutLaterSiblings(const LControl& control)
@@ -165,14 +179,19 @@ void LayOutLaterSiblings(const LControl& control)
 }
 } // namespace
 
+LayoutResult LControl::ComputeLayoutRect() const
+{
+    if (mParent == nullptr && mCreated && mRootWindow == nullptr)
+        return {E_FAIL, false, {}, {}};
+    ControlLayoutContext context(*this);
+    return ComputeLayout(mLayout.Get(), context);
+}
+
 ZQRESULT LControl::UpdateLayout()
 {
     if (mLayout == nullptr)
         return E_FAIL;
-    if (mParent == nullptr && mCreated && mRootWindow == nullptr)
-        return E_FAIL;
-    ControlLayoutContext context(*this);
-    const LayoutResult result = ComputeLayout(mLayout.Get(), context);
+    const LayoutResult result = ComputeLayoutRect();
     if (!result.Placed)
         return E_FAIL;
     return SetRect(result.Rect);
@@ -183,6 +202,7 @@ ZQRESULT LControl::GetLayoutSize(PointT<double>& size)
     size = {};
     if (mLayout == nullptr)
         return E_FAIL;
+    const bool measuring = std::exchange(mMeasuringLayout, true);
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         LLayoutDescriptor::AxisSize& rule = SizeOf(*mLayout, axis);
@@ -195,6 +215,7 @@ ZQRESULT LControl::GetLayoutSize(PointT<double>& size)
         SizeOf(*mLayout, axis) = saved;
         (void)UpdateLayout();
     }
+    mMeasuringLayout = measuring;
     return 0;
 }
 
@@ -338,6 +359,10 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
         parent->OnChildRectChanged(self);
         if ((mRect.width <= 0 || mRect.height <= 0) && (mFocused || mContainsFocus))
             (void)parent->SetFocus(true);
+    }
+    else if (!mMeasuringLayout)
+    {
+        FitWindowToControl(*this);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // The child control list and the control tree: orders, names, parent and root links, visibility and
 // coordinates.
 #include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/ArrayUtils.h"
 
@@ -281,10 +282,17 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     // The constructor joins the parent before anyone holds the control: no guard there, or releasing it
     // would delete the control under construction.
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
+    // The bindings answer the keys of the siblings the control has, never of those it had.
+    const bool listened = ListensToSiblingKeys();
     if (mParent != nullptr)
     {
         (void)InvalidateWhole();
         const RCPtr<LControl> oldParent = mParent;
+        if (listened)
+        {
+            (void)RemoveNotificationCallback(RCPtr<LNotificationDistributor>(oldParent),
+                                             LNotification::GetIDFromName(u"NID_SIBLING_KEY"));
+        }
         (void)oldParent->mChildren.Remove(RCPtr<LControl>(this));
     }
     else
@@ -297,7 +305,12 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     }
     parent->ProcessPendingRemovals();
     // By raw pointer: a refused control must not be released by a temporary reference.
-    return parent->mChildren.Add(this);
+    const ZQRESULT joined = parent->mChildren.Add(this);
+    if (joined >= 0 && listened)
+    {
+        ListenToSiblingKeys();
+    }
+    return joined;
 }
 
 ZQRESULT LControl::AttachToRootWindowObject(const RCPtr<LRefCountedObject>& rootWindow, const WString& title)

@@ -33,6 +33,7 @@ class LCancelArgs;
 class LDialog;
 class LClipboard;
 class OSWindow;
+struct LayoutResult;
 
 // A skin's looks, by index; entries are null until the reader fills them.
 using LLookList = LRCPtrArray<LLookDescriptor, 1, 0>;

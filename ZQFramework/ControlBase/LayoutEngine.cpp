@@ -295,6 +295,8 @@ LayoutResult ComputeLayout(const LLayoutDescriptor* layout, ILayoutContext& cont
         const double near = RoundLayoutValue(start);
         StoreSpan(rect, axis, {near, RoundLayoutValue(start + size) - near});
     }
+    result.Base = rect;
+    result.Base.NormalizeAndFloor();
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         Span span = SpanOf(rect, axis);

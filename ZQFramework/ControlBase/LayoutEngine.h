@@ -56,12 +56,14 @@ public:
 
 // The outcome of one layout computation. Placed is false when there is no rectangle to apply (no layout,
 // no references); Result is S_OK, or E_FAIL when a minimum rule met an anchor outside the range it needs
-// (the rectangle is still placed), or the error that left nothing placed.
+// (the rectangle is still placed), or the error that left nothing placed. Rect obeys every rule; Base is
+// where the position and size rules alone put the control, before its minimum and maximum rules.
 struct LayoutResult
 {
     ZQRESULT Result = S_OK;
     bool Placed = false;
     RectT<double> Rect;
+    RectT<double> Base;
 };
 
 // Turns a control's layout into its rectangle: the base rectangle from the position and size rules,

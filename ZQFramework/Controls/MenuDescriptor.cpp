@@ -205,6 +205,14 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromKeyValuePairs(const Definition
     return root;
 }
 
+// What one build has made so far: the names of the submenus being filled, outermost first, and the
+// number of items built.
+struct LMenuDescriptor::FillState
+{
+    Array<WString> path;
+    uint32_t items = 0;
+};
+
 ZQRESULT LMenuDescriptor::FillFromDefinitions(const Definitions& entries, const SubmenuDefinitions& submenus,
                                               RCPtr<LMenuDescriptor>& node)
 {
@@ -216,15 +224,16 @@ ZQRESULT LMenuDescriptor::FillFromDefinitions(const Definitions& entries, const 
     {
         node->RemoveItems();
     }
-    Array<WString> path;
-    FillNode(entries, submenus, *node, path);
+    FillState state;
+    FillNode(entries, submenus, *node, state);
     return 0;
 }
 
 void LMenuDescriptor::FillNode(const Definitions& entries, const SubmenuDefinitions& submenus,
-                               LMenuDescriptor& node, Array<WString>& path)
+                               LMenuDescriptor& node, FillState& state)
 {
-    for (uint32_t i = 0; i < entries.GetCount(); ++i)
+    Array<WString>& path = state.path;
+    for (uint32_t i = 0; i < entries.GetCount() && state.items < kMaxBuiltItems; ++i)
     {
         const WString& text = entries.GetAt(i).first;
         WString label;
@@ -235,8 +244,9 @@ void LMenuDescriptor::FillNode(const Definitions& entries, const SubmenuDefiniti
         {
             const WString name = WithoutTrailingDots(text);
             const auto list = submenus.find(name);
-            // A submenu that is being filled further up would contain itself without end.
-            if (list == submenus.end() || Contains(path, name))
+            // A submenu that is being filled further up would contain itself without end; the items of
+            // this one would lie at level path + 2.
+            if (list == submenus.end() || Contains(path, name) || path.GetCount() + 2 > kMaxBuiltDepth)
             {
                 continue;
             }
@@ -244,19 +254,22 @@ void LMenuDescriptor::FillNode(const Definitions& entries, const SubmenuDefiniti
                 LMenuItemDescriptor::Create(label, WString(), true, false);
             item->mStatusText = status;
             (void)node.InsertItem(end, item);
+            ++state.items;
             (void)path.Add(name);
-            FillNode(list->second, submenus, *item, path);
+            FillNode(list->second, submenus, *item, state);
             (void)path.RemoveAt(path.GetCount() - 1, 1);
         }
         else if (text == u"-")
         {
             (void)node.InsertSeparator(end);
+            ++state.items;
         }
         else
         {
             const RCPtr<LMenuItemDescriptor> item = LMenuItemDescriptor::Create(label, text, true, false);
             item->mStatusText = status;
             (void)node.InsertItem(end, item);
+            ++state.items;
         }
     }
 }

@@ -43,6 +43,11 @@ public:
     using Definitions = Array<Pair<WString, WString>>;
     using SubmenuDefinitions = std::map<WString, Definitions>;
 
+    // Bounds of a tree built from definitions, far beyond any menu a person would use: levels of items
+    // (the root's own items are level 1) and items in the whole tree.
+    static constexpr uint32_t kMaxBuiltDepth = 32;
+    static constexpr uint32_t kMaxBuiltItems = 10000;
+
     [[nodiscard]] static RCPtr<LMenuDescriptor> Create();
 
     ~LMenuDescriptor() override;
@@ -70,11 +75,13 @@ public:
     // A value is the label, optionally followed by "|" and the status text. Numbers count from 0 in the
     // order the pairs are given; an entry whose number is not the next one of its list is dropped, as are
     // keys of fewer than two parts and submenu entries naming no list. A submenu that names itself or one
-    // of its ancestors is dropped at that point. Always returns a root, without items when nothing was
-    // accepted.
+    // of its ancestors is dropped at that point. Since every reference to a submenu builds its own copy, a
+    // built tree is bounded: a submenu entry whose items would lie more than kMaxBuiltDepth levels below
+    // the root is dropped, and once kMaxBuiltItems items are built every further entry is dropped. Always
+    // returns a root, without items when nothing was accepted.
     [[nodiscard]] static RCPtr<LMenuDescriptor> CreateFromKeyValuePairs(const DefinitionPairs& pairs);
     // Fills node (created when null, its items removed otherwise) from the list entries, looking submenus
-    // up in submenus. 0.
+    // up in submenus, within the bounds above. 0.
     static ZQRESULT FillFromDefinitions(const Definitions& entries, const SubmenuDefinitions& submenus,
                                         RCPtr<LMenuDescriptor>& node);
 
@@ -102,9 +109,10 @@ protected:
     void CloneItemsFrom(const LMenuDescriptor& source);
 
 private:
-    // FillFromDefinitions with the names of the submenus being filled on the way down.
+    struct FillState;
+    // FillFromDefinitions below the submenus being filled on the way down.
     static void FillNode(const Definitions& entries, const SubmenuDefinitions& submenus,
-                         LMenuDescriptor& node, Array<WString>& path);
+                         LMenuDescriptor& node, FillState& state);
     [[nodiscard]] bool IsSelfOrAncestor(const LMenuDescriptor* node) const;
     // Each item, last to first, loses its parent and leaves the list.
     void RemoveItems();

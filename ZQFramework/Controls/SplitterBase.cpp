@@ -58,85 +58,21 @@ double MaximumSize(LControl& control, int32_t axis)
     return axis == 0 ? size.x : size.y;
 }
 
-// The layout engine's view of a pane, to compute where its rules would put it now without moving it:
-// its parent's areas, its siblings and its children. The label's text is left out.
-class PaneLayoutContext final : public ILayoutContext
-{
-public:
-    explicit PaneLayoutContext(const LControl& pane) : mPane(pane) {}
-
-    bool GetReferences(References& references) override
-    {
-        const RCPtr<LControl>& parent = mPane.GetParent();
-        if (parent == nullptr)
-        {
-            return false;
-        }
-        const RectT<double> client = parent->GetLookRect(-1);
-        references.Parent = {-client.x, -client.y, parent->GetRect().width, parent->GetRect().height};
-        references.Client = {0, 0, client.width, client.height};
-        references.Scroll = parent->GetScrollOffset();
-        return true;
-    }
-
-    bool FindSibling(const WString& name, RectT<double>& rect, bool& xDocked, bool& yDocked) override
-    {
-        const RCPtr<LControl> sibling = mPane.GetParent()->FindChild(name);
-        if (sibling == nullptr)
-        {
-            return false;
-        }
-        rect = sibling->GetRect();
-        const RCPtr<LLayoutDescriptor>& layout = sibling->GetLayout();
-        xDocked = layout != nullptr && layout->mXDocked;
-        yDocked = layout != nullptr && layout->mYDocked;
-        return true;
-    }
-
-    bool HasChildren() override { return mPane.GetChildren().GetCount() > 0; }
-
-    double GetChildrenExtent(const WString& name, int32_t axis) override
-    {
-        const auto count = static_cast<int32_t>(mPane.GetChildren().GetCount());
-        if (name == u"Children")
-        {
-            return mPane.GetChildrenExtent(0, count - 1, axis);
-        }
-        const int32_t index = mPane.GetChildren().FindLastByName(name);
-        return index < 0 ? 0 : mPane.GetChildrenExtent(index, index, axis);
-    }
-
-    bool GetTextArea(double /*width*/, double /*height*/, TextArea& /*area*/) override { return false; }
-    int32_t GetTextWidth() override { return 0; }
-    int32_t GetTextHeight(int32_t /*width*/) override { return 0; }
-    void SetTextWrap(bool /*wrap*/) override {}
-
-private:
-    const LControl& mPane;
-};
-
-// The pane's size on axis as its rules place it now: first from its position and size rules alone, then
-// after its minimum and maximum rules. False when it cannot be placed.
+// The pane's size on axis where its rules would place it now: from its position and size rules alone,
+// and after its minimum and maximum rules. False when it cannot be placed.
 bool ComputePaneSizes(const LControl& pane, int32_t axis, double& free, double& limited)
 {
-    const RCPtr<LLayoutDescriptor>& layout = pane.GetLayout();
-    if (layout == nullptr)
+    if (pane.GetLayout() == nullptr)
     {
         return false;
     }
-    PaneLayoutContext context(pane);
-    const LayoutResult withLimits = ComputeLayout(layout.Get(), context);
-    RCPtr<LLayoutDescriptor> unlimited;
-    (void)layout->CopyTo(unlimited);
-    (axis == 0 ? unlimited->mXMinimum : unlimited->mYMinimum) = {};
-    (axis == 0 ? unlimited->mXMaximum : unlimited->mYMaximum) = {};
-    const LayoutResult withoutLimits = ComputeLayout(unlimited.Get(), context);
-    if (!withLimits.Placed || !withoutLimits.Placed)
+    const LayoutResult layout = pane.ComputeLayoutRect();
+    if (!layout.Placed)
     {
         return false;
     }
-    free = OnAxis(withoutLimits.Rect, axis, true);
-    limited = OnAxis(withLimits.Rect, axis, true);
+    free = OnAxis(layout.Base, axis, true);
+    limited = OnAxis(layout.Rect, axis, true);
     return true;
 }
 } // namespace

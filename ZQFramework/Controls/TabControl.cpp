@@ -108,8 +108,16 @@ ZQRESULT LTabControl::SelectTab(const WString& name)
         SendNotification(u"NID_TAB_BECOMING_UNSELECTED", RCPtr<LRefCountedObject>(params));
         if (params->mNewIndex != asked)
         {
+            // Receivers that hand every change on would pass it round without end.
+            if (mRedirects >= kMaxRedirects)
+            {
+                return E_FAIL;
+            }
             // The receiver names a storage position, like the indexes it was given.
-            return SelectTabAtStoragePosition(params->mNewIndex);
+            ++mRedirects;
+            const ZQRESULT result = SelectTabAtStoragePosition(params->mNewIndex);
+            --mRedirects;
+            return result;
         }
     }
     for (int32_t i = GetTabCount() - 1; i >= 0; --i)

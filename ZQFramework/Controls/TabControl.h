@@ -36,6 +36,9 @@ private:
 class LTabControl : public LPanel
 {
 public:
+    // Hand-overs of one change by "NID_TAB_BECOMING_UNSELECTED" receivers, far more than any real chain.
+    static constexpr int32_t kMaxRedirects = 16;
+
     ~LTabControl() override;
 
     // --- Operations appended after the panel's, in slot order ---
@@ -56,7 +59,9 @@ public:
     [[nodiscard]] virtual RCPtr<LControl> GetButtonAt(int32_t index);
     // Selects the tab called name, also a name that matches no tab (every page is then hidden). A
     // receiver of "NID_TAB_BECOMING_UNSELECTED" that writes another position selects the tab there
-    // instead. E_FAIL without both holders, or when the position handed over holds no tab button; else 0.
+    // instead. A change handed over more than kMaxRedirects times in a row is refused: the current tab
+    // stays, E_FAIL. E_FAIL also without both holders, or when the position handed over holds no tab
+    // button; else 0.
     virtual ZQRESULT SelectTab(const WString& name);
     // Selects the tab whose button is at index in the button holder's tab order. E_FAIL without a button
     // holder, for an index past the buttons or a control there that is no button.
@@ -97,5 +102,7 @@ private:
     RCPtr<LControl> mButtonHolder;
     RCPtr<LControl> mPageHolder;
     WString mSelectedTabName;
+    // Hand-overs of the change under way; SelectTab runs again for each.
+    int32_t mRedirects = 0;
 };
 } // namespace ZQ

@@ -247,6 +247,24 @@ TEST_F(DragTest, AFastPanReleaseScrollsOnAndDeceleratesToAStop)
     }
 }
 
+TEST_F(DragTest, APanMoveInTheSameMillisecondMovesTheContentButLeavesTheSpeed)
+{
+    const auto top = MakeTop();
+    const auto pan = DragProbe::Make(top, u"pan", {0, 0, 200, 100});
+    application.Milliseconds = 5000;
+    (void)pan->OnMouseMove(LPointWithModifiersParam::Create(120, 30, 0, 0));
+    Press(pan, 120, 30, 6, 3);
+    application.Milliseconds += 10;
+    MoveTo(pan, 110, 30);
+    MoveTo(pan, 100, 10); // no time has passed
+    EXPECT_EQ(pan->GetScrollOffset(), (PointT<double>{20, 20})) << "the content stays under the pointer";
+    Release(pan, 100, 10);
+    ASSERT_TRUE(pan->ScrollRunning(0));
+    EXPECT_EQ(pan->ScrollSpeed(0), 1000) << "measured by the move that took time";
+    EXPECT_FALSE(pan->ScrollRunning(1)) << "no speed was measured on Y";
+    (void)pan->StopAutoScroll(0);
+}
+
 TEST_F(DragTest, KineticScrollingKeepsItsSpeedForASecondThenSlowsAndStaysClamped)
 {
     const auto top = MakeTop();

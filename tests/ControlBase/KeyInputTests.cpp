@@ -175,6 +175,19 @@ TEST_F(KeyTest, OwnBindingsComeBeforeTheHandlerAndSiblingBindingsAfterIt)
     EXPECT_EQ(log, std::vector<std::string>{"a handles key"}) << "a handled key goes no further";
 }
 
+TEST_F(KeyTest, AMovedControlAnswersTheKeysOfItsNewSiblingsOnly)
+{
+    ASSERT_EQ(Child(u"b")->SetParent(main), 0);
+    (void)Child(u"c")->SetFocus(true);
+    Press(Key(u"Ctrl+VKEY_F6"));
+    EXPECT_EQ(log, std::vector<std::string>{"c handles key"}) << "b has left c's container";
+
+    log.clear();
+    (void)main->FindChild(u"after")->SetFocus(true);
+    Press(Key(u"Ctrl+VKEY_F6"));
+    EXPECT_EQ(log, (std::vector<std::string>{"after handles key", "b NID_B_ACTION"}));
+}
+
 TEST_F(KeyTest, TabWalksTheContainerAndLeavesItAtEitherEnd)
 {
     struct Case

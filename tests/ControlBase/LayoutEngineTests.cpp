@@ -326,6 +326,44 @@ TEST(LayoutEngine, SelfLimitsKeepTheAnchorPoint)
     });
 }
 
+TEST(LayoutEngine, TheBaseRectangleIsWhereThePositionAndSizeRulesAlonePutTheControl)
+{
+    struct BaseCase
+    {
+        const char* name;
+        std::function<void(Layout&)> arrange;
+        RectT<double> base;
+        RectT<double> rect;
+    };
+    const std::vector<BaseCase> cases{
+        {"a minimum grows it",
+         [](Layout& l)
+         {
+             PlaceX(l, Layout::kPositionClient, 0, 100, 0.5f);
+             l.mXMinimum.Abs = 42;
+         },
+         {92, 0, 16, 40},
+         {79, 0, 42, 40}},
+        {"a maximum shrinks it",
+         [](Layout& l)
+         {
+             l.mXSize.Abs = 300;
+             l.mYMaximum.Abs = 30;
+         },
+         {0, 0, 300, 40},
+         {0, 0, 300, 30}},
+    };
+    for (const BaseCase& c : cases)
+    {
+        const RCPtr<Layout> layout = Layout::Create();
+        c.arrange(*layout);
+        FakeContext context;
+        const LayoutResult result = ComputeLayout(layout.Get(), context);
+        EXPECT_EQ(result.Base, c.base) << c.name;
+        EXPECT_EQ(result.Rect, c.rect) << c.name;
+    }
+}
+
 TEST(LayoutEngine, ChildrenLimitsReachTheExtentOrFail)
 {
     const auto children = [](Layout& l, FakeContext& c, double extent, float anchor, float rel, double abs)

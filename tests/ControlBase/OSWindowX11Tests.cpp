@@ -168,6 +168,15 @@ TEST_F(OSWindowX11, ClicksADoubleClickAKeyAndTheWheelReachTheRootControl)
     EXPECT_EQ(mProbe->Keys[2].GetCode(), 0x00410000u);
 }
 
+TEST_F(OSWindowX11, ARootControlWiderThanItsWindowWidensTheWindow)
+{
+    (void)mProbe->SetAxisLimits(0, {false, u"", 0, 60}, {});
+    EXPECT_EQ(mProbe->GetRect(), (ZQ::RectT<double>{0, 0, 60, kSize}));
+    ASSERT_TRUE(Pump([&] { return mDisplay->GetWindowRect(mHandle) == PW::Rect{100, 100, 160, 140}; }));
+    ASSERT_TRUE(Pump([&] { return mRoot->GetScreenRect().width == 60; }));
+    EXPECT_EQ(mProbe->GetRect(), (ZQ::RectT<double>{0, 0, 60, kSize})) << "the control fills it";
+}
+
 TEST_F(OSWindowX11, ClosingTheMainWindowKeepsItsPlacementForTheNextRun)
 {
     mApplication.FirstRootWindow = mRoot;

@@ -115,6 +115,60 @@ TEST_F(RootWindowTest, SetRootControlFillsTheWindowAndNullDropsEveryReference)
     EXPECT_EQ(window->GetFocusControl(), nullptr);
     EXPECT_EQ(top->GetRootWindowObject(), nullptr);
 }
+TEST_F(RootWindowTest, ATopControlSizesItsNativeWindowToWhatItsLimitsMakeIt)
+{
+    using Limit = LLayoutDescriptor::AxisLimit;
+    struct Case
+    {
+        const char* what;
+        Limit minimum;
+        Limit maximum;
+        std::vector<std::string> resizes;
+    };
+    // The window's client area is 400 x 300 at (100, 50).
+    const std::vector<Case> cases{
+        {"a minimum wider than the window", {false, u"", 0, 500}, {}, {"SetWindowRect 100 50 500 300"}},
+        {"a maximum narrower than it", {}, {false, u"", 0, 300}, {"SetWindowRect 100 50 300 300"}},
+        {"limits the window meets", {false, u"", 0, 200}, {false, u"", 0, 450}, {}},
+    };
+    const auto resizes = [this]
+    {
+        std::vector<std::string> calls;
+        for (const std::string& call : services.Calls)
+            if (call.starts_with("SetWindowRect"))
+                calls.push_back(call);
+        return calls;
+    };
+    for (const Case& c : cases)
+    {
+        services.ScreenRect = {100, 50, 400, 300};
+        const RCPtr<TestControl> top = TestControl::Create(nullptr, u"top");
+        top->MarkCreated();
+        ASSERT_EQ(window->SetRootControl(top), 0);
+        services.Calls.clear();
+        (void)top->SetAxisLimits(0, c.minimum, c.maximum);
+        EXPECT_EQ(resizes(), c.resizes) << c.what;
+        EXPECT_EQ(services.ScreenRect.width, top->GetRect().width) << c.what;
+        (void)window->SetRootControl(nullptr);
+    }
+
+    // A window resized from outside carries the control along and is left as it is.
+    const RCPtr<TestControl> top = TestControl::Create(nullptr, u"top");
+    top->MarkCreated();
+    (void)window->SetRootControl(top);
+    services.Calls.clear();
+    services.ScreenRect = {100, 50, 600, 200};
+    window->OnSize(600, 200);
+    EXPECT_EQ(top->GetRect(), (RectT<double>{0, 0, 600, 200}));
+    // Measuring lays the control out at trial sizes, which the window does not follow.
+    int32_t width = 10;
+    int32_t height = 10;
+    (void)window->ConstrainClientSize(width, height);
+    EXPECT_EQ(top->GetRect(), (RectT<double>{0, 0, 600, 200}));
+    EXPECT_EQ(resizes(), std::vector<std::string>{});
+    (void)window->SetRootControl(nullptr);
+}
+
 } // namespace
 } // namespace ZQ
 

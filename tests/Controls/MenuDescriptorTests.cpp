@@ -4,6 +4,7 @@
 
 #include "ZQFramework/Controls/MenuDescriptor.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -248,6 +249,75 @@ TEST(MenuDescriptorTest, InsertingLinksTheItemOrRefusesWithTheItemUnlinked)
     EXPECT_EQ(loose->InsertItem(0, loose), E_INVALIDARG);
     EXPECT_EQ(inner->InsertItem(0, loose), E_INVALIDARG);
     EXPECT_EQ(Dump(*loose), "I=i");
+}
+
+// The items of the tree below node, and the levels of items below it.
+uint32_t CountItems(const LMenuDescriptor& node)
+{
+    uint32_t count = node.GetItemCount();
+    for (uint32_t i = 0; i < node.GetItemCount(); ++i)
+    {
+        count += CountItems(*node.GetItemAt(i));
+    }
+    return count;
+}
+
+uint32_t Depth(const LMenuDescriptor& node)
+{
+    uint32_t deepest = 0;
+    for (uint32_t i = 0; i < node.GetItemCount(); ++i)
+    {
+        deepest = std::max(deepest, Depth(*node.GetItemAt(i)));
+    }
+    return node.GetItemCount() > 0 ? deepest + 1 : 0;
+}
+
+TEST(MenuDescriptorTest, BuiltTreesStayWithinTheirBoundsWhateverTheDefinitionsAsk)
+{
+    // Level i names level i + 1 (distinct names, so no cycle) once or twice; the last level has one item.
+    const auto levels = [](int count, int references)
+    {
+        LMenuDescriptor::DefinitionPairs pairs;
+        const auto add = [&pairs](const std::string& key)
+        {
+            const std::u16string units(key.begin(), key.end());
+            (void)pairs.Add({WString(units.c_str()), WString(u"Item")});
+        };
+        for (int level = 0; level < count; ++level)
+        {
+            const std::string prefix = level == 0 ? "" : "l" + std::to_string(level) + ".";
+            for (int r = 0; r < references; ++r)
+            {
+                add(prefix + std::to_string(r) + ".l" + std::to_string(level + 1) + ".");
+            }
+        }
+        add("l" + std::to_string(count) + ".0.leaf");
+        return pairs;
+    };
+    struct Case
+    {
+        const char* name;
+        int count;
+        int references;
+        uint32_t items;
+        uint32_t depth;
+    };
+    // Where every item opens a submenu, the deepest level is one short of the bound: a submenu entry on
+    // the last level would open items past it.
+    constexpr uint32_t deepestSubmenu = LMenuDescriptor::kMaxBuiltDepth - 1;
+    const std::vector<Case> cases{
+        {"a real menu's nesting is built whole", 3, 2, 2 + 4 + 8 + 8, 4},
+        {"a chain deeper than the bound", 100, 1, deepestSubmenu, deepestSubmenu},
+        {"each level naming the next twice (2^40 items unbounded)", 40, 2, LMenuDescriptor::kMaxBuiltItems,
+         deepestSubmenu},
+    };
+    for (const Case& c : cases)
+    {
+        const RCPtr<LMenuDescriptor> root =
+            LMenuDescriptor::CreateFromKeyValuePairs(levels(c.count, c.references));
+        EXPECT_EQ(CountItems(*root), c.items) << c.name;
+        EXPECT_EQ(Depth(*root), c.depth) << c.name;
+    }
 }
 
 TEST(MenuDescriptorTest, ItemStateIsReadOrResetForABadIndex)

@@ -1,8 +1,14 @@
+#include "ControlBase/PartBuilders.h"
 #include "ControlsBench.h"
+#include "Support/FakeMeasurer.h"
+#include "Support/MeasurementRendererScope.h"
 
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/LookDescriptor.h"
 #include "ZQFramework/Controls/SplitterH.h"
 #include "ZQFramework/Controls/SplitterV.h"
+#include "ZQFramework/Renderer/Font.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -217,6 +223,37 @@ TEST_P(SplitterTest, ShrinkingTheParentPullsTheBarBackSoThatTheLaterPaneKeepsIts
     EXPECT_EQ(s.Start(s.splitter), 144);
     EXPECT_EQ(s.Start(s.right), 150);
     EXPECT_EQ(s.Length(s.right), 100);
+}
+
+TEST_P(SplitterTest, ShrinkingTheParentPullsTheBarBackSoThatAPaneSizedByItsTextKeepsIt)
+{
+    // Glyphs 6 wide and lines 12 high; the text area lies 2 pixels inside the pane on every side. Along
+    // the axis the text is 120 pixels: one line of 20 glyphs, or 10 lines.
+    const TestSupport::MeasurementRendererScope measuring{
+        RCPtr<LMeasurementRenderer>(new TestSupport::FakeMeasurer)};
+    const std::string axis = GetParam();
+    SplitterBench s(GetParam(), {"", "TextOverflow" + axis + "Type=\"Expand\"", ""});
+    const RCPtr<LLookDescriptor> descriptor = LLookDescriptor::Create(u"label");
+    LLookDescriptor::TextProperties text;
+    text.LeftAbs = text.TopAbs = 2;
+    text.RightRel = text.BottomRel = 1;
+    text.RightAbs = text.BottomAbs = -2;
+    descriptor->SetTextProperties(text,
+                                  PartBuilders::FillPart(PartBuilders::Solid(PartBuilders::kWhite), 1, 1));
+    const RCPtr<LLook> look = LLook::Create(descriptor, true);
+    (void)s.right->AddLook(look);
+    (void)look->SetFont(LFont::GetFont(u"SplitterTest", 9, 0));
+    (void)look->SetText(axis == "X" ? u"WWWWWWWWWWWWWWWWWWWW" : u"W\nW\nW\nW\nW\nW\nW\nW\nW\nW");
+    (void)s.right->UpdateLayout();
+    ASSERT_EQ(s.Length(s.right), 244);
+
+    s.Resize(s.box, 300); // 144 pixels after the bar: the text still fits
+    EXPECT_EQ(s.Start(s.splitter), 150);
+    s.Resize(s.box, 250);
+    EXPECT_EQ(s.Start(s.splitter), 120);
+    EXPECT_EQ(s.Length(s.left), 120);
+    EXPECT_EQ(s.Start(s.right), 126);
+    EXPECT_EQ(s.Length(s.right), 124) << "the text and its margins";
 }
 
 TEST_P(SplitterTest, TheLookShowsHoverDragFocusAndDisabledState)

@@ -3,6 +3,7 @@
 #include "ZQFramework/Controls/Button.h"
 #include "ZQFramework/Controls/TabControl.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -187,6 +188,24 @@ TEST_F(TabControlTest, AReceiverRedirectsToTheStoragePositionItNames)
 
     log->Answer = [](LTabBecomingUnselectedParams& change) { change.mNewIndex = 7; };
     EXPECT_EQ(tabs->SelectTab(u"tabA"), E_FAIL) << "no tab there";
+    EXPECT_EQ(Utf8(tabs->GetSelectedTabName()), "tabC");
+}
+
+TEST_F(TabControlTest, AChangeHandedOnWithoutEndIsRefusedAndTheCurrentTabStays)
+{
+    // Asked for tabA (0), the receiver wants tabC (2), and asked for tabC it wants tabA.
+    log->Answer = [](LTabBecomingUnselectedParams& change) { change.mNewIndex = 2 - change.mNewIndex; };
+    Click("tabA");
+    EXPECT_EQ(Utf8(tabs->GetSelectedTabName()), "tabB");
+    EXPECT_TRUE(Shown(u"pageB"));
+    EXPECT_EQ(ButtonValue(u"tabB"), 1.0) << "pressed again";
+    EXPECT_EQ(std::count(log->Entries.begin(), log->Entries.end(), "NID_TAB_BECOMING_UNSELECTED 1>0") +
+                  std::count(log->Entries.begin(), log->Entries.end(), "NID_TAB_BECOMING_UNSELECTED 1>2"),
+              LTabControl::kMaxRedirects + 1);
+
+    // The bound is of one change: the next one is asked afresh.
+    log->Answer = nullptr;
+    EXPECT_EQ(tabs->SelectTab(u"tabC"), 0);
     EXPECT_EQ(Utf8(tabs->GetSelectedTabName()), "tabC");
 }
 

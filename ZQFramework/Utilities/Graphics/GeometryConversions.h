@@ -46,11 +46,11 @@ namespace ZQ
 [[nodiscard]] inline double TolerantFloor(double value)
 {
     constexpr double epsilon = 2.220446049250313e-16; // 2^-52
-    constexpr double limit = 9223372036854775808.0;   // 2^63
+    // A whole number is its own floor: near 2^52 and beyond, where doubles lie a whole unit apart, the
+    // nudge below would carry it on to the next one. NaN and the infinities stay as they are.
+    if (!std::isfinite(value) || std::trunc(value) == value)
+        return value + 0.0; // -0 becomes 0
     const double nudged = value >= 0 ? value + value * epsilon : value - (value * epsilon + 1);
-    // Beyond the 64-bit range every double is already whole; NaN stays NaN.
-    if (!(nudged > -limit && nudged < limit))
-        return value;
-    return static_cast<double>(static_cast<int64_t>(nudged));
+    return std::trunc(nudged);
 }
 } // namespace ZQ
