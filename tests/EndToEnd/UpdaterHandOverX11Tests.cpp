@@ -10,18 +10,8 @@ namespace
 using namespace EndToEnd;
 using TestSupport::SimulatorProcess;
 
-struct UpdaterHandOverX11 : ::testing::Test
+struct UpdaterHandOverX11 : UpdaterTest
 {
-    void SetUp() override
-    {
-        if (!screen.IsOpen())
-            GTEST_SKIP() << "no X server with the XTest extension";
-        if (!installation.isComplete)
-            GTEST_SKIP() << "the updater, the sibling stub or zq-simulator is not built next to this test";
-    }
-
-    Installation installation;
-    WindowScreen screen;
 };
 
 TEST_F(UpdaterHandOverX11, ADeviceInNormalModeHandsOverWhenTheSiblingHasWorkAndThisProgramHasNone)

@@ -11,17 +11,6 @@ namespace
 using namespace EndToEnd;
 using TestSupport::SimulatorProcess;
 
-bool IsReadyToUpdate(const Screenshot& shot)
-{
-    return shot.Shows(kFirstButton) && shot.Shows(kExitButton) && !shot.Shows(kProgressBar);
-}
-
-bool IsTransferring(const Screenshot& shot)
-{
-    return shot.Shows(kProgressBar) && shot.Shows(kAbortButton) && !shot.Shows(kExitButton) &&
-           !shot.Shows(kFirstButton);
-}
-
 // The filled part's colour (the skin's "Progress Fill.png").
 bool IsFill(uint32_t pixel)
 {
@@ -51,18 +40,8 @@ size_t ReceivedBytes(SimulatorProcess& simulator)
     return ok == "OK" ? size : 0;
 }
 
-struct UpdaterScreenX11 : ::testing::Test
+struct UpdaterScreenX11 : UpdaterTest
 {
-    void SetUp() override
-    {
-        if (!screen.IsOpen())
-            GTEST_SKIP() << "no X server with the XTest extension";
-        if (!installation.isComplete)
-            GTEST_SKIP() << "the updater, the sibling stub or zq-simulator is not built next to this test";
-    }
-
-    Installation installation;
-    WindowScreen screen;
 };
 
 TEST_F(UpdaterScreenX11, TheBarFillsInStepWithTheShareOfTheImageSent)

@@ -473,4 +473,33 @@ private:
     const size_t start = at + field.size() + 2;
     return status.substr(start, status.find(' ', start) - start);
 }
+
+// The screen that offers the update: its first button and EXIT, no progress bar.
+[[nodiscard]] inline bool IsReadyToUpdate(const Screenshot& shot)
+{
+    return shot.Shows(kFirstButton) && shot.Shows(kExitButton) && !shot.Shows(kProgressBar);
+}
+
+// The screen of a running transfer: the progress bar and ABORT, nothing else.
+[[nodiscard]] inline bool IsTransferring(const Screenshot& shot)
+{
+    return shot.Shows(kProgressBar) && shot.Shows(kAbortButton) && !shot.Shows(kExitButton) &&
+           !shot.Shows(kFirstButton);
+}
+
+// The fixture of every end-to-end test: a display with XTest and the programs built beside the test, or
+// the test is skipped.
+struct UpdaterTest : ::testing::Test
+{
+    void SetUp() override
+    {
+        if (!screen.IsOpen())
+            GTEST_SKIP() << "no X server with the XTest extension";
+        if (!installation.isComplete)
+            GTEST_SKIP() << "the updater, the sibling stub or zq-simulator is not built next to this test";
+    }
+
+    Installation installation;
+    WindowScreen screen;
+};
 } // namespace EndToEnd

@@ -10,27 +10,8 @@ namespace
 using namespace EndToEnd;
 using TestSupport::SimulatorProcess;
 
-bool IsReadyToUpdate(const Screenshot& shot)
+struct UpdaterWindowX11 : UpdaterTest
 {
-    return shot.Shows(kFirstButton) && shot.Shows(kExitButton) && !shot.Shows(kProgressBar);
-}
-
-bool IsTransferring(const Screenshot& shot)
-{
-    return shot.Shows(kProgressBar) && shot.Shows(kAbortButton) && !shot.Shows(kExitButton) &&
-           !shot.Shows(kFirstButton);
-}
-
-struct UpdaterWindowX11 : ::testing::Test
-{
-    void SetUp() override
-    {
-        if (!screen.IsOpen())
-            GTEST_SKIP() << "no X server with the XTest extension";
-        if (!installation.isComplete)
-            GTEST_SKIP() << "the updater, the sibling stub or zq-simulator is not built next to this test";
-    }
-
     // Waits until the simulator reports the mode and version.
     static bool DeviceReports(SimulatorProcess& simulator, const std::string& mode,
                               const std::string& version)
@@ -50,9 +31,6 @@ struct UpdaterWindowX11 : ::testing::Test
         screen.Click(kExitButton);
         EXPECT_EQ(updater.WaitForExit(30s), std::optional<int>(0));
     }
-
-    Installation installation;
-    WindowScreen screen;
 };
 
 TEST_F(UpdaterWindowX11, TheRoadTakesAMixerInNormalModeThroughTheUpdateToSuccess)

@@ -1,53 +1,21 @@
+#include "Support/UdpListener.h"
+
 #include "ZQFramework/System/DebugConsole.h"
 #include "ZQFramework/System/DebugStream.h"
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iomanip>
 #include <limits>
-#include <netinet/in.h>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 namespace
 {
-// A UDP listener on the loopback address that receives whole datagrams, waiting up to 10 s for each.
-class UdpListener
-{
-public:
-    UdpListener()
-    {
-        mSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(mSocket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(mSocket, reinterpret_cast<sockaddr*>(&address), &length);
-        mPort = ntohs(address.sin_port);
-        timeval timeout{10, 0};
-        ::setsockopt(mSocket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    }
-    ~UdpListener() { ::close(mSocket); }
-
-    [[nodiscard]] int Port() const { return mPort; }
-
-    std::string Receive()
-    {
-        std::vector<char> buffer(65536);
-        const ssize_t n = ::recv(mSocket, buffer.data(), buffer.size(), 0);
-        return n < 0 ? std::string("<nothing>") : std::string(buffer.data(), static_cast<size_t>(n));
-    }
-
-private:
-    int mSocket = -1;
-    int mPort = 0;
-};
+using TestSupport::UdpListener;
 
 // The UDP sink is made once per process (and keeps its first destination), so one test with one listener
 // covers its whole road: the announcement on the first flush, then every flushed piece as one datagram.
