@@ -79,17 +79,6 @@ struct Spec
     SizePrefix size = SizePrefix::None;
 };
 
-// Writes the digits of value in Base backwards into digits and returns their count (none for 0). The base
-// is a constant, so that the division is a multiplication.
-template <unsigned Base>
-size_t ReversedDigits(uint64_t value, const char* digitSet, char* digits)
-{
-    size_t count = 0;
-    for (; value != 0; value /= Base)
-        digits[count++] = digitSet[value % Base];
-    return count;
-}
-
 template <typename CharT>
 class Engine
 {
@@ -414,24 +403,22 @@ private:
 
     void FormatDigits(const Spec& spec, char conversion, bool negative, uint64_t magnitude)
     {
-        const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        const int base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
         char digits[32];
-        size_t count;
-        if (conversion == 'o')
-            count = ReversedDigits<8>(magnitude, digitSet, digits);
-        else if (conversion == 'x' || conversion == 'X')
-            count = ReversedDigits<16>(magnitude, digitSet, digits);
-        else
-            count = ReversedDigits<10>(magnitude, digitSet, digits);
-        // digits holds the number backwards; precision 0 with value 0 prints no digit at all.
-        if (magnitude == 0 && spec.precision != 0)
-            digits[count++] = '0';
+        size_t count = 0;
+        // Precision 0 with value 0 prints no digit at all.
+        if (magnitude != 0 || spec.precision != 0)
+            count = static_cast<size_t>(std::to_chars(digits, digits + sizeof(digits), magnitude, base).ptr -
+                                        digits);
+        if (conversion == 'X')
+            std::transform(digits, digits + count, digits,
+                           [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
 
         // The number is laid out as [spaces][prefix][zeros][digits][spaces].
         size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > count
                            ? static_cast<size_t>(spec.precision) - count
                            : 0;
-        if (conversion == 'o' && spec.alternate && zeros == 0 && (count == 0 || digits[count - 1] != '0'))
+        if (conversion == 'o' && spec.alternate && zeros == 0 && (count == 0 || digits[0] != '0'))
             zeros = 1;
 
         char prefix[2];
@@ -459,10 +446,7 @@ private:
             mOut.Append(CharT(' '), padding);
         AppendAscii(prefix, prefixLength);
         mOut.Append(CharT('0'), zeros + (zeroPadding ? padding : 0));
-        char forward[32];
-        for (size_t i = 0; i < count; ++i)
-            forward[i] = digits[count - 1 - i];
-        AppendAscii(forward, count);
+        AppendAscii(digits, count);
         if (spec.left)
             mOut.Append(CharT(' '), padding);
     }
