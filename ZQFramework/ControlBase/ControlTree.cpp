@@ -2,6 +2,7 @@
 // coordinates.
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/ArrayUtils.h"
 
@@ -96,6 +97,8 @@ void LControl::ChildControlList::SortIfChanged() const
     }
     ArrayUtils::SortIndecies(mZOrder, mStorage, 0, mStorage.GetCount(), mZOrderLess);
     ArrayUtils::SortIndecies(mTabOrder, mStorage, 0, mStorage.GetCount(), mTabOrderLess);
+    // At reads the storage through these indexes once it has checked an index against the storage.
+    ZQ_ASSERT(mZOrder.GetCount() == mStorage.GetCount() && mTabOrder.GetCount() == mStorage.GetCount());
     mSortedAt = mChangeCount;
 }
 
@@ -187,6 +190,7 @@ ZQRESULT LControl::ChildControlList::Add(LControl* child)
     child->mParent = RCPtr<LControl>(mOwner);
     LRefCountedObject::AdjustInternalRefCount(mOwner, 1);
     (void)mStorage.Add(RCPtr<LControl>(child));
+    ZQ_ASSERT(FindLast(child) == static_cast<int32_t>(mStorage.GetCount()) - 1);
     ++mChangeCount;
     return 0;
 }
@@ -202,6 +206,7 @@ int32_t LControl::ChildControlList::Remove(const RCPtr<LControl>& child)
     // the owner: keep both alive until the end.
     const RCPtr<LControl> removed = child;
     const RCPtr<LControl> owner(mOwner);
+    ZQ_ASSERT(removed->mParent.Get() == mOwner);
     mOwner->AdjustUnclippedCount(-UnclippedWeight(*removed));
     LRefCountedObject::AdjustInternalRefCount(mOwner, -1);
     removed->mParent = nullptr;
@@ -306,6 +311,7 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     parent->ProcessPendingRemovals();
     // By raw pointer: a refused control must not be released by a temporary reference.
     const ZQRESULT joined = parent->mChildren.Add(this);
+    ZQ_ASSERT(joined < 0 || mParent == parent);
     if (joined >= 0 && listened)
     {
         ListenToSiblingKeys();

@@ -10,6 +10,7 @@
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/Renderer/Renderer.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 #include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
@@ -254,6 +255,7 @@ ZQRESULT LRootWindow::SetTitle(const WString& title)
 
 void LRootWindow::OnControlFocused(const RCPtr<LControl>& control)
 {
+    ZQ_ASSERT(control == nullptr || control->GetRootWindow().Get() == this);
     mFocusControl = control;
 }
 
@@ -429,6 +431,7 @@ void LRootWindow::SetHoverControl(const RCPtr<LControl>& requested)
     {
         (void)old->OnMouseLeave();
     }
+    ZQ_ASSERT(control == nullptr || control->GetRootWindow().Get() == this);
     mHoverControl = control;
     if (mHoverControl != nullptr)
     {
@@ -570,6 +573,7 @@ ZQRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
         const RCPtr<LControl> previous = mCaptureControl;
         (void)previous->EndMouseCapture();
     }
+    ZQ_ASSERT(control->GetRootWindow().Get() == this);
     mCaptureControl = control;
     return 0;
 }

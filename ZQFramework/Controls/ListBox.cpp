@@ -15,6 +15,7 @@
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 #include "ZQFramework/ObjectBase/Result.h"
 #include "ZQFramework/Renderer/Font.h"
@@ -226,6 +227,8 @@ int32_t LListBox::HiddenBefore(int32_t index) const
     {
         return 0;
     }
+    // A stale tree is rebuilt by HiddenCount, so it spans every record here.
+    ZQ_ASSERT(mHiddenTree.size() == static_cast<size_t>(GetItemCount()) + 1);
     int32_t hidden = 0;
     for (auto i = static_cast<size_t>(index); i > 0; i &= i - 1)
     {
@@ -236,6 +239,7 @@ int32_t LListBox::HiddenBefore(int32_t index) const
 
 int32_t LListBox::ShownItemAtRow(int32_t row) const
 {
+    ZQ_ASSERT(row >= 0 && row < static_cast<int32_t>(GetItemCount()) - HiddenCount());
     if (HiddenCount() == 0)
     {
         return row;
@@ -263,6 +267,7 @@ int32_t LListBox::ShownItemAtRow(int32_t row) const
             left -= shown;
         }
     }
+    ZQ_ASSERT(static_cast<int32_t>(index) - HiddenBefore(static_cast<int32_t>(index)) == row);
     return static_cast<int32_t>(index);
 }
 
@@ -374,6 +379,9 @@ ZQRESULT LListBox::UpdateItemControl(int32_t index, int32_t& slot)
     {
         return 1;
     }
+    // The row in the slot counted from the top index counts back to index; a hidden top item has no slot
+    // of its own, and there the two counts part.
+    ZQ_ASSERT(IsHidden(static_cast<int32_t>(mTopIndex)) || GetItemIndexOfControl(control.Get()) == index);
     const bool inRange = static_cast<uint32_t>(index) < GetItemCount();
     const ItemRecord& record = GetItemOrEmpty(index);
     (void)control->SetLabel(TextOf(record));

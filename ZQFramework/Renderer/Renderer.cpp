@@ -1,5 +1,6 @@
 #include "ZQFramework/Renderer/Renderer.h"
 
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Renderer/D3D9Renderer.h"
 #include "ZQFramework/Renderer/FontRenderer/FreetypeFontRenderer.h"
@@ -74,6 +75,8 @@ ZQRESULT LRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
                                             "context : ZQ::LRenderer::RenderFinish : "
                                             "ZQFramework\\Renderer\\Renderer : Line 251");
     mContexts.pop_back();
+    // RenderStart refuses a context already started: none is left started twice.
+    ZQ_ASSERT(std::find(mContexts.begin(), mContexts.end(), context) == mContexts.end());
     return S_OK;
 }
 
@@ -119,6 +122,8 @@ void LRenderer::PushClipRect(const RectT<double>& bounds, const RectT<double>& c
     offset = RoundToPixels(offset);
 
     PushClip();
+    // Saving copies the current state and leaves it in place: the writes below go to the new top.
+    ZQ_ASSERT(CurrentState() == state);
     RectT<double> newClip = relative ? clip.Intersection(bounds).Intersection(state->clip) : clip;
     newClip.NormalizeAndFloor();
     SetClipRect(newClip);
