@@ -10,15 +10,24 @@
 #include "ZQFramework/Utilities/Storage/Array.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
-// Names of the notifications the engine posts to the default notification center.
+// Names of the notifications the engine posts to the default notification center; the updater's
+// main control receives them.
 inline constexpr const char16_t* kDeviceStateChangeNotificationName = u"NID_DEVICE_STATE_CHANGE";
 inline constexpr const char16_t* kFirmwareFileStateChangeNotificationName = u"NID_FIRMWARE_FILE_STATE_CHANGE";
 inline constexpr const char16_t* kFoundDeviceListChangeNotificationName = u"NID_FOUND_DEVICE_LIST_CHANGE";
 inline constexpr const char16_t* kFirmwareUpdateProgressNotificationName = u"NID_FIRMWARE_UPDATE_PROGRESS";
 inline constexpr const char16_t* kFirmwareUpdateCompletedNotificationName = u"NID_FIRMWARE_UPDATE_COMPLETED";
+
+// Every name above, for checks over the whole vocabulary.
+inline constexpr std::array kEngineNotificationNames{
+    kDeviceStateChangeNotificationName,       kFirmwareFileStateChangeNotificationName,
+    kFoundDeviceListChangeNotificationName,   kFirmwareUpdateProgressNotificationName,
+    kFirmwareUpdateCompletedNotificationName,
+};
 
 // The abstract firmware update engine: the device models it can update, the state of the device it found,
 // the firmware file and its version, the result of the last update, and the worker thread that runs the

@@ -3,6 +3,7 @@
 #include "Panel/Engine/UpdateEngineInterface.h"
 #include "Panel/Engine/UpdateProcessor.h"
 #include "Panel/UI/Application.h"
+#include "Panel/UI/UpdaterNotifications.h"
 #include "ZQFramework/Application/Version.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/ControlBase/StringTable.h"
@@ -16,6 +17,7 @@
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
 #include <stdexcept>
@@ -155,7 +157,7 @@ void LMainControl::FindAndBindButtons()
             continue;
         }
         CheckBinding(mMainHandler->AddCallback(binding.callback, RCPtr<LNotificationDistributor>(button),
-                                               u"NID_LEFT_CLICK", 0),
+                                               kNidLeftClick, 0),
                      binding.bindingLine);
     }
 }
@@ -215,11 +217,10 @@ void LMainControl::ProcessRootWindowAquired()
     if (mMainHandler == nullptr)
         mMainHandler = LNotificationHandler<LMainControl>::Create(this);
     const RCPtr<LNotificationDistributor> source(rootWindow);
-    (void)mMainHandler->AddCallback(&LMainControl::SelectFirmwareFile, source, u"NID_MENU_FILE_SELECT", 0);
-    (void)mMainHandler->AddCallback(&LMainControl::RequestApplicationExit, source, u"NID_MENU_FILE_EXIT_REQ",
-                                    0);
+    (void)mMainHandler->AddCallback(&LMainControl::SelectFirmwareFile, source, kNidMenuFileSelect, 0);
+    (void)mMainHandler->AddCallback(&LMainControl::RequestApplicationExit, source, kNidMenuFileExitReq, 0);
     (void)mMainHandler->AddCallback(&LMainControl::ToggleAllowDowngrade, source,
-                                    u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE", 0);
+                                    kNidMenuOptionsAllowDowngrade, 0);
 }
 
 ZQRESULT LMainControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& menu, int32_t itemIndex,
@@ -230,7 +231,7 @@ ZQRESULT LMainControl::UpdateMenuItemState(const RCPtr<LMenuDescriptor>& menu, i
         menu != nullptr && itemIndex >= 0 && static_cast<uint32_t>(itemIndex) < menu->GetItemCount();
     const RCPtr<LUpdateProcessor> processor = GetUpdateProcessor();
     if (inMenu && processor != nullptr &&
-        menu->GetItemAt(static_cast<uint32_t>(itemIndex))->mCommand == u"NID_MENU_OPTIONS_ALLOW_DOWNGRADE")
+        menu->GetItemAt(static_cast<uint32_t>(itemIndex))->mCommand == kNidMenuOptionsAllowDowngrade)
         state.Checked = processor->GetAlwaysUpdate() ? 1 : 0;
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/ToString.h"
 #include "ZQFramework/Utilities/Storage/WrapperStringable.h"
@@ -73,10 +74,10 @@ ZQRESULT LClipboard::Initialize()
         int line;
     };
     static constexpr Binding kBindings[] = {
-        {u"NID_EDIT_CUT_REQ", &LClipboard::OnCut, 41},
-        {u"NID_EDIT_COPY_REQ", &LClipboard::OnCopy, 42},
-        {u"NID_EDIT_PASTE_REQ", &LClipboard::OnPaste, 43},
-        {u"NID_EDIT_DELETE_REQ", &LClipboard::OnDelete, 44},
+        {kNidEditCutReq, &LClipboard::OnCut, 41},
+        {kNidEditCopyReq, &LClipboard::OnCopy, 42},
+        {kNidEditPasteReq, &LClipboard::OnPaste, 43},
+        {kNidEditDeleteReq, &LClipboard::OnDelete, 44},
     };
     try
     {

@@ -20,6 +20,7 @@
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Notification/SiblingKeyParam.h"
 #include "ZQFramework/ObjectBase/Exception.h"
@@ -883,15 +884,14 @@ ZQRESULT LControl::Initialize()
     if (mParent != nullptr && HasLocalKeyBindings())
     {
         ListenToSiblingKeys();
-        (void)mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, u"NID_SIBLING_KEY");
+        (void)mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, kNidSiblingKey);
     }
     return 0;
 }
 
 bool LControl::ListensToSiblingKeys() const
 {
-    return mHandler != nullptr && mParent != nullptr &&
-           mHandler->HasCallback(mParent.Get(), u"NID_SIBLING_KEY");
+    return mHandler != nullptr && mParent != nullptr && mHandler->HasCallback(mParent.Get(), kNidSiblingKey);
 }
 
 void LControl::ListenToSiblingKeys()
@@ -899,7 +899,7 @@ void LControl::ListenToSiblingKeys()
     if (mParent != nullptr)
     {
         (void)mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
-                                    u"NID_SIBLING_KEY", 0);
+                                    kNidSiblingKey, 0);
     }
 }
 

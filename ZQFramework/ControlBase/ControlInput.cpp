@@ -10,6 +10,7 @@
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Notification/SiblingKeyParam.h"
 #include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
@@ -135,7 +136,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
         OnRightButtonDown(param);
         break;
     }
-    Send(u"NID_MOUSE_DOWN", RCPtr<LRefCountedObject>(param));
+    Send(kNidMouseDown, RCPtr<LRefCountedObject>(param));
     if (!hadCapture)
     {
         (void)BeginMouseCapture(static_cast<int32_t>(param->mButton), param->mX, param->mY);
@@ -228,7 +229,7 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
 void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 {
     OnMouseMoved(param);
-    Send(u"NID_MOUSE_MOVE", RCPtr<LRefCountedObject>(param));
+    Send(kNidMouseMove, RCPtr<LRefCountedObject>(param));
     if (mLeftDrag && mDragMode != 0)
     {
         (void)DragMove(param);
@@ -263,7 +264,7 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     {
         StartKineticScroll();
     }
-    Send(u"NID_MOUSE_UP", RCPtr<LRefCountedObject>(param));
+    Send(kNidMouseUp, RCPtr<LRefCountedObject>(param));
     if (mCapture && param->mHeldButtons == 0)
     {
         (void)EndMouseCapture();
@@ -336,17 +337,17 @@ ZQRESULT LControl::DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHo
 
 ZQRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
 {
-    return DeliverClick(param, &LControl::OnLeftClicked, u"NID_LEFT_CLICK");
+    return DeliverClick(param, &LControl::OnLeftClicked, kNidLeftClick);
 }
 
 ZQRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
 {
-    return DeliverClick(param, &LControl::OnMiddleClicked, u"NID_MIDDLE_CLICK");
+    return DeliverClick(param, &LControl::OnMiddleClicked, kNidMiddleClick);
 }
 
 ZQRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
 {
-    const ZQRESULT result = DeliverClick(param, &LControl::OnRightClicked, u"NID_RIGHT_CLICK");
+    const ZQRESULT result = DeliverClick(param, &LControl::OnRightClicked, kNidRightClick);
     if (result == 0)
     {
         ShowContextMenu();
@@ -485,8 +486,8 @@ ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& param)
         return 1;
     }
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, this);
-    (void)ReceiveNotification(
-        nullptr, LNotification::Create(u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling)));
+    (void)ReceiveNotification(nullptr,
+                              LNotification::Create(kNidSiblingKey, ConstRCPtr<LRefCountedObject>(sibling)));
     if (sibling->mPending == 0)
     {
         return 0;
@@ -558,7 +559,7 @@ ZQRESULT LControl::ProcessHotKey(const RCPtr<LKeyParam>& param)
 Array<LNotificationReceiver*> LControl::GetSiblingKeyListeners() const
 {
     Array<LNotificationReceiver*> listeners;
-    const NotificationID id = LNotification::GetIDFromName(u"NID_SIBLING_KEY");
+    const NotificationID id = LNotification::GetIDFromName(kNidSiblingKey);
     if (const RCPtr<LNotificationClientPool> pool = GetClientPool(id); pool != nullptr)
     {
         for (uint32_t i = 0; i < pool->GetCount(); ++i)
@@ -589,7 +590,7 @@ ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& param)
     mSiblingKeySource = nullptr;
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, source.Get());
     const RCPtr<LNotification> notification =
-        LNotification::Create(u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling));
+        LNotification::Create(kNidSiblingKey, ConstRCPtr<LRefCountedObject>(sibling));
     const RCPtr<LNotificationDistributor> self(this);
     for (uint32_t i = order.GetCount(); i-- > 0;)
     {

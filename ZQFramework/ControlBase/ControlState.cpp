@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/ValueParam.h"
 #include "ZQFramework/Renderer/Font.h"
 
@@ -30,15 +31,15 @@ struct ConditionGroup
     const char16_t* Name;
 };
 constexpr ConditionGroup kConditionGroups[] = {
-    {LControl::kConditionFocused, u"NID_HAS_FOCUS_CONDITION_CHANGE"},
-    {LControl::kConditionContainsFocus, u"NID_CONTAINS_FOCUS_CONDITION_CHANGE"},
-    {LControl::kConditionHoverOrHighlight, u"NID_HOVER_CONDITION_CHANGE"},
-    {LControl::kConditionCapture, u"NID_CAPTURE_CONDITION_CHANGE"},
-    {LControl::kConditionLeftDown | LControl::kConditionLeftDrag, u"NID_LEFT_DRAG_CONDITION_CHANGE"},
-    {LControl::kConditionMiddleDown | LControl::kConditionMiddleDrag, u"NID_MIDDLE_DRAG_CONDITION_CHANGE"},
-    {LControl::kConditionRightDown | LControl::kConditionRightDrag, u"NID_RIGHT_DRAG_CONDITION_CHANGE"},
-    {LControl::kConditionEnabled, u"NID_ENABLED_CONDITION_CHANGE"},
-    {LControl::kConditionVisible, u"NID_VISIBLITY_CONDITION_CHANGE"},
+    {LControl::kConditionFocused, kNidHasFocusConditionChange},
+    {LControl::kConditionContainsFocus, kNidContainsFocusConditionChange},
+    {LControl::kConditionHoverOrHighlight, kNidHoverConditionChange},
+    {LControl::kConditionCapture, kNidCaptureConditionChange},
+    {LControl::kConditionLeftDown | LControl::kConditionLeftDrag, kNidLeftDragConditionChange},
+    {LControl::kConditionMiddleDown | LControl::kConditionMiddleDrag, kNidMiddleDragConditionChange},
+    {LControl::kConditionRightDown | LControl::kConditionRightDrag, kNidRightDragConditionChange},
+    {LControl::kConditionEnabled, kNidEnabledConditionChange},
+    {LControl::kConditionVisible, kNidVisibilityConditionChange},
 };
 
 bool TurnedOn(uint32_t previous, uint32_t current, uint32_t bit)
@@ -181,7 +182,7 @@ void LControl::UpdateHoverCursor(uint32_t previous, uint32_t current)
 void LControl::SendConditionNotifications(uint32_t previous, uint32_t current)
 {
     const ConstRCPtr<LRefCountedObject> record(mConditionsParam);
-    (void)Notify(LNotification::Create(u"NID_CONDITION_CHANGE", record));
+    (void)Notify(LNotification::Create(kNidConditionChange, record));
     const uint32_t changed = previous ^ current;
     for (const ConditionGroup& group : kConditionGroups)
     {
@@ -223,7 +224,7 @@ double LControl::SetValue(double value)
     const RCPtr<LControl> self = KeepAlive(this);
     mValue = clamped;
     OnValueChanged();
-    (void)Notify(LNotification::Create(u"NID_VALUE_CHANGE", LValueParam::Create(mValue, ScaleValue(mValue))));
+    (void)Notify(LNotification::Create(kNidValueChange, LValueParam::Create(mValue, ScaleValue(mValue))));
     return mValue;
 }
 
@@ -352,7 +353,7 @@ ZQRESULT LControl::SetScrollOffset(const PointT<double>& offset)
     }
     (void)InvalidateWhole();
     ScrollBufferedContent(old, mScrollOffset);
-    (void)Notify(LNotification::Create(u"NID_SCROLL_OFFSET_CHANGE"));
+    (void)Notify(LNotification::Create(kNidScrollOffsetChange));
 
     // The content moved under a resting pointer: the hover follows it.
     const RCPtr<LRootWindow> window = GetRootWindow();
@@ -568,8 +569,8 @@ ZQRESULT LControl::UnregisterFromIdle()
     {
         return 0;
     }
-    const bool removed = mHandler != nullptr && mHandler->RemoveCallback(window.Get(), u"NID_IDLE");
-    const ZQRESULT unregistered = UnregisterFromDistributor(window, u"NID_IDLE");
+    const bool removed = mHandler != nullptr && mHandler->RemoveCallback(window.Get(), kNidIdle);
+    const ZQRESULT unregistered = UnregisterFromDistributor(window, kNidIdle);
     return removed ? unregistered : E_FAIL;
 }
 
@@ -584,7 +585,7 @@ ZQRESULT LControl::RegisterForIdle()
     {
         mHandler = LNotificationHandler<LControl>::Create(this);
     }
-    return mHandler->AddCallback(&LControl::OnIdleNotification, window, u"NID_IDLE");
+    return mHandler->AddCallback(&LControl::OnIdleNotification, window, kNidIdle);
 }
 
 ZQRESULT LControl::OnIdleNotification(const RCPtr<LNotificationDistributor>& /*source*/,

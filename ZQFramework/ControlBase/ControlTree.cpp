@@ -2,6 +2,7 @@
 // coordinates.
 #include "ZQFramework/ControlBase/Control.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/Utilities/Storage/ArrayUtils.h"
@@ -296,7 +297,7 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
         if (listened)
         {
             (void)RemoveNotificationCallback(RCPtr<LNotificationDistributor>(oldParent),
-                                             LNotification::GetIDFromName(u"NID_SIBLING_KEY"));
+                                             LNotification::GetIDFromName(kNidSiblingKey));
         }
         (void)oldParent->mChildren.Remove(RCPtr<LControl>(this));
     }

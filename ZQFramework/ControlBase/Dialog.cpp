@@ -3,6 +3,7 @@
 #include "ZQFramework/ControlBase/CancelArgs.h"
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 namespace ZQ
 {
@@ -27,14 +28,14 @@ void LDialog::Close(int32_t result)
     {
         (void)window->EndModal(mResult);
     }
-    (void)Notify(LNotification::Create(u"NID_DIALOG_CLOSED"));
+    (void)Notify(LNotification::Create(kNidDialogClosed));
     OnClosed();
 }
 
 RCPtr<LCancelArgs> LDialog::SendClosingNotification()
 {
     RCPtr<LCancelArgs> args = LCancelArgs::Create();
-    (void)Notify(LNotification::Create(u"NID_DIALOG_CLOSING", args));
+    (void)Notify(LNotification::Create(kNidDialogClosing, args));
     return args;
 }
 

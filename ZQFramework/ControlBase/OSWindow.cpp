@@ -10,6 +10,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Renderer/RenderContextInfo.h"
 #include "ZQFramework/Renderer/Renderer.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
@@ -746,7 +747,7 @@ void OSWindow::OnSysCommand(const Message& message)
     // The main window's close box asks the application to exit; any other window closes itself.
     if (IsMainRootWindow())
     {
-        (void)GetDefaultNotificationCenter()->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+        (void)GetDefaultNotificationCenter()->PostNotification(LNotification::Create(kNidAppExitReq));
     }
     else
     {

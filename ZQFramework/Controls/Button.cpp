@@ -6,6 +6,7 @@
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
 
@@ -133,7 +134,7 @@ ZQRESULT LButton::Initialize()
     try
     {
         const ZQRESULT bound =
-            mButtonHandler->AddDirectCallback(&LButton::OnSimulateClickNotification, u"NID_SIMULATE_CLICK");
+            mButtonHandler->AddDirectCallback(&LButton::OnSimulateClickNotification, kNidSimulateClick);
         if (bound < 0)
         {
             ThrowFailedResult(bound, "ZQ::LButton::Initialize : Controls\\Button : Line 50");
@@ -308,7 +309,7 @@ void LButton::StepRepeat(double now)
 
 void LButton::SendAutoRepeat()
 {
-    (void)Notify(LNotification::Create(u"NID_BUTTON_AUTOREPEAT"));
+    (void)Notify(LNotification::Create(kNidButtonAutorepeat));
 }
 
 void LButton::PerformClick()

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 
 #include <stdexcept>
@@ -108,7 +109,7 @@ ZQRESULT LCenteredSlider::Initialize()
     if (GetThumb() != nullptr)
     {
         (void)mCenteredHandler->AddCallback(&LCenteredSlider::OnThumbMouseMove,
-                                            RCPtr<LNotificationDistributor>(GetThumb()), u"NID_MOUSE_MOVE");
+                                            RCPtr<LNotificationDistributor>(GetThumb()), kNidMouseMove);
     }
     SetBoundsPosFromThumbPos();
     return 0;

@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/CheckedListBox.h"
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 namespace ZQ
 {
@@ -128,7 +129,7 @@ ZQRESULT LCheckedComboBox::Initialize()
     {
         (void)mCheckedComboHandler->AddCallback(&LCheckedComboBox::OnItemCheckChange,
                                                 RCPtr<LNotificationDistributor>(mCheckedListBox),
-                                                u"NID_ITEM_CHECK_CHANGE");
+                                                kNidItemCheckChange);
     }
     return 0;
 }
@@ -167,7 +168,7 @@ ZQRESULT LCheckedComboBox::OnItemCheckChange(const RCPtr<LNotificationDistributo
     }
     const ConstRCPtr<LRefCountedObject> param(notification != nullptr ? notification->GetParam()
                                                                       : RCPtr<LRefCountedObject>());
-    (void)Notify(LNotification::Create(u"NID_ITEM_CHECK_CHANGE", param));
+    (void)Notify(LNotification::Create(kNidItemCheckChange, param));
     return 1;
 }
 } // namespace ZQ

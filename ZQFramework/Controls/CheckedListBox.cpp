@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/AutoNotificationDisabler.h"
 #include "ZQFramework/Notification/IndexedDataWithValueParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
 
 #include <algorithm>
@@ -164,7 +165,7 @@ void LCheckedListBox::SetCheckBoxAutoValue(bool autoValue)
         }
         (void)box->SetAutoValueSet(autoValue);
         const RCPtr<LNotificationDistributor> source(box);
-        const char16_t* dropped = autoValue ? u"NID_LEFT_CLICK" : u"NID_VALUE_CHANGE";
+        const char16_t* dropped = autoValue ? kNidLeftClick : kNidValueChange;
         (void)UnregisterFromDistributor(source, LNotification::GetIDFromName(dropped));
         if (mCheckedHandler != nullptr)
         {
@@ -172,12 +173,12 @@ void LCheckedListBox::SetCheckBoxAutoValue(bool autoValue)
             if (autoValue)
             {
                 (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
-                                                   u"NID_VALUE_CHANGE");
+                                                   kNidValueChange);
             }
             else
             {
                 (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source,
-                                                   u"NID_LEFT_CLICK");
+                                                   kNidLeftClick);
             }
         }
     }
@@ -205,12 +206,12 @@ ZQRESULT LCheckedListBox::CreateItemControl()
         if (mCheckBoxAutoValue)
         {
             (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
-                                               u"NID_VALUE_CHANGE");
+                                               kNidValueChange);
         }
         else
         {
             (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source,
-                                               u"NID_LEFT_CLICK");
+                                               kNidLeftClick);
         }
     }
     return result;
@@ -233,11 +234,10 @@ ZQRESULT LCheckedListBox::UpdateItemControl(int32_t index, int32_t& slot)
     const RCPtr<LButton>& box = row->GetCheckBox();
     const RCPtr<LNotificationDistributor> source(box);
     if (box != nullptr && mCheckBoxAutoValue && mCheckedHandler != nullptr &&
-        mCheckedHandler->HasCallback(source.Get(), u"NID_VALUE_CHANGE"))
+        mCheckedHandler->HasCallback(source.Get(), kNidValueChange))
     {
         // Showing an item is not a user's check: the binding is away while the box takes the value.
-        const CAutoNotificationDisabler<LCheckedListBox> suspended(mCheckedHandler, source,
-                                                                   u"NID_VALUE_CHANGE");
+        const CAutoNotificationDisabler<LCheckedListBox> suspended(mCheckedHandler, source, kNidValueChange);
         row->SetCheckBoxValue(checked);
     }
     else
@@ -302,13 +302,13 @@ ZQRESULT LCheckedListBox::HandleCheckBox(const RCPtr<LNotificationDistributor>& 
 ZQRESULT LCheckedListBox::OnItemCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& source,
                                                      const RCPtr<LNotification>& /*notification*/)
 {
-    return HandleCheckBox(source, true, u"NID_ITEM_CHECK_CHANGE");
+    return HandleCheckBox(source, true, kNidItemCheckChange);
 }
 
 ZQRESULT LCheckedListBox::OnItemCheckBoxClicked(const RCPtr<LNotificationDistributor>& source,
                                                 const RCPtr<LNotification>& /*notification*/)
 {
-    return HandleCheckBox(source, false, u"NID_ITEM_CHECKBOX_CLICKED");
+    return HandleCheckBox(source, false, kNidItemCheckboxClicked);
 }
 
 // --- Creation ---

@@ -5,6 +5,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
 
 namespace ZQ
@@ -88,8 +89,7 @@ ZQRESULT LCheckedListBoxItem::Initialize()
         return result;
     }
     (void)mItemHandler->AddCallback(&LCheckedListBoxItem::OnCheckBoxHoverChanged,
-                                    RCPtr<LNotificationDistributor>(mCheckBox),
-                                    u"NID_HOVER_CONDITION_CHANGE");
+                                    RCPtr<LNotificationDistributor>(mCheckBox), kNidHoverConditionChange);
     (void)mCheckBox->SetNotFocusable(true);
     mCheckBox->SetUseParentToolTip(true);
     return result;

@@ -9,6 +9,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>
@@ -177,7 +178,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     }
     if (changed)
     {
-        (void)Notify(LNotification::Create(u"NID_SELECTION_CHANGE"));
+        (void)Notify(LNotification::Create(kNidSelectionChange));
     }
     return mSelectedIndex;
 }
@@ -216,7 +217,7 @@ ZQRESULT LComboBox::ShowDropDown(bool open)
     const RCPtr<LControl> self = KeepControlAlive(this);
     if (open && GetParent() != nullptr)
     {
-        (void)Notify(LNotification::Create(u"NID_DROPDOWN_OPENING"));
+        (void)Notify(LNotification::Create(kNidDropdownOpening));
         PlaceDropDown(*list);
         HighlightLabelItem(*list);
     }
@@ -424,18 +425,16 @@ ZQRESULT LComboBox::Initialize()
     {
         const RCPtr<LNotificationDistributor> list(mListBox);
         (void)mComboHandler->AddCallback(&LComboBox::OnListVisibilityChanged, list,
-                                         u"NID_VISIBLITY_CONDITION_CHANGE");
-        (void)mComboHandler->AddCallback(&LComboBox::OnListItemActivated, list, u"NID_ITEM_ACTIVATED");
+                                         kNidVisibilityConditionChange);
+        (void)mComboHandler->AddCallback(&LComboBox::OnListItemActivated, list, kNidItemActivated);
         if (const RCPtr<LTextBox> textBox = GetTextBox(); textBox != nullptr)
         {
             const RCPtr<LNotificationDistributor> text(textBox);
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidating, text,
-                                             u"NID_TEXTBOX_VALIDATING");
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidated, text, u"NID_TEXTBOX_VALIDATED");
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxTextChange, text,
-                                             u"NID_TEXTBOX_TEXT_CHANGE");
+            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidating, text, kNidTextboxValidating);
+            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidated, text, kNidTextboxValidated);
+            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxTextChange, text, kNidTextboxTextChange);
             (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxFocusChanged, text,
-                                             u"NID_HAS_FOCUS_CONDITION_CHANGE");
+                                             kNidHasFocusConditionChange);
         }
     }
     (void)mListBox->SetDropDownMode(true);
@@ -555,7 +554,7 @@ ZQRESULT LComboBox::OnListItemActivated(const RCPtr<LNotificationDistributor>& /
 ZQRESULT LComboBox::OnTextBoxValidating(const RCPtr<LNotificationDistributor>& /*source*/,
                                         const RCPtr<LNotification>& notification)
 {
-    Resend(u"NID_TEXTBOX_VALIDATING", notification);
+    Resend(kNidTextboxValidating, notification);
     return 0;
 }
 
@@ -571,14 +570,14 @@ ZQRESULT LComboBox::OnTextBoxValidated(const RCPtr<LNotificationDistributor>& /*
         const int32_t found = list->FindAndSelectItemByText(params->mText, -1, false);
         (void)SetSelectedIndex(found >= 0 ? found : -1);
     }
-    Resend(u"NID_TEXTBOX_VALIDATED", notification);
+    Resend(kNidTextboxValidated, notification);
     return 0;
 }
 
 ZQRESULT LComboBox::OnTextBoxTextChange(const RCPtr<LNotificationDistributor>& /*source*/,
                                         const RCPtr<LNotification>& notification)
 {
-    Resend(u"NID_TEXTBOX_TEXT_CHANGE", notification);
+    Resend(kNidTextboxTextChange, notification);
     return 0;
 }
 

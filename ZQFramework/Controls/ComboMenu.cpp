@@ -5,6 +5,7 @@
 #include "ZQFramework/Controls/ListBox.h"
 #include "ZQFramework/Controls/PopupMenu.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 #include <cmath>
 
@@ -72,8 +73,8 @@ ZQRESULT LComboMenu::Initialize()
     {
         const RCPtr<LNotificationDistributor> source(popup);
         (void)mComboHandler->AddCallback(&LComboMenu::OnPopupVisibilityChanged, source,
-                                         u"NID_VISIBLITY_CONDITION_CHANGE");
-        (void)mComboHandler->AddCallback(&LComboMenu::OnPopupItemActivated, source, u"NID_ITEM_ACTIVATED");
+                                         kNidVisibilityConditionChange);
+        (void)mComboHandler->AddCallback(&LComboMenu::OnPopupItemActivated, source, kNidItemActivated);
     }
     if (popup != nullptr)
     {

@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/ValueParam.h"
 
 #include <algorithm>
@@ -195,7 +196,7 @@ ZQRESULT LComboSlider::Initialize()
     if (mComboSliderHandler != nullptr && slider != nullptr)
     {
         (void)mComboSliderHandler->AddCallback(&LComboSlider::OnSliderValueChange,
-                                               RCPtr<LNotificationDistributor>(slider), u"NID_VALUE_CHANGE");
+                                               RCPtr<LNotificationDistributor>(slider), kNidValueChange);
     }
     if (const RCPtr<LSlider> typed(slider); typed != nullptr)
     {
@@ -222,7 +223,7 @@ ZQRESULT LComboSlider::OnSliderValueChange(const RCPtr<LNotificationDistributor>
     if (value == GetValue())
     {
         const RCPtr<LValueParam> param = LValueParam::Create(value, ScaleValue(value));
-        (void)Notify(LNotification::Create(u"NID_VALUE_CHANGE",
+        (void)Notify(LNotification::Create(kNidValueChange,
                                            ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
     }
     else

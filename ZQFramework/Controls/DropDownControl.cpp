@@ -2,6 +2,7 @@
 
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 namespace ZQ
 {
@@ -34,7 +35,7 @@ ZQRESULT LDropDownControl::Initialize()
     if (mDropDownHandler != nullptr)
     {
         (void)mDropDownHandler->AddCallback(&LDropDownControl::OnOwnMouseDown,
-                                            RCPtr<LNotificationDistributor>(this), u"NID_MOUSE_DOWN");
+                                            RCPtr<LNotificationDistributor>(this), kNidMouseDown);
     }
     return result;
 }

@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
@@ -142,7 +143,7 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     else if (TurnedOff(previous, current, kConditionFocused) && mKeyChanging)
     {
         mKeyChanging = false;
-        SendNotification(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        SendNotification(kNidValueChangeKeyUp, nullptr);
     }
     if (((previous ^ current) & kConditionFocused) != 0 && mFocusLook >= 0)
     {
@@ -203,7 +204,7 @@ ZQRESULT LKnob::HandleKeyPress(const RCPtr<LKeyParam>& param)
     if (arrow && (key.GetCode() & (KeyCode::kKeyDown | KeyCode::kNoBinding)) == 0)
     {
         mKeyChanging = false;
-        SendNotification(u"NID_VALUE_CHANGE_KEY_UP", RCPtr<LRefCountedObject>(param));
+        SendNotification(kNidValueChangeKeyUp, RCPtr<LRefCountedObject>(param));
         return 0;
     }
     int32_t units = 0;
@@ -222,7 +223,7 @@ ZQRESULT LKnob::HandleKeyPress(const RCPtr<LKeyParam>& param)
     if (!mKeyChanging)
     {
         mKeyChanging = true;
-        SendNotification(u"NID_VALUE_CHANGE_KEY_DOWN", RCPtr<LRefCountedObject>(param));
+        SendNotification(kNidValueChangeKeyDown, RCPtr<LRefCountedObject>(param));
     }
     StepUnits(units);
     return 0;
@@ -423,7 +424,7 @@ void LKnob::OverlayFrames(int32_t imageLook, bool on)
 
 void LKnob::SendCapture(bool captured)
 {
-    SendNotification(u"NID_VALUE_CHANGE_CAPTURE", RCPtr<LRefCountedObject>(LHolder<bool>::Create(captured)));
+    SendNotification(kNidValueChangeCapture, RCPtr<LRefCountedObject>(LHolder<bool>::Create(captured)));
 }
 
 void LKnob::SendNotification(const char16_t* name, const RCPtr<LRefCountedObject>& param)

@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Controls/Panel.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 #include <climits>
 #include <cmath>
@@ -63,12 +64,12 @@ ZQRESULT LLevelMeter::SetClipLatching(bool on)
     const RCPtr<LNotificationDistributor> source(mClipButton);
     if (on)
     {
-        (void)mLevelHandler->AddCallback(&LLevelMeter::OnClipButtonClick, source, u"NID_LEFT_CLICK", 0);
+        (void)mLevelHandler->AddCallback(&LLevelMeter::OnClipButtonClick, source, kNidLeftClick, 0);
     }
     else
     {
-        (void)UnregisterFromDistributor(source, u"NID_LEFT_CLICK");
-        (void)mLevelHandler->RemoveCallback(source.Get(), u"NID_LEFT_CLICK");
+        (void)UnregisterFromDistributor(source, kNidLeftClick);
+        (void)mLevelHandler->RemoveCallback(source.Get(), kNidLeftClick);
     }
     return 0;
 }
@@ -170,7 +171,7 @@ ZQRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>& /
     if (IsClipLit())
     {
         (void)mClipButton->SetValue(0.0);
-        (void)Notify(LNotification::Create(u"NID_CLIPLIGHT_UNLATCHED"));
+        (void)Notify(LNotification::Create(kNidCliplightUnlatched));
     }
     return 1;
 }

@@ -15,6 +15,7 @@
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 #include "ZQFramework/ObjectBase/Result.h"
@@ -422,11 +423,11 @@ void LListBox::BindItemControl(const RCPtr<LListBoxItem>& control)
     if (mListHandler != nullptr)
     {
         const RCPtr<LNotificationDistributor> source(control);
-        (void)mListHandler->AddCallback(&LListBox::OnItemMouseDown, source, u"NID_MOUSE_DOWN");
-        (void)mListHandler->AddCallback(&LListBox::OnItemMouseUp, source, u"NID_MOUSE_UP");
+        (void)mListHandler->AddCallback(&LListBox::OnItemMouseDown, source, kNidMouseDown);
+        (void)mListHandler->AddCallback(&LListBox::OnItemMouseUp, source, kNidMouseUp);
         (void)mListHandler->AddCallback(&LListBox::OnItemLeftDragChanged, source,
-                                        u"NID_LEFT_DRAG_CONDITION_CHANGE");
-        (void)mListHandler->AddCallback(&LListBox::OnItemHoverChanged, source, u"NID_HOVER_CONDITION_CHANGE");
+                                        kNidLeftDragConditionChange);
+        (void)mListHandler->AddCallback(&LListBox::OnItemHoverChanged, source, kNidHoverConditionChange);
     }
     control->SetForwardCapture(mDropDownMode);
     (void)control->SetDragThreshold(mItemDragThreshold);

@@ -12,6 +12,7 @@
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Holder.h"
 
 #include <algorithm>
@@ -224,7 +225,7 @@ void LListBox::DeselectAll()
         OnSelectionChanged();
         if (!mDropDownMode)
         {
-            SendNotification(*this, u"NID_SELECTION_CHANGE");
+            SendNotification(*this, kNidSelectionChange);
         }
     }
 }
@@ -248,7 +249,7 @@ void LListBox::NotifySelectionChanged()
     OnSelectionChanged();
     if (!mDropDownMode)
     {
-        SendNotification(*this, u"NID_SELECTION_CHANGE");
+        SendNotification(*this, kNidSelectionChange);
     }
 }
 
@@ -266,7 +267,7 @@ void LListBox::ActivateItem(int32_t index)
     }
     if (GetParent() != nullptr)
     {
-        SendNotification(*this, u"NID_ITEM_ACTIVATED");
+        SendNotification(*this, kNidItemActivated);
     }
 }
 
@@ -423,7 +424,7 @@ void LListBox::HandleItemClick(const RCPtr<LListBoxItem>& item, const RCPtr<LMou
     MovePressToRow(item, index, {param->mX, param->mY}, kLeftButton);
     if (param->mDoubleClick != 0)
     {
-        SendNotification(*this, u"NID_ITEM_DOUBLE_CLICKED");
+        SendNotification(*this, kNidItemDoubleClicked);
     }
 }
 
@@ -436,8 +437,7 @@ void LListBox::HandleItemRightClick(const RCPtr<LListBoxItem>& item, const RCPtr
     }
     if (param != nullptr && param->mDoubleClick == 0)
     {
-        SendNotification(*this, u"NID_ITEM_RIGHT_CLICK",
-                         RCPtr<LRefCountedObject>(LHolder<int>::Create(index)));
+        SendNotification(*this, kNidItemRightClick, RCPtr<LRefCountedObject>(LHolder<int>::Create(index)));
     }
     if (param != nullptr)
     {
@@ -517,7 +517,7 @@ ZQRESULT LListBox::OnItemHoverChanged(const RCPtr<LNotificationDistributor>& sou
             (void)SelectRange(index, -1, true);
         }
     }
-    SendItemConditions(item, notification, u"NID_ITEM_HOVER_CONDITION_CHANGE");
+    SendItemConditions(item, notification, kNidItemHoverConditionChange);
     return 0;
 }
 
@@ -529,7 +529,7 @@ ZQRESULT LListBox::OnItemLeftDragChanged(const RCPtr<LNotificationDistributor>& 
     {
         return 0;
     }
-    SendItemConditions(item, notification, u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE");
+    SendItemConditions(item, notification, kNidItemLeftDragConditionChange);
     return 0;
 }
 

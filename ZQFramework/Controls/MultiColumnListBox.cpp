@@ -9,6 +9,7 @@
 #include "ZQFramework/Notification/AutoNotificationDisabler.h"
 #include "ZQFramework/Notification/ItemConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Exception.h"
 #include "ZQFramework/ObjectBase/Result.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
@@ -93,12 +94,12 @@ void LMultiColumnListBox::SetSelectionBindings(bool bind, int line)
         if (bind)
         {
             result = mHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
-                                           u"NID_SELECTION_CHANGE");
+                                           kNidSelectionChange);
         }
         else
         {
-            (void)UnregisterFromDistributor(source, u"NID_SELECTION_CHANGE");
-            result = mHandler->RemoveCallback(source.Get(), u"NID_SELECTION_CHANGE") ? 0 : E_FAIL;
+            (void)UnregisterFromDistributor(source, kNidSelectionChange);
+            result = mHandler->RemoveCallback(source.Get(), kNidSelectionChange) ? 0 : E_FAIL;
         }
         if (result < 0)
         {
@@ -294,7 +295,7 @@ ZQRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
                     continue;
                 }
                 const CAutoNotificationDisabler<LMultiColumnListBox> suspended(
-                    mHandler, RCPtr<LNotificationDistributor>(other), u"NID_SELECTION_CHANGE");
+                    mHandler, RCPtr<LNotificationDistributor>(other), kNidSelectionChange);
                 if (selected)
                 {
                     (void)other->SelectRange(n, n, true);
@@ -306,28 +307,28 @@ ZQRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
             }
         }
     }
-    SendPlain(*this, u"NID_SELECTION_CHANGE");
+    SendPlain(*this, kNidSelectionChange);
     return 1;
 }
 
 ZQRESULT LMultiColumnListBox::OnColumnItemActivated(const RCPtr<LNotificationDistributor>& /*source*/,
                                                     const RCPtr<LNotification>& /*notification*/)
 {
-    SendPlain(*this, u"NID_ITEM_ACTIVATED");
+    SendPlain(*this, kNidItemActivated);
     return 1;
 }
 
 ZQRESULT LMultiColumnListBox::OnColumnItemDoubleClicked(const RCPtr<LNotificationDistributor>& /*source*/,
                                                         const RCPtr<LNotification>& /*notification*/)
 {
-    SendPlain(*this, u"NID_ITEM_DOUBLE_CLICKED");
+    SendPlain(*this, kNidItemDoubleClicked);
     return 1;
 }
 
 ZQRESULT LMultiColumnListBox::OnColumnItemRightClick(const RCPtr<LNotificationDistributor>& /*source*/,
                                                      const RCPtr<LNotification>& /*notification*/)
 {
-    SendPlain(*this, u"NID_ITEM_RIGHT_CLICK");
+    SendPlain(*this, kNidItemRightClick);
     return 1;
 }
 
@@ -402,10 +403,10 @@ void LMultiColumnListBox::ScrollBufferedContent(const PointT<double>& oldOffset,
 {
     if (mColumns.GetCount() > 0 && mHandler != nullptr &&
         mHandler->HasCallback(RCPtr<LNotificationDistributor>(mColumns.GetAt(0)).Get(),
-                              u"NID_SCROLL_OFFSET_CHANGE"))
+                              kNidScrollOffsetChange))
     {
         const CAutoNotificationDisabler<LMultiColumnListBox> suspended(
-            mHandler, RCPtr<LNotificationDistributor>(mColumns.GetAt(0)), u"NID_SCROLL_OFFSET_CHANGE");
+            mHandler, RCPtr<LNotificationDistributor>(mColumns.GetAt(0)), kNidScrollOffsetChange);
         for (uint32_t c = 0; c < mColumns.GetCount(); ++c)
         {
             const RCPtr<LListBox>& column = mColumns.GetAt(c);
@@ -442,20 +443,18 @@ void LMultiColumnListBox::BindColumn(const RCPtr<LListBox>& column, bool first)
 {
     const RCPtr<LNotificationDistributor> source(column);
     (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemHoverChange, source,
-                                u"NID_ITEM_HOVER_CONDITION_CHANGE");
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
-                                u"NID_SELECTION_CHANGE");
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source, u"NID_ITEM_ACTIVATED");
+                                kNidItemHoverConditionChange);
+    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source, kNidSelectionChange);
+    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source, kNidItemActivated);
     (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemDoubleClicked, source,
-                                u"NID_ITEM_DOUBLE_CLICKED");
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source,
-                                u"NID_ITEM_RIGHT_CLICK");
+                                kNidItemDoubleClicked);
+    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source, kNidItemRightClick);
     if (first)
     {
         (void)mHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnScrollOffsetChange, source,
-                                    u"NID_SCROLL_OFFSET_CHANGE");
+                                    kNidScrollOffsetChange);
         (void)mHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnClientExtentChange, source,
-                                    u"NID_CLIENT_EXTENT_CHANGE");
+                                    kNidClientExtentChange);
     }
 }
 
@@ -485,7 +484,7 @@ ZQRESULT LMultiColumnListBox::Initialize()
         }
         (void)mHeaderButtons.InsertAt(mHeaderButtons.GetCount(), button);
         (void)mHandler->AddCallback(&LMultiColumnListBox::OnHeaderClick,
-                                    RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK");
+                                    RCPtr<LNotificationDistributor>(button), kNidLeftClick);
         DockOnY(*button);
     }
     (void)mSortAscending.SetCount(mColumns.GetCount());

@@ -6,6 +6,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>
@@ -146,7 +147,7 @@ ZQRESULT LNumericUpDown::ProcessHotKey(const RCPtr<LKeyParam>& param)
         if (button != nullptr)
         {
             // Straight to the button, which binds the simulated click without a source.
-            (void)button->ReceiveNotification(nullptr, LNotification::Create(u"NID_SIMULATE_CLICK"));
+            (void)button->ReceiveNotification(nullptr, LNotification::Create(kNidSimulateClick));
             return 0;
         }
     }
@@ -175,18 +176,17 @@ ZQRESULT LNumericUpDown::Initialize()
     if (mTextBox != nullptr)
     {
         const RCPtr<LNotificationDistributor> textBox(mTextBox);
-        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidating, textBox,
-                                          u"NID_TEXTBOX_VALIDATING", 0);
-        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidated, textBox, u"NID_TEXTBOX_VALIDATED",
+        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidating, textBox, kNidTextboxValidating,
                                           0);
+        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidated, textBox, kNidTextboxValidated, 0);
     }
     for (const RCPtr<LButton>& button : {mButtonUp, mButtonDown})
     {
         if (button != nullptr)
         {
             (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnButtonRepeat,
-                                              RCPtr<LNotificationDistributor>(button),
-                                              u"NID_BUTTON_AUTOREPEAT", 0);
+                                              RCPtr<LNotificationDistributor>(button), kNidButtonAutorepeat,
+                                              0);
         }
     }
     // The field shows the value from the start (an initial value was set before the text box was known).
@@ -219,7 +219,7 @@ ZQRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
         return 1;
     }
     const RCPtr<LControl> self = KeepControlAlive(this);
-    (void)Notify(LNotification::Create(u"NID_TEXTBOX_VALIDATING", ConstRCPtr<LRefCountedObject>(params)));
+    (void)Notify(LNotification::Create(kNidTextboxValidating, ConstRCPtr<LRefCountedObject>(params)));
     if (params->mValid == 0)
     {
         return 1;
@@ -256,7 +256,7 @@ ZQRESULT LNumericUpDown::OnTextValidated(const RCPtr<LNotificationDistributor>& 
 {
     const ConstRCPtr<LRefCountedObject> params(notification != nullptr ? notification->GetParam()
                                                                        : RCPtr<LRefCountedObject>());
-    (void)Notify(LNotification::Create(u"NID_TEXTBOX_VALIDATED", params));
+    (void)Notify(LNotification::Create(kNidTextboxValidated, params));
     return 1;
 }
 

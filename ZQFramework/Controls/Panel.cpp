@@ -6,6 +6,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/SiblingKeyParam.h"
 
 namespace ZQ
@@ -139,7 +140,7 @@ ZQRESULT LPanel::Initialize()
     }
     mPanelHandler = LNotificationHandler<LPanel>::Create(this);
     const ZQRESULT bound = mPanelHandler->AddCallback(
-        &LPanel::OnSiblingKeyFromParent, RCPtr<LNotificationDistributor>(GetParent()), u"NID_SIBLING_KEY");
+        &LPanel::OnSiblingKeyFromParent, RCPtr<LNotificationDistributor>(GetParent()), kNidSiblingKey);
     return bound < 0 ? E_FAIL : 0;
 }
 

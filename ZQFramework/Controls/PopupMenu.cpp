@@ -18,6 +18,7 @@
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MenuActivationParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -454,8 +455,7 @@ ZQRESULT LPopupMenu::CreateItemControl()
         if (row != nullptr)
         {
             (void)mPopupHandler->AddCallback(&LPopupMenu::OnRowHoverChanged,
-                                             RCPtr<LNotificationDistributor>(row),
-                                             u"NID_HOVER_CONDITION_CHANGE");
+                                             RCPtr<LNotificationDistributor>(row), kNidHoverConditionChange);
         }
     }
     return result;
@@ -865,7 +865,7 @@ void LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
     if (const RCPtr<LNotificationReceiver> owner = GetOwner(); owner != nullptr)
     {
         const int32_t caret = GetCaretRow();
-        SendPlain(*this, u"NID_ITEM_ACTIVATED");
+        SendPlain(*this, kNidItemActivated);
         const RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(mDescriptor.Get(), caret);
         const RCPtr<LNotification> command = LNotification::Create(
             item->mCommand.GetBuffer(), ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param)));

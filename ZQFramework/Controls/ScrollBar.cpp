@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Notification/SiblingKeyParam.h"
 #include "ZQFramework/Utilities/Graphics/Region.h"
@@ -79,8 +80,8 @@ ZQRESULT LScrollbar::SetSiblingKeys(uint32_t mask)
     if (mask != 0 && mSiblingKeyMask == 0 && mParent != nullptr && mBarHandler != nullptr)
     {
         (void)mBarHandler->AddCallback(&LScrollbar::OnSiblingKeyNotification,
-                                       RCPtr<LNotificationDistributor>(mParent), u"NID_SIBLING_KEY");
-        (void)mBarHandler->AddDirectCallback(&LScrollbar::OnSiblingKeyNotification, u"NID_SIBLING_KEY");
+                                       RCPtr<LNotificationDistributor>(mParent), kNidSiblingKey);
+        (void)mBarHandler->AddDirectCallback(&LScrollbar::OnSiblingKeyNotification, kNidSiblingKey);
     }
     mSiblingKeyMask = mask & 0xFFu;
     return mask > 0xFFu ? E_INVALIDARG : 0;
@@ -200,17 +201,15 @@ ZQRESULT LScrollbar::Initialize()
     if (mChannel != nullptr)
     {
         const RCPtr<LNotificationDistributor> channel(mChannel);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelLeftDrag, channel,
-                                       u"NID_LEFT_DRAG_CONDITION_CHANGE");
-        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelHover, channel, u"NID_HOVER_CONDITION_CHANGE");
+        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelLeftDrag, channel, kNidLeftDragConditionChange);
+        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelHover, channel, kNidHoverConditionChange);
         mThumb = FindTypedChild<LButton>(*mChannel, u"thumb");
     }
     if (mThumb != nullptr)
     {
         const RCPtr<LNotificationDistributor> thumb(mThumb);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbMouseMove, thumb, u"NID_MOUSE_MOVE");
-        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbLeftDrag, thumb,
-                                       u"NID_LEFT_DRAG_CONDITION_CHANGE");
+        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbMouseMove, thumb, kNidMouseMove);
+        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
         mThumb->SetKeepPressedLook(true);
     }
     const RCPtr<LButton> dec = FindTypedChild<LButton>(*this, u"dec");
@@ -220,7 +219,7 @@ ZQRESULT LScrollbar::Initialize()
         if (step != nullptr)
         {
             (void)mBarHandler->AddCallback(&LScrollbar::OnStepButtonRepeat,
-                                           RCPtr<LNotificationDistributor>(step), u"NID_BUTTON_AUTOREPEAT");
+                                           RCPtr<LNotificationDistributor>(step), kNidButtonAutorepeat);
             step->SetAutoRepeat(true);
         }
     }

@@ -9,6 +9,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,7 +87,7 @@ ZQRESULT LScrollView::SetClientExtent(double width, double height)
     const RCPtr<LControl> self = KeepControlAlive(this);
     mClientExtent = {width, height};
     OnClientExtentChanged();
-    (void)Notify(LNotification::Create(u"NID_CLIENT_EXTENT_CHANGE"));
+    (void)Notify(LNotification::Create(kNidClientExtentChange));
     return 0;
 }
 
@@ -290,7 +291,7 @@ ZQRESULT LScrollView::BindScrollBars()
         if (!IsCreated() && mViewHandler != nullptr)
         {
             (void)mViewHandler->AddCallback(&LScrollView::OnScrollBarValueChange,
-                                            RCPtr<LNotificationDistributor>(bar), u"NID_VALUE_CHANGE");
+                                            RCPtr<LNotificationDistributor>(bar), kNidValueChange);
         }
         double& thickness = bar == mHBar ? mHBarHeight : mVBarWidth;
         if (thickness == 0)
@@ -370,10 +371,10 @@ void LScrollView::ScrollBufferedContent(const PointT<double>& oldOffset, const P
         const double maximum = std::max(0.0, mClientExtent.OnAxis(axis) - ClientLength(client, axis));
         const double value = maximum > 0 ? newOffset.OnAxis(axis) / maximum : 0.0;
         const RCPtr<LNotificationDistributor> source(bar);
-        if (mViewHandler != nullptr && mViewHandler->HasCallback(source.Get(), u"NID_VALUE_CHANGE"))
+        if (mViewHandler != nullptr && mViewHandler->HasCallback(source.Get(), kNidValueChange))
         {
             // The bar follows the offset; its change must not come back as a new offset.
-            const CAutoNotificationDisabler<LScrollView> suspended(mViewHandler, source, u"NID_VALUE_CHANGE");
+            const CAutoNotificationDisabler<LScrollView> suspended(mViewHandler, source, kNidValueChange);
             (void)bar->SetValue(value);
         }
         else

@@ -12,6 +12,7 @@
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
 #include "ZQFramework/Notification/ValueParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"
@@ -262,7 +263,7 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         if (mKeyStepping)
         {
             mKeyStepping = false;
-            SendNotification(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+            SendNotification(kNidValueChangeKeyUp, nullptr);
         }
         (void)SelectLook(IsEnabled(true) ? kNormalLook : kDisabledLook);
     }
@@ -318,7 +319,7 @@ ZQRESULT LSlider::ProcessHotKey(const RCPtr<LKeyParam>& param)
     if (arrow && (key.GetCode() & (KeyCode::kKeyDown | KeyCode::kNoBinding)) == 0)
     {
         mKeyStepping = false;
-        SendNotification(u"NID_VALUE_CHANGE_KEY_UP", RCPtr<LRefCountedObject>(param));
+        SendNotification(kNidValueChangeKeyUp, RCPtr<LRefCountedObject>(param));
         return 0;
     }
     double units = 0;
@@ -337,7 +338,7 @@ ZQRESULT LSlider::ProcessHotKey(const RCPtr<LKeyParam>& param)
     if (!mKeyStepping)
     {
         mKeyStepping = true;
-        SendNotification(u"NID_VALUE_CHANGE_KEY_DOWN", RCPtr<LRefCountedObject>(param));
+        SendNotification(kNidValueChangeKeyDown, RCPtr<LRefCountedObject>(param));
     }
     StepScaledValue(units);
     return 0;
@@ -389,10 +390,9 @@ ZQRESULT LSlider::Initialize()
         {
             (void)mThumb->SetVisible(true);
             const RCPtr<LNotificationDistributor> thumb(mThumb);
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbMouseMove, thumb, u"NID_MOUSE_MOVE");
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftClick, thumb, u"NID_LEFT_CLICK");
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftDrag, thumb,
-                                              u"NID_LEFT_DRAG_CONDITION_CHANGE");
+            (void)mSliderHandler->AddCallback(&LSlider::OnThumbMouseMove, thumb, kNidMouseMove);
+            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftClick, thumb, kNidLeftClick);
+            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
             mThumb->SetKeepPressedLook(true);
         }
     }
@@ -464,7 +464,7 @@ ZQRESULT LSlider::OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& /*sourc
         const RectT<double>& thumb = mThumb->GetRect();
         mGrabOffset = {RoundToInt(conditions->mPressX - thumb.x), RoundToInt(conditions->mPressY - thumb.y)};
         mPendingValue = -1;
-        SendNotification(u"NID_VALUE_CHANGE_CAPTURE", RCPtr<LRefCountedObject>(LHolder<bool>::Create(true)));
+        SendNotification(kNidValueChangeCapture, RCPtr<LRefCountedObject>(LHolder<bool>::Create(true)));
     }
     else if (TurnedOn(conditions->mCurrent, conditions->mPrevious, kConditionLeftDrag))
     {
@@ -474,11 +474,11 @@ ZQRESULT LSlider::OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& /*sourc
             (void)ApplyValue(mPendingValue);
         }
         mPendingValue = -1;
-        SendNotification(u"NID_VALUE_CHANGE_CAPTURE", RCPtr<LRefCountedObject>(LHolder<bool>::Create(false)));
+        SendNotification(kNidValueChangeCapture, RCPtr<LRefCountedObject>(LHolder<bool>::Create(false)));
         if (mNotifyValueOnRelease)
         {
             const double value = GetValue();
-            SendNotification(u"NID_VALUE_CHANGE",
+            SendNotification(kNidValueChange,
                              RCPtr<LRefCountedObject>(LValueParam::Create(value, ScaleValue(value))));
         }
     }

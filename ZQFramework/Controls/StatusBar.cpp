@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationDistributor.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Storage/ToString.h"
 #include "ZQFramework/Utilities/Storage/WrapperStringable.h"
 
@@ -12,8 +13,6 @@ namespace ZQ
 namespace
 {
 using StatusText = LWrapperStringable<WString, &StringToString>;
-
-constexpr const char16_t* kSetStatusText = u"NID_SET_STATUS_TEXT";
 } // namespace
 
 LStatusBar::LStatusBar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
@@ -40,7 +39,7 @@ ZQRESULT LStatusBar::SetStatusTextNow(const WString& text)
 ZQRESULT LStatusBar::PostStatusText(const WString& text)
 {
     const RCPtr<StatusText> param = StatusText::Create(text);
-    return PostNotification(LNotification::Create(kSetStatusText, ConstRCPtr<LRefCountedObject>(param)));
+    return PostNotification(LNotification::Create(kNidSetStatusText, ConstRCPtr<LRefCountedObject>(param)));
 }
 
 WString LStatusBar::GetDefaultStatusText() const
@@ -81,7 +80,7 @@ ZQRESULT LStatusBar::Initialize()
     }
     mStatusHandler = LNotificationHandler<LStatusBar>::Create(this);
     const RCPtr<LNotificationDistributor> self(this);
-    (void)mStatusHandler->AddCallback(&LStatusBar::OnSetStatusText, self, kSetStatusText,
+    (void)mStatusHandler->AddCallback(&LStatusBar::OnSetStatusText, self, kNidSetStatusText,
                                       LNotificationDistributor::kLatestOnly);
     if (SetTarget(self) == 0)
     {

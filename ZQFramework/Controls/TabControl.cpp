@@ -4,6 +4,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 namespace ZQ
 {
@@ -105,7 +106,7 @@ ZQRESULT LTabControl::SelectTab(const WString& name)
     {
         const RCPtr<LTabBecomingUnselectedParams> params =
             LTabBecomingUnselectedParams::Create(current, asked);
-        SendNotification(u"NID_TAB_BECOMING_UNSELECTED", RCPtr<LRefCountedObject>(params));
+        SendNotification(kNidTabBecomingUnselected, RCPtr<LRefCountedObject>(params));
         if (params->mNewIndex != asked)
         {
             // Receivers that hand every change on would pass it round without end.
@@ -133,7 +134,7 @@ ZQRESULT LTabControl::SelectTab(const WString& name)
     {
         (void)page->SetVisible(true);
     }
-    SendNotification(u"NID_TAB_SELECTED", RCPtr<LRefCountedObject>(GetSelectedPage()));
+    SendNotification(kNidTabSelected, RCPtr<LRefCountedObject>(GetSelectedPage()));
     return 0;
 }
 
@@ -223,7 +224,7 @@ ZQRESULT LTabControl::Initialize()
         if (button != nullptr)
         {
             (void)mTabHandler->AddCallback(&LTabControl::OnTabButtonClick,
-                                           RCPtr<LNotificationDistributor>(button), u"NID_LEFT_CLICK");
+                                           RCPtr<LNotificationDistributor>(button), kNidLeftClick);
         }
     }
     return selected;
@@ -244,7 +245,7 @@ ZQRESULT LTabControl::OnTabButtonClick(const RCPtr<LNotificationDistributor>& so
     const int32_t clicked = FindTabIndex(name);
     if (clicked >= 0)
     {
-        SendNotification(u"NID_TAB_BUTTON_CLICKED", RCPtr<LRefCountedObject>(button));
+        SendNotification(kNidTabButtonClicked, RCPtr<LRefCountedObject>(button));
     }
     (void)SelectTab(name);
     const int32_t selected = GetSelectedIndex();

@@ -7,6 +7,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Controls/TextBoxCharacters.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -110,7 +111,7 @@ ZQRESULT LTextBox::SetText(const WString& text, bool resetCaret)
         (void)caption->SetText(mCaption);
         UpdateLooks();
     }
-    Announce(u"NID_TEXTBOX_TEXT_CHANGE", RCPtr<LRefCountedObject>(self));
+    Announce(kNidTextboxTextChange, RCPtr<LRefCountedObject>(self));
     return 0;
 }
 
@@ -118,14 +119,14 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 {
     const RCPtr<LControl> self = KeepControlAlive(this);
     const RCPtr<LTextValidationParams> params = LTextValidationParams::Create(mLabel);
-    Announce(u"NID_TEXTBOX_VALIDATING", RCPtr<LRefCountedObject>(params));
+    Announce(kNidTextboxValidating, RCPtr<LRefCountedObject>(params));
     if (params->mValid != 0 && params->mText != mLabel)
     {
         (void)SetText(params->mText, false);
     }
     if (params->mValid != 0)
     {
-        Announce(u"NID_TEXTBOX_VALIDATED", RCPtr<LRefCountedObject>(params));
+        Announce(kNidTextboxValidated, RCPtr<LRefCountedObject>(params));
     }
     return params;
 }

@@ -14,6 +14,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Graphics/GeometryConversions.h"
 #include "ZQFramework/Utilities/Storage/ToString.h"
 #include "ZQFramework/Utilities/Storage/WrapperStringable.h"
@@ -64,19 +65,19 @@ bool IsCharacterEvent(uint32_t code)
 // The edit code of the context menu's commands; -1 for any other command.
 int32_t EditCodeOf(const WString& command)
 {
-    if (command == u"NID_EDIT_COPY_REQ")
+    if (command == kNidEditCopyReq)
     {
         return LClipboard::kEditCopy;
     }
-    if (command == u"NID_EDIT_CUT_REQ")
+    if (command == kNidEditCutReq)
     {
         return LClipboard::kEditCut;
     }
-    if (command == u"NID_EDIT_DELETE_REQ")
+    if (command == kNidEditDeleteReq)
     {
         return LClipboard::kEditDelete;
     }
-    if (command == u"NID_EDIT_PASTE_REQ")
+    if (command == kNidEditPasteReq)
     {
         return LClipboard::kEditPaste;
     }
@@ -624,10 +625,10 @@ void LTextBox::ProcessRootWindowAquired()
         const char16_t* command;
     };
     static constexpr Item kItems[] = {
-        {u"EDIT_CUT", u"NID_EDIT_CUT_REQ"},
-        {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
-        {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"},
-        {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"},
+        {u"EDIT_CUT", kNidEditCutReq},
+        {u"EDIT_COPY", kNidEditCopyReq},
+        {u"EDIT_PASTE", kNidEditPasteReq},
+        {u"EDIT_DELETE", kNidEditDeleteReq},
     };
     const RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
     // One label for the four look-ups: an item whose key is missing keeps the label before it.

@@ -5,6 +5,7 @@
 #include "ZQFramework/Controls/TreeViewItem.h"
 #include "ZQFramework/Notification/IndexedDataWithValueParam.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 
 #include <algorithm>
 #include <utility>
@@ -288,11 +289,11 @@ void LTreeView::BindCheckBox(const RCPtr<LNotificationDistributor>& box)
 {
     if (mAutoValue)
     {
-        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxValueChanged, box, u"NID_VALUE_CHANGE");
+        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxValueChanged, box, kNidValueChange);
     }
     else
     {
-        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxClicked, box, u"NID_LEFT_CLICK");
+        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxClicked, box, kNidLeftClick);
     }
 }
 
@@ -329,7 +330,7 @@ void LTreeView::SetCheckBoxAutoValue(bool autoValue)
         }
         (void)box->SetAutoValueSet(autoValue);
         const RCPtr<LNotificationDistributor> source(box);
-        const char16_t* dropped = autoValue ? u"NID_LEFT_CLICK" : u"NID_VALUE_CHANGE";
+        const char16_t* dropped = autoValue ? kNidLeftClick : kNidValueChange;
         (void)UnregisterFromDistributor(source, dropped);
         (void)mTreeHandler->RemoveCallback(source.Get(), dropped);
         BindCheckBox(source);
@@ -394,13 +395,13 @@ ZQRESULT LTreeView::HandleCheckBox(const RCPtr<LNotificationDistributor>& source
 ZQRESULT LTreeView::OnItemCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& source,
                                                const RCPtr<LNotification>& /*notification*/)
 {
-    return HandleCheckBox(source, true, u"NID_ITEM_CHECK_CHANGE");
+    return HandleCheckBox(source, true, kNidItemCheckChange);
 }
 
 ZQRESULT LTreeView::OnItemCheckBoxClicked(const RCPtr<LNotificationDistributor>& source,
                                           const RCPtr<LNotification>& /*notification*/)
 {
-    return HandleCheckBox(source, false, u"NID_ITEM_CHECKBOX_CLICKED");
+    return HandleCheckBox(source, false, kNidItemCheckboxClicked);
 }
 
 // --- Creation ---

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationDistributor.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
 #include <stdexcept>
@@ -112,7 +113,7 @@ Mutex& LNotificationQueue::GetQueueMutex()
 }
 
 LNotificationQueue::LNotificationQueue()
-    : mRing(&GetQueueMutex(), kInitialSlots), mIdleNotification(LNotification::Create(u"NID_IDLE"))
+    : mRing(&GetQueueMutex(), kInitialSlots), mIdleNotification(LNotification::Create(kNidIdle))
 {
     mPostingReceiver = RCPtr<LPostingReceiver>(new LPostingReceiver(this));
 }

@@ -12,6 +12,7 @@
 #include "ZQFramework/ControlBase/StatusBarText.h"
 #include "ZQFramework/ControlBase/StringTable.h"
 #include "ZQFramework/Notification/NotificationClient.h"
+#include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/Renderer.h"
@@ -192,5 +193,5 @@ private:
 };
 
 // The name of the exit request.
-inline constexpr const char16_t* kExitRequestName = u"NID_APP_EXIT_REQ";
+inline constexpr const char16_t* kExitRequestName = kNidAppExitReq;
 } // namespace ZQ
