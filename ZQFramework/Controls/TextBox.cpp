@@ -7,6 +7,7 @@
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Controls/TextBoxCharacters.h"
 #include "ZQFramework/Notification/Notification.h"
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace ZQ
 {
@@ -377,29 +377,33 @@ void LTextBox::PrepareMeasureCache() const
     // A held copy shares the text's buffer, so a changed text always lies in another buffer.
     const bool sameText = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
                           mPrefixWidths.size() == static_cast<size_t>(mLabel.GetLength()) + 1;
-    if (!sameText || mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    const bool sameMeasurer = mMeasuredFont == mFont && mMeasuredRenderer == renderer;
+    if (sameText && sameMeasurer)
     {
-        mMeasuredText = mLabel;
-        mPrefixWidths.assign(static_cast<size_t>(mLabel.GetLength()) + 1,
-                             std::numeric_limits<float>::quiet_NaN());
+        return;
     }
-    if (mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    if (!sameMeasurer)
     {
         mMeasuredFont = mFont;
         mMeasuredRenderer = renderer;
         mUnitBoxes.clear();
     }
+    mMeasuredText = mLabel;
+    const size_t prefixes = static_cast<size_t>(mLabel.GetLength()) + 1;
+    if (renderer == nullptr || mFont == nullptr)
+    {
+        mPrefixWidths.assign(prefixes, 0.0f);
+        return;
+    }
+    renderer->MeasurePrefixWidths(mLabel, ConstRCPtr<LFont>(mFont), mPrefixWidths);
+    ZQ_ASSERT(mPrefixWidths.size() == prefixes);
+    mPrefixWidths.resize(prefixes, 0.0f);
 }
 
 float LTextBox::GetPrefixWidth(int32_t count) const
 {
     PrepareMeasureCache();
-    float& width = mPrefixWidths[static_cast<size_t>(count)];
-    if (std::isnan(width))
-    {
-        width = MeasureWidth(mLabel.Left(count));
-    }
-    return width;
+    return mPrefixWidths[static_cast<size_t>(count)];
 }
 
 RectT<float> LTextBox::GetUnitBox(int32_t index) const
