@@ -412,7 +412,6 @@ RectT<float> LTextBox::GetUnitBox(int32_t index) const
     {
         return Measure(WString());
     }
-    PrepareMeasureCache();
     const char16_t unit = mLabel.GetAt(index);
     const auto known = mUnitBoxes.find(unit);
     if (known != mUnitBoxes.end())
@@ -431,9 +430,15 @@ RectT<float> LTextBox::GetCharRect(int32_t index) const
     {
         return {};
     }
-    const PointT<float> origin = GetTextOrigin();
+    PrepareMeasureCache();
+    return GetMeasuredCharRect(GetTextOrigin(), index);
+}
+
+RectT<float> LTextBox::GetMeasuredCharRect(const PointT<float>& origin, int32_t index) const
+{
     const RectT<float> character = GetUnitBox(index);
-    return {origin.x + GetPrefixWidth(index), origin.y, character.width - 1.0f, character.height};
+    return {origin.x + mPrefixWidths[static_cast<size_t>(index)], origin.y, character.width - 1.0f,
+            character.height};
 }
 
 RectT<float> LTextBox::GetRangeRect(int32_t first, int32_t last) const
@@ -475,12 +480,14 @@ int32_t LTextBox::GetCharIndexAtPoint(const PointT<int32_t>& point)
     // One line: the characters are searched along the whole text, where the caret is measured too.
     const PointT<int32_t> inside = ClampToTextArea(point);
     const double x = inside.x + mScrollOffset.x;
+    PrepareMeasureCache();
+    const PointT<float> origin = GetTextOrigin();
     int32_t low = 0;
     int32_t high = mLabel.GetLength() - 1;
     while (low <= high)
     {
         const int32_t middle = low + (high - low) / 2;
-        const RectT<float> character = GetCharRect(middle);
+        const RectT<float> character = GetMeasuredCharRect(origin, middle);
         if (x > character.x + character.width)
         {
             low = middle + 1;

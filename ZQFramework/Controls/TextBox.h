@@ -180,8 +180,10 @@ private:
     // The text area's top-left plus the first laid-out line's top-left.
     [[nodiscard]] PointT<float> GetTextOrigin() const;
     [[nodiscard]] RectT<float> GetCharRect(int32_t index) const;
-    // The width of the text's first count units, and the box of the unit at index, read from the cache
-    // measured for the current text, font and measurement renderer.
+    // The rectangle GetCharRect gives, from the text's origin and the prepared cache.
+    [[nodiscard]] RectT<float> GetMeasuredCharRect(const PointT<float>& origin, int32_t index) const;
+    // The width of the text's first count units, read from the cache measured for the current text, font
+    // and measurement renderer; and the box of the unit at index, from the prepared cache.
     [[nodiscard]] float GetPrefixWidth(int32_t count) const;
     [[nodiscard]] RectT<float> GetUnitBox(int32_t index) const;
     // When the text, the font or the renderer is not the one the cache was measured with: measures the
