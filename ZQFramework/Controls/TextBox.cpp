@@ -366,11 +366,6 @@ RectT<float> LTextBox::Measure(const WString& text) const
     return renderer->MeasureText(text, ConstRCPtr<LFont>(mFont));
 }
 
-float LTextBox::MeasureWidth(const WString& text) const
-{
-    return Measure(text).width;
-}
-
 void LTextBox::PrepareMeasureCache() const
 {
     const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();

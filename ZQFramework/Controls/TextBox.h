@@ -176,7 +176,6 @@ private:
     // Geometry. Texts measure with the application's measurement renderer in the control's font; the
     // empty text, and any text without a renderer or a font, measures as nothing.
     [[nodiscard]] RectT<float> Measure(const WString& text) const;
-    [[nodiscard]] float MeasureWidth(const WString& text) const;
     // The text area's top-left plus the first laid-out line's top-left.
     [[nodiscard]] PointT<float> GetTextOrigin() const;
     [[nodiscard]] RectT<float> GetCharRect(int32_t index) const;
