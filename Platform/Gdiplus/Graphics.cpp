@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cairo.h>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,91 @@ double Advance(cairo_scaled_font_t* font, std::u16string_view line)
     cairo_text_extents_t extents{};
     cairo_scaled_font_text_extents(font, text.c_str(), &extents);
     return extents.x_advance;
+}
+
+// The advance cairo adds after the glyph when it lays glyphs out one after another.
+double GlyphAdvance(cairo_scaled_font_t* font, unsigned long index)
+{
+    const cairo_glyph_t glyph{index, 0, 0};
+    cairo_text_extents_t extents{};
+    cairo_scaled_font_glyph_extents(font, &glyph, 1, &extents);
+    return extents.x_advance;
+}
+
+// The advance of the replacement character, which a high surrogate without its low half becomes.
+double ReplacementAdvance(cairo_scaled_font_t* font)
+{
+    return Advance(font, u"\uFFFD");
+}
+
+bool IsSurrogatePair(std::u16string_view text, size_t at)
+{
+    return text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+           text[at + 1] <= 0xDFFF;
+}
+
+// Lays the line's glyphs out once and reads Advance of each prefix off their positions: advances[i] is
+// what Advance gives the line's first i units. Glyphs follow each other by their advances, one glyph to a
+// code point, so a prefix ends where the next code point's glyph starts; a prefix that splits a surrogate
+// pair ends with the replacement character. Nothing after a NUL is measured, as in Advance. False when the
+// glyphs cannot be laid out one to a code point.
+bool LayPrefixAdvances(cairo_scaled_font_t* font, std::u16string_view line, std::vector<double>& advances)
+{
+    const size_t measured = std::min(line.find(u'\0'), line.size());
+    const std::string text = Utf16ToUtf8(line.substr(0, measured));
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    if (cairo_scaled_font_text_to_glyphs(font, 0, 0, text.data(), int(text.size()), &glyphs, &count, nullptr,
+                                         nullptr, nullptr) != CAIRO_STATUS_SUCCESS)
+        return false;
+    const double end = count > 0 ? glyphs[count - 1].x + GlyphAdvance(font, glyphs[count - 1].index) : 0;
+    const auto startOf = [&](int glyph) { return glyph < count ? glyphs[glyph].x : end; };
+    size_t unit = 0;
+    int glyph = 0;
+    for (; unit < measured && glyph < count; ++unit, ++glyph)
+    {
+        if (IsSurrogatePair(line, unit))
+            advances[++unit] = startOf(glyph) + ReplacementAdvance(font);
+        advances[unit + 1] = startOf(glyph + 1);
+    }
+    cairo_glyph_free(glyphs);
+    std::fill(advances.begin() + std::ptrdiff_t(measured) + 1, advances.end(), advances[measured]);
+    return unit == measured && glyph == count;
+}
+
+// advances[i] is what Advance gives the line's first i units, for every i from 0 to the line's length.
+std::vector<double> PrefixAdvances(cairo_scaled_font_t* font, std::u16string_view line)
+{
+    std::vector<double> advances(line.size() + 1, 0.0);
+    if (!LayPrefixAdvances(font, line, advances))
+    {
+        for (size_t count = 1; count <= line.size(); ++count)
+            advances[count] = Advance(font, line.substr(0, count));
+    }
+    return advances;
+}
+
+// The advance of the line's first count units as the line it makes on its own: a '\r' ending it is dropped.
+double LineAdvance(std::u16string_view line, const std::vector<double>& advances, size_t count)
+{
+    return count > 0 && line[count - 1] == u'\r' ? advances[count - 1] : advances[count];
+}
+
+using ScaledFont = std::unique_ptr<cairo_scaled_font_t, decltype(&cairo_scaled_font_destroy)>;
+
+// The scaled font text is measured with, at the em size and without a device transform.
+ScaledFont CreateMeasuringFont(const FontFace& face, double em)
+{
+    cairo_matrix_t fontMatrix;
+    cairo_matrix_init_scale(&fontMatrix, em, em);
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    cairo_font_options_t* options = cairo_font_options_create();
+    SetTextOptions(options);
+    ScaledFont scaled(cairo_scaled_font_create(face.cairoFace, &fontMatrix, &identity, options),
+                      &cairo_scaled_font_destroy);
+    cairo_font_options_destroy(options);
+    return scaled;
 }
 
 // Sizes of a font's text at a DPI, in world units.
@@ -429,25 +515,47 @@ Status Graphics::MeasureString(std::u16string_view text, const Font* font, Point
     if (text.empty())
         return Status::Ok;
     const TextScale scale(*font, *font->mFace, mDpiY);
-    cairo_matrix_t fontMatrix;
-    cairo_matrix_init_scale(&fontMatrix, scale.em, scale.em);
-    cairo_matrix_t identity;
-    cairo_matrix_init_identity(&identity);
-    cairo_font_options_t* options = cairo_font_options_create();
-    SetTextOptions(options);
-    cairo_scaled_font_t* scaled =
-        cairo_scaled_font_create(font->mFace->cairoFace, &fontMatrix, &identity, options);
-    cairo_font_options_destroy(options);
+    const ScaledFont scaled = CreateMeasuringFont(*font->mFace, scale.em);
     const auto lines = SplitLines(text);
     double width = 0;
     for (std::u16string_view line : lines)
-        width = std::max(width, Advance(scaled, line));
-    const bool ok = cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS;
-    cairo_scaled_font_destroy(scaled);
-    if (!ok)
+        width = std::max(width, Advance(scaled.get(), line));
+    if (cairo_scaled_font_status(scaled.get()) != CAIRO_STATUS_SUCCESS)
         return Status::GenericError;
     bounds.width = float(width);
     bounds.height = float(scale.lineHeight * double(lines.size()));
+    return Status::Ok;
+}
+
+Status Graphics::MeasureStringPrefixWidths(std::u16string_view text, const Font* font,
+                                           std::vector<float>& widths) const
+{
+    widths.assign(text.size() + 1, 0.0f);
+    if (!font)
+        return Status::InvalidParameter;
+    if (text.empty())
+        return Status::Ok;
+    const ScaledFont scaled = CreateMeasuringFont(*font->mFace, TextScale(*font, *font->mFace, mDpiY).em);
+    // The widest of the lines before the one a prefix ends in; each line is measured as SplitLines cuts it.
+    double widest = 0;
+    for (size_t start = 0;;)
+    {
+        const size_t end = std::min(text.find(u'\n', start), text.size());
+        const std::u16string_view line = text.substr(start, end - start);
+        const std::vector<double> advances = PrefixAdvances(scaled.get(), line);
+        for (size_t count = 1; count <= line.size(); ++count)
+            widths[start + count] = float(std::max(widest, LineAdvance(line, advances, count)));
+        if (end == text.size())
+            break;
+        widest = std::max(widest, LineAdvance(line, advances, line.size()));
+        widths[end + 1] = float(widest);
+        start = end + 1;
+    }
+    if (cairo_scaled_font_status(scaled.get()) != CAIRO_STATUS_SUCCESS)
+    {
+        widths.assign(text.size() + 1, 0.0f);
+        return Status::GenericError;
+    }
     return Status::Ok;
 }
 

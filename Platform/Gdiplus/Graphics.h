@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
 struct _cairo;
 struct _cairo_surface;
@@ -80,6 +81,11 @@ public:
     // The box text drawn at the origin takes: the sum of the characters' advances (trailing spaces
     // included) by one line spacing for each line ('\n' breaks lines). Empty text gives a box of size 0.
     Status MeasureString(std::u16string_view text, const Font* font, PointF origin, RectF& bounds) const;
+    // The width MeasureString gives each prefix of the text, from one layout of its glyphs: widths gets
+    // the text's length + 1 entries, entry i the width of the text's first i UTF-16 units. On failure
+    // every entry is 0.
+    Status MeasureStringPrefixWidths(std::u16string_view text, const Font* font,
+                                     std::vector<float>& widths) const;
     // Draws the text with the top of its first line's cell at the origin.
     Status DrawString(std::u16string_view text, const Font* font, PointF origin, const Brush* brush);
 

@@ -8,6 +8,7 @@
 #include "ZQFramework/Controls/TextBoxCharacters.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationNames.h"
+#include "ZQFramework/ObjectBase/Assert.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace ZQ
 {
@@ -367,40 +367,39 @@ RectT<float> LTextBox::Measure(const WString& text) const
     return renderer->MeasureText(text, ConstRCPtr<LFont>(mFont));
 }
 
-float LTextBox::MeasureWidth(const WString& text) const
-{
-    return Measure(text).width;
-}
-
 void LTextBox::PrepareMeasureCache() const
 {
     const RCPtr<LMeasurementRenderer> renderer = GetMeasurementRenderer();
     // A held copy shares the text's buffer, so a changed text always lies in another buffer.
     const bool sameText = mMeasuredText.GetBuffer() == mLabel.GetBuffer() &&
                           mPrefixWidths.size() == static_cast<size_t>(mLabel.GetLength()) + 1;
-    if (!sameText || mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    const bool sameMeasurer = mMeasuredFont == mFont && mMeasuredRenderer == renderer;
+    if (sameText && sameMeasurer)
     {
-        mMeasuredText = mLabel;
-        mPrefixWidths.assign(static_cast<size_t>(mLabel.GetLength()) + 1,
-                             std::numeric_limits<float>::quiet_NaN());
+        return;
     }
-    if (mMeasuredFont != mFont || mMeasuredRenderer != renderer)
+    if (!sameMeasurer)
     {
         mMeasuredFont = mFont;
         mMeasuredRenderer = renderer;
         mUnitBoxes.clear();
     }
+    mMeasuredText = mLabel;
+    const size_t prefixes = static_cast<size_t>(mLabel.GetLength()) + 1;
+    if (renderer == nullptr || mFont == nullptr)
+    {
+        mPrefixWidths.assign(prefixes, 0.0f);
+        return;
+    }
+    renderer->MeasurePrefixWidths(mLabel, ConstRCPtr<LFont>(mFont), mPrefixWidths);
+    ZQ_ASSERT(mPrefixWidths.size() == prefixes);
+    mPrefixWidths.resize(prefixes, 0.0f);
 }
 
 float LTextBox::GetPrefixWidth(int32_t count) const
 {
     PrepareMeasureCache();
-    float& width = mPrefixWidths[static_cast<size_t>(count)];
-    if (std::isnan(width))
-    {
-        width = MeasureWidth(mLabel.Left(count));
-    }
-    return width;
+    return mPrefixWidths[static_cast<size_t>(count)];
 }
 
 RectT<float> LTextBox::GetUnitBox(int32_t index) const
@@ -409,7 +408,6 @@ RectT<float> LTextBox::GetUnitBox(int32_t index) const
     {
         return Measure(WString());
     }
-    PrepareMeasureCache();
     const char16_t unit = mLabel.GetAt(index);
     const auto known = mUnitBoxes.find(unit);
     if (known != mUnitBoxes.end())
@@ -428,9 +426,15 @@ RectT<float> LTextBox::GetCharRect(int32_t index) const
     {
         return {};
     }
-    const PointT<float> origin = GetTextOrigin();
+    PrepareMeasureCache();
+    return GetMeasuredCharRect(GetTextOrigin(), index);
+}
+
+RectT<float> LTextBox::GetMeasuredCharRect(const PointT<float>& origin, int32_t index) const
+{
     const RectT<float> character = GetUnitBox(index);
-    return {origin.x + GetPrefixWidth(index), origin.y, character.width - 1.0f, character.height};
+    return {origin.x + mPrefixWidths[static_cast<size_t>(index)], origin.y, character.width - 1.0f,
+            character.height};
 }
 
 RectT<float> LTextBox::GetRangeRect(int32_t first, int32_t last) const
@@ -472,12 +476,14 @@ int32_t LTextBox::GetCharIndexAtPoint(const PointT<int32_t>& point)
     // One line: the characters are searched along the whole text, where the caret is measured too.
     const PointT<int32_t> inside = ClampToTextArea(point);
     const double x = inside.x + mScrollOffset.x;
+    PrepareMeasureCache();
+    const PointT<float> origin = GetTextOrigin();
     int32_t low = 0;
     int32_t high = mLabel.GetLength() - 1;
     while (low <= high)
     {
         const int32_t middle = low + (high - low) / 2;
-        const RectT<float> character = GetCharRect(middle);
+        const RectT<float> character = GetMeasuredCharRect(origin, middle);
         if (x > character.x + character.width)
         {
             low = middle + 1;

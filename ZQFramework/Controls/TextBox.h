@@ -176,15 +176,17 @@ private:
     // Geometry. Texts measure with the application's measurement renderer in the control's font; the
     // empty text, and any text without a renderer or a font, measures as nothing.
     [[nodiscard]] RectT<float> Measure(const WString& text) const;
-    [[nodiscard]] float MeasureWidth(const WString& text) const;
     // The text area's top-left plus the first laid-out line's top-left.
     [[nodiscard]] PointT<float> GetTextOrigin() const;
     [[nodiscard]] RectT<float> GetCharRect(int32_t index) const;
-    // The width of the text's first count units, and the box of the unit at index, each measured once
-    // for the current text, font and measurement renderer and then read from the cache.
+    // The rectangle GetCharRect gives, from the text's origin and the prepared cache.
+    [[nodiscard]] RectT<float> GetMeasuredCharRect(const PointT<float>& origin, int32_t index) const;
+    // The width of the text's first count units, read from the cache measured for the current text, font
+    // and measurement renderer; and the box of the unit at index, from the prepared cache.
     [[nodiscard]] float GetPrefixWidth(int32_t count) const;
     [[nodiscard]] RectT<float> GetUnitBox(int32_t index) const;
-    // Empties the cache when the text, the font or the renderer is not the one it was measured with.
+    // When the text, the font or the renderer is not the one the cache was measured with: measures the
+    // widths of all the text's prefixes in one call and forgets the unit boxes of another font or renderer.
     void PrepareMeasureCache() const;
     [[nodiscard]] RectT<float> GetRangeRect(int32_t first, int32_t last) const;
     void UpdateCaretRect();
@@ -216,10 +218,10 @@ private:
     bool mCaretVisible = true;
     double mNextBlinkTime = 0;
 
-    // What the text measured as, filled as the hit test and the caret ask for it, so that a prefix or a
-    // unit is measured at most once for one text, font and renderer: the widths of the text's first i
-    // units (NaN until measured) and the box of each unit measured alone. The text, font and renderer are
-    // held, so that a new one never reuses the address of the one measured.
+    // What the text measured as, for the hit test and the caret: the widths of the text's first i units,
+    // all measured in one pass when the text, font or renderer changes, and the box of each unit measured
+    // alone, measured once per distinct unit as they are asked for. The text, font and renderer are held,
+    // so that a new one never reuses the address of the one measured.
     mutable std::vector<float> mPrefixWidths;
     mutable std::unordered_map<char16_t, RectT<float>> mUnitBoxes;
     mutable WString mMeasuredText;

@@ -6,6 +6,7 @@
 #include "ZQFramework/Utilities/Storage/Forward.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace ZQ
 {
@@ -20,6 +21,12 @@ public:
                                     int32_t& descent) = 0;
     // The box of the text in pixels: x 0, y the (negative) ascent, width and height of the text.
     [[nodiscard]] virtual RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) = 0;
+    // The width of every prefix of the text: widths gets the text's length + 1 entries, entry i the width
+    // MeasureText gives the text's first i UTF-16 units (0 for the empty prefix). This implementation
+    // measures each prefix in turn; a back end that can measure them all in one pass overrides it with
+    // exactly the same numbers.
+    virtual void MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                                     std::vector<float>& widths);
 };
 
 // Answers "the application's measurement renderer": the application framework installs a provider at

@@ -1,15 +1,19 @@
 #include "Controls/TextBoxBench.h"
+#include "Support/MeasurementRendererScope.h"
 
 #include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <optional>
 #include <string>
 #include <vector>
 
 // A text box showing one line of 20, 2,000 or 20,000 characters: the time of a pointer hit (over and over
-// on one text, and the first one after the text changed) and of a caret move. The hit's anchors are the same
-// hit on the 20-character line and a std::upper_bound over the line's cumulative advances.
+// on one text, and the first one after the text changed, with the fake measurer and with the GDI+ renderer
+// measuring) and of a caret move. The hit's anchors are the same hit on the 20-character line and a
+// std::upper_bound over the line's cumulative advances.
 using namespace ZQ;
 
 namespace
@@ -67,24 +71,71 @@ void BM_TextBoxHitTestOnALongLine(benchmark::State& state)
 }
 BENCHMARK(BM_TextBoxHitTestOnALongLine)->Arg(20)->Arg(2000)->Arg(20000);
 
-// The first hit after the text changed: nothing measured for the new text is known yet.
-void BM_TextBoxFirstHitAfterATextChange(benchmark::State& state)
+// The hit alone takes far less than the text change that is left out of its time: a fixed number of
+// them keeps the run short.
+constexpr benchmark::IterationCount kHitsAfterChanges = 2000;
+
+enum class Timed
+{
+    HitOnly,      // the text change is left out of the time
+    ChangeAndHit, // laying the new text out and measuring what the caret and the hit need, with the hit
+};
+
+// The first hit after each text change: nothing measured for the new text is known yet. With gdi, the
+// GDI+ renderer measures (font shaping, not fixed widths) from after the text box is shown.
+void HitsAfterTextChanges(benchmark::State& state, Timed timed, bool gdi)
 {
     const auto length = static_cast<int32_t>(state.range(0));
     LongLine line(length);
+    std::optional<TestSupport::MeasurementRendererScope> renderer;
+    if (gdi)
+        renderer.emplace(RCPtr<LMeasurementRenderer>(new LGDIRenderer));
     const std::u16string texts[] = {LineOf(length), LineOf(length + 1).substr(1)};
     int64_t hits = 0;
     for (auto _ : state)
     {
-        state.PauseTiming();
+        if (timed == Timed::HitOnly)
+            state.PauseTiming();
         (void)line.Field->SetText(texts[hits % 2].c_str(), false);
-        if (++hits % 4096 == 0)
-            line.ForgetWindowCalls();
-        state.ResumeTiming();
+        if (timed == Timed::HitOnly)
+            state.ResumeTiming();
         benchmark::DoNotOptimize(line.Field->GetCharIndexAtPoint({length * kUnitWidth / 3, 5}));
+        if (++hits % 4096 == 0)
+        {
+            state.PauseTiming();
+            line.ForgetWindowCalls();
+            state.ResumeTiming();
+        }
     }
 }
-BENCHMARK(BM_TextBoxFirstHitAfterATextChange)->Arg(20)->Arg(2000)->Arg(20000);
+
+void BM_TextBoxFirstHitAfterATextChange(benchmark::State& state)
+{
+    HitsAfterTextChanges(state, Timed::HitOnly, false);
+}
+BENCHMARK(BM_TextBoxFirstHitAfterATextChange)->Arg(20)->Arg(2000)->Arg(20000)->Iterations(kHitsAfterChanges);
+
+void BM_TextBoxTextChangeAndFirstHit(benchmark::State& state)
+{
+    HitsAfterTextChanges(state, Timed::ChangeAndHit, false);
+}
+BENCHMARK(BM_TextBoxTextChangeAndFirstHit)->Arg(20)->Arg(2000)->Arg(20000);
+
+void BM_TextBoxFirstHitAfterATextChangeGdi(benchmark::State& state)
+{
+    HitsAfterTextChanges(state, Timed::HitOnly, true);
+}
+BENCHMARK(BM_TextBoxFirstHitAfterATextChangeGdi)
+    ->Arg(20)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Iterations(kHitsAfterChanges);
+
+void BM_TextBoxTextChangeAndFirstHitGdi(benchmark::State& state)
+{
+    HitsAfterTextChanges(state, Timed::ChangeAndHit, true);
+}
+BENCHMARK(BM_TextBoxTextChangeAndFirstHitGdi)->Arg(20)->Arg(2000)->Arg(20000);
 
 // The anchor of a hit: the boundary nearest to x found by std::upper_bound over the cumulative advances.
 void BM_HitTestAnchorUpperBound(benchmark::State& state)

@@ -230,6 +230,22 @@ TEST_F(TextBoxTest, AHitBetweenFractionalCharacterRectanglesGivesTheBoundaryTher
     EXPECT_EQ(field->GetCharIndexAtPoint({50, 5}), 0);
 }
 
+TEST_F(TextBoxTest, ATextIsMeasuredInOnePassThatHitsAndCaretMovesRead)
+{
+    TestSupport::FakeMeasurement& measured = text.Measurer->measurement;
+    const int passes = measured.prefixCalls;
+    Prepare(u"abababababababababababababababab", 0);
+    const int calls = measured.measureCalls;
+    for (const int32_t x : {5, 47, 90, 133, 180})
+    {
+        (void)field->GetCharIndexAtPoint({x, 5});
+    }
+    (void)field->SetCaretPosition(17, false);
+    EXPECT_EQ(field->GetCaretRect().x, 2 + 17 * 6 - 1.0f);
+    EXPECT_EQ(measured.prefixCalls, passes + 1);
+    EXPECT_LE(measured.measureCalls, calls + 2) << "no prefix measured alone; each unit's box once";
+}
+
 // Every unit half as wide as the font's size.
 class FontSizedMeasurer : public TestSupport::FakeMeasurer
 {

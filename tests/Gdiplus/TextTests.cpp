@@ -3,6 +3,8 @@
 #include "Platform/Gdiplus/Font.h"
 
 #include <cmath>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -81,6 +83,49 @@ TEST(GdiplusText, MeasuringCountsAdvancesTrailingSpacesAndLines)
     RectF heavy;
     ASSERT_EQ(canvas.graphics->MeasureString(u"Hello", bold.get(), {}, heavy), Status::Ok);
     EXPECT_GT(heavy.width, measure(u"Hello").width);
+}
+
+TEST(GdiplusText, PrefixWidthsInOnePassAreEachPrefixMeasuredAlone)
+{
+    using namespace std::string_view_literals;
+    Canvas canvas;
+    const std::unique_ptr<Font> fonts[] = {MakeFont(u"Arial", 9), MakeFont(u"Arial", 13.5f, FontStyleBold),
+                                           MakeFont(u"Times New Roman", 11, FontStyleItalic),
+                                           MakeFont(u"DejaVu Sans", 17, FontStyleRegular, Unit::Pixel)};
+    const std::u16string_view texts[] = {
+        u"Hello, world! il1 MMM"sv,
+        u"na\u00EFve caf\u00E9, cafe\u0301 \u00C5ngstr\u00F6m"sv,
+        u"AV AVAVA To Ty WAVE LT"sv,
+        u"a\tb\t\tc   d    "sv,
+        u"\U0001F600x\U0001D11E\U0001F600"sv,
+        u"lone \xD800 and \xDC00 halves, high at the end \xD83D"sv,
+        u"two\r\nlines, wider second\n\r\rthird\r"sv,
+        u"before\0after"sv,
+    };
+    for (const auto& font : fonts)
+    {
+        ASSERT_TRUE(font);
+        for (size_t index = 0; index < std::size(texts); ++index)
+        {
+            SCOPED_TRACE("text " + std::to_string(index));
+            const std::u16string_view text = texts[index];
+            std::vector<float> widths;
+            ASSERT_EQ(canvas.graphics->MeasureStringPrefixWidths(text, font.get(), widths), Status::Ok);
+            ASSERT_EQ(widths.size(), text.size() + 1);
+            for (size_t count = 0; count <= text.size(); ++count)
+            {
+                RectF alone;
+                ASSERT_EQ(canvas.graphics->MeasureString(text.substr(0, count), font.get(), {}, alone),
+                          Status::Ok);
+                EXPECT_EQ(widths[count], alone.width) << "prefix " << count;
+            }
+        }
+    }
+    std::vector<float> widths{1, 2};
+    EXPECT_EQ(canvas.graphics->MeasureStringPrefixWidths(u"", fonts[0].get(), widths), Status::Ok);
+    EXPECT_EQ(widths, std::vector<float>{0});
+    EXPECT_EQ(canvas.graphics->MeasureStringPrefixWidths(u"ab", nullptr, widths), Status::InvalidParameter);
+    EXPECT_EQ(widths, (std::vector<float>{0, 0, 0}));
 }
 
 // The rows and columns that hold any ink, as [first, last]; first > last when nothing was drawn.

@@ -1,4 +1,5 @@
 #include "GLTesting.h"
+#include "MeasurementContract.h"
 #include "Support/MeasurementRendererScope.h"
 
 #include "ZQFramework/Renderer/Font.h"
@@ -173,6 +174,16 @@ TEST(GLGlyphRenderer, MeasuringSkipsUnmappedCharactersAndGivesEmptyTextItsLine)
     const ZQ::RectT<float> empty = bench.fonts->MeasureText(u"", font);
     EXPECT_EQ(empty.width, 1);
     EXPECT_EQ(empty.height, float(font->GetDescent() - font->GetAscent()));
+}
+
+TEST(GLGlyphRenderer, PrefixWidthsInOnePassAreEachPrefixMeasuredAlone)
+{
+    GlyphBench bench;
+    for (const float size : {9.0f, 12.0f, 20.0f})
+    {
+        SCOPED_TRACE(size);
+        MeasurementContractTesting::ExpectPrefixWidthsOfEachPrefix(*bench.fonts, Sans(size));
+    }
 }
 
 TEST(GLGlyphRendererGL, TextIsDrawnBelowItsPositionFromTheAtlas)

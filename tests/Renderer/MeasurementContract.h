@@ -9,6 +9,7 @@
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 // What text layout relies on from every measurement renderer, as typed tests over measurers. A test
 // program instantiates them with a factory type whose static Create() makes the measurer:
@@ -23,6 +24,30 @@ inline float Extent(const ZQ::RectT<float>& box)
 inline bool IsLayoutBlank(char16_t ch)
 {
     return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n';
+}
+
+// The measurer's prefix widths of a few texts (accents, a kerned pair, blank runs, surrogate pairs, a
+// character fonts lack) are the widths it measures for each prefix alone, and the empty prefix has none.
+inline void ExpectPrefixWidthsOfEachPrefix(ZQ::LMeasurementRenderer& measurer,
+                                           const ZQ::ConstRCPtr<ZQ::LFont>& font)
+{
+    const char16_t* texts[] = {u"",         u"Hello, world! il1", u"caf\u00E9 cafe\u0301 \u00C5ngstr\u00F6m",
+                               u"AVAVA To", u"a\tb  \t c    ",    u"\U0001F600x\U0001D11E",
+                               u"A\uE000B"};
+    for (const char16_t* each : texts)
+    {
+        const ZQ::WString text(each);
+        SCOPED_TRACE(TestSupport::Utf8(text));
+        std::vector<float> widths{-1};
+        measurer.MeasurePrefixWidths(text, font, widths);
+        ASSERT_EQ(widths.size(), static_cast<size_t>(text.GetLength()) + 1);
+        EXPECT_EQ(widths[0], 0);
+        for (int count = 1; count <= text.GetLength(); ++count)
+        {
+            EXPECT_EQ(widths[static_cast<size_t>(count)], measurer.MeasureText(text.Left(count), font).width)
+                << "prefix " << count;
+        }
+    }
 }
 
 template <class Factory>
@@ -106,6 +131,12 @@ TYPED_TEST_P(MeasurementContract, WrappedLinesFitAndGiveBackTheParagraph)
     }
 }
 
+TYPED_TEST_P(MeasurementContract, PrefixWidthsAreTheWidthsOfEachPrefixMeasured)
+{
+    ExpectPrefixWidthsOfEachPrefix(*this->mMeasurer, this->mFont);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(MeasurementContract, EmptyTextMeasuresAllZero, ALongerTextIsNeverNarrower,
-                            AscentIsAboveAndDescentBelowTheBaseline, WrappedLinesFitAndGiveBackTheParagraph);
+                            AscentIsAboveAndDescentBelowTheBaseline, WrappedLinesFitAndGiveBackTheParagraph,
+                            PrefixWidthsAreTheWidthsOfEachPrefixMeasured);
 } // namespace MeasurementContractTesting

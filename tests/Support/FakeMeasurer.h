@@ -7,12 +7,15 @@
 
 #include <cstdint>
 #include <map>
+#include <unordered_map>
+#include <vector>
 
 namespace TestSupport
 {
 // Text measured by fixed numbers: every UTF-16 unit is defaultWidth wide unless widths names it
 // (fractions allowed), the font metrics are fixed, and a non-empty text's box starts at measuredX
-// (non-zero to exercise the extent rule). The empty text measures all zero. Counts the calls.
+// (non-zero to exercise the extent rule). The empty text measures all zero. Counts the calls: a text
+// measured whole, and the prefixes of a text measured in one pass.
 struct FakeMeasurement
 {
     float defaultWidth = 6;
@@ -24,6 +27,7 @@ struct FakeMeasurement
 
     int metricsCalls = 0;
     int measureCalls = 0;
+    int prefixCalls = 0;
 
     // The sum of the units' widths; counts nothing.
     [[nodiscard]] float WidthOf(const ZQ::WString& text) const;
@@ -50,6 +54,24 @@ public:
                                                const ZQ::ConstRCPtr<ZQ::LFont>&) override
     {
         return measurement.Measure(text);
+    }
+
+    // One pass over the text adding up its units' widths, each distinct unit measured once with
+    // MeasureText: the widths MeasureText gives every prefix, also for a subclass that measures units its
+    // own way, as long as its units' widths add up.
+    void MeasurePrefixWidths(const ZQ::WString& text, const ZQ::ConstRCPtr<ZQ::LFont>& font,
+                             std::vector<float>& widths) override
+    {
+        ++measurement.prefixCalls;
+        widths.assign(static_cast<size_t>(text.GetLength()) + 1, 0.0f);
+        std::unordered_map<char16_t, float> unitWidths;
+        for (int i = 0; i < text.GetLength(); ++i)
+        {
+            const auto [unit, added] = unitWidths.try_emplace(text.GetAt(i), 0.0f);
+            if (added)
+                unit->second = this->MeasureText(text.Mid(i, 1), font).width;
+            widths[static_cast<size_t>(i) + 1] = widths[static_cast<size_t>(i)] + unit->second;
+        }
     }
 };
 

@@ -16,6 +16,9 @@ public:
     // The bounds of the laid-out text against the font's ascent and descent: x the left of the ink,
     // width one more than its extent.
     [[nodiscard]] RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) override;
+    // MeasureText's widths of all the text's prefixes from one layout of the text.
+    void MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                             std::vector<float>& widths) override;
     // Hands the characters of the text, from first index on, to the processor as glyphs; a positive limit
     // stops before the first glyph whose right edge passes it. Returns the number of characters processed.
     virtual int32_t RenderString(const WString& text, const ConstRCPtr<LFont>& font,

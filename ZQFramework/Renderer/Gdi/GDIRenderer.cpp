@@ -103,6 +103,19 @@ void Tile(Gdiplus::Graphics& graphics, const Gdiplus::Bitmap* image, const RectT
                                            {0, 0, static_cast<float>(width), static_cast<float>(height)});
     (void)graphics.DrawImage(tiled.get(), Gdiplus::PointF{0, 0});
 }
+
+// The pixel width of a text whose box MeasureString gave: its right edge scaled from the screen's DPI
+// to 96, rounded up, plus 3 for a text that takes any room.
+float TextBoxWidth(const Gdiplus::RectF& bounds, int32_t screenDpi)
+{
+    double right = static_cast<double>(bounds.x) + bounds.width;
+    if (screenDpi != 96)
+        right = 9600.0 / screenDpi * right / 100.0;
+    int32_t width = static_cast<int32_t>(right + 0.9999);
+    if (width > 0)
+        width += 3;
+    return static_cast<float>(width);
+}
 } // namespace
 
 LGDIRenderer::LCachedBitmap::LCachedBitmap(std::unique_ptr<Gdiplus::CachedBitmap> bitmap)
@@ -189,13 +202,20 @@ RectT<float> LGDIRenderer::MeasureText(const WString& text, const ConstRCPtr<LFo
     Gdiplus::RectF bounds;
     if (mMeasuringGraphics)
         (void)mMeasuringGraphics->MeasureString(View(text), pointFont.get(), {0, 0}, bounds);
-    double right = static_cast<double>(bounds.x) + bounds.width;
-    if (mScreenDpi != 96)
-        right = 9600.0 / mScreenDpi * right / 100.0;
-    int32_t width = static_cast<int32_t>(right + 0.9999);
-    if (width > 0)
-        width += 3;
-    return {0, static_cast<float>(ascent), static_cast<float>(width), static_cast<float>(height)};
+    return {0, static_cast<float>(ascent), TextBoxWidth(bounds, mScreenDpi), static_cast<float>(height)};
+}
+
+void LGDIRenderer::MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                                       std::vector<float>& widths)
+{
+    widths.assign(static_cast<size_t>(text.GetLength()) + 1, 0.0f);
+    if (text.IsEmpty() || !mMeasuringGraphics)
+        return;
+    const auto pointFont = MakeFont(*font, font->GetSize(), Gdiplus::Unit::Point);
+    (void)mMeasuringGraphics->MeasureStringPrefixWidths(View(text), pointFont.get(), widths);
+    // The empty prefix measures as nothing, like the empty text.
+    for (size_t count = 1; count < widths.size(); ++count)
+        widths[count] = TextBoxWidth({0, 0, widths[count], 0}, mScreenDpi);
 }
 
 int32_t LGDIRenderer::GetRendererType() const

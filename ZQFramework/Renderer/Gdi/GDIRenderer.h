@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace ZQ
 {
@@ -103,6 +104,9 @@ public:
                             int32_t& descent) override;
     // x 0, y the ascent, the width of the text (trailing blanks included) rounded up plus 3, the height.
     [[nodiscard]] RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) override;
+    // MeasureText's widths of all the text's prefixes from one layout of its glyphs.
+    void MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                             std::vector<float>& widths) override;
     [[nodiscard]] int32_t GetRendererType() const override;
     ZQRESULT InitRenderContextInfo(const RectT<int32_t>& viewport, intptr_t window, bool offscreen,
                                    RCPtr<LRenderContextInfo>& context) override;

@@ -267,6 +267,15 @@ RectT<float> LGLRenderer::MeasureText(const WString& text, const ConstRCPtr<LFon
     return mFontRenderer ? mFontRenderer->MeasureText(text, font) : RectT<float>();
 }
 
+void LGLRenderer::MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                                      std::vector<float>& widths)
+{
+    if (mFontRenderer)
+        mFontRenderer->MeasurePrefixWidths(text, font, widths);
+    else
+        LRenderer::MeasurePrefixWidths(text, font, widths);
+}
+
 int32_t LGLRenderer::GetRendererType() const
 {
     return kOpenGL;

@@ -59,6 +59,8 @@ public:
     ZQRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
                             int32_t& descent) override;
     [[nodiscard]] RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) override;
+    void MeasurePrefixWidths(const WString& text, const ConstRCPtr<LFont>& font,
+                             std::vector<float>& widths) override;
     [[nodiscard]] int32_t GetRendererType() const override;
     // Gives the window the renderer's pixel format and sets the fixed GL state. Throws (after the box)
     // when the format cannot be set.
