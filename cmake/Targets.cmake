@@ -93,7 +93,7 @@ target_sources(PanelEngine PRIVATE ${device_sources})
 # into a program by zq_embed_updater_resources.
 zq_library(PanelUI Panel/UI EXCLUDE Main.cpp
     DEPS ZQObjectBase ZQStorage ZQSystem ZQNotification ZQControlBase ZQControls ZQApplication ZQFrameworkApp
-         PanelEngine PlatformGdiplus PlatformIo PlatformResources PlatformWindow)
+         PanelEngine PlatformClock PlatformGdiplus PlatformIo PlatformResources PlatformWindow)
 include(${CMAKE_CURRENT_LIST_DIR}/UpdaterResources.cmake)
 
 # The simulated mixer and driver: a library for in-process tests and a program.

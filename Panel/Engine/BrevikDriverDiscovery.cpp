@@ -2,13 +2,13 @@
 
 #include "Panel/Engine/AudioDriverInterface.h"
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Clock/Clock.h"
 #include "Platform/Driver/Driver.h"
 #include "Platform/Registry/Registry.h"
 
 #include <algorithm>
 #include <chrono>
 #include <new>
-#include <thread>
 #include <vector>
 
 namespace
@@ -270,7 +270,7 @@ int32_t FindDriverDevice(uint32_t waitMilliseconds, BrevikDriverDeviceInfo& reco
         if (waitLeft == 0)
             return kFindDriverDeviceNotFound;
         const uint32_t pause = std::min(waitLeft, kPollMilliseconds);
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        Platform::SleepFor(std::chrono::milliseconds(pause));
         waitLeft -= pause;
     }
 }

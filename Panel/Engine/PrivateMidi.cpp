@@ -4,6 +4,7 @@
 #include "Panel/Engine/BrevikDriverDevice.h"
 #include "Panel/Engine/BrevikMutex.h"
 #include "Platform/Bytes/LittleEndian.h"
+#include "Platform/Clock/Clock.h"
 #include "Platform/Driver/DriverEvent.h"
 #include "ZQFramework/System/Sync/MutexLocker.h"
 
@@ -320,7 +321,7 @@ int PrivateMidi::MemberData::TakeSlot(OutputPort& port, const uint8_t* bytes, ui
         }
         if (retries >= kSlotRetries)
             return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        Platform::SleepFor(std::chrono::milliseconds(1));
     }
 }
 
@@ -335,7 +336,7 @@ void PrivateMidi::MemberData::WaitForSlotsInFlight(OutputPort& port)
         }
         if (waited >= kCloseWaitMilliseconds)
             return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kCloseLookMilliseconds));
+        Platform::SleepFor(std::chrono::milliseconds(kCloseLookMilliseconds));
     }
 }
 

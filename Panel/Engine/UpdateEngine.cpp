@@ -1,6 +1,7 @@
 #include "Panel/Engine/UpdateEngine.h"
 
 #include "Panel/Engine/AudioDriverInterface.h"
+#include "Platform/Clock/Clock.h"
 #include "Platform/Midi/MidiMessageLength.h"
 #include "ZQFramework/Midi/MidiCaptureNotificationData.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <utility>
 
 using namespace ZQ;
@@ -598,7 +598,7 @@ ZQRESULT LUpdateEngine::ReservedSendOperation(int32_t /*a*/, int32_t /*b*/, int3
 
 void LUpdateEngine::PauseAfterChunk() const
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(GetChunkPause()));
+    Platform::SleepFor(std::chrono::milliseconds(GetChunkPause()));
 }
 
 std::vector<size_t> LUpdateEngine::CutIntoPieces(size_t total) const

@@ -129,7 +129,7 @@ protected:
     // Reads the firmware file whole; false when it cannot be read, is empty (an empty image would leave
     // the device without firmware) or is larger than kMaxFirmwareImageSize.
     bool ReadFirmwareImage(std::vector<uint8_t>& image);
-    // Sleeps for the chunk pause.
+    // Sleeps for the chunk pause on the program's clock.
     void PauseAfterChunk() const;
 
     // The ends of the pieces an image of total bytes is cut into: the chunk size each, the last one

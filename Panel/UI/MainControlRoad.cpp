@@ -3,6 +3,7 @@
 #include "Panel/Engine/UpdateProcessor.h"
 #include "Panel/UI/MainControl.h"
 #include "Panel/UI/SiblingUpdater.h"
+#include "Platform/Clock/Clock.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
 #include "ZQFramework/Application/Framework/AutoWaitCursor.h"
 #include "ZQFramework/Application/Framework/FrameworkApp.h"
@@ -15,7 +16,6 @@
 
 #include <chrono>
 #include <stdexcept>
-#include <thread>
 
 namespace ZQ
 {
@@ -38,7 +38,7 @@ bool RestartsByItself(int32_t mode)
 
 void PauseBetweenProbes()
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(LMainControl::kProbePause));
+    Platform::SleepFor(std::chrono::milliseconds(LMainControl::kProbePause));
 }
 
 template <class T>

@@ -1,6 +1,8 @@
 #include "Platform/Clock/Clock.h"
 
+#include <algorithm>
 #include <atomic>
+#include <thread>
 
 namespace Platform
 {
@@ -25,5 +27,37 @@ uint32_t GetTickCount()
 void SetClock(const IClock* clock)
 {
     gClock.store(clock, std::memory_order_release);
+}
+
+void SleepFor(Duration duration)
+{
+    if (const IClock* clock = gClock.load(std::memory_order_acquire))
+        clock->SleepUntil(clock->Now() + duration);
+    else
+        std::this_thread::sleep_for(duration);
+}
+
+void IClock::SleepUntil(TimePoint deadline) const
+{
+    constexpr Duration kSlice = std::chrono::milliseconds(1);
+    for (TimePoint now = Now(); now < deadline; now = Now())
+        std::this_thread::sleep_for(std::min<Duration>(deadline - now, kSlice));
+}
+
+void ManualClock::SleepUntil(TimePoint deadline) const
+{
+    std::unique_lock<std::mutex> lock(mLock);
+    ++mSleepers;
+    mStepped.wait(lock, [&] { return Now() >= deadline; });
+    --mSleepers;
+}
+
+void ManualClock::Advance(Duration step)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mLock);
+        mNow += step.count();
+    }
+    mStepped.notify_all();
 }
 } // namespace Platform

@@ -1,5 +1,6 @@
 #include "Engine/EngineFixture.h"
 #include "Support/Fifo.h"
+#include "Support/ManualClockScope.h"
 #include "Support/WaitFor.h"
 
 #include "Panel/Engine/PrivateMidiPerformUpdateEngine.h"
@@ -257,11 +258,17 @@ TEST_F(PrivateMidiPerformUpdateEngineConcurrency, AbortWhilePiecesRemainEndsAbor
 TEST_F(PrivateMidiPerformUpdateEngineTests, AbortAfterTheLastPiecePostsOneCompletion)
 {
     Ready(Image(128));
-    // Time enough to ask for the abort during the pause after the last piece.
     dynamic_cast<LUpdateEngine&>(*engine).SetChunkDelay(3000);
+    TestSupport::ManualClockScope clock;
     ASSERT_EQ(Start(), S_OK);
     ASSERT_TRUE(TestSupport::WaitFor([&] { return mixer->Driver().FirmwareSize() == 128; }));
+    // The abort is asked for while the engine sleeps in the pause after the last piece.
+    ASSERT_TRUE(clock.WaitForSleeper());
     EXPECT_EQ(engine->RequestAbort(), S_OK);
+    clock.Advance(std::chrono::milliseconds(3000));
+    // Closing the port afterwards looks for pieces still in flight, pausing on the clock too.
+    ASSERT_TRUE(
+        clock.StepUntil([&] { return engine->WaitForTask(0) == S_OK; }, std::chrono::milliseconds(10)));
     Finish();
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
     EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);

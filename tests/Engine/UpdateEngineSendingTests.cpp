@@ -1,4 +1,5 @@
 #include "Engine/EngineFixture.h"
+#include "Support/ManualClockScope.h"
 
 #include "Panel/Engine/UpdateEngine.h"
 #include "ZQFramework/Midi/MidiCommInterface.h"
@@ -237,11 +238,17 @@ TEST_F(UpdateEngineSendingTests, AbortEndsAbortedWithOneCompletion)
     // An abort during the pause after the last piece: every byte went out, yet the update ends aborted,
     // with one completion.
     ASSERT_EQ(engine->SetFirmwareFilePath(environment.WriteFile("small.syx", Pattern(100)).c_str()), S_OK);
-    engine->SetChunkDelay(3000); // time enough to ask for the abort during the last pause
+    engine->SetChunkDelay(3000);
     recorder->Clear();
+    TestSupport::ManualClockScope clock;
     ASSERT_EQ(engine->StartUpdate(), S_OK);
     EXPECT_EQ(Received(1), (std::vector<std::vector<uint8_t>>{Pattern(100)}));
+    ASSERT_TRUE(clock.WaitForSleeper()); // the engine sleeps in the pause after the last piece
     EXPECT_EQ(engine->RequestAbort(), S_OK);
+    clock.Advance(std::chrono::milliseconds(3000));
+    // Closing the port afterwards looks for pieces still in flight, pausing on the clock too.
+    ASSERT_TRUE(
+        clock.StepUntil([&] { return engine->WaitForTask(0) == S_OK; }, std::chrono::milliseconds(10)));
     ASSERT_EQ(engine->WaitForTask(30000), S_OK);
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kResultAborted);
     EXPECT_EQ(engine->GetState(), Engine::kStateUpdateMode);

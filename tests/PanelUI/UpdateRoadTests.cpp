@@ -1,4 +1,5 @@
 #include "PanelUI/UpdaterBench.h"
+#include "Support/ManualClockScope.h"
 
 #include "ZQFramework/ObjectBase/Exception.h"
 
@@ -11,6 +12,8 @@ namespace
 {
 // The window with a device in normal mode that needs the valid file's version, and a sibling with
 // nothing to do.
+constexpr std::chrono::milliseconds kProbePause(ZQ::LMainControl::kProbePause);
+
 struct UpdateRoadTest : ::testing::Test
 {
     UpdateRoadTest()
@@ -242,6 +245,7 @@ TEST(UpdateRoadStartTest, ATransferStartedBeforeTheWindowEndsOnTheAfterUpdateScr
 
 TEST(UpdateRoadStartTest, ADeviceThatEntersUpdateModeByItselfIsWaitedFor)
 {
+    const TestSupport::ClockStepper clock(kProbePause);
     StubSiblingLauncher sibling;
     UpdaterBench bench;
     bench.Prepare(Engine::kStateNormalMode, Engine::kFileValid);
@@ -252,11 +256,13 @@ TEST(UpdateRoadStartTest, ADeviceThatEntersUpdateModeByItselfIsWaitedFor)
     bench.Click(u"buttonUpdateFirmware");
 
     EXPECT_EQ(bench.EngineOf->probes, 1);
+    EXPECT_EQ(clock.Elapsed(), kProbePause); // one pause before the probe
     EXPECT_TRUE(bench.Main->IsUpdateRunning());
     bench.FinishTransfer();
 }
 TEST(UpdateRoadStartTest, AWaitThatSeesTheDeviceLeaveMarksItNotFound)
 {
+    const TestSupport::ClockStepper clock(kProbePause);
     StubSiblingLauncher sibling;
     UpdaterBench bench;
     bench.Prepare(Engine::kStateNormalMode, Engine::kFileValid);
@@ -267,12 +273,14 @@ TEST(UpdateRoadStartTest, AWaitThatSeesTheDeviceLeaveMarksItNotFound)
     bench.Click(u"buttonUpdateFirmware");
 
     EXPECT_EQ(bench.EngineOf->probes, 1);
+    EXPECT_EQ(clock.Elapsed(), kProbePause); // one pause before the probe
     EXPECT_EQ(bench.EngineOf->GetState(), Engine::kStateNoDevice);
     EXPECT_FALSE(bench.Main->IsUpdateRunning());
 }
 
 TEST(UpdateRoadStartTest, ADeviceThatRestartsByItselfIsProbedUntilItIsBack)
 {
+    const TestSupport::ClockStepper clock(kProbePause);
     StubSiblingLauncher sibling;
     UpdaterBench bench;
     bench.Prepare(Engine::kStateUpdateMode, Engine::kFileValid);
@@ -285,6 +293,7 @@ TEST(UpdateRoadStartTest, ADeviceThatRestartsByItselfIsProbedUntilItIsBack)
     bench.FinishTransfer();
 
     EXPECT_EQ(bench.EngineOf->probes, 1);
+    EXPECT_EQ(clock.Elapsed(), kProbePause); // one pause before the probe
     EXPECT_FALSE(bench.Main->IsUpdateRunning());
     EXPECT_EQ(bench.Text(u"labelUpdateProcessInformation"),
               bench.TextOf(u"labelUpdateProcessInformation", u"LABEL_UPDATE_SUCCEEDED"));

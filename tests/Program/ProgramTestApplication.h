@@ -37,6 +37,7 @@ public:
     // The framework's start-up, then the chosen result with the chosen exit value.
     ZQRESULT RunApplicationStartup() override
     {
+        StartedWith() = ZQ::AString(ZQ::WString(GetCommandLine())).GetBuffer();
         if (const ZQRESULT result = LApplicationBase::RunApplicationStartup(); result < 0)
             return result;
         if (StartupResult != 0)
@@ -71,6 +72,13 @@ public:
                 return Platform::Window::LResult{0};
             });
         loop->PostMessage({asker, kAsk, 0, 0});
+    }
+
+    // The command line the last application started with.
+    static std::string& StartedWith()
+    {
+        static std::string line;
+        return line;
     }
 
     static std::vector<std::string>& Received()

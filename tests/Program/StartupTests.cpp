@@ -68,6 +68,18 @@ TEST_F(StartupTest, AnOrderlyEndOfTheStartUpEndsWithoutWindowOrBoxWithTheExitVal
         << std::string(ZQ::AString(ShownText().c_str()).GetBuffer());
 }
 
+TEST_F(StartupTest, TheCommandLineGoesFromTheEntryThroughTheHostToTheApplication)
+{
+    ProgramTestApplication::StartedWith().clear();
+    ProgramTestApplication::StartupResult = static_cast<ZQRESULT>(0x8000A020);
+    (void)RunProgram(ZQTest::ProgramSkins(ZQTest::kFixedMainControl));
+    EXPECT_EQ(ProgramTestApplication::StartedWith(), "/opt/zq/program -SILENT");
+
+    // The line belonged to that host: a new host has none until the entry hands it one.
+    const ProgramTestHost next(folder);
+    EXPECT_TRUE(next.GetCommandLine().IsEmpty());
+}
+
 TEST_F(StartupTest, FailuresOfTheStartUpEndInTheStartUpErrorBoxAndAFailedExit)
 {
     struct Case

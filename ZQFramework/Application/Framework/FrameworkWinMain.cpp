@@ -25,7 +25,6 @@ namespace ZQ
 namespace
 {
 std::atomic<CFrameworkWinApp*> gHost{nullptr};
-WString gCommandLine;
 
 constexpr uintptr_t kCommandLineCopyDataId = 0x465;
 // How long a second instance waits for the running one to take its command line.
@@ -154,16 +153,6 @@ CFrameworkWinApp* CFrameworkWinApp::Current()
     return gHost.load();
 }
 
-const WString& CFrameworkWinApp::GetCommandLine()
-{
-    return gCommandLine;
-}
-
-void CFrameworkWinApp::SetCommandLine(const WString& commandLine)
-{
-    gCommandLine = commandLine;
-}
-
 bool CFrameworkWinApp::InitApplication()
 {
     try
@@ -243,9 +232,8 @@ bool CFrameworkWinApp::InitInstance()
 
 int32_t CFrameworkWinApp::Run()
 {
-    const WString commandLine = GetCommandLine();
     const RCPtr<LFrameworkApp> application =
-        CreateApplication(mControlFactory, mFrameworkStringTable, commandLine);
+        CreateApplication(mControlFactory, mFrameworkStringTable, mCommandLine);
     mApplication = application;
     try
     {

@@ -71,8 +71,9 @@ public:
 
     // The host of the process, or null.
     [[nodiscard]] static CFrameworkWinApp* Current();
-    // The whole command line the process was started with (program path first).
-    [[nodiscard]] static const WString& GetCommandLine();
+    // The whole command line the process was started with (program path first), as FrameworkWinMain
+    // handed it over; the application is made with it.
+    [[nodiscard]] const WString& GetCommandLine() const { return mCommandLine; }
 
     // Everything before the application object: TRUE to go on; FALSE when another instance took the
     // command line or start-up failed (after the start-up error box).
@@ -92,7 +93,7 @@ public:
     virtual void HideSplash();
 
     // What FrameworkWinMain hands over before InitApplication.
-    void SetCommandLine(const WString& commandLine);
+    void SetCommandLine(const WString& commandLine) { mCommandLine = commandLine; }
     void SetLocale(int32_t lcid) { mLocale = lcid; }
     [[nodiscard]] int32_t GetLocale() const { return mLocale; }
     void SetSplashImageName(const char16_t* name) { mSplashImageName = name; }
@@ -145,6 +146,7 @@ private:
     std::unique_ptr<CSplashScreen> mSplashScreen;
     CSplashScreen::WindowFactory mSplashWindowFactory;
     bool mFirstInstance = true;
+    WString mCommandLine;
     int32_t mLocale = 0;
     int32_t mFailedStartExitValue = 1;
     const char16_t* mSplashImageName = u"";
