@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Support/PngArtifact.h"
 #include "Support/SimulatorProcess.h"
 #include "Support/WaitFor.h"
 
@@ -100,17 +101,7 @@ struct Screenshot
     }
     void Save(const std::string& name) const
     {
-        const fs::path folder = NextToThisTest("artifacts");
-        fs::create_directories(folder);
-        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-        auto* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-        const int stride = cairo_image_surface_get_stride(shot) / 4;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                target[y * stride + x] = At(x, y);
-        cairo_surface_mark_dirty(shot);
-        (void)cairo_surface_write_to_png(shot, (folder / name).c_str());
-        cairo_surface_destroy(shot);
+        (void)TestSupport::SavePngArtifact(pixels, width, height, name);
     }
 };
 

@@ -215,7 +215,16 @@ TEST_F(ProgramX11, AStoredPlacementOfAnySizeOrNoneReadableStillShowsTheWindowOnT
         ASSERT_TRUE(program.IsStarted());
         const ::Window window = WaitForMainWindow();
         ASSERT_NE(window, 0u) << "the window did not come on screen";
-        const Platform::Window::Rect placed = Geometry(window);
+        // The program's moves reach the server in their own time: the placement is read once it settles.
+        Platform::Window::Rect placed = Geometry(window);
+        (void)TestSupport::WaitFor(
+            [&]
+            {
+                placed = Geometry(window);
+                return placed.left >= desktop.left && placed.top >= desktop.top &&
+                       placed.right <= desktop.right && placed.bottom <= desktop.bottom &&
+                       placed.Width() == 400 && placed.Height() == 450;
+            });
         EXPECT_GE(placed.left, desktop.left);
         EXPECT_GE(placed.top, desktop.top);
         EXPECT_LE(placed.right, desktop.right);

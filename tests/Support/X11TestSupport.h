@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Support/PngArtifact.h"
+
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
 
@@ -60,18 +62,7 @@ struct Screenshot
     // Saved as a PNG test artifact in the folder "artifacts" beside the test program.
     [[nodiscard]] bool Save(const std::string& name) const
     {
-        cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height);
-        auto* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(shot));
-        const int stride = cairo_image_surface_get_stride(shot) / 4;
-        for (int y = 0; y < Height; ++y)
-            for (int x = 0; x < Width; ++x)
-                target[y * stride + x] = At(x, y);
-        cairo_surface_mark_dirty(shot);
-        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "artifacts";
-        std::filesystem::create_directories(folder);
-        const bool saved = cairo_surface_write_to_png(shot, (folder / name).c_str()) == CAIRO_STATUS_SUCCESS;
-        cairo_surface_destroy(shot);
-        return saved;
+        return SavePngArtifact(Pixels, Width, Height, name);
     }
 };
 
