@@ -2,6 +2,7 @@
 // the process start to its first painted frame, its resident memory once the window idles, and the share
 // of a core the idle window takes. Skipped without a display, the program or the simulator.
 #include "Support/PrivateFolders.h"
+#include "Support/ProgramPath.h"
 #include "Support/SimulatorProcess.h"
 
 #include <benchmark/benchmark.h>
@@ -29,15 +30,6 @@ namespace
 {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::string NextToThisBenchmark(const std::string& name)
-{
-    char self[4096] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return {};
-    const std::filesystem::path program = std::filesystem::path(self).parent_path() / name;
-    return std::filesystem::exists(program) ? program.string() : std::string();
-}
 
 std::set<::Window> TopLevelWindows(::Display* x)
 {
@@ -120,7 +112,7 @@ double CpuSeconds(pid_t pid)
 
 void BM_UpdaterWindow(benchmark::State& state)
 {
-    const std::string updater = NextToThisBenchmark("q3300-splen-updater");
+    const std::string updater = TestSupport::ProgramBesideThisOne("q3300-splen-updater");
     const std::string simulatorProgram = TestSupport::SimulatorProcess::ProgramNextToThisTest();
     ::Display* x = XOpenDisplay(nullptr);
     if (updater.empty() || simulatorProgram.empty() || x == nullptr)

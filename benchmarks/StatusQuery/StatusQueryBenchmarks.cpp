@@ -7,6 +7,7 @@
 // program or the simulator.
 #include "Support/LoadedObjects.h"
 #include "Support/PrivateFolders.h"
+#include "Support/ProgramPath.h"
 #include "Support/SimulatorProcess.h"
 
 #include <benchmark/benchmark.h>
@@ -28,15 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRepetitions = 15;
 // The status of a device in normal mode with an older version than the image's.
 constexpr int kUpdateNeededInNormalMode = 5;
-
-std::string NextToThisBenchmark(const std::string& name)
-{
-    char self[4096] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return {};
-    const std::filesystem::path program = std::filesystem::path(self).parent_path() / name;
-    return std::filesystem::exists(program) ? program.string() : std::string();
-}
 
 // Runs program with arguments and this process's environment without a display, plus extra variables;
 // its exit code, -1 when it did not start or ended by a signal.
@@ -100,7 +92,7 @@ BENCHMARK(BM_BinTrue)
 
 void BM_StatusQuery(benchmark::State& state)
 {
-    const std::string updater = NextToThisBenchmark("q3300-splen-updater");
+    const std::string updater = TestSupport::ProgramBesideThisOne("q3300-splen-updater");
     const std::string simulatorProgram = TestSupport::SimulatorProcess::ProgramNextToThisTest();
     if (updater.empty() || simulatorProgram.empty())
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Support/ProgramPath.h"
 #include "Support/WaitFor.h"
 
 #include <chrono>
@@ -25,11 +26,7 @@ class ChildProcess
 public:
     [[nodiscard]] static std::string NextToThisTest(const std::string& name)
     {
-        char self[4096] = {};
-        if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-            return {};
-        const std::filesystem::path program = std::filesystem::path(self).parent_path() / name;
-        return std::filesystem::exists(program) ? program.string() : std::string();
+        return ProgramBesideThisOne(name);
     }
 
     ChildProcess(const std::string& name, std::vector<std::string> arguments, bool headless = false)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Support/ProgramPath.h"
+
 #include "Platform/Io/UniqueFd.h"
 #include "Platform/Io/UnixSocket.h"
 
@@ -34,14 +36,7 @@ public:
     using Milliseconds = std::chrono::milliseconds;
 
     // The program built next to the running test program, or empty when there is none.
-    [[nodiscard]] static std::string ProgramNextToThisTest()
-    {
-        char self[4096] = {};
-        if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-            return {};
-        const std::filesystem::path program = std::filesystem::path(self).parent_path() / "zq-simulator";
-        return std::filesystem::exists(program) ? program.string() : std::string();
-    }
+    [[nodiscard]] static std::string ProgramNextToThisTest() { return ProgramBesideThisOne("zq-simulator"); }
 
     SimulatorProcess(const std::string& program, const std::vector<std::string>& options,
                      Milliseconds lifetime = std::chrono::seconds(120))
