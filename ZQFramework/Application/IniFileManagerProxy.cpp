@@ -194,7 +194,11 @@ ZQRESULT Read(CIniFileManagerProxy::MemberData& data, Handle handle, Reader&& re
     }
 }
 
+// A writer's answer when the file already held what it was asked to write.
+constexpr ZQRESULT kUnchanged = S_FALSE;
+
 // Runs a writer on the file of handle and marks the file changed when it succeeds (or stopped half-way).
+// A writer that found the value already there leaves the file unmarked, so that it is not written again.
 template <class Writer>
 ZQRESULT Change(CIniFileManagerProxy::MemberData& data, Handle handle, Writer&& writer)
 {
@@ -204,6 +208,8 @@ ZQRESULT Change(CIniFileManagerProxy::MemberData& data, Handle handle, Writer&& 
     try
     {
         const ZQRESULT result = writer(*file);
+        if (result == kUnchanged)
+            return S_OK;
         if (result == S_OK)
             file->changed = true;
         return result;
@@ -326,6 +332,10 @@ ZQRESULT CIniFileManagerProxy::SetInteger(Handle handle, const WString& key, int
     return Change(*mData, handle,
                   [&](IniFileInfo& file)
                   {
+                      if (const XNode* held = Resolve(file, key, false);
+                          held != nullptr && held->GetType() == XNode::TypeInteger &&
+                          held->GetInteger() == value)
+                          return kUnchanged;
                       XNode* node = Resolve(file, key, true);
                       if (node == nullptr)
                           return kFailed;
@@ -352,10 +362,15 @@ ZQRESULT CIniFileManagerProxy::SetString(Handle handle, const WString& key, cons
     return Change(*mData, handle,
                   [&](IniFileInfo& file)
                   {
+                      const std::string utf8 = Utf8(text);
+                      if (const XNode* held = Resolve(file, key, false);
+                          held != nullptr && held->GetType() == XNode::TypeString &&
+                          held->GetString() == utf8)
+                          return kUnchanged;
                       XNode* node = Resolve(file, key, true);
                       if (node == nullptr)
                           return kFailed;
-                      node->SetString(Utf8(text));
+                      node->SetString(utf8);
                       return S_OK;
                   });
 }

@@ -356,6 +356,38 @@ TEST(IniFileManager, AFailedWriteKeepsTheChangesForTheNextSave)
     EXPECT_FALSE(fs::exists(path));
 }
 
+TEST(IniFileManager, SettingTheValueAlreadyHeldWritesNothing)
+{
+    const IniFileFolder folder;
+    const std::string path = folder.Path();
+    Handle handle = 0;
+    ASSERT_EQ(folder.manager->Open(WString(path.c_str()), u"1_0_0", u"App", handle), 0);
+    ASSERT_EQ(folder.manager->SetInteger(handle, u"Value", 4), 0);
+    ASSERT_EQ(folder.manager->SetString(handle, u"Name", u"Splen"), 0);
+    ASSERT_EQ(folder.manager->Save(handle), 0);
+
+    // The same values again (as a program sets its settings at every start): the file is not written.
+    fs::remove(path);
+    EXPECT_EQ(folder.manager->SetInteger(handle, u"Value", 4), 0);
+    EXPECT_EQ(folder.manager->SetString(handle, u"Name", u"Splen"), 0);
+    EXPECT_EQ(folder.manager->Save(handle), 0);
+    EXPECT_FALSE(fs::exists(path));
+
+    // A string that reads as the same number is another value, and so is a new one.
+    for (const auto& change :
+         std::vector<std::function<ZQRESULT()>>{
+             [&] { return folder.manager->SetString(handle, u"Value", u"4"); },
+             [&] { return folder.manager->SetInteger(handle, u"Name", 0); },
+             [&] { return folder.manager->SetInteger(handle, u"Other", 4); }})
+    {
+        fs::remove(path);
+        EXPECT_EQ(change(), 0);
+        EXPECT_EQ(folder.manager->Save(handle), 0);
+        EXPECT_TRUE(fs::exists(path));
+    }
+    EXPECT_EQ(folder.manager->Close(handle, true), 0);
+}
+
 TEST(IniFileManager, WhatHeldNoSettingsIsKeptBesideTheNewRegularFile)
 {
     const std::string kNotSettings = "[Section]\nkey=value\n";
