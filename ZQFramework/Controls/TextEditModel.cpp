@@ -36,7 +36,7 @@ TextEditModel::Change TextEditModel::PlaceCaret(int32_t position)
     {
         mSelectionAnchor = position;
     }
-    return {.Caret = moved};
+    return {.Selection = false, .Caret = moved};
 }
 
 TextEditModel::Change TextEditModel::MoveCaret(int32_t to, bool extend)
@@ -191,7 +191,7 @@ TextEditModel::Change TextEditModel::StoreSelection(int32_t start, int32_t lengt
     }
     mSelectionStart = start;
     mSelectionLength = length;
-    return {.Selection = true};
+    return {.Selection = true, .Caret = false};
 }
 
 TextEditModel::Change TextEditModel::SelectRange(int32_t first, int32_t last)
@@ -240,7 +240,7 @@ TextEditModel::Change TextEditModel::ClearSelection()
     mSelectionStart = 0;
     mSelectionLength = 0;
     mSelectionAnchor = 0;
-    return {.Selection = hadSelection};
+    return {.Selection = hadSelection, .Caret = false};
 }
 
 // --- Editing ---
