@@ -5,7 +5,6 @@
 #include "ZQFramework/ControlBase/Look.h"
 #include "ZQFramework/ControlBase/LookDescriptor.h"
 #include "ZQFramework/Controls/ControlPattern.h"
-#include "ZQFramework/Controls/TextBoxCharacters.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/ObjectBase/Assert.h"
@@ -88,6 +87,8 @@ void LTextBox::Announce(const char16_t* name, const RCPtr<LRefCountedObject>& pa
 ZQRESULT LTextBox::SetText(const WString& text, bool resetCaret)
 {
     const RCPtr<LControl> self = KeepControlAlive(this);
+    // Whatever the re-layout runs reads the new text from the model as from the label.
+    mEdit.SetText(text);
     if (UpdateLabel(text, true) == 0)
     {
         return 1;
@@ -105,7 +106,7 @@ ZQRESULT LTextBox::SetText(const WString& text, bool resetCaret)
     (void)SetClientExtent(width, height);
     ClearSelection();
     // A caret left past a shortened text could neither move left nor be measured: it stops at the end.
-    (void)SetCaretPosition(resetCaret ? 0 : std::min(mCaretPosition, mLabel.GetLength()), true);
+    (void)SetCaretPosition(resetCaret ? 0 : std::min(mEdit.GetCaret(), mEdit.GetLength()), true);
     if (LLook* caption = LookAt(kLookCaption); caption != nullptr && !mCaption.IsEmpty())
     {
         (void)caption->SetText(mCaption);
@@ -133,71 +134,55 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 
 // --- Editing ---
 
-void LTextBox::TypeCharacter(char16_t character)
+ZQRESULT LTextBox::ApplyEdit(const TextEditModel& edited, bool forceCaret)
 {
-    WString copy = mLabel;
-    if (HasSelection())
-    {
-        (void)copy.Remove(mSelectionStart, mSelectionLength);
-        (void)SetCaretPosition(mSelectionStart, false);
-        ClearSelection();
-    }
-    const int32_t caret = mCaretPosition;
-    (void)copy.Insert(caret, WString(character));
-    if (SetText(copy, false) == 0)
-    {
-        (void)SetCaretPosition(caret + 1, true);
-    }
+    const ZQRESULT result = SetText(edited.GetText(), false);
+    (void)SetCaretPosition(edited.GetCaret(), result == 0 || forceCaret);
+    Show(mEdit.SetSelection(edited.GetSelectionStart(), edited.GetSelectionLength(),
+                            edited.GetSelectionAnchor()));
+    return result;
 }
 
-void LTextBox::DeleteRange(int32_t position, int32_t count)
+void LTextBox::TypeCharacter(char16_t character)
 {
-    const int32_t length = mLabel.GetLength();
-    if (position < 0 || count < 0 || position >= length || count > length - position)
+    TextEditModel edited = mEdit;
+    edited.TypeCharacter(character);
+    (void)ApplyEdit(edited, false);
+}
+
+void LTextBox::Delete(bool (TextEditModel::*deletion)())
+{
+    TextEditModel edited = mEdit;
+    if ((edited.*deletion)())
     {
-        return;
-    }
-    WString copy = mLabel;
-    (void)copy.Remove(position, count);
-    if (SetText(copy, false) == 0)
-    {
-        (void)SetCaretPosition(position, true);
+        (void)ApplyEdit(edited, false);
     }
 }
 
 void LTextBox::DeleteSelection()
 {
-    if (HasSelection())
-    {
-        DeleteRange(mSelectionStart, mSelectionLength);
-    }
+    Delete(&TextEditModel::DeleteSelection);
 }
 
 ZQRESULT LTextBox::ReplaceSelection(const WString& text)
 {
-    if (!HasSelection())
+    TextEditModel edited = mEdit;
+    if (!edited.ReplaceSelection(text))
     {
         return E_FAIL;
     }
-    const int32_t start = mSelectionStart;
-    WString copy = mLabel;
-    (void)copy.Remove(start, mSelectionLength);
-    (void)copy.Insert(start, text);
-    const ZQRESULT result = SetText(copy, false);
-    (void)SetCaretPosition(start + text.GetLength(), true);
-    ClearSelection();
-    return result;
+    // The caret goes after the new text even when it replaced an equal one.
+    return ApplyEdit(edited, true);
 }
 
 ZQRESULT LTextBox::InsertAtCaret(const WString& text)
 {
-    const int32_t caret = mCaretPosition;
-    WString copy = mLabel;
-    if (copy.Insert(caret, text) < 0 || SetText(copy, false) != 0)
+    TextEditModel edited = mEdit;
+    if (!edited.InsertText(text))
     {
         return E_FAIL;
     }
-    (void)SetCaretPosition(caret + text.GetLength(), true);
+    (void)ApplyEdit(edited, false);
     return 0;
 }
 
@@ -205,109 +190,56 @@ ZQRESULT LTextBox::InsertAtCaret(const WString& text)
 
 ZQRESULT LTextBox::SetCaretPosition(int32_t position, bool force)
 {
-    if (position < 0 || position > mLabel.GetLength())
+    if (!mEdit.IsPosition(position))
     {
         return E_INVALIDARG;
     }
-    if (position == mCaretPosition && !force)
+    const bool moved = mEdit.PlaceCaret(position).Caret;
+    if (moved || force)
     {
-        if (!HasSelection())
-        {
-            mSelectionAnchor = mCaretPosition;
-        }
-        return 1;
+        ShowCaret();
     }
-    const bool moved = position != mCaretPosition;
-    mCaretPosition = position;
-    if (!HasSelection())
-    {
-        mSelectionAnchor = position;
-    }
+    return moved ? 0 : 1;
+}
+
+void LTextBox::ShowCaret()
+{
     UpdateCaretRect();
     mCaretVisible = true;
     mNextBlinkTime = Now() + kCaretShownSeconds;
     (void)InvalidateWhole();
-    return moved ? 0 : 1;
 }
 
-void LTextBox::StoreSelection(int32_t start, int32_t length)
+void LTextBox::Show(const TextEditModel::Change& change)
 {
-    // The selection never reaches outside the text, whatever a key sequence asks for.
-    const int32_t textLength = mLabel.GetLength();
-    start = std::clamp(start, 0, textLength);
-    length = std::clamp(length, 0, textLength - start);
-    if (start == mSelectionStart && length == mSelectionLength)
+    if (change.Selection)
     {
-        return;
+        UpdateLooks();
     }
-    mSelectionStart = start;
-    mSelectionLength = length;
-    UpdateLooks();
+    if (change.Caret)
+    {
+        ShowCaret();
+    }
 }
 
 void LTextBox::SelectRange(int32_t first, int32_t last)
 {
-    const int32_t length = mLabel.GetLength();
-    if (first == 0 && last == -1)
-    {
-        StoreSelection(0, length);
-        mSelectionAnchor = 0;
-        return;
-    }
-    if (first == -1)
-    {
-        ClearSelection();
-        return;
-    }
-    if (first < 0 || first >= length || last < 0 || last >= length)
-    {
-        return;
-    }
-    const int32_t start = std::min(first, last);
-    StoreSelection(start, std::max(first, last) - start + 1);
-    mSelectionAnchor = start;
+    Show(mEdit.SelectRange(first, last));
 }
 
 void LTextBox::SetSelection(int32_t start, int32_t length, int32_t anchor)
 {
-    if (length > 0)
-    {
-        SelectRange(start, start + length - 1);
-    }
-    else
-    {
-        StoreSelection(start, 0);
-    }
-    mSelectionAnchor = anchor;
+    Show(mEdit.SetSelection(start, length, anchor));
 }
 
 void LTextBox::ExtendSelectionTo(int32_t position)
 {
-    const int32_t anchor = mSelectionAnchor;
-    const int32_t start = std::min(anchor, position);
-    const int32_t count = std::abs(position - anchor);
-    if (count > 0)
-    {
-        SelectRange(start, start + count - 1);
-    }
-    else
-    {
-        StoreSelection(start, 0);
-    }
-    mSelectionAnchor = anchor;
-    (void)SetCaretPosition(position, false);
+    Show(mEdit.MoveCaret(position, true));
 }
 
 void LTextBox::ClearSelection()
 {
-    const bool hadSelection = HasSelection();
-    mSelectionStart = 0;
-    mSelectionLength = 0;
-    mSelectionAnchor = 0;
-    if (hadSelection)
-    {
-        UpdateLooks();
-    }
+    Show(mEdit.ClearSelection());
 }
 
 // --- Geometry ---
@@ -456,7 +388,7 @@ RectT<float> LTextBox::GetRangeRect(int32_t first, int32_t last) const
 void LTextBox::UpdateCaretRect()
 {
     const PointT<float> origin = GetTextOrigin();
-    const int32_t caret = std::min(mCaretPosition, mLabel.GetLength());
+    const int32_t caret = std::min(mEdit.GetCaret(), mEdit.GetLength());
     mCaretRect = {origin.x + GetPrefixWidth(caret) - 1.0f, origin.y, 1.0f,
                   mFont != nullptr ? static_cast<float>(mFont->GetHeight()) : 0.0f};
 }
@@ -554,7 +486,8 @@ void LTextBox::ShowCaptionLooks()
 void LTextBox::ShowSelectionLooks(int32_t stateLook, bool hot)
 {
     const int32_t selectionLook = hot ? kLookSelectionHot : kLookSelection;
-    const RectT<float> range = GetRangeRect(mSelectionStart, mSelectionStart + mSelectionLength - 1);
+    const int32_t start = mEdit.GetSelectionStart();
+    const RectT<float> range = GetRangeRect(start, start + mEdit.GetSelectionLength() - 1);
     const float shiftX = ClampCoordinate(mScrollOffset.x);
     const float shiftY = ClampCoordinate(mScrollOffset.y);
     const RectT<float> area = GetTextArea();
@@ -617,6 +550,8 @@ ZQRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
     const WString kept = mLabel;
     const ZQRESULT result = LScrollView::ApplyDescriptor(descriptor);
+    // The base may have put another label in place.
+    mEdit.SetText(GetLabel());
     // "LABEL" names the caption, wherever the skin gives it: the text that the base took from it is
     // put back.
     WString caption;

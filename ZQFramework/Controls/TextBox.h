@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZQFramework/Controls/ScrollView.h"
+#include "ZQFramework/Controls/TextEditModel.h"
 #include "ZQFramework/ObjectBase/RefCountedObject.h"
 #include "ZQFramework/Utilities/Graphics/Rect.h"
 #include "ZQFramework/Utilities/Storage/String.h"
@@ -39,10 +40,14 @@ private:
 // SetText and is announced with "NID_TEXTBOX_TEXT_CHANGE"; all three notifications are sent at once
 // through the text box's own distributor.
 //
-// Positions are indexes of UTF-16 units from 0 to the text's length, measured along one line with the
-// application's measurement renderer in the control's font. Looks, by index: 0 normal (it also gives the
-// text area and lays the text out), 1 hot, 2 around the caption, 3 focused, 4 focused and hot, 6
-// disabled, 9 the caption, 10 and 11 the selection highlight (not hot, hot).
+// The text, the caret, the selection and the filter live in a TextEditModel, which says how editing
+// works; the text box runs each key and mouse step on it and shows what the step changed, and keeps the
+// drawing, the scrolling, the focus, the clipboard and the notifications. Positions are the model's,
+// measured along one line with the application's measurement renderer in the control's font.
+//
+// Looks, by index: 0 normal (it also gives the text area and lays the text out), 1 hot, 2 around the
+// caption, 3 focused, 4 focused and hot, 6 disabled, 9 the caption, 10 and 11 the selection highlight
+// (not hot, hot).
 //
 // Owned by its parent like any control; the numeric up-down and the combo box hold one as the child
 // "textBox" and set its filter directly. UI thread only; the caret blinks at the window's idle passes
@@ -88,19 +93,19 @@ public:
     // Chooses the looks for the state: disabled, the caption, the selection highlight or the plain state.
     void UpdateLooks();
 
-    // The characters a user may type (mFilterAllows) or may not type; an empty filter lets every
+    // The characters a user may type (filter allows) or may not type; an empty filter lets every
     // printable character through. Set by the owning control.
-    void SetCharacterFilter(const WString& filter) { mCharacterFilter = filter; }
-    void SetFilterAllows(bool allows) { mFilterAllows = allows; }
-    [[nodiscard]] const WString& GetCharacterFilter() const { return mCharacterFilter; }
-    [[nodiscard]] bool GetFilterAllows() const { return mFilterAllows; }
+    void SetCharacterFilter(const WString& filter) { mEdit.SetCharacterFilter(filter); }
+    void SetFilterAllows(bool allows) { mEdit.SetFilterAllows(allows); }
+    [[nodiscard]] const WString& GetCharacterFilter() const { return mEdit.GetCharacterFilter(); }
+    [[nodiscard]] bool GetFilterAllows() const { return mEdit.GetFilterAllows(); }
 
     [[nodiscard]] const WString& GetCaption() const { return mCaption; }
-    [[nodiscard]] int32_t GetCaretPosition() const { return mCaretPosition; }
-    [[nodiscard]] int32_t GetSelectionStart() const { return mSelectionStart; }
-    [[nodiscard]] int32_t GetSelectionLength() const { return mSelectionLength; }
-    [[nodiscard]] int32_t GetSelectionAnchor() const { return mSelectionAnchor; }
-    [[nodiscard]] bool HasSelection() const { return mSelectionLength > 0; }
+    [[nodiscard]] int32_t GetCaretPosition() const { return mEdit.GetCaret(); }
+    [[nodiscard]] int32_t GetSelectionStart() const { return mEdit.GetSelectionStart(); }
+    [[nodiscard]] int32_t GetSelectionLength() const { return mEdit.GetSelectionLength(); }
+    [[nodiscard]] int32_t GetSelectionAnchor() const { return mEdit.GetSelectionAnchor(); }
+    [[nodiscard]] bool HasSelection() const { return mEdit.HasSelection(); }
     // {x, y, 1, font height} in content coordinates (before scrolling).
     [[nodiscard]] const RectT<float>& GetCaretRect() const { return mCaretRect; }
     [[nodiscard]] bool IsCaretVisible() const { return mCaretVisible; }
@@ -153,25 +158,29 @@ protected:
     LTextBox(const RCPtr<LControl>& parent, const WString& name);
 
 private:
-    // Editing; each builds the new text in a copy and applies it with SetText(copy, false).
+    // Editing. Each edit is worked out on a copy of the model and put into effect by ApplyEdit.
     void TypeCharacter(char16_t character);
-    // Removes [position, position + count) when it lies within the text; the caret goes to position.
-    void DeleteRange(int32_t position, int32_t count);
     void DeleteSelection();
     ZQRESULT ReplaceSelection(const WString& text);
     ZQRESULT InsertAtCaret(const WString& text);
+    // The edited text through SetText(text, false), so that it is announced; then the caret, forced
+    // (shown again even where it is) when the text changed or with forceCaret; then the selection and
+    // anchor the edit left. Returns the SetText result.
+    ZQRESULT ApplyEdit(const TextEditModel& edited, bool forceCaret);
+    // Shows what a step of the model changed: the looks follow a changed selection, and a moved caret
+    // shows again (ShowCaret).
+    void Show(const TextEditModel::Change& change);
+    // After the caret moved: its rectangle, shown for 0.5 s, the control redrawn.
+    void ShowCaret();
     // The text of the clipboard service, when it holds text.
     [[nodiscard]] static bool GetClipboardText(WString& text);
 
     // Keys. Each returns the HandleKeyPress result.
     ZQRESULT HandleVirtualKey(uint32_t code);
     ZQRESULT HandleCharacter(char16_t character);
-    void ExtendLeftByOne();
-    void ExtendRightByOne();
-    // Backspace and Delete: the selection, or count characters from position.
-    void DeleteSelectionOr(int32_t position, int32_t count);
-    [[nodiscard]] int32_t GetNextWordPosition() const;
-    [[nodiscard]] int32_t GetPreviousWordPosition() const;
+    // Runs a deletion of the model (DeleteBackward and the like) on a copy and applies it when there
+    // was something to delete.
+    void Delete(bool (TextEditModel::*deletion)());
 
     // Geometry. Texts measure with the application's measurement renderer in the control's font; the
     // empty text, and any text without a renderer or a font, measures as nothing.
@@ -200,19 +209,14 @@ private:
     // The look at index, null when the list has none there (GetLook would give the default look).
     [[nodiscard]] LLook* LookAt(int32_t index) const;
     [[nodiscard]] LFontText* GetLookTextLayout(int32_t index) const;
-    // The selection set directly, kept within the text; the looks follow when start or length changed.
-    void StoreSelection(int32_t start, int32_t length);
     // Sends name with param through the text box's own distributor, at once.
     void Announce(const char16_t* name, const RCPtr<LRefCountedObject>& param);
     [[nodiscard]] static double Now();
 
-    WString mCharacterFilter;
-    bool mFilterAllows = true;
+    // The character filter, its allows flag, the caret, the selection and its anchor, in this order, and
+    // a copy of the text: SetText gives the model the text before the label takes it.
+    TextEditModel mEdit;
     WString mCaption;
-    int32_t mCaretPosition = 0;
-    int32_t mSelectionStart = 0;
-    int32_t mSelectionLength = 0;
-    int32_t mSelectionAnchor = 0;
     RectT<float> mCaretRect;
     bool mInScrollOffset = false;
     bool mCaretVisible = true;

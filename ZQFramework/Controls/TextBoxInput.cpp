@@ -24,7 +24,6 @@ namespace ZQ
 namespace
 {
 using TextBoxCharacters::IsPrintable;
-using TextBoxCharacters::IsSpace;
 using TextWrapper = LWrapperStringable<WString, &StringToString>;
 
 // Virtual keys.
@@ -115,8 +114,7 @@ ZQRESULT LTextBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
 
 ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
 {
-    const int32_t length = mLabel.GetLength();
-    const int32_t caret = mCaretPosition;
+    const int32_t caret = mEdit.GetCaret();
     switch (code)
     {
     case Pressed(kVkA, kCtrl):
@@ -124,18 +122,10 @@ ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
         SelectRange(0, -1);
         return 1;
     case Pressed(kVkLeft):
-        ClearSelection();
-        if (caret > 0)
-        {
-            (void)SetCaretPosition(caret - 1, false);
-        }
+        Show(mEdit.MoveCaret(caret - 1, false));
         return 0;
     case Pressed(kVkRight):
-        ClearSelection();
-        if (caret < length)
-        {
-            (void)SetCaretPosition(caret + 1, false);
-        }
+        Show(mEdit.MoveCaret(caret + 1, false));
         return 0;
     case Pressed(kVkUp):
     case Pressed(kVkUp, kShift):
@@ -147,56 +137,44 @@ ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
     case Pressed(kVkDown, kCtrl | kShift):
         return 1;
     case Pressed(kVkLeft, kShift):
-        ExtendLeftByOne();
+        Show(mEdit.ExtendLeftByOne());
         return 0;
     case Pressed(kVkRight, kShift):
-        ExtendRightByOne();
+        Show(mEdit.ExtendRightByOne());
         return 0;
     case Pressed(kVkLeft, kCtrl):
-        ClearSelection();
-        (void)SetCaretPosition(GetPreviousWordPosition(), false);
+        Show(mEdit.MoveCaret(mEdit.PreviousWordStart(), false));
         return 0;
     case Pressed(kVkRight, kCtrl):
-        ClearSelection();
-        (void)SetCaretPosition(GetNextWordPosition(), false);
+        Show(mEdit.MoveCaret(mEdit.NextWordStart(), false));
         return 0;
     case Pressed(kVkLeft, kCtrl | kShift):
-        ExtendSelectionTo(GetPreviousWordPosition());
+        Show(mEdit.MoveCaret(mEdit.PreviousWordStart(), true));
         return 0;
     case Pressed(kVkRight, kCtrl | kShift):
-        ExtendSelectionTo(GetNextWordPosition());
+        Show(mEdit.MoveCaret(mEdit.NextWordStart(), true));
         return 0;
     case Pressed(kVkHome):
-        ClearSelection();
-        (void)SetCaretPosition(0, false);
+        Show(mEdit.MoveCaret(0, false));
         return 0;
     case Pressed(kVkEnd):
-        ClearSelection();
-        (void)SetCaretPosition(length, false);
+        Show(mEdit.MoveCaret(mEdit.GetLength(), false));
         return 0;
     case Pressed(kVkHome, kShift):
-        if (caret > 0)
-        {
-            SetSelection(0, mSelectionAnchor, mSelectionAnchor);
-            (void)SetCaretPosition(0, false);
-        }
+        Show(mEdit.ExtendToStart());
         return 0;
     case Pressed(kVkEnd, kShift):
-        if (caret < length)
-        {
-            SetSelection(mSelectionAnchor, length - mSelectionAnchor, mSelectionAnchor);
-            (void)SetCaretPosition(length, false);
-        }
+        Show(mEdit.ExtendToEnd());
         return 0;
     case Pressed(kVkBack):
     case Pressed(kVkDelete, kShift):
-        DeleteSelectionOr(caret - 1, caret > 0 ? 1 : 0);
+        Delete(&TextEditModel::DeleteBackward);
         return 0;
     case Pressed(kVkDelete):
-        DeleteSelectionOr(caret, caret < length ? 1 : 0);
+        Delete(&TextEditModel::DeleteForward);
         return 0;
     case Pressed(kVkDelete, kCtrl):
-        DeleteSelectionOr(caret, length - caret);
+        Delete(&TextEditModel::DeleteToEnd);
         return 0;
     case Pressed(kVkReturn):
         return Validate()->mValid != 0 ? 1 : 0;
@@ -228,122 +206,12 @@ ZQRESULT LTextBox::HandleCharacter(char16_t character)
     {
         return 1;
     }
-    if (!mCharacterFilter.IsEmpty())
+    // A character the filter keeps out is swallowed.
+    if (mEdit.PassesFilter(character))
     {
-        const bool listed = mCharacterFilter.Find(WString(character)) >= 0;
-        if (listed != mFilterAllows)
-        {
-            return 0;
-        }
+        TypeCharacter(character);
     }
-    TypeCharacter(character);
     return 0;
-}
-
-void LTextBox::ExtendLeftByOne()
-{
-    const int32_t caret = mCaretPosition;
-    if (caret <= 0)
-    {
-        return;
-    }
-    if (HasSelection())
-    {
-        if (caret > mSelectionAnchor)
-        {
-            StoreSelection(mSelectionStart, mSelectionLength - 1);
-        }
-        else
-        {
-            StoreSelection(mSelectionStart - 1, mSelectionLength + 1);
-        }
-    }
-    else
-    {
-        StoreSelection(caret - 1, 1);
-        mSelectionAnchor = caret;
-    }
-    (void)SetCaretPosition(caret - 1, false);
-}
-
-void LTextBox::ExtendRightByOne()
-{
-    const int32_t caret = mCaretPosition;
-    if (caret >= mLabel.GetLength())
-    {
-        return;
-    }
-    if (HasSelection())
-    {
-        if (caret < mSelectionAnchor)
-        {
-            StoreSelection(mSelectionStart + 1, mSelectionLength - 1);
-        }
-        else
-        {
-            StoreSelection(mSelectionStart, mSelectionLength + 1);
-        }
-    }
-    else
-    {
-        StoreSelection(caret, 1);
-        mSelectionAnchor = caret;
-    }
-    (void)SetCaretPosition(caret + 1, false);
-}
-
-void LTextBox::DeleteSelectionOr(int32_t position, int32_t count)
-{
-    if (HasSelection())
-    {
-        DeleteSelection();
-    }
-    else if (count > 0)
-    {
-        DeleteRange(position, count);
-    }
-}
-
-int32_t LTextBox::GetNextWordPosition() const
-{
-    const int32_t length = mLabel.GetLength();
-    int32_t i = mCaretPosition;
-    if (i >= length)
-    {
-        return mCaretPosition;
-    }
-    while (i < length && IsSpace(mLabel.GetAt(i)))
-    {
-        ++i;
-    }
-    while (i < length && !IsSpace(mLabel.GetAt(i)))
-    {
-        ++i;
-    }
-    while (i < length && IsSpace(mLabel.GetAt(i)))
-    {
-        ++i;
-    }
-    return i;
-}
-
-int32_t LTextBox::GetPreviousWordPosition() const
-{
-    const int32_t caret = std::min(mCaretPosition, mLabel.GetLength());
-    if (caret <= 0)
-    {
-        return 0;
-    }
-    int32_t i = caret - 1;
-    while (i >= 1 && IsSpace(mLabel.GetAt(i)))
-    {
-        --i;
-    }
-    while (i > 0 && !IsSpace(mLabel.GetAt(i)))
-    {
-        --i;
-    }
-    return IsSpace(mLabel.GetAt(i)) ? i + 1 : i;
 }
 
 // --- Mouse ---
@@ -360,9 +228,7 @@ void LTextBox::OnLeftButtonDown(const RCPtr<LMouseButtonParam>& param)
         ExtendSelectionTo(index);
         return;
     }
-    ClearSelection();
-    (void)SetCaretPosition(index, false);
-    mSelectionAnchor = index;
+    Show(mEdit.MoveCaret(index, false));
 }
 
 void LTextBox::OnLeftClicked(const RCPtr<LMouseButtonParam>& param)
@@ -371,15 +237,7 @@ void LTextBox::OnLeftClicked(const RCPtr<LMouseButtonParam>& param)
     {
         return;
     }
-    ClearSelection();
-    (void)SetCaretPosition(GetPreviousWordPosition(), false);
-    // The word without the blanks after it.
-    int32_t end = GetNextWordPosition();
-    while (end > 0 && IsSpace(mLabel.GetAt(end - 1)))
-    {
-        --end;
-    }
-    ExtendSelectionTo(end);
+    Show(mEdit.SelectWord());
 }
 
 void LTextBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
@@ -550,7 +408,7 @@ ZQRESULT LTextBox::PerformEdit(int32_t command)
         {
             return E_FAIL;
         }
-        const WString selected = mLabel.Mid(mSelectionStart, mSelectionLength);
+        const WString selected = mEdit.GetSelectedText();
         const ZQRESULT stored = clipboard->SetText(RCPtr<LRefCountedObject>(TextWrapper::Create(selected)));
         // Cut text goes only when the clipboard has it.
         if (stored != 0)
