@@ -25,14 +25,9 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kLeft = 1;
-constexpr uint32_t kMiddle = 2;
-constexpr uint32_t kRight = 4;
-
-bool IsKnownButton(uint32_t button)
-{
-    return button == kLeft || button == kMiddle || button == kRight;
-}
+constexpr uint32_t kLeft = ButtonBit(MouseButton::Left);
+constexpr uint32_t kMiddle = ButtonBit(MouseButton::Middle);
+constexpr uint32_t kRight = ButtonBit(MouseButton::Right);
 
 // The Tab key going down, any modifiers held.
 bool IsTabKey(const KeyCode& key)
@@ -110,7 +105,7 @@ void LControl::MoveFocusOnPress()
 
 ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr || !IsKnownButton(param->mButton))
+    if (param == nullptr || !IsMouseButton(param->mButton))
     {
         return E_INVALIDARG;
     }
@@ -126,7 +121,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
     switch (param->mButton)
     {
     case kLeft:
-        mLastLeftButtonDown = param;
+        mDrag.SetLastLeftPress(param);
         OnLeftButtonDown(param);
         break;
     case kMiddle:
@@ -158,19 +153,17 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
         {
             return 1;
         }
-        mPressPoint = {x + mRect.x, y + mRect.y};
-        mDragDisplacement = {};
+        mDrag.Press({x + mRect.x, y + mRect.y});
     }
     (void)StopAutoScroll(0);
     (void)StopAutoScroll(1);
     mCapture = true;
-    mLastMoveTime = IControlApplication::CurrentMilliseconds();
-    mDragSpeed = {};
+    mDrag.BeginMeasure(IControlApplication::CurrentMilliseconds());
     if (window != nullptr)
     {
         (void)window->SetCaptureControl(RCPtr<LControl>(this));
     }
-    if (!IsKnownButton(bit))
+    if (!IsMouseButton(bit))
     {
         UpdateConditions();
         return 0;
@@ -178,15 +171,15 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
     ButtonDownFlag(bit) = true;
     if (bit == kLeft)
     {
-        mDragMode = 0;
+        mDrag.ClearMode();
     }
     UpdateConditions();
-    if (mDragThreshold == 0)
+    if (mDrag.GetThreshold() == 0)
     {
         ButtonDownFlag(bit) = false;
         DragFlag(bit) = true;
         UpdateConditions();
-        if (bit == kLeft && mDragMode != 0)
+        if (bit == kLeft && mDrag.HasMode())
         {
             (void)DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
         }
@@ -200,21 +193,19 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
     {
         return E_INVALIDARG;
     }
-    mLastMoveTime = IControlApplication::CurrentMilliseconds();
+    mDrag.NoteMove(IControlApplication::CurrentMilliseconds());
     for (const uint32_t button : {kLeft, kMiddle, kRight})
     {
         if (!ButtonDownFlag(button))
         {
             continue;
         }
-        const int32_t pressX = RoundToLong(mPressPoint.x - mRect.x);
-        const int32_t pressY = RoundToLong(mPressPoint.y - mRect.y);
-        const int64_t distance =
-            std::max(std::llabs(int64_t{param->mX} - pressX), std::llabs(int64_t{param->mY} - pressY));
-        if (distance >= mDragThreshold)
+        const PointT<double> origin{mRect.x, mRect.y};
+        if (mDrag.PassesThreshold(param->mX, param->mY, origin))
         {
+            const PointT<int32_t> press = mDrag.PressInControl(origin);
             DeliverMove(
-                LPointWithModifiersParam::Create(pressX, pressY, param->mModifiers, param->mPointerIndex));
+                LPointWithModifiersParam::Create(press.x, press.y, param->mModifiers, param->mPointerIndex));
             DragFlag(button) = true;
             mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
             UpdateConditions();
@@ -222,7 +213,7 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
         break;
     }
     DeliverMove(param);
-    mPreviousMoveTime = mLastMoveTime;
+    mDrag.FinishMove();
     return 0;
 }
 
@@ -230,7 +221,7 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 {
     OnMouseMoved(param);
     Send(kNidMouseMove, RCPtr<LRefCountedObject>(param));
-    if (mLeftDrag && mDragMode != 0)
+    if (mLeftDrag && mDrag.HasMode())
     {
         (void)DragMove(param);
     }
@@ -238,7 +229,7 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 
 ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr || !IsKnownButton(param->mButton))
+    if (param == nullptr || !IsMouseButton(param->mButton))
     {
         return E_INVALIDARG;
     }
@@ -259,8 +250,8 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
         OnRightButtonUp(param);
         break;
     }
-    const bool clickDue = mHover && (ButtonDownFlag(button) || (DragFlag(button) && mDragMode == 0));
-    if (button == kLeft && mLeftDrag && mDragMode == 6)
+    const bool clickDue = mHover && (ButtonDownFlag(button) || (DragFlag(button) && !mDrag.HasMode()));
+    if (button == kLeft && mLeftDrag && mDrag.Is(DragMode::Pan))
     {
         StartKineticScroll();
     }
@@ -288,18 +279,13 @@ ZQRESULT LControl::EndMouseCapture()
     const RCPtr<LRootWindow> window = GetRootWindow();
     const ZQRESULT released = window != nullptr ? window->ReleaseCaptureControl() : 0;
     UpdateConditions();
-    mLastLeftButtonDown = nullptr;
+    mDrag.SetLastLeftPress(nullptr);
     return released;
 }
 
 ZQRESULT LControl::SetDragThreshold(int32_t pixels)
 {
-    if (pixels < 0)
-    {
-        return E_INVALIDARG;
-    }
-    mDragThreshold = pixels;
-    return 0;
+    return mDrag.SetThreshold(pixels);
 }
 
 // --- Clicks ---

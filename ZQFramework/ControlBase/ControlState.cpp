@@ -120,17 +120,17 @@ void LControl::UpdateConditions()
     const uint32_t previous = mConditionsParam->mCurrent;
     mConditionsParam->mPrevious = previous;
     mConditionsParam->mCurrent = current;
-    mConditionsParam->mPressX = mPressPoint.x;
-    mConditionsParam->mPressY = mPressPoint.y;
+    mConditionsParam->mPressX = mDrag.GetPressPoint().x;
+    mConditionsParam->mPressY = mDrag.GetPressPoint().y;
 
     UpdateHoverCursor(previous, current);
-    if (mDragMode != 0 && TurnedOff(previous, current, kConditionLeftDrag))
+    if (mDrag.HasMode() && TurnedOff(previous, current, kConditionLeftDrag))
     {
         (void)EndDrag();
     }
     OnConditionsChanged(mConditionsParam);
     SendConditionNotifications(previous, current);
-    if (mDragMode != 0 && TurnedOn(previous, current, kConditionLeftDrag))
+    if (mDrag.HasMode() && TurnedOn(previous, current, kConditionLeftDrag))
     {
         (void)BeginDrag();
     }
