@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZQFramework/ControlBase/ConditionFlags.h"
 #include "ZQFramework/ControlBase/ContextMenu.h"
 #include "ZQFramework/ControlBase/DragState.h"
 #include "ZQFramework/ControlBase/Forward.h"
@@ -369,6 +370,8 @@ public:
     // The look at index (may be null); for -1 or any index outside the list the default look: the first
     // look that exists and is visible, else the first that exists, else null.
     [[nodiscard]] RCPtr<LLook> GetLook(int32_t index) const;
+    // The number of look slots (a slot may hold no look).
+    [[nodiscard]] uint32_t GetLookCount() const { return mLooks.GetCount(); }
     // The look's client rectangle; without that look 0, 0 and the control's size.
     [[nodiscard]] RectT<double> GetLookRect(int32_t index) const;
     // The first look that exists and has an opacity above 0, or -1.
@@ -599,8 +602,8 @@ public:
 
     // The parent's side of a child taking the focus.
     ZQRESULT ChildFocused(const RCPtr<LControl>& child);
-    [[nodiscard]] bool IsFocused() const { return mFocused; }
-    [[nodiscard]] bool ContainsFocus() const { return mContainsFocus; }
+    [[nodiscard]] bool IsFocused() const { return mConditionFlags.Focused; }
+    [[nodiscard]] bool ContainsFocus() const { return mConditionFlags.ContainsFocus; }
 
     // --- Invalidation ---
 
@@ -615,8 +618,8 @@ public:
     // --- State used across the base ---
 
     // While set, the hit test passes over the control itself; its children are still asked.
-    void SetSkipInHitTest(bool skip) { mSkipInHitTest = skip; }
-    [[nodiscard]] bool IsSkipInHitTest() const { return mSkipInHitTest; }
+    void SetSkipInHitTest(bool skip) { mConditionFlags.SkipInHitTest = skip; }
+    [[nodiscard]] bool IsSkipInHitTest() const { return mConditionFlags.SkipInHitTest; }
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetDescriptor() const { return mDescriptor; }
     // The conditions record: previous and current condition masks and the press point of the last change.
     [[nodiscard]] const RCPtr<LConditionsParam>& GetConditionsRecord() const { return mConditionsParam; }
@@ -640,6 +643,15 @@ protected:
     // Derived classes set it when their creation sequence has finished.
     void SetCreated(bool created) { mCreated = created; }
 
+    // The condition flags a derived control draws and acts by.
+    [[nodiscard]] bool IsHover() const { return mConditionFlags.Hover; }
+    [[nodiscard]] bool HasCapture() const { return mConditionFlags.Capture; }
+    [[nodiscard]] bool IsHighlighted() const { return mConditionFlags.Highlight; }
+    // Whether button is down and has not yet moved past the drag threshold.
+    [[nodiscard]] bool IsButtonDown(MouseButton button) const { return mConditionFlags.IsButtonDown(button); }
+    // Whether button is down and has moved past the drag threshold.
+    [[nodiscard]] bool IsDragging(MouseButton button) const { return mConditionFlags.IsDragging(button); }
+
     // The press and drag state: the press point in the parent's content coordinates and the pointer's
     // displacement from it that the drag last applied.
     [[nodiscard]] const PointT<double>& GetPressPoint() const { return mDrag.GetPressPoint(); }
@@ -654,19 +666,7 @@ protected:
     PointT<double> mScrollOffset;
     int32_t mUnclippedCount = 0;
     RCPtr<LConditionsParam> mConditionsParam;
-    // Condition flags.
-    bool mFocused = false;
-    bool mContainsFocus = false;
-    bool mHover = false;
-    bool mCapture = false;
-    bool mLeftButtonDown = false;
-    bool mMiddleButtonDown = false;
-    bool mRightButtonDown = false;
-    bool mLeftDrag = false;
-    bool mMiddleDrag = false;
-    bool mRightDrag = false;
-    bool mHighlight = false;
-    bool mSkipInHitTest = false;
+    ConditionFlags mConditionFlags;
     // Mouse, drag and press state.
     DragState mDrag;
     double mValue = 0;
@@ -779,8 +779,6 @@ private:
 
     // Input: whether the control takes mouse and key input now (shown, enabled, under enabled ancestors).
     [[nodiscard]] bool TakesInput() const;
-    [[nodiscard]] bool& ButtonDownFlag(uint32_t button);
-    [[nodiscard]] bool& DragFlag(uint32_t button);
     // Sends name with param through the control's own distributor.
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& param);
     void MoveFocusOnPress();

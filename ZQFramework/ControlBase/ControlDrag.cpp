@@ -98,7 +98,7 @@ void LControl::RecordDragStart()
 
 ZQRESULT LControl::BeginDrag()
 {
-    if (!mLeftDrag || mLayout == nullptr)
+    if (!mConditionFlags.LeftDrag || mLayout == nullptr)
     {
         return 1;
     }

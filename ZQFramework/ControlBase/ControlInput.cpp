@@ -25,10 +25,6 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kLeft = ButtonBit(MouseButton::Left);
-constexpr uint32_t kMiddle = ButtonBit(MouseButton::Middle);
-constexpr uint32_t kRight = ButtonBit(MouseButton::Right);
-
 // The Tab key going down, any modifiers held.
 bool IsTabKey(const KeyCode& key)
 {
@@ -60,16 +56,6 @@ bool LControl::TakesInput() const
     return IsVisible(true) && IsEnabled(true);
 }
 
-bool& LControl::ButtonDownFlag(uint32_t button)
-{
-    return button == kLeft ? mLeftButtonDown : button == kMiddle ? mMiddleButtonDown : mRightButtonDown;
-}
-
-bool& LControl::DragFlag(uint32_t button)
-{
-    return button == kLeft ? mLeftDrag : button == kMiddle ? mMiddleDrag : mRightDrag;
-}
-
 void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
     (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
@@ -77,14 +63,14 @@ void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 
 ZQRESULT LControl::OnMouseEnter()
 {
-    mHover = true;
+    mConditionFlags.Hover = true;
     UpdateConditions();
     return 0;
 }
 
 ZQRESULT LControl::OnMouseLeave()
 {
-    mHover = false;
+    mConditionFlags.Hover = false;
     UpdateConditions();
     return 0;
 }
@@ -109,7 +95,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
     {
         return E_INVALIDARG;
     }
-    const bool hadCapture = mCapture;
+    const bool hadCapture = mConditionFlags.Capture;
     if (!hadCapture)
     {
         if (!TakesInput())
@@ -118,16 +104,16 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
         }
         MoveFocusOnPress();
     }
-    switch (param->mButton)
+    switch (static_cast<MouseButton>(param->mButton))
     {
-    case kLeft:
+    case MouseButton::Left:
         mDrag.SetLastLeftPress(param);
         OnLeftButtonDown(param);
         break;
-    case kMiddle:
+    case MouseButton::Middle:
         OnMiddleButtonDown(param);
         break;
-    default:
+    case MouseButton::Right:
         OnRightButtonDown(param);
         break;
     }
@@ -141,7 +127,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
 
 ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
 {
-    if (!TakesInput() || mCapture)
+    if (!TakesInput() || mConditionFlags.Capture)
     {
         return 1;
     }
@@ -157,7 +143,7 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
     }
     (void)StopAutoScroll(0);
     (void)StopAutoScroll(1);
-    mCapture = true;
+    mConditionFlags.Capture = true;
     mDrag.BeginMeasure(IControlApplication::CurrentMilliseconds());
     if (window != nullptr)
     {
@@ -168,18 +154,19 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
         UpdateConditions();
         return 0;
     }
-    ButtonDownFlag(bit) = true;
-    if (bit == kLeft)
+    const auto pressed = static_cast<MouseButton>(bit);
+    mConditionFlags.SetButtonDown(pressed, true);
+    if (pressed == MouseButton::Left)
     {
         mDrag.ClearMode();
     }
     UpdateConditions();
     if (mDrag.GetThreshold() == 0)
     {
-        ButtonDownFlag(bit) = false;
-        DragFlag(bit) = true;
+        mConditionFlags.SetButtonDown(pressed, false);
+        mConditionFlags.SetDragging(pressed, true);
         UpdateConditions();
-        if (bit == kLeft && mDrag.HasMode())
+        if (pressed == MouseButton::Left && mDrag.HasMode())
         {
             (void)DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
         }
@@ -194,9 +181,9 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
         return E_INVALIDARG;
     }
     mDrag.NoteMove(IControlApplication::CurrentMilliseconds());
-    for (const uint32_t button : {kLeft, kMiddle, kRight})
+    for (const MouseButton button : {MouseButton::Left, MouseButton::Middle, MouseButton::Right})
     {
-        if (!ButtonDownFlag(button))
+        if (!mConditionFlags.IsButtonDown(button))
         {
             continue;
         }
@@ -206,8 +193,8 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
             const PointT<int32_t> press = mDrag.PressInControl(origin);
             DeliverMove(
                 LPointWithModifiersParam::Create(press.x, press.y, param->mModifiers, param->mPointerIndex));
-            DragFlag(button) = true;
-            mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
+            mConditionFlags.SetDragging(button, true);
+            mConditionFlags.ReleaseButtons();
             UpdateConditions();
         }
         break;
@@ -221,7 +208,7 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 {
     OnMouseMoved(param);
     Send(kNidMouseMove, RCPtr<LRefCountedObject>(param));
-    if (mLeftDrag && mDrag.HasMode())
+    if (mConditionFlags.LeftDrag && mDrag.HasMode())
     {
         (void)DragMove(param);
     }
@@ -233,30 +220,31 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     {
         return E_INVALIDARG;
     }
-    if (!mCapture && !TakesInput())
+    if (!mConditionFlags.Capture && !TakesInput())
     {
         return 1;
     }
-    const uint32_t button = param->mButton;
+    const auto button = static_cast<MouseButton>(param->mButton);
     switch (button)
     {
-    case kLeft:
+    case MouseButton::Left:
         OnLeftButtonUp(param);
         break;
-    case kMiddle:
+    case MouseButton::Middle:
         OnMiddleButtonUp(param);
         break;
-    default:
+    case MouseButton::Right:
         OnRightButtonUp(param);
         break;
     }
-    const bool clickDue = mHover && (ButtonDownFlag(button) || (DragFlag(button) && !mDrag.HasMode()));
-    if (button == kLeft && mLeftDrag && mDrag.Is(DragMode::Pan))
+    const bool clickDue = mConditionFlags.Hover && (mConditionFlags.IsButtonDown(button) ||
+                                                    (mConditionFlags.IsDragging(button) && !mDrag.HasMode()));
+    if (button == MouseButton::Left && mConditionFlags.LeftDrag && mDrag.Is(DragMode::Pan))
     {
         StartKineticScroll();
     }
     Send(kNidMouseUp, RCPtr<LRefCountedObject>(param));
-    if (mCapture && param->mHeldButtons == 0)
+    if (mConditionFlags.Capture && param->mHeldButtons == 0)
     {
         (void)EndMouseCapture();
     }
@@ -269,13 +257,13 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
 
 ZQRESULT LControl::EndMouseCapture()
 {
-    if (!mCapture)
+    if (!mConditionFlags.Capture)
     {
         return 1;
     }
-    mCapture = false;
-    mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
-    mLeftDrag = mMiddleDrag = mRightDrag = false;
+    mConditionFlags.Capture = false;
+    mConditionFlags.ReleaseButtons();
+    mConditionFlags.EndDrags();
     const RCPtr<LRootWindow> window = GetRootWindow();
     const ZQRESULT released = window != nullptr ? window->ReleaseCaptureControl() : 0;
     UpdateConditions();
@@ -296,17 +284,19 @@ ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& param)
     {
         return E_INVALIDARG;
     }
-    switch (param->mButton)
+    if (param->Is(MouseButton::Left))
     {
-    case kLeft:
         return OnLeftClick(param);
-    case kMiddle:
-        return OnMiddleClick(param);
-    case kRight:
-        return OnRightClick(param);
-    default:
-        return E_INVALIDARG;
     }
+    if (param->Is(MouseButton::Middle))
+    {
+        return OnMiddleClick(param);
+    }
+    if (param->Is(MouseButton::Right))
+    {
+        return OnRightClick(param);
+    }
+    return E_INVALIDARG;
 }
 
 ZQRESULT LControl::DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked,

@@ -536,7 +536,7 @@ ZQRESULT LListBox::OnItemLeftDragChanged(const RCPtr<LNotificationDistributor>& 
 void LListBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
 {
     LScrollView::OnMouseMoved(param);
-    if (!mDropDownMode || param == nullptr || !mCapture || !mLeftDrag)
+    if (!mDropDownMode || param == nullptr || !HasCapture() || !IsDragging(MouseButton::Left))
     {
         return;
     }

@@ -344,16 +344,16 @@ void LSplitterBase::UpdateLook()
         (void)SelectLook(kDisabledLook);
         return;
     }
-    const bool dragging = mCapture && mLeftDrag;
+    const bool dragging = HasCapture() && IsDragging(MouseButton::Left);
     int32_t look = 0;
-    if (dragging && mHover)
+    if (dragging && IsHover())
     {
         look = 2;
     }
-    else if (dragging || (mHover && !mCapture))
+    else if (dragging || (IsHover() && !HasCapture()))
     {
         look = 1;
     }
-    (void)SelectLook(mFocused ? look + kFocusedLooks : look);
+    (void)SelectLook(IsFocused() ? look + kFocusedLooks : look);
 }
 } // namespace ZQ
