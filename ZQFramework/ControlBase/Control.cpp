@@ -816,8 +816,8 @@ void LControl::RefreshConditionsRecord()
 {
     mConditionsParam->mPrevious = mConditionsParam->mCurrent;
     mConditionsParam->mCurrent = GetConditions();
-    mConditionsParam->mPressX = mPressPoint.x;
-    mConditionsParam->mPressY = mPressPoint.y;
+    mConditionsParam->mPressX = mDrag.GetPressPoint().x;
+    mConditionsParam->mPressY = mDrag.GetPressPoint().y;
 }
 
 ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& descriptor)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ZQFramework/ControlBase/ConditionFlags.h"
 #include "ZQFramework/ControlBase/ContextMenu.h"
+#include "ZQFramework/ControlBase/DragState.h"
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ControlBase/KeyBindingTable.h"
 #include "ZQFramework/ControlBase/LayoutDescriptor.h"
@@ -368,6 +370,8 @@ public:
     // The look at index (may be null); for -1 or any index outside the list the default look: the first
     // look that exists and is visible, else the first that exists, else null.
     [[nodiscard]] RCPtr<LLook> GetLook(int32_t index) const;
+    // The number of look slots (a slot may hold no look).
+    [[nodiscard]] uint32_t GetLookCount() const { return mLooks.GetCount(); }
     // The look's client rectangle; without that look 0, 0 and the control's size.
     [[nodiscard]] RectT<double> GetLookRect(int32_t index) const;
     // The first look that exists and has an opacity above 0, or -1.
@@ -598,8 +602,8 @@ public:
 
     // The parent's side of a child taking the focus.
     ZQRESULT ChildFocused(const RCPtr<LControl>& child);
-    [[nodiscard]] bool IsFocused() const { return mFocused; }
-    [[nodiscard]] bool ContainsFocus() const { return mContainsFocus; }
+    [[nodiscard]] bool IsFocused() const { return mConditionFlags.Focused; }
+    [[nodiscard]] bool ContainsFocus() const { return mConditionFlags.ContainsFocus; }
 
     // --- Invalidation ---
 
@@ -614,8 +618,8 @@ public:
     // --- State used across the base ---
 
     // While set, the hit test passes over the control itself; its children are still asked.
-    void SetSkipInHitTest(bool skip) { mSkipInHitTest = skip; }
-    [[nodiscard]] bool IsSkipInHitTest() const { return mSkipInHitTest; }
+    void SetSkipInHitTest(bool skip) { mConditionFlags.SkipInHitTest = skip; }
+    [[nodiscard]] bool IsSkipInHitTest() const { return mConditionFlags.SkipInHitTest; }
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetDescriptor() const { return mDescriptor; }
     // The conditions record: previous and current condition masks and the press point of the last change.
     [[nodiscard]] const RCPtr<LConditionsParam>& GetConditionsRecord() const { return mConditionsParam; }
@@ -639,6 +643,20 @@ protected:
     // Derived classes set it when their creation sequence has finished.
     void SetCreated(bool created) { mCreated = created; }
 
+    // The condition flags a derived control draws and acts by.
+    [[nodiscard]] bool IsHover() const { return mConditionFlags.Hover; }
+    [[nodiscard]] bool HasCapture() const { return mConditionFlags.Capture; }
+    [[nodiscard]] bool IsHighlighted() const { return mConditionFlags.Highlight; }
+    // Whether button is down and has not yet moved past the drag threshold.
+    [[nodiscard]] bool IsButtonDown(MouseButton button) const { return mConditionFlags.IsButtonDown(button); }
+    // Whether button is down and has moved past the drag threshold.
+    [[nodiscard]] bool IsDragging(MouseButton button) const { return mConditionFlags.IsDragging(button); }
+
+    // The press and drag state: the press point in the parent's content coordinates and the pointer's
+    // displacement from it that the drag last applied.
+    [[nodiscard]] const PointT<double>& GetPressPoint() const { return mDrag.GetPressPoint(); }
+    [[nodiscard]] const PointT<double>& GetDragDisplacement() const { return mDrag.GetDisplacement(); }
+
     // Counted handler table of received notifications; created by Initialize.
     RCPtr<LNotificationHandler<LControl>> mHandler;
     WString mName;
@@ -648,47 +666,9 @@ protected:
     PointT<double> mScrollOffset;
     int32_t mUnclippedCount = 0;
     RCPtr<LConditionsParam> mConditionsParam;
-    // Condition flags.
-    bool mFocused = false;
-    bool mContainsFocus = false;
-    bool mHover = false;
-    bool mCapture = false;
-    bool mLeftButtonDown = false;
-    bool mMiddleButtonDown = false;
-    bool mRightButtonDown = false;
-    bool mLeftDrag = false;
-    bool mMiddleDrag = false;
-    bool mRightDrag = false;
-    bool mHighlight = false;
-    bool mSkipInHitTest = false;
+    ConditionFlags mConditionFlags;
     // Mouse, drag and press state.
-    struct DragStart
-    {
-        PointT<double> Size;
-        PointT<double> ParentScrollOffset;
-        double XPositionAbs = 0;
-        double YPositionAbs = 0;
-        double XSizeAbs = 0;
-        double YSizeAbs = 0;
-    };
-    struct DragDrop
-    {
-        bool WasClipped = false;
-        bool XUndocked = false;
-        bool YUndocked = false;
-        RCPtr<LControl> Target;
-        intptr_t PreviousCursor = 0;
-    };
-    RCPtr<LMouseButtonParam> mLastLeftButtonDown;
-    PointT<double> mPressPoint;
-    DragStart mDragStart;
-    DragDrop mDragDrop;
-    int32_t mDragMode = 0;
-    uint32_t mDragFlags = 0;
-    PointT<double> mDragDisplacement;
-    int32_t mDragThreshold = 1;
-    uint32_t mLastMoveTime = 0;
-    uint32_t mPressTime = 0;
+    DragState mDrag;
     double mValue = 0;
     double mRangeMin = 0;
     double mRangeMax = 0;
@@ -799,8 +779,6 @@ private:
 
     // Input: whether the control takes mouse and key input now (shown, enabled, under enabled ancestors).
     [[nodiscard]] bool TakesInput() const;
-    [[nodiscard]] bool& ButtonDownFlag(uint32_t button);
-    [[nodiscard]] bool& DragFlag(uint32_t button);
     // Sends name with param through the control's own distributor.
     void Send(const char16_t* name, const RCPtr<LRefCountedObject>& param);
     void MoveFocusOnPress();
@@ -849,17 +827,18 @@ private:
     void AdvanceAutoScroll();
     // One axis of AdvanceAutoScroll: moves the content by the time passed and slows a kinetic scroll.
     void AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks);
+    // The parent's scroll offset; 0, 0 without a parent.
+    [[nodiscard]] PointT<double> GetParentScrollOffset() const;
     // Records the size, the parent's scroll offset and the four absolute layout values.
     void RecordDragStart();
-    // Modes 1 to 5: the new position or size from the displacement.
-    void ApplyDragPlacement();
-    // Every mode but 1: the pointer kept inside the parent's visible area as GetDragLimits narrows it (the
-    // displacement clamped for modes below 6), and in modes 3 and 5 the depth into an edge margin per axis
-    // (-1: none).
-    void LimitDragDisplacement(PointT<double>& displacement, double depth[2], bool towardStart[2]);
-    // Mode 6: the own scroll offset follows the pointer and the speed is measured.
+    // DragDrop to ResizeScrolling: the new position or size from the displacement.
+    void ApplyDragPlacement(const PointT<double>& displacement);
+    // Every mode but DragDrop: the pointer kept inside the parent's visible area as GetDragLimits narrows
+    // it (DragState::LimitDisplacement).
+    void LimitDragDisplacement(PointT<double>& displacement, DragState::EdgeDepth& edges);
+    // Pan: the own scroll offset follows the pointer and the speed is measured.
     void PanContent(const PointT<double>& displacement);
-    // Mode 1: finds the drop target under windowPoint, tells old and new targets, sets the cursor and
+    // DragDrop: finds the drop target under windowPoint, tells old and new targets, sets the cursor and
     // scrolls the target near its edges.
     void TrackDropTarget(const PointT<int32_t>& windowPoint);
     // Sets or stops scroller's automatic scrolling on axis: a depth of -1 stops it, else the speed grows
@@ -879,10 +858,6 @@ private:
 
     // The control that offered the key, while OnSiblingKey orders the listeners.
     const LNotificationReceiver* mSiblingKeySource = nullptr;
-    uint32_t mPreviousMoveTime = 0;
-    uint32_t mReleaseTime = 0;
-    // The pointer's speed during a drag, per axis, in pixels per second.
-    PointT<double> mDragSpeed;
 
     // Focus helpers.
     // Not marked not focusable, and visible and enabled with its ancestors.

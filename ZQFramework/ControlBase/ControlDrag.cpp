@@ -14,27 +14,7 @@ namespace ZQ
 {
 namespace
 {
-constexpr int32_t kModeDragDrop = 1;
-constexpr int32_t kModeMoveScrolling = 3;
-constexpr int32_t kModeResize = 4;
-constexpr int32_t kModeResizeScrolling = 5;
-constexpr int32_t kModePan = 6;
-
-constexpr uint32_t kMoveX = 0x1;
-constexpr uint32_t kMoveY = 0x2;
-constexpr uint32_t kRightEdge = 0x4;
-constexpr uint32_t kLeftEdge = 0x8;
-constexpr uint32_t kTopEdge = 0x10;
-constexpr uint32_t kBottomEdge = 0x20;
-// The flags that let a drag scroll the parent along each axis.
-constexpr uint32_t kAxisFlags[2] = {kMoveX | kRightEdge | kLeftEdge, kMoveY | kTopEdge | kBottomEdge};
-
 constexpr double kCoordinateLimit = 4503599627370496.0; // 2^52
-constexpr double kEdgeMargin = 30.0;
-constexpr double kEdgeSpeedPerPixel = 15.0;
-constexpr uint32_t kKineticReleaseWindow = 100; // ms from the last move to the release
-constexpr double kKineticMinimumSpeed = 1000.0;
-constexpr uint32_t kKineticCoastTime = 1000; // ms at full speed after the release
 
 double Seconds()
 {
@@ -80,15 +60,7 @@ bool IsValidAxis(int32_t axis)
     return axis == 0 || axis == 1;
 }
 
-// Both axes' placement rules, each position with its axis's docked flag (the layout keeps that flag
-// apart from the position rule).
-struct Placement
-{
-    LLayoutDescriptor::AxisPosition XPosition;
-    LLayoutDescriptor::AxisSize XSize;
-    LLayoutDescriptor::AxisPosition YPosition;
-    LLayoutDescriptor::AxisSize YSize;
-};
+using Placement = DragState::Placement;
 
 Placement CurrentPlacement(const LLayoutDescriptor& layout)
 {
@@ -108,52 +80,52 @@ void Apply(LControl& control, const Placement& placement)
 
 ZQRESULT LControl::SetDragMode(int32_t mode, uint32_t flags)
 {
-    mDragMode = mode;
-    mDragFlags = flags;
+    mDrag.SetMode(mode, flags);
     return 0;
 }
 
 // --- Drag lifecycle ---
 
+PointT<double> LControl::GetParentScrollOffset() const
+{
+    return mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
+}
+
 void LControl::RecordDragStart()
 {
-    mDragStart.Size = {mRect.width, mRect.height};
-    mDragStart.ParentScrollOffset = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
-    mDragStart.XPositionAbs = mLayout->mXPosition.Abs;
-    mDragStart.YPositionAbs = mLayout->mYPosition.Abs;
-    mDragStart.XSizeAbs = mLayout->mXSize.Abs;
-    mDragStart.YSizeAbs = mLayout->mYSize.Abs;
+    mDrag.RecordStart({mRect.width, mRect.height}, GetParentScrollOffset(), CurrentPlacement(*mLayout));
 }
 
 ZQRESULT LControl::BeginDrag()
 {
-    if (!mLeftDrag || mLayout == nullptr)
+    if (!mConditionFlags.LeftDrag || mLayout == nullptr)
     {
         return 1;
     }
     const RCPtr<LControl> self(this);
-    if (mDragMode == kModeDragDrop)
+    if (mDrag.Is(DragMode::DragDrop))
     {
         // The control floats over the whole window while it is carried, and stays where the drag puts it
         // while the parent scrolls under it.
-        const PointT<double> scroll = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
-        mDragDrop.Target = nullptr;
-        mDragDrop.WasClipped = mLayout->mClipToParent;
+        const PointT<double> scroll = GetParentScrollOffset();
+        DragState::Drop& drop = mDrag.GetDrop();
+        drop.Target = nullptr;
+        drop.WasClipped = mLayout->mClipToParent;
         (void)SetClipToParent(false);
         Placement placement = CurrentPlacement(*mLayout);
-        mDragDrop.XUndocked = !placement.XPosition.Docked;
-        mDragDrop.YUndocked = !placement.YPosition.Docked;
-        if (mDragDrop.XUndocked)
+        drop.XUndocked = !placement.XPosition.Docked;
+        drop.YUndocked = !placement.YPosition.Docked;
+        if (drop.XUndocked)
         {
             placement.XPosition.Docked = true;
             placement.XPosition.Abs -= scroll.x;
         }
-        if (mDragDrop.YUndocked)
+        if (drop.YUndocked)
         {
             placement.YPosition.Docked = true;
             placement.YPosition.Abs -= scroll.y;
         }
-        if (mDragDrop.XUndocked || mDragDrop.YUndocked)
+        if (drop.XUndocked || drop.YUndocked)
         {
             Apply(*this, placement);
         }
@@ -168,9 +140,7 @@ ZQRESULT LControl::UpdateDragOrigin()
     {
         return 1;
     }
-    // The pointer stays where it is; the drag now measures from there.
-    mPressPoint = {mPressPoint.x + mDragDisplacement.x, mPressPoint.y + mDragDisplacement.y};
-    mDragDisplacement = {};
+    mDrag.MoveOriginToPointer();
     RecordDragStart();
     return 0;
 }
@@ -178,7 +148,7 @@ ZQRESULT LControl::UpdateDragOrigin()
 ZQRESULT LControl::EndDrag()
 {
     const RCPtr<LControl> self(this);
-    if (mDragMode != kModeDragDrop)
+    if (!mDrag.Is(DragMode::DragDrop))
     {
         if (mParent != nullptr)
         {
@@ -191,32 +161,33 @@ ZQRESULT LControl::EndDrag()
     {
         (void)window->SetCursor(CursorNamed(u"UI_CURSOR_ARROW"));
     }
+    DragState::Drop& drop = mDrag.GetDrop();
     if (mLayout != nullptr)
     {
-        if (mDragDrop.WasClipped)
+        if (drop.WasClipped)
         {
             (void)SetClipToParent(true);
         }
-        const PointT<double> scroll = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
+        const PointT<double> scroll = GetParentScrollOffset();
         Placement placement = CurrentPlacement(*mLayout);
-        if (mDragDrop.XUndocked)
+        if (drop.XUndocked)
         {
             placement.XPosition.Docked = false;
             placement.XPosition.Abs += scroll.x;
         }
-        if (mDragDrop.YUndocked)
+        if (drop.YUndocked)
         {
             placement.YPosition.Docked = false;
             placement.YPosition.Abs += scroll.y;
         }
-        if (mDragDrop.XUndocked || mDragDrop.YUndocked)
+        if (drop.XUndocked || drop.YUndocked)
         {
             Apply(*this, placement);
         }
     }
-    mDragDrop.XUndocked = mDragDrop.YUndocked = false;
-    const RCPtr<LControl> target = mDragDrop.Target;
-    mDragDrop.Target = nullptr;
+    drop.XUndocked = drop.YUndocked = false;
+    const RCPtr<LControl> target = drop.Target;
+    drop.Target = nullptr;
     if (target != nullptr)
     {
         (void)target->StopAutoScroll(0);
@@ -236,7 +207,7 @@ ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& param)
     {
         return E_INVALIDARG;
     }
-    if (mDragMode < kModeDragDrop || mDragMode > kModePan || mLayout == nullptr)
+    if (!mDrag.IsDragging() || mLayout == nullptr)
     {
         return 1;
     }
@@ -247,37 +218,35 @@ ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& param)
                                       RoundToLong(windowOrigin.y + param->mY)};
     const PointT<double> pointer{ClampTo(mRect.x + param->mX, -kCoordinateLimit, kCoordinateLimit),
                                  ClampTo(mRect.y + param->mY, -kCoordinateLimit, kCoordinateLimit)};
-    PointT<double> displacement{pointer.x - mPressPoint.x, pointer.y - mPressPoint.y};
-    double depth[2] = {-1, -1};
-    bool towardStart[2] = {false, false};
-    if (mDragMode != kModeDragDrop && mParent != nullptr)
+    PointT<double> displacement = mDrag.DisplacementTo(pointer);
+    DragState::EdgeDepth edges;
+    if (!mDrag.Is(DragMode::DragDrop) && mParent != nullptr)
     {
-        LimitDragDisplacement(displacement, depth, towardStart);
+        LimitDragDisplacement(displacement, edges);
     }
-    if (mDragMode == kModePan)
+    if (mDrag.Is(DragMode::Pan))
     {
         PanContent(displacement);
     }
     else
     {
-        mDragDisplacement = displacement;
-        ApplyDragPlacement();
+        ApplyDragPlacement(displacement);
     }
-    if (mDragMode == kModeDragDrop)
+    if (mDrag.Is(DragMode::DragDrop))
     {
         TrackDropTarget(windowPoint);
     }
-    else if ((mDragMode == kModeMoveScrolling || mDragMode == kModeResizeScrolling) && mParent != nullptr)
+    else if (mDrag.IsEdgeScrolling() && mParent != nullptr)
     {
         const RCPtr<LControl> parent = mParent;
-        DriveEdgeScroll(parent, 0, depth[0], towardStart[0]);
-        DriveEdgeScroll(parent, 1, depth[1], towardStart[1]);
+        DriveEdgeScroll(parent, 0, edges.Depth[0], edges.TowardStart[0]);
+        DriveEdgeScroll(parent, 1, edges.Depth[1], edges.TowardStart[1]);
     }
     OnDragMoved(param);
     return 0;
 }
 
-void LControl::LimitDragDisplacement(PointT<double>& displacement, double depth[2], bool towardStart[2])
+void LControl::LimitDragDisplacement(PointT<double>& displacement, DragState::EdgeDepth& edges)
 {
     RectT<double> visible;
     (void)mParent->GetClientRect(visible);
@@ -285,144 +254,20 @@ void LControl::LimitDragDisplacement(PointT<double>& displacement, double depth[
     visible.y += mParent->GetScrollOffset().y;
     RectT<double> limits = visible;
     GetDragLimits(limits);
-    if (mDragMode >= kModePan)
-    {
-        return;
-    }
-    const bool resizing = mDragMode == kModeResize || mDragMode == kModeResizeScrolling;
-    const bool edgeScrolling = mDragMode == kModeMoveScrolling || mDragMode == kModeResizeScrolling;
-    for (int32_t axis = 0; axis < 2; ++axis)
-    {
-        const double press = mPressPoint.OnAxis(axis);
-        const double limitStart = StartOn(limits, axis);
-        const double limitEnd = limitStart + LengthOn(limits, axis);
-        double lower = limitStart - press;
-        double upper = limitEnd - press;
-        if (resizing)
-        {
-            // The control keeps at least one pixel.
-            const double startSize = mDragStart.Size.OnAxis(axis);
-            if ((mDragFlags & (axis == 0 ? kRightEdge : kBottomEdge)) != 0)
-            {
-                lower = std::max(lower, 1 - startSize);
-            }
-            if ((mDragFlags & (axis == 0 ? kLeftEdge : kTopEdge)) != 0)
-            {
-                upper = std::min(upper, startSize - 1);
-            }
-        }
-        double& moved = displacement.OnAxis(axis);
-        moved = ClampTo(moved, lower, upper);
-        if (!edgeScrolling || (mDragFlags & kAxisFlags[axis]) == 0)
-        {
-            continue;
-        }
-        // The half of the visible area the pointer is in picks the edge. Where the limits reach beyond
-        // the visible area, the margin shrinks by that much, so the deepest point stays 30 pixels in.
-        const double visibleStart = StartOn(visible, axis);
-        const double visibleEnd = visibleStart + LengthOn(visible, axis);
-        const double at = press + moved;
-        if (at >= (visibleStart + visibleEnd) / 2)
-        {
-            const double inner = visibleEnd - std::max(0.0, kEdgeMargin - (limitEnd - visibleEnd));
-            if (at >= inner)
-            {
-                depth[axis] = at - inner;
-            }
-        }
-        else
-        {
-            const double inner = visibleStart + std::max(0.0, kEdgeMargin - (visibleStart - limitStart));
-            if (at <= inner)
-            {
-                depth[axis] = inner - at;
-                towardStart[axis] = true;
-            }
-        }
-    }
+    mDrag.LimitDisplacement(displacement, visible, limits, edges);
 }
 
-void LControl::ApplyDragPlacement()
+void LControl::ApplyDragPlacement(const PointT<double>& displacement)
 {
-    const PointT<double> scroll = mParent != nullptr ? mParent->GetScrollOffset() : PointT<double>{};
-    // A docked position already follows the parent's scroll offset; only the pointer's move is added.
-    const PointT<double> scrollChange{scroll.x - mDragStart.ParentScrollOffset.x,
-                                      scroll.y - mDragStart.ParentScrollOffset.y};
-    Placement placement = CurrentPlacement(*mLayout);
-    LLayoutDescriptor::AxisPosition& xPosition = placement.XPosition;
-    LLayoutDescriptor::AxisPosition& yPosition = placement.YPosition;
-    LLayoutDescriptor::AxisSize& xSize = placement.XSize;
-    LLayoutDescriptor::AxisSize& ySize = placement.YSize;
-    const double dx = mDragDisplacement.x;
-    const double dy = mDragDisplacement.y;
-    const auto moveX = [&]
-    { xPosition.Abs = mDragStart.XPositionAbs + dx - (xPosition.Docked ? scrollChange.x : 0); };
-    const auto moveY = [&]
-    { yPosition.Abs = mDragStart.YPositionAbs + dy - (yPosition.Docked ? scrollChange.y : 0); };
-    if (mDragMode < kModeResize)
-    {
-        if ((mDragFlags & kMoveX) != 0)
-        {
-            moveX();
-        }
-        if ((mDragFlags & kMoveY) != 0)
-        {
-            moveY();
-        }
-    }
-    else
-    {
-        if ((mDragFlags & kRightEdge) != 0)
-        {
-            xSize.Abs = mDragStart.XSizeAbs + dx;
-        }
-        if ((mDragFlags & kLeftEdge) != 0)
-        {
-            moveX();
-            xSize.Abs = mDragStart.XSizeAbs - dx;
-        }
-        if ((mDragFlags & kBottomEdge) != 0)
-        {
-            ySize.Abs = mDragStart.YSizeAbs + dy;
-        }
-        if ((mDragFlags & kTopEdge) != 0)
-        {
-            moveY();
-            ySize.Abs = mDragStart.YSizeAbs - dy;
-        }
-    }
-    Apply(*this, placement);
+    Apply(*this, mDrag.Place(displacement, CurrentPlacement(*mLayout), GetParentScrollOffset()));
 }
 
 void LControl::PanContent(const PointT<double>& displacement)
 {
-    const uint32_t elapsedTicks = mLastMoveTime - mPreviousMoveTime; // ticks wrap: unsigned difference
-    const double elapsed = elapsedTicks / 1000.0;
     RectT<double> range;
     (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
     PointT<double> offset = mScrollOffset;
-    bool scrolled = false;
-    for (int32_t axis = 0; axis < 2; ++axis)
-    {
-        // Moving the pointer left or up shows content further right or down.
-        const double delta = mDragDisplacement.OnAxis(axis) - displacement.OnAxis(axis);
-        // A move in the same millisecond as the last one still moves the content; only its speed
-        // cannot be measured.
-        if (elapsed > 0)
-        {
-            double& speed = mDragSpeed.OnAxis(axis);
-            const double measured = delta / elapsed;
-            speed = speed != 0 && elapsed < 0.2 ? 0.5 * measured + 0.5 * speed : measured;
-        }
-        if ((mDragFlags & static_cast<uint32_t>(axis + 1)) != 0 && delta != 0)
-        {
-            offset.OnAxis(axis) =
-                ClampTo(offset.OnAxis(axis) + delta, MinimumOn(range, axis), MaximumOn(range, axis));
-            scrolled = true;
-        }
-    }
-    mDragDisplacement = displacement;
-    if (scrolled)
+    if (mDrag.Pan(displacement, range, offset))
     {
         (void)SetScrollOffset(offset);
     }
@@ -461,10 +306,10 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
     }
 
     bool entered = false;
-    if (target != mDragDrop.Target)
+    if (target != mDrag.GetDrop().Target)
     {
-        const RCPtr<LControl> previous = mDragDrop.Target;
-        mDragDrop.Target = target;
+        const RCPtr<LControl> previous = mDrag.GetDrop().Target;
+        mDrag.GetDrop().Target = target;
         if (previous != nullptr)
         {
             (void)previous->StopAutoScroll(0);
@@ -488,21 +333,21 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
     const uint32_t edges = target->GetDragScrollEdges(self);
     const RectT<double> area = target->GetRectInWindow();
     const PointT<double> at{windowPoint.x - area.x, windowPoint.y - area.y};
-    const uint32_t endEdges[2] = {kRightEdge, kBottomEdge};
-    const uint32_t startEdges[2] = {kLeftEdge, kTopEdge};
+    const uint32_t endEdges[2] = {DragState::kRightEdge, DragState::kBottomEdge};
+    const uint32_t startEdges[2] = {DragState::kLeftEdge, DragState::kTopEdge};
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         const double position = at.OnAxis(axis);
-        const double innerEnd = LengthOn(area, axis) - kEdgeMargin;
+        const double innerEnd = LengthOn(area, axis) - DragState::kEdgeMargin;
         double depth = -1;
         bool towardStart = false;
         if ((edges & endEdges[axis]) != 0 && position > innerEnd)
         {
             depth = position - innerEnd;
         }
-        else if ((edges & startEdges[axis]) != 0 && position < kEdgeMargin)
+        else if ((edges & startEdges[axis]) != 0 && position < DragState::kEdgeMargin)
         {
-            depth = kEdgeMargin - position;
+            depth = DragState::kEdgeMargin - position;
             towardStart = true;
         }
         DriveEdgeScroll(target, axis, depth, towardStart);
@@ -594,7 +439,7 @@ void LControl::DriveEdgeScroll(const RCPtr<LControl>& scroller, int32_t axis, do
     }
     RectT<double> range;
     (void)scroller->GetMaxScrollOffset(range, RCPtr<LControl>(this));
-    const double speed = (depth + 1) * kEdgeSpeedPerPixel;
+    const double speed = (depth + 1) * DragState::kEdgeSpeedPerPixel;
     (void)scroller->StartAutoScroll(axis, towardStart ? -speed : speed, MaximumOn(range, axis),
                                     MinimumOn(range, axis), RCPtr<LControl>(this));
 }
@@ -640,9 +485,8 @@ ZQRESULT LControl::StopAutoScroll(int32_t axis)
 
 void LControl::StartKineticScroll()
 {
-    const uint32_t now = IControlApplication::CurrentMilliseconds();
-    mReleaseTime = now;
-    if (static_cast<uint32_t>(now - mLastMoveTime) >= kKineticReleaseWindow)
+    const PointT<double> speed = mDrag.Release(IControlApplication::CurrentMilliseconds());
+    if (speed.x == 0 && speed.y == 0)
     {
         return;
     }
@@ -650,10 +494,10 @@ void LControl::StartKineticScroll()
     (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
     for (int32_t axis = 0; axis < 2; ++axis)
     {
-        const double speed = mDragSpeed.OnAxis(axis);
-        if ((mDragFlags & static_cast<uint32_t>(axis + 1)) != 0 && std::fabs(speed) >= kKineticMinimumSpeed)
+        if (speed.OnAxis(axis) != 0)
         {
-            (void)StartAutoScroll(axis, speed, MaximumOn(range, axis), MinimumOn(range, axis), nullptr);
+            (void)StartAutoScroll(axis, speed.OnAxis(axis), MaximumOn(range, axis), MinimumOn(range, axis),
+                                  nullptr);
             mAutoScroll[axis].Decelerating = true;
         }
     }
@@ -699,8 +543,7 @@ void LControl::AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks)
                                                                      window->GetModifierKeys(), 0));
         }
     }
-    if (!scroll.Running || !scroll.Decelerating ||
-        static_cast<uint32_t>(nowTicks - mReleaseTime) <= kKineticCoastTime)
+    if (!scroll.Running || !scroll.Decelerating || !mDrag.CoastOver(nowTicks))
     {
         return;
     }

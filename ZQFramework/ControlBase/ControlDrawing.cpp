@@ -358,7 +358,7 @@ RCPtr<LControl> LControl::GetChildAtPoint(const PointT<int32_t>& point, bool ins
 
 bool LControl::IsHitItself(const PointT<int32_t>& point, bool insideClip, bool contains, int32_t z) const
 {
-    if (mSkipInHitTest || !contains)
+    if (mConditionFlags.SkipInHitTest || !contains)
         return false;
     // A clipped control shows only inside its parent's client area.
     if (mParent != nullptr && IsClippedToParent() && !IsDockedOnBothAxes(*this))

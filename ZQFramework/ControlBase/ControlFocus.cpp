@@ -46,7 +46,7 @@ RCPtr<LControl> LControl::FindFocusedChild(const LControl* except) const
     for (uint32_t i = mChildren.GetCount(); i-- > 0;)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
-        if (child.Get() != except && (child->mFocused || child->mContainsFocus))
+        if (child.Get() != except && (child->mConditionFlags.Focused || child->mConditionFlags.ContainsFocus))
         {
             return child;
         }
@@ -98,7 +98,7 @@ ZQRESULT LControl::SetFocus(bool forward)
     }
     const RCPtr<LControl> self(this);
     const RCPtr<LRootWindow> window = GetRootWindow();
-    if (!mFocused && window != nullptr)
+    if (!mConditionFlags.Focused && window != nullptr)
     {
         const RCPtr<LControl> current = window->GetFocusControl();
         if (current != nullptr && !current->CanReleaseFocus())
@@ -107,7 +107,7 @@ ZQRESULT LControl::SetFocus(bool forward)
         }
     }
     const bool canTake = CanTakeFocus();
-    if (mFocused && canTake)
+    if (mConditionFlags.Focused && canTake)
     {
         return 0;
     }
@@ -125,7 +125,7 @@ ZQRESULT LControl::SetFocus(bool forward)
 ZQRESULT LControl::PassFocusToChild(bool forward)
 {
     RCPtr<LControl> target;
-    if (mContainsFocus)
+    if (mConditionFlags.ContainsFocus)
     {
         target = FindFocusedChild(nullptr);
         if (target == nullptr)
@@ -148,10 +148,10 @@ ZQRESULT LControl::TakeFocus(const RCPtr<LRootWindow>& window)
 {
     const RCPtr<LControl> self(this);
     ZQRESULT result = 0;
-    mFocused = true;
-    if (mContainsFocus)
+    mConditionFlags.Focused = true;
+    if (mConditionFlags.ContainsFocus)
     {
-        mContainsFocus = false;
+        mConditionFlags.ContainsFocus = false;
         const RCPtr<LControl> focusedChild = FindFocusedChild(nullptr);
         result = focusedChild != nullptr ? focusedChild->KillFocus() : E_FAIL;
     }
@@ -170,7 +170,7 @@ ZQRESULT LControl::TakeFocus(const RCPtr<LRootWindow>& window)
 
 ZQRESULT LControl::PassFocusToRoot()
 {
-    if (mFocused)
+    if (mConditionFlags.Focused)
     {
         return E_FAIL;
     }
@@ -181,7 +181,7 @@ ZQRESULT LControl::PassFocusToRoot()
     {
         return root == nullptr ? E_FAIL : 1;
     }
-    if (root->mFocused || root->mContainsFocus)
+    if (root->mConditionFlags.Focused || root->mConditionFlags.ContainsFocus)
     {
         return root->SetFocus(true);
     }
@@ -191,7 +191,7 @@ ZQRESULT LControl::PassFocusToRoot()
 ZQRESULT LControl::ChildFocused(const RCPtr<LControl>& child)
 {
     const RCPtr<LControl> self = KeepAlive(this);
-    if (mContainsFocus)
+    if (mConditionFlags.ContainsFocus)
     {
         const RCPtr<LControl> previous = FindFocusedChild(child.Get());
         if (previous == nullptr)
@@ -201,10 +201,10 @@ ZQRESULT LControl::ChildFocused(const RCPtr<LControl>& child)
         const ZQRESULT result = previous->KillFocus();
         return result >= 0 ? 1 : result;
     }
-    mContainsFocus = true;
-    if (mFocused)
+    mConditionFlags.ContainsFocus = true;
+    if (mConditionFlags.Focused)
     {
-        mFocused = false;
+        mConditionFlags.Focused = false;
         UpdateConditions();
         return 1;
     }
@@ -249,11 +249,11 @@ ZQRESULT LControl::SetNotFocusable(bool notFocusable)
     }
     const RCPtr<LControl> parent = mParent;
     parent->mChildren.IncrementChangeCount();
-    if ((CanTakeFocus() || HasFocusableDescendant()) && parent->mFocused)
+    if ((CanTakeFocus() || HasFocusableDescendant()) && parent->mConditionFlags.Focused)
     {
         (void)SetFocus(true);
     }
-    else if (notFocusable && mFocused)
+    else if (notFocusable && mConditionFlags.Focused)
     {
         (void)parent->SetFocus(true);
     }
@@ -263,9 +263,9 @@ ZQRESULT LControl::SetNotFocusable(bool notFocusable)
 ZQRESULT LControl::KillFocus()
 {
     const RCPtr<LControl> self = KeepAlive(this);
-    if (mFocused)
+    if (mConditionFlags.Focused)
     {
-        mFocused = false;
+        mConditionFlags.Focused = false;
         UpdateConditions();
         if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
         {
@@ -273,7 +273,7 @@ ZQRESULT LControl::KillFocus()
         }
         return 1;
     }
-    mContainsFocus = false;
+    mConditionFlags.ContainsFocus = false;
     const RCPtr<LControl> focusedChild = FindFocusedChild(nullptr);
     const ZQRESULT result = focusedChild != nullptr ? focusedChild->KillFocus() : E_FAIL;
     UpdateConditions();

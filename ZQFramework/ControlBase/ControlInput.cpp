@@ -25,15 +25,6 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kLeft = 1;
-constexpr uint32_t kMiddle = 2;
-constexpr uint32_t kRight = 4;
-
-bool IsKnownButton(uint32_t button)
-{
-    return button == kLeft || button == kMiddle || button == kRight;
-}
-
 // The Tab key going down, any modifiers held.
 bool IsTabKey(const KeyCode& key)
 {
@@ -65,16 +56,6 @@ bool LControl::TakesInput() const
     return IsVisible(true) && IsEnabled(true);
 }
 
-bool& LControl::ButtonDownFlag(uint32_t button)
-{
-    return button == kLeft ? mLeftButtonDown : button == kMiddle ? mMiddleButtonDown : mRightButtonDown;
-}
-
-bool& LControl::DragFlag(uint32_t button)
-{
-    return button == kLeft ? mLeftDrag : button == kMiddle ? mMiddleDrag : mRightDrag;
-}
-
 void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
     (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
@@ -82,14 +63,14 @@ void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 
 ZQRESULT LControl::OnMouseEnter()
 {
-    mHover = true;
+    mConditionFlags.Hover = true;
     UpdateConditions();
     return 0;
 }
 
 ZQRESULT LControl::OnMouseLeave()
 {
-    mHover = false;
+    mConditionFlags.Hover = false;
     UpdateConditions();
     return 0;
 }
@@ -110,11 +91,11 @@ void LControl::MoveFocusOnPress()
 
 ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr || !IsKnownButton(param->mButton))
+    if (param == nullptr || !IsMouseButton(param->mButton))
     {
         return E_INVALIDARG;
     }
-    const bool hadCapture = mCapture;
+    const bool hadCapture = mConditionFlags.Capture;
     if (!hadCapture)
     {
         if (!TakesInput())
@@ -123,16 +104,16 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
         }
         MoveFocusOnPress();
     }
-    switch (param->mButton)
+    switch (static_cast<MouseButton>(param->mButton))
     {
-    case kLeft:
-        mLastLeftButtonDown = param;
+    case MouseButton::Left:
+        mDrag.SetLastLeftPress(param);
         OnLeftButtonDown(param);
         break;
-    case kMiddle:
+    case MouseButton::Middle:
         OnMiddleButtonDown(param);
         break;
-    default:
+    case MouseButton::Right:
         OnRightButtonDown(param);
         break;
     }
@@ -146,7 +127,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
 
 ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
 {
-    if (!TakesInput() || mCapture)
+    if (!TakesInput() || mConditionFlags.Capture)
     {
         return 1;
     }
@@ -158,35 +139,34 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
         {
             return 1;
         }
-        mPressPoint = {x + mRect.x, y + mRect.y};
-        mDragDisplacement = {};
+        mDrag.Press({x + mRect.x, y + mRect.y});
     }
     (void)StopAutoScroll(0);
     (void)StopAutoScroll(1);
-    mCapture = true;
-    mLastMoveTime = IControlApplication::CurrentMilliseconds();
-    mDragSpeed = {};
+    mConditionFlags.Capture = true;
+    mDrag.BeginMeasure(IControlApplication::CurrentMilliseconds());
     if (window != nullptr)
     {
         (void)window->SetCaptureControl(RCPtr<LControl>(this));
     }
-    if (!IsKnownButton(bit))
+    if (!IsMouseButton(bit))
     {
         UpdateConditions();
         return 0;
     }
-    ButtonDownFlag(bit) = true;
-    if (bit == kLeft)
+    const auto pressed = static_cast<MouseButton>(bit);
+    mConditionFlags.SetButtonDown(pressed, true);
+    if (pressed == MouseButton::Left)
     {
-        mDragMode = 0;
+        mDrag.ClearMode();
     }
     UpdateConditions();
-    if (mDragThreshold == 0)
+    if (mDrag.GetThreshold() == 0)
     {
-        ButtonDownFlag(bit) = false;
-        DragFlag(bit) = true;
+        mConditionFlags.SetButtonDown(pressed, false);
+        mConditionFlags.SetDragging(pressed, true);
         UpdateConditions();
-        if (bit == kLeft && mDragMode != 0)
+        if (pressed == MouseButton::Left && mDrag.HasMode())
         {
             (void)DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
         }
@@ -200,29 +180,27 @@ ZQRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
     {
         return E_INVALIDARG;
     }
-    mLastMoveTime = IControlApplication::CurrentMilliseconds();
-    for (const uint32_t button : {kLeft, kMiddle, kRight})
+    mDrag.NoteMove(IControlApplication::CurrentMilliseconds());
+    for (const MouseButton button : {MouseButton::Left, MouseButton::Middle, MouseButton::Right})
     {
-        if (!ButtonDownFlag(button))
+        if (!mConditionFlags.IsButtonDown(button))
         {
             continue;
         }
-        const int32_t pressX = RoundToLong(mPressPoint.x - mRect.x);
-        const int32_t pressY = RoundToLong(mPressPoint.y - mRect.y);
-        const int64_t distance =
-            std::max(std::llabs(int64_t{param->mX} - pressX), std::llabs(int64_t{param->mY} - pressY));
-        if (distance >= mDragThreshold)
+        const PointT<double> origin{mRect.x, mRect.y};
+        if (mDrag.PassesThreshold(param->mX, param->mY, origin))
         {
+            const PointT<int32_t> press = mDrag.PressInControl(origin);
             DeliverMove(
-                LPointWithModifiersParam::Create(pressX, pressY, param->mModifiers, param->mPointerIndex));
-            DragFlag(button) = true;
-            mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
+                LPointWithModifiersParam::Create(press.x, press.y, param->mModifiers, param->mPointerIndex));
+            mConditionFlags.SetDragging(button, true);
+            mConditionFlags.ReleaseButtons();
             UpdateConditions();
         }
         break;
     }
     DeliverMove(param);
-    mPreviousMoveTime = mLastMoveTime;
+    mDrag.FinishMove();
     return 0;
 }
 
@@ -230,7 +208,7 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 {
     OnMouseMoved(param);
     Send(kNidMouseMove, RCPtr<LRefCountedObject>(param));
-    if (mLeftDrag && mDragMode != 0)
+    if (mConditionFlags.LeftDrag && mDrag.HasMode())
     {
         (void)DragMove(param);
     }
@@ -238,34 +216,35 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
 
 ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
 {
-    if (param == nullptr || !IsKnownButton(param->mButton))
+    if (param == nullptr || !IsMouseButton(param->mButton))
     {
         return E_INVALIDARG;
     }
-    if (!mCapture && !TakesInput())
+    if (!mConditionFlags.Capture && !TakesInput())
     {
         return 1;
     }
-    const uint32_t button = param->mButton;
+    const auto button = static_cast<MouseButton>(param->mButton);
     switch (button)
     {
-    case kLeft:
+    case MouseButton::Left:
         OnLeftButtonUp(param);
         break;
-    case kMiddle:
+    case MouseButton::Middle:
         OnMiddleButtonUp(param);
         break;
-    default:
+    case MouseButton::Right:
         OnRightButtonUp(param);
         break;
     }
-    const bool clickDue = mHover && (ButtonDownFlag(button) || (DragFlag(button) && mDragMode == 0));
-    if (button == kLeft && mLeftDrag && mDragMode == 6)
+    const bool clickDue = mConditionFlags.Hover && (mConditionFlags.IsButtonDown(button) ||
+                                                    (mConditionFlags.IsDragging(button) && !mDrag.HasMode()));
+    if (button == MouseButton::Left && mConditionFlags.LeftDrag && mDrag.Is(DragMode::Pan))
     {
         StartKineticScroll();
     }
     Send(kNidMouseUp, RCPtr<LRefCountedObject>(param));
-    if (mCapture && param->mHeldButtons == 0)
+    if (mConditionFlags.Capture && param->mHeldButtons == 0)
     {
         (void)EndMouseCapture();
     }
@@ -278,28 +257,23 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
 
 ZQRESULT LControl::EndMouseCapture()
 {
-    if (!mCapture)
+    if (!mConditionFlags.Capture)
     {
         return 1;
     }
-    mCapture = false;
-    mLeftButtonDown = mMiddleButtonDown = mRightButtonDown = false;
-    mLeftDrag = mMiddleDrag = mRightDrag = false;
+    mConditionFlags.Capture = false;
+    mConditionFlags.ReleaseButtons();
+    mConditionFlags.EndDrags();
     const RCPtr<LRootWindow> window = GetRootWindow();
     const ZQRESULT released = window != nullptr ? window->ReleaseCaptureControl() : 0;
     UpdateConditions();
-    mLastLeftButtonDown = nullptr;
+    mDrag.SetLastLeftPress(nullptr);
     return released;
 }
 
 ZQRESULT LControl::SetDragThreshold(int32_t pixels)
 {
-    if (pixels < 0)
-    {
-        return E_INVALIDARG;
-    }
-    mDragThreshold = pixels;
-    return 0;
+    return mDrag.SetThreshold(pixels);
 }
 
 // --- Clicks ---
@@ -310,17 +284,19 @@ ZQRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& param)
     {
         return E_INVALIDARG;
     }
-    switch (param->mButton)
+    if (param->Is(MouseButton::Left))
     {
-    case kLeft:
         return OnLeftClick(param);
-    case kMiddle:
-        return OnMiddleClick(param);
-    case kRight:
-        return OnRightClick(param);
-    default:
-        return E_INVALIDARG;
     }
+    if (param->Is(MouseButton::Middle))
+    {
+        return OnMiddleClick(param);
+    }
+    if (param->Is(MouseButton::Right))
+    {
+        return OnRightClick(param);
+    }
+    return E_INVALIDARG;
 }
 
 ZQRESULT LControl::DeliverClick(const RCPtr<LMouseButtonParam>& param, ClickedHook clicked,

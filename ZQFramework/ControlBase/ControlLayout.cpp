@@ -357,7 +357,8 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
         const RCPtr<LControl> parent = mParent;
         LayOutLaterSiblings(*this);
         parent->OnChildRectChanged(self);
-        if ((mRect.width <= 0 || mRect.height <= 0) && (mFocused || mContainsFocus))
+        if ((mRect.width <= 0 || mRect.height <= 0) &&
+            (mConditionFlags.Focused || mConditionFlags.ContainsFocus))
             (void)parent->SetFocus(true);
     }
     else if (!mMeasuringLayout)

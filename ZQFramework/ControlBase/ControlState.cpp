@@ -84,19 +84,19 @@ struct FontSpec
 uint32_t LControl::GetConditions() const
 {
     const std::pair<bool, uint32_t> flags[] = {
-        {mFocused, kConditionFocused},
-        {mContainsFocus, kConditionContainsFocus},
-        {mHover, kConditionHover},
-        {mCapture, kConditionCapture},
-        {mLeftButtonDown, kConditionLeftDown},
-        {mMiddleButtonDown, kConditionMiddleDown},
-        {mRightButtonDown, kConditionRightDown},
-        {mLeftDrag, kConditionLeftDrag},
-        {mMiddleDrag, kConditionMiddleDrag},
-        {mRightDrag, kConditionRightDrag},
+        {mConditionFlags.Focused, kConditionFocused},
+        {mConditionFlags.ContainsFocus, kConditionContainsFocus},
+        {mConditionFlags.Hover, kConditionHover},
+        {mConditionFlags.Capture, kConditionCapture},
+        {mConditionFlags.LeftButtonDown, kConditionLeftDown},
+        {mConditionFlags.MiddleButtonDown, kConditionMiddleDown},
+        {mConditionFlags.RightButtonDown, kConditionRightDown},
+        {mConditionFlags.LeftDrag, kConditionLeftDrag},
+        {mConditionFlags.MiddleDrag, kConditionMiddleDrag},
+        {mConditionFlags.RightDrag, kConditionRightDrag},
         {IsEnabled(true), kConditionEnabled},
         {IsVisible(true), kConditionVisible},
-        {mHover || mHighlight, kConditionHoverOrHighlight},
+        {mConditionFlags.Hover || mConditionFlags.Highlight, kConditionHoverOrHighlight},
     };
     uint32_t mask = 0;
     for (const auto& [set, bit] : flags)
@@ -120,17 +120,17 @@ void LControl::UpdateConditions()
     const uint32_t previous = mConditionsParam->mCurrent;
     mConditionsParam->mPrevious = previous;
     mConditionsParam->mCurrent = current;
-    mConditionsParam->mPressX = mPressPoint.x;
-    mConditionsParam->mPressY = mPressPoint.y;
+    mConditionsParam->mPressX = mDrag.GetPressPoint().x;
+    mConditionsParam->mPressY = mDrag.GetPressPoint().y;
 
     UpdateHoverCursor(previous, current);
-    if (mDragMode != 0 && TurnedOff(previous, current, kConditionLeftDrag))
+    if (mDrag.HasMode() && TurnedOff(previous, current, kConditionLeftDrag))
     {
         (void)EndDrag();
     }
     OnConditionsChanged(mConditionsParam);
     SendConditionNotifications(previous, current);
-    if (mDragMode != 0 && TurnedOn(previous, current, kConditionLeftDrag))
+    if (mDrag.HasMode() && TurnedOn(previous, current, kConditionLeftDrag))
     {
         (void)BeginDrag();
     }
@@ -298,7 +298,7 @@ bool LControl::SetVisible(bool visible)
         (void)InvalidateWhole();
         InvalidateFloating();
     }
-    else if ((mFocused || mContainsFocus) && mParent != nullptr)
+    else if ((mConditionFlags.Focused || mConditionFlags.ContainsFocus) && mParent != nullptr)
     {
         const RCPtr<LControl> parent = mParent;
         (void)parent->SetFocus(true);
@@ -315,7 +315,7 @@ ZQRESULT LControl::SetEnabled(bool enabled)
     }
     const RCPtr<LControl> self = KeepAlive(this);
     mLayout->mEnabled = enabled;
-    if (!enabled && (mFocused || mContainsFocus) && mParent != nullptr)
+    if (!enabled && (mConditionFlags.Focused || mConditionFlags.ContainsFocus) && mParent != nullptr)
     {
         const RCPtr<LControl> parent = mParent;
         (void)parent->SetFocus(true);
@@ -374,11 +374,11 @@ ZQRESULT LControl::SetScrollOffset(const PointT<double>& offset)
 
 void LControl::SetHighlight(bool highlight)
 {
-    if (highlight == mHighlight)
+    if (highlight == mConditionFlags.Highlight)
     {
         return;
     }
-    mHighlight = highlight;
+    mConditionFlags.Highlight = highlight;
     UpdateConditions();
 }
 
@@ -390,7 +390,7 @@ void LControl::SetCursor(intptr_t cursor)
     }
     const bool hadCursor = mCursor != 0;
     mCursor = cursor;
-    if (!mHover)
+    if (!mConditionFlags.Hover)
     {
         return;
     }

@@ -341,7 +341,7 @@ ZQRESULT LControl::RemoveChildLater(const RCPtr<LControl>& child)
     {
         return E_INVALIDARG;
     }
-    if (child->mCapture)
+    if (child->mConditionFlags.Capture)
     {
         (void)child->EndMouseCapture();
     }
@@ -551,7 +551,7 @@ ZQRESULT LControl::Detach()
     }
     (void)SetVisible(false);
     (void)SetClipToParent(true);
-    if (mCapture)
+    if (mConditionFlags.Capture)
     {
         (void)EndMouseCapture();
     }

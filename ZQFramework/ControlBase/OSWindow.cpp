@@ -512,8 +512,10 @@ uint32_t OSWindow::GetMouseButtons()
     if (mDisplay != nullptr)
     {
         const uint32_t keys = Platform::Window::GetMouseButtons();
-        return ((keys & kMkLButton) != 0 ? 1u : 0u) | ((keys & kMkMButton) != 0 ? 2u : 0u) |
-               ((keys & kMkRButton) != 0 ? 4u : 0u);
+        const auto held = [keys](uint32_t key, MouseButton button)
+        { return (keys & key) != 0 ? ButtonBit(button) : 0u; };
+        return held(kMkLButton, MouseButton::Left) | held(kMkMButton, MouseButton::Middle) |
+               held(kMkRButton, MouseButton::Right);
     }
     IControlApplication* application = Application();
     return application != nullptr ? application->GetMouseButtons() : 0;
@@ -552,24 +554,24 @@ LResult OSWindow::OnMessage(const Message& message)
         return 0;
     case kWmLButtonDown:
     case kWmLButtonDblClk:
-        OnButtonDown(message, 1, message.message == kWmLButtonDblClk);
+        OnButtonDown(message, MouseButton::Left, message.message == kWmLButtonDblClk);
         return 0;
     case kWmMButtonDown:
     case kWmMButtonDblClk:
-        OnButtonDown(message, 2, message.message == kWmMButtonDblClk);
+        OnButtonDown(message, MouseButton::Middle, message.message == kWmMButtonDblClk);
         return 0;
     case kWmRButtonDown:
     case kWmRButtonDblClk:
-        OnButtonDown(message, 4, message.message == kWmRButtonDblClk);
+        OnButtonDown(message, MouseButton::Right, message.message == kWmRButtonDblClk);
         return 0;
     case kWmLButtonUp:
-        OnButtonUp(message, 1);
+        OnButtonUp(message, MouseButton::Left);
         return 0;
     case kWmMButtonUp:
-        OnButtonUp(message, 2);
+        OnButtonUp(message, MouseButton::Middle);
         return 0;
     case kWmRButtonUp:
-        OnButtonUp(message, 4);
+        OnButtonUp(message, MouseButton::Right);
         return 0;
     case kWmNcLButtonDown:
     case kWmNcMButtonDown:

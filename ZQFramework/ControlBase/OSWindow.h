@@ -3,6 +3,7 @@
 #include "Platform/Window/Messages.h"
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Renderer/Forward.h"
 
@@ -133,8 +134,8 @@ private:
     void OnPaint();
     void OnKey(const Message& message, bool down);
     void OnChar(const Message& message);
-    void OnButtonDown(const Message& message, uint32_t button, bool doubleClick);
-    void OnButtonUp(const Message& message, uint32_t button);
+    void OnButtonDown(const Message& message, MouseButton button, bool doubleClick);
+    void OnButtonUp(const Message& message, MouseButton button);
     void OnSize(const Message& message);
     void OnMove();
     void OnMouseMove(const Message& message);

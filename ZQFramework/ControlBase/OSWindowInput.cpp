@@ -213,7 +213,7 @@ void OSWindow::OnChar(const Message& message)
 
 // --- Buttons and moves ---
 
-void OSWindow::OnButtonDown(const Message& message, uint32_t button, bool doubleClick)
+void OSWindow::OnButtonDown(const Message& message, MouseButton button, bool doubleClick)
 {
     const Point at = PointFromParam(message.lParam);
     mLastMouse = at;
@@ -221,7 +221,7 @@ void OSWindow::OnButtonDown(const Message& message, uint32_t button, bool double
     {
         (void)SetFocus();
     }
-    mPressedButtons |= button;
+    mPressedButtons |= ButtonBit(button);
     if (mRootWindow == nullptr)
     {
         return;
@@ -232,12 +232,13 @@ void OSWindow::OnButtonDown(const Message& message, uint32_t button, bool double
         TakeCapture();
         mCaptured = true;
     }
-    mRootWindow->OnMouseButton(doubleClick ? 2 : 0, button, MouseModifiers(message.wParam), ToPoint(at), 0);
+    mRootWindow->OnMouseButton(doubleClick ? MouseAction::DoubleClick : MouseAction::Down, button,
+                               MouseModifiers(message.wParam), ToPoint(at), 0);
 }
 
-void OSWindow::OnButtonUp(const Message& message, uint32_t button)
+void OSWindow::OnButtonUp(const Message& message, MouseButton button)
 {
-    mPressedButtons &= ~button;
+    mPressedButtons &= ~ButtonBit(button);
     const Point at = PointFromParam(message.lParam);
     mLastMouse = at;
     if (mRootWindow == nullptr)
@@ -250,11 +251,11 @@ void OSWindow::OnButtonUp(const Message& message, uint32_t button)
         // The last button came up over another window: the capture goes back after the up is delivered.
         mPressCount = 0;
         mCaptured = false;
-        mRootWindow->OnMouseButton(1, button, modifiers, ToPoint(at), 0);
+        mRootWindow->OnMouseButton(MouseAction::Up, button, modifiers, ToPoint(at), 0);
         ReleaseCapture();
         return;
     }
-    mRootWindow->OnMouseButton(1, button, modifiers, ToPoint(at), 0);
+    mRootWindow->OnMouseButton(MouseAction::Up, button, modifiers, ToPoint(at), 0);
 }
 
 void OSWindow::OnMouseMove(const Message& message)

@@ -486,7 +486,7 @@ void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, 
     }
 }
 
-void LRootWindow::OnMouseButton(int32_t action, uint32_t button, uint32_t modifiers,
+void LRootWindow::OnMouseButton(MouseAction action, MouseButton button, uint32_t modifiers,
                                 const PointT<int32_t>& point, int32_t pointerIndex)
 {
     if (!TakesMouseInput())
@@ -499,12 +499,13 @@ void LRootWindow::OnMouseButton(int32_t action, uint32_t button, uint32_t modifi
     }
     HideToolTip();
     const bool knownPointer = pointerIndex >= 0 && pointerIndex < kPointerCount;
+    const uint32_t bit = ButtonBit(button);
     PointT<int32_t> local{};
-    if (action == 1)
+    if (action == MouseAction::Up)
     {
         if (knownPointer)
         {
-            mPressedButtons[pointerIndex] &= ~button;
+            mPressedButtons[pointerIndex] &= ~bit;
         }
         if (mCaptureControl == nullptr)
         {
@@ -512,32 +513,32 @@ void LRootWindow::OnMouseButton(int32_t action, uint32_t button, uint32_t modifi
         }
         const RCPtr<LControl> target = mCaptureControl;
         local = RelativeTo(*target, point);
-        const uint8_t doubleClick = (mDoubleClickButtons & button) != 0 ? 1 : 0;
-        mDoubleClickButtons &= ~button;
-        (void)target->OnMouseUp(LMouseButtonParam::Create(button, local.x, local.y, modifiers, doubleClick,
+        const uint8_t doubleClick = (mDoubleClickButtons & bit) != 0 ? 1 : 0;
+        mDoubleClickButtons &= ~bit;
+        (void)target->OnMouseUp(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick,
                                                           GetMouseButtons(), pointerIndex));
         return;
     }
-    if (action == 0 && knownPointer)
+    if (action == MouseAction::Down && knownPointer)
     {
-        mPressedButtons[pointerIndex] |= button;
+        mPressedButtons[pointerIndex] |= bit;
     }
     const RCPtr<LControl> target = FindMouseTarget(point, local);
     if (target == nullptr)
     {
         return;
     }
-    const bool doubleClick = action == 2;
+    const bool doubleClick = action == MouseAction::DoubleClick;
     if (doubleClick)
     {
-        mDoubleClickButtons |= button;
+        mDoubleClickButtons |= bit;
     }
     else
     {
-        mDoubleClickButtons &= ~button;
+        mDoubleClickButtons &= ~bit;
     }
-    (void)target->OnMouseDown(LMouseButtonParam::Create(
-        button, local.x, local.y, modifiers, doubleClick ? 1 : 0, GetMouseButtons(), pointerIndex));
+    (void)target->OnMouseDown(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick ? 1 : 0,
+                                                        GetMouseButtons(), pointerIndex));
 }
 
 void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, uint32_t direction)

@@ -2,6 +2,7 @@
 
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/NotificationDistributor.h"
 #include "ZQFramework/Notification/NotificationQueue.h"
 #include "ZQFramework/Renderer/Renderer.h"
@@ -125,11 +126,18 @@ public:
     // only it can be the hover control.
     void SetHoverControl(const RCPtr<LControl>& control);
     // Mouse input in client coordinates; each does nothing without services or while the window is not
-    // active. action: 0 down, 1 up, 2 double click; button: 1 left, 2 middle, 4 right; direction: 0 and 1
-    // vertical, 2 and 3 horizontal.
+    // active. direction: 0 and 1 vertical, 2 and 3 horizontal.
     void OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int32_t pointerIndex);
+    void OnMouseButton(MouseAction action, MouseButton button, uint32_t modifiers,
+                       const PointT<int32_t>& point, int32_t pointerIndex);
+    // The same with the action and the button as their numbers (0 down, 1 up, 2 double click; 1 left,
+    // 2 middle, 4 right), as a recorded or scripted input gives them.
     void OnMouseButton(int32_t action, uint32_t button, uint32_t modifiers, const PointT<int32_t>& point,
-                       int32_t pointerIndex);
+                       int32_t pointerIndex)
+    {
+        OnMouseButton(static_cast<MouseAction>(action), static_cast<MouseButton>(button), modifiers, point,
+                      pointerIndex);
+    }
     void OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, uint32_t direction);
     // E_INVALIDARG for null; otherwise the current capture control's capture ends and control takes it. 0.
     ZQRESULT SetCaptureControl(const RCPtr<LControl>& control);

@@ -70,17 +70,17 @@ ZQRESULT LButton::UpdateLook()
         (void)SelectLook(on ? 13 : 6);
         return 0;
     }
-    const bool pressed = mCapture && (mLeftButtonDown || mLeftDrag);
+    const bool pressed = HasCapture() && (IsButtonDown(MouseButton::Left) || IsDragging(MouseButton::Left));
     int32_t look = on ? 7 : 0;
-    if (pressed && (mHover || mKeepPressedLook))
+    if (pressed && (IsHover() || mKeepPressedLook))
     {
         look += 2;
     }
-    else if (pressed || (mHover && !mCapture))
+    else if (pressed || (IsHover() && !HasCapture()))
     {
         look += 1;
     }
-    if (mFocused)
+    if (IsFocused())
     {
         look += 3;
     }
@@ -232,7 +232,7 @@ void LButton::OnIdle()
         }
         PerformClick();
     }
-    if (mRepeating && mHover && IsEnabled(true))
+    if (mRepeating && IsHover() && IsEnabled(true))
     {
         StepRepeat(now);
     }

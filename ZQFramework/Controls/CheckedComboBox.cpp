@@ -36,14 +36,10 @@ void LCheckedComboBox::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitmap)
     {
         return;
     }
-    const RCPtrArray<LLook, 1, 0> LControl::*looks = &LCheckedComboBox::mLooks;
-    const RCPtrArray<LLook, 1, 0>& list = (*checkBox).*looks;
-    for (uint32_t index = list.GetCount(); index-- > 0;)
+    // Every look the check box has, last first; an empty slot refuses the bitmap.
+    for (uint32_t index = checkBox->GetLookCount(); index-- > 0;)
     {
-        if (list.GetAt(index) != nullptr)
-        {
-            (void)checkBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
-        }
+        (void)checkBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
     }
 }
 

@@ -53,15 +53,10 @@ ZQRESULT LCheckedListBoxItem::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitma
     {
         return 0;
     }
-    // The check box's looks are its own members: reached through the base class they share.
-    const RCPtrArray<LLook, 1, 0> LControl::*looks = &LCheckedListBoxItem::mLooks;
-    const RCPtrArray<LLook, 1, 0>& list = (*mCheckBox).*looks;
-    for (uint32_t index = list.GetCount(); index-- > 0;)
+    // Every look the check box has, last first; an empty slot refuses the bitmap.
+    for (uint32_t index = mCheckBox->GetLookCount(); index-- > 0;)
     {
-        if (list.GetAt(index) != nullptr)
-        {
-            (void)mCheckBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
-        }
+        (void)mCheckBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
     }
     return 0;
 }

@@ -226,7 +226,7 @@ ZQRESULT LComboBox::ShowDropDown(bool open)
     {
         return 0;
     }
-    if (list->IsDropDownMode() && mLeftButtonDown)
+    if (list->IsDropDownMode() && IsButtonDown(MouseButton::Left))
     {
         (void)list->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressPoint.x)),
                                       static_cast<int32_t>(std::lround(mPressPoint.y)));

@@ -136,7 +136,7 @@ ZQRESULT LComboMenu::ShowDropDown(bool open)
     {
         (void)popup->SetFocus(true);
         (void)SelectLook(kLookOpen);
-        if (mLeftButtonDown)
+        if (IsButtonDown(MouseButton::Left))
         {
             (void)popup->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressOffset.x)),
                                            static_cast<int32_t>(std::lround(mPressOffset.y)));

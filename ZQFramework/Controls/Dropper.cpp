@@ -5,12 +5,6 @@
 
 namespace ZQ
 {
-namespace
-{
-constexpr int32_t kDragAndDrop = 1;
-constexpr uint32_t kBothAxes = 3;
-} // namespace
-
 LDropper::LDropper(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
 {
 }
@@ -54,7 +48,8 @@ void DragToken::OnConditionsChanged(LControl& token, const RCPtr<LConditionsPara
                          (conditions->mCurrent & LControl::kConditionLeftDown) != 0;
     if (pressed)
     {
-        (void)token.SetDragMode(kDragAndDrop, kBothAxes);
+        (void)token.SetDragMode(static_cast<int32_t>(DragMode::DragDrop),
+                                DragState::kMoveX | DragState::kMoveY);
         (void)token.SetDragThreshold(0);
     }
 }

@@ -94,7 +94,7 @@ LKnob::~LKnob() = default;
 
 double LKnob::SetValue(double value)
 {
-    if (mLeftDrag)
+    if (IsDragging(MouseButton::Left))
     {
         mPendingValue = value;
         return GetValue();
@@ -157,7 +157,7 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
 
 void LKnob::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
 {
-    if (!mLeftDrag || param == nullptr)
+    if (!IsDragging(MouseButton::Left) || param == nullptr)
     {
         return;
     }
@@ -259,7 +259,7 @@ ZQRESULT LKnob::OnCreated()
     { return static_cast<uint32_t>(index) < mLooks.GetCount() && mLooks.GetAt(index) != nullptr; };
     mFocusLook = lookExists(mFrameCount + 1) ? mFrameCount + 1 : -1;
     mDisabledLook = lookExists(mFrameCount + 2) ? mFrameCount + 2 : -1;
-    if (mFocused && mFocusLook >= 0)
+    if (IsFocused() && mFocusLook >= 0)
     {
         OverlayFrames(mFocusLook, true);
     }

@@ -31,15 +31,15 @@ int32_t LListBoxItem::ComputeLookIndex() const
     {
         return selected ? kBlankLook : kDisabledLook;
     }
-    const bool hover = mHover || mHighlight;
+    const bool hover = IsHover() || IsHighlighted();
     // Pressed needs the capture in its left-drag state with the pointer over the row; a capture that has
     // not passed the drag threshold shows the idle look.
     int32_t state = 0;
-    if (mCapture && mLeftDrag)
+    if (HasCapture() && IsDragging(MouseButton::Left))
     {
         state = hover ? 2 : 1;
     }
-    else if (!mCapture && hover)
+    else if (!HasCapture() && hover)
     {
         state = 1;
     }

@@ -28,8 +28,6 @@ constexpr uint32_t kKeyLeft = 0x20250000, kKeyRight = 0x20270000;
 constexpr uint32_t kKeyPageUp = 0x20210000, kKeyPageDown = 0x20220000;
 constexpr uint32_t kKeyHome = 0x20240000, kKeyEnd = 0x20230000;
 constexpr uint32_t kKeyEnter = 0x200d0000;
-constexpr uint32_t kLeftButton = 1;
-constexpr uint32_t kRightButton = 4;
 
 void SendNotification(LControl& control, const char16_t* name,
                       const RCPtr<LRefCountedObject>& param = nullptr)
@@ -396,11 +394,11 @@ ZQRESULT LListBox::OnItemMouseDown(const RCPtr<LNotificationDistributor>& source
     const RCPtr<LMouseButtonParam> moved = LMouseButtonParam::Create(
         param->mButton, param->mX + origin.x, param->mY + origin.y, param->mModifiers, param->mDoubleClick,
         param->mHeldButtons, param->mPointerIndex);
-    if (param->mButton == kLeftButton)
+    if (param->Is(MouseButton::Left))
     {
         HandleItemClick(item, moved);
     }
-    else if (param->mButton == kRightButton)
+    else if (param->Is(MouseButton::Right))
     {
         HandleItemRightClick(item, moved);
     }
@@ -421,7 +419,7 @@ void LListBox::HandleItemClick(const RCPtr<LListBoxItem>& item, const RCPtr<LMou
         return;
     }
     (void)SelectRange(index, index, true);
-    MovePressToRow(item, index, {param->mX, param->mY}, kLeftButton);
+    MovePressToRow(item, index, {param->mX, param->mY}, static_cast<int32_t>(MouseButton::Left));
     if (param->mDoubleClick != 0)
     {
         SendNotification(*this, kNidItemDoubleClicked);
@@ -441,7 +439,7 @@ void LListBox::HandleItemRightClick(const RCPtr<LListBoxItem>& item, const RCPtr
     }
     if (param != nullptr)
     {
-        MovePressToRow(item, index, {param->mX, param->mY}, static_cast<int32_t>(kRightButton));
+        MovePressToRow(item, index, {param->mX, param->mY}, static_cast<int32_t>(MouseButton::Right));
     }
 }
 
@@ -538,7 +536,7 @@ ZQRESULT LListBox::OnItemLeftDragChanged(const RCPtr<LNotificationDistributor>& 
 void LListBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
 {
     LScrollView::OnMouseMoved(param);
-    if (!mDropDownMode || param == nullptr || !mCapture || !mLeftDrag)
+    if (!mDropDownMode || param == nullptr || !HasCapture() || !IsDragging(MouseButton::Left))
     {
         return;
     }

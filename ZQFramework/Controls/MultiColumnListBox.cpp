@@ -93,13 +93,13 @@ void LMultiColumnListBox::SetSelectionBindings(bool bind, int line)
         ZQRESULT result = 0;
         if (bind)
         {
-            result = mHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
-                                           kNidSelectionChange);
+            result = mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
+                                                  kNidSelectionChange);
         }
         else
         {
             (void)UnregisterFromDistributor(source, kNidSelectionChange);
-            result = mHandler->RemoveCallback(source.Get(), kNidSelectionChange) ? 0 : E_FAIL;
+            result = mColumnsHandler->RemoveCallback(source.Get(), kNidSelectionChange) ? 0 : E_FAIL;
         }
         if (result < 0)
         {
@@ -170,7 +170,7 @@ void LMultiColumnListBox::MoveItems(LListBox& list, const std::vector<int32_t>& 
 
 void LMultiColumnListBox::PerformSort(int32_t column)
 {
-    if (column < 0 || static_cast<uint32_t>(column) >= mColumns.GetCount() || mHandler == nullptr)
+    if (column < 0 || static_cast<uint32_t>(column) >= mColumns.GetCount() || mColumnsHandler == nullptr)
     {
         return;
     }
@@ -295,7 +295,7 @@ ZQRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
                     continue;
                 }
                 const CAutoNotificationDisabler<LMultiColumnListBox> suspended(
-                    mHandler, RCPtr<LNotificationDistributor>(other), kNidSelectionChange);
+                    mColumnsHandler, RCPtr<LNotificationDistributor>(other), kNidSelectionChange);
                 if (selected)
                 {
                     (void)other->SelectRange(n, n, true);
@@ -401,12 +401,12 @@ ZQRESULT LMultiColumnListBox::GetClientRect(RectT<double>& rect) const
 void LMultiColumnListBox::ScrollBufferedContent(const PointT<double>& oldOffset,
                                                 const PointT<double>& newOffset)
 {
-    if (mColumns.GetCount() > 0 && mHandler != nullptr &&
-        mHandler->HasCallback(RCPtr<LNotificationDistributor>(mColumns.GetAt(0)).Get(),
-                              kNidScrollOffsetChange))
+    if (mColumns.GetCount() > 0 && mColumnsHandler != nullptr &&
+        mColumnsHandler->HasCallback(RCPtr<LNotificationDistributor>(mColumns.GetAt(0)).Get(),
+                                     kNidScrollOffsetChange))
     {
         const CAutoNotificationDisabler<LMultiColumnListBox> suspended(
-            mHandler, RCPtr<LNotificationDistributor>(mColumns.GetAt(0)), kNidScrollOffsetChange);
+            mColumnsHandler, RCPtr<LNotificationDistributor>(mColumns.GetAt(0)), kNidScrollOffsetChange);
         for (uint32_t c = 0; c < mColumns.GetCount(); ++c)
         {
             const RCPtr<LListBox>& column = mColumns.GetAt(c);
@@ -442,26 +442,29 @@ void LMultiColumnListBox::DockOnY(LControl& control)
 void LMultiColumnListBox::BindColumn(const RCPtr<LListBox>& column, bool first)
 {
     const RCPtr<LNotificationDistributor> source(column);
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemHoverChange, source,
-                                kNidItemHoverConditionChange);
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source, kNidSelectionChange);
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source, kNidItemActivated);
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemDoubleClicked, source,
-                                kNidItemDoubleClicked);
-    (void)mHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source, kNidItemRightClick);
+    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemHoverChange, source,
+                                       kNidItemHoverConditionChange);
+    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
+                                       kNidSelectionChange);
+    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source,
+                                       kNidItemActivated);
+    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemDoubleClicked, source,
+                                       kNidItemDoubleClicked);
+    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source,
+                                       kNidItemRightClick);
     if (first)
     {
-        (void)mHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnScrollOffsetChange, source,
-                                    kNidScrollOffsetChange);
-        (void)mHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnClientExtentChange, source,
-                                    kNidClientExtentChange);
+        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnScrollOffsetChange, source,
+                                           kNidScrollOffsetChange);
+        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnClientExtentChange, source,
+                                           kNidClientExtentChange);
     }
 }
 
 ZQRESULT LMultiColumnListBox::Initialize()
 {
     (void)LPanel::Initialize();
-    mHandler = LNotificationHandler<LMultiColumnListBox>::Create(this);
+    mColumnsHandler = LNotificationHandler<LMultiColumnListBox>::Create(this);
     for (int32_t n = 1;; ++n)
     {
         const RCPtr<LListBox> column =
@@ -483,8 +486,8 @@ ZQRESULT LMultiColumnListBox::Initialize()
             break;
         }
         (void)mHeaderButtons.InsertAt(mHeaderButtons.GetCount(), button);
-        (void)mHandler->AddCallback(&LMultiColumnListBox::OnHeaderClick,
-                                    RCPtr<LNotificationDistributor>(button), kNidLeftClick);
+        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnHeaderClick,
+                                           RCPtr<LNotificationDistributor>(button), kNidLeftClick);
         DockOnY(*button);
     }
     (void)mSortAscending.SetCount(mColumns.GetCount());
@@ -554,9 +557,9 @@ ZQRESULT LMultiColumnListBox::OnCreated()
 ZQRESULT LMultiColumnListBox::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
                                                   const RCPtr<LNotification>& notification)
 {
-    if (IsCreated() && mHandler != nullptr)
+    if (IsCreated() && mColumnsHandler != nullptr)
     {
-        const ZQRESULT handled = mHandler->Dispatch(source, notification);
+        const ZQRESULT handled = mColumnsHandler->Dispatch(source, notification);
         if (handled != 0)
         {
             return handled;
@@ -568,9 +571,9 @@ ZQRESULT LMultiColumnListBox::ReceiveNotification(const RCPtr<LNotificationDistr
 ZQRESULT LMultiColumnListBox::RemoveNotificationCallback(const RCPtr<LNotificationDistributor>& source,
                                                          NotificationID id)
 {
-    if (mHandler != nullptr)
+    if (mColumnsHandler != nullptr)
     {
-        (void)mHandler->RemoveCallback(source.Get(), id);
+        (void)mColumnsHandler->RemoveCallback(source.Get(), id);
     }
     return LPanel::RemoveNotificationCallback(source, id);
 }

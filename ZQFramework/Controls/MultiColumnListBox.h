@@ -111,7 +111,7 @@ private:
     // Unbinds (bind false) or binds again every column's "NID_SELECTION_CHANGE"; throws at line on failure.
     void SetSelectionBindings(bool bind, int line);
 
-    RCPtr<LNotificationHandler<LMultiColumnListBox>> mHandler;
+    RCPtr<LNotificationHandler<LMultiColumnListBox>> mColumnsHandler;
     RCPtrArray<LListBox, 1, 0> mColumns;
     RCPtrArray<LButton, 1, 0> mHeaderButtons;
     ArrayBuffer<bool, 1, 0, 1, 8> mSortAscending;

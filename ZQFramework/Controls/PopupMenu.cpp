@@ -176,7 +176,7 @@ void LPopupMenu::ApplyDefaultSizeLimits()
 ZQRESULT LPopupMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 {
     const ZQRESULT result = LCheckedListBox::ApplyDescriptor(descriptor);
-    if (result >= 0 && mDescriptor != nullptr)
+    if (result >= 0 && mMenuDescriptor != nullptr)
     {
         DeselectAll();
         (void)RebuildItems();
@@ -193,8 +193,8 @@ ZQRESULT LPopupMenu::SetMenuDescriptor(const RCPtr<LMenuDescriptor>& menu)
         return E_INVALIDARG;
     }
     (void)CloseSubmenu();
-    mDescriptor = menu->Clone();
-    (void)FillHotKeyTexts(mDescriptor);
+    mMenuDescriptor = menu->Clone();
+    (void)FillHotKeyTexts(mMenuDescriptor);
     return RebuildItems();
 }
 
@@ -230,9 +230,9 @@ ZQRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
         return E_FAIL;
     }
     mOwner = owner;
-    if (mDescriptor != nullptr)
+    if (mMenuDescriptor != nullptr)
     {
-        (void)FillHotKeyTexts(mDescriptor);
+        (void)FillHotKeyTexts(mMenuDescriptor);
         (void)RebuildItems();
     }
     return 0;
@@ -329,11 +329,12 @@ ZQRESULT LPopupMenu::FillHotKeyTexts(const RCPtr<LMenuDescriptor>& node)
 
 RCPtr<LMenuItemDescriptor> LPopupMenu::GetItem(int32_t row) const
 {
-    if (mDescriptor == nullptr || row < 0 || static_cast<uint32_t>(row) >= mDescriptor->GetItemCount())
+    if (mMenuDescriptor == nullptr || row < 0 ||
+        static_cast<uint32_t>(row) >= mMenuDescriptor->GetItemCount())
     {
         return nullptr;
     }
-    return mDescriptor->GetItemAt(static_cast<uint32_t>(row));
+    return mMenuDescriptor->GetItemAt(static_cast<uint32_t>(row));
 }
 
 int32_t LPopupMenu::GetCaretRow() const
@@ -344,11 +345,11 @@ int32_t LPopupMenu::GetCaretRow() const
 
 ZQRESULT LPopupMenu::RebuildItems()
 {
-    if (mDescriptor == nullptr)
+    if (mMenuDescriptor == nullptr)
     {
         return 0;
     }
-    const auto count = static_cast<int32_t>(mDescriptor->GetItemCount());
+    const auto count = static_cast<int32_t>(mMenuDescriptor->GetItemCount());
     (void)SetItemCount(count);
     if (GetItemControlCount() == 0)
     {
@@ -541,12 +542,12 @@ ZQRESULT LPopupMenu::OnRowHoverChanged(const RCPtr<LNotificationDistributor>& so
 ZQRESULT LPopupMenu::UpdateItemStates()
 {
     const RCPtr<LMenuItemUpdater> updater = GetMenuItemUpdaterOfOwner();
-    if (updater == nullptr || mDescriptor == nullptr)
+    if (updater == nullptr || mMenuDescriptor == nullptr)
     {
         return 0;
     }
     DeselectAll();
-    for (auto row = static_cast<int32_t>(mDescriptor->GetItemCount()) - 1; row >= 0; --row)
+    for (auto row = static_cast<int32_t>(mMenuDescriptor->GetItemCount()) - 1; row >= 0; --row)
     {
         const RCPtr<LMenuItemDescriptor> item = GetItem(row);
         if (item == nullptr || item->HasSubmenu() || item->mSeparator != 0)
@@ -554,11 +555,11 @@ ZQRESULT LPopupMenu::UpdateItemStates()
             continue;
         }
         MenuItemState state;
-        (void)mDescriptor->GetItemState(static_cast<uint32_t>(row), state);
+        (void)mMenuDescriptor->GetItemState(static_cast<uint32_t>(row), state);
         // The command travels as the item: the control reads it from the menu at the row.
         if (const RCPtr<LControl>& control = updater->GetControl(); control != nullptr)
         {
-            (void)control->UpdateMenuItemState(mDescriptor, row, 0, state);
+            (void)control->UpdateMenuItemState(mMenuDescriptor, row, 0, state);
         }
         (void)SetItemState(row, state);
     }
@@ -644,7 +645,7 @@ void LPopupMenu::OnSelectionChanged()
         return;
     }
     if (const RCPtr<LPopupMenu> parent = GetParentPopup();
-        parent != nullptr && parent->mDescriptor != nullptr)
+        parent != nullptr && parent->mMenuDescriptor != nullptr)
     {
         // Moving into a submenu keeps its entry highlighted in the parent.
         const RCPtr<LMenuItemDescriptor> entry = parent->GetItem(parent->GetCaretRow());
@@ -652,9 +653,9 @@ void LPopupMenu::OnSelectionChanged()
             entry.Get() !=
                 static_cast<LMenuItemDescriptor*>(RCPtr<LMenuItemDescriptor>(parent->mOpenSubmenuItem).Get()))
         {
-            for (uint32_t i = 0; i < parent->mDescriptor->GetItemCount(); ++i)
+            for (uint32_t i = 0; i < parent->mMenuDescriptor->GetItemCount(); ++i)
             {
-                if (RCPtr<LMenuDescriptor>(parent->mDescriptor->GetItemAt(i)) == parent->mOpenSubmenuItem)
+                if (RCPtr<LMenuDescriptor>(parent->mMenuDescriptor->GetItemAt(i)) == parent->mOpenSubmenuItem)
                 {
                     (void)parent->SelectRange(static_cast<int32_t>(i), -1, true);
                     break;
@@ -782,8 +783,8 @@ ZQRESULT LPopupMenu::ShowSubmenuOf(int32_t row)
         return E_INVALIDARG;
     }
     (void)CloseSubmenu();
-    mDescriptor = RCPtr<LMenuDescriptor>(item);
-    (void)FillHotKeyTexts(mDescriptor);
+    mMenuDescriptor = RCPtr<LMenuDescriptor>(item);
+    (void)FillHotKeyTexts(mMenuDescriptor);
     return RebuildItems();
 }
 
@@ -866,7 +867,7 @@ void LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
     {
         const int32_t caret = GetCaretRow();
         SendPlain(*this, kNidItemActivated);
-        const RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(mDescriptor.Get(), caret);
+        const RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(mMenuDescriptor.Get(), caret);
         const RCPtr<LNotification> command = LNotification::Create(
             item->mCommand.GetBuffer(), ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param)));
         if (command != nullptr)
@@ -972,7 +973,7 @@ void LPopupMenu::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
 {
     LCheckedListBox::OnMouseMoved(param);
     const RCPtr<LRootWindow> window = GetRootWindow();
-    if (param == nullptr || window == nullptr || !mLeftDrag)
+    if (param == nullptr || window == nullptr || !IsDragging(MouseButton::Left))
     {
         return;
     }

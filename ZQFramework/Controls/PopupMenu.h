@@ -46,7 +46,7 @@ public:
     // E_INVALIDARG for null; else RebuildItems's result.
     ZQRESULT SetMenuDescriptor(const RCPtr<LMenuDescriptor>& menu);
     // The tree shown (the popup's own copy, or the node of a submenu).
-    [[nodiscard]] RCPtr<LMenuDescriptor> GetMenuDescriptor() const { return mDescriptor; }
+    [[nodiscard]] RCPtr<LMenuDescriptor> GetMenuDescriptor() const { return mMenuDescriptor; }
     // The receiver of the item commands; it can be set once. E_INVALIDARG for null, E_FAIL when one is set.
     ZQRESULT SetOwner(const RCPtr<LNotificationReceiver>& owner);
     ZQRESULT SetOwner(const RCPtr<LControl>& owner);
@@ -127,7 +127,7 @@ private:
                                const RCPtr<LNotification>& notification);
 
     RCPtr<LNotificationHandler<LPopupMenu>> mPopupHandler;
-    RCPtr<LMenuDescriptor> mDescriptor;
+    RCPtr<LMenuDescriptor> mMenuDescriptor;
     RCPtr<LPopupMenu> mOpenSubmenu;
     RCPtr<LMenuDescriptor> mOpenSubmenuItem;
     RCPtr<LNotificationReceiver> mOwner;

@@ -19,9 +19,6 @@ using Size = LLayoutDescriptor::AxisSize;
 constexpr double kNoMaximum = 4503599627370496.0; // 2^52
 // Sizes closer than this are equal: the pane's size rules did not bind.
 constexpr double kSizeEpsilon = 2.220446049250313e-15;
-constexpr int32_t kDragMoveScrolling = 3;
-constexpr uint32_t kMoveX = 1;
-constexpr uint32_t kMoveY = 2;
 constexpr int32_t kDisabledLook = 6;
 constexpr int32_t kFocusedLooks = 3;
 
@@ -119,7 +116,7 @@ ZQRESULT LSplitterBase::BeginDrag()
         range = {position, position};
     }
     // Into the base's drag coordinates: the pointer's position where the bar's would be.
-    const double shift = mPressPoint.OnAxis(axis) - position;
+    const double shift = GetPressPoint().OnAxis(axis) - position;
     mDragMinimum = range.Low + shift;
     mDragMaximum = range.High + shift;
     return LControl::BeginDrag();
@@ -135,7 +132,7 @@ void LSplitterBase::OnDragMoved(const RCPtr<LPointWithModifiersParam>& /*param*/
     Position position;
     Size size;
     AxisRecords(*mAnchor, axis, position, size);
-    size.Abs = mAnchorSizeAbs + mDragDisplacement.OnAxis(axis);
+    size.Abs = mAnchorSizeAbs + GetDragDisplacement().OnAxis(axis);
     const RCPtr<LControl> anchor = mAnchor;
     (void)anchor->SetAxisPlacement(axis, position, size);
 }
@@ -180,7 +177,8 @@ void LSplitterBase::OnConditionsChanged(const RCPtr<LConditionsParam>& condition
         {
             if ((conditions->mCurrent & kConditionLeftDrag) != 0)
             {
-                (void)SetDragMode(kDragMoveScrolling, Axis() == 0 ? kMoveX : kMoveY);
+                (void)SetDragMode(static_cast<int32_t>(DragMode::MoveScrolling),
+                                  Axis() == 0 ? DragState::kMoveX : DragState::kMoveY);
             }
             else
             {
@@ -346,16 +344,16 @@ void LSplitterBase::UpdateLook()
         (void)SelectLook(kDisabledLook);
         return;
     }
-    const bool dragging = mCapture && mLeftDrag;
+    const bool dragging = HasCapture() && IsDragging(MouseButton::Left);
     int32_t look = 0;
-    if (dragging && mHover)
+    if (dragging && IsHover())
     {
         look = 2;
     }
-    else if (dragging || (mHover && !mCapture))
+    else if (dragging || (IsHover() && !HasCapture()))
     {
         look = 1;
     }
-    (void)SelectLook(mFocused ? look + kFocusedLooks : look);
+    (void)SelectLook(IsFocused() ? look + kFocusedLooks : look);
 }
 } // namespace ZQ

@@ -25,9 +25,9 @@ ZQRESULT LStatusBar::SetStatusTextNow(const WString& text)
 {
     // Texts posted earlier must not overwrite this one at a later idle pass.
     (void)ProcessNotifications(false);
-    if (mLabel != nullptr)
+    if (mTextLabel != nullptr)
     {
-        (void)mLabel->SetLabel(text);
+        (void)mTextLabel->SetLabel(text);
     }
     if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
     {
@@ -87,10 +87,10 @@ ZQRESULT LStatusBar::Initialize()
         AdjustOwnInternalReferences(1);
     }
     (void)RequestIdle();
-    mLabel = FindTypedChild<LLabel>(*this, u"label1");
-    if (mLabel != nullptr)
+    mTextLabel = FindTypedChild<LLabel>(*this, u"label1");
+    if (mTextLabel != nullptr)
     {
-        mDefaultStatusText = mLabel->GetString(u"LABEL");
+        mDefaultStatusText = mTextLabel->GetString(u"LABEL");
     }
     return result;
 }
@@ -111,9 +111,9 @@ ZQRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>& /*so
                                      const RCPtr<LNotification>& notification)
 {
     const RCPtr<StatusText> text(notification->GetParam());
-    if (text != nullptr && mLabel != nullptr)
+    if (text != nullptr && mTextLabel != nullptr)
     {
-        (void)mLabel->SetLabel(text->GetValue());
+        (void)mTextLabel->SetLabel(text->GetValue());
     }
     return 1;
 }

@@ -56,7 +56,7 @@ private:
                              const RCPtr<LNotification>& notification);
 
     RCPtr<LNotificationHandler<LStatusBar>> mStatusHandler;
-    RCPtr<LLabel> mLabel;
+    RCPtr<LLabel> mTextLabel;
     WString mDefaultStatusText;
 };
 } // namespace ZQ

@@ -443,18 +443,18 @@ void LTextBox::UpdateLooks()
         (void)SelectLook(kLookDisabled);
         return;
     }
-    const bool hot = mHover || mLeftDrag;
+    const bool hot = IsHover() || IsDragging(MouseButton::Left);
     int32_t stateLook = hot ? kLookHot : kLookNormal;
-    if (mFocused)
+    if (IsFocused())
     {
         stateLook = hot ? kLookFocusedHot : kLookFocused;
     }
-    if (!mFocused && mLabel.IsEmpty() && !mCaption.IsEmpty())
+    if (!IsFocused() && mLabel.IsEmpty() && !mCaption.IsEmpty())
     {
         ShowCaptionLooks();
         return;
     }
-    if (mFocused && HasSelection())
+    if (IsFocused() && HasSelection())
     {
         ShowSelectionLooks(stateLook, hot);
         return;
@@ -513,7 +513,7 @@ void LTextBox::ShowSelectionLooks(int32_t stateLook, bool hot)
 
 void LTextBox::DrawOverlay(const RCPtr<LRenderer>& renderer)
 {
-    if (!mFocused || !mCaretVisible || renderer == nullptr)
+    if (!IsFocused() || !mCaretVisible || renderer == nullptr)
     {
         return;
     }

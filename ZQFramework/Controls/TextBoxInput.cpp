@@ -242,7 +242,7 @@ void LTextBox::OnLeftClicked(const RCPtr<LMouseButtonParam>& param)
 
 void LTextBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
 {
-    if (param == nullptr || !mLeftDrag)
+    if (param == nullptr || !IsDragging(MouseButton::Left))
     {
         return;
     }
@@ -269,7 +269,7 @@ ZQRESULT LTextBox::SetScrollOffset(const PointT<double>& offset)
             (void)StopAutoScroll(0);
         }
     }
-    if (const RCPtr<LRootWindow> window = GetRootWindow(); mLeftDrag && window != nullptr)
+    if (const RCPtr<LRootWindow> window = GetRootWindow(); IsDragging(MouseButton::Left) && window != nullptr)
     {
         const PointT<int32_t> pointer = window->GetCursorPos();
         const RectT<double> rect = GetRectInWindow();
@@ -287,7 +287,7 @@ ZQRESULT LTextBox::SetScrollOffset(const PointT<double>& offset)
 ZQRESULT LTextBox::SetFocus(bool forward)
 {
     const RCPtr<LControl> self = KeepControlAlive(this);
-    if (mFocused)
+    if (IsFocused())
     {
         (void)Validate();
     }

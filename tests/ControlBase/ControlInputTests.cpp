@@ -71,8 +71,8 @@ public:
         return 0;
     }
     void SetClip(bool clip) { mLayout->mClipToParent = clip; }
-    [[nodiscard]] bool HasCapture() const { return mCapture; }
-    [[nodiscard]] bool LeftDrag() const { return mLeftDrag; }
+    [[nodiscard]] bool HasCapture() const { return LControl::HasCapture(); }
+    [[nodiscard]] bool LeftDrag() const { return IsDragging(MouseButton::Left); }
 
     ZQRESULT WheelResult = 1;
 

@@ -52,7 +52,7 @@ public:
             GetChildren().GetAt(i, ChildControlList::kStorageOrder)->OnScrollOffsetChanged();
     }
 
-    void GiveFocus() { mFocused = true; }
+    void GiveFocus() { mConditionFlags.Focused = true; }
 
     void InvalidateBufferedChild(const RCPtr<LControl>& child) override
     {

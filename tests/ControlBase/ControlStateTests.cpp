@@ -62,16 +62,16 @@ public:
     // Sets the focus, hover, capture, button-down and drag flags from condition bits.
     void SetFlags(uint32_t bits)
     {
-        mFocused = (bits & kConditionFocused) != 0;
-        mContainsFocus = (bits & kConditionContainsFocus) != 0;
-        mHover = (bits & kConditionHover) != 0;
-        mCapture = (bits & kConditionCapture) != 0;
-        mLeftButtonDown = (bits & kConditionLeftDown) != 0;
-        mMiddleButtonDown = (bits & kConditionMiddleDown) != 0;
-        mRightButtonDown = (bits & kConditionRightDown) != 0;
-        mLeftDrag = (bits & kConditionLeftDrag) != 0;
-        mMiddleDrag = (bits & kConditionMiddleDrag) != 0;
-        mRightDrag = (bits & kConditionRightDrag) != 0;
+        mConditionFlags.Focused = (bits & kConditionFocused) != 0;
+        mConditionFlags.ContainsFocus = (bits & kConditionContainsFocus) != 0;
+        mConditionFlags.Hover = (bits & kConditionHover) != 0;
+        mConditionFlags.Capture = (bits & kConditionCapture) != 0;
+        mConditionFlags.LeftButtonDown = (bits & kConditionLeftDown) != 0;
+        mConditionFlags.MiddleButtonDown = (bits & kConditionMiddleDown) != 0;
+        mConditionFlags.RightButtonDown = (bits & kConditionRightDown) != 0;
+        mConditionFlags.LeftDrag = (bits & kConditionLeftDrag) != 0;
+        mConditionFlags.MiddleDrag = (bits & kConditionMiddleDrag) != 0;
+        mConditionFlags.RightDrag = (bits & kConditionRightDrag) != 0;
     }
     void SetFlagsAndUpdate(uint32_t bits)
     {
