@@ -164,6 +164,11 @@ int32_t LItemRecordStoreBase::NextShownItem(int32_t index) const
     return row < GetShownCount() ? ShownItemAtRow(row) : count;
 }
 
+int32_t LItemRecordStoreBase::FirstShownItemFrom(int32_t index) const
+{
+    return IsHidden(index) ? NextShownItem(index) : index;
+}
+
 int32_t LItemRecordStoreBase::NearestShownItem(int32_t index) const
 {
     if (!IsHidden(index))

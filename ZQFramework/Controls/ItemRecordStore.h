@@ -68,6 +68,8 @@ public:
     [[nodiscard]] int32_t ShownItemAtRow(int32_t row) const;
     // The index after index that is shown or past the end.
     [[nodiscard]] int32_t NextShownItem(int32_t index) const;
+    // index itself when shown or outside the records, else the next index that is shown or past the end.
+    [[nodiscard]] int32_t FirstShownItemFrom(int32_t index) const;
     // index itself when shown; else the nearest shown item before it, else the first shown item after it;
     // the last index when no item is shown (for an index inside the records).
     [[nodiscard]] int32_t NearestShownItem(int32_t index) const;

@@ -198,7 +198,9 @@ int32_t LListBox::GetItemIndexOfControl(const LControl* control) const
         {
             continue;
         }
-        auto index = static_cast<int32_t>(mTopIndex);
+        // A hidden top item has no row: slot 0 shows the first shown item from the top, as
+        // GetItemControlSlot counts.
+        int32_t index = Records().FirstShownItemFrom(static_cast<int32_t>(mTopIndex));
         for (size_t step = 0; step < slot; ++step)
         {
             index = Records().NextShownItem(index);
@@ -236,10 +238,8 @@ ZQRESULT LListBox::UpdateItemControl(int32_t index, int32_t& slot)
     {
         return 1;
     }
-    // The row in the slot counted from the top index counts back to index; a hidden top item has no slot
-    // of its own, and there the two counts part.
-    ZQ_ASSERT(Records().IsHidden(static_cast<int32_t>(mTopIndex)) ||
-              GetItemIndexOfControl(control.Get()) == index);
+    // The row in the slot counted from the top index counts back to index.
+    ZQ_ASSERT(GetItemIndexOfControl(control.Get()) == index);
     const bool inRange = static_cast<uint32_t>(index) < GetItemCount();
     const ItemRecord& record = GetItemOrEmpty(index);
     (void)control->SetLabel(TextOf(record));

@@ -60,7 +60,8 @@ public:
     virtual ZQRESULT ApplyItemTemplate(const RCPtr<LListBoxItem>& t);
     virtual void OnSelectionChanged();
     virtual void OnItemActivated();
-    // The index a pool row shows (possibly past the end); -1 for a control outside the pool.
+    // The index a pool row shows (possibly past the end), counted in shown items from the first shown item
+    // at or after the top; -1 for a control outside the pool.
     [[nodiscard]] virtual int32_t GetItemIndexOfControl(const LControl* control) const;
     // E_INVALIDARG past the end, 1 when unchanged, else 0.
     virtual ZQRESULT SetItemHidden(int32_t index, bool hidden);

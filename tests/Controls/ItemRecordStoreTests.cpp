@@ -58,6 +58,9 @@ void ExpectStepsMatchTheFlags(const Store& store, const std::string& what)
             ++next;
         }
         EXPECT_EQ(store.NextShownItem(i), next) << what << ", after " << i;
+        const int32_t from = i + 1;
+        EXPECT_EQ(store.FirstShownItemFrom(from), from < count && store.Get(from).hidden ? next : from)
+            << what << ", from " << from;
     }
     for (int32_t i = 0; i < count; ++i)
     {
