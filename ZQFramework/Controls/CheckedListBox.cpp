@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <typeinfo>
-#include <utility>
 
 namespace ZQ
 {
@@ -24,6 +23,7 @@ constexpr int32_t kIconLook = 3;
 
 LCheckedListBox::LCheckedListBox(const RCPtr<LControl>& parent, const WString& name) : LListBox(parent, name)
 {
+    UseRecordStore(mCheckedItems);
 }
 
 LCheckedListBox::~LCheckedListBox() = default;
@@ -32,35 +32,32 @@ LCheckedListBox::~LCheckedListBox() = default;
 
 uint32_t LCheckedListBox::GetItemCount() const
 {
-    return static_cast<uint32_t>(mCheckedItems.size());
+    return mCheckedItems.GetCount();
 }
 
 ItemRecord& LCheckedListBox::GetItemRecord(int32_t index)
 {
-    return mCheckedItems[static_cast<size_t>(index)];
+    return mCheckedItems.Get(index);
 }
 
 CheckedItemRecord& LCheckedListBox::GetCheckedItemRecord(int32_t index)
 {
-    return mCheckedItems[static_cast<size_t>(index)];
+    return mCheckedItems.Get(index);
 }
 
 void LCheckedListBox::InsertItemRecord(int32_t index)
 {
-    mCheckedItems.insert(mCheckedItems.begin() + index, CheckedItemRecord{});
-    OnRecordsMoved();
+    mCheckedItems.Insert(index);
 }
 
 void LCheckedListBox::RemoveItemRecord(int32_t index)
 {
-    mCheckedItems.erase(mCheckedItems.begin() + index);
-    OnRecordsMoved();
+    mCheckedItems.Remove(index);
 }
 
 ZQRESULT LCheckedListBox::SwapItems(int32_t a, int32_t b)
 {
-    std::swap(GetCheckedItemRecord(a), GetCheckedItemRecord(b));
-    OnRecordsMoved();
+    mCheckedItems.Swap(a, b);
     return 0;
 }
 

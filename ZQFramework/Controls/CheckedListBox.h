@@ -11,14 +11,6 @@ namespace ZQ
 {
 class LCheckedListBoxItem;
 
-// An item of a checked list box: the list box's record, its check mark and its own icon (used when the
-// list has no icon list).
-struct CheckedItemRecord : ItemRecord
-{
-    bool checked = false;
-    ConstRCPtr<LBitmap> icon;
-};
-
 // A list box whose items also carry a check mark and an icon, both shown by the button "checkBox" of each
 // row (LCheckedListBoxItem) ("Framework.CheckedListBox", "Framework.ListBoxWithIcons"). The base of the
 // popup menu and the tree view; the checked combo box uses one as its drop-down.
@@ -91,7 +83,7 @@ private:
     void ReadIconList();
 
     RCPtr<LNotificationHandler<LCheckedListBox>> mCheckedHandler;
-    std::vector<CheckedItemRecord> mCheckedItems;
+    LItemRecordStore<CheckedItemRecord> mCheckedItems;
     bool mCheckBoxesPassive = false;
     bool mCheckBoxAutoValue = true;
     int32_t mCheckedCount = 0;

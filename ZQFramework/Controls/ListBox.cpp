@@ -99,37 +99,34 @@ LListBox::~LListBox()
     mSelectedIndexes.clear();
     mTemplateDescriptor = nullptr;
     mItemControls.clear();
-    mItems.clear();
+    mItems.Clear();
 }
 
 // --- Records ---
 
 uint32_t LListBox::GetItemCount() const
 {
-    return static_cast<uint32_t>(mItems.size());
+    return mItems.GetCount();
 }
 
 ItemRecord& LListBox::GetItemRecord(int32_t index)
 {
-    return mItems[static_cast<size_t>(index)];
+    return mItems.Get(index);
 }
 
 void LListBox::InsertItemRecord(int32_t index)
 {
-    mItems.insert(mItems.begin() + index, ItemRecord{});
-    OnRecordsMoved();
+    mItems.Insert(index);
 }
 
 void LListBox::RemoveItemRecord(int32_t index)
 {
-    mItems.erase(mItems.begin() + index);
-    OnRecordsMoved();
+    mItems.Remove(index);
 }
 
 ZQRESULT LListBox::SwapItems(int32_t a, int32_t b)
 {
-    std::swap(GetItemRecord(a), GetItemRecord(b));
-    OnRecordsMoved();
+    mItems.Swap(a, b);
     return 0;
 }
 
@@ -148,148 +145,9 @@ WString LListBox::GetItemText(int32_t index)
     return TextOf(GetItemOrEmpty(index));
 }
 
-bool LListBox::IsHidden(int32_t index)
-{
-    return index >= 0 && static_cast<uint32_t>(index) < GetItemCount() && GetItemRecord(index).hidden;
-}
-
-int32_t LListBox::NextShownOrPast(int32_t i)
-{
-    const auto count = static_cast<int32_t>(GetItemCount());
-    ++i;
-    if (i >= count || HiddenCount() == 0)
-    {
-        return i;
-    }
-    const int32_t row = RowOfItem(i);
-    return row < count - HiddenCount() ? ShownItemAtRow(row) : count;
-}
-
 int32_t LListBox::RowOfItem(int32_t index)
 {
-    const int32_t end = std::min(index, static_cast<int32_t>(GetItemCount()));
-    return end > 0 ? end - HiddenBefore(end) : 0;
-}
-
-// --- Hidden items ---
-
-void LListBox::OnRecordsMoved() const
-{
-    if (mHiddenCount > 0)
-    {
-        mHiddenTreeStale = true;
-    }
-}
-
-void LListBox::RefreshHiddenIndex() const
-{
-    if (!mHiddenTreeStale)
-    {
-        return;
-    }
-    mHiddenTreeStale = false;
-    auto* self = const_cast<LListBox*>(this);
-    const size_t count = GetItemCount();
-    mHiddenTree.assign(count + 1, 0);
-    mHiddenCount = 0;
-    for (size_t i = 0; i < count; ++i)
-    {
-        if (self->GetItemRecord(static_cast<int32_t>(i)).hidden)
-        {
-            mHiddenTree[i + 1] = 1;
-            ++mHiddenCount;
-        }
-    }
-    if (mHiddenCount == 0)
-    {
-        mHiddenTree.clear();
-        return;
-    }
-    // Each entry adds its range's count to the entry whose range includes it.
-    for (size_t i = 1; i <= count; ++i)
-    {
-        const size_t parent = i + (i & (~i + 1));
-        if (parent <= count)
-        {
-            mHiddenTree[parent] += mHiddenTree[i];
-        }
-    }
-}
-
-int32_t LListBox::HiddenCount() const
-{
-    RefreshHiddenIndex();
-    return mHiddenCount;
-}
-
-int32_t LListBox::HiddenBefore(int32_t index) const
-{
-    if (HiddenCount() == 0)
-    {
-        return 0;
-    }
-    // A stale tree is rebuilt by HiddenCount, so it spans every record here.
-    ZQ_ASSERT(mHiddenTree.size() == static_cast<size_t>(GetItemCount()) + 1);
-    int32_t hidden = 0;
-    for (auto i = static_cast<size_t>(index); i > 0; i &= i - 1)
-    {
-        hidden += mHiddenTree[i];
-    }
-    return hidden;
-}
-
-int32_t LListBox::ShownItemAtRow(int32_t row) const
-{
-    ZQ_ASSERT(row >= 0 && row < static_cast<int32_t>(GetItemCount()) - HiddenCount());
-    if (HiddenCount() == 0)
-    {
-        return row;
-    }
-    // Descends to the last index before which at most row items are shown: that item is the shown one.
-    const size_t count = mHiddenTree.size() - 1;
-    size_t step = 1;
-    while (step * 2 <= count)
-    {
-        step *= 2;
-    }
-    size_t index = 0;
-    int64_t left = row;
-    for (; step > 0; step /= 2)
-    {
-        const size_t next = index + step;
-        if (next > count)
-        {
-            continue;
-        }
-        const int64_t shown = static_cast<int64_t>(step) - mHiddenTree[next];
-        if (shown <= left)
-        {
-            index = next;
-            left -= shown;
-        }
-    }
-    ZQ_ASSERT(static_cast<int32_t>(index) - HiddenBefore(static_cast<int32_t>(index)) == row);
-    return static_cast<int32_t>(index);
-}
-
-void LListBox::CountHiddenChange(int32_t index, bool hidden)
-{
-    RefreshHiddenIndex();
-    if (mHiddenCount == 0)
-    {
-        mHiddenTree.assign(static_cast<size_t>(GetItemCount()) + 1, 0);
-    }
-    mHiddenCount += hidden ? 1 : -1;
-    if (mHiddenCount == 0)
-    {
-        mHiddenTree.clear();
-        return;
-    }
-    const int32_t delta = hidden ? 1 : -1;
-    for (auto i = static_cast<size_t>(index) + 1; i < mHiddenTree.size(); i += i & (~i + 1))
-    {
-        mHiddenTree[i] += delta;
-    }
+    return Records().RowOfItem(index);
 }
 
 RCPtr<LTaggableObject> LListBox::MakeTextItem(const WString& text)
@@ -340,11 +198,12 @@ int32_t LListBox::GetItemIndexOfControl(const LControl* control) const
         {
             continue;
         }
-        auto* self = const_cast<LListBox*>(this);
-        auto index = static_cast<int32_t>(mTopIndex);
+        // A hidden top item has no row: slot 0 shows the first shown item from the top, as
+        // GetItemControlSlot counts.
+        int32_t index = Records().FirstShownItemFrom(static_cast<int32_t>(mTopIndex));
         for (size_t step = 0; step < slot; ++step)
         {
-            index = self->NextShownOrPast(index);
+            index = Records().NextShownItem(index);
         }
         return index;
     }
@@ -353,8 +212,7 @@ int32_t LListBox::GetItemIndexOfControl(const LControl* control) const
 
 int32_t LListBox::GetItemControlSlot(int32_t index) const
 {
-    auto* self = const_cast<LListBox*>(this);
-    if (index < 0 || static_cast<uint32_t>(index) < mTopIndex || self->IsHidden(index))
+    if (index < 0 || static_cast<uint32_t>(index) < mTopIndex || Records().IsHidden(index))
     {
         return -1;
     }
@@ -363,7 +221,7 @@ int32_t LListBox::GetItemControlSlot(int32_t index) const
     const auto count = static_cast<int32_t>(GetItemCount());
     const auto top = static_cast<int32_t>(std::min<uint32_t>(mTopIndex, static_cast<uint32_t>(count)));
     const int32_t end = std::min(index, count);
-    int64_t slot = end > top ? self->RowOfItem(end) - self->RowOfItem(top) : 0;
+    int64_t slot = end > top ? Records().RowOfItem(end) - Records().RowOfItem(top) : 0;
     slot += std::max<int64_t>(0, static_cast<int64_t>(index) - std::max<int64_t>(mTopIndex, count));
     return slot < pool ? static_cast<int32_t>(slot) : -1;
 }
@@ -380,9 +238,8 @@ ZQRESULT LListBox::UpdateItemControl(int32_t index, int32_t& slot)
     {
         return 1;
     }
-    // The row in the slot counted from the top index counts back to index; a hidden top item has no slot
-    // of its own, and there the two counts part.
-    ZQ_ASSERT(IsHidden(static_cast<int32_t>(mTopIndex)) || GetItemIndexOfControl(control.Get()) == index);
+    // The row in the slot counted from the top index counts back to index.
+    ZQ_ASSERT(GetItemIndexOfControl(control.Get()) == index);
     const bool inRange = static_cast<uint32_t>(index) < GetItemCount();
     const ItemRecord& record = GetItemOrEmpty(index);
     (void)control->SetLabel(TextOf(record));
@@ -531,22 +388,7 @@ void LListBox::ScrollBufferedContent(const PointT<double>& oldOffset, const Poin
     {
         const auto count = static_cast<int32_t>(GetItemCount());
         const auto row = static_cast<int32_t>(std::trunc(newOffset.y / std::max(1, mRowHeight)));
-        const int32_t shown = count - HiddenCount();
-        int32_t index = 0;
-        if (row < 0)
-        {
-            // Above the first row: no item, but a hidden first item still counts.
-            index = row + (IsHidden(0) ? 1 : 0);
-        }
-        else if (row < shown)
-        {
-            index = ShownItemAtRow(row);
-        }
-        else
-        {
-            // Below the last row: the last shown item (item 0 when none is shown).
-            index = shown > 0 ? ShownItemAtRow(shown - 1) : 0;
-        }
+        const int32_t index = Records().ItemAtScrollRow(row);
         if (count == 0)
         {
             mTopIndex = 0;
@@ -575,14 +417,10 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     {
         return E_INVALIDARG;
     }
-    const int32_t shown = count - HiddenCount();
-    if (GetItemRecord(index).hidden)
-    {
-        // The nearest shown item before it, else the first after it.
-        const int32_t before = RowOfItem(index);
-        index = before > 0 ? ShownItemAtRow(before - 1) : shown > 0 ? ShownItemAtRow(0) : count - 1;
-    }
-    if (GetItemRecord(index).hidden || mItemControls.empty())
+    const LItemRecordStoreBase& records = Records();
+    const int32_t shown = records.GetShownCount();
+    index = records.NearestShownItem(index);
+    if (records.IsHidden(index) || mItemControls.empty())
     {
         return 1;
     }
@@ -600,7 +438,7 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     }
     const int32_t n = std::max(1, fully);
     // The top that shows the last shown item in the last fully shown row.
-    const int64_t maxTop = shown - n >= 0 ? ShownItemAtRow(shown - n) : -1;
+    const int64_t maxTop = shown - n >= 0 ? records.ShownItemAtRow(shown - n) : -1;
     // Compared unsigned: a maxTop of -1 lies past every index.
     const auto unsignedMaxTop = static_cast<uint32_t>(maxTop < 0 ? -1 : maxTop);
     const auto bottom = static_cast<uint32_t>(GetItemIndexOfControl(GetItemControl(n - 1).Get()));
@@ -621,14 +459,14 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     else
     {
         // n - 1 shown items before index, or the first shown item when there are fewer.
-        top = ShownItemAtRow(std::max(0, RowOfItem(index) - (n - 1)));
+        top = records.ShownItemAtRow(std::max(0, records.RowOfItem(index) - (n - 1)));
     }
     if (static_cast<uint32_t>(top) == mTopIndex)
     {
         return 0;
     }
-    const int32_t row = RowOfItem(top);
-    if (row != RowOfItem(static_cast<int32_t>(mTopIndex)))
+    const int32_t row = records.RowOfItem(top);
+    if (row != records.RowOfItem(static_cast<int32_t>(mTopIndex)))
     {
         const ScopedFlag notDropDown(mDropDownMode, false);
         (void)SetScrollOffset({mScrollOffset.x, static_cast<double>(mRowHeight) * row});
@@ -771,7 +609,7 @@ ZQRESULT LListBox::SetContentWidth(int32_t width)
 
 int32_t LListBox::GetContentHeight() const
 {
-    return mRowHeight * (static_cast<int32_t>(GetItemCount()) - HiddenCount());
+    return mRowHeight * Records().GetShownCount();
 }
 
 ZQRESULT LListBox::SetContentHeight(int32_t height)
@@ -1224,9 +1062,6 @@ ZQRESULT LListBox::RemoveAllItems()
     {
         RemoveItemRecord(i);
     }
-    mHiddenCount = 0;
-    mHiddenTree.clear();
-    mHiddenTreeStale = false;
     (void)FillItemControls();
     (void)UpdateItemControlsFrom(0);
     (void)UpdateMaxItemWidth();
@@ -1324,14 +1159,11 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     {
         return E_INVALIDARG;
     }
-    ItemRecord& record = GetItemRecord(index);
-    if (record.hidden == hidden)
+    LItemRecordStoreBase& records = Records();
+    if (!records.SetHidden(index, hidden))
     {
         return 1;
     }
-    RefreshHiddenIndex();
-    record.hidden = hidden;
-    CountHiddenChange(index, hidden);
     if (hidden)
     {
         (void)DeselectItem(index);
@@ -1340,11 +1172,11 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
             // The first shown item after the hidden one (else the last before it) becomes the top, so that
             // every slot stays right even when no scroll follows.
             const auto count = static_cast<int32_t>(GetItemCount());
-            int32_t top = NextShownOrPast(index);
+            int32_t top = records.NextShownItem(index);
             if (top >= count)
             {
-                const int32_t before = RowOfItem(index);
-                top = before > 0 ? ShownItemAtRow(before - 1) : 0;
+                const int32_t before = records.RowOfItem(index);
+                top = before > 0 ? records.ShownItemAtRow(before - 1) : 0;
             }
             mTopIndex = static_cast<uint32_t>(top);
             (void)EnsureVisible(index);
@@ -1432,25 +1264,13 @@ ZQRESULT LListBox::SortItemRange(int32_t first, int32_t count)
     }
     mCaretIndex = caret;
     mAnchorIndex = anchor;
-    // Applies the order by swaps; entryOf finds the later entry whose record a swap moved, so the whole
-    // reorder stays linear.
-    std::vector<int32_t> entryOf(static_cast<size_t>(count));
-    for (int32_t p = 0; p < count; ++p)
+    std::vector<int32_t> sources;
+    sources.reserve(entries.size());
+    for (const Entry& entry : entries)
     {
-        entryOf[static_cast<size_t>(entries[static_cast<size_t>(p)].source - first)] = p;
+        sources.push_back(entry.source);
     }
-    for (int32_t p = 0; p < count; ++p)
-    {
-        const int32_t source = entries[static_cast<size_t>(p)].source;
-        if (source == first + p)
-        {
-            continue;
-        }
-        (void)SwapItems(first + p, source);
-        const int32_t later = entryOf[static_cast<size_t>(p)];
-        entries[static_cast<size_t>(later)].source = source;
-        entryOf[static_cast<size_t>(source - first)] = later;
-    }
+    ReorderBySwaps(first, std::move(sources), [this](int32_t a, int32_t b) { return SwapItems(a, b); });
     (void)UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
     if (mCaretIndex >= 0)
     {

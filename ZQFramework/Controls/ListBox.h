@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZQFramework/Controls/ItemRecordStore.h"
 #include "ZQFramework/Controls/ScrollView.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 #include "ZQFramework/ObjectBase/TaggableObject.h"
@@ -12,17 +13,6 @@ namespace ZQ
 class LListBoxItem;
 class LControlDescriptor;
 
-// One item of a list box: the object whose text is the row text (null: empty text), the selection value
-// (>= 0.5 selected) and three flags.
-struct ItemRecord
-{
-    RCPtr<LTaggableObject> data;
-    double selection = 0.0;
-    bool altLook = false;
-    bool blank = false;
-    bool hidden = false;
-};
-
 // The list control of the library ("Framework.ListBox", "Framework.listboxNoScroll"), a scroll view that
 // keeps its items as records and shows them through a small pool of row controls (LListBoxItem) stacked
 // from the top of the visible client area. The base of the checked list box, and so of the popup menu and
@@ -34,10 +24,11 @@ struct ItemRecord
 // Fixed mode: the skin's children "item1", "item2", ... are both the items (their labels) and the rows.
 //
 // Every access to a record goes through the virtual record operations, so that a derived class may keep
-// records of its own. Selection: the list box's own input selects one item at a time; the caret is the
-// current item, the anchor the start of the last range. Drop-down mode (the combo boxes' lists): the
-// capture of a press goes to the list box, hover selects, a release activates and hides the list, and no
-// "NID_SELECTION_CHANGE" is sent.
+// records of its own (in an LItemRecordStore of its record type, which it names with UseRecordStore; the
+// steps over the hidden flags read that store). Selection: the list box's own input selects one item at a
+// time; the caret is the current item, the anchor the start of the last range. Drop-down mode (the combo
+// boxes' lists): the capture of a press goes to the list box, hover selects, a release activates and hides
+// the list, and no "NID_SELECTION_CHANGE" is sent.
 //
 // Notifications sent: "NID_SELECTION_CHANGE", "NID_ITEM_ACTIVATED", "NID_ITEM_DOUBLE_CLICKED",
 // "NID_ITEM_RIGHT_CLICK" (LHolder<int> with the index), "NID_ITEM_HOVER_CONDITION_CHANGE" and
@@ -69,7 +60,8 @@ public:
     virtual ZQRESULT ApplyItemTemplate(const RCPtr<LListBoxItem>& t);
     virtual void OnSelectionChanged();
     virtual void OnItemActivated();
-    // The index a pool row shows (possibly past the end); -1 for a control outside the pool.
+    // The index a pool row shows (possibly past the end), counted in shown items from the first shown item
+    // at or after the top; -1 for a control outside the pool.
     [[nodiscard]] virtual int32_t GetItemIndexOfControl(const LControl* control) const;
     // E_INVALIDARG past the end, 1 when unchanged, else 0.
     virtual ZQRESULT SetItemHidden(int32_t index, bool hidden);
@@ -175,10 +167,9 @@ protected:
 
     // Binds the row's notifications and sets its per-list flags (both modes).
     void BindItemControl(const RCPtr<LListBoxItem>& control);
-    // Every record operation that inserts, removes or exchanges records calls it (also those of derived
-    // classes that keep their own records): the counts of hidden items are then read again from the
-    // records when next needed.
-    void OnRecordsMoved() const;
+    // The store whose records the list shows, in place of the list box's own: a derived class that keeps
+    // records of its own names its store (a member of its own) once, in its constructor.
+    void UseRecordStore(LItemRecordStoreBase& store) { mRecordStore = &store; }
     [[nodiscard]] const RCPtr<LControlDescriptor>& GetTemplateDescriptor() const
     {
         return mTemplateDescriptor;
@@ -203,17 +194,9 @@ private:
                         int32_t button);
     // The list box's origin in its parent's client area, rounded.
     [[nodiscard]] PointT<int32_t> OriginInParentClient() const;
-    // The index after i that is shown or past the end.
-    [[nodiscard]] int32_t NextShownOrPast(int32_t i);
-    [[nodiscard]] bool IsHidden(int32_t index);
-    // The shown item at a row, 0 <= row < the number of shown items.
-    [[nodiscard]] int32_t ShownItemAtRow(int32_t row) const;
-    // The number of hidden items before index (0 <= index <= count).
-    [[nodiscard]] int32_t HiddenBefore(int32_t index) const;
-    [[nodiscard]] int32_t HiddenCount() const;
-    // Reads the hidden flags from the records again after they moved.
-    void RefreshHiddenIndex() const;
-    void CountHiddenChange(int32_t index, bool hidden);
+    // The records the list shows: the list box's own, or a derived class's.
+    [[nodiscard]] const LItemRecordStoreBase& Records() const { return *mRecordStore; }
+    [[nodiscard]] LItemRecordStoreBase& Records() { return *mRecordStore; }
     [[nodiscard]] bool TemplateExpands() const;
     void SelectOwnLook();
     // Puts the pool's rows back under the list box after a skin change took them out, in slot order.
@@ -224,7 +207,7 @@ private:
     RCPtr<LNotificationHandler<LListBox>> mListHandler;
     int32_t mTemplateLabelWidth = 0;
     int32_t mMaxItemWidth = 0;
-    std::vector<ItemRecord> mItems;
+    LItemRecordStore<ItemRecord> mItems;
     std::vector<uint32_t> mItemControls;
     RCPtr<LControlDescriptor> mTemplateDescriptor;
     int32_t mAnchorIndex = -1;
@@ -239,13 +222,8 @@ private:
     bool mFillSuspended = false;
     bool mTemplateApplied = false;
     bool mBulkUpdate = false;
-    // The hidden items, counted over index ranges (a Fenwick tree, entry i covering the lowest set bit of i
-    // indexes ending at i - 1), so that the row of an item and the item of a row take logarithmic time
-    // and a scroll costs the same at any position. Kept with every change of a hidden flag; empty while
-    // no item is hidden; stale after records moved while some were hidden, and then built again from the
-    // records when next read.
-    mutable std::vector<int32_t> mHiddenTree;
-    mutable int32_t mHiddenCount = 0;
-    mutable bool mHiddenTreeStale = false;
+    // mItems, or the store a derived class named (a member of the derived class, which outlives every
+    // list box operation that reads it).
+    LItemRecordStoreBase* mRecordStore = &mItems;
 };
 } // namespace ZQ

@@ -8,31 +8,26 @@
 #include "ZQFramework/Notification/NotificationNames.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace ZQ
 {
 LTreeView::LTreeView(const RCPtr<LControl>& parent, const WString& name) : LCheckedListBox(parent, name)
 {
+    UseRecordStore(mRows);
 }
 
 LTreeView::~LTreeView() = default;
 
 // --- Records ---
 
-bool LTreeView::InRange(int32_t row) const
-{
-    return row >= 0 && static_cast<size_t>(row) < mRows.size();
-}
-
 uint32_t LTreeView::GetItemCount() const
 {
-    return static_cast<uint32_t>(mRows.size());
+    return mRows.GetCount();
 }
 
 TreeRow& LTreeView::GetTreeRow(int32_t row)
 {
-    return mRows[static_cast<size_t>(row)];
+    return mRows.Get(row);
 }
 
 ItemRecord& LTreeView::GetItemRecord(int32_t index)
@@ -47,58 +42,17 @@ CheckedItemRecord& LTreeView::GetCheckedItemRecord(int32_t index)
 
 void LTreeView::InsertItemRecord(int32_t index)
 {
-    for (TreeRow& row : mRows)
-    {
-        if (row.parent >= index)
-        {
-            ++row.parent;
-        }
-    }
-    mRows.insert(mRows.begin() + index, TreeRow{});
-    OnRecordsMoved();
+    mRows.InsertRow(index);
 }
 
 void LTreeView::RemoveItemRecord(int32_t index)
 {
-    if (!InRange(index))
-    {
-        return;
-    }
-    mRows.erase(mRows.begin() + index);
-    OnRecordsMoved();
-    for (auto i = static_cast<int32_t>(mRows.size()) - 1; i >= index; --i)
-    {
-        if (!InRange(i))
-        {
-            continue; // a recursive removal shortened the rows
-        }
-        if (GetTreeRow(i).parent == index)
-        {
-            RemoveItemRecord(i);
-        }
-        else if (GetTreeRow(i).parent > index)
-        {
-            --GetTreeRow(i).parent;
-        }
-    }
+    mRows.RemoveRow(index);
 }
 
 ZQRESULT LTreeView::SwapItems(int32_t a, int32_t b)
 {
-    std::swap(GetTreeRow(a), GetTreeRow(b));
-    // The links follow the two rows, so that every row keeps its parent.
-    for (TreeRow& row : mRows)
-    {
-        if (row.parent == a)
-        {
-            row.parent = b;
-        }
-        else if (row.parent == b)
-        {
-            row.parent = a;
-        }
-    }
-    OnRecordsMoved();
+    mRows.SwapRows(a, b);
     return 0;
 }
 
@@ -107,7 +61,7 @@ void LTreeView::RecountCheckedItems()
     // The checked list box counts its own records, which a tree leaves empty; each checked row is counted
     // again through the counting setter.
     LCheckedListBox::RecountCheckedItems();
-    for (auto i = static_cast<int32_t>(mRows.size()) - 1; i >= 0; --i)
+    for (auto i = static_cast<int32_t>(mRows.GetCount()) - 1; i >= 0; --i)
     {
         if (GetTreeRow(i).checked)
         {
@@ -121,71 +75,29 @@ void LTreeView::RecountCheckedItems()
 
 int32_t LTreeView::GetItemParent(int32_t row)
 {
-    return InRange(row) ? GetTreeRow(row).parent : -1;
+    return mRows.GetParent(row);
 }
 
 int32_t LTreeView::GetItemDepth(int32_t row)
 {
-    int32_t depth = 0;
-    // A row has fewer ancestors than there are rows; the bound keeps a broken link from looping.
-    for (int32_t p = GetItemParent(row); p >= 0 && static_cast<size_t>(depth) < mRows.size();
-         p = GetItemParent(p))
-    {
-        ++depth;
-    }
-    return depth;
+    return mRows.GetDepth(row);
 }
 
 int32_t LTreeView::GetDescendantCount(int32_t row)
 {
-    if (row + 1 < 0 || static_cast<size_t>(row + 1) >= mRows.size())
-    {
-        return 0;
-    }
-    const int32_t depth = GetItemDepth(row);
-    int32_t i = row + 1;
-    while (InRange(i) && GetItemDepth(i) > depth)
-    {
-        ++i;
-    }
-    return i - row - 1;
+    return mRows.GetDescendantCount(row);
 }
 
 bool LTreeView::IsAncestor(int32_t ancestor, int32_t row)
 {
-    if (!InRange(ancestor) || !InRange(row))
-    {
-        return false;
-    }
-    size_t steps = 0;
-    for (int32_t p = GetItemParent(row); p >= 0 && steps < mRows.size(); p = GetItemParent(p), ++steps)
-    {
-        if (p == ancestor)
-        {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool LTreeView::AncestorsChecked(int32_t row)
-{
-    size_t steps = 0;
-    for (int32_t p = GetItemParent(row); p >= 0 && steps < mRows.size(); p = GetItemParent(p), ++steps)
-    {
-        if (!GetTreeRow(p).checked)
-        {
-            return false;
-        }
-    }
-    return true;
+    return mRows.IsAncestor(ancestor, row);
 }
 
 void LTreeView::UpdateSubtreeVisibility(int32_t row)
 {
     for (int32_t i = row + 1; InRange(i) && IsAncestor(row, i); ++i)
     {
-        (void)SetItemHidden(i, !AncestorsChecked(i));
+        (void)SetItemHidden(i, !mRows.AncestorsChecked(i));
     }
 }
 

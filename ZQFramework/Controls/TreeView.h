@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZQFramework/Controls/CheckedListBox.h"
+#include "ZQFramework/Controls/TreeRowStore.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <cstdint>
@@ -9,12 +10,6 @@
 namespace ZQ
 {
 class LTreeViewItem;
-
-// One row of a tree view: the checked list box's record and the index of the parent row (-1: top level).
-struct TreeRow : CheckedItemRecord
-{
-    int32_t parent = -1;
-};
 
 // A checked list box whose rows form a tree ("Framework.TreeView", rows "Framework.TreeViewItem"). The
 // rows stay a flat list in depth-first order, a row's descendants following it; each row names its
@@ -102,12 +97,10 @@ private:
     // The shared steps of both handlers; 1 (handled) either way.
     ZQRESULT HandleCheckBox(const RCPtr<LNotificationDistributor>& source, bool count, const char16_t* name);
     void BindCheckBox(const RCPtr<LNotificationDistributor>& box);
-    [[nodiscard]] bool InRange(int32_t row) const;
-    // Whether every ancestor of row is checked.
-    [[nodiscard]] bool AncestorsChecked(int32_t row);
+    [[nodiscard]] bool InRange(int32_t row) const { return mRows.InRange(row); }
 
     RCPtr<LNotificationHandler<LTreeView>> mTreeHandler;
-    std::vector<TreeRow> mRows;
+    LTreeRowStore mRows;
     bool mUpdatingItem = false;
     // The check boxes' auto value as the tree binds them.
     bool mAutoValue = true;

@@ -240,6 +240,23 @@ TEST(ListBoxTest, HidingTheTopItemAtTheTopMakesTheNextShownItemTheTop)
     EXPECT_EQ(b.RowTexts(), Items({1, 2, 3, 4, 5}));
 }
 
+TEST(ListBoxTest, ASortThatMovesAHiddenItemToTheTopShowsAndCountsTheRowsFromTheNextShownItem)
+{
+    ListBoxBench b(ListSkin(RowTemplate(20)));
+    b.Fill({u"z", u"a", u"b", u"c", u"d", u"e", u"f"});
+    EXPECT_EQ(b.list->SetItemHidden(1, true), 0);
+    EXPECT_TRUE(b.list->SortItems());
+    ASSERT_EQ(b.list->GetTopIndex(), 0u);
+    ASSERT_TRUE(b.list->GetItemRecord(0).hidden) << "the hidden a is now the top item";
+    EXPECT_EQ(b.RowTexts(), (Texts{"b", "c", "d", "e", "f"}));
+    for (int32_t slot = 0; slot < 5; ++slot)
+    {
+        const int32_t index = b.list->GetItemIndexOfControl(b.list->GetItemControl(slot).Get());
+        EXPECT_EQ(index, slot + 1) << "slot " << slot;
+        EXPECT_EQ(b.list->GetItemControlSlot(index), slot) << "slot " << slot;
+    }
+}
+
 TEST(ListBoxTest, EnsureVisibleScrollsOnlyAsFarAsNeeded)
 {
     ListBoxBench b(ListSkin(RowTemplate(20)));
