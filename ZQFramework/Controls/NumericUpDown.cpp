@@ -16,8 +16,6 @@ namespace ZQ
 {
 namespace
 {
-// Up and Down pressed without modifiers.
-
 int32_t CountOf(const WString& text, char16_t character)
 {
     int32_t count = 0;
