@@ -97,11 +97,11 @@ constexpr KeysymEntry kKeysyms[] = {
 VirtualKey VirtualKeyFromKeysym(uint32_t keysym)
 {
     if (keysym >= XK_a && keysym <= XK_z)
-        return Plain(static_cast<uint8_t>('A' + (keysym - XK_a)));
+        return Plain(static_cast<uint8_t>(kVkA + (keysym - XK_a)));
     if (keysym >= XK_A && keysym <= XK_Z)
-        return Plain(static_cast<uint8_t>(keysym));
+        return Plain(static_cast<uint8_t>(kVkA + (keysym - XK_A)));
     if (keysym >= XK_0 && keysym <= XK_9)
-        return Plain(static_cast<uint8_t>(keysym));
+        return Plain(static_cast<uint8_t>(kVk0 + (keysym - XK_0)));
     if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
         return Plain(static_cast<uint8_t>(kVkNumpad0 + (keysym - XK_KP_0)));
     if (keysym >= XK_F1 && keysym <= XK_F24)

@@ -14,6 +14,8 @@
 // state: the display feeds them, tests feed them tables.
 namespace Platform::Window
 {
+// Windows virtual-key codes under their Windows names, the numbers that key messages carry. The framework
+// names the same numbers in its own key vocabulary (ZQ::VKey); its tests check that the two agree.
 inline constexpr uint8_t kVkLButton = 0x01;
 inline constexpr uint8_t kVkRButton = 0x02;
 inline constexpr uint8_t kVkMButton = 0x04;
@@ -39,17 +41,19 @@ inline constexpr uint8_t kVkDown = 0x28;
 inline constexpr uint8_t kVkSnapshot = 0x2C;
 inline constexpr uint8_t kVkInsert = 0x2D;
 inline constexpr uint8_t kVkDelete = 0x2E;
+inline constexpr uint8_t kVk0 = 0x30; // '0' to '9' are 0x30 to 0x39
+inline constexpr uint8_t kVkA = 0x41; // 'A' to 'Z' are 0x41 to 0x5A
 inline constexpr uint8_t kVkLWin = 0x5B;
 inline constexpr uint8_t kVkRWin = 0x5C;
 inline constexpr uint8_t kVkApps = 0x5D;
-inline constexpr uint8_t kVkNumpad0 = 0x60;
+inline constexpr uint8_t kVkNumpad0 = 0x60; // keypad 0 to 9 are 0x60 to 0x69
 inline constexpr uint8_t kVkMultiply = 0x6A;
 inline constexpr uint8_t kVkAdd = 0x6B;
 inline constexpr uint8_t kVkSeparator = 0x6C;
 inline constexpr uint8_t kVkSubtract = 0x6D;
 inline constexpr uint8_t kVkDecimal = 0x6E;
 inline constexpr uint8_t kVkDivide = 0x6F;
-inline constexpr uint8_t kVkF1 = 0x70;
+inline constexpr uint8_t kVkF1 = 0x70; // F1 to F24 are 0x70 to 0x87
 inline constexpr uint8_t kVkF10 = 0x79;
 inline constexpr uint8_t kVkNumLock = 0x90;
 inline constexpr uint8_t kVkScroll = 0x91;

@@ -30,7 +30,7 @@ bool IsTabKey(const KeyCode& key)
 {
     const uint32_t code = key.GetCode();
     return (code & KeyCode::kVirtualKeyMask) != 0 && (code & KeyCode::kKeyDown) != 0 &&
-           (code & KeyCode::kNoBinding) == 0 && key.GetVirtualKey() == 9;
+           (code & KeyCode::kNoBinding) == 0 && key.GetVKey() == VKey::Tab;
 }
 
 RCPtr<LGlobalHotKeyManager> ApplicationHotKeys()
@@ -674,7 +674,7 @@ RCPtr<LControl> LControl::GetNextTabStop(const RCPtr<LControl>& from, bool backw
 
 void LControl::PassTabKeyUp(const RCPtr<LKeyParam>& param, bool backward)
 {
-    KeyCode tab(9u | (backward ? KeyCode::kShift : 0u), 0, 0);
+    KeyCode tab(uint32_t{u'\t'} | (backward ? KeyCode::kShift : 0u), 0, 0);
     const RCPtr<LKeyParam> up = LKeyParam::Create(tab, param->mStayInside);
     for (uint32_t i = 0; i < param->mVisitedControls.GetCount(); ++i)
     {

@@ -683,15 +683,17 @@ uint32_t LRootWindow::GetModifierKeys() const
     }
     static constexpr struct
     {
-        uint32_t VirtualKey;
+        VKey Key;
         uint32_t Bit;
-    } kModifiers[] = {{0x11, KeyCode::kInputCtrl}, {0x10, KeyCode::kInputShift}, {0x12, KeyCode::kInputAlt}};
+    } kModifiers[] = {{VKey::Control, KeyCode::kInputCtrl},
+                      {VKey::Shift, KeyCode::kInputShift},
+                      {VKey::Menu, KeyCode::kInputAlt}};
     uint32_t modifiers = 0;
     for (const auto& modifier : kModifiers)
     {
         bool down = false;
         bool toggled = false;
-        if (application->GetKeyState(modifier.VirtualKey, down, toggled) == 0 && down)
+        if (application->GetKeyState(static_cast<uint32_t>(modifier.Key), down, toggled) == 0 && down)
         {
             modifiers |= modifier.Bit;
         }

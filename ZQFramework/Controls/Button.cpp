@@ -4,6 +4,7 @@
 #include "ZQFramework/ControlBase/RootWindow.h"
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/NotificationNames.h"
@@ -16,8 +17,6 @@ namespace ZQ
 {
 namespace
 {
-// Enter pressed, no modifier.
-constexpr uint32_t kEnterKeyCode = 0x200D0000;
 constexpr int32_t kPressedLook = 2;
 constexpr int32_t kPressedOnLook = 9;
 
@@ -207,7 +206,7 @@ bool LButton::ContainsPoint(const PointT<int32_t>& point) const
 
 ZQRESULT LButton::HandleKeyPress(const RCPtr<LKeyParam>& param)
 {
-    if (param != nullptr && param->mKeyCode.GetCode() == kEnterKeyCode)
+    if (param != nullptr && param->mKeyCode.GetCode() == Pressed(VKey::Return))
     {
         (void)SimulateClick();
         return 0;

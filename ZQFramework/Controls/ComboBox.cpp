@@ -19,8 +19,6 @@ namespace ZQ
 {
 namespace
 {
-// Keys pressed without modifiers.
-constexpr uint32_t kKeyDown = 0x20280000, kKeyEnter = 0x200d0000, kKeyEscape = 0x201b0000;
 // Kept clear at the window's top and bottom edges when the list opens.
 constexpr int64_t kEdgeMargin = 5;
 
@@ -375,14 +373,14 @@ ZQRESULT LComboBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
     const uint32_t code = CodeOf(param);
     if (!IsDropDownOpen())
     {
-        if (code == kKeyDown || code == kKeyEnter)
+        if (code == Pressed(VKey::Down) || code == Pressed(VKey::Return))
         {
             (void)ShowDropDown(true);
             return 0;
         }
         return 1;
     }
-    if (code == kKeyEscape)
+    if (code == Pressed(VKey::Escape))
     {
         if (const RCPtr<LListBox> list = GetListBox(); list != nullptr)
         {
@@ -395,7 +393,7 @@ ZQRESULT LComboBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
 
 ZQRESULT LComboBox::ProcessHotKey(const RCPtr<LKeyParam>& param)
 {
-    if (CodeOf(param) != kKeyEscape)
+    if (CodeOf(param) != Pressed(VKey::Escape))
     {
         return 1;
     }

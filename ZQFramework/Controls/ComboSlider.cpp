@@ -17,8 +17,6 @@ namespace ZQ
 {
 namespace
 {
-// Keys pressed without modifiers.
-constexpr uint32_t kKeyDown = 0x20280000, kKeyEnter = 0x200d0000, kKeyEscape = 0x201b0000;
 
 uint32_t CodeOf(const RCPtr<LKeyParam>& param)
 {
@@ -151,14 +149,14 @@ ZQRESULT LComboSlider::HandleKeyPress(const RCPtr<LKeyParam>& param)
     const uint32_t code = CodeOf(param);
     if (!IsDropDownOpen())
     {
-        if (code == kKeyDown || code == kKeyEnter)
+        if (code == Pressed(VKey::Down) || code == Pressed(VKey::Return))
         {
             (void)ShowDropDown(true);
             return 0;
         }
         return 1;
     }
-    if (code == kKeyEscape)
+    if (code == Pressed(VKey::Escape))
     {
         (void)ShowDropDown(false);
         return 0;
@@ -168,7 +166,7 @@ ZQRESULT LComboSlider::HandleKeyPress(const RCPtr<LKeyParam>& param)
 
 ZQRESULT LComboSlider::ProcessHotKey(const RCPtr<LKeyParam>& param)
 {
-    if (CodeOf(param) != kKeyEscape)
+    if (CodeOf(param) != Pressed(VKey::Escape))
     {
         return 1;
     }

@@ -5,6 +5,7 @@
 #include "ZQFramework/ControlBase/VisualPart.h"
 #include "ZQFramework/Controls/ControlPattern.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -30,13 +31,11 @@ constexpr double kDefaultFineMultiplier = 0.25;
 constexpr double kDefaultFullRange = 128;
 // The linear step divides by the full range less one.
 constexpr int32_t kMinimumFullRange = 2;
-constexpr uint32_t kControlKey = 17;
-constexpr uint8_t kFirstArrowKey = 0x25;
-constexpr uint8_t kLastArrowKey = 0x28;
-const KeyCode kLeftPressed{0x20250000, 0, 0};
-const KeyCode kUpPressed{0x20260000, 0, 0};
-const KeyCode kRightPressed{0x20270000, 0, 0};
-const KeyCode kDownPressed{0x20280000, 0, 0};
+constexpr auto kControlKey = static_cast<uint32_t>(VKey::Control);
+constexpr KeyCode kLeftPressed{Pressed(VKey::Left), 0, 0};
+constexpr KeyCode kUpPressed{Pressed(VKey::Up), 0, 0};
+constexpr KeyCode kRightPressed{Pressed(VKey::Right), 0, 0};
+constexpr KeyCode kDownPressed{Pressed(VKey::Down), 0, 0};
 
 // Degrees in [0, 360); an angle that is not a number or infinite counts as 0.
 double NormalizeAngle(double degrees)
@@ -199,8 +198,8 @@ ZQRESULT LKnob::HandleKeyPress(const RCPtr<LKeyParam>& param)
         return 1;
     }
     const KeyCode& key = param->mKeyCode;
-    const uint8_t virtualKey = key.GetVirtualKey();
-    const bool arrow = virtualKey >= kFirstArrowKey && virtualKey <= kLastArrowKey;
+    const VKey virtualKey = key.GetVKey();
+    const bool arrow = virtualKey >= VKey::Left && virtualKey <= VKey::Down;
     if (arrow && (key.GetCode() & (KeyCode::kKeyDown | KeyCode::kNoBinding)) == 0)
     {
         mKeyChanging = false;

@@ -9,6 +9,7 @@
 #include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/ItemConditionsParam.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -22,12 +23,12 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kKeyUp = 0x20260000, kKeyShiftUp = 0x22260000;
-constexpr uint32_t kKeyDown = 0x20280000, kKeyShiftDown = 0x22280000;
-constexpr uint32_t kKeyLeft = 0x20250000, kKeyRight = 0x20270000;
-constexpr uint32_t kKeyPageUp = 0x20210000, kKeyPageDown = 0x20220000;
-constexpr uint32_t kKeyHome = 0x20240000, kKeyEnd = 0x20230000;
-constexpr uint32_t kKeyEnter = 0x200d0000;
+constexpr uint32_t kKeyUp = Pressed(VKey::Up), kKeyShiftUp = Pressed(VKey::Up, KeyCode::kShift);
+constexpr uint32_t kKeyDown = Pressed(VKey::Down), kKeyShiftDown = Pressed(VKey::Down, KeyCode::kShift);
+constexpr uint32_t kKeyLeft = Pressed(VKey::Left), kKeyRight = Pressed(VKey::Right);
+constexpr uint32_t kKeyPageUp = Pressed(VKey::PageUp), kKeyPageDown = Pressed(VKey::PageDown);
+constexpr uint32_t kKeyHome = Pressed(VKey::Home), kKeyEnd = Pressed(VKey::End);
+constexpr uint32_t kKeyEnter = Pressed(VKey::Return);
 
 void SendNotification(LControl& control, const char16_t* name,
                       const RCPtr<LRefCountedObject>& param = nullptr)

@@ -16,10 +16,6 @@ namespace ZQ
 {
 namespace
 {
-// Up and Down pressed without modifiers.
-constexpr uint32_t kUpKeyCode = 0x20260000;
-constexpr uint32_t kDownKeyCode = 0x20280000;
-
 int32_t CountOf(const WString& text, char16_t character)
 {
     int32_t count = 0;
@@ -136,11 +132,11 @@ ZQRESULT LNumericUpDown::ProcessHotKey(const RCPtr<LKeyParam>& param)
     {
         const uint32_t code = param->mKeyCode.GetCode();
         RCPtr<LButton> button;
-        if (code == kUpKeyCode)
+        if (code == Pressed(VKey::Up))
         {
             button = mButtonUp;
         }
-        else if (code == kDownKeyCode)
+        else if (code == Pressed(VKey::Down))
         {
             button = mButtonDown;
         }

@@ -15,6 +15,7 @@
 #include "ZQFramework/Controls/MainMenu.h"
 #include "ZQFramework/Controls/ScrollBar.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MenuActivationParam.h"
 #include "ZQFramework/Notification/Notification.h"
@@ -29,7 +30,8 @@ namespace ZQ
 {
 namespace
 {
-constexpr uint32_t kKeyLeft = 0x20250000, kKeyRight = 0x20270000, kKeyEscape = 0x201B0000;
+constexpr uint32_t kKeyLeft = Pressed(VKey::Left), kKeyRight = Pressed(VKey::Right),
+                   kKeyEscape = Pressed(VKey::Escape);
 constexpr uint32_t kCheckedLook = 7, kCheckedHoverLook = 8;
 
 void SendPlain(LControl& control, const char16_t* name)

@@ -53,10 +53,14 @@ struct NavigationKey
     KeyTarget Target;
 };
 constexpr NavigationKey kNavigationKeys[] = {
-    {0x20260000, 0x01, 1, KeyTarget::LineBack}, {0x20280000, 0x02, 1, KeyTarget::LineOn},
-    {0x20250000, 0x04, 0, KeyTarget::LineBack}, {0x20270000, 0x08, 0, KeyTarget::LineOn},
-    {0x20210000, 0x10, 1, KeyTarget::PageBack}, {0x20220000, 0x20, 1, KeyTarget::PageOn},
-    {0x20240000, 0x40, -1, KeyTarget::Start},   {0x20230000, 0x80, -1, KeyTarget::End},
+    {Pressed(VKey::Up), 0x01, 1, KeyTarget::LineBack},
+    {Pressed(VKey::Down), 0x02, 1, KeyTarget::LineOn},
+    {Pressed(VKey::Left), 0x04, 0, KeyTarget::LineBack},
+    {Pressed(VKey::Right), 0x08, 0, KeyTarget::LineOn},
+    {Pressed(VKey::PageUp), 0x10, 1, KeyTarget::PageBack},
+    {Pressed(VKey::PageDown), 0x20, 1, KeyTarget::PageOn},
+    {Pressed(VKey::Home), 0x40, -1, KeyTarget::Start},
+    {Pressed(VKey::End), 0x80, -1, KeyTarget::End},
 };
 } // namespace
 

@@ -32,12 +32,10 @@ constexpr double kTrackRepeatInterval = 0.1;
 constexpr int32_t kNormalLook = 0;
 constexpr int32_t kFocusedLook = 1;
 constexpr int32_t kDisabledLook = 2;
-constexpr uint8_t kFirstArrowKey = 0x25;
-constexpr uint8_t kLastArrowKey = 0x28;
-const KeyCode kLeftPressed{0x20250000, 0, 0};
-const KeyCode kUpPressed{0x20260000, 0, 0};
-const KeyCode kRightPressed{0x20270000, 0, 0};
-const KeyCode kDownPressed{0x20280000, 0, 0};
+constexpr KeyCode kLeftPressed{Pressed(VKey::Left), 0, 0};
+constexpr KeyCode kUpPressed{Pressed(VKey::Up), 0, 0};
+constexpr KeyCode kRightPressed{Pressed(VKey::Right), 0, 0};
+constexpr KeyCode kDownPressed{Pressed(VKey::Down), 0, 0};
 
 // Truncated towards zero, held inside the 32-bit range.
 int32_t TruncateToInt(double value)
@@ -314,8 +312,8 @@ ZQRESULT LSlider::ProcessHotKey(const RCPtr<LKeyParam>& param)
         return LPanel::ProcessHotKey(param);
     }
     const KeyCode& key = param->mKeyCode;
-    const uint8_t virtualKey = key.GetVirtualKey();
-    const bool arrow = virtualKey >= kFirstArrowKey && virtualKey <= kLastArrowKey;
+    const VKey virtualKey = key.GetVKey();
+    const bool arrow = virtualKey >= VKey::Left && virtualKey <= VKey::Down;
     if (arrow && (key.GetCode() & (KeyCode::kKeyDown | KeyCode::kNoBinding)) == 0)
     {
         mKeyStepping = false;

@@ -26,34 +26,12 @@ namespace
 using TextBoxCharacters::IsPrintable;
 using TextWrapper = LWrapperStringable<WString, &StringToString>;
 
-// Virtual keys.
-constexpr uint8_t kVkBack = 0x08;
-constexpr uint8_t kVkReturn = 0x0D;
-constexpr uint8_t kVkSpace = 0x20;
-constexpr uint8_t kVkEnd = 0x23;
-constexpr uint8_t kVkHome = 0x24;
-constexpr uint8_t kVkLeft = 0x25;
-constexpr uint8_t kVkUp = 0x26;
-constexpr uint8_t kVkRight = 0x27;
-constexpr uint8_t kVkDown = 0x28;
-constexpr uint8_t kVkDelete = 0x2E;
-constexpr uint8_t kVk0 = 0x30;
-constexpr uint8_t kVk9 = 0x39;
-constexpr uint8_t kVkA = 0x41;
-constexpr uint8_t kVkZ = 0x5A;
-
 constexpr double kCaretShownSeconds = 0.5;
 constexpr char16_t kBackspaceCharacter = 8;
 constexpr char16_t kTabCharacter = 9;
 
 constexpr uint32_t kCtrl = KeyCode::kCtrl;
 constexpr uint32_t kShift = KeyCode::kShift;
-
-// The code of a pressed key with modifiers, as a key row matches it exactly.
-constexpr uint32_t Pressed(uint8_t virtualKey, uint32_t modifiers = 0)
-{
-    return KeyCode::kKeyDown | (static_cast<uint32_t>(virtualKey) << 16) | modifiers;
-}
 
 // A key event names a virtual key (or carries the top bit); a character event names neither.
 bool IsCharacterEvent(uint32_t code)
@@ -117,66 +95,66 @@ ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
     const int32_t caret = mEdit.GetCaret();
     switch (code)
     {
-    case Pressed(kVkA, kCtrl):
+    case Pressed(VKey::A, kCtrl):
         // Everything is selected, and the key still goes on to the key bindings and hot keys.
         SelectRange(0, -1);
         return 1;
-    case Pressed(kVkLeft):
+    case Pressed(VKey::Left):
         Show(mEdit.MoveCaret(caret - 1, false));
         return 0;
-    case Pressed(kVkRight):
+    case Pressed(VKey::Right):
         Show(mEdit.MoveCaret(caret + 1, false));
         return 0;
-    case Pressed(kVkUp):
-    case Pressed(kVkUp, kShift):
-    case Pressed(kVkUp, kCtrl):
-    case Pressed(kVkUp, kCtrl | kShift):
-    case Pressed(kVkDown):
-    case Pressed(kVkDown, kShift):
-    case Pressed(kVkDown, kCtrl):
-    case Pressed(kVkDown, kCtrl | kShift):
+    case Pressed(VKey::Up):
+    case Pressed(VKey::Up, kShift):
+    case Pressed(VKey::Up, kCtrl):
+    case Pressed(VKey::Up, kCtrl | kShift):
+    case Pressed(VKey::Down):
+    case Pressed(VKey::Down, kShift):
+    case Pressed(VKey::Down, kCtrl):
+    case Pressed(VKey::Down, kCtrl | kShift):
         return 1;
-    case Pressed(kVkLeft, kShift):
+    case Pressed(VKey::Left, kShift):
         Show(mEdit.ExtendLeftByOne());
         return 0;
-    case Pressed(kVkRight, kShift):
+    case Pressed(VKey::Right, kShift):
         Show(mEdit.ExtendRightByOne());
         return 0;
-    case Pressed(kVkLeft, kCtrl):
+    case Pressed(VKey::Left, kCtrl):
         Show(mEdit.MoveCaret(mEdit.PreviousWordStart(), false));
         return 0;
-    case Pressed(kVkRight, kCtrl):
+    case Pressed(VKey::Right, kCtrl):
         Show(mEdit.MoveCaret(mEdit.NextWordStart(), false));
         return 0;
-    case Pressed(kVkLeft, kCtrl | kShift):
+    case Pressed(VKey::Left, kCtrl | kShift):
         Show(mEdit.MoveCaret(mEdit.PreviousWordStart(), true));
         return 0;
-    case Pressed(kVkRight, kCtrl | kShift):
+    case Pressed(VKey::Right, kCtrl | kShift):
         Show(mEdit.MoveCaret(mEdit.NextWordStart(), true));
         return 0;
-    case Pressed(kVkHome):
+    case Pressed(VKey::Home):
         Show(mEdit.MoveCaret(0, false));
         return 0;
-    case Pressed(kVkEnd):
+    case Pressed(VKey::End):
         Show(mEdit.MoveCaret(mEdit.GetLength(), false));
         return 0;
-    case Pressed(kVkHome, kShift):
+    case Pressed(VKey::Home, kShift):
         Show(mEdit.ExtendToStart());
         return 0;
-    case Pressed(kVkEnd, kShift):
+    case Pressed(VKey::End, kShift):
         Show(mEdit.ExtendToEnd());
         return 0;
-    case Pressed(kVkBack):
-    case Pressed(kVkDelete, kShift):
+    case Pressed(VKey::Back):
+    case Pressed(VKey::Delete, kShift):
         Delete(&TextEditModel::DeleteBackward);
         return 0;
-    case Pressed(kVkDelete):
+    case Pressed(VKey::Delete):
         Delete(&TextEditModel::DeleteForward);
         return 0;
-    case Pressed(kVkDelete, kCtrl):
+    case Pressed(VKey::Delete, kCtrl):
         Delete(&TextEditModel::DeleteToEnd);
         return 0;
-    case Pressed(kVkReturn):
+    case Pressed(VKey::Return):
         return Validate()->mValid != 0 ? 1 : 0;
     default:
         break;
@@ -185,9 +163,9 @@ ZQRESULT LTextBox::HandleVirtualKey(uint32_t code)
     {
         return 0; // releases are taken
     }
-    const uint8_t virtualKey = static_cast<uint8_t>((code & KeyCode::kVirtualKeyMask) >> 16);
-    const bool typing = virtualKey == kVkSpace || (virtualKey >= kVk0 && virtualKey <= kVk9) ||
-                        (virtualKey >= kVkA && virtualKey <= kVkZ);
+    const auto key = static_cast<VKey>((code & KeyCode::kVirtualKeyMask) >> 16);
+    const bool typing = key == VKey::Space || (key >= VKey::Digit0 && key <= VKey::Digit9) ||
+                        (key >= VKey::A && key <= VKey::Z);
     if (!typing)
     {
         return 1;

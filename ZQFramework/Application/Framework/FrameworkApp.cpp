@@ -305,15 +305,15 @@ uint32_t LFrameworkApp::GetMouseButtons() const
         return active->GetMouseButtons();
     static constexpr struct
     {
-        uint32_t VirtualKey;
+        VKey Key;
         uint32_t Bit;
-    } kButtons[] = {{0x01, 1}, {0x04, 2}, {0x02, 4}};
+    } kButtons[] = {{VKey::LButton, 1}, {VKey::MButton, 2}, {VKey::RButton, 4}};
     uint32_t buttons = 0;
     for (const auto& button : kButtons)
     {
         bool down = false;
         bool toggled = false;
-        if (GetVirtualKeyState(button.VirtualKey, down, toggled) == 0 && down)
+        if (GetVirtualKeyState(static_cast<uint32_t>(button.Key), down, toggled) == 0 && down)
             buttons |= button.Bit;
     }
     return buttons;
