@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace ZQ
 {
@@ -139,11 +140,22 @@ public:
 
     // --- Creation ---
 
-    // The create function of control class T that the control factory calls (T is constructible from a
-    // parent and a name). Every control is created by one sequence: T is constructed under parent with the
-    // descriptor's name, then ApplyDescriptor, CreateChildControls, Initialize and OnCreated run, and the
-    // control is marked created. Null for a null descriptor. When a step throws, the control leaves its
-    // parent again before the exception passes on.
+    // The pass that only the control base can make: a control class takes it in the public constructor
+    // that CreateFromDescriptor calls (and hands it on to its base class's), so the creation sequence can
+    // construct the class without the class opening its private members to LControl.
+    class CreateKey
+    {
+        friend class LControl;
+        explicit CreateKey() = default;
+    };
+
+    // The create function of control class T that the control factory calls. T is constructed from a
+    // CreateKey, a parent and a name when it has that constructor (every control of the library), else
+    // from the parent and the name alone (a class that anyone may construct, as the plain control). Every
+    // control is created by one sequence: T is constructed under parent with the descriptor's name, then
+    // ApplyDescriptor, CreateChildControls, Initialize and OnCreated run, and the control is marked
+    // created. Null for a null descriptor. When a step throws, the control leaves its parent again before
+    // the exception passes on.
     template <class T>
     static RCPtr<LControl> CreateFromDescriptor(const RCPtr<LControl>& parent,
                                                 const RCPtr<LControlDescriptor>& descriptor)
@@ -152,7 +164,15 @@ public:
         {
             return {};
         }
-        RCPtr<LControl> control(new T(parent, NameOf(*descriptor)));
+        RCPtr<LControl> control;
+        if constexpr (std::is_constructible_v<T, CreateKey, const RCPtr<LControl>&, const WString&>)
+        {
+            control = RCPtr<LControl>(new T(CreateKey(), parent, NameOf(*descriptor)));
+        }
+        else
+        {
+            control = RCPtr<LControl>(new T(parent, NameOf(*descriptor)));
+        }
         control->RunCreationSequence(descriptor);
         return control;
     }

@@ -11,7 +11,8 @@ constexpr int32_t kDragAndDrop = 1;
 constexpr uint32_t kBothAxes = 3;
 } // namespace
 
-LDropper::LDropper(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LDropper::LDropper(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -53,6 +53,8 @@ public:
     using CursorPositioner = ZQRESULT (*)(int32_t x, int32_t y);
     static CursorPositioner SetCursorPositioner(CursorPositioner positioner);
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LListBox() override;
 
     // --- Operations appended after the scroll view's, in slot order ---
@@ -169,10 +171,6 @@ public:
     void OnScrollBarVisibilityChanged(int32_t axis) override;
 
 protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LListBox(const RCPtr<LControl>& parent, const WString& name);
-
     // Binds the row's notifications and sets its per-list flags (both modes).
     void BindItemControl(const RCPtr<LListBoxItem>& control);
     // Every record operation that inserts, removes or exchanges records calls it (also those of derived
