@@ -312,8 +312,8 @@ public:
                                     const RectT<double>& visiblePart);
     // rect in the control's own coordinates; clip is normally the control's ClipToParent.
     virtual ZQRESULT Invalidate(const RectT<double>& rect, bool clip);
-    virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool insideClip,
-                                              PointT<int32_t>& localPoint, int32_t& z);
+    [[nodiscard]] virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool insideClip,
+                                                            PointT<int32_t>& localPoint, int32_t& z);
     virtual void OnFontChanged();
     // Takes the focus when this control may (focusable, and no ancestor up to a focus scope is marked
     // not focusable), else passes the request to the parent.
@@ -336,7 +336,7 @@ public:
     virtual void OnMiddleClicked(const RCPtr<LMouseButtonParam>& param);
     virtual void OnRightClicked(const RCPtr<LMouseButtonParam>& param);
     [[nodiscard]] virtual bool ContainsPoint(const PointT<int32_t>& point) const;
-    virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward);
+    [[nodiscard]] virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward);
     // 1: not handled.
     virtual ZQRESULT HandleKeyPress(const RCPtr<LKeyParam>& param);
     virtual ZQRESULT OnSiblingKey(const RCPtr<LKeyParam>& param);
@@ -945,8 +945,8 @@ private:
     void DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirty,
                       RCPtrArray<LControl, 1, 0>& deferred, uint32_t lookIndex);
     // The best hit among the children, asked per drawn look from the top of the Z order down.
-    RCPtr<LControl> GetChildAtPoint(const PointT<int32_t>& point, bool insideClip, bool contains,
-                                    PointT<int32_t>& localPoint, int32_t& z);
+    [[nodiscard]] RCPtr<LControl> GetChildAtPoint(const PointT<int32_t>& point, bool insideClip,
+                                                  bool contains, PointT<int32_t>& localPoint, int32_t& z);
     // The control's own part of the hit test.
     [[nodiscard]] bool IsHitItself(const PointT<int32_t>& point, bool insideClip, bool contains,
                                    int32_t z) const;

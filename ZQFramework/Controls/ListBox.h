@@ -140,7 +140,7 @@ public:
     int32_t SelectRange(int32_t first, int32_t last, bool replace);
     ZQRESULT DeselectItem(int32_t index);
     void DeselectAll();
-    const std::vector<uint32_t>& GetSelectedIndexes();
+    [[nodiscard]] const std::vector<uint32_t>& GetSelectedIndexes();
     [[nodiscard]] int32_t GetSelectedCount() const { return mSelectedCount; }
     void NotifySelectionChanged();
     void ActivateItem(int32_t index);

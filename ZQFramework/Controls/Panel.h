@@ -26,7 +26,7 @@ public:
                                         NotificationID id) override;
     // The control base's answer, except that a panel with a parent never wraps round: a stop that is not
     // past from in the direction of travel gives null.
-    RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward) override;
+    [[nodiscard]] RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward) override;
     // 1: a panel takes no key itself.
     ZQRESULT HandleKeyPress(const RCPtr<LKeyParam>& param) override;
     // The children first; then up the chain of containers (the panel added to the visited controls), or
