@@ -54,7 +54,8 @@ struct ButtonBinding
 };
 } // namespace
 
-LMainControl::LMainControl(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LMainControl::LMainControl(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -28,6 +28,8 @@ namespace ZQ
 class LMainControl : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LMainControl(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LMainControl() override;
 
     // --- Control base operations ---
@@ -116,10 +118,6 @@ public:
     // The pause between two probes of a wait, and the bound of each wait, in milliseconds.
     static constexpr uint32_t kProbePause = 500;
     static constexpr uint32_t kWaitLimit = 10000;
-
-protected:
-    friend class LControl;
-    LMainControl(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     void BindEngineNotifications();

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace ZQ
 {
@@ -141,11 +142,22 @@ public:
 
     // --- Creation ---
 
-    // The create function of control class T that the control factory calls (T is constructible from a
-    // parent and a name). Every control is created by one sequence: T is constructed under parent with the
-    // descriptor's name, then ApplyDescriptor, CreateChildControls, Initialize and OnCreated run, and the
-    // control is marked created. Null for a null descriptor. When a step throws, the control leaves its
-    // parent again before the exception passes on.
+    // The pass that only the control base can make: a control class takes it in the public constructor
+    // that CreateFromDescriptor calls (and hands it on to its base class's), so the creation sequence can
+    // construct the class without the class opening its private members to LControl.
+    class CreateKey
+    {
+        friend class LControl;
+        explicit CreateKey() = default;
+    };
+
+    // The create function of control class T that the control factory calls. T is constructed from a
+    // CreateKey, a parent and a name when it has that constructor (every control of the library), else
+    // from the parent and the name alone (a class that anyone may construct, as the plain control). Every
+    // control is created by one sequence: T is constructed under parent with the descriptor's name, then
+    // ApplyDescriptor, CreateChildControls, Initialize and OnCreated run, and the control is marked
+    // created. Null for a null descriptor. When a step throws, the control leaves its parent again before
+    // the exception passes on.
     template <class T>
     static RCPtr<LControl> CreateFromDescriptor(const RCPtr<LControl>& parent,
                                                 const RCPtr<LControlDescriptor>& descriptor)
@@ -154,7 +166,15 @@ public:
         {
             return {};
         }
-        RCPtr<LControl> control(new T(parent, NameOf(*descriptor)));
+        RCPtr<LControl> control;
+        if constexpr (std::is_constructible_v<T, CreateKey, const RCPtr<LControl>&, const WString&>)
+        {
+            control = RCPtr<LControl>(new T(CreateKey(), parent, NameOf(*descriptor)));
+        }
+        else
+        {
+            control = RCPtr<LControl>(new T(parent, NameOf(*descriptor)));
+        }
         control->RunCreationSequence(descriptor);
         return control;
     }
@@ -294,8 +314,8 @@ public:
                                     const RectT<double>& visiblePart);
     // rect in the control's own coordinates; clip is normally the control's ClipToParent.
     virtual ZQRESULT Invalidate(const RectT<double>& rect, bool clip);
-    virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool insideClip,
-                                              PointT<int32_t>& localPoint, int32_t& z);
+    [[nodiscard]] virtual RCPtr<LControl> GetControlAtPoint(const PointT<int32_t>& point, bool insideClip,
+                                                            PointT<int32_t>& localPoint, int32_t& z);
     virtual void OnFontChanged();
     // Takes the focus when this control may (focusable, and no ancestor up to a focus scope is marked
     // not focusable), else passes the request to the parent.
@@ -318,7 +338,7 @@ public:
     virtual void OnMiddleClicked(const RCPtr<LMouseButtonParam>& param);
     virtual void OnRightClicked(const RCPtr<LMouseButtonParam>& param);
     [[nodiscard]] virtual bool ContainsPoint(const PointT<int32_t>& point) const;
-    virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward);
+    [[nodiscard]] virtual RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward);
     // 1: not handled.
     virtual ZQRESULT HandleKeyPress(const RCPtr<LKeyParam>& param);
     virtual ZQRESULT OnSiblingKey(const RCPtr<LKeyParam>& param);
@@ -900,8 +920,8 @@ private:
     void DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirty,
                       RCPtrArray<LControl, 1, 0>& deferred, uint32_t lookIndex);
     // The best hit among the children, asked per drawn look from the top of the Z order down.
-    RCPtr<LControl> GetChildAtPoint(const PointT<int32_t>& point, bool insideClip, bool contains,
-                                    PointT<int32_t>& localPoint, int32_t& z);
+    [[nodiscard]] RCPtr<LControl> GetChildAtPoint(const PointT<int32_t>& point, bool insideClip,
+                                                  bool contains, PointT<int32_t>& localPoint, int32_t& z);
     // The control's own part of the hit test.
     [[nodiscard]] bool IsHitItself(const PointT<int32_t>& point, bool insideClip, bool contains,
                                    int32_t z) const;

@@ -43,7 +43,7 @@ public:
 
     // Loads a skin document: the parse result (0, E_FAIL), E_FAIL for a missing or empty document,
     // E_OUTOFMEMORY when its buffer cannot be made. Afterwards the current skin index is 0.
-    ZQRESULT LoadSkins(const WString& documentName);
+    [[nodiscard]] ZQRESULT LoadSkins(const WString& documentName);
     // Loads the application's and the framework's string tables in the language of lcid, falling back to
     // the language without country and then to English (see Algorithms below). A missing or empty
     // document is skipped; returns 0, or E_OUTOFMEMORY at once when a buffer cannot be made.
@@ -52,7 +52,7 @@ public:
     // Parses one document in memory in the current mode; length 0 means up to the first NUL byte. 0, or
     // E_FAIL: an XML error (LastParseErrorText and LastParseErrorLine are Expat's) or a failing handler.
     // What was read before a failure stays.
-    ZQRESULT Parse(const char* text, uint32_t length);
+    [[nodiscard]] ZQRESULT Parse(const char* text, uint32_t length);
 
     // The reader's handlers; Parse calls them with UTF-16 names and values.
     void XMLStartElement(const WString& name, const AttributeMap& attributes);
@@ -134,7 +134,7 @@ private:
     };
 
     // Loading.
-    RCPtr<LControl> CreateTopControl(const WString& name);
+    [[nodiscard]] RCPtr<LControl> CreateTopControl(const WString& name);
     static void AttachTopControl(const RCPtr<LControl>& control, const RCPtr<LRefCountedObject>& rootWindow,
                                  const WString& title);
     template <class Use>

@@ -21,7 +21,7 @@ public:
     // root window shows skips the end of the modal loop but still sends "NID_DIALOG_CLOSED".
     void Close(int32_t result);
     // Sends "NID_DIALOG_CLOSING" with a new LCancelArgs and returns it with the receivers' answer.
-    RCPtr<LCancelArgs> SendClosingNotification();
+    [[nodiscard]] RCPtr<LCancelArgs> SendClosingNotification();
     // The value the modal loop returns: the result of the last Close, also of a vetoed one.
     [[nodiscard]] int32_t GetResult() const { return mResult; }
 

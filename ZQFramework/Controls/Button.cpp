@@ -26,7 +26,8 @@ bool NewlySet(uint32_t previous, uint32_t current, uint32_t bit)
 }
 } // namespace
 
-LButton::LButton(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LButton::LButton(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -18,6 +18,8 @@ namespace ZQ
 class LButton : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LButton(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LButton() override;
 
     // --- Operations appended after the control base's, in slot order ---
@@ -70,11 +72,6 @@ public:
     // Finishes a simulated click that has shown long enough and steps the auto-repeat.
     void OnIdle() override;
     [[nodiscard]] WString GetToolTipText() const override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LButton(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // "NID_SIMULATE_CLICK": a click is simulated only when the button and its ancestors are enabled. 1.

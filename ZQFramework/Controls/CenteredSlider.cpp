@@ -9,7 +9,8 @@
 
 namespace ZQ
 {
-LCenteredSlider::LCenteredSlider(const RCPtr<LControl>& parent, const WString& name) : LSlider(parent, name)
+LCenteredSlider::LCenteredSlider(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LSlider(key, parent, name)
 {
 }
 

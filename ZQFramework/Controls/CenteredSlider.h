@@ -15,6 +15,8 @@ namespace ZQ
 class LCenteredSlider : public LSlider
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LCenteredSlider(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LCenteredSlider() override;
 
     // --- Operation appended after the slider's ---
@@ -37,11 +39,6 @@ public:
     // The slider's Initialize (its failure gives E_FAIL), then finds the bounds, lets the pointer through
     // them and places them. 0; throws without a thumb.
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LCenteredSlider(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The thumb's "NID_MOUSE_MOVE": the bounds follow. 0, so that the slider's own drag step runs too.

@@ -8,8 +8,8 @@
 
 namespace ZQ
 {
-LCheckedComboBox::LCheckedComboBox(const RCPtr<LControl>& parent, const WString& name)
-    : LComboBox(parent, name)
+LCheckedComboBox::LCheckedComboBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LComboBox(key, parent, name)
 {
 }
 

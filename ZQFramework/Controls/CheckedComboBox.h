@@ -16,6 +16,8 @@ class LCheckedListBox;
 class LCheckedComboBox : public LComboBox
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LCheckedComboBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LCheckedComboBox() override;
 
     [[nodiscard]] RCPtr<LButton> GetCheckBox() const;
@@ -45,11 +47,6 @@ public:
     ZQRESULT Initialize() override;
     // The check box shows the selected item's icon, then the combo box's OnCreated.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LCheckedComboBox(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The list's check change: the look when the count reached 0 or 1, the check box for the selected

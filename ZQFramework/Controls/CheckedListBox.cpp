@@ -21,7 +21,8 @@ namespace
 constexpr int32_t kIconLook = 3;
 } // namespace
 
-LCheckedListBox::LCheckedListBox(const RCPtr<LControl>& parent, const WString& name) : LListBox(parent, name)
+LCheckedListBox::LCheckedListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LListBox(key, parent, name)
 {
     UseRecordStore(mCheckedItems);
 }

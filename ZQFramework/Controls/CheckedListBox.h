@@ -24,6 +24,8 @@ class LCheckedListBoxItem;
 class LCheckedListBox : public LListBox
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LCheckedListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LCheckedListBox() override;
 
     // --- Operations appended after the list box's, in slot order ---
@@ -67,11 +69,6 @@ public:
                                         NotificationID id) override;
     // The list box's Initialize; a plain checked list box then reads its icon list. The list box's result.
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LCheckedListBox(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     ZQRESULT OnItemCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& source,

@@ -10,8 +10,8 @@
 
 namespace ZQ
 {
-LCheckedListBoxItem::LCheckedListBoxItem(const RCPtr<LControl>& parent, const WString& name)
-    : LListBoxItem(parent, name)
+LCheckedListBoxItem::LCheckedListBoxItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LListBoxItem(key, parent, name)
 {
 }
 

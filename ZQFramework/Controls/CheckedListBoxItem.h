@@ -17,6 +17,8 @@ class LButton;
 class LCheckedListBoxItem : public LListBoxItem
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LCheckedListBoxItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LCheckedListBoxItem() override;
 
     // --- Operations appended after the list-box row's, in slot order ---
@@ -43,11 +45,6 @@ public:
     // The control base's Initialize (its result, negative too); then binds the check box's hover and
     // makes it show the row's tool tip and never take the focus.
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LCheckedListBoxItem(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The row highlights while the check box is newly hovered. 0.

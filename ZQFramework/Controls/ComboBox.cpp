@@ -57,7 +57,8 @@ int32_t DropDownLookIndex(const LControl& control, bool open)
     return (hover ? 2 : 0) + (focused ? 1 : 0);
 }
 
-LComboBox::LComboBox(const RCPtr<LControl>& parent, const WString& name) : LDropDownControl(parent, name)
+LComboBox::LComboBox(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LDropDownControl(parent, name)
 {
     // A release outside the face and its list closes the list of a combo box.
     static const bool registered = (LListBox::AddDropDownOwnerTest(&IsComboBox), true);

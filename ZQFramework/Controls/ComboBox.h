@@ -31,6 +31,8 @@ class LTextBox;
 class LComboBox : public LDropDownControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LComboBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LComboBox() override;
 
     // --- Operations appended after the drop-down control's, in slot order ---
@@ -98,10 +100,6 @@ public:
     [[nodiscard]] WString GetToolTipText() const override;
 
 protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LComboBox(const RCPtr<LControl>& parent, const WString& name);
-
     // The look index of UpdateLook's table.
     [[nodiscard]] int32_t StateLookIndex() const;
 

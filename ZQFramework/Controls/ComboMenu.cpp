@@ -19,7 +19,8 @@ bool IsComboMenu(const LControl& control)
 }
 } // namespace
 
-LComboMenu::LComboMenu(const RCPtr<LControl>& parent, const WString& name) : LDropDownControl(parent, name)
+LComboMenu::LComboMenu(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LDropDownControl(parent, name)
 {
     // A release outside both the popup and its title closes the popup's list.
     static const bool registered = []

@@ -19,6 +19,8 @@ class LComboMenu : public LDropDownControl
 public:
     static constexpr int32_t kLookClosed = 0, kLookHover = 1, kLookOpen = 2, kLookDisabled = 3;
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LComboMenu(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LComboMenu() override;
 
     [[nodiscard]] RCPtr<LPopupMenu> GetPopup() const;
@@ -39,10 +41,6 @@ public:
     void OnConditionsChanged(const RCPtr<LConditionsParam>& conditions) override;
     ZQRESULT Initialize() override;
     ZQRESULT OnCreated() override;
-
-protected:
-    friend class LControl;
-    LComboMenu(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     ZQRESULT OnPopupVisibilityChanged(const RCPtr<LNotificationDistributor>& source,

@@ -24,7 +24,7 @@ uint32_t CodeOf(const RCPtr<LKeyParam>& param)
 }
 } // namespace
 
-LComboSlider::LComboSlider(const RCPtr<LControl>& parent, const WString& name)
+LComboSlider::LComboSlider(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
     : LDropDownControl(parent, name)
 {
 }

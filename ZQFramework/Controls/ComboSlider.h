@@ -20,6 +20,8 @@ class LPanel;
 class LComboSlider : public LDropDownControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LComboSlider(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LComboSlider() override;
 
     [[nodiscard]] const RCPtr<LPanel>& GetDropDownPanel() const { return mDropDownPanel; }
@@ -53,11 +55,6 @@ public:
     // Finds and hides the panel, binds the slider's value changes and has the slider report the end of a
     // drag. E_FAIL when the drop-down control's Initialize fails, else 0 (also without a panel).
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LComboSlider(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The slider's "NID_VALUE_CHANGE": takes a changed value, or repeats an equal one. 1.

@@ -5,7 +5,8 @@
 
 namespace ZQ
 {
-LDropper::LDropper(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LDropper::LDropper(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -11,6 +11,8 @@ namespace ZQ
 class LDropper : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LDropper(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LDropper() override;
 
     // The base's end of the drag, then the parent removes the token at its next idle pass.
@@ -19,11 +21,6 @@ public:
     void OnConditionsChanged(const RCPtr<LConditionsParam>& conditions) override;
     // Shown and not focusable, whatever the skin said. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LDropper(const RCPtr<LControl>& parent, const WString& name);
 };
 
 // What both drag tokens do, so that the two classes stay alike.

@@ -4,7 +4,8 @@
 
 namespace ZQ
 {
-LFileDropper::LFileDropper(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LFileDropper::LFileDropper(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -9,15 +9,12 @@ namespace ZQ
 class LFileDropper : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LFileDropper(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LFileDropper() override;
 
     ZQRESULT EndDrag() override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& conditions) override;
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LFileDropper(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

@@ -83,7 +83,7 @@ bool ReadNarrowParam(const LControl& control, const char16_t* key, AString& text
 }
 } // namespace
 
-LKnob::LKnob(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LKnob::LKnob(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
 {
 }
 

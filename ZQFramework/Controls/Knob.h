@@ -20,6 +20,8 @@ namespace ZQ
 class LKnob : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LKnob(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LKnob() override;
 
     [[nodiscard]] bool IsRadial() const { return mRadial; }
@@ -49,11 +51,6 @@ public:
     ZQRESULT Initialize() override;
     // Counts the frames, finds the images, fixes the full range and the centre, shows the value. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LKnob(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     void ReadCreateParams();

@@ -4,7 +4,7 @@
 
 namespace ZQ
 {
-LLabel::LLabel(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LLabel::LLabel(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
 {
 }
 

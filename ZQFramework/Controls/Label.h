@@ -9,16 +9,13 @@ namespace ZQ
 class LLabel : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LLabel(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LLabel() override;
 
     // Makes the label not focusable. 0.
     ZQRESULT OnCreated() override;
     // The whole label when it is truncated, else the skin's tool-tip text.
     [[nodiscard]] WString GetToolTipText() const override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LLabel(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

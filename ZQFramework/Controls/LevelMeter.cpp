@@ -24,7 +24,8 @@ PointT<double> HideMark(LControl& mark)
 }
 } // namespace
 
-LLevelMeter::LLevelMeter(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LLevelMeter::LLevelMeter(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

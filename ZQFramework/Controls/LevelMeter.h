@@ -20,6 +20,8 @@ namespace ZQ
 class LLevelMeter : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LLevelMeter(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LLevelMeter() override;
 
     // --- Operations appended after the control base's, in slot order ---
@@ -54,11 +56,6 @@ public:
     ZQRESULT OnCreated() override;
     // A value set from outside ("INITIAL_VALUE", SetValue) is shown as a level with peak 0.
     void OnValueChanged() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LLevelMeter(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The clip light's "NID_LEFT_CLICK" while latching: a lit light goes out and the meter reports it. 1.

@@ -90,7 +90,8 @@ LListBox::CursorPositioner LListBox::SetCursorPositioner(CursorPositioner positi
     return std::exchange(InstalledCursorPositioner(), positioner);
 }
 
-LListBox::LListBox(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name)
+LListBox::LListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LScrollView(key, parent, name)
 {
 }
 

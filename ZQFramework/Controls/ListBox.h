@@ -44,6 +44,8 @@ public:
     using CursorPositioner = ZQRESULT (*)(int32_t x, int32_t y);
     static CursorPositioner SetCursorPositioner(CursorPositioner positioner);
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LListBox() override;
 
     // --- Operations appended after the scroll view's, in slot order ---
@@ -130,7 +132,7 @@ public:
     int32_t SelectRange(int32_t first, int32_t last, bool replace);
     ZQRESULT DeselectItem(int32_t index);
     void DeselectAll();
-    const std::vector<uint32_t>& GetSelectedIndexes();
+    [[nodiscard]] const std::vector<uint32_t>& GetSelectedIndexes();
     [[nodiscard]] int32_t GetSelectedCount() const { return mSelectedCount; }
     void NotifySelectionChanged();
     void ActivateItem(int32_t index);
@@ -161,10 +163,6 @@ public:
     void OnScrollBarVisibilityChanged(int32_t axis) override;
 
 protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LListBox(const RCPtr<LControl>& parent, const WString& name);
-
     // Binds the row's notifications and sets its per-list flags (both modes).
     void BindItemControl(const RCPtr<LListBoxItem>& control);
     // The store whose records the list shows, in place of the list box's own: a derived class that keeps

@@ -14,7 +14,8 @@ constexpr int32_t kSelectedOffset = 7;
 constexpr int32_t kAltOffset = 3;
 } // namespace
 
-LListBoxItem::LListBoxItem(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LListBoxItem::LListBoxItem(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -16,6 +16,8 @@ namespace ZQ
 class LListBoxItem : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LListBoxItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LListBoxItem() override;
 
     // --- Operations appended after the control base's, in slot order ---
@@ -52,11 +54,6 @@ public:
     // With forward capture and a parent: the parent's capture at the point moved by the row's position
     // (rounded); else the base's.
     ZQRESULT BeginMouseCapture(int32_t button, int32_t x, int32_t y) override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LListBoxItem(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     bool mAltLook = false;

@@ -112,7 +112,8 @@ void ReadMainMenuDefinitions(const LStringTable& table, MainMenuDefinitions& def
 
 // --- The menu bar ---
 
-LMainMenu::LMainMenu(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LMainMenu::LMainMenu(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

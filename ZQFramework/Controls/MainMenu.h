@@ -67,6 +67,8 @@ class LPopupMenu;
 class LMainMenu : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LMainMenu(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LMainMenu() override;
 
     // --- Menus ---
@@ -111,10 +113,6 @@ public:
     ZQRESULT Initialize() override;
     ZQRESULT AddChildControl(const RCPtr<LControl>& control,
                              const RCPtr<LControlDescriptor>& descriptor) override;
-
-protected:
-    friend class LControl;
-    LMainMenu(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // A new or fixed title: a focus boundary whose popup asks the bar for item states.

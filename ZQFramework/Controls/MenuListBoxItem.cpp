@@ -2,8 +2,8 @@
 
 namespace ZQ
 {
-LMenuListBoxItem::LMenuListBoxItem(const RCPtr<LControl>& parent, const WString& name)
-    : LCheckedListBoxItem(parent, name)
+LMenuListBoxItem::LMenuListBoxItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LCheckedListBoxItem(key, parent, name)
 {
 }
 

@@ -10,11 +10,8 @@ namespace ZQ
 class LMenuListBoxItem : public LCheckedListBoxItem
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LMenuListBoxItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LMenuListBoxItem() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LMenuListBoxItem(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

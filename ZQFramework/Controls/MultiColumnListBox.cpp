@@ -31,8 +31,8 @@ void SendPlain(LControl& control, const char16_t* name)
 }
 } // namespace
 
-LMultiColumnListBox::LMultiColumnListBox(const RCPtr<LControl>& parent, const WString& name)
-    : LPanel(parent, name)
+LMultiColumnListBox::LMultiColumnListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LPanel(key, parent, name)
 {
 }
 

@@ -27,6 +27,8 @@ class LListBox;
 class LMultiColumnListBox : public LPanel
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LMultiColumnListBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LMultiColumnListBox() override;
 
     // Sorts the whole table by the texts of one column; the selection and the alternative looks stay with
@@ -61,11 +63,6 @@ public:
     ZQRESULT Initialize() override;
     // The columns past the first take no focus; line scrolling by the first column's rows. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LMultiColumnListBox(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // One row while sorting: its index before the sort and the sort column's text.

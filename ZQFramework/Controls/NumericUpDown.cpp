@@ -41,7 +41,8 @@ bool IsFrom(const RCPtr<LNotificationDistributor>& source, const RCPtr<LButton>&
 }
 } // namespace
 
-LNumericUpDown::LNumericUpDown(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name)
+LNumericUpDown::LNumericUpDown(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LPanel(key, parent, name)
 {
 }
 

@@ -21,6 +21,8 @@ class LTextBox;
 class LNumericUpDown : public LPanel
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LNumericUpDown(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LNumericUpDown() override;
 
     // The number that step adds or subtracts, in range units.
@@ -49,11 +51,6 @@ public:
     ZQRESULT Initialize() override;
     // The up-down passes the focus to its text box; the buttons never take it. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LNumericUpDown(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // "NID_TEXTBOX_VALIDATING" from the text box: the up-down's listeners first, then the text is checked

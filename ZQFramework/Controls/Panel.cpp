@@ -20,7 +20,8 @@ bool CanTakeFocusNow(const LControl& control)
 }
 } // namespace
 
-LPanel::LPanel(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name)
+LPanel::LPanel(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LScrollView(key, parent, name)
 {
 }
 

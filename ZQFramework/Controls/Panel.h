@@ -16,6 +16,8 @@ namespace ZQ
 class LPanel : public LScrollView
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LPanel(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LPanel() override;
 
     ZQRESULT ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
@@ -24,7 +26,7 @@ public:
                                         NotificationID id) override;
     // The control base's answer, except that a panel with a parent never wraps round: a stop that is not
     // past from in the direction of travel gives null.
-    RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward) override;
+    [[nodiscard]] RCPtr<LControl> GetNextTabStop(const RCPtr<LControl>& from, bool backward) override;
     // 1: a panel takes no key itself.
     ZQRESULT HandleKeyPress(const RCPtr<LKeyParam>& param) override;
     // The children first; then up the chain of containers (the panel added to the visited controls), or
@@ -37,11 +39,6 @@ public:
     // The scroll view's Initialize; a panel with a parent then answers the keys that parent offers its
     // children. The scroll view's negative result, E_FAIL when listening to the parent fails, else 0.
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LPanel(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // "NID_SIBLING_KEY" from the parent: the key is offered to this panel's children, and whether one took

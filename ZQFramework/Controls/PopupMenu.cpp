@@ -66,7 +66,8 @@ uint32_t Now()
 }
 } // namespace
 
-LPopupMenu::LPopupMenu(const RCPtr<LControl>& parent, const WString& name) : LCheckedListBox(parent, name)
+LPopupMenu::LPopupMenu(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LCheckedListBox(key, parent, name)
 {
 }
 

@@ -32,6 +32,8 @@ public:
 
     static constexpr uint32_t kHoverDelayMs = 250;
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LPopupMenu(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LPopupMenu() override;
 
     // --- Operation appended after the checked list box's ---
@@ -107,10 +109,6 @@ public:
     void OnIdle() override;
     ZQRESULT Initialize() override;
     ZQRESULT OnCreated() override;
-
-protected:
-    friend class LControl;
-    LPopupMenu(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     [[nodiscard]] static StatusTextSink& InstalledStatusTextSink();

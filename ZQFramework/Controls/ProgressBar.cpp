@@ -22,7 +22,8 @@ constexpr double kReferenceInterval = 1.0;
 
 } // namespace
 
-LProgressBar::LProgressBar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LProgressBar::LProgressBar(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

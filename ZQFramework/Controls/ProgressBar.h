@@ -20,6 +20,8 @@ namespace ZQ
 class LProgressBar : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LProgressBar(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LProgressBar() override;
 
     // --- Operations appended after the control base's, in slot order ---
@@ -44,11 +46,6 @@ public:
     ZQRESULT OnCreated() override;
     // Sizes the overlay, shows the percentage and runs one estimation step.
     void OnValueChanged() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LProgressBar(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The words of the time text, by their keys in the framework string table.

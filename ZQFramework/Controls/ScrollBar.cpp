@@ -64,7 +64,8 @@ constexpr NavigationKey kNavigationKeys[] = {
 };
 } // namespace
 
-LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LScrollbar::LScrollbar(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
     (void)LControl::SetRange(0, 100, kLinear);
 }

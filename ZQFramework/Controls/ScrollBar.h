@@ -25,6 +25,8 @@ namespace ZQ
 class LScrollbar : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LScrollbar(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LScrollbar() override;
 
     // --- Own operations ---
@@ -79,11 +81,6 @@ public:
     ZQRESULT Initialize() override;
     // No part of the bar takes the focus; the shortest thumb is square. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LScrollbar(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // Axis 1 for a vertical bar, 0 for a horizontal one.

@@ -54,7 +54,8 @@ bool IsDockedOn(const LControl& control, int32_t axis)
 }
 } // namespace
 
-LScrollView::LScrollView(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LScrollView::LScrollView(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -31,6 +31,8 @@ namespace ZQ
 class LScrollView : public LControl
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LScrollView(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LScrollView() override;
 
     // --- Operations appended after the control base's, in slot order ---
@@ -115,10 +117,6 @@ public:
     [[nodiscard]] RectT<double> GetContentRect() const override;
 
 protected:
-    // The control base's creation sequence constructs it (through a derived class).
-    friend class LControl;
-    LScrollView(const RCPtr<LControl>& parent, const WString& name);
-
     // Pixel (0) or line (non-zero) scrolling per axis; derived classes set them and then call
     // UpdateScrollBarRanges. A line unit of 0 or less counts as one pixel.
     int32_t mLineMode[2] = {0, 0};

@@ -65,7 +65,8 @@ double Now()
 }
 } // namespace
 
-LSlider::LSlider(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name)
+LSlider::LSlider(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LPanel(key, parent, name)
 {
 }
 

@@ -28,6 +28,8 @@ namespace ZQ
 class LSlider : public LPanel
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LSlider(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LSlider() override;
 
     // --- Operations appended after the panel's, in slot order ---
@@ -94,11 +96,6 @@ public:
                              const RCPtr<LControlDescriptor>& descriptor) override;
     // Hides the markers, fixes the thumb's hot point and places the thumb. 0.
     ZQRESULT OnCreated() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LSlider(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // The thumb's "NID_LEFT_DRAG_CONDITION_CHANGE": a drag starts or ends. 0.

@@ -2,7 +2,8 @@
 
 namespace ZQ
 {
-LSplitterH::LSplitterH(const RCPtr<LControl>& parent, const WString& name) : LSplitterBase(parent, name, 0)
+LSplitterH::LSplitterH(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LSplitterBase(parent, name, 0)
 {
 }
 

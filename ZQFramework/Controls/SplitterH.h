@@ -9,11 +9,8 @@ namespace ZQ
 class LSplitterH : public LSplitterBase
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LSplitterH(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LSplitterH() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LSplitterH(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

@@ -2,7 +2,8 @@
 
 namespace ZQ
 {
-LSplitterV::LSplitterV(const RCPtr<LControl>& parent, const WString& name) : LSplitterBase(parent, name, 1)
+LSplitterV::LSplitterV(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LSplitterBase(parent, name, 1)
 {
 }
 

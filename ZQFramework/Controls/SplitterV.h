@@ -9,11 +9,8 @@ namespace ZQ
 class LSplitterV : public LSplitterBase
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LSplitterV(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LSplitterV() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LSplitterV(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

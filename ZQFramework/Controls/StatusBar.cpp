@@ -15,7 +15,8 @@ namespace
 using StatusText = LWrapperStringable<WString, &StringToString>;
 } // namespace
 
-LStatusBar::LStatusBar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LStatusBar::LStatusBar(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -19,6 +19,8 @@ namespace ZQ
 class LStatusBar : public LControl, public LNotificationQueue, public IStatusBarText
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LStatusBar(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LStatusBar() override;
 
     // --- The application's status text ---
@@ -44,11 +46,6 @@ public:
     ZQRESULT ProcessCreateParams() override;
     // Delivers the posted texts.
     void OnIdle() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LStatusBar(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // "NID_SET_STATUS_TEXT": the wrapped text becomes label1's label. 1.

@@ -34,7 +34,8 @@ LTabBecomingUnselectedParams::LTabBecomingUnselectedParams(int32_t currentIndex,
 {
 }
 
-LTabControl::LTabControl(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name)
+LTabControl::LTabControl(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LPanel(key, parent, name)
 {
 }
 

@@ -39,6 +39,8 @@ public:
     // Hand-overs of one change by "NID_TAB_BECOMING_UNSELECTED" receivers, far more than any real chain.
     static constexpr int32_t kMaxRedirects = 16;
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LTabControl(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LTabControl() override;
 
     // --- Operations appended after the panel's, in slot order ---
@@ -82,11 +84,6 @@ public:
     // Finds the holders, selects the first tab in tab order and listens to the tab buttons' clicks. The
     // panel's negative result, else SelectTabAt's (E_FAIL without a tab).
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LTabControl(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // "NID_LEFT_CLICK" from a tab button: selects its tab; a refused or redirected change presses the

@@ -65,7 +65,8 @@ RCPtr<LTextValidationParams> LTextValidationParams::Create(const WString& text)
 
 // --- Construction ---
 
-LTextBox::LTextBox(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name)
+LTextBox::LTextBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LScrollView(key, parent, name)
 {
 }
 

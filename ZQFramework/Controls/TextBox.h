@@ -55,6 +55,8 @@ private:
 class LTextBox : public LScrollView
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LTextBox(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LTextBox() override;
 
     // --- Operation appended after the scroll view's ---
@@ -151,11 +153,6 @@ public:
     [[nodiscard]] WString GetToolTipText() const override;
     // Validates the text: false, keeping the focus, when a listener rejected it.
     [[nodiscard]] bool CanReleaseFocus() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LTextBox(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     // Editing. Each edit is worked out on a copy of the model and put into effect by ApplyEdit.

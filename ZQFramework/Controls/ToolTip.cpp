@@ -29,7 +29,8 @@ int32_t KeepInside(int32_t position, int32_t size, int32_t limit)
 }
 } // namespace
 
-LToolTip::LToolTip(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+LToolTip::LToolTip(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+    : LControl(parent, name)
 {
 }
 

@@ -24,6 +24,8 @@ public:
     static constexpr int32_t kPointerOffset = 20;
     static constexpr int32_t kWindowMargin = 8;
 
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LToolTip(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LToolTip() override;
 
     // Limits the width to the window's, then waits to show (or shows at once after a recent hiding). 0.
@@ -45,11 +47,6 @@ public:
     ZQRESULT OnCreated() override;
     void OnIdle() override;
     [[nodiscard]] bool IsTransparentAtPoint(const PointT<int32_t>& point) const override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LToolTip(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     static constexpr int32_t kIdle = 0;

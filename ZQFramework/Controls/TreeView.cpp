@@ -11,7 +11,8 @@
 
 namespace ZQ
 {
-LTreeView::LTreeView(const RCPtr<LControl>& parent, const WString& name) : LCheckedListBox(parent, name)
+LTreeView::LTreeView(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LCheckedListBox(key, parent, name)
 {
     UseRecordStore(mRows);
 }

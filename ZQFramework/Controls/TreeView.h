@@ -24,6 +24,8 @@ class LTreeViewItem;
 class LTreeView : public LCheckedListBox
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LTreeView(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LTreeView() override;
 
     // --- Operations appended after the checked list box's, in slot order ---
@@ -83,11 +85,6 @@ public:
     void OnIdle() override;
     // The checked list box's Initialize, whose result it returns.
     ZQRESULT Initialize() override;
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LTreeView(const RCPtr<LControl>& parent, const WString& name);
 
 private:
     ZQRESULT OnItemCheckBoxValueChanged(const RCPtr<LNotificationDistributor>& source,

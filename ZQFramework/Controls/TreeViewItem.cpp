@@ -5,8 +5,8 @@
 
 namespace ZQ
 {
-LTreeViewItem::LTreeViewItem(const RCPtr<LControl>& parent, const WString& name)
-    : LCheckedListBoxItem(parent, name)
+LTreeViewItem::LTreeViewItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+    : LCheckedListBoxItem(key, parent, name)
 {
 }
 

@@ -11,14 +11,11 @@ namespace ZQ
 class LTreeViewItem : public LCheckedListBoxItem
 {
 public:
+    // Made by the control base's creation sequence, the only holder of a CreateKey.
+    LTreeViewItem(CreateKey key, const RCPtr<LControl>& parent, const WString& name);
     ~LTreeViewItem() override;
 
     // Moves the row right by level widths of its check box, from the position its layout gives.
     void SetIndentLevel(int32_t level);
-
-protected:
-    // The control base's creation sequence constructs it.
-    friend class LControl;
-    LTreeViewItem(const RCPtr<LControl>& parent, const WString& name);
 };
 } // namespace ZQ

@@ -86,8 +86,6 @@ public:
     std::vector<bool> Visibility;
     int Invalidations = 0;
 
-protected:
-    friend class LControl;
     using TestControl::TestControl;
 };
 
@@ -97,8 +95,6 @@ class Thrower : public TestControl
 public:
     ZQRESULT Initialize() override { throw std::runtime_error("refused"); }
 
-protected:
-    friend class LControl;
     using TestControl::TestControl;
 };
 
@@ -447,8 +443,6 @@ public:
 
     std::vector<RectT<int32_t>> Placements;
 
-protected:
-    friend class LControl;
     using TestControl::TestControl;
 };
 

@@ -56,8 +56,6 @@ public:
 
     ZQRESULT HandleResult = 1;
 
-protected:
-    friend class LControl;
     using TestControl::TestControl;
 
 private:

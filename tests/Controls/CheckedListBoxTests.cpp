@@ -32,9 +32,11 @@ const std::string kCheckedRow = RowTemplate(
 // A class derived from the checked list box, as the popup menu and the tree view are.
 class DerivedList : public LCheckedListBox
 {
-protected:
-    friend class LControl;
-    DerivedList(const RCPtr<LControl>& parent, const WString& name) : LCheckedListBox(parent, name) {}
+public:
+    DerivedList(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+        : LCheckedListBox(key, parent, name)
+    {
+    }
 };
 
 struct CheckedBench : ListBoxBench

@@ -23,9 +23,9 @@ public:
     }
     std::vector<std::vector<int32_t>> Captures;
 
-protected:
-    friend class LControl;
-    CaptureBox(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    CaptureBox(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+    {
+    }
 };
 
 // "row" (50 x 20 at (10, 20)) inside "box", a plain control at (100, 100) that can be disabled.

@@ -30,9 +30,9 @@ public:
     }
     bool AllBlocked = false;
 
-protected:
-    friend class LControl;
-    PickyList(const RCPtr<LControl>& parent, const WString& name) : LListBox(parent, name) {}
+    PickyList(CreateKey key, const RCPtr<LControl>& parent, const WString& name) : LListBox(key, parent, name)
+    {
+    }
 };
 
 // Keeps the parameters of what it receives.
@@ -288,9 +288,11 @@ namespace
 // A control that plays a combo box: the list box's drop-down owner.
 class FakeComboBox : public LControl
 {
-protected:
-    friend class LControl;
-    FakeComboBox(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+public:
+    FakeComboBox(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+        : LControl(parent, name)
+    {
+    }
 };
 
 bool IsFakeComboBox(const LControl& control)

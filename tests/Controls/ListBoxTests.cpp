@@ -55,9 +55,10 @@ public:
     }
     std::vector<int32_t> Removed;
 
-protected:
-    friend class LControl;
-    RemovalLog(const RCPtr<LControl>& parent, const WString& name) : LListBox(parent, name) {}
+    RemovalLog(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+        : LListBox(key, parent, name)
+    {
+    }
 };
 
 // The texts of items first, first + 1, ... as the rows show them.

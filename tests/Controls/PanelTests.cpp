@@ -33,9 +33,10 @@ public:
     }
     std::vector<uint32_t> TabKeys;
 
-protected:
-    friend class LControl;
-    TabRecorder(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    TabRecorder(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
+        : LControl(parent, name)
+    {
+    }
 };
 
 std::string Button(const std::string& name, int x, int y)

@@ -29,9 +29,10 @@ public:
         UpdateScrollBarRanges();
     }
 
-protected:
-    friend class LControl;
-    LineView(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name) {}
+    LineView(CreateKey key, const RCPtr<LControl>& parent, const WString& name)
+        : LScrollView(key, parent, name)
+    {
+    }
 };
 
 // "view", 100 x 100 at the window's origin, with both bars 10 pixels thick; "outer" holds "inner", a

@@ -93,8 +93,6 @@ public:
     }
     std::vector<std::string> Texts;
 
-protected:
-    friend class LControl;
     using LLabel::LLabel;
 };
 

@@ -34,8 +34,6 @@ public:
     std::vector<std::string> Texts;
     bool* Freed = nullptr;
 
-protected:
-    friend class LControl;
     using LLabel::LLabel;
 };
 

@@ -38,6 +38,13 @@ public:
     ZQRESULT CountNotification(const ZQ::RCPtr<ZQ::LNotificationDistributor>& source,
                                const ZQ::RCPtr<ZQ::LNotification>& notification);
 
+    // What the control base's creation sequence constructs (CreateFromDescriptor); Create builds one
+    // without it.
+    TestControl(ZQ::LControl::CreateKey /*key*/, const ZQ::RCPtr<ZQ::LControl>& parent,
+                const ZQ::WString& name)
+        : TestControl(parent, name)
+    {
+    }
     ~TestControl() override;
 
     // State that only derived classes see.
@@ -57,9 +64,6 @@ public:
     std::vector<ZQ::WString>* DestroyedLog = nullptr;
 
 protected:
-    // The control base's creation sequence constructs test classes.
-    friend class ZQ::LControl;
-
     TestControl(const ZQ::RCPtr<ZQ::LControl>& parent, const ZQ::WString& name) : ZQ::LControl(parent, name)
     {
     }
