@@ -123,14 +123,30 @@ public:
     FormatOutput(const FormatOutput&) = delete;
     FormatOutput& operator=(const FormatOutput&) = delete;
 
-    void Append(const CharT* text, size_t count);
-    void Append(CharT ch, size_t count);
+    // Both appends are inline: a format call makes several short ones, and only growing calls out.
+    void Append(const CharT* text, size_t count)
+    {
+        Reserve(mSize + count);
+        std::char_traits<CharT>::copy(mData + mSize, text, count);
+        mSize += count;
+    }
+    void Append(CharT ch, size_t count)
+    {
+        Reserve(mSize + count);
+        std::char_traits<CharT>::assign(mData + mSize, count, ch);
+        mSize += count;
+    }
     void Clear() { mSize = 0; }
     [[nodiscard]] const CharT* GetData() const { return mData; }
     [[nodiscard]] size_t GetSize() const { return mSize; }
 
 private:
-    void Reserve(size_t needed);
+    void Reserve(size_t needed)
+    {
+        if (needed > mCapacity)
+            Grow(needed);
+    }
+    void Grow(size_t needed);
 
     static constexpr size_t kInlineCapacity = 256;
     CharT mInline[kInlineCapacity];
