@@ -306,18 +306,8 @@ private:
         if constexpr (std::is_same_v<CharT, char>)
             mOut.Append(text, length);
         else
-        {
-            char16_t wide[64];
-            while (length > 0)
-            {
-                const size_t chunk = std::min(length, sizeof(wide) / sizeof(wide[0]));
-                for (size_t i = 0; i < chunk; ++i)
-                    wide[i] = static_cast<unsigned char>(text[i]);
-                mOut.Append(wide, chunk);
-                text += chunk;
-                length -= chunk;
-            }
-        }
+            std::transform(text, text + length, mOut.Extend(length),
+                           [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
     }
 
     void FieldAscii(const char* text, size_t length, const Spec& spec)

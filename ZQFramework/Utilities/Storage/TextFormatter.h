@@ -136,6 +136,14 @@ public:
         std::char_traits<CharT>::assign(mData + mSize, count, ch);
         mSize += count;
     }
+    // Adds count units for the caller to write, and returns where they start.
+    [[nodiscard]] CharT* Extend(size_t count)
+    {
+        Reserve(mSize + count);
+        CharT* added = mData + mSize;
+        mSize += count;
+        return added;
+    }
     void Clear() { mSize = 0; }
     [[nodiscard]] const CharT* GetData() const { return mData; }
     [[nodiscard]] size_t GetSize() const { return mSize; }
