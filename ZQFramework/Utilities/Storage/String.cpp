@@ -180,6 +180,12 @@ StringT<CharT, OtherT>::StringT(const CharT* text)
 }
 
 template <class CharT, class OtherT>
+StringT<CharT, OtherT>::StringT(const CharT* text, uint32_t length)
+{
+    TakeNewText(text, length);
+}
+
+template <class CharT, class OtherT>
 StringT<CharT, OtherT>::StringT(CharT ch)
 {
     SetBuffer(StringBuffer::Create(ByteSize<CharT>(ch == 0 ? 1 : 2), 0, true));
@@ -852,12 +858,13 @@ StringT<CharT, OtherT> StringT<CharT, OtherT>::FormatList(const CharT* format, c
     FormatOutput<CharT> out;
     if (!TextFormatter::Format(out, format, args, count))
         throw Exception<std::invalid_argument>(kFormatErrorText<CharT>);
-    // The text ends at its first zero, as when taken from a terminated array (a "%c" of 0 ends it).
-    const size_t length = CRT::LengthBounded(out.GetData(), out.GetSize());
-    StringT result;
-    if (length != 0)
-        result.AssignOwnWidth(out.GetData(), static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX)));
-    return result;
+    // The text ends at its first zero, as when taken from a terminated array (a "%c" of 0 ends it). The
+    // search is inline: formatted texts are mostly short, where a library call costs more than the loop.
+    const CharT* text = out.GetData();
+    const size_t length = static_cast<size_t>(std::find(text, text + out.GetSize(), CharT(0)) - text);
+    if (length == 0)
+        return StringT();
+    return StringT(text, static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX)));
 }
 
 template <class CharT, class OtherT>

@@ -176,6 +176,10 @@ private:
     // The length kept while the string is locked: the text's end is then found by its zero.
     static constexpr int kLockedLength = -1;
 
+    // A string in a new buffer of its own holding the length characters of text and a zero, made
+    // without taking the shared empty buffer first.
+    StringT(const CharT* text, uint32_t length);
+
     [[nodiscard]] LIBuffer* WritableBuffer() const { return const_cast<LIBuffer*>(mBuffer.Get()); }
     [[nodiscard]] CharT* Data() const { return mData; }
     // Takes a new unlocked buffer of its own holding the length characters of text and a zero.

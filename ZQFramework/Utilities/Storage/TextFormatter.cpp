@@ -13,10 +13,8 @@
 namespace ZQ
 {
 template <typename CharT>
-void FormatOutput<CharT>::Reserve(size_t needed)
+void FormatOutput<CharT>::Grow(size_t needed)
 {
-    if (needed <= mCapacity)
-        return;
     size_t capacity = mCapacity * 2;
     while (capacity < needed)
         capacity *= 2;
@@ -25,23 +23,6 @@ void FormatOutput<CharT>::Reserve(size_t needed)
     mHeap = std::move(heap);
     mData = mHeap.get();
     mCapacity = capacity;
-}
-
-template <typename CharT>
-void FormatOutput<CharT>::Append(const CharT* text, size_t count)
-{
-    Reserve(mSize + count);
-    std::memcpy(mData + mSize, text, count * sizeof(CharT));
-    mSize += count;
-}
-
-template <typename CharT>
-void FormatOutput<CharT>::Append(CharT ch, size_t count)
-{
-    Reserve(mSize + count);
-    for (size_t i = 0; i < count; ++i)
-        mData[mSize + i] = ch;
-    mSize += count;
 }
 
 template class FormatOutput<char>;
@@ -325,18 +306,8 @@ private:
         if constexpr (std::is_same_v<CharT, char>)
             mOut.Append(text, length);
         else
-        {
-            char16_t wide[64];
-            while (length > 0)
-            {
-                const size_t chunk = std::min(length, sizeof(wide) / sizeof(wide[0]));
-                for (size_t i = 0; i < chunk; ++i)
-                    wide[i] = static_cast<unsigned char>(text[i]);
-                mOut.Append(wide, chunk);
-                text += chunk;
-                length -= chunk;
-            }
-        }
+            std::transform(text, text + length, mOut.Extend(length),
+                           [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
     }
 
     void FieldAscii(const char* text, size_t length, const Spec& spec)
@@ -401,6 +372,15 @@ private:
         return true;
     }
 
+    // The digits of value into a buffer of 32; decimal, by far the most common base, goes to the
+    // standard library's fixed-base conversion.
+    static char* ToChars(char (&digits)[32], uint64_t value, int base)
+    {
+        if (base == 10)
+            return std::to_chars(digits, digits + sizeof(digits), value).ptr;
+        return std::to_chars(digits, digits + sizeof(digits), value, base).ptr;
+    }
+
     void FormatDigits(const Spec& spec, char conversion, bool negative, uint64_t magnitude)
     {
         const int base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
@@ -408,8 +388,7 @@ private:
         size_t count = 0;
         // Precision 0 with value 0 prints no digit at all.
         if (magnitude != 0 || spec.precision != 0)
-            count = static_cast<size_t>(std::to_chars(digits, digits + sizeof(digits), magnitude, base).ptr -
-                                        digits);
+            count = static_cast<size_t>(ToChars(digits, magnitude, base) - digits);
         if (conversion == 'X')
             std::transform(digits, digits + count, digits,
                            [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });

@@ -123,14 +123,38 @@ public:
     FormatOutput(const FormatOutput&) = delete;
     FormatOutput& operator=(const FormatOutput&) = delete;
 
-    void Append(const CharT* text, size_t count);
-    void Append(CharT ch, size_t count);
+    // Both appends are inline: a format call makes several short ones, and only growing calls out.
+    void Append(const CharT* text, size_t count)
+    {
+        Reserve(mSize + count);
+        std::char_traits<CharT>::copy(mData + mSize, text, count);
+        mSize += count;
+    }
+    void Append(CharT ch, size_t count)
+    {
+        Reserve(mSize + count);
+        std::char_traits<CharT>::assign(mData + mSize, count, ch);
+        mSize += count;
+    }
+    // Adds count units for the caller to write, and returns where they start.
+    [[nodiscard]] CharT* Extend(size_t count)
+    {
+        Reserve(mSize + count);
+        CharT* added = mData + mSize;
+        mSize += count;
+        return added;
+    }
     void Clear() { mSize = 0; }
     [[nodiscard]] const CharT* GetData() const { return mData; }
     [[nodiscard]] size_t GetSize() const { return mSize; }
 
 private:
-    void Reserve(size_t needed);
+    void Reserve(size_t needed)
+    {
+        if (needed > mCapacity)
+            Grow(needed);
+    }
+    void Grow(size_t needed);
 
     static constexpr size_t kInlineCapacity = 256;
     CharT mInline[kInlineCapacity];
