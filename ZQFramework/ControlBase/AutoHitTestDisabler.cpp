@@ -27,7 +27,7 @@ void CAutoHitTestDisablers::AddSubtree(const RCPtr<LControl>& control)
     if (control == nullptr)
         return;
     RCPtrArray<LControl, 1, 0> descendants;
-    (void)control->GetAllDescendants(descendants);
+    control->GetAllDescendants(descendants);
     Add(control);
     for (uint32_t i = 0; i < descendants.GetCount(); ++i)
         Add(descendants.GetAt(i));

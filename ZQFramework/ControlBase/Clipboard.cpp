@@ -103,25 +103,25 @@ ZQRESULT LClipboard::Initialize()
 
 ZQRESULT LClipboard::OnCut(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    (void)PerformEditOnFocus(kEditCut);
+    PerformEditOnFocus(kEditCut);
     return 1;
 }
 
 ZQRESULT LClipboard::OnCopy(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    (void)PerformEditOnFocus(kEditCopy);
+    PerformEditOnFocus(kEditCopy);
     return 1;
 }
 
 ZQRESULT LClipboard::OnPaste(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    (void)PerformEditOnFocus(kEditPaste);
+    PerformEditOnFocus(kEditPaste);
     return 1;
 }
 
 ZQRESULT LClipboard::OnDelete(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    (void)PerformEditOnFocus(kEditDelete);
+    PerformEditOnFocus(kEditDelete);
     return 1;
 }
 
@@ -187,7 +187,7 @@ ZQRESULT LClipboard::RemoveNotificationCallback(const RCPtr<LNotificationDistrib
                                                 NotificationID id)
 {
     if (!mHandler.IsNull())
-        (void)mHandler->RemoveCallback(source.Get(), id);
+        mHandler->RemoveCallback(source.Get(), id);
     return LNotificationClient::RemoveNotificationCallback(source, id);
 }
 } // namespace ZQ

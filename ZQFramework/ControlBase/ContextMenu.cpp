@@ -24,7 +24,7 @@ MenuDefinitionPairs PairsUnder(const MenuDefinitionPairs& pairs, const WString& 
         const Pair<WString, WString>& pair = pairs.GetAt(i);
         if (BeginsWith(pair.first, prefix))
         {
-            (void)menu.Add({pair.first.Mid(prefix.GetLength()), pair.second});
+            menu.Add({pair.first.Mid(prefix.GetLength()), pair.second});
         }
     }
     return menu;
@@ -55,13 +55,13 @@ uint32_t GroupContextMenuPairs(const MenuDefinitionPairs& pairs, Array<MenuDefin
     const MenuDefinitionPairs single = PairsUnder(pairs, kSingleMenuPrefix);
     if (single.GetCount() > 0)
     {
-        (void)menus.Add(single);
+        menus.Add(single);
         return 1;
     }
     const std::vector<WString> names = MenuNames(pairs);
     for (const WString& name : names)
     {
-        (void)menus.Add(PairsUnder(pairs, name + WString(u".")));
+        menus.Add(PairsUnder(pairs, name + WString(u".")));
     }
     return static_cast<uint32_t>(names.size());
 }

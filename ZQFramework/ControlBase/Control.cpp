@@ -69,7 +69,7 @@ LControl::LControl(const RCPtr<LControl>& parent, const WString& name, bool /*mo
 {
     if (parent != nullptr)
     {
-        (void)SetParent(parent);
+        SetParent(parent);
     }
     if (IControlApplication* application = IControlApplication::GetCurrent())
     {
@@ -84,14 +84,14 @@ LControl::~LControl() = default;
 
 ZQRESULT LControl::ReleaseInternalReferences()
 {
-    (void)UnregisterAllClients();
+    UnregisterAllClients();
     if (mMenuItemUpdater != nullptr)
     {
         mMenuItemUpdater->ClearControl();
         mMenuItemUpdater = nullptr;
     }
-    (void)mChildren.RemoveAll();
-    (void)UnregisterFromAllDistributors();
+    mChildren.RemoveAll();
+    UnregisterFromAllDistributors();
     return GetInternalRefCount() == 0 && GetRefCount() == 1 ? S_OK : E_FAIL;
 }
 
@@ -110,7 +110,7 @@ ZQRESULT LControl::RemoveNotificationCallback(const RCPtr<LNotificationDistribut
 {
     if (mHandler != nullptr)
     {
-        (void)mHandler->RemoveCallback(source.Get(), id);
+        mHandler->RemoveCallback(source.Get(), id);
     }
     return UnregisterFromDistributor(source, id);
 }
@@ -179,7 +179,7 @@ int32_t LControl::AdjustWindowPlacement(RectT<int32_t>& /*rect*/)
 void LControl::SetLayoutCopy(const LLayoutDescriptor& layout)
 {
     const bool wasClipped = IsClippedToParent();
-    (void)layout.CopyTo(mLayout);
+    layout.CopyTo(mLayout);
     const bool clipped = mLayout->mClipToParent;
     if (mParent == nullptr)
     {
@@ -228,13 +228,13 @@ ZQRESULT LControl::CreateToolTip(bool show)
     auto* const toolTip = dynamic_cast<IToolTip*>(made.Get());
     if (toolTip == nullptr)
         return S_FALSE;
-    (void)made->SetLabel(text);
+    made->SetLabel(text);
     return toolTip->Show();
 }
 RectT<double> LControl::GetContentRect() const
 {
     RectT<double> client;
-    (void)GetClientRect(client);
+    GetClientRect(client);
     return {mScrollOffset.x, mScrollOffset.y, client.width, client.height};
 }
 
@@ -245,7 +245,7 @@ WString LControl::GetString(const WString& key) const
     WString text;
     if (mStringTable != nullptr)
     {
-        (void)mStringTable->GetString(key, text);
+        mStringTable->GetString(key, text);
     }
     return text;
 }
@@ -306,10 +306,10 @@ int32_t LControl::GetFirstVisibleLookIndex() const
 int32_t LControl::AddLook(const RCPtr<LLook>& look)
 {
     const auto index = static_cast<int32_t>(mLooks.GetCount());
-    (void)mLooks.Add(look);
+    mLooks.Add(look);
     if (mLookOpacity.GetCount() < mLooks.GetCount())
     {
-        (void)mLookOpacity.Add(0.0f);
+        mLookOpacity.Add(0.0f);
     }
     return index;
 }
@@ -336,7 +336,7 @@ ZQRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
     }
     if (changed)
     {
-        (void)InvalidateWhole();
+        InvalidateWhole();
     }
     return 0;
 }
@@ -351,7 +351,7 @@ ZQRESULT LControl::UpdateLabel(const WString& text, bool relayout)
     {
         if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
         {
-            (void)window->SetTitle(text);
+            window->SetTitle(text);
         }
     }
     mLabel = text;
@@ -359,14 +359,14 @@ ZQRESULT LControl::UpdateLabel(const WString& text, bool relayout)
     {
         if (const RCPtr<LLook>& look = mLooks.GetAt(i); look != nullptr)
         {
-            (void)look->SetText(mLabel);
+            look->SetText(mLabel);
         }
     }
     if (relayout && mLayout != nullptr &&
         (mLayout->mTextOverflowX != LLayoutDescriptor::kOverflowClip ||
          mLayout->mTextOverflowY != LLayoutDescriptor::kOverflowClip))
     {
-        (void)UpdateLayout();
+        UpdateLayout();
     }
     InvalidateWhole();
     return 1;
@@ -518,7 +518,7 @@ ZQRESULT LControl::OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& /*
     param->mPending = 0;
     if (const RCPtr<LNotification> bound = LNotification::Create(action.GetBuffer(), param); bound != nullptr)
     {
-        (void)ReceiveNotification(RCPtr<LNotificationDistributor>(), bound);
+        ReceiveNotification(RCPtr<LNotificationDistributor>(), bound);
     }
     return 1;
 }
@@ -560,16 +560,16 @@ void LControl::RunCreationSequence(const RCPtr<LControlDescriptor>& descriptor)
 {
     try
     {
-        (void)ApplyDescriptor(descriptor);
-        (void)CreateChildControls(descriptor);
-        (void)Initialize();
-        (void)OnCreated();
+        ApplyDescriptor(descriptor);
+        CreateChildControls(descriptor);
+        Initialize();
+        OnCreated();
         SetCreated(true);
     }
     catch (...)
     {
         // A half-made control must not stay in its parent's tree.
-        (void)SetParent(nullptr);
+        SetParent(nullptr);
         throw;
     }
 }
@@ -589,7 +589,7 @@ ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     if (reapplied)
     {
         // The new layout's clipping is counted afresh below.
-        (void)SetClipToParent(true);
+        SetClipToParent(true);
     }
 
     mDescriptor = descriptor;
@@ -623,7 +623,7 @@ ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         {
             // The change goes through the setter, with its notifications.
             mLayout->mVisible = wasVisible;
-            (void)SetVisible(visible);
+            SetVisible(visible);
         }
         // The skin carries no enabled state: the control keeps its own.
         mLayout->mEnabled = wasEnabled;
@@ -637,37 +637,37 @@ ZQRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         // Changing the stored label makes the new looks take the text and the control re-lay itself out.
         const WString label = mLabel;
         mLabel += u'~';
-        (void)UpdateLabel(label, true);
+        UpdateLabel(label, true);
         DetachUnmatchedChildren(*descriptor);
     }
     else if (mStringTable != nullptr)
     {
-        (void)UpdateLabel(GetString(u"LABEL"), false);
+        UpdateLabel(GetString(u"LABEL"), false);
     }
 
     RCPtrArray<LControl, 1, 0> setAside;
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
-        (void)setAside.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
+        setAside.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
     }
-    (void)mChildren.RemoveAll();
+    mChildren.RemoveAll();
     InvalidateWhole();
     mRect = {};
-    (void)UpdateLayout();
+    UpdateLayout();
 
     if (!reapplied)
     {
-        (void)SelectLook(0);
+        SelectLook(0);
         RefreshConditionsRecord();
         return 0;
     }
     RestoreMatchedChildren(*descriptor, setAside);
     if (mChildren.GetCount() > 0)
     {
-        (void)UpdateLayout();
+        UpdateLayout();
     }
     UpdateConditions();
-    (void)OnCreated();
+    OnCreated();
     mChildren.IncrementChangeCount();
     if (pinned)
     {
@@ -700,7 +700,7 @@ void LControl::PinToWindow(const RectT<int32_t>& placement)
     width.Abs = placement.width;
     LLayoutDescriptor::AxisSize height = width;
     height.Abs = placement.height;
-    (void)SetAxisPlacement(x, width, y, height);
+    SetAxisPlacement(x, width, y, height);
 }
 
 void LControl::ApplyFocusability()
@@ -708,16 +708,16 @@ void LControl::ApplyFocusability()
     WString text;
     if (mDescriptor != nullptr && FindParam(mDescriptor->mCreateParams, u"NOT_FOCUSABLE", text))
     {
-        (void)SetNotFocusable(IsYes(text));
+        SetNotFocusable(IsYes(text));
         return;
     }
-    (void)SetNotFocusable(TabStopOf(mLayout) < 0);
+    SetNotFocusable(TabStopOf(mLayout) < 0);
 }
 
 void LControl::ReplaceLooks()
 {
-    (void)mLooks.SetCount(0);
-    (void)mLookOpacity.SetCount(0);
+    mLooks.SetCount(0);
+    mLookOpacity.SetCount(0);
     const LSkinDescriptor* skin = mDescriptor->mSkin.Get();
     if (skin == nullptr || skin->mLookList == nullptr)
     {
@@ -740,7 +740,7 @@ void LControl::ReplaceLooks()
                 look = nullptr;
             }
         }
-        (void)AddLook(look);
+        AddLook(look);
     }
 }
 
@@ -752,12 +752,12 @@ void LControl::ApplySkinFont()
         // Without a skin of its own the control shows its parent's font.
         mFontInherited = true;
         mFontRelativeSize = false;
-        (void)SetFontSpec(WString(), 0, -1, false);
+        SetFontSpec(WString(), 0, -1, false);
         return;
     }
     mFontInherited = skin->mFontInheritsFromParent;
     mFontRelativeSize = skin->mFontSizeIsRelative;
-    (void)SetFontSpec(skin->mFontName, skin->mFontSize, skin->mFontStyle, skin->mFontSizeIsRelative);
+    SetFontSpec(skin->mFontName, skin->mFontSize, skin->mFontStyle, skin->mFontSizeIsRelative);
 }
 
 void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
@@ -765,7 +765,7 @@ void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
     RCPtrArray<LControl, 1, 0> unmatched;
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
-        (void)unmatched.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
+        unmatched.Add(mChildren.GetAt(i, ChildControlList::kStorageOrder));
     }
     for (uint32_t d = 0; d < descriptor.mChildren.GetCount() && unmatched.GetCount() > 0; ++d)
     {
@@ -774,7 +774,7 @@ void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
         {
             if (unmatched.GetAt(i)->GetName() == childDescriptor->mName)
             {
-                (void)unmatched.RemoveAt(i, 1);
+                unmatched.RemoveAt(i, 1);
                 break;
             }
         }
@@ -783,7 +783,7 @@ void LControl::DetachUnmatchedChildren(const LControlDescriptor& descriptor)
     for (uint32_t i = 0; i < unmatched.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = unmatched.GetAt(i);
-        (void)child->Detach();
+        child->Detach();
         if (window != nullptr)
         {
             window->ForgetControl(*child);
@@ -803,8 +803,8 @@ void LControl::RestoreMatchedChildren(const LControlDescriptor& descriptor,
             if (setAside.GetAt(i)->GetName() == childDescriptor->mName)
             {
                 const RCPtr<LControl> child = setAside.GetAt(i);
-                (void)setAside.RemoveAt(i, 1);
-                (void)AddChildControl(child, childDescriptor);
+                setAside.RemoveAt(i, 1);
+                AddChildControl(child, childDescriptor);
                 break;
             }
         }
@@ -822,7 +822,7 @@ void LControl::RefreshConditionsRecord()
 
 ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& descriptor)
 {
-    (void)mChildren.RemoveAll();
+    mChildren.RemoveAll();
     IControlApplication* application = IControlApplication::GetCurrent();
     const RCPtr<LControlFactory> factory =
         application != nullptr ? application->GetControlFactory() : RCPtr<LControlFactory>();
@@ -846,7 +846,7 @@ ZQRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& descript
             }
         }
     }
-    (void)UpdateLayout();
+    UpdateLayout();
     return 0;
 }
 
@@ -860,7 +860,7 @@ ZQRESULT LControl::AddChildControl(const RCPtr<LControl>& control,
     const ZQRESULT result = control->SetParent(RCPtr<LControl>(this));
     if (result == 0 || result == 1)
     {
-        (void)control->ApplyDescriptor(descriptor);
+        control->ApplyDescriptor(descriptor);
     }
     return result;
 }
@@ -873,18 +873,18 @@ ZQRESULT LControl::Initialize()
     {
         mHandler = LNotificationHandler<LControl>::Create(this);
     }
-    (void)ProcessCreateParams();
+    ProcessCreateParams();
     if (mStringTable == nullptr)
     {
         return 0;
     }
     mToolTipText = GetString(u"TOOLTIP");
     mKeyBindings.RemoveAll();
-    (void)mKeyBindings.LoadBindings(ConstRCPtr<LStringTable>(mStringTable), u"LHK");
+    mKeyBindings.LoadBindings(ConstRCPtr<LStringTable>(mStringTable), u"LHK");
     if (mParent != nullptr && HasLocalKeyBindings())
     {
         ListenToSiblingKeys();
-        (void)mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, kNidSiblingKey);
+        mHandler->AddDirectCallback(&LControl::OnSiblingKeyBinding, kNidSiblingKey);
     }
     return 0;
 }
@@ -898,15 +898,15 @@ void LControl::ListenToSiblingKeys()
 {
     if (mParent != nullptr)
     {
-        (void)mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
-                                    kNidSiblingKey, 0);
+        mHandler->AddCallback(&LControl::OnSiblingKeyBinding, RCPtr<LNotificationDistributor>(mParent),
+                              kNidSiblingKey, 0);
     }
 }
 
 bool LControl::HasLocalKeyBindings() const
 {
     LStringTable::PairArray entries;
-    (void)mStringTable->GetPairsWithPrefix(u"LHK.", entries);
+    mStringTable->GetPairsWithPrefix(u"LHK.", entries);
     for (uint32_t i = 0; i < entries.GetCount(); ++i)
     {
         const WString& key = entries.GetAt(i).first;
@@ -926,7 +926,7 @@ ZQRESULT LControl::ProcessCreateParams()
     WString text;
     if (FindParam(params, u"INITIAL_VALUE", text))
     {
-        (void)SetValue(text.ToDouble());
+        SetValue(text.ToDouble());
     }
     ApplyFocusability();
     if (FindParam(params, u"USE_PARENT_TOOLTIP", text))

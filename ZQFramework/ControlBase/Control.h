@@ -462,7 +462,7 @@ public:
         ReadContextMenuDefinitions(definitions);
         for (uint32_t i = 0; i < definitions.GetCount(); ++i)
         {
-            (void)menus.Add(M::CreateFromKeyValuePairs(definitions.GetAt(i)));
+            menus.Add(M::CreateFromKeyValuePairs(definitions.GetAt(i)));
         }
         return 1;
     }
@@ -821,7 +821,7 @@ private:
             }
             if (!item->mCommand.IsEmpty())
             {
-                (void)commands.Add(item->mCommand);
+                commands.Add(item->mCommand);
             }
             AppendMenuCommands(*item, commands);
         }

@@ -41,8 +41,8 @@ void LControl::ReadContextMenuDefinitions(Array<MenuDefinitionPairs>& menus) con
         return;
     }
     MenuDefinitionPairs pairs;
-    (void)mDescriptor->mCreateParams->GetPairsWithPrefix(u"CONTEXT_MENU", pairs);
-    (void)GroupContextMenuPairs(pairs, menus);
+    mDescriptor->mCreateParams->GetPairsWithPrefix(u"CONTEXT_MENU", pairs);
+    GroupContextMenuPairs(pairs, menus);
 }
 
 ZQRESULT LControl::ReplaceContextMenu(const RCPtr<LRefCountedObject>& menu, const Array<WString>& commands)
@@ -72,8 +72,8 @@ void LControl::BindContextMenuCommands(const Array<WString>& commands)
         }
         if (mHandler->AddCallback(&LControl::OnContextMenuCommand, self, command.GetBuffer()) == 0)
         {
-            (void)mHandler->AddDirectCallback(&LControl::OnContextMenuCommand, command.GetBuffer());
-            (void)mContextMenuCommands.Add(command);
+            mHandler->AddDirectCallback(&LControl::OnContextMenuCommand, command.GetBuffer());
+            mContextMenuCommands.Add(command);
         }
     }
 }
@@ -88,10 +88,10 @@ void LControl::UnbindContextMenuCommands()
     for (uint32_t i = 0; i < mContextMenuCommands.GetCount(); ++i)
     {
         const NotificationID id = LNotification::GetIDFromName(mContextMenuCommands.GetAt(i).GetBuffer());
-        (void)mHandler->RemoveCallback(nullptr, id);
-        (void)RemoveNotificationCallback(self, id);
+        mHandler->RemoveCallback(nullptr, id);
+        RemoveNotificationCallback(self, id);
     }
-    (void)mContextMenuCommands.RemoveAll();
+    mContextMenuCommands.RemoveAll();
 }
 
 RCPtr<LGlobalHotKeyManager> LControl::FindHotKeysFor(const WString& command) const
@@ -115,7 +115,7 @@ ZQRESULT LControl::OnContextMenuCommand(const RCPtr<LNotificationDistributor>& /
     const WString command(notification->GetID());
     if (const RCPtr<LGlobalHotKeyManager> hotKeys = FindHotKeysFor(command); hotKeys != nullptr)
     {
-        (void)hotKeys->ProcessKey(hotKeys->GetKeyBindings().GetFirstKeyForAction(command));
+        hotKeys->ProcessKey(hotKeys->GetKeyBindings().GetFirstKeyForAction(command));
     }
     return 1;
 }
@@ -150,13 +150,13 @@ void LControl::ShowContextMenu()
         // Not a pop-up menu: it is taken out again rather than left behind as a stray child.
         if (made != nullptr)
         {
-            (void)made->Detach();
+            made->Detach();
         }
         return;
     }
-    (void)made->SetVisible(false);
-    (void)popup->SetContextMenuTree(menu);
+    made->SetVisible(false);
+    popup->SetContextMenuTree(menu);
     popup->LetOwnerPrepare(*this);
-    (void)popup->ShowAtCursor();
+    popup->ShowAtCursor();
 }
 } // namespace ZQ

@@ -65,15 +65,14 @@ using Placement = DragState::Placement;
 Placement CurrentPlacement(const LLayoutDescriptor& layout)
 {
     Placement placement;
-    (void)layout.GetAxis(0, placement.XPosition, placement.XSize);
-    (void)layout.GetAxis(1, placement.YPosition, placement.YSize);
+    layout.GetAxis(0, placement.XPosition, placement.XSize);
+    layout.GetAxis(1, placement.YPosition, placement.YSize);
     return placement;
 }
 
 void Apply(LControl& control, const Placement& placement)
 {
-    (void)control.SetAxisPlacement(placement.XPosition, placement.XSize, placement.YPosition,
-                                   placement.YSize);
+    control.SetAxisPlacement(placement.XPosition, placement.XSize, placement.YPosition, placement.YSize);
 }
 
 } // namespace
@@ -111,7 +110,7 @@ ZQRESULT LControl::BeginDrag()
         DragState::Drop& drop = mDrag.GetDrop();
         drop.Target = nullptr;
         drop.WasClipped = mLayout->mClipToParent;
-        (void)SetClipToParent(false);
+        SetClipToParent(false);
         Placement placement = CurrentPlacement(*mLayout);
         drop.XUndocked = !placement.XPosition.Docked;
         drop.YUndocked = !placement.YPosition.Docked;
@@ -152,21 +151,21 @@ ZQRESULT LControl::EndDrag()
     {
         if (mParent != nullptr)
         {
-            (void)mParent->StopAutoScroll(0);
-            (void)mParent->StopAutoScroll(1);
+            mParent->StopAutoScroll(0);
+            mParent->StopAutoScroll(1);
         }
         return 0;
     }
     if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
     {
-        (void)window->SetCursor(CursorNamed(u"UI_CURSOR_ARROW"));
+        window->SetCursor(CursorNamed(u"UI_CURSOR_ARROW"));
     }
     DragState::Drop& drop = mDrag.GetDrop();
     if (mLayout != nullptr)
     {
         if (drop.WasClipped)
         {
-            (void)SetClipToParent(true);
+            SetClipToParent(true);
         }
         const PointT<double> scroll = GetParentScrollOffset();
         Placement placement = CurrentPlacement(*mLayout);
@@ -190,10 +189,10 @@ ZQRESULT LControl::EndDrag()
     drop.Target = nullptr;
     if (target != nullptr)
     {
-        (void)target->StopAutoScroll(0);
-        (void)target->StopAutoScroll(1);
+        target->StopAutoScroll(0);
+        target->StopAutoScroll(1);
         // A refused drop leaves the control where the drag put it.
-        (void)target->OnDrop(self);
+        target->OnDrop(self);
         target->OnDragLeave(self);
     }
     return 0;
@@ -249,7 +248,7 @@ ZQRESULT LControl::DragMove(const RCPtr<LPointWithModifiersParam>& param)
 void LControl::LimitDragDisplacement(PointT<double>& displacement, DragState::EdgeDepth& edges)
 {
     RectT<double> visible;
-    (void)mParent->GetClientRect(visible);
+    mParent->GetClientRect(visible);
     visible.x += mParent->GetScrollOffset().x;
     visible.y += mParent->GetScrollOffset().y;
     RectT<double> limits = visible;
@@ -265,11 +264,11 @@ void LControl::ApplyDragPlacement(const PointT<double>& displacement)
 void LControl::PanContent(const PointT<double>& displacement)
 {
     RectT<double> range;
-    (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
+    GetMaxScrollOffset(range, RCPtr<LControl>(this));
     PointT<double> offset = mScrollOffset;
     if (mDrag.Pan(displacement, range, offset))
     {
-        (void)SetScrollOffset(offset);
+        SetScrollOffset(offset);
     }
 }
 
@@ -296,7 +295,7 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
         const RCPtr<LControl> hit = window->GetControlAtPoint(windowPoint, local, false);
         if (hit != nullptr)
         {
-            (void)hit->FindDropTarget(target, self, windowPoint);
+            hit->FindDropTarget(target, self, windowPoint);
         }
         if (target != nullptr && target != hit)
         {
@@ -312,20 +311,20 @@ void LControl::TrackDropTarget(const PointT<int32_t>& windowPoint)
         mDrag.GetDrop().Target = target;
         if (previous != nullptr)
         {
-            (void)previous->StopAutoScroll(0);
-            (void)previous->StopAutoScroll(1);
+            previous->StopAutoScroll(0);
+            previous->StopAutoScroll(1);
             previous->OnDragLeave(self);
         }
         entered = target != nullptr;
     }
     if (target == nullptr)
     {
-        (void)window->SetCursor(CursorNamed(u"UI_CURSOR_NO_DROP"));
+        window->SetCursor(CursorNamed(u"UI_CURSOR_NO_DROP"));
         return;
     }
     if (entered)
     {
-        (void)window->SetCursor(CursorNamed(u"UI_CURSOR_DROP_MOVE"));
+        window->SetCursor(CursorNamed(u"UI_CURSOR_DROP_MOVE"));
         target->OnDragEnter(self);
     }
     target->OnDragOver(self, windowPoint);
@@ -434,14 +433,14 @@ void LControl::DriveEdgeScroll(const RCPtr<LControl>& scroller, int32_t axis, do
 {
     if (depth < 0)
     {
-        (void)scroller->StopAutoScroll(axis);
+        scroller->StopAutoScroll(axis);
         return;
     }
     RectT<double> range;
-    (void)scroller->GetMaxScrollOffset(range, RCPtr<LControl>(this));
+    scroller->GetMaxScrollOffset(range, RCPtr<LControl>(this));
     const double speed = (depth + 1) * DragState::kEdgeSpeedPerPixel;
-    (void)scroller->StartAutoScroll(axis, towardStart ? -speed : speed, MaximumOn(range, axis),
-                                    MinimumOn(range, axis), RCPtr<LControl>(this));
+    scroller->StartAutoScroll(axis, towardStart ? -speed : speed, MaximumOn(range, axis),
+                              MinimumOn(range, axis), RCPtr<LControl>(this));
 }
 
 ZQRESULT LControl::StartAutoScroll(int32_t axis, double speed, double maximum, double minimum,
@@ -460,7 +459,7 @@ ZQRESULT LControl::StartAutoScroll(int32_t axis, double speed, double maximum, d
     {
         scroll.Running = true;
         scroll.LastTick = Seconds();
-        (void)RequestIdle();
+        RequestIdle();
     }
     return 0;
 }
@@ -479,7 +478,7 @@ ZQRESULT LControl::StopAutoScroll(int32_t axis)
     }
     scroll.Running = false;
     scroll.Decelerating = false;
-    (void)ReleaseIdle();
+    ReleaseIdle();
     return 0;
 }
 
@@ -491,13 +490,13 @@ void LControl::StartKineticScroll()
         return;
     }
     RectT<double> range;
-    (void)GetMaxScrollOffset(range, RCPtr<LControl>(this));
+    GetMaxScrollOffset(range, RCPtr<LControl>(this));
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         if (speed.OnAxis(axis) != 0)
         {
-            (void)StartAutoScroll(axis, speed.OnAxis(axis), MaximumOn(range, axis), MinimumOn(range, axis),
-                                  nullptr);
+            StartAutoScroll(axis, speed.OnAxis(axis), MaximumOn(range, axis), MinimumOn(range, axis),
+                            nullptr);
             mAutoScroll[axis].Decelerating = true;
         }
     }
@@ -530,7 +529,7 @@ void LControl::AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks)
     scroll.LastTick = now;
     PointT<double> offset = mScrollOffset;
     offset.OnAxis(axis) = ClampTo(offset.OnAxis(axis) + step, scroll.Minimum, scroll.Maximum);
-    (void)SetScrollOffset(offset);
+    SetScrollOffset(offset);
     if (const RCPtr<LControl> carried = scroll.Carried; carried != nullptr)
     {
         // The carried control follows the resting pointer over the moved content.
@@ -538,9 +537,9 @@ void LControl::AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks)
         {
             const PointT<int32_t> pointer = window->GetCursorPos();
             const PointT<double> origin = carried->GetWindowOrigin();
-            (void)carried->DragMove(LPointWithModifiersParam::Create(RoundToLong(pointer.x - origin.x),
-                                                                     RoundToLong(pointer.y - origin.y),
-                                                                     window->GetModifierKeys(), 0));
+            carried->DragMove(LPointWithModifiersParam::Create(RoundToLong(pointer.x - origin.x),
+                                                               RoundToLong(pointer.y - origin.y),
+                                                               window->GetModifierKeys(), 0));
         }
     }
     if (!scroll.Running || !scroll.Decelerating || !mDrag.CoastOver(nowTicks))
@@ -558,7 +557,7 @@ void LControl::AdvanceAutoScrollAxis(int32_t axis, uint32_t nowTicks)
     }
     else
     {
-        (void)StopAutoScroll(axis);
+        StopAutoScroll(axis);
     }
 }
 } // namespace ZQ

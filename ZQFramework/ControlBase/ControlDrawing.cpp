@@ -126,7 +126,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
     if (IsEmpty(area))
     {
         if (mUnclippedCount > 0)
-            (void)CollectUnclippedDescendants(deferred);
+            CollectUnclippedDescendants(deferred);
         return 0;
     }
 
@@ -136,7 +136,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
     if (!dirty.IntersectsRect(ownArea, renderer->GetOrigin()))
     {
         if (mUnclippedCount > 0)
-            (void)CollectUnclippedDescendants(deferred);
+            CollectUnclippedDescendants(deferred);
         return 0;
     }
 
@@ -150,7 +150,7 @@ ZQRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const Region& dirty,
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
         if (!child->IsClippedToParent())
-            (void)Defer(child, deferred);
+            Defer(child, deferred);
     }
     return 0;
 }
@@ -164,7 +164,7 @@ void LControl::DrawLooks(const RCPtr<LRenderer>& renderer, const Region& dirty)
             continue;
         const CAutoClip saved(renderer);
         renderer->SetOpacity(renderer->GetOpacity() * mLookOpacity.GetAt(i));
-        (void)mLooks.GetAt(i)->DrawClientPart(renderer, dirty);
+        mLooks.GetAt(i)->DrawClientPart(renderer, dirty);
     }
     for (uint32_t i = 0; i < mLooks.GetCount(); ++i)
     {
@@ -172,7 +172,7 @@ void LControl::DrawLooks(const RCPtr<LRenderer>& renderer, const Region& dirty)
             continue;
         const CAutoClip saved(renderer);
         renderer->SetOpacity(renderer->GetOpacity() * mLookOpacity.GetAt(i));
-        (void)mLooks.GetAt(i)->DrawNonClientParts(renderer, dirty);
+        mLooks.GetAt(i)->DrawNonClientParts(renderer, dirty);
     }
 }
 
@@ -186,7 +186,7 @@ void LControl::DrawLabelsAndChildren(const RCPtr<LRenderer>& renderer, const Reg
             continue;
         const CAutoClip saved(renderer);
         renderer->SetOpacity(renderer->GetOpacity() * mLookOpacity.GetAt(i));
-        (void)mLooks.GetAt(i)->DrawLabelText(renderer, dirty, labelOffset);
+        mLooks.GetAt(i)->DrawLabelText(renderer, dirty, labelOffset);
         // Children show once per drawn look, each time with that look's opacity and client area.
         if (mChildren.GetCount() > 0)
             DrawChildren(renderer, dirty, deferred, i);
@@ -227,7 +227,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
         {
             const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kZOrder);
             if (insideClient(*child))
-                (void)child->Draw(renderer, limited ? *limited : dirty, deferred, false);
+                child->Draw(renderer, limited ? *limited : dirty, deferred, false);
         }
     }
     else
@@ -236,7 +236,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
         {
             const RCPtr<LControl>& child = mChildren.GetAt(i, ChildControlList::kZOrder);
             if (insideClient(*child) && !IsHidden(*child) && child->mUnclippedCount > 0)
-                (void)child->CollectUnclippedDescendants(deferred);
+                child->CollectUnclippedDescendants(deferred);
         }
     }
 
@@ -249,7 +249,7 @@ void LControl::DrawChildren(const RCPtr<LRenderer>& renderer, const Region& dirt
             continue;
         if (!moveOrigin)
             moveOrigin.emplace(renderer, contentOrigin);
-        (void)child->Draw(renderer, dirty, deferred, false);
+        child->Draw(renderer, dirty, deferred, false);
     }
 }
 
@@ -271,7 +271,7 @@ int32_t LControl::Defer(const RCPtr<LControl>& control, RCPtrArray<LControl, 1, 
 {
     if (IsShown(*control))
     {
-        (void)deferred.Add(control);
+        deferred.Add(control);
         return 1;
     }
     if (IsHidden(*control) || control->mUnclippedCount == 0)

@@ -179,13 +179,13 @@ ZQRESULT LControlFactory::LoadStringTables(const WString& applicationDocument,
     {
         if (ParseStringTablePass(text, length, lcid) != S_OK &&
             ParseStringTablePass(text, length, LanguageOf(lcid)) != S_OK)
-            (void)ParseStringTablePass(text, length, kEnglish);
+            ParseStringTablePass(text, length, kEnglish);
         return S_OK;
     };
     const auto frameworkPasses = [this](const char* text, uint32_t length)
     {
         if (ParseStringTablePass(text, length, mCurrentLCID) != S_OK)
-            (void)ParseStringTablePass(text, length, kEnglish);
+            ParseStringTablePass(text, length, kEnglish);
         return S_OK;
     };
     if (ReadStringTableDocument(applicationDocument, applicationPasses) == E_OUTOFMEMORY)
@@ -198,7 +198,7 @@ ZQRESULT LControlFactory::ReadStringTableDocument(const WString& documentName, P
 {
     try
     {
-        (void)WithDocument(documentName, passes);
+        WithDocument(documentName, passes);
     }
     catch (const std::bad_alloc&)
     {
@@ -389,7 +389,7 @@ RCPtr<LControl> LControlFactory::CreateControl(const RCPtr<LControlDescriptor>& 
     }
     if (descriptor->mCreateFunction == nullptr)
     {
-        (void)GetControlCreateFunction(descriptor->mClass, descriptor->mCreateFunction);
+        GetControlCreateFunction(descriptor->mClass, descriptor->mCreateFunction);
     }
     return descriptor->mCreateFunction(parent, descriptor);
 }
@@ -412,7 +412,7 @@ RCPtr<LControl> LControlFactory::CreateTopControl(const WString& name)
 void LControlFactory::AttachTopControl(const RCPtr<LControl>& control,
                                        const RCPtr<LRefCountedObject>& rootWindow, const WString& title)
 {
-    (void)control->AttachToRootWindowObject(rootWindow, title);
+    control->AttachToRootWindowObject(rootWindow, title);
 }
 
 ZQRESULT LControlFactory::ApplySkinToControl(const RCPtr<LControl>& control)

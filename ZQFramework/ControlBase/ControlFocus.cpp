@@ -251,11 +251,11 @@ ZQRESULT LControl::SetNotFocusable(bool notFocusable)
     parent->mChildren.IncrementChangeCount();
     if ((CanTakeFocus() || HasFocusableDescendant()) && parent->mConditionFlags.Focused)
     {
-        (void)SetFocus(true);
+        SetFocus(true);
     }
     else if (notFocusable && mConditionFlags.Focused)
     {
-        (void)parent->SetFocus(true);
+        parent->SetFocus(true);
     }
     return 0;
 }

@@ -58,7 +58,7 @@ bool LControl::TakesInput() const
 
 void LControl::Send(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 
 ZQRESULT LControl::OnMouseEnter()
@@ -81,11 +81,11 @@ void LControl::MoveFocusOnPress()
         mNotFocusable || (!mFocusScope && mParent != nullptr && mParent->IsNotFocusableUpToScope());
     if (!refused)
     {
-        (void)SetFocus(true);
+        SetFocus(true);
     }
     else if (mParent != nullptr)
     {
-        (void)mParent->RequestFocus(RCPtr<LControl>(this));
+        mParent->RequestFocus(RCPtr<LControl>(this));
     }
 }
 
@@ -120,7 +120,7 @@ ZQRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
     Send(kNidMouseDown, RCPtr<LRefCountedObject>(param));
     if (!hadCapture)
     {
-        (void)BeginMouseCapture(static_cast<int32_t>(param->mButton), param->mX, param->mY);
+        BeginMouseCapture(static_cast<int32_t>(param->mButton), param->mX, param->mY);
     }
     return 0;
 }
@@ -141,13 +141,13 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
         }
         mDrag.Press({x + mRect.x, y + mRect.y});
     }
-    (void)StopAutoScroll(0);
-    (void)StopAutoScroll(1);
+    StopAutoScroll(0);
+    StopAutoScroll(1);
     mConditionFlags.Capture = true;
     mDrag.BeginMeasure(IControlApplication::CurrentMilliseconds());
     if (window != nullptr)
     {
-        (void)window->SetCaptureControl(RCPtr<LControl>(this));
+        window->SetCaptureControl(RCPtr<LControl>(this));
     }
     if (!IsMouseButton(bit))
     {
@@ -168,7 +168,7 @@ ZQRESULT LControl::BeginMouseCapture(int32_t button, int32_t x, int32_t y)
         UpdateConditions();
         if (pressed == MouseButton::Left && mDrag.HasMode())
         {
-            (void)DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
+            DragMove(LPointWithModifiersParam::Create(x, y, 0, 0));
         }
     }
     return 0;
@@ -210,7 +210,7 @@ void LControl::DeliverMove(const RCPtr<LPointWithModifiersParam>& param)
     Send(kNidMouseMove, RCPtr<LRefCountedObject>(param));
     if (mConditionFlags.LeftDrag && mDrag.HasMode())
     {
-        (void)DragMove(param);
+        DragMove(param);
     }
 }
 
@@ -246,11 +246,11 @@ ZQRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     Send(kNidMouseUp, RCPtr<LRefCountedObject>(param));
     if (mConditionFlags.Capture && param->mHeldButtons == 0)
     {
-        (void)EndMouseCapture();
+        EndMouseCapture();
     }
     if (clickDue && IsEnabled(true))
     {
-        (void)OnClick(param);
+        OnClick(param);
     }
     return 0;
 }
@@ -462,8 +462,8 @@ ZQRESULT LControl::OnKeyPress(const RCPtr<LKeyParam>& param)
         return 1;
     }
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, this);
-    (void)ReceiveNotification(nullptr,
-                              LNotification::Create(kNidSiblingKey, ConstRCPtr<LRefCountedObject>(sibling)));
+    ReceiveNotification(nullptr,
+                        LNotification::Create(kNidSiblingKey, ConstRCPtr<LRefCountedObject>(sibling)));
     if (sibling->mPending == 0)
     {
         return 0;
@@ -492,7 +492,7 @@ void LControl::PassTabUp(const RCPtr<LKeyParam>& param)
 {
     if (mParent != nullptr)
     {
-        (void)mParent->OnTabKey(param);
+        mParent->OnTabKey(param);
     }
     else if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
     {
@@ -540,7 +540,7 @@ Array<LNotificationReceiver*> LControl::GetSiblingKeyListeners() const
     {
         for (uint32_t i = 0; i < pool->GetCount(); ++i)
         {
-            (void)listeners.Add(pool->GetClientAt(i).Get());
+            listeners.Add(pool->GetClientAt(i).Get());
         }
     }
     return listeners;
@@ -562,7 +562,7 @@ ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& param)
         visited > 0 ? RCPtr<LControl>(param->mVisitedControls.GetAt(visited - 1)) : RCPtr<LControl>();
     Array<uint32_t> order;
     mSiblingKeySource = source.Get();
-    (void)GetSiblingKeyOrder(param->mKeyCode, listeners, order);
+    GetSiblingKeyOrder(param->mKeyCode, listeners, order);
     mSiblingKeySource = nullptr;
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->mKeyCode, source.Get());
     const RCPtr<LNotification> notification =
@@ -575,7 +575,7 @@ ZQRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& param)
         {
             continue;
         }
-        (void)RCPtr<LNotificationReceiver>(listener)->ReceiveNotification(self, notification);
+        RCPtr<LNotificationReceiver>(listener)->ReceiveNotification(self, notification);
         if (sibling->mPending == 0)
         {
             return 0;
@@ -630,18 +630,18 @@ ZQRESULT LControl::GetSiblingKeyOrder(const KeyCode& /*key*/, const Array<LNotif
     order.RemoveAll();
     for (auto it = entries.begin(); it != firstFocusable; ++it)
     {
-        (void)order.Add(it->Listener);
+        order.Add(it->Listener);
     }
     for (auto it = firstFocusable; it != entries.end(); ++it)
     {
         if (it->SortKey > sourcePosition)
         {
-            (void)order.Add(it->Listener);
+            order.Add(it->Listener);
         }
     }
     for (auto it = firstFocusable; it != entries.end() && it->SortKey <= sourcePosition; ++it)
     {
-        (void)order.Add(it->Listener);
+        order.Add(it->Listener);
     }
     return 0;
 }
@@ -719,7 +719,7 @@ ZQRESULT LControl::OnTabKey(const RCPtr<LKeyParam>& param)
         }
         if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant())
         {
-            (void)candidate->SetFocus(!backward);
+            candidate->SetFocus(!backward);
             return 0;
         }
         if (start == nullptr || !start->TakesInput())

@@ -135,7 +135,7 @@ void LControl::InvalidateWholeIfFloating()
 {
     if (!IsClippedToParent())
     {
-        (void)Invalidate({0, 0, mRect.width, mRect.height}, false);
+        Invalidate({0, 0, mRect.width, mRect.height}, false);
     }
 }
 
@@ -154,7 +154,7 @@ void LControl::InvalidateFloating()
         return;
     }
     RCPtrArray<LControl, 1, 0> descendants;
-    (void)GetAllDescendants(descendants);
+    GetAllDescendants(descendants);
     for (uint32_t i = 0; i < descendants.GetCount(); ++i)
     {
         descendants.GetAt(i)->InvalidateWholeIfFloating();

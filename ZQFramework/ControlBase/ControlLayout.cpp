@@ -89,7 +89,7 @@ public:
     {
         return mTextLook->GetTextLayout()->GetHeightForWidth(width);
     }
-    void SetTextWrap(bool wrap) override { (void)mTextLook->GetTextLayout()->SetWordWrap(wrap); }
+    void SetTextWrap(bool wrap) override { mTextLook->GetTextLayout()->SetWordWrap(wrap); }
 
 private:
     // The screen is the work area and the client area the root window's, both in the window's client
@@ -210,10 +210,10 @@ ZQRESULT LControl::GetLayoutSize(PointT<double>& size)
         rule.ToControl = LLayoutDescriptor::kSizeSelf;
         rule.Rel = 0;
         rule.Abs = 0;
-        (void)UpdateLayout();
+        UpdateLayout();
         (axis == 0 ? size.x : size.y) = axis == 0 ? mRect.width : mRect.height;
         SizeOf(*mLayout, axis) = saved;
-        (void)UpdateLayout();
+        UpdateLayout();
     }
     mMeasuringLayout = measuring;
     return 0;
@@ -238,7 +238,7 @@ bool LControl::SetClipToParent(bool clip)
     const RectT<double> area{0, 0, mRect.width, mRect.height};
     // Switching on: the control may have been drawn outside its parent, so that area goes first.
     if (clip)
-        (void)Invalidate(area, false);
+        Invalidate(area, false);
     mLayout->mClipToParent = clip;
     if (mParent != nullptr)
     {
@@ -246,7 +246,7 @@ bool LControl::SetClipToParent(bool clip)
         mParent->AdjustUnclippedCount(clip ? -1 : 1);
     }
     if (!clip)
-        (void)Invalidate(area, false);
+        Invalidate(area, false);
     return clip;
 }
 
@@ -260,10 +260,10 @@ bool LControl::SetAxisPlacement(int32_t axis, const LLayoutDescriptor::AxisPosit
     PositionOf(*mLayout, axis) = position;
     DockedOf(*mLayout, axis) = position.Docked;
     SizeOf(*mLayout, axis) = size;
-    (void)UpdateLayout();
+    UpdateLayout();
     LLayoutDescriptor::AxisPosition storedPosition;
     LLayoutDescriptor::AxisSize storedSize;
-    (void)mLayout->GetAxis(axis, storedPosition, storedSize);
+    mLayout->GetAxis(axis, storedPosition, storedSize);
     return !(storedPosition == position && storedSize == size);
 }
 
@@ -283,11 +283,11 @@ bool LControl::SetAxisPlacement(const LLayoutDescriptor::AxisPosition& xPosition
     mLayout->mYPosition = yPosition;
     mLayout->mYDocked = yPosition.Docked;
     mLayout->mYSize = ySize;
-    (void)UpdateLayout();
+    UpdateLayout();
     LLayoutDescriptor::AxisPosition position[2];
     LLayoutDescriptor::AxisSize size[2];
-    (void)mLayout->GetAxis(0, position[0], size[0]);
-    (void)mLayout->GetAxis(1, position[1], size[1]);
+    mLayout->GetAxis(0, position[0], size[0]);
+    mLayout->GetAxis(1, position[1], size[1]);
     return !(position[0] == xPosition && size[0] == xSize && position[1] == yPosition && size[1] == ySize);
 }
 
@@ -298,9 +298,9 @@ bool LControl::SetAxisLimits(int32_t axis, const LLayoutDescriptor::AxisLimit& m
         return true;
     (axis == 0 ? mLayout->mXMinimum : mLayout->mYMinimum) = minimum;
     (axis == 0 ? mLayout->mXMaximum : mLayout->mYMaximum) = maximum;
-    (void)UpdateLayout();
+    UpdateLayout();
     LLayoutDescriptor::AxisLimit storedMinimum, storedMaximum;
-    (void)mLayout->GetAxisLimits(axis, storedMinimum, storedMaximum);
+    mLayout->GetAxisLimits(axis, storedMinimum, storedMaximum);
     return !(storedMinimum == minimum && storedMaximum == maximum);
 }
 
@@ -315,7 +315,7 @@ bool LControl::SetAxisLimits(const LLayoutDescriptor::AxisLimit& xMinimum,
     mLayout->mXMaximum = xMaximum;
     mLayout->mYMinimum = yMinimum;
     mLayout->mYMaximum = yMaximum;
-    (void)UpdateLayout();
+    UpdateLayout();
     return !(mLayout->mXMinimum == xMinimum && mLayout->mXMaximum == xMaximum &&
              mLayout->mYMinimum == yMinimum && mLayout->mYMaximum == yMaximum);
 }
@@ -327,7 +327,7 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
     // Callers may hold the control only through the tree that this cascade re-lays.
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : RCPtr<LControl>();
     BeginUpdate();
-    (void)InvalidateWhole();
+    InvalidateWhole();
     const bool resized = std::fabs(rect.width - mRect.width) >= kSizeChangeThreshold ||
                          std::fabs(rect.height - mRect.height) >= kSizeChangeThreshold;
     mRect = rect;
@@ -335,8 +335,8 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
     const int32_t height = RoundToLong(mRect.height);
     for (uint32_t i = 0; i < mLooks.GetCount(); ++i)
         if (const RCPtr<LLook>& look = mLooks.GetAt(i); look != nullptr)
-            (void)look->SetSize(width, height);
-    (void)InvalidateWhole();
+            look->SetSize(width, height);
+    InvalidateWhole();
 
     if (resized && !mInLayout)
     {
@@ -344,10 +344,10 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
         for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
         {
             const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
-            (void)child->OnSize(width, height);
+            child->OnSize(width, height);
         }
         // The minimum and maximum may depend on the children just laid out.
-        (void)UpdateLayout();
+        UpdateLayout();
         mInLayout = false;
     }
     EndUpdate();
@@ -359,7 +359,7 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
         parent->OnChildRectChanged(self);
         if ((mRect.width <= 0 || mRect.height <= 0) &&
             (mConditionFlags.Focused || mConditionFlags.ContainsFocus))
-            (void)parent->SetFocus(true);
+            parent->SetFocus(true);
     }
     else if (!mMeasuringLayout)
     {
@@ -371,7 +371,7 @@ ZQRESULT LControl::SetRect(const RectT<double>& rect)
 void LControl::OnScrollOffsetChanged()
 {
     if (mLayout != nullptr && (mLayout->mXDocked || mLayout->mYDocked))
-        (void)UpdateLayout();
+        UpdateLayout();
 }
 
 ZQRESULT LControl::OnSize(int32_t /*width*/, int32_t /*height*/)
@@ -404,7 +404,7 @@ double LControl::GetChildrenExtent(int32_t first, int32_t last, int32_t axis) co
 void LControl::OnChildRectChanged(const RCPtr<LControl>& child)
 {
     if (!mInLayout)
-        (void)UpdateLayout();
+        UpdateLayout();
     InvalidateBufferedChild(child);
 }
 } // namespace ZQ

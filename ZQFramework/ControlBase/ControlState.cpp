@@ -126,13 +126,13 @@ void LControl::UpdateConditions()
     UpdateHoverCursor(previous, current);
     if (mDrag.HasMode() && TurnedOff(previous, current, kConditionLeftDrag))
     {
-        (void)EndDrag();
+        EndDrag();
     }
     OnConditionsChanged(mConditionsParam);
     SendConditionNotifications(previous, current);
     if (mDrag.HasMode() && TurnedOn(previous, current, kConditionLeftDrag))
     {
-        (void)BeginDrag();
+        BeginDrag();
     }
 
     const uint32_t changed = previous ^ current;
@@ -175,20 +175,20 @@ void LControl::UpdateHoverCursor(uint32_t previous, uint32_t current)
     else if ((TurnedOff(previous, current, kConditionHover) && !captured) ||
              (TurnedOff(previous, current, kConditionCapture) && !hover))
     {
-        (void)window->SetCursor(mReplacedCursor);
+        window->SetCursor(mReplacedCursor);
     }
 }
 
 void LControl::SendConditionNotifications(uint32_t previous, uint32_t current)
 {
     const ConstRCPtr<LRefCountedObject> record(mConditionsParam);
-    (void)Notify(LNotification::Create(kNidConditionChange, record));
+    Notify(LNotification::Create(kNidConditionChange, record));
     const uint32_t changed = previous ^ current;
     for (const ConditionGroup& group : kConditionGroups)
     {
         if ((changed & group.Bits) != 0)
         {
-            (void)Notify(LNotification::Create(group.Name, record));
+            Notify(LNotification::Create(group.Name, record));
         }
     }
 }
@@ -201,7 +201,7 @@ void LControl::RehitPointer()
         return;
     }
     PointT<int32_t> local{};
-    (void)window->GetControlAtPoint(window->GetCursorPos(), local, true);
+    window->GetControlAtPoint(window->GetCursorPos(), local, true);
 }
 
 void LControl::OnConditionsChanged(const RCPtr<LConditionsParam>& /*conditions*/)
@@ -224,7 +224,7 @@ double LControl::SetValue(double value)
     const RCPtr<LControl> self = KeepAlive(this);
     mValue = clamped;
     OnValueChanged();
-    (void)Notify(LNotification::Create(kNidValueChange, LValueParam::Create(mValue, ScaleValue(mValue))));
+    Notify(LNotification::Create(kNidValueChange, LValueParam::Create(mValue, ScaleValue(mValue))));
     return mValue;
 }
 
@@ -285,7 +285,7 @@ bool LControl::SetVisible(bool visible)
     if (!visible)
     {
         // Once hidden the control adds nothing to the dirty region: its area goes first.
-        (void)InvalidateWhole();
+        InvalidateWhole();
         InvalidateFloating();
     }
     mLayout->mVisible = visible;
@@ -293,15 +293,15 @@ bool LControl::SetVisible(bool visible)
     {
         if (ParentHasFocus(*this) && CanTakeFocusNow(*this))
         {
-            (void)SetFocus(true);
+            SetFocus(true);
         }
-        (void)InvalidateWhole();
+        InvalidateWhole();
         InvalidateFloating();
     }
     else if ((mConditionFlags.Focused || mConditionFlags.ContainsFocus) && mParent != nullptr)
     {
         const RCPtr<LControl> parent = mParent;
-        (void)parent->SetFocus(true);
+        parent->SetFocus(true);
     }
     UpdateConditions();
     return IsVisible(true);
@@ -318,15 +318,15 @@ ZQRESULT LControl::SetEnabled(bool enabled)
     if (!enabled && (mConditionFlags.Focused || mConditionFlags.ContainsFocus) && mParent != nullptr)
     {
         const RCPtr<LControl> parent = mParent;
-        (void)parent->SetFocus(true);
+        parent->SetFocus(true);
     }
     if (ParentHasFocus(*this) && CanTakeFocusNow(*this))
     {
-        (void)SetFocus(true);
+        SetFocus(true);
     }
     UpdateConditions();
     // Not clipped to its parent, a floating control is invalidated whole.
-    (void)InvalidateWhole();
+    InvalidateWhole();
     return 0;
 }
 
@@ -351,9 +351,9 @@ ZQRESULT LControl::SetScrollOffset(const PointT<double>& offset)
         const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
         child->OnScrollOffsetChanged();
     }
-    (void)InvalidateWhole();
+    InvalidateWhole();
     ScrollBufferedContent(old, mScrollOffset);
-    (void)Notify(LNotification::Create(kNidScrollOffsetChange));
+    Notify(LNotification::Create(kNidScrollOffsetChange));
 
     // The content moved under a resting pointer: the hover follows it.
     const RCPtr<LRootWindow> window = GetRootWindow();
@@ -418,7 +418,7 @@ ZQRESULT LControl::SetFont(const RCPtr<LFont>& font)
     {
         if (const RCPtr<LLook> look = mLooks.GetAt(i); look != nullptr)
         {
-            (void)look->SetFont(font);
+            look->SetFont(font);
         }
     }
     if (font == mFont)
@@ -437,10 +437,10 @@ ZQRESULT LControl::SetFont(const RCPtr<LFont>& font)
     for (uint32_t i = 0; i < count; ++i)
     {
         const RCPtr<LControl> child = mChildren.GetAt(i, ChildControlList::kStorageOrder);
-        (void)child->UpdateFont();
+        child->UpdateFont();
     }
-    (void)UpdateLayout();
-    (void)InvalidateWhole();
+    UpdateLayout();
+    InvalidateWhole();
     return 0;
 }
 

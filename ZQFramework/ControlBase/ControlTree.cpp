@@ -190,7 +190,7 @@ ZQRESULT LControl::ChildControlList::Add(LControl* child)
     mOwner->AdjustUnclippedCount(UnclippedWeight(*child));
     child->mParent = RCPtr<LControl>(mOwner);
     LRefCountedObject::AdjustInternalRefCount(mOwner, 1);
-    (void)mStorage.Add(RCPtr<LControl>(child));
+    mStorage.Add(RCPtr<LControl>(child));
     ZQ_ASSERT(FindLast(child) == static_cast<int32_t>(mStorage.GetCount()) - 1);
     ++mChangeCount;
     return 0;
@@ -211,7 +211,7 @@ int32_t LControl::ChildControlList::Remove(const RCPtr<LControl>& child)
     mOwner->AdjustUnclippedCount(-UnclippedWeight(*removed));
     LRefCountedObject::AdjustInternalRefCount(mOwner, -1);
     removed->mParent = nullptr;
-    (void)mStorage.RemoveAt(static_cast<uint32_t>(index), 1);
+    mStorage.RemoveAt(static_cast<uint32_t>(index), 1);
     ++mChangeCount;
     mOwner->OnChildrenChanged(removed, index);
     return index;
@@ -227,7 +227,7 @@ ZQRESULT LControl::ChildControlList::RemoveAll()
     {
         if (i < mStorage.GetCount())
         {
-            (void)Remove(RCPtr<LControl>(mStorage.GetAt(i)));
+            Remove(RCPtr<LControl>(mStorage.GetAt(i)));
         }
     }
     return 0;
@@ -292,14 +292,14 @@ ZQRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     const bool listened = ListensToSiblingKeys();
     if (mParent != nullptr)
     {
-        (void)InvalidateWhole();
+        InvalidateWhole();
         const RCPtr<LControl> oldParent = mParent;
         if (listened)
         {
-            (void)RemoveNotificationCallback(RCPtr<LNotificationDistributor>(oldParent),
-                                             LNotification::GetIDFromName(kNidSiblingKey));
+            RemoveNotificationCallback(RCPtr<LNotificationDistributor>(oldParent),
+                                       LNotification::GetIDFromName(kNidSiblingKey));
         }
-        (void)oldParent->mChildren.Remove(RCPtr<LControl>(this));
+        oldParent->mChildren.Remove(RCPtr<LControl>(this));
     }
     else
     {
@@ -329,7 +329,7 @@ ZQRESULT LControl::AttachToRootWindowObject(const RCPtr<LRefCountedObject>& root
     mRootWindow = rootWindow;
     if (rootWindow != nullptr)
     {
-        (void)SetLabel(title);
+        SetLabel(title);
         ProcessRootWindowAquired();
     }
     return 0;
@@ -343,16 +343,16 @@ ZQRESULT LControl::RemoveChildLater(const RCPtr<LControl>& child)
     }
     if (child->mConditionFlags.Capture)
     {
-        (void)child->EndMouseCapture();
+        child->EndMouseCapture();
     }
-    (void)child->SetVisible(false);
+    child->SetVisible(false);
     if (mPendingRemovals.Add(child) < 0)
     {
         return E_INVALIDARG;
     }
     if (mPendingRemovals.GetCount() == 1)
     {
-        (void)RequestIdle();
+        RequestIdle();
     }
     return 0;
 }
@@ -367,10 +367,10 @@ void LControl::ProcessPendingRemovals()
     while (mPendingRemovals.GetCount() > 0)
     {
         const RCPtr<LControl> child = mPendingRemovals.GetAt(0);
-        (void)mPendingRemovals.RemoveAt(0, 1);
-        (void)child->Detach();
+        mPendingRemovals.RemoveAt(0, 1);
+        child->Detach();
     }
-    (void)ReleaseIdle();
+    ReleaseIdle();
 }
 
 RCPtr<LControl> LControl::FindChild(const WString& name) const
@@ -469,7 +469,7 @@ RectT<double> LControl::GetChildrenBounds() const
 
 int32_t LControl::GetAllDescendants(RCPtrArray<LControl, 1, 0>& descendants) const
 {
-    (void)descendants.SetCount(0);
+    descendants.SetCount(0);
     AppendDescendants(descendants);
     return static_cast<int32_t>(descendants.GetCount());
 }
@@ -479,7 +479,7 @@ void LControl::AppendDescendants(RCPtrArray<LControl, 1, 0>& descendants) const
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, 0);
-        (void)descendants.Add(child);
+        descendants.Add(child);
         child->AppendDescendants(descendants);
     }
 }
@@ -549,15 +549,15 @@ ZQRESULT LControl::Detach()
     {
         ProcessRootWindowReleased();
     }
-    (void)SetVisible(false);
-    (void)SetClipToParent(true);
+    SetVisible(false);
+    SetClipToParent(true);
     if (mConditionFlags.Capture)
     {
-        (void)EndMouseCapture();
+        EndMouseCapture();
     }
     while (mIdleRequests > 0)
     {
-        (void)ReleaseIdle();
+        ReleaseIdle();
     }
     if (top)
     {
@@ -571,7 +571,7 @@ void LControl::ProcessRootWindowReleased()
 {
     if (mIdleRequests > 0)
     {
-        (void)UnregisterFromIdle();
+        UnregisterFromIdle();
     }
     for (uint32_t i = mChildren.GetCount(); i-- > 0;)
     {

@@ -26,16 +26,16 @@ void LDialog::Close(int32_t result)
     // The top control's window: the same whether the dialog has a parent or is the top control itself.
     if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
     {
-        (void)window->EndModal(mResult);
+        window->EndModal(mResult);
     }
-    (void)Notify(LNotification::Create(kNidDialogClosed));
+    Notify(LNotification::Create(kNidDialogClosed));
     OnClosed();
 }
 
 RCPtr<LCancelArgs> LDialog::SendClosingNotification()
 {
     RCPtr<LCancelArgs> args = LCancelArgs::Create();
-    (void)Notify(LNotification::Create(kNidDialogClosing, args));
+    Notify(LNotification::Create(kNidDialogClosing, args));
     return args;
 }
 

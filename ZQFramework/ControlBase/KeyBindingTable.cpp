@@ -28,7 +28,7 @@ ZQRESULT KeyBindingTable::LoadBindings(const ConstRCPtr<LStringTable>& table, co
     {
         const Pair<WString, WString>& entry = pairs.GetAt(i);
         const WString action = entry.first.Mid(entry.first.ReverseFind('.') + 1);
-        (void)AddBinding(KeyCode::FromString(entry.second), action);
+        AddBinding(KeyCode::FromString(entry.second), action);
     }
     return S_OK;
 }

@@ -63,11 +63,11 @@ void MoveHeadlessFocus(MessageLoop& loop, WindowHandle target)
     const WindowHandle previous = std::exchange(gHeadlessFocus, target);
     if (previous != 0)
     {
-        (void)loop.SendMessage({previous, kWmKillFocus, static_cast<WParam>(target), 0});
+        loop.SendMessage({previous, kWmKillFocus, static_cast<WParam>(target), 0});
     }
     if (target != 0)
     {
-        (void)loop.SendMessage({target, kWmSetFocus, static_cast<WParam>(previous), 0});
+        loop.SendMessage({target, kWmSetFocus, static_cast<WParam>(previous), 0});
     }
 }
 } // namespace
@@ -141,7 +141,7 @@ bool OSWindow::IsMainRootWindow() const
 
 void OSWindow::SetVisible(bool visible)
 {
-    (void)Show(visible ? kSwShow : kSwHide);
+    Show(visible ? kSwShow : kSwHide);
 }
 
 ZQRESULT OSWindow::CreateRenderer(int32_t type)
@@ -158,8 +158,7 @@ ZQRESULT OSWindow::SetRenderer(const RCPtr<LRenderer>& renderer)
     mRenderer = renderer;
     if (mRenderer != nullptr)
     {
-        (void)mRenderer->InitRenderContextInfo(GetClientArea(), static_cast<intptr_t>(mHandle), false,
-                                               mContext);
+        mRenderer->InitRenderContextInfo(GetClientArea(), static_cast<intptr_t>(mHandle), false, mContext);
     }
     mRootWindow = LRootWindow::Create(mRenderer, this);
     if (IControlApplication* application = Application(); application != nullptr)
@@ -179,7 +178,7 @@ bool OSWindow::DestroyWindow()
     IControlApplication* application = Application();
     if (mDisplay != nullptr && mParent == 0 && IsMainRootWindow())
     {
-        (void)SavePlacement(View(application->GetWindowClassName()), mDisplay->GetPlacement(mHandle));
+        SavePlacement(View(application->GetWindowClassName()), mDisplay->GetPlacement(mHandle));
     }
     DestroyNativeWindow();
     return true;
@@ -196,7 +195,7 @@ void OSWindow::DestroyNativeWindow()
     else
     {
         ReleaseCapture();
-        (void)mLoop.SendMessage({mHandle, kWmDestroy, 0, 0});
+        mLoop.SendMessage({mHandle, kWmDestroy, 0, 0});
         mLoop.RemoveWindow(mHandle);
         if (gHeadlessFocus == mHandle)
         {
@@ -208,7 +207,7 @@ void OSWindow::DestroyNativeWindow()
 
 void OSWindow::DestroyAndDelete(int32_t result)
 {
-    (void)DestroyWindow();
+    DestroyWindow();
     if (mInModalLoop)
     {
         // RunModalLoop is still on the stack: it deletes the object when it returns.
@@ -229,7 +228,7 @@ Rect OSWindow::GetWindowRect() const
 RectT<int32_t> OSWindow::GetClientArea()
 {
     RectT<int32_t> client{0, 0, 0, 0};
-    (void)GetClientRect(client);
+    GetClientRect(client);
     return client;
 }
 
@@ -277,12 +276,11 @@ ZQRESULT OSWindow::SetWindowRect(const RectT<int32_t>& rect)
     const Rect before = std::exchange(mRect, target);
     if (before.Width() != target.Width() || before.Height() != target.Height())
     {
-        (void)mLoop.SendMessage(
-            {mHandle, kWmSize, kSizeRestored, MakeSizeParam(target.Width(), target.Height())});
+        mLoop.SendMessage({mHandle, kWmSize, kSizeRestored, MakeSizeParam(target.Width(), target.Height())});
     }
     if (before.left != target.left || before.top != target.top)
     {
-        (void)mLoop.SendMessage({mHandle, kWmMove, 0, MakePointParam(target.left, target.top)});
+        mLoop.SendMessage({mHandle, kWmMove, 0, MakePointParam(target.left, target.top)});
     }
     return 0;
 }
@@ -353,7 +351,7 @@ ZQRESULT OSWindow::RedrawNow()
     {
         return E_FAIL;
     }
-    (void)InvalidateAll();
+    InvalidateAll();
     mLoop.PaintNow(mHandle);
     return 0;
 }
@@ -411,12 +409,12 @@ int32_t OSWindow::RunModalLoop()
             if (mShowWhenIdle)
             {
                 mShowWhenIdle = false;
-                (void)Show(kSwShowNormal);
+                Show(kSwShowNormal);
                 mLoop.PaintNow(mHandle);
             }
             if (count == 0 && owner != 0)
             {
-                (void)mLoop.SendMessage({owner, kWmEnterIdle, 0, static_cast<LParam>(mHandle)});
+                mLoop.SendMessage({owner, kWmEnterIdle, 0, static_cast<LParam>(mHandle)});
             }
             return mLoop.SendMessage({mHandle, kWmKickIdle, static_cast<WParam>(count), 0}) != 0;
         });
@@ -433,7 +431,7 @@ int32_t OSWindow::RunModalLoop()
             MoveHeadlessFocus(mLoop, owner);
         }
     }
-    (void)DestroyWindow();
+    DestroyWindow();
     delete this;
     return result;
 }
@@ -486,7 +484,7 @@ intptr_t OSWindow::SetCursor(intptr_t cursor)
     {
         return gCurrentCursor;
     }
-    (void)Platform::Window::SetCursor(static_cast<CursorHandle>(cursor));
+    Platform::Window::SetCursor(static_cast<CursorHandle>(cursor));
     return std::exchange(gCurrentCursor, cursor);
 }
 
@@ -496,7 +494,7 @@ ZQRESULT OSWindow::GetCursorPos(PointT<int32_t>& point)
     {
         const Point screen = GetPointerScreenPosition();
         PointT<int32_t> client;
-        (void)ScreenToClient(client, {screen.x, screen.y});
+        ScreenToClient(client, {screen.x, screen.y});
         mLastMouse = {client.x, client.y};
     }
     point = {mLastMouse.x, mLastMouse.y};
@@ -534,7 +532,7 @@ LResult OSWindow::OnMessage(const Message& message)
     if ((message.message == kWmSysKeyDown || message.message == kWmSysTimer) && mInModalLoop &&
         std::exchange(mShowWhenIdle, false))
     {
-        (void)Show(kSwShowNormal);
+        Show(kSwShowNormal);
     }
     switch (message.message)
     {
@@ -651,7 +649,7 @@ void OSWindow::OnPaint()
     invalid = dirty;
     invalid.AddRect(update.left, update.top, update.right, update.bottom);
 
-    (void)mRenderer->RenderStart(mContext);
+    mRenderer->RenderStart(mContext);
     // The back buffer holds the rest of the window: only what controls invalidated is drawn again,
     // unless the whole window is to be shown anew.
     const RectT<int32_t>& viewport = mContext->GetViewport();
@@ -660,7 +658,7 @@ void OSWindow::OnPaint()
                        bounds == Region::Edges{viewport.x, viewport.y, viewport.x + viewport.width,
                                                viewport.y + viewport.height};
     mRootWindow->PaintRegion(whole ? invalid : dirty);
-    (void)mRenderer->RenderFinish(mContext);
+    mRenderer->RenderFinish(mContext);
 }
 
 void OSWindow::OnSize(const Message& message)
@@ -749,7 +747,7 @@ void OSWindow::OnSysCommand(const Message& message)
     // The main window's close box asks the application to exit; any other window closes itself.
     if (IsMainRootWindow())
     {
-        (void)GetDefaultNotificationCenter()->PostNotification(LNotification::Create(kNidAppExitReq));
+        GetDefaultNotificationCenter()->PostNotification(LNotification::Create(kNidAppExitReq));
     }
     else
     {
@@ -783,7 +781,7 @@ void OSWindow::OnDestroyClipboard()
     }
     if (const RCPtr<LClipboard> clipboard = application->GetClipboard(); clipboard != nullptr)
     {
-        (void)clipboard->SetText(nullptr);
+        clipboard->SetText(nullptr);
     }
 }
 

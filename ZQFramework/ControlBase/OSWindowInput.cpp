@@ -42,7 +42,7 @@ bool OSWindow::IsKeyDown(uint8_t virtualKey) const
     bool toggled = false;
     if (IControlApplication* application = IControlApplication::GetCurrent(); application != nullptr)
     {
-        (void)application->GetKeyState(virtualKey, down, toggled);
+        application->GetKeyState(virtualKey, down, toggled);
     }
     return down;
 }
@@ -68,7 +68,7 @@ void OSWindow::TakeCapture()
     const WindowHandle previous = std::exchange(gHeadlessCapture, mHandle);
     if (previous != 0 && previous != mHandle)
     {
-        (void)mLoop.SendMessage({previous, kWmCaptureChanged, 0, static_cast<LParam>(mHandle)});
+        mLoop.SendMessage({previous, kWmCaptureChanged, 0, static_cast<LParam>(mHandle)});
     }
 }
 
@@ -85,7 +85,7 @@ void OSWindow::ReleaseCapture()
     if (gHeadlessCapture == mHandle)
     {
         gHeadlessCapture = 0;
-        (void)mLoop.SendMessage({mHandle, kWmCaptureChanged, 0, 0});
+        mLoop.SendMessage({mHandle, kWmCaptureChanged, 0, 0});
     }
 }
 
@@ -219,7 +219,7 @@ void OSWindow::OnButtonDown(const Message& message, MouseButton button, bool dou
     mLastMouse = at;
     if (mRootWindow == nullptr || mRootWindow->GetFocusControl() == nullptr)
     {
-        (void)SetFocus();
+        SetFocus();
     }
     mPressedButtons |= ButtonBit(button);
     if (mRootWindow == nullptr)
@@ -320,7 +320,7 @@ void OSWindow::OnWheel(const Message& message, bool horizontal)
     remainder %= kWheelDelta;
     const Point screen = PointFromParam(message.lParam);
     PointT<int32_t> client;
-    (void)ScreenToClient(client, {screen.x, screen.y});
+    ScreenToClient(client, {screen.x, screen.y});
     mLastMouse = {client.x, client.y};
     if (mRootWindow != nullptr)
     {

@@ -66,9 +66,9 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
 
 ZQRESULT LRootWindow::ReleaseInternalReferences()
 {
-    (void)UnregisterAllClients();
+    UnregisterAllClients();
     ForgetServices();
-    (void)SetRootControlByName(WString());
+    SetRootControlByName(WString());
     if (GetTarget() != nullptr)
     {
         AdjustOwnInternalReferences(-1);
@@ -97,7 +97,7 @@ ZQRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     {
         CountTreeReference(-1);
         const RCPtr<LControl> old = std::move(mRootControl);
-        (void)old->Detach();
+        old->Detach();
         mHotKeyManager->GetKeyBindings().RemoveAll();
     }
     if (control == nullptr)
@@ -107,23 +107,23 @@ ZQRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     mRootControl = control;
     if (control->GetDescriptor() != nullptr)
     {
-        (void)mHotKeyManager->GetKeyBindings().LoadBindings(
-            ConstRCPtr<LStringTable>(control->GetStringTable()), u"GHK");
+        mHotKeyManager->GetKeyBindings().LoadBindings(ConstRCPtr<LStringTable>(control->GetStringTable()),
+                                                      u"GHK");
     }
     if (control->GetRootWindowObject() == nullptr)
     {
-        (void)control->AttachToRootWindow(RCPtr<LRootWindow>(this));
+        control->AttachToRootWindow(RCPtr<LRootWindow>(this));
     }
     FillWindow(*control);
     if (mFocusControl == nullptr && mServices != nullptr)
     {
         if (mServices->HasFocus())
         {
-            (void)control->SetFocus(true);
+            control->SetFocus(true);
         }
         else
         {
-            (void)mServices->SetFocus();
+            mServices->SetFocus();
         }
     }
     CountTreeReference(1);
@@ -153,7 +153,7 @@ void LRootWindow::RequestClose()
     }
     else if (mServices != nullptr)
     {
-        (void)EndModal(0);
+        EndModal(0);
     }
 }
 
@@ -164,7 +164,7 @@ void LRootWindow::FillWindow(LControl& control)
     LLayoutDescriptor::AxisSize size;
     size.ToControl = LLayoutDescriptor::kSizeClient;
     size.Rel = 1.0f;
-    (void)control.SetAxisPlacement(position, size, position, size);
+    control.SetAxisPlacement(position, size, position, size);
 }
 
 void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
@@ -178,7 +178,7 @@ void LRootWindow::InvalidateRect(const RectT<int32_t>& rect)
     AddToRegion(mDirtyRegion, visible);
     if (mServices != nullptr)
     {
-        (void)mServices->InvalidateRect(visible);
+        mServices->InvalidateRect(visible);
     }
 }
 
@@ -193,7 +193,7 @@ void LRootWindow::InvalidateAllAndRedraw()
     InvalidateRect(GetClientArea());
     if (mServices != nullptr)
     {
-        (void)mServices->RedrawNow();
+        mServices->RedrawNow();
     }
 }
 
@@ -220,9 +220,9 @@ RectT<int32_t> LRootWindow::GetScreenRect()
     if (mServices != nullptr)
     {
         RectT<int32_t> client = mScreenRect;
-        (void)mServices->GetClientRect(client);
+        mServices->GetClientRect(client);
         PointT<int32_t> origin{client.x, client.y};
-        (void)mServices->ClientToScreen(origin, origin);
+        mServices->ClientToScreen(origin, origin);
         mScreenRect = {origin.x, origin.y, client.width, client.height};
         const MutexLocker lock(mRenderLock);
         mClientArea = {0, 0, client.width, client.height};
@@ -238,12 +238,12 @@ void LRootWindow::SetWindowRect(const RectT<int32_t>& rect)
     }
     if (mServices != nullptr)
     {
-        (void)mServices->SetWindowRect(rect);
+        mServices->SetWindowRect(rect);
     }
     if (mRootControl != nullptr)
     {
         const RectT<double>& area = mRootControl->GetRect();
-        (void)mRootControl->Invalidate({0, 0, area.width, area.height}, true);
+        mRootControl->Invalidate({0, 0, area.width, area.height}, true);
     }
 }
 
@@ -300,12 +300,12 @@ PointT<int32_t> LRootWindow::GetCursorPos() const
     }
     if (mServices->IsActive())
     {
-        (void)mServices->GetCursorPos(point);
+        mServices->GetCursorPos(point);
         return point;
     }
     if (IControlApplication* application = IControlApplication::GetCurrent(); application != nullptr)
     {
-        (void)mServices->ScreenToClient(point, application->GetPointerScreenPosition());
+        mServices->ScreenToClient(point, application->GetPointerScreenPosition());
     }
     return point;
 }
@@ -353,18 +353,18 @@ bool LRootWindow::ProcessIdle(bool firstPass)
         const RCPtr<LKeyParam> key = mKeys.Dequeue();
         if (mToolTipOwner != nullptr)
         {
-            (void)mToolTipOwner->CreateToolTip(false);
+            mToolTipOwner->CreateToolTip(false);
         }
         if (mFocusControl != nullptr)
         {
-            (void)mFocusControl->OnKeyPress(key);
+            mFocusControl->OnKeyPress(key);
         }
     }
     const bool remaining = ProcessNotifications(firstPass);
     if (mEndModalPending && mServices != nullptr)
     {
         mEndModalPending = false;
-        (void)mServices->EndModal(mModalResult);
+        mServices->EndModal(mModalResult);
     }
     return remaining;
 }
@@ -423,19 +423,19 @@ void LRootWindow::SetHoverControl(const RCPtr<LControl>& requested)
         mToolTipOwner = owner;
         if (mToolTipOwner != nullptr)
         {
-            (void)mToolTipOwner->CreateToolTip(true);
+            mToolTipOwner->CreateToolTip(true);
         }
     }
     const RCPtr<LControl> old = std::move(mHoverControl);
     if (old != nullptr && (old->GetParent() != nullptr || old->GetRootWindowObject() != nullptr))
     {
-        (void)old->OnMouseLeave();
+        old->OnMouseLeave();
     }
     ZQ_ASSERT(control == nullptr || control->GetRootWindow().Get() == this);
     mHoverControl = control;
     if (mHoverControl != nullptr)
     {
-        (void)mHoverControl->OnMouseEnter();
+        mHoverControl->OnMouseEnter();
     }
 }
 
@@ -443,7 +443,7 @@ void LRootWindow::HideToolTip()
 {
     if (mToolTipOwner != nullptr)
     {
-        (void)mToolTipOwner->CreateToolTip(false);
+        mToolTipOwner->CreateToolTip(false);
     }
 }
 
@@ -467,7 +467,7 @@ void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, 
     RCPtr<LControl> target;
     if (mCaptureControl != nullptr)
     {
-        (void)GetControlAtPoint(point, local, true);
+        GetControlAtPoint(point, local, true);
         // The hover update may have ended the capture.
         if (mCaptureControl != nullptr)
         {
@@ -481,8 +481,7 @@ void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, 
     }
     if (target != nullptr)
     {
-        (void)target->OnMouseMove(
-            LPointWithModifiersParam::Create(local.x, local.y, modifiers, pointerIndex));
+        target->OnMouseMove(LPointWithModifiersParam::Create(local.x, local.y, modifiers, pointerIndex));
     }
 }
 
@@ -515,8 +514,8 @@ void LRootWindow::OnMouseButton(MouseAction action, MouseButton button, uint32_t
         local = RelativeTo(*target, point);
         const uint8_t doubleClick = (mDoubleClickButtons & bit) != 0 ? 1 : 0;
         mDoubleClickButtons &= ~bit;
-        (void)target->OnMouseUp(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick,
-                                                          GetMouseButtons(), pointerIndex));
+        target->OnMouseUp(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick,
+                                                    GetMouseButtons(), pointerIndex));
         return;
     }
     if (action == MouseAction::Down && knownPointer)
@@ -537,8 +536,8 @@ void LRootWindow::OnMouseButton(MouseAction action, MouseButton button, uint32_t
     {
         mDoubleClickButtons &= ~bit;
     }
-    (void)target->OnMouseDown(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick ? 1 : 0,
-                                                        GetMouseButtons(), pointerIndex));
+    target->OnMouseDown(LMouseButtonParam::Create(bit, local.x, local.y, modifiers, doubleClick ? 1 : 0,
+                                                  GetMouseButtons(), pointerIndex));
 }
 
 void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, uint32_t direction)
@@ -559,7 +558,7 @@ void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers,
     { return direction < 2 ? control->OnWindowMouseWheel(wheel) : control->OnWindowMouseHWheel(wheel); };
     if (deliver(target) == 1 && mFocusControl != nullptr)
     {
-        (void)deliver(mFocusControl);
+        deliver(mFocusControl);
     }
 }
 
@@ -572,7 +571,7 @@ ZQRESULT LRootWindow::SetCaptureControl(const RCPtr<LControl>& control)
     if (mCaptureControl != nullptr)
     {
         const RCPtr<LControl> previous = mCaptureControl;
-        (void)previous->EndMouseCapture();
+        previous->EndMouseCapture();
     }
     ZQ_ASSERT(control->GetRootWindow().Get() == this);
     mCaptureControl = control;
@@ -590,7 +589,7 @@ void LRootWindow::OnCaptureLost()
     if (mCaptureControl != nullptr)
     {
         const RCPtr<LControl> control = mCaptureControl;
-        (void)control->EndMouseCapture();
+        control->EndMouseCapture();
     }
 }
 
@@ -600,7 +599,7 @@ void LRootWindow::DeliverKey(const RCPtr<LKeyParam>& key)
     if (mFocusControl != nullptr)
     {
         const RCPtr<LControl> control = mFocusControl;
-        (void)control->OnKeyPress(key);
+        control->OnKeyPress(key);
     }
 }
 
@@ -610,8 +609,8 @@ void LRootWindow::ResetFocus()
     if (mRootControl != nullptr)
     {
         const RCPtr<LControl> root = mRootControl;
-        (void)root->SetFocus(true);
-        (void)root->KillFocus();
+        root->SetFocus(true);
+        root->KillFocus();
     }
 }
 
@@ -621,13 +620,13 @@ void LRootWindow::RestoreFocus()
         RCPtr<LRootWindow>(mLastFocusControl->GetRootWindowObject()).Get() == this)
     {
         const RCPtr<LControl> control = mLastFocusControl;
-        (void)control->SetFocus(true);
+        control->SetFocus(true);
         return;
     }
     if (mRootControl != nullptr)
     {
         const RCPtr<LControl> root = mRootControl;
-        (void)root->SetFocus(true);
+        root->SetFocus(true);
     }
 }
 
@@ -636,7 +635,7 @@ void LRootWindow::OnSize(int32_t width, int32_t height)
     (void)GetScreenRect();
     if (mRootControl != nullptr)
     {
-        (void)mRootControl->OnSize(width, height);
+        mRootControl->OnSize(width, height);
     }
 }
 
@@ -655,8 +654,8 @@ void LRootWindow::TabToNextWindow(const RCPtr<LKeyParam>& key)
         if (mRootControl != nullptr)
         {
             const RCPtr<LControl> root = mRootControl;
-            (void)root->KillFocus();
-            (void)root->SetFocus(!backward);
+            root->KillFocus();
+            root->SetFocus(!backward);
         }
         return;
     }
@@ -671,7 +670,7 @@ void LRootWindow::TabToNextWindow(const RCPtr<LKeyParam>& key)
     {
         return;
     }
-    (void)next->mServices->SetFocus();
+    next->mServices->SetFocus();
 }
 
 uint32_t LRootWindow::GetModifierKeys() const
@@ -723,8 +722,8 @@ bool LRootWindow::ConstrainClientSize(int32_t& width, int32_t& height)
     {
         PointT<double> minimum;
         PointT<double> maximum;
-        (void)mRootControl->GetLayoutSize(minimum);
-        (void)mRootControl->GetMaximumSize(maximum);
+        mRootControl->GetLayoutSize(minimum);
+        mRootControl->GetMaximumSize(maximum);
         const auto constrain = [](int32_t value, double low, double high)
         {
             if (high > 0 && value > high)
@@ -753,11 +752,11 @@ void LRootWindow::SetTextInput(bool active, const RCPtr<LControl>& /*control*/, 
     }
     if (!active)
     {
-        (void)mServices->SetTextInput(0, value);
+        mServices->SetTextInput(0, value);
     }
     else if (mFocusControl != nullptr)
     {
-        (void)mServices->SetTextInput(1, value);
+        mServices->SetTextInput(1, value);
     }
 }
 } // namespace ZQ

@@ -49,7 +49,7 @@ void RenderControl(const RCPtr<LRenderer>& renderer, LControl& control, const Re
                    bool unclippedPass)
 {
     ControlList deferred;
-    (void)control.Draw(renderer, region, deferred, unclippedPass);
+    control.Draw(renderer, region, deferred, unclippedPass);
     if (deferred.GetCount() == 0)
         return;
     std::vector<std::pair<int32_t, RCPtr<LControl>>> ordered;
@@ -86,7 +86,7 @@ void LRootWindow::PaintRegion(const Region& region)
     {
         // A paint is in progress (painting re-entered from inside a frame): paint everything later.
         if (mServices != nullptr)
-            (void)mServices->InvalidateAll();
+            mServices->InvalidateAll();
         return;
     }
 

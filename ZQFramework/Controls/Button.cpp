@@ -67,7 +67,7 @@ ZQRESULT LButton::UpdateLook()
     const bool on = IsChecked();
     if (!IsEnabled(true))
     {
-        (void)SelectLook(on ? 13 : 6);
+        SelectLook(on ? 13 : 6);
         return 0;
     }
     const bool pressed = HasCapture() && (IsButtonDown(MouseButton::Left) || IsDragging(MouseButton::Left));
@@ -84,7 +84,7 @@ ZQRESULT LButton::UpdateLook()
     {
         look += 3;
     }
-    (void)SelectLook(look);
+    SelectLook(look);
     return 0;
 }
 
@@ -102,11 +102,11 @@ ZQRESULT LButton::SimulateClick()
         PerformClick();
     }
     mSimulatedClickPending = true;
-    (void)SetFocus(true);
+    SetFocus(true);
     FollowIdleNeed(heldBefore);
     mSimulatedPressStart = Now();
-    (void)SelectLook(IsChecked() ? kPressedOnLook : kPressedLook);
-    (void)InvalidateWhole();
+    SelectLook(IsChecked() ? kPressedOnLook : kPressedLook);
+    InvalidateWhole();
     return 0;
 }
 
@@ -142,11 +142,11 @@ ZQRESULT LButton::Initialize()
         bool flag = false;
         if (ReadFlagParam(*this, u"AUTO_VALUE_SET", flag))
         {
-            (void)SetAutoValueSet(flag);
+            SetAutoValueSet(flag);
         }
         if (ReadFlagParam(*this, u"IS_RADIO", flag))
         {
-            (void)SetRadio(flag);
+            SetRadio(flag);
         }
     }
     catch (const std::runtime_error&)
@@ -167,11 +167,11 @@ void LButton::OnValueChanged()
             const RCPtr<LButton> sibling(siblings.GetAt(i, ChildControlList::kStorageOrder));
             if (sibling != nullptr && sibling.Get() != this && sibling->mIsRadio)
             {
-                (void)sibling->SetValue(0.0);
+                sibling->SetValue(0.0);
             }
         }
     }
-    (void)UpdateLook();
+    UpdateLook();
 }
 
 void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
@@ -180,13 +180,13 @@ void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     {
         TrackRepeat(conditions->mPrevious, conditions->mCurrent);
     }
-    (void)UpdateLook();
+    UpdateLook();
 }
 
 ZQRESULT LButton::SetEnabled(bool enabled)
 {
     const ZQRESULT result = LControl::SetEnabled(enabled);
-    (void)UpdateLook();
+    UpdateLook();
     return result;
 }
 
@@ -197,7 +197,7 @@ void LButton::OnLeftClicked(const RCPtr<LMouseButtonParam>& /*param*/)
         return;
     }
     // A radio button cannot be switched off by clicking it.
-    (void)SetValue(!mIsRadio && IsChecked() ? 0.0 : 1.0);
+    SetValue(!mIsRadio && IsChecked() ? 0.0 : 1.0);
 }
 
 bool LButton::ContainsPoint(const PointT<int32_t>& point) const
@@ -209,7 +209,7 @@ ZQRESULT LButton::HandleKeyPress(const RCPtr<LKeyParam>& param)
 {
     if (param != nullptr && param->mKeyCode.GetCode() == Pressed(VKey::Return))
     {
-        (void)SimulateClick();
+        SimulateClick();
         return 0;
     }
     return 1;
@@ -225,7 +225,7 @@ void LButton::OnIdle()
         mSimulatedClickPending = false;
         FollowIdleNeed(heldBefore);
         mSimulatedPressStart = 0;
-        (void)UpdateLook();
+        UpdateLook();
         if (mAutoRepeat)
         {
             SendAutoRepeat();
@@ -250,7 +250,7 @@ ZQRESULT LButton::OnSimulateClickNotification(const RCPtr<LNotificationDistribut
 {
     if (IsEnabled(true))
     {
-        (void)SimulateClick();
+        SimulateClick();
     }
     return 1;
 }
@@ -259,11 +259,11 @@ void LButton::FollowIdleNeed(bool heldBefore)
 {
     if (HoldsIdle() && !heldBefore)
     {
-        (void)RequestIdle();
+        RequestIdle();
     }
     else if (!HoldsIdle() && heldBefore)
     {
-        (void)ReleaseIdle();
+        ReleaseIdle();
     }
 }
 
@@ -309,13 +309,13 @@ void LButton::StepRepeat(double now)
 
 void LButton::SendAutoRepeat()
 {
-    (void)Notify(LNotification::Create(kNidButtonAutorepeat));
+    Notify(LNotification::Create(kNidButtonAutorepeat));
 }
 
 void LButton::PerformClick()
 {
     const RCPtr<LRootWindow> window = GetRootWindow();
     const uint32_t buttons = window != nullptr ? window->GetMouseButtons() : 0;
-    (void)OnLeftClick(LMouseButtonParam::Create(1, 0, 0, 0, 0, buttons, 0));
+    OnLeftClick(LMouseButtonParam::Create(1, 0, 0, 0, 0, buttons, 0));
 }
 } // namespace ZQ

@@ -42,7 +42,7 @@ void LCenteredSlider::SetBoundsPosFromThumbPos()
         }
         LLayoutDescriptor::AxisPosition position;
         LLayoutDescriptor::AxisSize size;
-        (void)layout->GetAxis(axis, position, size);
+        layout->GetAxis(axis, position, size);
         const double center = position.Abs + size.Abs / 2;
         PlaceBounds(mLowRangeBounds, axis, center);
         PlaceBounds(mHighRangeBounds, axis, center);
@@ -80,7 +80,7 @@ ZQRESULT LCenteredSlider::RemoveNotificationCallback(const RCPtr<LNotificationDi
 {
     if (mCenteredHandler != nullptr)
     {
-        (void)mCenteredHandler->RemoveCallback(source.Get(), id);
+        mCenteredHandler->RemoveCallback(source.Get(), id);
     }
     return LSlider::RemoveNotificationCallback(source, id);
 }
@@ -109,8 +109,8 @@ ZQRESULT LCenteredSlider::Initialize()
     }
     if (GetThumb() != nullptr)
     {
-        (void)mCenteredHandler->AddCallback(&LCenteredSlider::OnThumbMouseMove,
-                                            RCPtr<LNotificationDistributor>(GetThumb()), kNidMouseMove);
+        mCenteredHandler->AddCallback(&LCenteredSlider::OnThumbMouseMove,
+                                      RCPtr<LNotificationDistributor>(GetThumb()), kNidMouseMove);
     }
     SetBoundsPosFromThumbPos();
     return 0;
@@ -131,8 +131,8 @@ void LCenteredSlider::PlaceBounds(const RCPtr<LControl>& bounds, int32_t axis, d
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)bounds->GetLayout()->GetAxis(axis, position, size);
+    bounds->GetLayout()->GetAxis(axis, position, size);
     position.Abs = center;
-    (void)bounds->SetAxisPlacement(axis, position, size);
+    bounds->SetAxisPlacement(axis, position, size);
 }
 } // namespace ZQ

@@ -39,7 +39,7 @@ void LCheckedComboBox::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitmap)
     // Every look the check box has, last first; an empty slot refuses the bitmap.
     for (uint32_t index = checkBox->GetLookCount(); index-- > 0;)
     {
-        (void)checkBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
+        checkBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
     }
 }
 
@@ -48,7 +48,7 @@ void LCheckedComboBox::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitmap)
 int32_t LCheckedComboBox::SetItemCount(int32_t count)
 {
     const int32_t result = LComboBox::SetItemCount(count);
-    (void)UpdateLook();
+    UpdateLook();
     return result;
 }
 
@@ -60,7 +60,7 @@ int32_t LCheckedComboBox::SetSelectedIndex(int32_t index)
         if (mCheckedListBox != nullptr && index >= 0 &&
             static_cast<uint32_t>(index) < mCheckedListBox->GetItemCount())
         {
-            (void)checkBox->SetValue(mCheckedListBox->IsItemChecked(index) ? 1.0 : 0.0);
+            checkBox->SetValue(mCheckedListBox->IsItemChecked(index) ? 1.0 : 0.0);
             bitmap = mCheckedListBox->GetItemIcon(index);
         }
         SetCheckBoxBitmap(bitmap);
@@ -71,7 +71,7 @@ int32_t LCheckedComboBox::SetSelectedIndex(int32_t index)
 ZQRESULT LCheckedComboBox::UpdateLook()
 {
     const bool anyChecked = mCheckedListBox != nullptr && mCheckedListBox->GetCheckedCount() > 0;
-    (void)SelectLook(StateLookIndex() + (anyChecked ? 7 : 0));
+    SelectLook(StateLookIndex() + (anyChecked ? 7 : 0));
     return 0;
 }
 
@@ -96,7 +96,7 @@ ZQRESULT LCheckedComboBox::RemoveNotificationCallback(const RCPtr<LNotificationD
 {
     if (mCheckedComboHandler != nullptr)
     {
-        (void)mCheckedComboHandler->RemoveCallback(source.Get(), id);
+        mCheckedComboHandler->RemoveCallback(source.Get(), id);
     }
     return LComboBox::RemoveNotificationCallback(source, id);
 }
@@ -112,7 +112,7 @@ ZQRESULT LCheckedComboBox::Initialize()
     {
         checkBox->SetUseParentToolTip(true);
     }
-    (void)mCheckedListBox->SetDropDownMode(true);
+    mCheckedListBox->SetDropDownMode(true);
     if (mCheckedListBox->GetIconCount() > 0)
     {
         SetCheckBoxPassive(true);
@@ -123,9 +123,9 @@ ZQRESULT LCheckedComboBox::Initialize()
     }
     if (mCheckedComboHandler != nullptr)
     {
-        (void)mCheckedComboHandler->AddCallback(&LCheckedComboBox::OnItemCheckChange,
-                                                RCPtr<LNotificationDistributor>(mCheckedListBox),
-                                                kNidItemCheckChange);
+        mCheckedComboHandler->AddCallback(&LCheckedComboBox::OnItemCheckChange,
+                                          RCPtr<LNotificationDistributor>(mCheckedListBox),
+                                          kNidItemCheckChange);
     }
     return 0;
 }
@@ -151,7 +151,7 @@ ZQRESULT LCheckedComboBox::OnItemCheckChange(const RCPtr<LNotificationDistributo
         const int32_t count = mCheckedListBox->GetCheckedCount();
         if (count == 0 || count == 1)
         {
-            (void)UpdateLook();
+            UpdateLook();
         }
         // The face shows the selected item's check state, also when the user checks it in the list.
         const int32_t selected = GetSelectedIndex();
@@ -159,12 +159,12 @@ ZQRESULT LCheckedComboBox::OnItemCheckChange(const RCPtr<LNotificationDistributo
         if (checkBox != nullptr && selected >= 0 &&
             static_cast<uint32_t>(selected) < mCheckedListBox->GetItemCount())
         {
-            (void)checkBox->SetValue(mCheckedListBox->IsItemChecked(selected) ? 1.0 : 0.0);
+            checkBox->SetValue(mCheckedListBox->IsItemChecked(selected) ? 1.0 : 0.0);
         }
     }
     const ConstRCPtr<LRefCountedObject> param(notification != nullptr ? notification->GetParam()
                                                                       : RCPtr<LRefCountedObject>());
-    (void)Notify(LNotification::Create(kNidItemCheckChange, param));
+    Notify(LNotification::Create(kNidItemCheckChange, param));
     return 1;
 }
 } // namespace ZQ

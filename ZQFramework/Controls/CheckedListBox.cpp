@@ -110,7 +110,7 @@ void LCheckedListBox::SetItemChecked(int32_t index, bool checked)
     GetCheckedItemRecord(index).checked = checked;
     mCheckedCount += checked ? 1 : -1;
     int32_t slot = -1;
-    (void)UpdateItemControl(index, slot);
+    UpdateItemControl(index, slot);
 }
 
 ConstRCPtr<LBitmap> LCheckedListBox::GetItemIcon(int32_t index)
@@ -161,22 +161,21 @@ void LCheckedListBox::SetCheckBoxAutoValue(bool autoValue)
         {
             continue;
         }
-        (void)box->SetAutoValueSet(autoValue);
+        box->SetAutoValueSet(autoValue);
         const RCPtr<LNotificationDistributor> source(box);
         const char16_t* dropped = autoValue ? kNidLeftClick : kNidValueChange;
-        (void)UnregisterFromDistributor(source, LNotification::GetIDFromName(dropped));
+        UnregisterFromDistributor(source, LNotification::GetIDFromName(dropped));
         if (mCheckedHandler != nullptr)
         {
-            (void)mCheckedHandler->RemoveCallback(source.Get(), dropped);
+            mCheckedHandler->RemoveCallback(source.Get(), dropped);
             if (autoValue)
             {
-                (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
-                                                   kNidValueChange);
+                mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
+                                             kNidValueChange);
             }
             else
             {
-                (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source,
-                                                   kNidLeftClick);
+                mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source, kNidLeftClick);
             }
         }
     }
@@ -197,19 +196,18 @@ ZQRESULT LCheckedListBox::CreateItemControl()
         return result;
     }
     box->SetPassive(mCheckBoxesPassive);
-    (void)box->SetAutoValueSet(mCheckBoxAutoValue);
+    box->SetAutoValueSet(mCheckBoxAutoValue);
     if (mCheckedHandler != nullptr)
     {
         const RCPtr<LNotificationDistributor> source(box);
         if (mCheckBoxAutoValue)
         {
-            (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
-                                               kNidValueChange);
+            mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxValueChanged, source,
+                                         kNidValueChange);
         }
         else
         {
-            (void)mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source,
-                                               kNidLeftClick);
+            mCheckedHandler->AddCallback(&LCheckedListBox::OnItemCheckBoxClicked, source, kNidLeftClick);
         }
     }
     return result;
@@ -242,7 +240,7 @@ ZQRESULT LCheckedListBox::UpdateItemControl(int32_t index, int32_t& slot)
     {
         row->SetCheckBoxValue(checked);
     }
-    (void)row->SetCheckBoxBitmap(inRange ? GetItemIcon(index) : nullptr);
+    row->SetCheckBoxBitmap(inRange ? GetItemIcon(index) : nullptr);
     row->SetCheckBoxVisible(inRange);
     return result;
 }
@@ -268,7 +266,7 @@ ZQRESULT LCheckedListBox::RemoveNotificationCallback(const RCPtr<LNotificationDi
 {
     if (mCheckedHandler != nullptr)
     {
-        (void)mCheckedHandler->RemoveCallback(source.Get(), id);
+        mCheckedHandler->RemoveCallback(source.Get(), id);
     }
     return LListBox::RemoveNotificationCallback(source, id);
 }
@@ -292,8 +290,8 @@ ZQRESULT LCheckedListBox::HandleCheckBox(const RCPtr<LNotificationDistributor>& 
         mCheckedCount += checked ? 1 : -1;
     }
     record.checked = checked;
-    (void)SelectRange(index, index, true);
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
+    SelectRange(index, index, true);
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
     return 1;
 }
 

@@ -35,7 +35,7 @@ void LCheckedListBoxItem::SetCheckBoxValue(bool checked)
 {
     if (mCheckBox != nullptr)
     {
-        (void)mCheckBox->SetValue(checked ? 1.0 : 0.0);
+        mCheckBox->SetValue(checked ? 1.0 : 0.0);
     }
 }
 
@@ -43,7 +43,7 @@ void LCheckedListBoxItem::SetCheckBoxVisible(bool visible)
 {
     if (mCheckBox != nullptr)
     {
-        (void)mCheckBox->SetVisible(visible);
+        mCheckBox->SetVisible(visible);
     }
 }
 
@@ -56,7 +56,7 @@ ZQRESULT LCheckedListBoxItem::SetCheckBoxBitmap(const ConstRCPtr<LBitmap>& bitma
     // Every look the check box has, last first; an empty slot refuses the bitmap.
     for (uint32_t index = mCheckBox->GetLookCount(); index-- > 0;)
     {
-        (void)mCheckBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
+        mCheckBox->SetLookBitmap(static_cast<int32_t>(index), bitmap);
     }
     return 0;
 }
@@ -83,9 +83,9 @@ ZQRESULT LCheckedListBoxItem::Initialize()
     {
         return result;
     }
-    (void)mItemHandler->AddCallback(&LCheckedListBoxItem::OnCheckBoxHoverChanged,
-                                    RCPtr<LNotificationDistributor>(mCheckBox), kNidHoverConditionChange);
-    (void)mCheckBox->SetNotFocusable(true);
+    mItemHandler->AddCallback(&LCheckedListBoxItem::OnCheckBoxHoverChanged,
+                              RCPtr<LNotificationDistributor>(mCheckBox), kNidHoverConditionChange);
+    mCheckBox->SetNotFocusable(true);
     mCheckBox->SetUseParentToolTip(true);
     return result;
 }

@@ -108,7 +108,7 @@ int32_t LComboBox::InsertItem(int32_t index, const RCPtr<LTaggableObject>& item)
     }
     else if (mSelectedIndex < 0 && WString(item->ToString()) == GetLabel())
     {
-        (void)SetSelectedIndex(used);
+        SetSelectedIndex(used);
     }
     return used;
 }
@@ -136,11 +136,11 @@ int32_t LComboBox::SetItemCount(int32_t count)
     const int32_t result = list->SetItemCount(count);
     if (mSelectedIndex >= count)
     {
-        (void)SetSelectedIndex(-1);
+        SetSelectedIndex(-1);
     }
     if (IsDropDownOpen())
     {
-        (void)ShowDropDown(true);
+        ShowDropDown(true);
     }
     return result;
 }
@@ -170,21 +170,21 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     const RCPtr<LTaggableObject> item = GetItem(selected);
     const WString text = item != nullptr ? WString(item->ToString()) : WString();
     // The base's label update: no item search runs for the item's own text.
-    (void)UpdateLabel(text, true);
+    UpdateLabel(text, true);
     if (const RCPtr<LTextBox> textBox = GetTextBox(); textBox != nullptr)
     {
-        (void)textBox->SetLabel(text);
+        textBox->SetLabel(text);
     }
     if (changed)
     {
-        (void)Notify(LNotification::Create(kNidSelectionChange));
+        Notify(LNotification::Create(kNidSelectionChange));
     }
     return mSelectedIndex;
 }
 
 ZQRESULT LComboBox::UpdateLook()
 {
-    (void)SelectLook(StateLookIndex());
+    SelectLook(StateLookIndex());
     return 0;
 }
 
@@ -216,21 +216,21 @@ ZQRESULT LComboBox::ShowDropDown(bool open)
     const RCPtr<LControl> self = KeepControlAlive(this);
     if (open && GetParent() != nullptr)
     {
-        (void)Notify(LNotification::Create(kNidDropdownOpening));
+        Notify(LNotification::Create(kNidDropdownOpening));
         PlaceDropDown(*list);
         HighlightLabelItem(*list);
     }
-    (void)list->SetVisible(open);
+    list->SetVisible(open);
     if (!open)
     {
         return 0;
     }
     if (list->IsDropDownMode() && IsButtonDown(MouseButton::Left))
     {
-        (void)list->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressPoint.x)),
-                                      static_cast<int32_t>(std::lround(mPressPoint.y)));
+        list->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressPoint.x)),
+                                static_cast<int32_t>(std::lround(mPressPoint.y)));
     }
-    (void)list->SetFocus(true);
+    list->SetFocus(true);
     return 0;
 }
 
@@ -247,7 +247,7 @@ void LComboBox::PlaceDropDown(LListBox& list)
 
     LLayoutDescriptor::AxisLimit minimum;
     LLayoutDescriptor::AxisLimit maximum;
-    (void)list.GetLayout()->GetAxisLimits(1, minimum, maximum);
+    list.GetLayout()->GetAxisLimits(1, minimum, maximum);
     const double current = maximum.Abs;
     const double skinMax = SkinMaximumHeight(list);
     bool downwards = false;
@@ -273,7 +273,7 @@ void LComboBox::PlaceDropDown(LListBox& list)
     {
         maximum.Abs = content > avail ? static_cast<double>(avail) : 0.0;
     }
-    (void)list.SetAxisLimits(1, minimum, maximum);
+    list.SetAxisLimits(1, minimum, maximum);
 
     LLayoutDescriptor::AxisPosition position;
     position.Anchor = downwards ? 0.0f : 1.0f;
@@ -283,9 +283,9 @@ void LComboBox::PlaceDropDown(LListBox& list)
     position.Docked = false;
     LLayoutDescriptor::AxisPosition currentPosition;
     LLayoutDescriptor::AxisSize size;
-    (void)list.GetLayout()->GetAxis(1, currentPosition, size);
+    list.GetLayout()->GetAxis(1, currentPosition, size);
     size.Abs = static_cast<double>(std::min(content, avail));
-    (void)list.SetAxisPlacement(1, position, size);
+    list.SetAxisPlacement(1, position, size);
     list.SnapHeightToRows();
 }
 
@@ -297,15 +297,15 @@ void LComboBox::HighlightLabelItem(LListBox& list)
         const RCPtr<LTaggableObject>& item = list.GetItemRecord(i).data;
         if (item != nullptr && WString(item->ToString()) == GetLabel())
         {
-            (void)list.SelectRange(i, -1, true);
-            (void)list.EnsureVisible(i);
+            list.SelectRange(i, -1, true);
+            list.EnsureVisible(i);
             matched = true;
         }
     }
     if (!matched)
     {
-        (void)list.SelectRange(0, -1, true);
-        (void)list.EnsureVisible(0);
+        list.SelectRange(0, -1, true);
+        list.EnsureVisible(0);
     }
 }
 
@@ -330,7 +330,7 @@ ZQRESULT LComboBox::RemoveNotificationCallback(const RCPtr<LNotificationDistribu
 {
     if (mComboHandler != nullptr)
     {
-        (void)mComboHandler->RemoveCallback(source.Get(), id);
+        mComboHandler->RemoveCallback(source.Get(), id);
     }
     return LDropDownControl::RemoveNotificationCallback(source, id);
 }
@@ -343,7 +343,7 @@ ZQRESULT LComboBox::SetLabel(const WString& text)
     }
     const RCPtr<LListBox> list = GetListBox();
     const int32_t found = list != nullptr ? list->FindLastItemByText(text, false) : -1;
-    (void)SetSelectedIndex(found);
+    SetSelectedIndex(found);
     return 0;
 }
 
@@ -366,7 +366,7 @@ void LComboBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         mPressPoint = {conditions->mPressX - origin.x, conditions->mPressY - origin.y};
     }
     LDropDownControl::OnConditionsChanged(conditions);
-    (void)UpdateLook();
+    UpdateLook();
 }
 
 ZQRESULT LComboBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
@@ -376,7 +376,7 @@ ZQRESULT LComboBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
     {
         if (code == Pressed(VKey::Down) || code == Pressed(VKey::Return))
         {
-            (void)ShowDropDown(true);
+            ShowDropDown(true);
             return 0;
         }
         return 1;
@@ -385,7 +385,7 @@ ZQRESULT LComboBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
     {
         if (const RCPtr<LListBox> list = GetListBox(); list != nullptr)
         {
-            (void)list->SetVisible(false);
+            list->SetVisible(false);
         }
         return 0;
     }
@@ -400,7 +400,7 @@ ZQRESULT LComboBox::ProcessHotKey(const RCPtr<LKeyParam>& param)
     }
     if (const RCPtr<LListBox> list = GetListBox(); list != nullptr)
     {
-        (void)list->SetVisible(false);
+        list->SetVisible(false);
     }
     return 0;
 }
@@ -423,31 +423,29 @@ ZQRESULT LComboBox::Initialize()
     if (mComboHandler != nullptr)
     {
         const RCPtr<LNotificationDistributor> list(mListBox);
-        (void)mComboHandler->AddCallback(&LComboBox::OnListVisibilityChanged, list,
-                                         kNidVisibilityConditionChange);
-        (void)mComboHandler->AddCallback(&LComboBox::OnListItemActivated, list, kNidItemActivated);
+        mComboHandler->AddCallback(&LComboBox::OnListVisibilityChanged, list, kNidVisibilityConditionChange);
+        mComboHandler->AddCallback(&LComboBox::OnListItemActivated, list, kNidItemActivated);
         if (const RCPtr<LTextBox> textBox = GetTextBox(); textBox != nullptr)
         {
             const RCPtr<LNotificationDistributor> text(textBox);
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidating, text, kNidTextboxValidating);
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxValidated, text, kNidTextboxValidated);
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxTextChange, text, kNidTextboxTextChange);
-            (void)mComboHandler->AddCallback(&LComboBox::OnTextBoxFocusChanged, text,
-                                             kNidHasFocusConditionChange);
+            mComboHandler->AddCallback(&LComboBox::OnTextBoxValidating, text, kNidTextboxValidating);
+            mComboHandler->AddCallback(&LComboBox::OnTextBoxValidated, text, kNidTextboxValidated);
+            mComboHandler->AddCallback(&LComboBox::OnTextBoxTextChange, text, kNidTextboxTextChange);
+            mComboHandler->AddCallback(&LComboBox::OnTextBoxFocusChanged, text, kNidHasFocusConditionChange);
         }
     }
-    (void)mListBox->SetDropDownMode(true);
-    (void)mListBox->SetVisible(false);
+    mListBox->SetDropDownMode(true);
+    mListBox->SetVisible(false);
     if (const RCPtr<LStringTable> table = GetStringTable(); table != nullptr)
     {
-        (void)mListBox->LoadItemsFromCreateParams(table);
+        mListBox->LoadItemsFromCreateParams(table);
     }
     const int32_t initial = mInitialSelectedIndex;
     if (initial >= 0 && static_cast<uint32_t>(initial) < mListBox->GetItemCount() &&
         mListBox->SelectRange(initial, initial, true) >= 0)
     {
         const RCPtr<LTaggableObject> item = GetItem(initial);
-        (void)LControl::SetLabel(item != nullptr ? WString(item->ToString()) : WString());
+        LControl::SetLabel(item != nullptr ? WString(item->ToString()) : WString());
         mSelectedIndex = initial;
     }
     return 0;
@@ -469,7 +467,7 @@ ZQRESULT LComboBox::OnCreated()
 {
     if (const RCPtr<LListBox> list = GetListBox(); list != nullptr)
     {
-        (void)list->SetVisible(false);
+        list->SetVisible(false);
     }
     return ApplyDropDownSizeDefaults();
 }
@@ -489,24 +487,24 @@ ZQRESULT LComboBox::ApplyDropDownSizeDefaults()
         {
             LLayoutDescriptor::AxisLimit minimum;
             LLayoutDescriptor::AxisLimit maximum;
-            (void)list->GetLayout()->GetAxisLimits(0, minimum, maximum);
+            list->GetLayout()->GetAxisLimits(0, minimum, maximum);
             if (skin->mXMinimum.Abs == 0)
             {
                 minimum.Abs = std::trunc(GetRect().width);
             }
-            (void)list->SetAxisLimits(0, minimum, maximum);
+            list->SetAxisLimits(0, minimum, maximum);
         }
         if (skin->mYMinimum.Abs == 0 || skin->mYMaximum.Abs == 0)
         {
             LLayoutDescriptor::AxisLimit minimum;
             LLayoutDescriptor::AxisLimit maximum;
-            (void)list->GetLayout()->GetAxisLimits(1, minimum, maximum);
+            list->GetLayout()->GetAxisLimits(1, minimum, maximum);
             if (skin->mYMinimum.Abs == 0)
             {
                 minimum.Rel = 0;
                 minimum.Abs = list->GetRowHeight();
             }
-            (void)list->SetAxisLimits(1, minimum, maximum);
+            list->SetAxisLimits(1, minimum, maximum);
         }
     }
     if (list->GetLayout()->mYMaximum.Abs > 0)
@@ -527,13 +525,13 @@ void LComboBox::Resend(const char16_t* name, const RCPtr<LNotification>& notific
 {
     const ConstRCPtr<LRefCountedObject> param(notification != nullptr ? notification->GetParam()
                                                                       : RCPtr<LRefCountedObject>());
-    (void)Notify(LNotification::Create(name, param));
+    Notify(LNotification::Create(name, param));
 }
 
 ZQRESULT LComboBox::OnListVisibilityChanged(const RCPtr<LNotificationDistributor>& /*source*/,
                                             const RCPtr<LNotification>& /*notification*/)
 {
-    (void)UpdateLook();
+    UpdateLook();
     return 0;
 }
 
@@ -545,7 +543,7 @@ ZQRESULT LComboBox::OnListItemActivated(const RCPtr<LNotificationDistributor>& /
     {
         const RCPtr<LControl> self = KeepControlAlive(this);
         const int32_t caret = list->GetCaretIndex();
-        (void)SetSelectedIndex(caret < static_cast<int32_t>(list->GetItemCount()) ? caret : -1);
+        SetSelectedIndex(caret < static_cast<int32_t>(list->GetItemCount()) ? caret : -1);
     }
     return 1;
 }
@@ -567,7 +565,7 @@ ZQRESULT LComboBox::OnTextBoxValidated(const RCPtr<LNotificationDistributor>& /*
     if (params != nullptr && list != nullptr)
     {
         const int32_t found = list->FindAndSelectItemByText(params->mText, -1, false);
-        (void)SetSelectedIndex(found >= 0 ? found : -1);
+        SetSelectedIndex(found >= 0 ? found : -1);
     }
     Resend(kNidTextboxValidated, notification);
     return 0;
@@ -589,7 +587,7 @@ ZQRESULT LComboBox::OnTextBoxFocusChanged(const RCPtr<LNotificationDistributor>&
     if (conditions != nullptr && list != nullptr && (conditions->mCurrent & kConditionFocused) != 0 &&
         (conditions->mPrevious & kConditionFocused) == 0)
     {
-        (void)list->SetVisible(false);
+        list->SetVisible(false);
     }
     return 0;
 }

@@ -57,7 +57,7 @@ ZQRESULT LComboMenu::RemoveNotificationCallback(const RCPtr<LNotificationDistrib
 {
     if (mComboHandler != nullptr)
     {
-        (void)mComboHandler->RemoveCallback(source.Get(), id);
+        mComboHandler->RemoveCallback(source.Get(), id);
     }
     return LDropDownControl::RemoveNotificationCallback(source, id);
 }
@@ -73,9 +73,9 @@ ZQRESULT LComboMenu::Initialize()
     if (mComboHandler != nullptr && popup != nullptr)
     {
         const RCPtr<LNotificationDistributor> source(popup);
-        (void)mComboHandler->AddCallback(&LComboMenu::OnPopupVisibilityChanged, source,
-                                         kNidVisibilityConditionChange);
-        (void)mComboHandler->AddCallback(&LComboMenu::OnPopupItemActivated, source, kNidItemActivated);
+        mComboHandler->AddCallback(&LComboMenu::OnPopupVisibilityChanged, source,
+                                   kNidVisibilityConditionChange);
+        mComboHandler->AddCallback(&LComboMenu::OnPopupItemActivated, source, kNidItemActivated);
     }
     if (popup != nullptr)
     {
@@ -129,18 +129,18 @@ ZQRESULT LComboMenu::ShowDropDown(bool open)
         {
             LLayoutDescriptor::AxisPosition position = layout->mXPosition;
             position.Abs = x;
-            (void)popup->SetAxisPlacement(0, position, layout->mXSize);
+            popup->SetAxisPlacement(0, position, layout->mXSize);
         }
     }
-    (void)popup->SetVisible(open);
+    popup->SetVisible(open);
     if (open)
     {
-        (void)popup->SetFocus(true);
-        (void)SelectLook(kLookOpen);
+        popup->SetFocus(true);
+        SelectLook(kLookOpen);
         if (IsButtonDown(MouseButton::Left))
         {
-            (void)popup->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressOffset.x)),
-                                           static_cast<int32_t>(std::lround(mPressOffset.y)));
+            popup->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressOffset.x)),
+                                     static_cast<int32_t>(std::lround(mPressOffset.y)));
         }
     }
     else
@@ -160,7 +160,7 @@ void LComboMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     const uint32_t changed = conditions->mPrevious ^ conditions->mCurrent;
     if (IsEnabled(true))
     {
-        (void)SelectLook(IsDropDownOpen() ? kLookOpen : (IsHovered() ? kLookHover : kLookClosed));
+        SelectLook(IsDropDownOpen() ? kLookOpen : (IsHovered() ? kLookHover : kLookClosed));
         if ((changed & kConditionHover) != 0 && (conditions->mCurrent & kConditionHover) != 0 &&
             GetParent() != nullptr)
         {
@@ -175,9 +175,9 @@ void LComboMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
                 }
                 if (other.Get() != this)
                 {
-                    (void)other->GetPopup()->SetVisible(false);
+                    other->GetPopup()->SetVisible(false);
                     other->SelectClosedLook();
-                    (void)ShowDropDown(true);
+                    ShowDropDown(true);
                 }
                 break;
             }
@@ -185,7 +185,7 @@ void LComboMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     }
     else
     {
-        (void)SelectLook(kLookDisabled);
+        SelectLook(kLookDisabled);
     }
     if ((conditions->mPrevious & kConditionLeftDown) == 0 && (conditions->mCurrent & kConditionLeftDown) != 0)
     {
@@ -202,7 +202,7 @@ void LComboMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
 ZQRESULT LComboMenu::OnPopupVisibilityChanged(const RCPtr<LNotificationDistributor>& /*source*/,
                                               const RCPtr<LNotification>& /*notification*/)
 {
-    (void)SelectLook(IsDropDownOpen() ? kLookOpen : (IsHovered() ? kLookHover : kLookClosed));
+    SelectLook(IsDropDownOpen() ? kLookOpen : (IsHovered() ? kLookHover : kLookClosed));
     return 0;
 }
 
@@ -212,7 +212,7 @@ ZQRESULT LComboMenu::OnPopupItemActivated(const RCPtr<LNotificationDistributor>&
     const RCPtr<LPopupMenu> popup = GetPopup();
     if (popup != nullptr)
     {
-        (void)popup->SetVisible(false);
+        popup->SetVisible(false);
     }
     SelectClosedLook();
     return 1;

@@ -48,7 +48,7 @@ private:
     ZQRESULT OnPopupItemActivated(const RCPtr<LNotificationDistributor>& source,
                                   const RCPtr<LNotification>& notification);
     [[nodiscard]] bool IsHovered() const { return (GetConditions() & kConditionHover) != 0; }
-    void SelectClosedLook() { (void)SelectLook(IsHovered() ? kLookHover : kLookClosed); }
+    void SelectClosedLook() { SelectLook(IsHovered() ? kLookHover : kLookClosed); }
 
     RCPtr<LNotificationHandler<LComboMenu>> mComboHandler;
     // The absolute part of the popup's X position as the skin gave it.

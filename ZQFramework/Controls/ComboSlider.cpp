@@ -58,7 +58,7 @@ ZQRESULT LComboSlider::ShowDropDown(bool open)
     {
         KeepPanelInsideRoot();
     }
-    (void)mDropDownPanel->SetVisible(open);
+    mDropDownPanel->SetVisible(open);
     return 0;
 }
 
@@ -82,11 +82,11 @@ void LComboSlider::KeepPanelInsideRoot()
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mDropDownPanel->GetLayout()->GetAxis(0, position, size);
+    mDropDownPanel->GetLayout()->GetAxis(0, position, size);
     if (position.Abs != x)
     {
         position.Abs = x;
-        (void)mDropDownPanel->SetAxisPlacement(0, position, size);
+        mDropDownPanel->SetAxisPlacement(0, position, size);
     }
 }
 
@@ -111,7 +111,7 @@ ZQRESULT LComboSlider::RemoveNotificationCallback(const RCPtr<LNotificationDistr
 {
     if (mComboSliderHandler != nullptr)
     {
-        (void)mComboSliderHandler->RemoveCallback(source.Get(), id);
+        mComboSliderHandler->RemoveCallback(source.Get(), id);
     }
     return LDropDownControl::RemoveNotificationCallback(source, id);
 }
@@ -122,7 +122,7 @@ double LComboSlider::SetValue(double value)
     if (const RCPtr<LControl> slider = GetSlider(); slider != nullptr)
     {
         const RCPtr<LControl> self = KeepControlAlive(this);
-        (void)slider->SetValue(value);
+        slider->SetValue(value);
     }
     return LControl::SetValue(value);
 }
@@ -132,16 +132,16 @@ void LComboSlider::OnValueChanged()
     const RCPtr<LControl> self = KeepControlAlive(this);
     if (const RCPtr<LControl> slider = GetSlider(); slider != nullptr)
     {
-        (void)slider->SetValue(GetValue());
+        slider->SetValue(GetValue());
     }
-    (void)SetLabel(WString::Format(u"%0.0f", ScaleValue(GetValue())));
+    SetLabel(WString::Format(u"%0.0f", ScaleValue(GetValue())));
 }
 
 void LComboSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
 {
     const RCPtr<LControl> self = KeepControlAlive(this);
     LDropDownControl::OnConditionsChanged(conditions);
-    (void)SelectLook(DropDownLookIndex(*this, IsDropDownOpen()));
+    SelectLook(DropDownLookIndex(*this, IsDropDownOpen()));
 }
 
 ZQRESULT LComboSlider::HandleKeyPress(const RCPtr<LKeyParam>& param)
@@ -151,14 +151,14 @@ ZQRESULT LComboSlider::HandleKeyPress(const RCPtr<LKeyParam>& param)
     {
         if (code == Pressed(VKey::Down) || code == Pressed(VKey::Return))
         {
-            (void)ShowDropDown(true);
+            ShowDropDown(true);
             return 0;
         }
         return 1;
     }
     if (code == Pressed(VKey::Escape))
     {
-        (void)ShowDropDown(false);
+        ShowDropDown(false);
         return 0;
     }
     return 1;
@@ -170,7 +170,7 @@ ZQRESULT LComboSlider::ProcessHotKey(const RCPtr<LKeyParam>& param)
     {
         return 1;
     }
-    (void)ShowDropDown(false);
+    ShowDropDown(false);
     return 0;
 }
 
@@ -185,7 +185,7 @@ ZQRESULT LComboSlider::Initialize()
     {
         return 0;
     }
-    (void)mDropDownPanel->SetVisible(false);
+    mDropDownPanel->SetVisible(false);
     const RCPtr<LControl> slider = GetSlider();
     if (mComboSliderHandler == nullptr)
     {
@@ -193,8 +193,8 @@ ZQRESULT LComboSlider::Initialize()
     }
     if (mComboSliderHandler != nullptr && slider != nullptr)
     {
-        (void)mComboSliderHandler->AddCallback(&LComboSlider::OnSliderValueChange,
-                                               RCPtr<LNotificationDistributor>(slider), kNidValueChange);
+        mComboSliderHandler->AddCallback(&LComboSlider::OnSliderValueChange,
+                                         RCPtr<LNotificationDistributor>(slider), kNidValueChange);
     }
     if (const RCPtr<LSlider> typed(slider); typed != nullptr)
     {
@@ -203,7 +203,7 @@ ZQRESULT LComboSlider::Initialize()
     // A value set while the control was being made (its initial value) reached no slider yet.
     if (slider != nullptr)
     {
-        (void)slider->SetValue(GetValue());
+        slider->SetValue(GetValue());
     }
     return 0;
 }
@@ -221,12 +221,12 @@ ZQRESULT LComboSlider::OnSliderValueChange(const RCPtr<LNotificationDistributor>
     if (value == GetValue())
     {
         const RCPtr<LValueParam> param = LValueParam::Create(value, ScaleValue(value));
-        (void)Notify(LNotification::Create(kNidValueChange,
-                                           ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
+        Notify(LNotification::Create(kNidValueChange,
+                                     ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
     }
     else
     {
-        (void)LControl::SetValue(value);
+        LControl::SetValue(value);
     }
     return 1;
 }

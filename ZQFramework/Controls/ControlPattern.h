@@ -87,7 +87,7 @@ ZQRESULT RemoveClassCallback(T& control, const RCPtr<LNotificationHandler<T>>& h
 {
     if (handler != nullptr)
     {
-        (void)handler->RemoveCallback(source.Get(), id);
+        handler->RemoveCallback(source.Get(), id);
     }
     return control.LControl::RemoveNotificationCallback(source, id);
 }

@@ -34,8 +34,8 @@ ZQRESULT LDropDownControl::Initialize()
     }
     if (mDropDownHandler != nullptr)
     {
-        (void)mDropDownHandler->AddCallback(&LDropDownControl::OnOwnMouseDown,
-                                            RCPtr<LNotificationDistributor>(this), kNidMouseDown);
+        mDropDownHandler->AddCallback(&LDropDownControl::OnOwnMouseDown,
+                                      RCPtr<LNotificationDistributor>(this), kNidMouseDown);
     }
     return result;
 }
@@ -55,7 +55,7 @@ ZQRESULT LDropDownControl::SetFocus(bool forward)
     const ZQRESULT result = LControl::SetFocus(forward);
     if (IsDropDownOpen())
     {
-        (void)ShowDropDown(false);
+        ShowDropDown(false);
         mClosedByFocus = 1;
     }
     else
@@ -79,7 +79,7 @@ void LDropDownControl::OnConditionsChanged(const RCPtr<LConditionsParam>& condit
     }
     if (mSwallowPress == 0)
     {
-        (void)ShowDropDown(true);
+        ShowDropDown(true);
     }
     else
     {
@@ -90,7 +90,7 @@ void LDropDownControl::OnConditionsChanged(const RCPtr<LConditionsParam>& condit
 ZQRESULT LDropDownControl::KillFocus()
 {
     const RCPtr<LControl> self = KeepControlAlive(this);
-    (void)ShowDropDown(false);
+    ShowDropDown(false);
     return LControl::KillFocus();
 }
 } // namespace ZQ

@@ -34,7 +34,7 @@ ZQRESULT DragToken::EndDrag(LControl& token)
     // A token made without a parent has nobody to remove it; it simply stays where the drag left it.
     if (const RCPtr<LControl> parent = token.GetParent(); parent != nullptr && self != nullptr)
     {
-        (void)parent->RemoveChildLater(self);
+        parent->RemoveChildLater(self);
     }
     return result;
 }
@@ -49,16 +49,15 @@ void DragToken::OnConditionsChanged(LControl& token, const RCPtr<LConditionsPara
                          (conditions->mCurrent & LControl::kConditionLeftDown) != 0;
     if (pressed)
     {
-        (void)token.SetDragMode(static_cast<int32_t>(DragMode::DragDrop),
-                                DragState::kMoveX | DragState::kMoveY);
-        (void)token.SetDragThreshold(0);
+        token.SetDragMode(static_cast<int32_t>(DragMode::DragDrop), DragState::kMoveX | DragState::kMoveY);
+        token.SetDragThreshold(0);
     }
 }
 
 ZQRESULT DragToken::OnCreated(LControl& token)
 {
-    (void)token.SetNotFocusable(true);
-    (void)token.SetVisible(true);
+    token.SetNotFocusable(true);
+    token.SetVisible(true);
     return 0;
 }
 } // namespace ZQ

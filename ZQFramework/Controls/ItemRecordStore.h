@@ -163,7 +163,7 @@ void ReorderBySwaps(int32_t first, std::vector<int32_t> sources, SwapFunction&& 
         {
             continue;
         }
-        (void)exchange(first + p, source);
+        exchange(first + p, source);
         const int32_t later = positionOf[static_cast<size_t>(p)];
         sources[static_cast<size_t>(later)] = source;
         positionOf[static_cast<size_t>(source - first)] = later;

@@ -105,7 +105,7 @@ void LKnob::OnValueChanged()
 {
     if (mFrameCount > 0)
     {
-        (void)SelectLook(RoundToInt((mFrameCount - 1) * GetValue()));
+        SelectLook(RoundToInt((mFrameCount - 1) * GetValue()));
     }
 }
 
@@ -134,7 +134,7 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     {
         if (mPendingValue >= 0 && mPendingValue <= 1)
         {
-            (void)LControl::SetValue(mPendingValue);
+            LControl::SetValue(mPendingValue);
         }
         mPendingValue = -1;
         SendCapture(false);
@@ -243,7 +243,7 @@ ZQRESULT LKnob::Initialize()
     {
         mFineAdjustMultiplier = kDefaultFineMultiplier;
     }
-    (void)SetRange(0, kScaledMaximum, kLinear);
+    SetRange(0, kScaledMaximum, kLinear);
     return result;
 }
 
@@ -347,7 +347,7 @@ void LKnob::RadialStep(const PointT<int32_t>& point)
         // The dead zone between end and start snaps to the nearer end.
         value = angle <= end + (start + 360 - end) / 2 ? 1.0 : 0.0;
     }
-    (void)LControl::SetValue(value);
+    LControl::SetValue(value);
 }
 
 void LKnob::LinearStep(const PointT<int32_t>& point)
@@ -390,14 +390,14 @@ void LKnob::LinearStep(const PointT<int32_t>& point)
     const double value = std::clamp(GetValue() + step, 0.0, 1.0);
     // At least one step, whatever the multiplier makes of the full range.
     const double steps = std::max(fine ? fullRange / mFineAdjustMultiplier - 1 : fullRange - 1, 1.0);
-    (void)LControl::SetValue(std::round(steps * value) / steps);
+    LControl::SetValue(std::round(steps * value) / steps);
     mPreviousPoint = mLastPoint;
     mLastPoint = point;
 }
 
 void LKnob::StepUnits(int32_t units)
 {
-    (void)SetValue(UnscaleValue(ScaleValue(GetValue()) + units));
+    SetValue(UnscaleValue(ScaleValue(GetValue()) + units));
 }
 
 void LKnob::OverlayFrames(int32_t imageLook, bool on)
@@ -417,7 +417,7 @@ void LKnob::OverlayFrames(int32_t imageLook, bool on)
     }
     for (int32_t frame = 0; frame < mFrameCount; ++frame)
     {
-        (void)SetLookBitmap(frame, image, resizeType);
+        SetLookBitmap(frame, image, resizeType);
     }
 }
 
@@ -428,6 +428,6 @@ void LKnob::SendCapture(bool captured)
 
 void LKnob::SendNotification(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 } // namespace ZQ

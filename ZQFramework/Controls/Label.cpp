@@ -12,7 +12,7 @@ LLabel::~LLabel() = default;
 
 ZQRESULT LLabel::OnCreated()
 {
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     return 0;
 }
 

@@ -18,8 +18,8 @@ constexpr double kLitThreshold = 0.5;
 // Hidden, not focusable and placed where the skin put it.
 PointT<double> HideMark(LControl& mark)
 {
-    (void)mark.SetVisible(false);
-    (void)mark.SetNotFocusable(true);
+    mark.SetVisible(false);
+    mark.SetNotFocusable(true);
     return {mark.GetRect().x, mark.GetRect().y};
 }
 } // namespace
@@ -43,7 +43,7 @@ ZQRESULT LLevelMeter::SetLevelsAndClip(double level, double peak, int32_t clipSt
     UpdateClipLight(clipState);
     mClipState = clipState;
     mInSetLevel = true;
-    (void)SetValue(level);
+    SetValue(level);
     mInSetLevel = false;
     SizeOverlay(level);
     PlacePeakMarker(peak);
@@ -56,7 +56,7 @@ ZQRESULT LLevelMeter::SetClipLatching(bool on)
     {
         return E_FAIL;
     }
-    (void)mClipButton->SetValue(0.0);
+    mClipButton->SetValue(0.0);
     if (on == mClipLatching)
     {
         return 0;
@@ -65,12 +65,12 @@ ZQRESULT LLevelMeter::SetClipLatching(bool on)
     const RCPtr<LNotificationDistributor> source(mClipButton);
     if (on)
     {
-        (void)mLevelHandler->AddCallback(&LLevelMeter::OnClipButtonClick, source, kNidLeftClick, 0);
+        mLevelHandler->AddCallback(&LLevelMeter::OnClipButtonClick, source, kNidLeftClick, 0);
     }
     else
     {
-        (void)UnregisterFromDistributor(source, kNidLeftClick);
-        (void)mLevelHandler->RemoveCallback(source.Get(), kNidLeftClick);
+        UnregisterFromDistributor(source, kNidLeftClick);
+        mLevelHandler->RemoveCallback(source.Get(), kNidLeftClick);
     }
     return 0;
 }
@@ -144,14 +144,14 @@ ZQRESULT LLevelMeter::OnCreated()
     }
     if (mActiveOverlay != nullptr)
     {
-        (void)mActiveOverlay->SetVisible(false);
-        (void)mActiveOverlay->SetNotFocusable(true);
+        mActiveOverlay->SetVisible(false);
+        mActiveOverlay->SetNotFocusable(true);
     }
     if (mClipButton != nullptr)
     {
-        (void)mClipButton->SetNotFocusable(true);
+        mClipButton->SetNotFocusable(true);
     }
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     OnValueChanged();
     return 0;
 }
@@ -160,7 +160,7 @@ void LLevelMeter::OnValueChanged()
 {
     if (!mInSetLevel && mChildrenFound)
     {
-        (void)SetLevelsAndClip(GetValue(), 0, mClipState);
+        SetLevelsAndClip(GetValue(), 0, mClipState);
     }
 }
 
@@ -171,8 +171,8 @@ ZQRESULT LLevelMeter::OnClipButtonClick(const RCPtr<LNotificationDistributor>& /
 {
     if (IsClipLit())
     {
-        (void)mClipButton->SetValue(0.0);
-        (void)Notify(LNotification::Create(kNidCliplightUnlatched));
+        mClipButton->SetValue(0.0);
+        Notify(LNotification::Create(kNidCliplightUnlatched));
     }
     return 1;
 }
@@ -185,11 +185,11 @@ void LLevelMeter::UpdateClipLight(int32_t clipState)
     }
     if (clipState != mClipState)
     {
-        (void)mClipButton->SetValue(1.0);
+        mClipButton->SetValue(1.0);
     }
     else if (!mClipLatching)
     {
-        (void)mClipButton->SetValue(0.0);
+        mClipButton->SetValue(0.0);
     }
 }
 
@@ -203,10 +203,10 @@ void LLevelMeter::SizeOverlay(double level)
     const int32_t length = RoundToInt(fraction * (mAxis == 1 ? GetRect().height : GetRect().width));
     if (length < 1)
     {
-        (void)mActiveOverlay->SetVisible(false);
+        mActiveOverlay->SetVisible(false);
         return;
     }
-    (void)mActiveOverlay->SetVisible(true);
+    mActiveOverlay->SetVisible(true);
     const RCPtr<LLayoutDescriptor>& layout = mActiveOverlay->GetLayout();
     if (layout == nullptr)
     {
@@ -214,11 +214,11 @@ void LLevelMeter::SizeOverlay(double level)
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)layout->GetAxis(mAxis, position, size);
+    layout->GetAxis(mAxis, position, size);
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.ReferenceName = WString();
     size.Abs = length;
-    (void)mActiveOverlay->SetAxisPlacement(mAxis, position, size);
+    mActiveOverlay->SetAxisPlacement(mAxis, position, size);
 }
 
 void LLevelMeter::PlacePeakMarker(double peak)
@@ -230,10 +230,10 @@ void LLevelMeter::PlacePeakMarker(double peak)
     const int32_t offset = RoundToInt((OnAxis(mPeakHiPosition) - OnAxis(mPeakLoPosition)) * peak);
     if (offset == 0)
     {
-        (void)mPeakLo->SetVisible(false);
+        mPeakLo->SetVisible(false);
         return;
     }
-    (void)mPeakLo->SetVisible(true);
+    mPeakLo->SetVisible(true);
     const RCPtr<LLayoutDescriptor>& layout = mPeakLo->GetLayout();
     if (layout == nullptr)
     {
@@ -241,8 +241,8 @@ void LLevelMeter::PlacePeakMarker(double peak)
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)layout->GetAxis(mAxis, position, size);
+    layout->GetAxis(mAxis, position, size);
     position.Abs = offset;
-    (void)mPeakLo->SetAxisPlacement(mAxis, position, size);
+    mPeakLo->SetAxisPlacement(mAxis, position, size);
 }
 } // namespace ZQ

@@ -243,14 +243,14 @@ ZQRESULT LListBox::UpdateItemControl(int32_t index, int32_t& slot)
     ZQ_ASSERT(GetItemIndexOfControl(control.Get()) == index);
     const bool inRange = static_cast<uint32_t>(index) < GetItemCount();
     const ItemRecord& record = GetItemOrEmpty(index);
-    (void)control->SetLabel(TextOf(record));
-    (void)control->SetValue(record.selection);
+    control->SetLabel(TextOf(record));
+    control->SetValue(record.selection);
     if (control->IsAltLook() != record.altLook)
     {
         control->SetAltLook(record.altLook);
         control->RefreshLook();
     }
-    (void)control->SetEnabled(inRange);
+    control->SetEnabled(inRange);
     control->SetBlank(record.blank);
     return 0;
 }
@@ -281,14 +281,13 @@ void LListBox::BindItemControl(const RCPtr<LListBoxItem>& control)
     if (mListHandler != nullptr)
     {
         const RCPtr<LNotificationDistributor> source(control);
-        (void)mListHandler->AddCallback(&LListBox::OnItemMouseDown, source, kNidMouseDown);
-        (void)mListHandler->AddCallback(&LListBox::OnItemMouseUp, source, kNidMouseUp);
-        (void)mListHandler->AddCallback(&LListBox::OnItemLeftDragChanged, source,
-                                        kNidLeftDragConditionChange);
-        (void)mListHandler->AddCallback(&LListBox::OnItemHoverChanged, source, kNidHoverConditionChange);
+        mListHandler->AddCallback(&LListBox::OnItemMouseDown, source, kNidMouseDown);
+        mListHandler->AddCallback(&LListBox::OnItemMouseUp, source, kNidMouseUp);
+        mListHandler->AddCallback(&LListBox::OnItemLeftDragChanged, source, kNidLeftDragConditionChange);
+        mListHandler->AddCallback(&LListBox::OnItemHoverChanged, source, kNidHoverConditionChange);
     }
     control->SetForwardCapture(mDropDownMode);
-    (void)control->SetDragThreshold(mItemDragThreshold);
+    control->SetDragThreshold(mItemDragThreshold);
 }
 
 ZQRESULT LListBox::CreateItemControl()
@@ -301,7 +300,7 @@ ZQRESULT LListBox::CreateItemControl()
         return E_FAIL;
     }
     RCPtr<LLayoutDescriptor> layout;
-    (void)mTemplateDescriptor->mLayout->CopyTo(layout);
+    mTemplateDescriptor->mLayout->CopyTo(layout);
     layout->mYDocked = true;
     layout->mYPosition.Docked = true;
     layout->mYPosition.Anchor = 0;
@@ -341,7 +340,7 @@ ZQRESULT LListBox::CreateItemControl()
     control->SetUseParentToolTip(true);
     mItemControls.push_back(static_cast<uint32_t>(GetChildren().FindLast(control.Get())));
     int32_t slot = -1;
-    (void)UpdateItemControl(static_cast<int32_t>(mTopIndex + mItemControls.size() - 1), slot);
+    UpdateItemControl(static_cast<int32_t>(mTopIndex + mItemControls.size() - 1), slot);
     return 0;
 }
 
@@ -397,14 +396,14 @@ void LListBox::ScrollBufferedContent(const PointT<double>& oldOffset, const Poin
         else if (static_cast<uint32_t>(index) != mTopIndex && index >= 0)
         {
             mTopIndex = static_cast<uint32_t>(index);
-            (void)UpdateItemControlsFrom(index);
+            UpdateItemControlsFrom(index);
             const RCPtr<LRootWindow> window = GetRootWindow();
             const RCPtr<LListBoxItem> focus =
                 window != nullptr ? RCPtr<LListBoxItem>(window->GetFocusControl()) : nullptr;
             if (focus != nullptr && focus->GetParent().Get() == this)
             {
-                (void)focus->SetVisible(false);
-                (void)focus->SetVisible(true);
+                focus->SetVisible(false);
+                focus->SetVisible(true);
             }
         }
     }
@@ -470,7 +469,7 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
     if (row != records.RowOfItem(static_cast<int32_t>(mTopIndex)))
     {
         const ScopedFlag notDropDown(mDropDownMode, false);
-        (void)SetScrollOffset({mScrollOffset.x, static_cast<double>(mRowHeight) * row});
+        SetScrollOffset({mScrollOffset.x, static_cast<double>(mRowHeight) * row});
     }
     return 0;
 }
@@ -478,14 +477,14 @@ ZQRESULT LListBox::EnsureVisible(int32_t index)
 void LListBox::EndUpdate()
 {
     LScrollView::EndUpdate();
-    (void)FillItemControls();
-    (void)EnsureVisible(static_cast<int32_t>(mTopIndex));
+    FillItemControls();
+    EnsureVisible(static_cast<int32_t>(mTopIndex));
 }
 
 void LListBox::InvalidateBufferedChild(const RCPtr<LControl>& child)
 {
     LScrollView::InvalidateBufferedChild(child);
-    (void)FillItemControls();
+    FillItemControls();
 }
 
 // --- Widths and heights ---
@@ -540,7 +539,7 @@ ZQRESULT LListBox::UpdateItemWidths()
         }
         LLayoutDescriptor::AxisPosition position;
         LLayoutDescriptor::AxisSize size;
-        (void)control->GetLayout()->GetAxis(0, position, size);
+        control->GetLayout()->GetAxis(0, position, size);
         position.ToControl = LLayoutDescriptor::kPositionClient;
         position.Anchor = 0.5f;
         position.Rel = 0.5f;
@@ -548,7 +547,7 @@ ZQRESULT LListBox::UpdateItemWidths()
         size = LLayoutDescriptor::AxisSize{};
         size.ToControl = LLayoutDescriptor::kSizeSelf;
         size.Abs = width;
-        (void)control->SetAxisPlacement(0, position, size);
+        control->SetAxisPlacement(0, position, size);
     }
     return result;
 }
@@ -570,10 +569,10 @@ ZQRESULT LListBox::UpdateMaxItemWidth()
         return 1;
     }
     mMaxItemWidth = widest;
-    (void)UpdateItemWidths();
+    UpdateItemWidths();
     if (TemplateExpands())
     {
-        (void)SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + widest);
+        SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + widest);
     }
     return 0;
 }
@@ -585,10 +584,10 @@ ZQRESULT LListBox::SetMaxItemWidth(int32_t width)
         return 1;
     }
     mMaxItemWidth = width;
-    (void)UpdateItemWidths();
+    UpdateItemWidths();
     if (TemplateExpands())
     {
-        (void)SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + width);
+        SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + width);
     }
     return 0;
 }
@@ -601,7 +600,7 @@ ZQRESULT LListBox::SetContentWidth(int32_t width)
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mLayout->GetAxis(0, position, size);
+    mLayout->GetAxis(0, position, size);
     size = LLayoutDescriptor::AxisSize{};
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.Abs = std::round(mRect.width - GetLookRect(-1).width + width);
@@ -621,7 +620,7 @@ ZQRESULT LListBox::SetContentHeight(int32_t height)
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mLayout->GetAxis(1, position, size);
+    mLayout->GetAxis(1, position, size);
     size = LLayoutDescriptor::AxisSize{};
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.Abs = std::round(mRect.height - GetLookRect(-1).height + height);
@@ -638,7 +637,7 @@ void LListBox::SnapHeightToRows()
     const double row = std::max(1, mRowHeight);
     LLayoutDescriptor::AxisLimit minimum;
     LLayoutDescriptor::AxisLimit maximum;
-    (void)mLayout->GetAxisLimits(1, minimum, maximum);
+    mLayout->GetAxisLimits(1, minimum, maximum);
     for (LLayoutDescriptor::AxisLimit* limit : {&minimum, &maximum})
     {
         if (limit->Abs > d)
@@ -648,15 +647,15 @@ void LListBox::SnapHeightToRows()
     }
     if (minimum.Abs > 0 || maximum.Abs > 0)
     {
-        (void)SetAxisLimits(1, minimum, maximum);
+        SetAxisLimits(1, minimum, maximum);
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mLayout->GetAxis(1, position, size);
+    mLayout->GetAxis(1, position, size);
     if (size.Abs > 0)
     {
         size.Abs = std::max(d + row, d + row * std::trunc(size.Abs / row));
-        (void)SetAxisPlacement(1, position, size);
+        SetAxisPlacement(1, position, size);
     }
 }
 
@@ -664,7 +663,7 @@ void LListBox::OnScrollBarVisibilityChanged(int32_t axis)
 {
     if (axis == 1 && TemplateExpands())
     {
-        (void)SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + mMaxItemWidth);
+        SetContentWidth(static_cast<int32_t>(GetScrollBarThickness().x) + mMaxItemWidth);
     }
 }
 
@@ -680,36 +679,36 @@ ZQRESULT LListBox::ApplyItemTemplate(const RCPtr<LListBoxItem>& t)
     const double padY = std::trunc(mRect.height - GetLookRect(-1).height);
     LLayoutDescriptor::AxisLimit minimum;
     LLayoutDescriptor::AxisLimit maximum;
-    (void)mLayout->GetAxisLimits(0, minimum, maximum);
-    (void)SetAxisLimits(0, LLayoutDescriptor::AxisLimit{}, maximum);
+    mLayout->GetAxisLimits(0, minimum, maximum);
+    SetAxisLimits(0, LLayoutDescriptor::AxisLimit{}, maximum);
     RectT<double> client;
-    (void)GetClientRect(client);
-    (void)SetContentWidth(static_cast<int32_t>(std::trunc(mRect.width - client.width)));
+    GetClientRect(client);
+    SetContentWidth(static_cast<int32_t>(std::trunc(mRect.width - client.width)));
 
     const WString label = t->GetLabel();
-    (void)t->SetLabel(WString());
+    t->SetLabel(WString());
     mTemplateLabelWidth = RoundToInt(t->GetRect().width);
-    (void)t->SetLabel(WString(kRowHeightSample));
+    t->SetLabel(WString(kRowHeightSample));
     const int32_t height = RoundToInt(t->GetRect().height);
     mRowHeight = height >= 1 ? height : kDefaultRowHeight;
-    (void)t->SetLabel(label);
+    t->SetLabel(label);
 
     if (TemplateExpands() && minimum.Abs == 0)
     {
         minimum.Abs = std::trunc(ownWidth);
     }
-    (void)SetAxisLimits(0, minimum, maximum);
+    SetAxisLimits(0, minimum, maximum);
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mLayout->GetAxis(0, position, size);
+    mLayout->GetAxis(0, position, size);
     if (GetDescriptor() != nullptr && GetDescriptor()->mLayout != nullptr)
     {
-        (void)SetAxisPlacement(0, position, GetDescriptor()->mLayout->mXSize);
+        SetAxisPlacement(0, position, GetDescriptor()->mLayout->mXSize);
     }
     if (mDropDownMode)
     {
-        (void)SetContentHeight(mRowHeight * std::max<int32_t>(static_cast<int32_t>(GetItemCount()), 1) +
-                               static_cast<int32_t>(padY));
+        SetContentHeight(mRowHeight * std::max<int32_t>(static_cast<int32_t>(GetItemCount()), 1) +
+                         static_cast<int32_t>(padY));
     }
     mTemplateApplied = true;
     return 0;
@@ -723,17 +722,17 @@ ZQRESULT LListBox::Initialize()
     {
         return result;
     }
-    (void)SetAutoClientExtent(0, 0, 0);
+    SetAutoClientExtent(0, 0, 0);
     const RCPtr<LListBoxItem> t = FindTypedChild<LListBoxItem>(*this, u"templateItem");
     if (t != nullptr)
     {
         mTemplateDescriptor = t->GetDescriptor();
-        (void)ApplyItemTemplate(t);
-        (void)t->Detach();
+        ApplyItemTemplate(t);
+        t->Detach();
         mLineMode[1] = 1;
         mLineUnit[1] = mRowHeight;
         UpdateScrollBarRanges();
-        (void)LoadItemsFromCreateParams(GetStringTable());
+        LoadItemsFromCreateParams(GetStringTable());
         return result;
     }
     int32_t found = 0;
@@ -747,22 +746,22 @@ ZQRESULT LListBox::Initialize()
         const int32_t k = n - 1;
         if (k == 0)
         {
-            (void)ApplyItemTemplate(c);
+            ApplyItemTemplate(c);
         }
         mItemControls.push_back(static_cast<uint32_t>(GetChildren().FindLast(c.Get())));
         InsertItemRecord(k);
-        (void)SetItemData(k, MakeTextItem(c->GetLabel()));
+        SetItemData(k, MakeTextItem(c->GetLabel()));
         BindItemControl(c);
         ++found;
     }
     if (found > 0)
     {
-        (void)UpdateItemControlsFrom(0);
+        UpdateItemControlsFrom(0);
         if (mDropDownMode)
         {
-            (void)SetContentHeight(GetContentHeight());
+            SetContentHeight(GetContentHeight());
         }
-        (void)UpdateItemWidths();
+        UpdateItemWidths();
     }
     return result;
 }
@@ -789,8 +788,8 @@ ZQRESULT LListBox::AddChildControl(const RCPtr<LControl>& control,
         {
             return E_FAIL;
         }
-        (void)ApplyItemTemplate(t);
-        (void)t->Detach();
+        ApplyItemTemplate(t);
+        t->Detach();
         return 0;
     }
     if (descriptor == nullptr)
@@ -841,16 +840,16 @@ ZQRESULT LListBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
             const RCPtr<LControlDescriptor>& child = descriptor->mChildren.GetAt(i);
             if (child != nullptr && child->mName == u"templateItem" && mTemplateDescriptor == nullptr)
             {
-                (void)AddChildControl(nullptr, child);
+                AddChildControl(nullptr, child);
             }
         }
     }
     mFillSuspended = false;
-    (void)FillItemControls();
-    (void)UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
+    FillItemControls();
+    UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
     if (IsCreated())
     {
-        (void)UpdateMaxItemWidth();
+        UpdateMaxItemWidth();
     }
     return result;
 }
@@ -872,7 +871,7 @@ void LListBox::RestoreRows(const std::vector<RCPtr<LListBoxItem>>& rows)
         {
             break;
         }
-        (void)row->SetVisible(true);
+        row->SetVisible(true);
         mItemControls.push_back(static_cast<uint32_t>(GetChildren().FindLast(row.Get())));
     }
 }
@@ -908,9 +907,9 @@ ZQRESULT LListBox::LoadItemsFromCreateParams(const RCPtr<LStringTable>& table)
     {
         return E_INVALIDARG;
     }
-    (void)RemoveAllItems();
+    RemoveAllItems();
     LStringTable::PairArray pairs;
-    (void)table->GetPairsWithPrefix(u"ITEM.", pairs);
+    table->GetPairsWithPrefix(u"ITEM.", pairs);
     std::vector<WString> texts;
     for (uint32_t i = 0; i < pairs.GetCount(); ++i)
     {
@@ -928,17 +927,17 @@ ZQRESULT LListBox::LoadItemsFromCreateParams(const RCPtr<LStringTable>& table)
         texts[static_cast<size_t>(n)] = pair.second;
     }
     mBulkUpdate = true;
-    (void)SetItemCount(static_cast<int32_t>(texts.size()));
+    SetItemCount(static_cast<int32_t>(texts.size()));
     for (size_t i = 0; i < texts.size(); ++i)
     {
-        (void)SetItemData(static_cast<int32_t>(i), MakeTextItem(texts[i]));
+        SetItemData(static_cast<int32_t>(i), MakeTextItem(texts[i]));
     }
     mBulkUpdate = false;
-    (void)UpdateItemWidths();
-    (void)UpdateMaxItemWidth();
+    UpdateItemWidths();
+    UpdateMaxItemWidth();
     if (mDropDownMode)
     {
-        (void)SetContentHeight(GetContentHeight());
+        SetContentHeight(GetContentHeight());
     }
     return 0;
 }
@@ -962,17 +961,17 @@ int32_t LListBox::InsertItem(int32_t index, const RCPtr<LTaggableObject>& item)
     {
         ++mAnchorIndex;
     }
-    (void)FillItemControls();
-    (void)UpdateItemControlsFrom(index);
-    (void)UpdateItemWidths();
+    FillItemControls();
+    UpdateItemControlsFrom(index);
+    UpdateItemWidths();
     const int32_t width = MeasureItemWidth(index);
     if (width > mMaxItemWidth)
     {
-        (void)SetMaxItemWidth(width);
+        SetMaxItemWidth(width);
     }
     if (mDropDownMode)
     {
-        (void)SetContentHeight(GetContentHeight());
+        SetContentHeight(GetContentHeight());
     }
     return index;
 }
@@ -1003,11 +1002,11 @@ int32_t LListBox::SetItemCount(int32_t n)
         }
     }
     mBulkUpdate = false;
-    (void)UpdateItemWidths();
-    (void)UpdateMaxItemWidth();
+    UpdateItemWidths();
+    UpdateMaxItemWidth();
     if (mDropDownMode)
     {
-        (void)SetContentHeight(GetContentHeight());
+        SetContentHeight(GetContentHeight());
     }
     const auto count = static_cast<int32_t>(GetItemCount());
     return count == n ? n : -count;
@@ -1020,7 +1019,7 @@ int32_t LListBox::RemoveItem(int32_t index)
         return E_INVALIDARG;
     }
     const int32_t width = MeasureItemWidth(index);
-    (void)DeselectItem(index);
+    DeselectItem(index);
     RemoveItemRecord(index);
     if (index < mCaretIndex && index < mAnchorIndex)
     {
@@ -1032,21 +1031,21 @@ int32_t LListBox::RemoveItem(int32_t index)
         mCaretIndex = -1;
         mAnchorIndex = -1;
     }
-    (void)FillItemControls();
-    (void)UpdateItemControlsFrom(index);
+    FillItemControls();
+    UpdateItemControlsFrom(index);
     if (width == mMaxItemWidth)
     {
-        (void)UpdateMaxItemWidth();
+        UpdateMaxItemWidth();
     }
     if (mDropDownMode)
     {
-        (void)SetContentHeight(GetContentHeight());
+        SetContentHeight(GetContentHeight());
     }
     const auto count = static_cast<int32_t>(GetItemCount());
     if (count > 0)
     {
-        (void)EnsureVisible(count - 1 <= static_cast<int32_t>(mTopIndex) ? count - 1
-                                                                         : static_cast<int32_t>(mTopIndex));
+        EnsureVisible(count - 1 <= static_cast<int32_t>(mTopIndex) ? count - 1
+                                                                   : static_cast<int32_t>(mTopIndex));
     }
     return count;
 }
@@ -1057,18 +1056,18 @@ ZQRESULT LListBox::RemoveAllItems()
     {
         return 1;
     }
-    (void)EnsureVisible(0);
+    EnsureVisible(0);
     DeselectAll();
     for (auto i = static_cast<int32_t>(GetItemCount()) - 1; i >= 0; --i)
     {
         RemoveItemRecord(i);
     }
-    (void)FillItemControls();
-    (void)UpdateItemControlsFrom(0);
-    (void)UpdateMaxItemWidth();
+    FillItemControls();
+    UpdateItemControlsFrom(0);
+    UpdateMaxItemWidth();
     if (mDropDownMode)
     {
-        (void)SetContentHeight(GetContentHeight());
+        SetContentHeight(GetContentHeight());
     }
     return GetItemCount() == 0 ? 0 : E_FAIL;
 }
@@ -1081,14 +1080,14 @@ ZQRESULT LListBox::SetItemData(int32_t index, const RCPtr<LTaggableObject>& item
     }
     const int32_t before = MeasureItemWidth(index);
     GetItemRecord(index).data = item;
-    (void)RefreshItemText(index);
+    RefreshItemText(index);
     if (before == mMaxItemWidth)
     {
-        (void)UpdateMaxItemWidth();
+        UpdateMaxItemWidth();
     }
     else if (const int32_t after = MeasureItemWidth(index); after > mMaxItemWidth)
     {
-        (void)SetMaxItemWidth(after);
+        SetMaxItemWidth(after);
     }
     return 0;
 }
@@ -1103,7 +1102,7 @@ ZQRESULT LListBox::SetItem(int32_t index, const RCPtr<LTaggableObject>& item, do
         record.selection = selection;
         record.altLook = altLook;
         record.blank = blank;
-        (void)RefreshItemText(index);
+        RefreshItemText(index);
     }
     return 0;
 }
@@ -1116,7 +1115,7 @@ bool LListBox::SetItemBlank(int32_t index, bool blank)
     }
     GetItemRecord(index).blank = blank;
     int32_t slot = -1;
-    (void)UpdateItemControl(index, slot);
+    UpdateItemControl(index, slot);
     return true;
 }
 
@@ -1128,7 +1127,7 @@ bool LListBox::SetItemAltLook(int32_t index, bool altLook)
     }
     GetItemRecord(index).altLook = altLook;
     int32_t slot = -1;
-    (void)UpdateItemControl(index, slot);
+    UpdateItemControl(index, slot);
     return true;
 }
 
@@ -1142,14 +1141,14 @@ ZQRESULT LListBox::RefreshItemText(int32_t index)
     const int32_t slot = GetItemControlSlot(index);
     if (const RCPtr<LListBoxItem> control = GetItemControl(slot); slot >= 0 && control != nullptr)
     {
-        (void)control->SetLabel(GetItemText(index));
+        control->SetLabel(GetItemText(index));
         int32_t shown = -1;
-        (void)UpdateItemControl(index, shown);
+        UpdateItemControl(index, shown);
     }
     if (mDropDownMode)
     {
-        (void)UpdateItemWidths();
-        (void)SetContentHeight(GetContentHeight());
+        UpdateItemWidths();
+        SetContentHeight(GetContentHeight());
     }
     return 0;
 }
@@ -1167,7 +1166,7 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
     }
     if (hidden)
     {
-        (void)DeselectItem(index);
+        DeselectItem(index);
         if (static_cast<uint32_t>(index) == mTopIndex)
         {
             // The first shown item after the hidden one (else the last before it) becomes the top, so that
@@ -1180,7 +1179,7 @@ ZQRESULT LListBox::SetItemHidden(int32_t index, bool hidden)
                 top = before > 0 ? records.ShownItemAtRow(before - 1) : 0;
             }
             mTopIndex = static_cast<uint32_t>(top);
-            (void)EnsureVisible(index);
+            EnsureVisible(index);
         }
     }
     return 0;
@@ -1272,10 +1271,10 @@ ZQRESULT LListBox::SortItemRange(int32_t first, int32_t count)
         sources.push_back(entry.source);
     }
     ReorderBySwaps(first, std::move(sources), [this](int32_t a, int32_t b) { return SwapItems(a, b); });
-    (void)UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
+    UpdateItemControlsFrom(static_cast<int32_t>(mTopIndex));
     if (mCaretIndex >= 0)
     {
-        (void)EnsureVisible(mCaretIndex);
+        EnsureVisible(mCaretIndex);
     }
     return 0;
 }

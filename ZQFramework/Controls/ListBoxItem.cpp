@@ -50,8 +50,8 @@ int32_t LListBoxItem::ComputeLookIndex() const
 void LListBoxItem::RefreshLook()
 {
     // A look index beyond the skin's list selects nothing visible.
-    (void)SelectLook(ComputeLookIndex());
-    (void)Invalidate({0, 0, mRect.width, mRect.height}, IsClippedToParent());
+    SelectLook(ComputeLookIndex());
+    Invalidate({0, 0, mRect.width, mRect.height}, IsClippedToParent());
 }
 
 void LListBoxItem::SetBlank(bool blank)
@@ -63,7 +63,7 @@ void LListBoxItem::SetBlank(bool blank)
     mBlank = blank;
     if (blank)
     {
-        (void)SetLabel(WString());
+        SetLabel(WString());
     }
     RefreshLook();
 }
@@ -80,7 +80,7 @@ void LListBoxItem::OnConditionsChanged(const RCPtr<LConditionsParam>& /*conditio
 
 ZQRESULT LListBoxItem::OnCreated()
 {
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     return 0;
 }
 

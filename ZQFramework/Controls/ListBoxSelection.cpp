@@ -33,14 +33,14 @@ constexpr uint32_t kKeyEnter = Pressed(VKey::Return);
 void SendNotification(LControl& control, const char16_t* name,
                       const RCPtr<LRefCountedObject>& param = nullptr)
 {
-    (void)control.Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    control.Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 
 void PassKey(const RCPtr<LScrollbar>& bar, const RCPtr<LKeyParam>& param)
 {
     if (bar != nullptr)
     {
-        (void)bar->OnKeyPress(param);
+        bar->OnKeyPress(param);
     }
 }
 } // namespace
@@ -72,7 +72,7 @@ ZQRESULT LListBox::SetItemSelectionValue(int32_t index, double value)
     }
     record.selection = value;
     int32_t slot = -1;
-    (void)UpdateItemControl(index, slot);
+    UpdateItemControl(index, slot);
     return 0;
 }
 
@@ -91,7 +91,7 @@ int32_t LListBox::SelectRange(int32_t first, int32_t last, bool replace)
     last = std::min(last, count - 1);
     if (first == last && IsItemSelected(first) && (!replace || mSelectedCount == 1))
     {
-        (void)EnsureVisible(first);
+        EnsureVisible(first);
         return first;
     }
     mAnchorIndex = first;
@@ -106,7 +106,7 @@ int32_t LListBox::SelectRange(int32_t first, int32_t last, bool replace)
             const bool inside = i >= low && i <= high;
             if (inside != IsItemSelected(i))
             {
-                (void)SetItemSelectionValue(i, inside ? 1.0 : 0.0);
+                SetItemSelectionValue(i, inside ? 1.0 : 0.0);
                 changed = true;
             }
         }
@@ -118,7 +118,7 @@ int32_t LListBox::SelectRange(int32_t first, int32_t last, bool replace)
         {
             if (!IsItemSelected(mCaretIndex))
             {
-                (void)SetItemSelectionValue(mCaretIndex, 1.0);
+                SetItemSelectionValue(mCaretIndex, 1.0);
                 changed = true;
             }
             if (mCaretIndex == last)
@@ -127,7 +127,7 @@ int32_t LListBox::SelectRange(int32_t first, int32_t last, bool replace)
             }
         }
     }
-    (void)EnsureVisible(mCaretIndex);
+    EnsureVisible(mCaretIndex);
     if (changed)
     {
         NotifySelectionChanged();
@@ -142,7 +142,7 @@ ZQRESULT LListBox::DeselectItem(int32_t index)
     {
         return 1;
     }
-    (void)SetItemSelectionValue(index, 0);
+    SetItemSelectionValue(index, 0);
     if (mSelectedCount == 0)
     {
         mAnchorIndex = -1;
@@ -213,7 +213,7 @@ void LListBox::DeselectAll()
     {
         if (IsItemSelected(i))
         {
-            (void)SetItemSelectionValue(i, 0);
+            SetItemSelectionValue(i, 0);
             changed = true;
         }
     }
@@ -262,7 +262,7 @@ void LListBox::ActivateItem(int32_t index)
     OnItemActivated();
     if (mDropDownMode)
     {
-        (void)SetVisible(false);
+        SetVisible(false);
     }
     if (GetParent() != nullptr)
     {
@@ -367,7 +367,7 @@ ZQRESULT LListBox::RemoveNotificationCallback(const RCPtr<LNotificationDistribut
 {
     if (mListHandler != nullptr)
     {
-        (void)mListHandler->RemoveCallback(source.Get(), id);
+        mListHandler->RemoveCallback(source.Get(), id);
     }
     return LScrollView::RemoveNotificationCallback(source, id);
 }
@@ -419,7 +419,7 @@ void LListBox::HandleItemClick(const RCPtr<LListBoxItem>& item, const RCPtr<LMou
     {
         return;
     }
-    (void)SelectRange(index, index, true);
+    SelectRange(index, index, true);
     MovePressToRow(item, index, {param->mX, param->mY}, static_cast<int32_t>(MouseButton::Left));
     if (param->mDoubleClick != 0)
     {
@@ -462,7 +462,7 @@ void LListBox::MovePressToRow(const RCPtr<LListBoxItem>& pressed, int32_t index,
     {
         pressed->SkipNextCapture();
     }
-    (void)row->BeginMouseCapture(button, p.x, p.y);
+    row->BeginMouseCapture(button, p.x, p.y);
     const RCPtr<LRootWindow> window = GetRootWindow();
     if (window == nullptr)
     {
@@ -473,11 +473,11 @@ void LListBox::MovePressToRow(const RCPtr<LListBoxItem>& pressed, int32_t index,
     PointT<int32_t> screen{};
     if (IWindowOSServices* services = window->GetServices(); services != nullptr)
     {
-        (void)services->ClientToScreen(
+        services->ClientToScreen(
             screen, {static_cast<int32_t>(std::round(inRoot.x)), static_cast<int32_t>(std::round(inRoot.y))});
         if (const CursorPositioner positioner = InstalledCursorPositioner(); positioner != nullptr)
         {
-            (void)positioner(screen.x, screen.y);
+            positioner(screen.x, screen.y);
         }
     }
     window->OnControlFocused(RCPtr<LControl>(row));
@@ -513,7 +513,7 @@ ZQRESULT LListBox::OnItemHoverChanged(const RCPtr<LNotificationDistributor>& sou
     {
         if (const int32_t index = GetItemIndexOfControl(item.Get()); index >= 0)
         {
-            (void)SelectRange(index, -1, true);
+            SelectRange(index, -1, true);
         }
     }
     SendItemConditions(item, notification, kNidItemHoverConditionChange);
@@ -548,7 +548,7 @@ void LListBox::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     }
     else if (IsItemSelectable(index))
     {
-        (void)SelectRange(index, -1, true);
+        SelectRange(index, -1, true);
     }
 }
 
@@ -584,7 +584,7 @@ void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& param)
     const RectT<double>& area = parent->GetRect();
     if (x < 0 || y < 0 || x >= area.width || y >= area.height)
     {
-        (void)SetVisible(false);
+        SetVisible(false);
     }
 }
 
@@ -603,7 +603,7 @@ ZQRESULT LListBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
         {
             if (IsItemSelectable(i))
             {
-                (void)SelectRange(i, -1, true);
+                SelectRange(i, -1, true);
                 break;
             }
         }
@@ -614,7 +614,7 @@ ZQRESULT LListBox::HandleKeyPress(const RCPtr<LKeyParam>& param)
         {
             if (IsItemSelectable(i))
             {
-                (void)SelectRange(i, -1, true);
+                SelectRange(i, -1, true);
                 break;
             }
         }
@@ -650,7 +650,7 @@ void LListBox::SelectOwnLook()
     {
         look = 0;
     }
-    (void)SelectLook(look);
+    SelectLook(look);
 }
 
 void LListBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)

@@ -31,7 +31,7 @@ RCPtr<LControlFactory> Factory()
 void ReadTitles(const LStringTable& table, Array<WString>& titles)
 {
     LStringTable::PairArray entries;
-    (void)table.GetPairsWithPrefix(kTitlePrefix, entries);
+    table.GetPairsWithPrefix(kTitlePrefix, entries);
     const int prefixLength = WString(kTitlePrefix).GetLength();
     for (uint32_t i = 0; i < entries.GetCount(); ++i)
     {
@@ -44,7 +44,7 @@ void ReadTitles(const LStringTable& table, Array<WString>& titles)
         const auto index = static_cast<uint32_t>(number);
         if (index >= titles.GetCount())
         {
-            (void)titles.SetCount(index + 1);
+            titles.SetCount(index + 1);
         }
         titles.GetAt(index) = entries.GetAt(i).second;
     }
@@ -97,16 +97,16 @@ void FocusReturnLink::Clear()
 
 void ReadMainMenuDefinitions(const LStringTable& table, MainMenuDefinitions& definitions)
 {
-    (void)definitions.Titles.RemoveAll();
-    (void)definitions.Trees.RemoveAll();
+    definitions.Titles.RemoveAll();
+    definitions.Trees.RemoveAll();
     ReadTitles(table, definitions.Titles);
     MenuDefinitionPairs pairs;
-    (void)table.GetPairsWithPrefix(u"CONTEXT_MENU", pairs);
+    table.GetPairsWithPrefix(u"CONTEXT_MENU", pairs);
     Array<MenuDefinitionPairs> menus;
-    (void)GroupContextMenuPairs(pairs, menus);
+    GroupContextMenuPairs(pairs, menus);
     for (uint32_t i = 0; i < menus.GetCount(); ++i)
     {
-        (void)definitions.Trees.Add(LMenuDescriptor::CreateFromKeyValuePairs(menus.GetAt(i)));
+        definitions.Trees.Add(LMenuDescriptor::CreateFromKeyValuePairs(menus.GetAt(i)));
     }
 }
 
@@ -195,7 +195,7 @@ ZQRESULT LMainMenu::SetPopupItemUpdater(const RCPtr<LControl>& menu, const RCPtr
 void LMainMenu::AdoptMenu(const RCPtr<LComboMenu>& menu)
 {
     menu->SetFocusBoundary(true);
-    (void)SetPopupItemUpdater(RCPtr<LControl>(menu), GetMenuItemUpdater());
+    SetPopupItemUpdater(RCPtr<LControl>(menu), GetMenuItemUpdater());
 }
 
 ZQRESULT LMainMenu::AddMenu(const WString& name)
@@ -210,7 +210,7 @@ ZQRESULT LMainMenu::AddMenu(const WString& name)
         return E_FAIL;
     }
     RCPtr<LLayoutDescriptor> layout;
-    (void)mTemplateDescriptor->mLayout->CopyTo(layout);
+    mTemplateDescriptor->mLayout->CopyTo(layout);
     const int32_t count = GetMenuCount();
     if ((count > mFixedMenuCount || !mHasTemplateChild) && count > 0)
     {
@@ -230,7 +230,7 @@ ZQRESULT LMainMenu::AddMenu(const WString& name)
     {
         if (made != nullptr)
         {
-            (void)made->Detach();
+            made->Detach();
         }
         return E_FAIL;
     }
@@ -239,7 +239,7 @@ ZQRESULT LMainMenu::AddMenu(const WString& name)
     {
         if (const RCPtr<LPopupMenu> popup = menu->GetPopup(); popup != nullptr)
         {
-            (void)popup->SetOwner(RCPtr<LNotificationReceiver>(window->GetPostingReceiver()));
+            popup->SetOwner(RCPtr<LNotificationReceiver>(window->GetPostingReceiver()));
         }
     }
     return 0;
@@ -279,20 +279,20 @@ ZQRESULT LMainMenu::InsertMenuBefore(const WString& before, const WString& name,
         const RCPtr<LComboMenu> previous = GetMenuAt(k - 1);
         if (const RCPtr<LMenuDescriptor> tree = GetMenuDescriptor(RCPtr<LControl>(previous)); tree != nullptr)
         {
-            (void)current->GetPopup()->SetMenuDescriptor(tree);
+            current->GetPopup()->SetMenuDescriptor(tree);
         }
-        (void)current->SetLabel(previous->GetLabel());
+        current->SetLabel(previous->GetLabel());
         const WString previousName = previous->GetName();
-        (void)Rename(RCPtr<LControl>(previous), previousName + u"_");
-        (void)Rename(RCPtr<LControl>(current), previousName);
+        Rename(RCPtr<LControl>(previous), previousName + u"_");
+        Rename(RCPtr<LControl>(current), previousName);
     }
     const RCPtr<LComboMenu> target = GetMenuAt(position);
-    (void)target->SetLabel(label);
+    target->SetLabel(label);
     if (menu != nullptr)
     {
-        (void)target->GetPopup()->SetMenuDescriptor(menu);
+        target->GetPopup()->SetMenuDescriptor(menu);
     }
-    (void)Rename(RCPtr<LControl>(target), name);
+    Rename(RCPtr<LControl>(target), name);
     return position - mFixedMenuCount;
 }
 
@@ -343,7 +343,7 @@ void LMainMenu::ProcessRootWindowAquired()
         {
             if (const RCPtr<LPopupMenu> popup = GetMenuAt(i)->GetPopup(); popup != nullptr)
             {
-                (void)popup->SetOwner(queue);
+                popup->SetOwner(queue);
             }
         }
     }
@@ -412,7 +412,7 @@ ZQRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         const RCPtr<LControlDescriptor>& child = descriptor->mChildren.GetAt(i);
         if (child != nullptr && child->mName == kTemplateName)
         {
-            (void)AddChildControl(nullptr, child);
+            AddChildControl(nullptr, child);
         }
     }
     for (const Built& menu : built)
@@ -428,9 +428,9 @@ ZQRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
         }
         if (menu.Tree != nullptr)
         {
-            (void)made->GetPopup()->SetMenuDescriptor(menu.Tree);
+            made->GetPopup()->SetMenuDescriptor(menu.Tree);
         }
-        (void)made->SetLabel(menu.Label);
+        made->SetLabel(menu.Label);
     }
     return result;
 }
@@ -438,7 +438,7 @@ ZQRESULT LMainMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
 ZQRESULT LMainMenu::Initialize()
 {
     const ZQRESULT result = LControl::Initialize();
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     for (uint32_t i = GetChildren().GetCount(); i-- > 0;)
     {
         const RCPtr<LComboMenu> menu(GetChildren().GetAt(i, ChildControlList::kStorageOrder));
@@ -449,7 +449,7 @@ ZQRESULT LMainMenu::Initialize()
         if (menu->GetName() == kTemplateName)
         {
             mTemplateDescriptor = menu->GetDescriptor();
-            (void)menu->Detach();
+            menu->Detach();
             mHasTemplateChild = true;
             continue;
         }

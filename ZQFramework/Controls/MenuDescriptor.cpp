@@ -36,7 +36,7 @@ void AcceptInOrder(LMenuDescriptor::Definitions& list, int number, const WString
 {
     if (number == static_cast<int>(list.GetCount()))
     {
-        (void)list.Add({text, value});
+        list.Add({text, value});
     }
 }
 
@@ -183,7 +183,7 @@ void LMenuDescriptor::CloneItemsFrom(const LMenuDescriptor& source)
     for (uint32_t i = 0; i < source.mItems.GetCount(); ++i)
     {
         const RCPtr<LMenuItemDescriptor> copy = source.mItems.GetAt(i)->Clone();
-        (void)mItems.Add(copy);
+        mItems.Add(copy);
         copy->SetParent(RCPtr<LMenuDescriptor>(this));
     }
 }
@@ -201,7 +201,7 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromKeyValuePairs(const Definition
     SubmenuDefinitions submenus;
     SortIntoLists(pairs, topLevel, submenus);
     RCPtr<LMenuDescriptor> root;
-    (void)FillFromDefinitions(topLevel, submenus, root);
+    FillFromDefinitions(topLevel, submenus, root);
     return root;
 }
 
@@ -253,22 +253,22 @@ void LMenuDescriptor::FillNode(const Definitions& entries, const SubmenuDefiniti
             const RCPtr<LMenuItemDescriptor> item =
                 LMenuItemDescriptor::Create(label, WString(), true, false);
             item->mStatusText = status;
-            (void)node.InsertItem(end, item);
+            node.InsertItem(end, item);
             ++state.items;
-            (void)path.Add(name);
+            path.Add(name);
             FillNode(list->second, submenus, *item, state);
-            (void)path.RemoveAt(path.GetCount() - 1, 1);
+            path.RemoveAt(path.GetCount() - 1, 1);
         }
         else if (text == u"-")
         {
-            (void)node.InsertSeparator(end);
+            node.InsertSeparator(end);
             ++state.items;
         }
         else
         {
             const RCPtr<LMenuItemDescriptor> item = LMenuItemDescriptor::Create(label, text, true, false);
             item->mStatusText = status;
-            (void)node.InsertItem(end, item);
+            node.InsertItem(end, item);
             ++state.items;
         }
     }
@@ -287,7 +287,7 @@ void LMenuDescriptor::RemoveItems()
     {
         const RCPtr<LMenuItemDescriptor> item = mItems.GetAt(i);
         item->SetParent(nullptr);
-        (void)mItems.RemoveAt(i, 1);
+        mItems.RemoveAt(i, 1);
     }
 }
 

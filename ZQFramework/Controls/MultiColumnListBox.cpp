@@ -27,7 +27,7 @@ constexpr int kRebindLine = 768;
 
 void SendPlain(LControl& control, const char16_t* name)
 {
-    (void)control.Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>()));
+    control.Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>()));
 }
 } // namespace
 
@@ -98,7 +98,7 @@ void LMultiColumnListBox::SetSelectionBindings(bool bind, int line)
         }
         else
         {
-            (void)UnregisterFromDistributor(source, kNidSelectionChange);
+            UnregisterFromDistributor(source, kNidSelectionChange);
             result = mColumnsHandler->RemoveCallback(source.Get(), kNidSelectionChange) ? 0 : E_FAIL;
         }
         if (result < 0)
@@ -162,10 +162,10 @@ void LMultiColumnListBox::MoveItems(LListBox& list, const std::vector<int32_t>& 
             list.GetItemIndexOfControl(list.GetItemControl(static_cast<int32_t>(slot)).Get());
         if (index >= 0 && index < own)
         {
-            (void)list.RefreshItemText(index);
+            list.RefreshItemText(index);
         }
     }
-    (void)list.UpdateMaxItemWidth();
+    list.UpdateMaxItemWidth();
 }
 
 void LMultiColumnListBox::PerformSort(int32_t column)
@@ -218,7 +218,7 @@ void LMultiColumnListBox::PerformSort(int32_t column)
         const auto before = static_cast<size_t>(order[static_cast<size_t>(r)]);
         for (int32_t c = last; c >= 0; --c)
         {
-            (void)mColumns.GetAt(static_cast<uint32_t>(c))->SetItemAltLook(r, altLooks[before]);
+            mColumns.GetAt(static_cast<uint32_t>(c))->SetItemAltLook(r, altLooks[before]);
         }
         if (!wasSelected[before])
         {
@@ -261,16 +261,16 @@ ZQRESULT LMultiColumnListBox::OnColumnItemHoverChange(const RCPtr<LNotificationD
             // Only the item under the pointer spreads its highlight; the echoes stop here.
             if (param->mItemFlag != 0)
             {
-                (void)other->SetItemHighlight(row, true);
+                other->SetItemHighlight(row, true);
             }
         }
         else if (now == 0 && was != 0)
         {
-            (void)other->SetItemHighlight(row, false);
+            other->SetItemHighlight(row, false);
         }
         else
         {
-            (void)other->SelectItemControlLook(row, static_cast<int32_t>(param->mItemValue));
+            other->SelectItemControlLook(row, static_cast<int32_t>(param->mItemValue));
         }
     }
     return 1;
@@ -298,11 +298,11 @@ ZQRESULT LMultiColumnListBox::OnColumnSelectionChange(const RCPtr<LNotificationD
                     mColumnsHandler, RCPtr<LNotificationDistributor>(other), kNidSelectionChange);
                 if (selected)
                 {
-                    (void)other->SelectRange(n, n, true);
+                    other->SelectRange(n, n, true);
                 }
                 else
                 {
-                    (void)other->DeselectItem(n);
+                    other->DeselectItem(n);
                 }
             }
         }
@@ -338,7 +338,7 @@ LMultiColumnListBox::OnFirstColumnScrollOffsetChange(const RCPtr<LNotificationDi
 {
     if (mColumns.GetCount() > 0)
     {
-        (void)SetScrollOffset(mColumns.GetAt(0)->GetScrollOffset());
+        SetScrollOffset(mColumns.GetAt(0)->GetScrollOffset());
     }
     return 1;
 }
@@ -382,7 +382,7 @@ void LMultiColumnListBox::UpdateClientExtentFromColumns()
         return;
     }
     const RectT<double>& lastRect = mColumns.GetAt(mColumns.GetCount() - 1)->GetRect();
-    (void)SetClientExtent(lastRect.x + lastRect.width, mColumns.GetAt(0)->GetClientExtent().y);
+    SetClientExtent(lastRect.x + lastRect.width, mColumns.GetAt(0)->GetClientExtent().y);
 }
 
 ZQRESULT LMultiColumnListBox::GetClientRect(RectT<double>& rect) const
@@ -410,7 +410,7 @@ void LMultiColumnListBox::ScrollBufferedContent(const PointT<double>& oldOffset,
         for (uint32_t c = 0; c < mColumns.GetCount(); ++c)
         {
             const RCPtr<LListBox>& column = mColumns.GetAt(c);
-            (void)column->SetScrollOffset({column->GetScrollOffset().x, newOffset.y});
+            column->SetScrollOffset({column->GetScrollOffset().x, newOffset.y});
         }
     }
     LPanel::ScrollBufferedContent(oldOffset, newOffset);
@@ -436,34 +436,31 @@ void LMultiColumnListBox::DockOnY(LControl& control)
     LLayoutDescriptor::AxisPosition position = layout->mYPosition;
     const LLayoutDescriptor::AxisSize size = layout->mYSize;
     position.Docked = true;
-    (void)control.SetAxisPlacement(1, position, size);
+    control.SetAxisPlacement(1, position, size);
 }
 
 void LMultiColumnListBox::BindColumn(const RCPtr<LListBox>& column, bool first)
 {
     const RCPtr<LNotificationDistributor> source(column);
-    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemHoverChange, source,
-                                       kNidItemHoverConditionChange);
-    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source,
-                                       kNidSelectionChange);
-    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source,
-                                       kNidItemActivated);
-    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemDoubleClicked, source,
-                                       kNidItemDoubleClicked);
-    (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source,
-                                       kNidItemRightClick);
+    mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemHoverChange, source,
+                                 kNidItemHoverConditionChange);
+    mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnSelectionChange, source, kNidSelectionChange);
+    mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemActivated, source, kNidItemActivated);
+    mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemDoubleClicked, source,
+                                 kNidItemDoubleClicked);
+    mColumnsHandler->AddCallback(&LMultiColumnListBox::OnColumnItemRightClick, source, kNidItemRightClick);
     if (first)
     {
-        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnScrollOffsetChange, source,
-                                           kNidScrollOffsetChange);
-        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnClientExtentChange, source,
-                                           kNidClientExtentChange);
+        mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnScrollOffsetChange, source,
+                                     kNidScrollOffsetChange);
+        mColumnsHandler->AddCallback(&LMultiColumnListBox::OnFirstColumnClientExtentChange, source,
+                                     kNidClientExtentChange);
     }
 }
 
 ZQRESULT LMultiColumnListBox::Initialize()
 {
-    (void)LPanel::Initialize();
+    LPanel::Initialize();
     mColumnsHandler = LNotificationHandler<LMultiColumnListBox>::Create(this);
     for (int32_t n = 1;; ++n)
     {
@@ -473,7 +470,7 @@ ZQRESULT LMultiColumnListBox::Initialize()
         {
             break;
         }
-        (void)mColumns.InsertAt(mColumns.GetCount(), column);
+        mColumns.InsertAt(mColumns.GetCount(), column);
         BindColumn(column, n == 1);
         DockOnY(*column);
     }
@@ -485,17 +482,17 @@ ZQRESULT LMultiColumnListBox::Initialize()
         {
             break;
         }
-        (void)mHeaderButtons.InsertAt(mHeaderButtons.GetCount(), button);
-        (void)mColumnsHandler->AddCallback(&LMultiColumnListBox::OnHeaderClick,
-                                           RCPtr<LNotificationDistributor>(button), kNidLeftClick);
+        mHeaderButtons.InsertAt(mHeaderButtons.GetCount(), button);
+        mColumnsHandler->AddCallback(&LMultiColumnListBox::OnHeaderClick,
+                                     RCPtr<LNotificationDistributor>(button), kNidLeftClick);
         DockOnY(*button);
     }
-    (void)mSortAscending.SetCount(mColumns.GetCount());
+    mSortAscending.SetCount(mColumns.GetCount());
     for (uint32_t c = 0; c < mSortAscending.GetCount(); ++c)
     {
         mSortAscending.GetAt(c) = true;
     }
-    (void)SetAutoClientExtent(0, 0, 0);
+    SetAutoClientExtent(0, 0, 0);
     mLineMode[1] = 1;
     return 0;
 }
@@ -517,7 +514,7 @@ void LMultiColumnListBox::ApplyColumnSizeDefaults()
             LLayoutDescriptor::AxisLimit maximum = own->mXMaximum;
             maximum.Rel = 0;
             maximum.Abs = 0;
-            (void)column->SetAxisLimits(0, own->mXMinimum, maximum);
+            column->SetAxisLimits(0, own->mXMinimum, maximum);
         }
         if (skin.mYMinimum.Abs == 0 || skin.mYMaximum.Abs == 0)
         {
@@ -533,7 +530,7 @@ void LMultiColumnListBox::ApplyColumnSizeDefaults()
                 maximum.Rel = 0;
                 maximum.Abs = 0;
             }
-            (void)column->SetAxisLimits(1, minimum, maximum);
+            column->SetAxisLimits(1, minimum, maximum);
         }
     }
 }
@@ -542,7 +539,7 @@ ZQRESULT LMultiColumnListBox::OnCreated()
 {
     for (uint32_t c = 1; c < mColumns.GetCount(); ++c)
     {
-        (void)mColumns.GetAt(c)->SetNotFocusable(true);
+        mColumns.GetAt(c)->SetNotFocusable(true);
     }
     if (mColumns.GetCount() > 0)
     {
@@ -573,7 +570,7 @@ ZQRESULT LMultiColumnListBox::RemoveNotificationCallback(const RCPtr<LNotificati
 {
     if (mColumnsHandler != nullptr)
     {
-        (void)mColumnsHandler->RemoveCallback(source.Get(), id);
+        mColumnsHandler->RemoveCallback(source.Get(), id);
     }
     return LPanel::RemoveNotificationCallback(source, id);
 }

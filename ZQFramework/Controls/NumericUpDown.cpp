@@ -67,7 +67,7 @@ void LNumericUpDown::ShowNumber()
 {
     if (mTextBox != nullptr)
     {
-        (void)mTextBox->SetLabel(GetNumberText());
+        mTextBox->SetLabel(GetNumberText());
     }
 }
 
@@ -92,14 +92,14 @@ ZQRESULT LNumericUpDown::RemoveNotificationCallback(const RCPtr<LNotificationDis
 {
     if (mUpDownHandler != nullptr)
     {
-        (void)mUpDownHandler->RemoveCallback(source.Get(), id);
+        mUpDownHandler->RemoveCallback(source.Get(), id);
     }
     return LPanel::RemoveNotificationCallback(source, id);
 }
 
 ZQRESULT LNumericUpDown::SetLabel(const WString& text)
 {
-    (void)SetValue(UnscaleValue(CRT::ParseDouble(text.GetBuffer())));
+    SetValue(UnscaleValue(CRT::ParseDouble(text.GetBuffer())));
     return 0;
 }
 
@@ -144,7 +144,7 @@ ZQRESULT LNumericUpDown::ProcessHotKey(const RCPtr<LKeyParam>& param)
         if (button != nullptr)
         {
             // Straight to the button, which binds the simulated click without a source.
-            (void)button->ReceiveNotification(nullptr, LNotification::Create(kNidSimulateClick));
+            button->ReceiveNotification(nullptr, LNotification::Create(kNidSimulateClick));
             return 0;
         }
     }
@@ -173,17 +173,15 @@ ZQRESULT LNumericUpDown::Initialize()
     if (mTextBox != nullptr)
     {
         const RCPtr<LNotificationDistributor> textBox(mTextBox);
-        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidating, textBox, kNidTextboxValidating,
-                                          0);
-        (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidated, textBox, kNidTextboxValidated, 0);
+        mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidating, textBox, kNidTextboxValidating, 0);
+        mUpDownHandler->AddCallback(&LNumericUpDown::OnTextValidated, textBox, kNidTextboxValidated, 0);
     }
     for (const RCPtr<LButton>& button : {mButtonUp, mButtonDown})
     {
         if (button != nullptr)
         {
-            (void)mUpDownHandler->AddCallback(&LNumericUpDown::OnButtonRepeat,
-                                              RCPtr<LNotificationDistributor>(button), kNidButtonAutorepeat,
-                                              0);
+            mUpDownHandler->AddCallback(&LNumericUpDown::OnButtonRepeat,
+                                        RCPtr<LNotificationDistributor>(button), kNidButtonAutorepeat, 0);
         }
     }
     // The field shows the value from the start (an initial value was set before the text box was known).
@@ -193,12 +191,12 @@ ZQRESULT LNumericUpDown::Initialize()
 
 ZQRESULT LNumericUpDown::OnCreated()
 {
-    (void)SetNotFocusable(false);
+    SetNotFocusable(false);
     for (const RCPtr<LButton>& button : {mButtonUp, mButtonDown})
     {
         if (button != nullptr)
         {
-            (void)button->SetNotFocusable(true);
+            button->SetNotFocusable(true);
         }
     }
     return 0;
@@ -216,7 +214,7 @@ ZQRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
         return 1;
     }
     const RCPtr<LControl> self = KeepControlAlive(this);
-    (void)Notify(LNotification::Create(kNidTextboxValidating, ConstRCPtr<LRefCountedObject>(params)));
+    Notify(LNotification::Create(kNidTextboxValidating, ConstRCPtr<LRefCountedObject>(params)));
     if (params->mValid == 0)
     {
         return 1;
@@ -242,7 +240,7 @@ ZQRESULT LNumericUpDown::OnTextValidating(const RCPtr<LNotificationDistributor>&
         return 1;
     }
     // The new value shows and validates its own text once more before this handler goes on.
-    (void)SetValue(UnscaleValue(number));
+    SetValue(UnscaleValue(number));
     params->mText = GetNumberText();
     params->mValid = 1;
     return 1;
@@ -253,7 +251,7 @@ ZQRESULT LNumericUpDown::OnTextValidated(const RCPtr<LNotificationDistributor>& 
 {
     const ConstRCPtr<LRefCountedObject> params(notification != nullptr ? notification->GetParam()
                                                                        : RCPtr<LRefCountedObject>());
-    (void)Notify(LNotification::Create(kNidTextboxValidated, params));
+    Notify(LNotification::Create(kNidTextboxValidated, params));
     return 1;
 }
 
@@ -273,7 +271,7 @@ ZQRESULT LNumericUpDown::OnButtonRepeat(const RCPtr<LNotificationDistributor>& s
     {
         return 1;
     }
-    (void)SetValue(UnscaleValue(number));
+    SetValue(UnscaleValue(number));
     return 1;
 }
 } // namespace ZQ

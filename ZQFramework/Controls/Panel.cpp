@@ -45,7 +45,7 @@ ZQRESULT LPanel::RemoveNotificationCallback(const RCPtr<LNotificationDistributor
 {
     if (mPanelHandler != nullptr)
     {
-        (void)mPanelHandler->RemoveCallback(source.Get(), id);
+        mPanelHandler->RemoveCallback(source.Get(), id);
     }
     return LScrollView::RemoveNotificationCallback(source, id);
 }
@@ -116,7 +116,7 @@ ZQRESULT LPanel::OnTabKey(const RCPtr<LKeyParam>& param)
         {
             if (CanTakeFocusNow(*next) || next->HasFocusableDescendant())
             {
-                (void)next->SetFocus(!backward);
+                next->SetFocus(!backward);
                 return 0;
             }
             // A start that is no longer a tab stop cannot end the search: the first candidate does.

@@ -36,7 +36,7 @@ constexpr uint32_t kCheckedLook = 7, kCheckedHoverLook = 8;
 
 void SendPlain(LControl& control, const char16_t* name)
 {
-    (void)control.Notify(LNotification::Create(name));
+    control.Notify(LNotification::Create(name));
 }
 
 // The first table that binds command: its display text; empty when none does.
@@ -107,7 +107,7 @@ ZQRESULT LPopupMenu::RemoveNotificationCallback(const RCPtr<LNotificationDistrib
 {
     if (mPopupHandler != nullptr)
     {
-        (void)mPopupHandler->RemoveCallback(source.Get(), id);
+        mPopupHandler->RemoveCallback(source.Get(), id);
     }
     return LCheckedListBox::RemoveNotificationCallback(source, id);
 }
@@ -122,8 +122,8 @@ ZQRESULT LPopupMenu::Initialize()
     }
     mPopupHandler = LNotificationHandler<LPopupMenu>::Create(this);
     ApplyDefaultSizeLimits();
-    (void)SetNotFocusable(true);
-    (void)SetDropDownMode(true);
+    SetNotFocusable(true);
+    SetDropDownMode(true);
     SetCheckBoxesPassive(true);
     // A popup written in a skin may carry its menu as create parameters, numbered without prefix.
     const RCPtr<LControlDescriptor>& descriptor = GetDescriptor();
@@ -132,14 +132,14 @@ ZQRESULT LPopupMenu::Initialize()
         return 1;
     }
     LStringTable::PairArray pairs;
-    (void)descriptor->mCreateParams->GetPairsWithPrefix(u"", pairs);
+    descriptor->mCreateParams->GetPairsWithPrefix(u"", pairs);
     return SetMenuDescriptor(LMenuDescriptor::CreateFromKeyValuePairs(pairs));
 }
 
 ZQRESULT LPopupMenu::OnCreated()
 {
-    (void)SetClipToParent(false);
-    (void)SetVisible(false);
+    SetClipToParent(false);
+    SetVisible(false);
     ApplyDefaultSizeLimits();
     return 0;
 }
@@ -152,12 +152,12 @@ void LPopupMenu::ApplyDefaultSizeLimits()
         for (int32_t axis = 0; axis < 2; ++axis)
         {
             LLayoutDescriptor::AxisLimit skinMin, skinMax, minimum, maximum;
-            (void)descriptor->mLayout->GetAxisLimits(axis, skinMin, skinMax);
+            descriptor->mLayout->GetAxisLimits(axis, skinMin, skinMax);
             if (skinMin.Abs != 0 && skinMax.Abs != 0)
             {
                 continue;
             }
-            (void)mLayout->GetAxisLimits(axis, minimum, maximum);
+            mLayout->GetAxisLimits(axis, minimum, maximum);
             if (skinMin.Abs == 0)
             {
                 if (axis == 0)
@@ -170,7 +170,7 @@ void LPopupMenu::ApplyDefaultSizeLimits()
                     minimum.Abs = GetRowHeight();
                 }
             }
-            (void)SetAxisLimits(axis, minimum, maximum);
+            SetAxisLimits(axis, minimum, maximum);
         }
     }
     mPadding = -1;
@@ -182,7 +182,7 @@ ZQRESULT LPopupMenu::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor
     if (result >= 0 && mMenuDescriptor != nullptr)
     {
         DeselectAll();
-        (void)RebuildItems();
+        RebuildItems();
     }
     return result;
 }
@@ -195,9 +195,9 @@ ZQRESULT LPopupMenu::SetMenuDescriptor(const RCPtr<LMenuDescriptor>& menu)
     {
         return E_INVALIDARG;
     }
-    (void)CloseSubmenu();
+    CloseSubmenu();
     mMenuDescriptor = menu->Clone();
-    (void)FillHotKeyTexts(mMenuDescriptor);
+    FillHotKeyTexts(mMenuDescriptor);
     return RebuildItems();
 }
 
@@ -212,7 +212,7 @@ void LPopupMenu::LetOwnerPrepare(LControl& owner)
     const RCPtr<LControl> control(&owner);
     if (mOwner == nullptr)
     {
-        (void)SetOwner(control);
+        SetOwner(control);
     }
     owner.PrepareContextMenu(RCPtr<LPopupMenu>(this));
 }
@@ -235,8 +235,8 @@ ZQRESULT LPopupMenu::SetOwner(const RCPtr<LNotificationReceiver>& owner)
     mOwner = owner;
     if (mMenuDescriptor != nullptr)
     {
-        (void)FillHotKeyTexts(mMenuDescriptor);
-        (void)RebuildItems();
+        FillHotKeyTexts(mMenuDescriptor);
+        RebuildItems();
     }
     return 0;
 }
@@ -317,7 +317,7 @@ ZQRESULT LPopupMenu::FillHotKeyTexts(const RCPtr<LMenuDescriptor>& node)
         }
         if (item->HasSubmenu())
         {
-            (void)FillHotKeyTexts(RCPtr<LMenuDescriptor>(item));
+            FillHotKeyTexts(RCPtr<LMenuDescriptor>(item));
             continue;
         }
         if (item->mHotKeyText.IsEmpty() && !item->mCommand.IsEmpty())
@@ -353,7 +353,7 @@ ZQRESULT LPopupMenu::RebuildItems()
         return 0;
     }
     const auto count = static_cast<int32_t>(mMenuDescriptor->GetItemCount());
-    (void)SetItemCount(count);
+    SetItemCount(count);
     if (GetItemControlCount() == 0)
     {
         return 1;
@@ -376,8 +376,8 @@ ZQRESULT LPopupMenu::RebuildItems()
         mPadding = static_cast<int32_t>(left + right) + 20;
     }
     row->SetBlank(true);
-    (void)row->SetLabel(WString());
-    (void)row->UpdateLayout();
+    row->SetLabel(WString());
+    row->UpdateLayout();
     mSeparatorHeight = static_cast<int32_t>(std::trunc(row->GetRect().height));
     row->SetBlank(false);
     mSeparatorCount = 0;
@@ -386,23 +386,23 @@ ZQRESULT LPopupMenu::RebuildItems()
     {
         const RCPtr<LMenuItemDescriptor> item = GetItem(i);
         const bool separator = item->mSeparator != 0;
-        (void)SetItem(i, RCPtr<LTaggableObject>(item), 0.0, item->HasSubmenu(), separator);
+        SetItem(i, RCPtr<LTaggableObject>(item), 0.0, item->HasSubmenu(), separator);
         SetItemChecked(i, item->mChecked != 0);
-        (void)SetItemBlank(i, separator);
+        SetItemBlank(i, separator);
         mSeparatorCount += separator ? 1 : 0;
         if (static_cast<uint32_t>(i) < GetItemControlCount())
         {
             if (const RCPtr<LListBoxItem> control = GetItemControl(i))
             {
-                (void)control->UpdateLayout();
+                control->UpdateLayout();
             }
         }
         mWidestRow = std::max(mWidestRow, MeasureMenuItemWidth(i));
     }
     const RCPtr<LScrollbar> bar = GetVerticalBar();
     const int32_t barWidth = bar != nullptr ? static_cast<int32_t>(bar->GetRect().width) : 0;
-    (void)SetContentWidth(barWidth + mWidestRow);
-    (void)UpdateItemControlsFrom(0);
+    SetContentWidth(barWidth + mWidestRow);
+    UpdateItemControlsFrom(0);
     return 0;
 }
 
@@ -458,8 +458,8 @@ ZQRESULT LPopupMenu::CreateItemControl()
         const RCPtr<LListBoxItem> row = GetItemControl(static_cast<int32_t>(GetItemControlCount()) - 1);
         if (row != nullptr)
         {
-            (void)mPopupHandler->AddCallback(&LPopupMenu::OnRowHoverChanged,
-                                             RCPtr<LNotificationDistributor>(row), kNidHoverConditionChange);
+            mPopupHandler->AddCallback(&LPopupMenu::OnRowHoverChanged, RCPtr<LNotificationDistributor>(row),
+                                       kNidHoverConditionChange);
         }
     }
     return result;
@@ -483,29 +483,28 @@ ZQRESULT LPopupMenu::UpdateItemControl(int32_t index, int32_t& slot)
     {
         if (hotKey != nullptr)
         {
-            (void)hotKey->SetLabel(item->mHotKeyText);
+            hotKey->SetLabel(item->mHotKeyText);
         }
         row->SetBlank(item->mSeparator != 0);
-        (void)row->SetEnabled(item->mEnabled != 0);
+        row->SetEnabled(item->mEnabled != 0);
         const bool hover = (row->GetConditions() & kConditionHoverOrHighlight) != 0;
-        (void)row->SelectCheckBoxLook(item->mChecked == 0 ? 0 : (hover ? kCheckedHoverLook : kCheckedLook),
-                                      false);
+        row->SelectCheckBoxLook(item->mChecked == 0 ? 0 : (hover ? kCheckedHoverLook : kCheckedLook), false);
     }
     else
     {
         if (hotKey != nullptr)
         {
-            (void)hotKey->SetLabel(WString());
+            hotKey->SetLabel(WString());
         }
-        (void)row->SetEnabled(false);
-        (void)row->SelectLook(0);
-        (void)row->SelectCheckBoxLook(0, false);
+        row->SetEnabled(false);
+        row->SelectLook(0);
+        row->SelectCheckBoxLook(0, false);
     }
     // The shortcut takes the colour of the row's label (white on the selected row, say).
     const RCPtr<LLook> rowLook = row->GetLook(-1);
     if (hotKey != nullptr && rowLook != nullptr && rowLook->GetTextForegroundPart() != nullptr)
     {
-        (void)hotKey->SetLookTextForegroundPart(
+        hotKey->SetLookTextForegroundPart(
             -1 == hotKey->GetFirstVisibleLookIndex() ? 0 : hotKey->GetFirstVisibleLookIndex(),
             rowLook->GetTextForegroundPart());
     }
@@ -558,13 +557,13 @@ ZQRESULT LPopupMenu::UpdateItemStates()
             continue;
         }
         MenuItemState state;
-        (void)mMenuDescriptor->GetItemState(static_cast<uint32_t>(row), state);
+        mMenuDescriptor->GetItemState(static_cast<uint32_t>(row), state);
         // The command travels as the item: the control reads it from the menu at the row.
         if (const RCPtr<LControl>& control = updater->GetControl(); control != nullptr)
         {
-            (void)control->UpdateMenuItemState(mMenuDescriptor, row, 0, state);
+            control->UpdateMenuItemState(mMenuDescriptor, row, 0, state);
         }
-        (void)SetItemState(row, state);
+        SetItemState(row, state);
     }
     return 0;
 }
@@ -592,10 +591,10 @@ ZQRESULT LPopupMenu::SetItemState(int32_t row, const MenuItemState& state)
     if (item->mLabel != state.Label)
     {
         item->mLabel = state.Label;
-        (void)RebuildItems();
+        RebuildItems();
     }
     int32_t slot = -1;
-    (void)UpdateItemControl(row, slot);
+    UpdateItemControl(row, slot);
     return 0;
 }
 
@@ -612,7 +611,7 @@ void LPopupMenu::RestartHoverTimer()
     if (mHoverTimerArmed == 0)
     {
         mHoverTimerArmed = 1;
-        (void)RequestIdle();
+        RequestIdle();
     }
 }
 
@@ -621,7 +620,7 @@ void LPopupMenu::StopHoverTimer()
     if (mHoverTimerArmed != 0)
     {
         mHoverTimerArmed = 0;
-        (void)ReleaseIdle();
+        ReleaseIdle();
     }
 }
 
@@ -660,7 +659,7 @@ void LPopupMenu::OnSelectionChanged()
             {
                 if (RCPtr<LMenuDescriptor>(parent->mMenuDescriptor->GetItemAt(i)) == parent->mOpenSubmenuItem)
                 {
-                    (void)parent->SelectRange(static_cast<int32_t>(i), -1, true);
+                    parent->SelectRange(static_cast<int32_t>(i), -1, true);
                     break;
                 }
             }
@@ -693,12 +692,12 @@ void LPopupMenu::OnIdle()
         return;
     }
     const RCPtr<LControl> self = KeepControlAlive(this);
-    (void)CloseSubmenu();
+    CloseSubmenu();
     const int32_t caret = GetCaretRow();
     const RCPtr<LMenuItemDescriptor> item = GetItem(caret);
     if (item != nullptr && item->HasSubmenu())
     {
-        (void)OpenSubmenu(caret);
+        OpenSubmenu(caret);
     }
 }
 
@@ -716,7 +715,7 @@ ZQRESULT LPopupMenu::OpenSubmenu(int32_t row)
     {
         return E_FAIL;
     }
-    (void)CloseSubmenu();
+    CloseSubmenu();
     const RCPtr<LControlDescriptor> copy = factory->CopyDescriptor(
         ConstRCPtr<LControlDescriptor>(GetDescriptor()), GetDescriptor()->mLayout, u"submenu");
     ProcessPendingRemovals();
@@ -728,12 +727,12 @@ ZQRESULT LPopupMenu::OpenSubmenu(int32_t row)
     }
     mOpenSubmenu = submenu;
     mOpenSubmenuItem = RCPtr<LMenuDescriptor>(item);
-    (void)submenu->ShowSubmenuOf(row);
+    submenu->ShowSubmenuOf(row);
     submenu->mOwner = mOwner;
     submenu->mAutoClose = mAutoClose;
     PlaceSubmenu(*submenu, row);
     submenu->mItemUpdater = mItemUpdater;
-    (void)submenu->SetVisible(true);
+    submenu->SetVisible(true);
     return 0;
 }
 
@@ -774,7 +773,7 @@ void LPopupMenu::PlaceSubmenu(LPopupMenu& submenu, int32_t row)
     xPosition.Abs = x;
     yPosition.Rel = 0;
     yPosition.Abs = y;
-    (void)submenu.SetAxisPlacement(xPosition, layout->mXSize, yPosition, layout->mYSize);
+    submenu.SetAxisPlacement(xPosition, layout->mXSize, yPosition, layout->mYSize);
 }
 
 ZQRESULT LPopupMenu::ShowSubmenuOf(int32_t row)
@@ -785,9 +784,9 @@ ZQRESULT LPopupMenu::ShowSubmenuOf(int32_t row)
     {
         return E_INVALIDARG;
     }
-    (void)CloseSubmenu();
+    CloseSubmenu();
     mMenuDescriptor = RCPtr<LMenuDescriptor>(item);
-    (void)FillHotKeyTexts(mMenuDescriptor);
+    FillHotKeyTexts(mMenuDescriptor);
     return RebuildItems();
 }
 
@@ -798,9 +797,9 @@ ZQRESULT LPopupMenu::CloseSubmenu()
     {
         const RCPtr<LPopupMenu> submenu = mOpenSubmenu;
         mIgnoreFocusChange = 1;
-        (void)submenu->CloseSubmenu();
-        (void)submenu->SetVisible(false);
-        (void)RemoveChildLater(RCPtr<LControl>(submenu));
+        submenu->CloseSubmenu();
+        submenu->SetVisible(false);
+        RemoveChildLater(RCPtr<LControl>(submenu));
         mOpenSubmenu = nullptr;
     }
     mOpenSubmenuItem = nullptr;
@@ -816,7 +815,7 @@ ZQRESULT LPopupMenu::CloseMenu()
     }
     const RCPtr<LControl> self = KeepControlAlive(this);
     StopHoverTimer();
-    (void)CloseSubmenu();
+    CloseSubmenu();
     const RCPtr<LControl> parent = GetParent();
     return parent != nullptr ? parent->RemoveChildLater(RCPtr<LControl>(this)) : 1;
 }
@@ -836,7 +835,7 @@ void LPopupMenu::OnItemActivated()
         if (RCPtr<LMenuDescriptor>(item) != mOpenSubmenuItem && OpenSubmenu(caret) >= 0 &&
             mOpenSubmenu != nullptr)
         {
-            (void)mOpenSubmenu->SelectRange(0, -1, true);
+            mOpenSubmenu->SelectRange(0, -1, true);
         }
         return;
     }
@@ -856,7 +855,7 @@ void LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
         {
             if (const RCPtr<LControl> back = bar->GetFocusReturnControl(); back != nullptr)
             {
-                (void)back->SetFocus(true);
+                back->SetFocus(true);
             }
             break;
         }
@@ -864,7 +863,7 @@ void LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
     const bool closes = mAutoClose != 0 && mClosing == 0;
     if (closes)
     {
-        (void)SetVisible(false);
+        SetVisible(false);
     }
     if (const RCPtr<LNotificationReceiver> owner = GetOwner(); owner != nullptr)
     {
@@ -875,12 +874,12 @@ void LPopupMenu::ActivateMenuItem(const RCPtr<LMenuItemDescriptor>& item)
             item->mCommand.GetBuffer(), ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param)));
         if (command != nullptr)
         {
-            (void)owner->ReceiveNotification(nullptr, command);
+            owner->ReceiveNotification(nullptr, command);
         }
     }
     if (closes)
     {
-        (void)CloseMenu();
+        CloseMenu();
     }
 }
 
@@ -898,7 +897,7 @@ ZQRESULT LPopupMenu::HandleKeyPress(const RCPtr<LKeyParam>& param)
     case kKeyLeft:
         if (const RCPtr<LPopupMenu> parent = GetParentPopup(); parent != nullptr)
         {
-            (void)parent->CloseSubmenu();
+            parent->CloseSubmenu();
         }
         return 0;
     case kKeyRight:
@@ -907,14 +906,14 @@ ZQRESULT LPopupMenu::HandleKeyPress(const RCPtr<LKeyParam>& param)
         const RCPtr<LMenuItemDescriptor> item = GetItem(caret);
         if (item != nullptr && item->HasSubmenu() && OpenSubmenu(caret) >= 0 && mOpenSubmenu != nullptr)
         {
-            (void)mOpenSubmenu->SelectRange(0, -1, true);
+            mOpenSubmenu->SelectRange(0, -1, true);
         }
         return 0;
     }
     case kKeyEscape:
         if (mAutoClose != 0 && mClosing == 0)
         {
-            (void)CloseMenu();
+            CloseMenu();
         }
         return 0;
     default:
@@ -931,7 +930,7 @@ ZQRESULT LPopupMenu::SetFocus(bool forward)
 {
     if ((IsFocused() || ContainsFocus()) && mIgnoreFocusChange == 0 && mAutoClose != 0 && mClosing == 0)
     {
-        (void)CloseMenu();
+        CloseMenu();
     }
     mIgnoreFocusChange = 0;
     // A shown menu takes the keyboard focus while it stays out of the tab order and of the press focus
@@ -957,17 +956,17 @@ void LPopupMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         mLayout != nullptr && mLayout->mVisible && GetRect().width > 0 && GetRect().height > 0 &&
         mAutoClose != 0 && mClosing == 0)
     {
-        (void)CloseMenu();
+        CloseMenu();
     }
     if ((changed & kConditionVisible) != 0)
     {
         if ((conditions->mCurrent & kConditionVisible) != 0)
         {
-            (void)UpdateItemStates();
+            UpdateItemStates();
         }
         else if (topLevel)
         {
-            (void)CloseSubmenu();
+            CloseSubmenu();
         }
     }
 }
@@ -995,7 +994,7 @@ void LPopupMenu::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     }
     if (RCPtr<LDropDownControl>(under) != nullptr)
     {
-        (void)under->BeginMouseCapture(1, 0, 0);
+        under->BeginMouseCapture(1, 0, 0);
         return;
     }
     RCPtr<LPopupMenu> popup;
@@ -1020,7 +1019,7 @@ void LPopupMenu::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     }
     if (related)
     {
-        (void)popup->BeginMouseCapture(1, 0, 0);
+        popup->BeginMouseCapture(1, 0, 0);
     }
 }
 
@@ -1060,13 +1059,13 @@ ZQRESULT LPopupMenu::ShowAtCursor()
             placement.Rel = 0;
             placement.Abs = position - origins[axis];
             placement.Docked = true;
-            (void)SetAxisPlacement(axis, placement, size);
+            SetAxisPlacement(axis, placement, size);
         }
     }
-    (void)SetVisible(true);
+    SetVisible(true);
     if (!IsFocused())
     {
-        (void)SetFocus(true);
+        SetFocus(true);
     }
     return 0;
 }

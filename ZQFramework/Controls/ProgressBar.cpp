@@ -64,8 +64,8 @@ ZQRESULT LProgressBar::SetTimeRemaining(int32_t seconds)
     }
     if (mTimeRemainingLabel != nullptr)
     {
-        (void)mTimeRemainingLabel->SetLabel(text);
-        (void)mTimeRemainingLabel->SetVisible(true);
+        mTimeRemainingLabel->SetLabel(text);
+        mTimeRemainingLabel->SetVisible(true);
     }
     return 0;
 }
@@ -112,17 +112,17 @@ ZQRESULT LProgressBar::Initialize()
     mPercentCompleteLabel = FindTypedChild<LLabel>(*this, u"percentCompleteLabel");
     if (mTimeRemainingLabel != nullptr)
     {
-        (void)mTimeRemainingLabel->SetVisible(false);
+        mTimeRemainingLabel->SetVisible(false);
     }
     FetchWords();
-    (void)SetValue(0.0);
-    (void)SetRange(0, 100, kLinear);
+    SetValue(0.0);
+    SetRange(0, 100, kLinear);
     return result;
 }
 
 ZQRESULT LProgressBar::OnCreated()
 {
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     OnValueChanged();
     return 0;
 }
@@ -133,7 +133,7 @@ void LProgressBar::OnValueChanged()
     SizeOverlay(percent);
     if (mPercentCompleteLabel != nullptr)
     {
-        (void)mPercentCompleteLabel->SetLabel(WString::FromDouble(percent, 0));
+        mPercentCompleteLabel->SetLabel(WString::FromDouble(percent, 0));
     }
     EstimationStep();
 }
@@ -151,7 +151,7 @@ void LProgressBar::FetchWords()
         mWords[i] = WString();
         if (table != nullptr)
         {
-            (void)table->GetString(kWordKeys[i], mWords[i]);
+            table->GetString(kWordKeys[i], mWords[i]);
         }
     }
 }
@@ -165,10 +165,10 @@ void LProgressBar::SizeOverlay(double percent)
     const int32_t width = RoundToInt(GetRect().width * percent / 100);
     if (width < 1)
     {
-        (void)mActiveOverlay->SetVisible(false);
+        mActiveOverlay->SetVisible(false);
         return;
     }
-    (void)mActiveOverlay->SetVisible(true);
+    mActiveOverlay->SetVisible(true);
     const RCPtr<LLayoutDescriptor>& layout = mActiveOverlay->GetLayout();
     if (layout == nullptr)
     {
@@ -176,11 +176,11 @@ void LProgressBar::SizeOverlay(double percent)
     }
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)layout->GetAxis(0, position, size);
+    layout->GetAxis(0, position, size);
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.ReferenceName = WString();
     size.Abs = width;
-    (void)mActiveOverlay->SetAxisPlacement(0, position, size);
+    mActiveOverlay->SetAxisPlacement(0, position, size);
 }
 
 void LProgressBar::EstimationStep()
@@ -199,7 +199,7 @@ void LProgressBar::EstimationStep()
             mLastValue = value;
             mLastTime = now;
         }
-        (void)SetTimeRemaining(RoundToInt((1 - value) / rate));
+        SetTimeRemaining(RoundToInt((1 - value) / rate));
     }
     if (value >= 1)
     {

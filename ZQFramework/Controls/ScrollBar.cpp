@@ -67,7 +67,7 @@ constexpr NavigationKey kNavigationKeys[] = {
 LScrollbar::LScrollbar(CreateKey /*key*/, const RCPtr<LControl>& parent, const WString& name)
     : LControl(parent, name)
 {
-    (void)LControl::SetRange(0, 100, kLinear);
+    LControl::SetRange(0, 100, kLinear);
 }
 
 LScrollbar::~LScrollbar() = default;
@@ -84,9 +84,9 @@ ZQRESULT LScrollbar::SetSiblingKeys(uint32_t mask)
 {
     if (mask != 0 && mSiblingKeyMask == 0 && mParent != nullptr && mBarHandler != nullptr)
     {
-        (void)mBarHandler->AddCallback(&LScrollbar::OnSiblingKeyNotification,
-                                       RCPtr<LNotificationDistributor>(mParent), kNidSiblingKey);
-        (void)mBarHandler->AddDirectCallback(&LScrollbar::OnSiblingKeyNotification, kNidSiblingKey);
+        mBarHandler->AddCallback(&LScrollbar::OnSiblingKeyNotification,
+                                 RCPtr<LNotificationDistributor>(mParent), kNidSiblingKey);
+        mBarHandler->AddDirectCallback(&LScrollbar::OnSiblingKeyNotification, kNidSiblingKey);
     }
     mSiblingKeyMask = mask & 0xFFu;
     return mask > 0xFFu ? E_INVALIDARG : 0;
@@ -104,12 +104,12 @@ void LScrollbar::UpdateThumbLength()
     mThumbLength = std::min(length, std::trunc(channelLength));
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)mThumb->GetLayout()->GetAxis(Axis(), position, size);
+    mThumb->GetLayout()->GetAxis(Axis(), position, size);
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.ReferenceName = WString();
     size.Rel = 0;
     size.Abs = mThumbLength;
-    (void)mThumb->SetAxisPlacement(Axis(), position, size);
+    mThumb->SetAxisPlacement(Axis(), position, size);
     UpdateThumbPosition();
 }
 
@@ -157,7 +157,7 @@ ZQRESULT LScrollbar::SetRange(double minimum, double maximum, int32_t taper)
     const double scaled = ScaleValue(GetValue());
     const bool valid = taper == kLinear || (taper == kLogarithmic && minimum > 0 && maximum > 0);
     const ZQRESULT result = valid ? LControl::SetRange(minimum, maximum, taper) : E_INVALIDARG;
-    (void)SetValue(UnscaleValue(scaled));
+    SetValue(UnscaleValue(scaled));
     UpdateThumbPosition();
     return result < 0 ? E_INVALIDARG : 0;
 }
@@ -206,15 +206,15 @@ ZQRESULT LScrollbar::Initialize()
     if (mChannel != nullptr)
     {
         const RCPtr<LNotificationDistributor> channel(mChannel);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelLeftDrag, channel, kNidLeftDragConditionChange);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnChannelHover, channel, kNidHoverConditionChange);
+        mBarHandler->AddCallback(&LScrollbar::OnChannelLeftDrag, channel, kNidLeftDragConditionChange);
+        mBarHandler->AddCallback(&LScrollbar::OnChannelHover, channel, kNidHoverConditionChange);
         mThumb = FindTypedChild<LButton>(*mChannel, u"thumb");
     }
     if (mThumb != nullptr)
     {
         const RCPtr<LNotificationDistributor> thumb(mThumb);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbMouseMove, thumb, kNidMouseMove);
-        (void)mBarHandler->AddCallback(&LScrollbar::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
+        mBarHandler->AddCallback(&LScrollbar::OnThumbMouseMove, thumb, kNidMouseMove);
+        mBarHandler->AddCallback(&LScrollbar::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
         mThumb->SetKeepPressedLook(true);
     }
     const RCPtr<LButton> dec = FindTypedChild<LButton>(*this, u"dec");
@@ -223,8 +223,8 @@ ZQRESULT LScrollbar::Initialize()
     {
         if (step != nullptr)
         {
-            (void)mBarHandler->AddCallback(&LScrollbar::OnStepButtonRepeat,
-                                           RCPtr<LNotificationDistributor>(step), kNidButtonAutorepeat);
+            mBarHandler->AddCallback(&LScrollbar::OnStepButtonRepeat, RCPtr<LNotificationDistributor>(step),
+                                     kNidButtonAutorepeat);
             step->SetAutoRepeat(true);
         }
     }
@@ -236,23 +236,23 @@ ZQRESULT LScrollbar::Initialize()
         mVertical = !(i.x - d.x > i.y - d.y);
     }
     EndUpdate();
-    (void)SetSiblingKeys(0xFF);
+    SetSiblingKeys(0xFF);
     return 0;
 }
 
 ZQRESULT LScrollbar::OnCreated()
 {
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     for (const char16_t* part : {u"dec", u"inc", u"channel"})
     {
         if (const RCPtr<LControl> child = FindChild(part); child != nullptr)
         {
-            (void)child->SetNotFocusable(true);
+            child->SetNotFocusable(true);
         }
     }
     if (mThumb != nullptr)
     {
-        (void)mThumb->SetNotFocusable(true);
+        mThumb->SetNotFocusable(true);
         // The shortest thumb is square.
         mMinThumbLength = mVertical ? mThumb->GetRect().width : mThumb->GetRect().height;
     }
@@ -280,9 +280,9 @@ void LScrollbar::PlaceThumb(double position)
     }
     LLayoutDescriptor::AxisPosition placement;
     LLayoutDescriptor::AxisSize size;
-    (void)mThumb->GetLayout()->GetAxis(Axis(), placement, size);
+    mThumb->GetLayout()->GetAxis(Axis(), placement, size);
     placement.Abs = position;
-    (void)mThumb->SetAxisPlacement(Axis(), placement, size);
+    mThumb->SetAxisPlacement(Axis(), placement, size);
 }
 
 void LScrollbar::UpdateValueFromThumb()
@@ -292,7 +292,7 @@ void LScrollbar::UpdateValueFromThumb()
     {
         return; // a thumb as long as the channel cannot move the value
     }
-    (void)LControl::SetValue(std::clamp((ThumbPosition() - mChannelStart) / travel, 0.0, 1.0));
+    LControl::SetValue(std::clamp((ThumbPosition() - mChannelStart) / travel, 0.0, 1.0));
 }
 
 int32_t LScrollbar::HitTestChannel(const PointT<double>& point) const
@@ -342,7 +342,7 @@ void LScrollbar::UpdatePagingHighlight()
         ClearPagingHighlight();
         return;
     }
-    (void)mChannel->SetLookOpacity(1, 1.0f, false);
+    mChannel->SetLookOpacity(1, 1.0f, false);
     mChannel->ClearLookRegion(1);
     const RectT<double> look0 = mChannel->GetLookRect(0);
     const RectT<double>& channel = mChannel->GetRect();
@@ -362,8 +362,8 @@ void LScrollbar::UpdatePagingHighlight()
         region.AddRect(mVertical ? 0 : edge, mVertical ? edge : 0, right, bottom);
     }
     region.Optimize();
-    (void)mChannel->SetLookRegion(1, region);
-    (void)mChannel->SetLookRegionExcluding(0, 1);
+    mChannel->SetLookRegion(1, region);
+    mChannel->SetLookRegionExcluding(0, 1);
 }
 
 void LScrollbar::ClearPagingHighlight()
@@ -373,19 +373,19 @@ void LScrollbar::ClearPagingHighlight()
         return;
     }
     mChannel->ClearLookRegions();
-    (void)mChannel->SelectLook(0);
+    mChannel->SelectLook(0);
 }
 
 void LScrollbar::Page(int32_t mode)
 {
-    (void)SetValue(GetValue() + (mode == 1 ? -mPageStep : mPageStep));
+    SetValue(GetValue() + (mode == 1 ? -mPageStep : mPageStep));
 }
 
 void LScrollbar::EndPaging()
 {
     mPagingMode = 0;
     ClearPagingHighlight();
-    (void)ReleaseIdle();
+    ReleaseIdle();
 }
 
 // --- Notification handlers ---
@@ -413,7 +413,7 @@ ZQRESULT LScrollbar::OnChannelLeftDrag(const RCPtr<LNotificationDistributor>& /*
             UpdatePagingHighlight();
             mLastPageTick = Now();
             mPageCountdown = mPageRepeatDelay;
-            (void)RequestIdle();
+            RequestIdle();
         }
     }
     else if (NewlySet(conditions->mCurrent, conditions->mPrevious, kConditionCapture) && mPagingMode != 0)
@@ -469,7 +469,7 @@ ZQRESULT LScrollbar::OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& /*so
         mDragging = false;
         if (mApplyPendingOnDrop && mPendingValue >= 0 && mPendingValue <= 1)
         {
-            (void)LControl::SetValue(mPendingValue);
+            LControl::SetValue(mPendingValue);
             UpdateThumbPosition();
         }
         mPendingValue = -1;
@@ -521,11 +521,11 @@ ZQRESULT LScrollbar::OnStepButtonRepeat(const RCPtr<LNotificationDistributor>& s
     }
     if (button->GetName() == u"dec")
     {
-        (void)SetValue(GetValue() - mLineStep);
+        SetValue(GetValue() - mLineStep);
     }
     else if (button->GetName() == u"inc")
     {
-        (void)SetValue(GetValue() + mLineStep);
+        SetValue(GetValue() + mLineStep);
     }
     return 0;
 }
@@ -550,22 +550,22 @@ ZQRESULT LScrollbar::OnSiblingKeyNotification(const RCPtr<LNotificationDistribut
         switch (key.Target)
         {
         case KeyTarget::LineBack:
-            (void)SetValue(value - mLineStep);
+            SetValue(value - mLineStep);
             break;
         case KeyTarget::LineOn:
-            (void)SetValue(value + mLineStep);
+            SetValue(value + mLineStep);
             break;
         case KeyTarget::PageBack:
-            (void)SetValue(value - mPageStep);
+            SetValue(value - mPageStep);
             break;
         case KeyTarget::PageOn:
-            (void)SetValue(value + mPageStep);
+            SetValue(value + mPageStep);
             break;
         case KeyTarget::Start:
-            (void)SetValue(0);
+            SetValue(0);
             break;
         case KeyTarget::End:
-            (void)SetValue(1);
+            SetValue(1);
             break;
         }
         sibling->mPending = 0;

@@ -65,7 +65,7 @@ LScrollView::~LScrollView() = default;
 
 void LScrollView::OnClientExtentChanged()
 {
-    (void)UpdateScrollBars();
+    UpdateScrollBars();
 }
 
 void LScrollView::OnClientRectChanged()
@@ -88,7 +88,7 @@ ZQRESULT LScrollView::SetClientExtent(double width, double height)
     const RCPtr<LControl> self = KeepControlAlive(this);
     mClientExtent = {width, height};
     OnClientExtentChanged();
-    (void)Notify(LNotification::Create(kNidClientExtentChange));
+    Notify(LNotification::Create(kNidClientExtentChange));
     return 0;
 }
 
@@ -96,7 +96,7 @@ ZQRESULT LScrollView::SetAutoClientExtent(int32_t mode, int32_t marginX, int32_t
 {
     mAutoClientExtent = mode;
     mAutoExtentMargin = {marginX, marginY};
-    (void)ApplyAutoClientExtent();
+    ApplyAutoClientExtent();
     return 0;
 }
 
@@ -136,7 +136,7 @@ void LScrollView::UpdateBarRange(int32_t axis)
         return;
     }
     RectT<double> client;
-    (void)GetClientRect(client);
+    GetClientRect(client);
     const double length = ClientLength(client, axis);
     const double extent = mClientExtent.OnAxis(axis);
     if (mLineMode[axis] == 0)
@@ -148,19 +148,19 @@ void LScrollView::UpdateBarRange(int32_t axis)
             proportion = static_cast<float>(length) / static_cast<float>(extent);
             page = std::clamp(static_cast<float>(length) / static_cast<float>(extent - length), 0.0f, 1.0f);
         }
-        (void)bar->SetRange(0, extent - length, kLinear);
+        bar->SetRange(0, extent - length, kLinear);
         bar->SetThumbProportion(proportion);
         bar->UpdateThumbLength();
         bar->SetPageStep(page);
         bar->SetLineStep(static_cast<double>(page) / 10);
-        (void)GetClientRect(client);
+        GetClientRect(client);
         const double offset =
             std::max(0.0, std::round((extent - ClientLength(client, axis)) * bar->GetValue()));
         if (offset != mScrollOffset.OnAxis(axis))
         {
             PointT<double> scrolled = mScrollOffset;
             scrolled.OnAxis(axis) = offset;
-            (void)SetScrollOffset(scrolled);
+            SetScrollOffset(scrolled);
         }
         return;
     }
@@ -174,8 +174,8 @@ void LScrollView::UpdateBarRange(int32_t axis)
     bar->UpdateThumbLength();
     const double lines = bar->ScaleValue(bar->GetValue());
     const double maximum = std::max(0.0, total - visible);
-    (void)bar->SetRange(0, maximum, kLinear);
-    (void)bar->SetValue(bar->UnscaleValue(std::min(lines, maximum)));
+    bar->SetRange(0, maximum, kLinear);
+    bar->SetValue(bar->UnscaleValue(std::min(lines, maximum)));
 }
 
 ZQRESULT LScrollView::UpdateScrollBars()
@@ -190,11 +190,11 @@ ZQRESULT LScrollView::UpdateScrollBars()
     const bool vTaken = taken.x > 0;
     const bool hTaken = taken.y > 0;
     RectT<double> client;
-    (void)GetClientRect(client);
+    GetClientRect(client);
     // The room with no bars shown.
     const double roomWidth = client.width + (vTaken ? mVBarWidth : 0.0);
     const double roomHeight = client.height + (hTaken ? mHBarHeight : 0.0);
-    (void)ApplyAutoClientExtent();
+    ApplyAutoClientExtent();
 
     bool needV = roomHeight < mClientExtent.y;
     const bool needH = roomWidth - (needV ? mVBarWidth : 0.0) < mClientExtent.x;
@@ -214,12 +214,12 @@ ZQRESULT LScrollView::UpdateScrollBars()
         OnScrollBarVisibilityChanged(0);
     }
     RectT<double> now;
-    (void)GetClientRect(now);
+    GetClientRect(now);
     if (now != client)
     {
         OnClientRectChanged();
     }
-    (void)ApplyAutoClientExtent();
+    ApplyAutoClientExtent();
     return 0;
 }
 
@@ -239,12 +239,12 @@ void LScrollView::ShowScrollBar(int32_t axis, bool show)
     const int32_t crossAxis = axis == 0 ? 1 : 0;
     LLayoutDescriptor::AxisPosition position;
     LLayoutDescriptor::AxisSize size;
-    (void)layout->GetAxis(crossAxis, position, size);
+    layout->GetAxis(crossAxis, position, size);
     const double thickness = axis == 0 ? mHBarHeight : mVBarWidth;
     size = LLayoutDescriptor::AxisSize{};
     size.ToControl = LLayoutDescriptor::kSizeSelf;
     size.Abs = show ? std::trunc(thickness) : 0.0;
-    (void)target->SetAxisPlacement(crossAxis, position, size);
+    target->SetAxisPlacement(crossAxis, position, size);
 }
 
 ZQRESULT LScrollView::ApplyAutoClientExtent()
@@ -291,8 +291,8 @@ ZQRESULT LScrollView::BindScrollBars()
         }
         if (!IsCreated() && mViewHandler != nullptr)
         {
-            (void)mViewHandler->AddCallback(&LScrollView::OnScrollBarValueChange,
-                                            RCPtr<LNotificationDistributor>(bar), kNidValueChange);
+            mViewHandler->AddCallback(&LScrollView::OnScrollBarValueChange,
+                                      RCPtr<LNotificationDistributor>(bar), kNidValueChange);
         }
         double& thickness = bar == mHBar ? mHBarHeight : mVBarWidth;
         if (thickness == 0)
@@ -306,7 +306,7 @@ ZQRESULT LScrollView::BindScrollBars()
             thickness = bar == mHBar ? previousHBarHeight : previousVBarWidth;
         }
     }
-    (void)UpdateScrollBars();
+    UpdateScrollBars();
     return 0;
 }
 
@@ -354,14 +354,14 @@ void LScrollView::EndUpdate()
 {
     LControl::EndUpdate();
     mInUpdate = false;
-    (void)ApplyAutoClientExtent();
-    (void)UpdateScrollBars();
+    ApplyAutoClientExtent();
+    UpdateScrollBars();
 }
 
 void LScrollView::ScrollBufferedContent(const PointT<double>& oldOffset, const PointT<double>& newOffset)
 {
     RectT<double> client;
-    (void)GetClientRect(client);
+    GetClientRect(client);
     for (int32_t axis = 0; axis < 2; ++axis)
     {
         const RCPtr<LScrollbar> bar = BarOf(axis);
@@ -376,11 +376,11 @@ void LScrollView::ScrollBufferedContent(const PointT<double>& oldOffset, const P
         {
             // The bar follows the offset; its change must not come back as a new offset.
             const CAutoNotificationDisabler<LScrollView> suspended(mViewHandler, source, kNidValueChange);
-            (void)bar->SetValue(value);
+            bar->SetValue(value);
         }
         else
         {
-            (void)bar->SetValue(value);
+            bar->SetValue(value);
         }
     }
     LControl::ScrollBufferedContent(oldOffset, newOffset);
@@ -392,11 +392,11 @@ void LScrollView::InvalidateBufferedChild(const RCPtr<LControl>& child)
     {
         if (IsDockedOn(*child, 0) && IsDockedOn(*child, 1))
         {
-            (void)UpdateScrollBars();
+            UpdateScrollBars();
         }
         else
         {
-            (void)ApplyAutoClientExtent();
+            ApplyAutoClientExtent();
         }
     }
     LControl::InvalidateBufferedChild(child);
@@ -424,7 +424,7 @@ ZQRESULT LScrollView::SetScrollOffset(const PointT<double>& offset)
 ZQRESULT LScrollView::GetMaxScrollOffset(RectT<double>& range, const RCPtr<LControl>& /*child*/)
 {
     RectT<double> client;
-    (void)GetClientRect(client);
+    GetClientRect(client);
     const auto maximum = [&](int32_t axis)
     {
         const double extent = mClientExtent.OnAxis(axis);
@@ -462,7 +462,7 @@ void LScrollView::OnChildrenChanged(const RCPtr<LControl>& child, int32_t index)
     LControl::OnChildrenChanged(child, index);
     if (GetRootWindowObject() != nullptr)
     {
-        (void)ApplyAutoClientExtent();
+        ApplyAutoClientExtent();
     }
 }
 
@@ -475,10 +475,10 @@ ZQRESULT LScrollView::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     const int32_t mode = mAutoClientExtent;
     mAutoClientExtent = 0;
     const ZQRESULT result = LControl::ApplyDescriptor(descriptor);
-    (void)BindScrollBars();
+    BindScrollBars();
     mAutoClientExtent = mode;
-    (void)ApplyAutoClientExtent();
-    (void)UpdateScrollBars();
+    ApplyAutoClientExtent();
+    UpdateScrollBars();
     EndUpdate();
     return result;
 }
@@ -511,7 +511,7 @@ ZQRESULT LScrollView::OnMouseHWheel(const RCPtr<LMouseWheelParam>& param)
 ZQRESULT LScrollView::ScrollByWheel(const RCPtr<LScrollbar>& bar, uint32_t modifiers, double direction)
 {
     const double step = (modifiers & KeyCode::kInputShift) != 0 ? bar->GetPageStep() : bar->GetLineStep();
-    (void)bar->SetValue(bar->GetValue() + direction * step);
+    bar->SetValue(bar->GetValue() + direction * step);
     return 0;
 }
 
@@ -550,7 +550,7 @@ ZQRESULT LScrollView::ProcessCreateParams()
     }
     mAutoClientExtent = mode;
     mAutoExtentMargin = {};
-    (void)ApplyAutoClientExtent();
+    ApplyAutoClientExtent();
     return result;
 }
 
@@ -579,7 +579,7 @@ ZQRESULT LScrollView::OnScrollBarValueChange(const RCPtr<LNotificationDistributo
         PointT<double> offset = mScrollOffset;
         offset.OnAxis(axis) =
             mLineMode[axis] == 0 ? std::round(scaled) : std::trunc(scaled) * LineUnitOf(axis);
-        (void)SetScrollOffset(offset);
+        SetScrollOffset(offset);
     }
     return 1;
 }

@@ -76,7 +76,7 @@ LSlider::~LSlider() = default;
 
 double LSlider::ApplyValue(double value)
 {
-    (void)LControl::SetValue(value);
+    LControl::SetValue(value);
     UpdateThumbPosition();
     return GetValue();
 }
@@ -88,7 +88,7 @@ void LSlider::UpdateValueFromThumb()
         return;
     }
     const PointT<int32_t> thumb = ThumbPosition();
-    (void)ApplyValue(ValueFromPoint(thumb.x, thumb.y));
+    ApplyValue(ValueFromPoint(thumb.x, thumb.y));
 }
 
 void LSlider::UpdateThumbPosition()
@@ -179,7 +179,7 @@ void LSlider::MoveThumbTowards(const PointT<int32_t>& point)
     const double toThumb = Distance(thumb.x - start.x, thumb.y - start.y);
     const double value = toThumb > toTarget ? std::max(targetValue, GetValue() - mTrackStep)
                                             : std::min(targetValue, GetValue() + mTrackStep);
-    (void)ApplyValue(value);
+    ApplyValue(value);
 }
 
 // --- Control base operations ---
@@ -202,7 +202,7 @@ ZQRESULT LSlider::RemoveNotificationCallback(const RCPtr<LNotificationDistributo
 {
     if (mSliderHandler != nullptr)
     {
-        (void)mSliderHandler->RemoveCallback(source.Get(), id);
+        mSliderHandler->RemoveCallback(source.Get(), id);
     }
     return LPanel::RemoveNotificationCallback(source, id);
 }
@@ -214,7 +214,7 @@ double LSlider::SetValue(double value)
         mPendingValue = value;
         return GetValue();
     }
-    (void)ApplyValue(value);
+    ApplyValue(value);
     return GetValue();
 }
 
@@ -244,7 +244,7 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         if (IsEnabled(true))
         {
             mTrackPressActive = true;
-            (void)RequestIdle();
+            RequestIdle();
             mLastTrackTick = Now();
             mTrackCountdown = kTrackRepeatDelay;
         }
@@ -254,7 +254,7 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         if (mTrackPressActive)
         {
             mTrackPressActive = false;
-            (void)ReleaseIdle();
+            ReleaseIdle();
         }
     }
     else if (TurnedOn(current, previous, kConditionContainsFocus))
@@ -264,11 +264,11 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
             mKeyStepping = false;
             SendNotification(kNidValueChangeKeyUp, nullptr);
         }
-        (void)SelectLook(IsEnabled(true) ? kNormalLook : kDisabledLook);
+        SelectLook(IsEnabled(true) ? kNormalLook : kDisabledLook);
     }
     else if (TurnedOn(previous, current, kConditionContainsFocus))
     {
-        (void)SelectLook(kFocusedLook);
+        SelectLook(kFocusedLook);
     }
     else if (((previous ^ current) & kConditionEnabled) != 0)
     {
@@ -387,17 +387,17 @@ ZQRESULT LSlider::Initialize()
         mThumb = RCPtr<LButton>(factory->CreateControl(thumbDescriptor, RCPtr<LControl>(this)));
         if (mThumb != nullptr)
         {
-            (void)mThumb->SetVisible(true);
+            mThumb->SetVisible(true);
             const RCPtr<LNotificationDistributor> thumb(mThumb);
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbMouseMove, thumb, kNidMouseMove);
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftClick, thumb, kNidLeftClick);
-            (void)mSliderHandler->AddCallback(&LSlider::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
+            mSliderHandler->AddCallback(&LSlider::OnThumbMouseMove, thumb, kNidMouseMove);
+            mSliderHandler->AddCallback(&LSlider::OnThumbLeftClick, thumb, kNidLeftClick);
+            mSliderHandler->AddCallback(&LSlider::OnThumbLeftDrag, thumb, kNidLeftDragConditionChange);
             mThumb->SetKeepPressedLook(true);
         }
     }
     EndUpdate();
-    (void)SetRange(0, kScaledMaximum, kLinear);
-    (void)SetDragThreshold(0);
+    SetRange(0, kScaledMaximum, kLinear);
+    SetDragThreshold(0);
     return 0;
 }
 
@@ -409,7 +409,7 @@ ZQRESULT LSlider::AddChildControl(const RCPtr<LControl>& control, const RCPtr<LC
     }
     const RCPtr<LControlDescriptor> thumbDescriptor = MakeThumbDescriptor();
     const ZQRESULT result = LPanel::AddChildControl(control, thumbDescriptor);
-    (void)control->SetVisible(true);
+    control->SetVisible(true);
     return result;
 }
 
@@ -417,11 +417,11 @@ ZQRESULT LSlider::OnCreated()
 {
     if (mThumbEnd != nullptr)
     {
-        (void)mThumbEnd->SetVisible(false);
+        mThumbEnd->SetVisible(false);
     }
     if (mThumbStart != nullptr)
     {
-        (void)mThumbStart->SetVisible(false);
+        mThumbStart->SetVisible(false);
         const RectT<double>& start = mThumbStart->GetRect();
         mThumbHotOffset = {RoundToInt(start.width / 2), RoundToInt(start.height / 2)};
         if (const RCPtr<LLayoutDescriptor>& layout = mThumbStart->GetLayout(); layout != nullptr)
@@ -439,7 +439,7 @@ ZQRESULT LSlider::OnCreated()
     // A skin applied again takes out the children it does not name, the run-time thumb among them.
     if (mThumb != nullptr && mThumb->GetParent().Get() != this)
     {
-        (void)AddChildControl(RCPtr<LControl>(mThumb), nullptr);
+        AddChildControl(RCPtr<LControl>(mThumb), nullptr);
     }
     EndUpdate();
     return 0;
@@ -470,7 +470,7 @@ ZQRESULT LSlider::OnThumbLeftDrag(const RCPtr<LNotificationDistributor>& /*sourc
         mDragging = false;
         if (mApplyPendingOnDrop && mPendingValue >= 0 && mPendingValue <= 1)
         {
-            (void)ApplyValue(mPendingValue);
+            ApplyValue(mPendingValue);
         }
         mPendingValue = -1;
         SendNotification(kNidValueChangeCapture, RCPtr<LRefCountedObject>(LHolder<bool>::Create(false)));
@@ -522,7 +522,7 @@ RCPtr<LControlDescriptor> LSlider::MakeThumbDescriptor() const
         return {};
     }
     RCPtr<LLayoutDescriptor> layout;
-    (void)mThumbStart->GetLayout()->CopyTo(layout);
+    mThumbStart->GetLayout()->CopyTo(layout);
     // Placed by its absolute position alone, so that the slider moves it by that.
     layout->mTabStop = 0;
     layout->mXDocked = false;
@@ -553,11 +553,11 @@ void LSlider::PlaceThumb(const PointT<int32_t>& point)
     LLayoutDescriptor::AxisSize xSize;
     LLayoutDescriptor::AxisPosition yPosition;
     LLayoutDescriptor::AxisSize ySize;
-    (void)layout->GetAxis(0, xPosition, xSize);
-    (void)layout->GetAxis(1, yPosition, ySize);
+    layout->GetAxis(0, xPosition, xSize);
+    layout->GetAxis(1, yPosition, ySize);
     xPosition.Abs = point.x;
     yPosition.Abs = point.y;
-    (void)mThumb->SetAxisPlacement(xPosition, xSize, yPosition, ySize);
+    mThumb->SetAxisPlacement(xPosition, xSize, yPosition, ySize);
 }
 
 PointT<int32_t> LSlider::ThumbPosition() const
@@ -574,21 +574,21 @@ PointT<int32_t> LSlider::ToClient(const PointT<int32_t>& point) const
 
 void LSlider::StepScaledValue(double units)
 {
-    (void)SetValue(UnscaleValue(ScaleValue(GetValue()) + units));
+    SetValue(UnscaleValue(ScaleValue(GetValue()) + units));
 }
 
 void LSlider::SendNotification(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 
 void LSlider::SelectStateLook(bool containsFocus)
 {
     if (!IsEnabled(true))
     {
-        (void)SelectLook(kDisabledLook);
+        SelectLook(kDisabledLook);
         return;
     }
-    (void)SelectLook(containsFocus ? kFocusedLook : kNormalLook);
+    SelectLook(containsFocus ? kFocusedLook : kNormalLook);
 }
 } // namespace ZQ

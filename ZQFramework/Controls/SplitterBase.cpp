@@ -35,7 +35,7 @@ void AxisRecords(const LControl& control, int32_t axis, Position& position, Size
 {
     if (const RCPtr<LLayoutDescriptor>& layout = control.GetLayout(); layout != nullptr)
     {
-        (void)layout->GetAxis(axis, position, size);
+        layout->GetAxis(axis, position, size);
     }
 }
 
@@ -43,7 +43,7 @@ void AxisRecords(const LControl& control, int32_t axis, Position& position, Size
 double MinimumSize(LControl& control, int32_t axis)
 {
     PointT<double> size;
-    (void)control.GetLayoutSize(size);
+    control.GetLayoutSize(size);
     return axis == 0 ? size.x : size.y;
 }
 
@@ -51,7 +51,7 @@ double MinimumSize(LControl& control, int32_t axis)
 double MaximumSize(LControl& control, int32_t axis)
 {
     PointT<double> size;
-    (void)control.GetMaximumSize(size);
+    control.GetMaximumSize(size);
     return axis == 0 ? size.x : size.y;
 }
 
@@ -101,7 +101,7 @@ ZQRESULT LSplitterBase::BeginDrag()
         own.ReferenceName = WString();
         own.Rel = 0;
         own.Abs = position;
-        (void)SetAxisPlacement(axis, own, ownSize);
+        SetAxisPlacement(axis, own, ownSize);
         Position anchorPosition;
         Size anchorSize;
         AxisRecords(*mAnchor, axis, anchorPosition, anchorSize);
@@ -134,7 +134,7 @@ void LSplitterBase::OnDragMoved(const RCPtr<LPointWithModifiersParam>& /*param*/
     AxisRecords(*mAnchor, axis, position, size);
     size.Abs = mAnchorSizeAbs + GetDragDisplacement().OnAxis(axis);
     const RCPtr<LControl> anchor = mAnchor;
-    (void)anchor->SetAxisPlacement(axis, position, size);
+    anchor->SetAxisPlacement(axis, position, size);
 }
 
 ZQRESULT LSplitterBase::EndDrag()
@@ -149,7 +149,7 @@ ZQRESULT LSplitterBase::EndDrag()
         position.ReferenceName = mAnchor->GetName();
         position.Abs = mSavedPositionAbs;
         position.Rel = mSavedPositionRel;
-        (void)SetAxisPlacement(axis, position, size);
+        SetAxisPlacement(axis, position, size);
     }
     return LControl::EndDrag();
 }
@@ -177,8 +177,8 @@ void LSplitterBase::OnConditionsChanged(const RCPtr<LConditionsParam>& condition
         {
             if ((conditions->mCurrent & kConditionLeftDrag) != 0)
             {
-                (void)SetDragMode(static_cast<int32_t>(DragMode::MoveScrolling),
-                                  Axis() == 0 ? DragState::kMoveX : DragState::kMoveY);
+                SetDragMode(static_cast<int32_t>(DragMode::MoveScrolling),
+                            Axis() == 0 ? DragState::kMoveX : DragState::kMoveY);
             }
             else
             {
@@ -334,14 +334,14 @@ void LSplitterBase::KeepInRange()
     Size anchorSize;
     AxisRecords(*anchor, axis, anchorPosition, anchorSize);
     anchorSize.Abs += difference;
-    (void)anchor->SetAxisPlacement(axis, anchorPosition, anchorSize);
+    anchor->SetAxisPlacement(axis, anchorPosition, anchorSize);
 }
 
 void LSplitterBase::UpdateLook()
 {
     if (!IsEnabled(true))
     {
-        (void)SelectLook(kDisabledLook);
+        SelectLook(kDisabledLook);
         return;
     }
     const bool dragging = HasCapture() && IsDragging(MouseButton::Left);
@@ -354,6 +354,6 @@ void LSplitterBase::UpdateLook()
     {
         look = 1;
     }
-    (void)SelectLook(IsFocused() ? look + kFocusedLooks : look);
+    SelectLook(IsFocused() ? look + kFocusedLooks : look);
 }
 } // namespace ZQ

@@ -25,10 +25,10 @@ LStatusBar::~LStatusBar() = default;
 ZQRESULT LStatusBar::SetStatusTextNow(const WString& text)
 {
     // Texts posted earlier must not overwrite this one at a later idle pass.
-    (void)ProcessNotifications(false);
+    ProcessNotifications(false);
     if (mTextLabel != nullptr)
     {
-        (void)mTextLabel->SetLabel(text);
+        mTextLabel->SetLabel(text);
     }
     if (const RCPtr<LRootWindow> window = GetRootWindow(); window != nullptr)
     {
@@ -81,13 +81,13 @@ ZQRESULT LStatusBar::Initialize()
     }
     mStatusHandler = LNotificationHandler<LStatusBar>::Create(this);
     const RCPtr<LNotificationDistributor> self(this);
-    (void)mStatusHandler->AddCallback(&LStatusBar::OnSetStatusText, self, kNidSetStatusText,
-                                      LNotificationDistributor::kLatestOnly);
+    mStatusHandler->AddCallback(&LStatusBar::OnSetStatusText, self, kNidSetStatusText,
+                                LNotificationDistributor::kLatestOnly);
     if (SetTarget(self) == 0)
     {
         AdjustOwnInternalReferences(1);
     }
-    (void)RequestIdle();
+    RequestIdle();
     mTextLabel = FindTypedChild<LLabel>(*this, u"label1");
     if (mTextLabel != nullptr)
     {
@@ -99,13 +99,13 @@ ZQRESULT LStatusBar::Initialize()
 ZQRESULT LStatusBar::ProcessCreateParams()
 {
     const ZQRESULT result = LControl::ProcessCreateParams();
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     return result;
 }
 
 void LStatusBar::OnIdle()
 {
-    (void)ProcessNotifications(false);
+    ProcessNotifications(false);
 }
 
 ZQRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>& /*source*/,
@@ -114,7 +114,7 @@ ZQRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>& /*so
     const RCPtr<StatusText> text(notification->GetParam());
     if (text != nullptr && mTextLabel != nullptr)
     {
-        (void)mTextLabel->SetLabel(text->GetValue());
+        mTextLabel->SetLabel(text->GetValue());
     }
     return 1;
 }

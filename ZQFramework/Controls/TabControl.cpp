@@ -126,14 +126,14 @@ ZQRESULT LTabControl::SelectTab(const WString& name)
     {
         if (const RCPtr<LControl> page = GetPageAt(i); page != nullptr && i != asked)
         {
-            (void)page->SetVisible(false);
+            page->SetVisible(false);
         }
     }
     mSelectedTabName = newName;
     OnTabSelected(asked);
     if (const RCPtr<LControl> page = GetPageAt(asked); page != nullptr)
     {
-        (void)page->SetVisible(true);
+        page->SetVisible(true);
     }
     SendNotification(kNidTabSelected, RCPtr<LRefCountedObject>(GetSelectedPage()));
     return 0;
@@ -175,7 +175,7 @@ ZQRESULT LTabControl::RemoveNotificationCallback(const RCPtr<LNotificationDistri
 {
     if (mTabHandler != nullptr)
     {
-        (void)mTabHandler->RemoveCallback(source.Get(), id);
+        mTabHandler->RemoveCallback(source.Get(), id);
     }
     return LPanel::RemoveNotificationCallback(source, id);
 }
@@ -188,7 +188,7 @@ void LTabControl::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
     {
         if (const RCPtr<LControl> page = GetSelectedPage(); page != nullptr)
         {
-            (void)page->SetFocus(true);
+            page->SetFocus(true);
         }
     }
     LPanel::OnConditionsChanged(conditions);
@@ -199,7 +199,7 @@ ZQRESULT LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descripto
     const ZQRESULT result = LPanel::ApplyDescriptor(descriptor);
     if (IsCreated())
     {
-        (void)SelectTab(mSelectedTabName);
+        SelectTab(mSelectedTabName);
     }
     return result;
 }
@@ -224,8 +224,8 @@ ZQRESULT LTabControl::Initialize()
         const RCPtr<LButton> button(mButtonHolder->GetChildren().GetAt(i, ChildControlList::kStorageOrder));
         if (button != nullptr)
         {
-            (void)mTabHandler->AddCallback(&LTabControl::OnTabButtonClick,
-                                           RCPtr<LNotificationDistributor>(button), kNidLeftClick);
+            mTabHandler->AddCallback(&LTabControl::OnTabButtonClick, RCPtr<LNotificationDistributor>(button),
+                                     kNidLeftClick);
         }
     }
     return selected;
@@ -248,7 +248,7 @@ ZQRESULT LTabControl::OnTabButtonClick(const RCPtr<LNotificationDistributor>& so
     {
         SendNotification(kNidTabButtonClicked, RCPtr<LRefCountedObject>(button));
     }
-    (void)SelectTab(name);
+    SelectTab(name);
     const int32_t selected = GetSelectedIndex();
     if (selected < 0)
     {
@@ -259,12 +259,12 @@ ZQRESULT LTabControl::OnTabButtonClick(const RCPtr<LNotificationDistributor>& so
         // The change was refused or redirected: the selected tab's button shows as pressed again.
         if (const RCPtr<LControl> selectedButton = GetButtonAt(selected); selectedButton != nullptr)
         {
-            (void)selectedButton->SetValue(1.0);
+            selectedButton->SetValue(1.0);
         }
     }
     if (const RCPtr<LControl> page = GetPageAt(selected); page != nullptr)
     {
-        (void)page->SetFocus(true);
+        page->SetFocus(true);
     }
     return 1;
 }
@@ -277,6 +277,6 @@ ZQRESULT LTabControl::SelectTabAtStoragePosition(int32_t index)
 
 void LTabControl::SendNotification(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 } // namespace ZQ

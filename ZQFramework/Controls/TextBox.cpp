@@ -80,7 +80,7 @@ double LTextBox::Now()
 
 void LTextBox::Announce(const char16_t* name, const RCPtr<LRefCountedObject>& param)
 {
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(param)));
 }
 
 // --- Text ---
@@ -104,13 +104,13 @@ ZQRESULT LTextBox::SetText(const WString& text, bool resetCaret)
         width = std::clamp(static_cast<double>(textWidth), -kExtentLimit, kExtentLimit);
         height = std::clamp(static_cast<double>(textHeight), -kExtentLimit, kExtentLimit);
     }
-    (void)SetClientExtent(width, height);
+    SetClientExtent(width, height);
     ClearSelection();
     // A caret left past a shortened text could neither move left nor be measured: it stops at the end.
-    (void)SetCaretPosition(resetCaret ? 0 : std::min(mEdit.GetCaret(), mEdit.GetLength()), true);
+    SetCaretPosition(resetCaret ? 0 : std::min(mEdit.GetCaret(), mEdit.GetLength()), true);
     if (LLook* caption = LookAt(kLookCaption); caption != nullptr && !mCaption.IsEmpty())
     {
-        (void)caption->SetText(mCaption);
+        caption->SetText(mCaption);
         UpdateLooks();
     }
     Announce(kNidTextboxTextChange, RCPtr<LRefCountedObject>(self));
@@ -124,7 +124,7 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
     Announce(kNidTextboxValidating, RCPtr<LRefCountedObject>(params));
     if (params->mValid != 0 && params->mText != mLabel)
     {
-        (void)SetText(params->mText, false);
+        SetText(params->mText, false);
     }
     if (params->mValid != 0)
     {
@@ -138,7 +138,7 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 ZQRESULT LTextBox::ApplyEdit(const TextEditModel& edited, bool forceCaret)
 {
     const ZQRESULT result = SetText(edited.GetText(), false);
-    (void)SetCaretPosition(edited.GetCaret(), result == 0 || forceCaret);
+    SetCaretPosition(edited.GetCaret(), result == 0 || forceCaret);
     Show(mEdit.SetSelection(edited.GetSelectionStart(), edited.GetSelectionLength(),
                             edited.GetSelectionAnchor()));
     return result;
@@ -148,7 +148,7 @@ void LTextBox::TypeCharacter(char16_t character)
 {
     TextEditModel edited = mEdit;
     edited.TypeCharacter(character);
-    (void)ApplyEdit(edited, false);
+    ApplyEdit(edited, false);
 }
 
 void LTextBox::Delete(bool (TextEditModel::*deletion)())
@@ -156,7 +156,7 @@ void LTextBox::Delete(bool (TextEditModel::*deletion)())
     TextEditModel edited = mEdit;
     if ((edited.*deletion)())
     {
-        (void)ApplyEdit(edited, false);
+        ApplyEdit(edited, false);
     }
 }
 
@@ -183,7 +183,7 @@ ZQRESULT LTextBox::InsertAtCaret(const WString& text)
     {
         return E_FAIL;
     }
-    (void)ApplyEdit(edited, false);
+    ApplyEdit(edited, false);
     return 0;
 }
 
@@ -208,7 +208,7 @@ void LTextBox::ShowCaret()
     UpdateCaretRect();
     mCaretVisible = true;
     mNextBlinkTime = Now() + kCaretShownSeconds;
-    (void)InvalidateWhole();
+    InvalidateWhole();
 }
 
 void LTextBox::Show(const TextEditModel::Change& change)
@@ -441,7 +441,7 @@ void LTextBox::UpdateLooks()
     if (!IsEnabled(true))
     {
         ClearLookRegions();
-        (void)SelectLook(kLookDisabled);
+        SelectLook(kLookDisabled);
         return;
     }
     const bool hot = IsHover() || IsDragging(MouseButton::Left);
@@ -461,7 +461,7 @@ void LTextBox::UpdateLooks()
         return;
     }
     ClearLookRegions();
-    (void)SelectLook(stateLook);
+    SelectLook(stateLook);
 }
 
 void LTextBox::ShowCaptionLooks()
@@ -478,10 +478,10 @@ void LTextBox::ShowCaptionLooks()
     Region region;
     region.AddRect(left, top, left + RoundRegionEdge(lineWidth), top + RoundRegionEdge(area.height));
     ClearLookRegions();
-    (void)SetLookRegion(kLookCaption, region);
-    (void)SetLookRegionExcluding(kLookAroundCaption, kLookCaption);
-    (void)SelectLook(kLookAroundCaption);
-    (void)SetLookOpacity(kLookCaption, 1.0f, false);
+    SetLookRegion(kLookCaption, region);
+    SetLookRegionExcluding(kLookAroundCaption, kLookCaption);
+    SelectLook(kLookAroundCaption);
+    SetLookOpacity(kLookCaption, 1.0f, false);
 }
 
 void LTextBox::ShowSelectionLooks(int32_t stateLook, bool hot)
@@ -500,16 +500,16 @@ void LTextBox::ShowSelectionLooks(int32_t stateLook, bool hot)
     // A look with an empty region draws everywhere: a selection scrolled out of sight shows no highlight.
     if (right <= left || bottom <= top)
     {
-        (void)SelectLook(stateLook);
+        SelectLook(stateLook);
         return;
     }
     Region region;
     region.AddRect(RoundRegionEdge(left), RoundRegionEdge(top), RoundRegionEdge(right),
                    RoundRegionEdge(bottom));
-    (void)SetLookRegion(selectionLook, region);
-    (void)SetLookRegionExcluding(stateLook, selectionLook);
-    (void)SelectLook(stateLook);
-    (void)SetLookOpacity(selectionLook, 1.0f, false);
+    SetLookRegion(selectionLook, region);
+    SetLookRegionExcluding(stateLook, selectionLook);
+    SelectLook(stateLook);
+    SetLookOpacity(selectionLook, 1.0f, false);
 }
 
 void LTextBox::DrawOverlay(const RCPtr<LRenderer>& renderer)
@@ -537,7 +537,7 @@ void LTextBox::OnIdle()
     }
     mCaretVisible = !mCaretVisible;
     mNextBlinkTime = now + (mCaretVisible ? kCaretShownSeconds : kCaretHiddenSeconds);
-    (void)InvalidateWhole();
+    InvalidateWhole();
 }
 
 // --- Control base operations ---
@@ -560,11 +560,11 @@ ZQRESULT LTextBox::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
     if (FindCreateParam(*this, u"LABEL", caption) ||
         (table != nullptr && table->GetString(u"LABEL", caption)))
     {
-        (void)SetLabel(kept);
+        SetLabel(kept);
         mCaption = caption;
         if (LLook* look = LookAt(kLookCaption); look != nullptr && !mCaption.IsEmpty())
         {
-            (void)look->SetText(mCaption);
+            look->SetText(mCaption);
             UpdateLooks();
         }
     }

@@ -244,7 +244,7 @@ ZQRESULT LTextBox::SetScrollOffset(const PointT<double>& offset)
         const double end = extent > textAreaWidth ? extent - textAreaWidth + 3 : 0;
         if (mScrollOffset.x <= 0 || mScrollOffset.x >= end)
         {
-            (void)StopAutoScroll(0);
+            StopAutoScroll(0);
         }
     }
     if (const RCPtr<LRootWindow> window = GetRootWindow(); IsDragging(MouseButton::Left) && window != nullptr)
@@ -267,7 +267,7 @@ ZQRESULT LTextBox::SetFocus(bool forward)
     const RCPtr<LControl> self = KeepControlAlive(this);
     if (IsFocused())
     {
-        (void)Validate();
+        Validate();
     }
     return LScrollView::SetFocus(forward);
 }
@@ -297,8 +297,8 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         }
         UpdateLooks();
         mNextBlinkTime = Now() + kCaretShownSeconds;
-        (void)InvalidateWhole();
-        (void)RequestIdle();
+        InvalidateWhole();
+        RequestIdle();
     }
     else if (NewlySet(current, previous, kConditionFocused))
     {
@@ -306,11 +306,11 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         {
             firstWindow->SetTextInput(false, self, mLabel);
         }
-        (void)ReleaseIdle();
+        ReleaseIdle();
         mCaretVisible = false;
-        (void)SetScrollOffset({0, 0});
+        SetScrollOffset({0, 0});
         UpdateLooks();
-        (void)InvalidateWhole();
+        InvalidateWhole();
     }
     else
     {
@@ -320,8 +320,8 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& conditions)
         }
         if (NewlySet(current, previous, kConditionLeftDrag))
         {
-            (void)StopAutoScroll(0);
-            (void)StopAutoScroll(1);
+            StopAutoScroll(0);
+            StopAutoScroll(1);
         }
     }
     const uint32_t changed = previous ^ current;
@@ -471,9 +471,9 @@ void LTextBox::ProcessRootWindowAquired()
     WString label;
     for (const Item& item : kItems)
     {
-        (void)strings->GetString(item.labelKey, label);
-        (void)menu->InsertItem(static_cast<int32_t>(menu->GetItemCount()), label, item.command, true, false);
+        strings->GetString(item.labelKey, label);
+        menu->InsertItem(static_cast<int32_t>(menu->GetItemCount()), label, item.command, true, false);
     }
-    (void)SetContextMenuDescriptor(menu);
+    SetContextMenuDescriptor(menu);
 }
 } // namespace ZQ

@@ -260,13 +260,13 @@ void TextEditModel::TypeCharacter(char16_t character)
     WString edited = mText;
     if (HasSelection())
     {
-        (void)edited.Remove(mSelectionStart, mSelectionLength);
+        edited.Remove(mSelectionStart, mSelectionLength);
         (void)PlaceCaret(mSelectionStart);
         (void)ClearSelection();
     }
     const int32_t caret = mCaret;
     // A caret past the end inserts nothing.
-    (void)edited.Insert(caret, WString(character));
+    edited.Insert(caret, WString(character));
     if (edited != mText)
     {
         TakeEditedText(edited, caret + 1);
@@ -281,7 +281,7 @@ bool TextEditModel::DeleteRange(int32_t position, int32_t count)
         return false;
     }
     WString edited = mText;
-    (void)edited.Remove(position, count);
+    edited.Remove(position, count);
     TakeEditedText(edited, position);
     return true;
 }
@@ -314,8 +314,8 @@ bool TextEditModel::ReplaceSelection(const WString& text)
     }
     const int32_t start = mSelectionStart;
     WString edited = mText;
-    (void)edited.Remove(start, mSelectionLength);
-    (void)edited.Insert(start, text);
+    edited.Remove(start, mSelectionLength);
+    edited.Insert(start, text);
     TakeEditedText(edited, start + text.GetLength());
     mSelectionAnchor = 0;
     return true;

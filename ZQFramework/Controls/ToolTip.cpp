@@ -58,7 +58,7 @@ ZQRESULT LToolTip::Show()
     // One idle request for the whole time the tool tip waits or shows.
     if (wasIdle)
     {
-        (void)RequestIdle();
+        RequestIdle();
     }
     return 0;
 }
@@ -69,7 +69,7 @@ ZQRESULT LToolTip::Hide()
     if (mState != kIdle)
     {
         mState = kIdle;
-        (void)ReleaseIdle();
+        ReleaseIdle();
     }
     const bool showing = mLayout != nullptr && mLayout->mVisible && mRect.width > 0 && mRect.height > 0;
     if (showing)
@@ -81,19 +81,19 @@ ZQRESULT LToolTip::Hide()
         return E_FAIL;
     }
     const RCPtr<LControl> parent = mParent;
-    (void)parent->RemoveChildLater(self);
+    parent->RemoveChildLater(self);
     return 0;
 }
 
 ZQRESULT LToolTip::ProcessCreateParams()
 {
-    (void)SetNotFocusable(true);
+    SetNotFocusable(true);
     return 0;
 }
 
 ZQRESULT LToolTip::OnCreated()
 {
-    (void)SetVisible(false);
+    SetVisible(false);
     return 0;
 }
 
@@ -106,7 +106,7 @@ void LToolTip::OnIdle()
     }
     else if (mState == kShowing && now - mStateTime > kDisplayTime)
     {
-        (void)Hide();
+        Hide();
     }
 }
 
@@ -124,10 +124,10 @@ void LToolTip::LimitWidth()
     }
     LLayoutDescriptor::AxisLimit minimum;
     LLayoutDescriptor::AxisLimit maximum;
-    (void)mLayout->GetAxisLimits(0, minimum, maximum);
+    mLayout->GetAxisLimits(0, minimum, maximum);
     maximum = LLayoutDescriptor::AxisLimit{};
     maximum.Abs = window->GetScreenRect().width - kWindowMargin;
-    (void)SetAxisLimits(0, minimum, maximum);
+    SetAxisLimits(0, minimum, maximum);
 }
 
 void LToolTip::ShowNow(uint32_t now)
@@ -135,7 +135,7 @@ void LToolTip::ShowNow(uint32_t now)
     mState = kShowing;
     mStateTime = now;
     Place();
-    (void)SetVisible(true);
+    SetVisible(true);
 }
 
 void LToolTip::Place()
@@ -159,12 +159,12 @@ void LToolTip::Place()
     {
         LLayoutDescriptor::AxisPosition position;
         LLayoutDescriptor::AxisSize axisSize;
-        (void)mLayout->GetAxis(axis, position, axisSize);
+        mLayout->GetAxis(axis, position, axisSize);
         position.ToControl = LLayoutDescriptor::kPositionParent;
         position.ReferenceName = WString();
         position.Rel = 0;
         position.Abs = KeepInside(wanted[axis], size[axis], limit[axis]) - origin[axis];
-        (void)SetAxisPlacement(axis, position, axisSize);
+        SetAxisPlacement(axis, position, axisSize);
     }
 }
 } // namespace ZQ

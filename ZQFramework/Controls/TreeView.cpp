@@ -98,7 +98,7 @@ void LTreeView::UpdateSubtreeVisibility(int32_t row)
 {
     for (int32_t i = row + 1; InRange(i) && IsAncestor(row, i); ++i)
     {
-        (void)SetItemHidden(i, !mRows.AncestorsChecked(i));
+        SetItemHidden(i, !mRows.AncestorsChecked(i));
     }
 }
 
@@ -116,7 +116,7 @@ int32_t LTreeView::SetItemParent(int32_t row, int32_t parent)
     // Down to the parent's index: the rows passed, the parent last, move up by one.
     while (i < p)
     {
-        (void)SwapItems(i, i + 1);
+        SwapItems(i, i + 1);
         if (i + 1 == p)
         {
             p = i;
@@ -129,7 +129,7 @@ int32_t LTreeView::SetItemParent(int32_t row, int32_t parent)
         // Up until the row above belongs to the parent's subtree, and never past the parent itself.
         while (i - 1 > p && !IsAncestor(p, i - 1))
         {
-            (void)SwapItems(i, i - 1);
+            SwapItems(i, i - 1);
             --i;
         }
         refresh = std::max(i - 1, 0);
@@ -143,7 +143,7 @@ int32_t LTreeView::SetItemParent(int32_t row, int32_t parent)
         }
         UpdateSubtreeVisibility(p);
     }
-    (void)UpdateItemControlsFrom(refresh);
+    UpdateItemControlsFrom(refresh);
     return i;
 }
 
@@ -158,7 +158,7 @@ void LTreeView::ExpandRow(int32_t row)
     if (item != nullptr && item->GetCheckBox() != nullptr && mAutoValue && !GetTreeRow(row).checked)
     {
         // The box's value notification checks, counts and shows the subtree, as a click would.
-        (void)item->GetCheckBox()->SetValue(1.0);
+        item->GetCheckBox()->SetValue(1.0);
         return;
     }
     SetItemChecked(row, true);
@@ -202,11 +202,11 @@ void LTreeView::BindCheckBox(const RCPtr<LNotificationDistributor>& box)
 {
     if (mAutoValue)
     {
-        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxValueChanged, box, kNidValueChange);
+        mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxValueChanged, box, kNidValueChange);
     }
     else
     {
-        (void)mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxClicked, box, kNidLeftClick);
+        mTreeHandler->AddCallback(&LTreeView::OnItemCheckBoxClicked, box, kNidLeftClick);
     }
 }
 
@@ -221,7 +221,7 @@ ZQRESULT LTreeView::CreateItemControl()
         return result;
     }
     box->SetPassive(AreCheckBoxesPassive());
-    (void)box->SetAutoValueSet(mAutoValue);
+    box->SetAutoValueSet(mAutoValue);
     BindCheckBox(RCPtr<LNotificationDistributor>(box));
     return result;
 }
@@ -241,11 +241,11 @@ void LTreeView::SetCheckBoxAutoValue(bool autoValue)
         {
             continue;
         }
-        (void)box->SetAutoValueSet(autoValue);
+        box->SetAutoValueSet(autoValue);
         const RCPtr<LNotificationDistributor> source(box);
         const char16_t* dropped = autoValue ? kNidLeftClick : kNidValueChange;
-        (void)UnregisterFromDistributor(source, dropped);
-        (void)mTreeHandler->RemoveCallback(source.Get(), dropped);
+        UnregisterFromDistributor(source, dropped);
+        mTreeHandler->RemoveCallback(source.Get(), dropped);
         BindCheckBox(source);
     }
 }
@@ -259,7 +259,7 @@ ZQRESULT LTreeView::UpdateItemControl(int32_t index, int32_t& slot)
         const RCPtr<LTreeViewItem> item = GetTreeItemControl(slot);
         if (item != nullptr && item->GetCheckBox() != nullptr)
         {
-            (void)item->GetCheckBox()->SetEnabled(GetDescendantCount(index) != 0);
+            item->GetCheckBox()->SetEnabled(GetDescendantCount(index) != 0);
             item->SetIndentLevel(GetItemDepth(index));
         }
     }
@@ -298,10 +298,10 @@ ZQRESULT LTreeView::HandleCheckBox(const RCPtr<LNotificationDistributor>& source
         GetTreeRow(row).checked = checked;
     }
     UpdateSubtreeVisibility(row);
-    (void)UpdateItemControlsFrom(row);
-    (void)UpdateItemWidths();
-    (void)SelectRange(row, row, true);
-    (void)Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
+    UpdateItemControlsFrom(row);
+    UpdateItemWidths();
+    SelectRange(row, row, true);
+    Notify(LNotification::Create(name, ConstRCPtr<LRefCountedObject>(RCPtr<LRefCountedObject>(param))));
     return 1;
 }
 
@@ -321,7 +321,7 @@ ZQRESULT LTreeView::OnItemCheckBoxClicked(const RCPtr<LNotificationDistributor>&
 
 void LTreeView::OnIdle()
 {
-    (void)ReleaseIdle();
+    ReleaseIdle();
 }
 
 ZQRESULT LTreeView::Initialize()
@@ -350,7 +350,7 @@ ZQRESULT LTreeView::RemoveNotificationCallback(const RCPtr<LNotificationDistribu
 {
     if (mTreeHandler != nullptr)
     {
-        (void)mTreeHandler->RemoveCallback(source.Get(), id);
+        mTreeHandler->RemoveCallback(source.Get(), id);
     }
     return LCheckedListBox::RemoveNotificationCallback(source, id);
 }

@@ -23,6 +23,6 @@ void LTreeViewItem::SetIndentLevel(int32_t level)
     LLayoutDescriptor::AxisPosition position = layout->mXPosition;
     const LLayoutDescriptor::AxisSize size = layout->mXSize;
     position.Abs = level * box->GetRect().width;
-    (void)SetAxisPlacement(0, position, size);
+    SetAxisPlacement(0, position, size);
 }
 } // namespace ZQ
