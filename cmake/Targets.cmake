@@ -60,18 +60,17 @@ zq_library(ZQMidi ZQFramework/Midi
 # with its font catalogue (Renderer/FontRenderer), which the OpenGL back end draws text with, are part of
 # the renderer library, so that LRenderer::Create can make them.
 zq_lazy_dependency(ZQ_RENDERER_LIBRARIES Freetype::Freetype OpenGL::GLU)
-zq_library(ZQRenderer ZQFramework/Renderer
+zq_library(ZQRenderer ZQFramework/Renderer SUBDIRS Gdi OpenGL FontRenderer
     DEPS ZQObjectBase ZQStorage ZQGraphics PlatformGdiplus PlatformClock PlatformFonts PlatformGL PlatformWindow
          ${ZQ_RENDERER_LIBRARIES})
-foreach(backend Gdi OpenGL FontRenderer)
-    file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ZQFramework/Renderer/${backend}/*.cpp")
-    target_sources(ZQRenderer PRIVATE ${backend_sources})
-endforeach()
-zq_library(ZQControlBase ZQFramework/ControlBase
+# The control base in four folders: the skin (descriptors, reader, factory, string tables, value syntax),
+# the control (the class and its parts, looks, visual parts, layout), the windows (root and native window,
+# dialogs, what the base asks of the application) and the services (clipboard, hot keys, key bindings).
+zq_library(ZQControlBase ZQFramework/ControlBase SUBDIRS Skin Control Windows Services
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQSync ZQNotification ZQRenderer PlatformResources PlatformWindow
          EXPAT::EXPAT)
-# The control library: the concrete controls of the skins.
-zq_library(ZQControls ZQFramework/Controls
+# The control library: the concrete controls of the skins, a folder for each family.
+zq_library(ZQControls ZQFramework/Controls SUBDIRS Buttons Lists Menus Sliders Text Containers
     DEPS ZQObjectBase ZQStorage ZQGraphics ZQNotification ZQRenderer ZQControlBase PlatformWindow)
 zq_library(ZQApplication ZQFramework/Application
     DEPS ZQObjectBase ZQStorage ZQSystem PlatformBytes PlatformProcess)

@@ -28,11 +28,16 @@ find_package(Threads REQUIRED)
 set(ZQ_EMPTY_SOURCE "${CMAKE_BINARY_DIR}/zq_empty.cpp")
 file(WRITE "${ZQ_EMPTY_SOURCE}" "// A folder without sources yet builds as an empty library.\n")
 
-# zq_library(NAME DIR [EXCLUDE file...] [DEPS target...])
-# Every *.cpp directly in DIR (not in subfolders) is a source of the static library NAME.
+# zq_library(NAME DIR [SUBDIRS folder...] [EXCLUDE file...] [DEPS target...])
+# Every *.cpp directly in DIR and in each of its SUBDIRS (not in other subfolders) is a source of the
+# static library NAME.
 function(zq_library name dir)
-    cmake_parse_arguments(ARG "" "" "EXCLUDE;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SUBDIRS;EXCLUDE;DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    foreach(subdir IN LISTS ARG_SUBDIRS)
+        file(GLOB subdir_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/${subdir}/*.cpp")
+        list(APPEND sources ${subdir_sources})
+    endforeach()
     foreach(excluded IN LISTS ARG_EXCLUDE)
         list(REMOVE_ITEM sources "${CMAKE_SOURCE_DIR}/${dir}/${excluded}")
     endforeach()

@@ -1,6 +1,6 @@
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/SkinDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/SkinDescriptor.h"
 
 #include <cstddef>
 #include <cstdint>

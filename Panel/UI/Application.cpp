@@ -9,9 +9,9 @@
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
 #include "ZQFramework/Application/FrameworkServices.h"
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/Controls/StatusBar.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/Controls/Text/StatusBar.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Panel/Engine/Forward.h"
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/Controls/FileDialog.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/Controls/Buttons/FileDialog.h"
 #include "ZQFramework/Controls/Forward.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"

@@ -3,10 +3,10 @@
 #include "Panel/Engine/UpdateEngineInterface.h"
 #include "Panel/Engine/UpdateProcessor.h"
 #include "Panel/UI/MainControl.h"
-#include "ZQFramework/ControlBase/StringTable.h"
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/Label.h"
-#include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Buttons/Label.h"
+#include "ZQFramework/Controls/Sliders/ProgressBar.h"
 
 #include <iterator>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/String.h"

@@ -3,9 +3,9 @@
 #include "Support/MeasurementRendererScope.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
 #include "ZQFramework/Renderer/Font.h"
 
 #include <benchmark/benchmark.h>

@@ -3,10 +3,10 @@
 #include "Support/FakeWindowServices.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 #include "Support/SkinFragment.h"
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -1,6 +1,6 @@
 #include "Controls/ListBoxBench.h"
 
-#include "ZQFramework/Controls/ListBox.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
 
 #include <array>
 #include <benchmark/benchmark.h>

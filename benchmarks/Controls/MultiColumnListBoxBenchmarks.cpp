@@ -1,7 +1,7 @@
 #include "Controls/ListBoxBench.h"
 
-#include "ZQFramework/Controls/ListBox.h"
-#include "ZQFramework/Controls/MultiColumnListBox.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
+#include "ZQFramework/Controls/Lists/MultiColumnListBox.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "Controls/TextBoxBench.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 #include "ZQFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <algorithm>

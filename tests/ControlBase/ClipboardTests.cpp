@@ -2,9 +2,9 @@
 #include "Support/FakeWindowServices.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/Clipboard.h"
-#include "ZQFramework/ControlBase/ClipboardSelection.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Services/Clipboard.h"
+#include "ZQFramework/ControlBase/Services/ClipboardSelection.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Notification/NotificationCenterManager.h"

@@ -1,6 +1,6 @@
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
-#include "ZQFramework/ControlBase/Clipboard.h"
+#include "ZQFramework/ControlBase/Services/Clipboard.h"
 #include "ZQFramework/Utilities/Storage/ToString.h"
 #include "ZQFramework/Utilities/Storage/WrapperStringable.h"
 

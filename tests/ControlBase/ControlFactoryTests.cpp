@@ -1,8 +1,8 @@
 #include "Support/SkinFragment.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/SkinDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/SkinDescriptor.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 #include "Support/FakeControlApplication.h"
 #include "Support/FakeWindowServices.h"
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 
 #include <climits>
 #include <functional>

@@ -2,9 +2,9 @@
 #include "Support/FakeWindowServices.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 #include "ZQFramework/Notification/Notification.h"

@@ -3,9 +3,9 @@
 #include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -3,10 +3,10 @@
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 

@@ -1,9 +1,9 @@
 #include "Support/FakeControlApplication.h"
 #include "Support/FakeWindowServices.h"
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationClient.h"

@@ -1,6 +1,6 @@
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/Look.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationDistributor.h"
 

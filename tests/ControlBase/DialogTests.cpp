@@ -2,9 +2,9 @@
 #include "Support/FakeControlApplication.h"
 #include "Support/FakeWindowServices.h"
 
-#include "ZQFramework/ControlBase/CancelArgs.h"
-#include "ZQFramework/ControlBase/Dialog.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/CancelArgs.h"
+#include "ZQFramework/ControlBase/Windows/Dialog.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/ValueParam.h"
 

@@ -1,4 +1,4 @@
-#include "ZQFramework/ControlBase/DragState.h"
+#include "ZQFramework/ControlBase/Control/DragState.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "Support/SkinFragment.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

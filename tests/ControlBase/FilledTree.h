@@ -5,10 +5,10 @@
 #include "Support/FakeWindowServices.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 
 #include <climits>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"

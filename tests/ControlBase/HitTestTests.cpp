@@ -1,7 +1,7 @@
 #include "ControlBase/FilledTree.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/AutoHitTestDisabler.h"
+#include "ZQFramework/ControlBase/Control/AutoHitTestDisabler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/KeyBindingTable.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Services/KeyBindingTable.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <gtest/gtest.h>
 

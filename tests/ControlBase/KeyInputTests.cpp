@@ -4,8 +4,8 @@
 #include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationHandler.h"

@@ -1,4 +1,4 @@
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/LayoutEngine.h"
+#include "ZQFramework/ControlBase/Control/LayoutEngine.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 
 #include <climits>
 #include <cmath>

@@ -3,9 +3,9 @@
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
-#include "ZQFramework/ControlBase/VisualPart.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Control/VisualPart.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
 #include "ZQFramework/Renderer/Font.h"
 #include "ZQFramework/Renderer/FontText.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"

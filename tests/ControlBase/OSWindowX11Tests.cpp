@@ -3,8 +3,8 @@
 
 #include "Platform/Clock/Clock.h"
 #include "Platform/Window/Placement.h"
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"

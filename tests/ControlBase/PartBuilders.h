@@ -2,8 +2,8 @@
 
 #include "Support/RecordingRenderer.h"
 
-#include "ZQFramework/ControlBase/DockedPart.h"
-#include "ZQFramework/ControlBase/VisualPartDescriptor.h"
+#include "ZQFramework/ControlBase/Control/DockedPart.h"
+#include "ZQFramework/ControlBase/Skin/VisualPartDescriptor.h"
 #include "ZQFramework/Renderer/RenderContextInfo.h"
 #include "ZQFramework/Utilities/Graphics/Colorizer.h"
 

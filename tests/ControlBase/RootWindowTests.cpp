@@ -3,8 +3,8 @@
 #include "Support/StringPrinting.h"
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/Dialog.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/Dialog.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"

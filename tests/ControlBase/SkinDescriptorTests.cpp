@@ -1,7 +1,7 @@
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 
 #include <gtest/gtest.h>
 

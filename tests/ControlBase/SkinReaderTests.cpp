@@ -2,9 +2,9 @@
 #include "Support/SkinFragment.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
-#include "ZQFramework/ControlBase/SkinDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/SkinDescriptor.h"
 
 #include <cstring>
 #include <filesystem>

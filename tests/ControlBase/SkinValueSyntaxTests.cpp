@@ -1,6 +1,6 @@
 #include "LocaleScope.h"
 
-#include "ZQFramework/ControlBase/SkinValueSyntax.h"
+#include "ZQFramework/ControlBase/Skin/SkinValueSyntax.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include <gtest/gtest.h>

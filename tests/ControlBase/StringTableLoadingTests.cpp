@@ -1,7 +1,7 @@
 #include "Support/SkinFragment.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <gtest/gtest.h>
 

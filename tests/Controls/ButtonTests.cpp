@@ -1,8 +1,8 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/Controls/Button.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Buttons/Label.h"
 #include "ZQFramework/Controls/ControlPattern.h"
-#include "ZQFramework/Controls/Label.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

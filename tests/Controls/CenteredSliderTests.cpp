@@ -1,6 +1,6 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/Controls/CenteredSlider.h"
+#include "ZQFramework/Controls/Sliders/CenteredSlider.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,11 +1,11 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/VisualPart.h"
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/CheckedComboBox.h"
-#include "ZQFramework/Controls/CheckedListBox.h"
-#include "ZQFramework/Controls/CheckedListBoxItem.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Control/VisualPart.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Lists/CheckedListBox.h"
+#include "ZQFramework/Controls/Lists/CheckedListBoxItem.h"
+#include "ZQFramework/Controls/Menus/CheckedComboBox.h"
 #include "ZQFramework/Utilities/Graphics/Bitmap.h"
 #include "ZQFramework/Utilities/Graphics/Color.h"
 

@@ -1,8 +1,8 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/Controls/ComboBox.h"
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/Controls/Menus/ComboBox.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

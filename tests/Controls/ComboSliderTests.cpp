@@ -1,8 +1,8 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/Controls/ComboSlider.h"
-#include "ZQFramework/Controls/Panel.h"
-#include "ZQFramework/Controls/Slider.h"
+#include "ZQFramework/Controls/Containers/Panel.h"
+#include "ZQFramework/Controls/Menus/ComboSlider.h"
+#include "ZQFramework/Controls/Sliders/Slider.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/Notification.h"

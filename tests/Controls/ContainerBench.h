@@ -2,9 +2,9 @@
 
 #include "ControlsBench.h"
 
-#include "ZQFramework/Controls/Panel.h"
-#include "ZQFramework/Controls/ScrollBar.h"
-#include "ZQFramework/Controls/ScrollView.h"
+#include "ZQFramework/Controls/Containers/Panel.h"
+#include "ZQFramework/Controls/Containers/ScrollView.h"
+#include "ZQFramework/Controls/Sliders/ScrollBar.h"
 
 #include <string>
 

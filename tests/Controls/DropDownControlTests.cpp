@@ -1,6 +1,6 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/Controls/DropDownControl.h"
+#include "ZQFramework/Controls/Menus/DropDownControl.h"
 
 #include <gtest/gtest.h>
 #include <string>

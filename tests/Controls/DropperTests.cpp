@@ -1,7 +1,7 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/Controls/Dropper.h"
-#include "ZQFramework/Controls/FileDropper.h"
+#include "ZQFramework/Controls/Buttons/Dropper.h"
+#include "ZQFramework/Controls/Buttons/FileDropper.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 #include "Support/StringPrinting.h"
 
 #include "Platform/Window/Dialogs.h"
-#include "ZQFramework/Controls/FileDialog.h"
+#include "ZQFramework/Controls/Buttons/FileDialog.h"
 
 #include <gtest/gtest.h>
 #include <string>

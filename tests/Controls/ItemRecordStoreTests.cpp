@@ -1,4 +1,4 @@
-#include "ZQFramework/Controls/ItemRecordStore.h"
+#include "ZQFramework/Controls/Lists/ItemRecordStore.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

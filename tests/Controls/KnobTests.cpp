@@ -1,9 +1,9 @@
 #include "ControlBase/LocaleScope.h"
 #include "ControlsBench.h"
 
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/VisualPart.h"
-#include "ZQFramework/Controls/Knob.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Control/VisualPart.h"
+#include "ZQFramework/Controls/Sliders/Knob.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"

@@ -1,9 +1,9 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/LevelMeter.h"
-#include "ZQFramework/Controls/Panel.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Containers/Panel.h"
+#include "ZQFramework/Controls/Sliders/LevelMeter.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -4,8 +4,8 @@
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/Controls/ListBox.h"
-#include "ZQFramework/Controls/ListBoxItem.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
+#include "ZQFramework/Controls/Lists/ListBoxItem.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

@@ -1,6 +1,6 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/Controls/ListBoxItem.h"
+#include "ZQFramework/Controls/Lists/ListBoxItem.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,8 +1,8 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/Controls/ListBox.h"
-#include "ZQFramework/Controls/ListBoxItem.h"
-#include "ZQFramework/Controls/ScrollBar.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
+#include "ZQFramework/Controls/Lists/ListBoxItem.h"
+#include "ZQFramework/Controls/Sliders/ScrollBar.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "MenuBench.h"
 #include "Support/StringPrinting.h"
 
-#include "ZQFramework/ControlBase/StringTable.h"
-#include "ZQFramework/Controls/MainMenu.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
+#include "ZQFramework/Controls/Menus/MainMenu.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,9 @@
 #include "MenuBench.h"
 #include "TextBoxBench.h"
 
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/Controls/MainMenu.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/Controls/Menus/MainMenu.h"
 #include "ZQFramework/Notification/KeyCode.h"
 
 #include <chrono>

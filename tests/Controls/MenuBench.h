@@ -3,13 +3,13 @@
 #include "ContainerBench.h"
 #include "ListBoxBench.h"
 
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/Controls/CheckedListBox.h"
-#include "ZQFramework/Controls/CheckedListBoxItem.h"
-#include "ZQFramework/Controls/ComboMenu.h"
-#include "ZQFramework/Controls/MainMenu.h"
-#include "ZQFramework/Controls/MenuListBoxItem.h"
-#include "ZQFramework/Controls/PopupMenu.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/Controls/Lists/CheckedListBox.h"
+#include "ZQFramework/Controls/Lists/CheckedListBoxItem.h"
+#include "ZQFramework/Controls/Menus/ComboMenu.h"
+#include "ZQFramework/Controls/Menus/MainMenu.h"
+#include "ZQFramework/Controls/Menus/MenuListBoxItem.h"
+#include "ZQFramework/Controls/Menus/PopupMenu.h"
 #include "ZQFramework/Notification/MenuActivationParam.h"
 
 #include <string>

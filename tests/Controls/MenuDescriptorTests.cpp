@@ -2,7 +2,7 @@
 #include "Support/StringPrinting.h"
 #include "Support/TrackedObject.h"
 
-#include "ZQFramework/Controls/MenuDescriptor.h"
+#include "ZQFramework/Controls/Menus/MenuDescriptor.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/ListBox.h"
-#include "ZQFramework/Controls/ListBoxItem.h"
-#include "ZQFramework/Controls/MultiColumnListBox.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
+#include "ZQFramework/Controls/Lists/ListBoxItem.h"
+#include "ZQFramework/Controls/Lists/MultiColumnListBox.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
 
 #include <gtest/gtest.h>

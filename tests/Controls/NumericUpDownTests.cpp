@@ -1,8 +1,8 @@
 #include "TextBoxBench.h"
 
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/NumericUpDown.h"
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Text/NumericUpDown.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 #include "ZQFramework/Notification/KeyCode.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/Panel.h"
-#include "ZQFramework/Controls/ScrollBar.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Containers/Panel.h"
+#include "ZQFramework/Controls/Sliders/ScrollBar.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

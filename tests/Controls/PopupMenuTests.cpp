@@ -2,7 +2,7 @@
 #include "Support/StringPrinting.h"
 #include "TextBoxBench.h"
 
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

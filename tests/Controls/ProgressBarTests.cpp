@@ -1,8 +1,8 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/Controls/Label.h"
-#include "ZQFramework/Controls/ProgressBar.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/Controls/Buttons/Label.h"
+#include "ZQFramework/Controls/Sliders/ProgressBar.h"
 
 #include <gtest/gtest.h>
 #include <string>

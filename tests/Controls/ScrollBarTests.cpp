@@ -1,8 +1,8 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/ScrollBar.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Sliders/ScrollBar.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/SiblingKeyParam.h"

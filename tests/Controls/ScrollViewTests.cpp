@@ -1,7 +1,7 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/Controls/ScrollBar.h"
-#include "ZQFramework/Controls/ScrollView.h"
+#include "ZQFramework/Controls/Containers/ScrollView.h"
+#include "ZQFramework/Controls/Sliders/ScrollBar.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/MouseWheelParam.h"
 

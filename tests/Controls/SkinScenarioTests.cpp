@@ -1,11 +1,11 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/Label.h"
-#include "ZQFramework/Controls/ProgressBar.h"
-#include "ZQFramework/Controls/ScrollView.h"
-#include "ZQFramework/Controls/StatusBar.h"
-#include "ZQFramework/Controls/ToolTip.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Buttons/Label.h"
+#include "ZQFramework/Controls/Containers/ScrollView.h"
+#include "ZQFramework/Controls/Sliders/ProgressBar.h"
+#include "ZQFramework/Controls/Text/StatusBar.h"
+#include "ZQFramework/Controls/Text/ToolTip.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 

@@ -3,8 +3,8 @@
 
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
-#include "ZQFramework/ControlBase/OSWindow.h"
-#include "ZQFramework/Controls/Slider.h"
+#include "ZQFramework/ControlBase/Windows/OSWindow.h"
+#include "ZQFramework/Controls/Sliders/Slider.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/ObjectBase/Holder.h"

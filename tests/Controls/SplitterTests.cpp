@@ -3,11 +3,11 @@
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/LookDescriptor.h"
-#include "ZQFramework/Controls/SplitterH.h"
-#include "ZQFramework/Controls/SplitterV.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LookDescriptor.h"
+#include "ZQFramework/Controls/Containers/SplitterH.h"
+#include "ZQFramework/Controls/Containers/SplitterV.h"
 #include "ZQFramework/Renderer/Font.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/ControlBase/StatusBarText.h"
-#include "ZQFramework/Controls/Label.h"
-#include "ZQFramework/Controls/StatusBar.h"
+#include "ZQFramework/ControlBase/Windows/StatusBarText.h"
+#include "ZQFramework/Controls/Buttons/Label.h"
+#include "ZQFramework/Controls/Text/StatusBar.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

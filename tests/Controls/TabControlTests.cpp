@@ -1,7 +1,7 @@
 #include "ContainerBench.h"
 
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/TabControl.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Containers/TabControl.h"
 
 #include <algorithm>
 #include <functional>

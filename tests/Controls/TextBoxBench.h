@@ -4,9 +4,9 @@
 #include "Support/FakeMeasurer.h"
 #include "Support/MeasurementRendererScope.h"
 
-#include "ZQFramework/ControlBase/Clipboard.h"
-#include "ZQFramework/ControlBase/ClipboardSelection.h"
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/ControlBase/Services/Clipboard.h"
+#include "ZQFramework/ControlBase/Services/ClipboardSelection.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/NotificationReceiver.h"

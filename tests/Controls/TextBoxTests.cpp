@@ -1,9 +1,9 @@
 #include "Support/RecordingRenderer.h"
 #include "TextBoxBench.h"
 
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/Controls/MenuDescriptor.h"
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/Controls/Menus/MenuDescriptor.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Renderer/Font.h"

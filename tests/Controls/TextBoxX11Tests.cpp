@@ -1,9 +1,9 @@
 #include "TextBoxBench.h"
 
 #include "Platform/Clock/Clock.h"
-#include "ZQFramework/ControlBase/Clipboard.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/Controls/TextBox.h"
+#include "ZQFramework/ControlBase/Services/Clipboard.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/Controls/Text/TextBox.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ZQFramework/Controls/TextEditModel.h"
+#include "ZQFramework/Controls/Text/TextEditModel.h"
 
 #include <functional>
 #include <gtest/gtest.h>

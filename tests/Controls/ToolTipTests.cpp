@@ -1,7 +1,7 @@
 #include "ControlsBench.h"
 
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/Controls/ToolTip.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/Controls/Text/ToolTip.h"
 
 #include <gtest/gtest.h>
 #include <vector>

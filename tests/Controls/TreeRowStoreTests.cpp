@@ -1,4 +1,4 @@
-#include "ZQFramework/Controls/TreeRowStore.h"
+#include "ZQFramework/Controls/Lists/TreeRowStore.h"
 
 #include <gtest/gtest.h>
 #include <vector>

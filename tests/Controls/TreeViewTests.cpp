@@ -1,8 +1,8 @@
 #include "ListBoxBench.h"
 
-#include "ZQFramework/Controls/Button.h"
-#include "ZQFramework/Controls/TreeView.h"
-#include "ZQFramework/Controls/TreeViewItem.h"
+#include "ZQFramework/Controls/Buttons/Button.h"
+#include "ZQFramework/Controls/Lists/TreeView.h"
+#include "ZQFramework/Controls/Lists/TreeViewItem.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -5,7 +5,7 @@
 #include "Platform/Window/System.h"
 #include "ZQFramework/Application/FormatErrorIdText.h"
 #include "ZQFramework/Application/Framework/ApplicationServices.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 
 #include "Platform/Window/Dialogs.h"
 #include "Platform/Window/MessageLoop.h"
-#include "ZQFramework/ControlBase/StringTable.h"
-#include "ZQFramework/Controls/ListBox.h"
-#include "ZQFramework/Controls/PopupMenu.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
+#include "ZQFramework/Controls/Lists/ListBox.h"
+#include "ZQFramework/Controls/Menus/PopupMenu.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationCenter.h"
 #include "ZQFramework/Renderer/MeasurementRenderer.h"

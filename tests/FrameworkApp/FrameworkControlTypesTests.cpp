@@ -2,9 +2,9 @@
 #include "Support/TestControl.h"
 
 #include "ZQFramework/Application/Framework/FrameworkControlTypes.h"
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 #include "ZQFramework/Notification/Notification.h"
 
 #include <array>

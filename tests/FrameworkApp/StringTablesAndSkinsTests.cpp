@@ -2,8 +2,8 @@
 #include "Support/StringPrinting.h"
 
 #include "ZQFramework/Application/Framework/StringTablesAndSkins.h"
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,7 @@
 #include "Support/FakeWindowServices.h"
 
 #include "ZQFramework/Application/Framework/ApplicationBase.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Notification/NotificationClient.h"
 
 #include <stdexcept>

@@ -1,12 +1,12 @@
 #include "PanelUI/UpdaterBench.h"
 
 #include "Platform/Resources/Resources.h"
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
-#include "ZQFramework/ControlBase/Look.h"
-#include "ZQFramework/ControlBase/StringTable.h"
-#include "ZQFramework/ControlBase/VisualPartDescriptor.h"
-#include "ZQFramework/Controls/Panel.h"
+#include "ZQFramework/ControlBase/Control/Look.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/VisualPartDescriptor.h"
+#include "ZQFramework/Controls/Containers/Panel.h"
 
 #include <gtest/gtest.h>
 

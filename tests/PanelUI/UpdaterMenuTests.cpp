@@ -1,9 +1,9 @@
 #include "UpdaterBench.h"
 
-#include "ZQFramework/Controls/ComboMenu.h"
-#include "ZQFramework/Controls/MainMenu.h"
-#include "ZQFramework/Controls/MenuDescriptor.h"
-#include "ZQFramework/Controls/PopupMenu.h"
+#include "ZQFramework/Controls/Menus/ComboMenu.h"
+#include "ZQFramework/Controls/Menus/MainMenu.h"
+#include "ZQFramework/Controls/Menus/MenuDescriptor.h"
+#include "ZQFramework/Controls/Menus/PopupMenu.h"
 
 #include <gtest/gtest.h>
 #include <string>

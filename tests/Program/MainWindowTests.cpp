@@ -1,6 +1,6 @@
 #include "Platform/Window/Display.h"
 #include "ZQFramework/Application/Framework/MainWindow.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "Platform/Window/MessageLoop.h"
 #include "ZQFramework/Application/Framework/MainWindow.h"
 #include "ZQFramework/Application/Framework/StringTablesAndSkins.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/WindowOSServices.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

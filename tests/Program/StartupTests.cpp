@@ -2,7 +2,7 @@
 
 #include "Platform/Window/Dialogs.h"
 #include "ZQFramework/Application/Framework/FrameworkWinMain.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/Clipboard.h"
-#include "ZQFramework/ControlBase/ControlApplication.h"
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/GlobalHotKeyManager.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Services/Clipboard.h"
+#include "ZQFramework/ControlBase/Services/GlobalHotKeyManager.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Windows/ControlApplication.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/ControlBase/Windows/WindowOSServices.h"
 
 #include <mutex>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 
 #include <atomic>

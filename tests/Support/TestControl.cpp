@@ -1,6 +1,6 @@
 #include "Support/TestControl.h"
 
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/LayoutDescriptor.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
+#include "ZQFramework/ControlBase/Skin/LayoutDescriptor.h"
 #include "ZQFramework/Notification/NotificationHandler.h"
 
 #include <functional>

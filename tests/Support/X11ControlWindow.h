@@ -5,8 +5,8 @@
 
 #include "Platform/Window/Display.h"
 #include "Platform/Window/MessageLoop.h"
-#include "ZQFramework/ControlBase/OSWindow.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/OSWindow.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 #include "ZQFramework/Renderer/Renderer.h"
 
 #include <memory>

@@ -2,8 +2,8 @@
 
 #include "Platform/Clock/Clock.h"
 #include "Platform/Window/System.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
-#include "ZQFramework/ControlBase/WindowOSServices.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/WindowOSServices.h"
 
 #include <chrono>
 #include <cmath>

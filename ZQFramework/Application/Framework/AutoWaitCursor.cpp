@@ -1,7 +1,7 @@
 #include "ZQFramework/Application/Framework/AutoWaitCursor.h"
 
 #include "ZQFramework/Application/Framework/FrameworkApp.h"
-#include "ZQFramework/ControlBase/RootWindow.h"
+#include "ZQFramework/ControlBase/Windows/RootWindow.h"
 
 namespace ZQ
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ZQFramework/ControlBase/Control.h"
-#include "ZQFramework/ControlBase/ControlDescriptor.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
 #include "ZQFramework/ControlBase/Forward.h"
+#include "ZQFramework/ControlBase/Skin/ControlDescriptor.h"
 
 #include <cstdint>
 #include <span>

@@ -4,8 +4,8 @@
 #include "ZQFramework/Application/Framework/FrameworkApp.h"
 #include "ZQFramework/Application/Framework/Splash.h"
 #include "ZQFramework/Application/FrameworkServices.h"
-#include "ZQFramework/ControlBase/ControlFactory.h"
-#include "ZQFramework/ControlBase/StringTable.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/StringTable.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/Utilities/Storage/String.h"
 

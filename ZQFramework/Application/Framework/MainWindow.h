@@ -2,7 +2,7 @@
 
 #include "Platform/Window/Messages.h"
 #include "ZQFramework/Application/Framework/Forward.h"
-#include "ZQFramework/ControlBase/Control.h"
+#include "ZQFramework/ControlBase/Control/Control.h"
 #include "ZQFramework/ControlBase/Forward.h"
 #include "ZQFramework/ObjectBase/RCPtr.h"
 #include "ZQFramework/ObjectBase/Result.h"

@@ -1,6 +1,6 @@
 #include "ZQFramework/Application/Framework/StringTablesAndSkins.h"
 
-#include "ZQFramework/ControlBase/ControlFactory.h"
+#include "ZQFramework/ControlBase/Skin/ControlFactory.h"
 
 namespace ZQ
 {
