@@ -8,6 +8,7 @@
 #include "ZQFramework/Notification/ConditionsParam.h"
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Utilities/Storage/WideCRT.h"
@@ -227,7 +228,8 @@ ZQRESULT LComboBox::ShowDropDown(bool open)
     }
     if (list->IsDropDownMode() && IsButtonDown(MouseButton::Left))
     {
-        list->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressPoint.x)),
+        list->BeginMouseCapture(static_cast<int32_t>(ButtonBit(MouseButton::Left)),
+                                static_cast<int32_t>(std::lround(mPressPoint.x)),
                                 static_cast<int32_t>(std::lround(mPressPoint.y)));
     }
     list->SetFocus(true);

@@ -5,6 +5,7 @@
 #include "ZQFramework/Controls/Lists/ListBox.h"
 #include "ZQFramework/Controls/Menus/PopupMenu.h"
 #include "ZQFramework/Notification/ConditionsParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/NotificationNames.h"
 
 #include <cmath>
@@ -139,7 +140,8 @@ ZQRESULT LComboMenu::ShowDropDown(bool open)
         SelectLook(kLookOpen);
         if (IsButtonDown(MouseButton::Left))
         {
-            popup->BeginMouseCapture(1, static_cast<int32_t>(std::lround(mPressOffset.x)),
+            popup->BeginMouseCapture(static_cast<int32_t>(ButtonBit(MouseButton::Left)),
+                                     static_cast<int32_t>(std::lround(mPressOffset.x)),
                                      static_cast<int32_t>(std::lround(mPressOffset.y)));
         }
     }

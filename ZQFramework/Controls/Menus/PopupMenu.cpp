@@ -18,6 +18,7 @@
 #include "ZQFramework/Notification/KeyCode.h"
 #include "ZQFramework/Notification/KeyParam.h"
 #include "ZQFramework/Notification/MenuActivationParam.h"
+#include "ZQFramework/Notification/MouseButtonParam.h"
 #include "ZQFramework/Notification/Notification.h"
 #include "ZQFramework/Notification/NotificationNames.h"
 #include "ZQFramework/Notification/PointWithModifiersParam.h"
@@ -994,7 +995,7 @@ void LPopupMenu::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     }
     if (RCPtr<LDropDownControl>(under) != nullptr)
     {
-        under->BeginMouseCapture(1, 0, 0);
+        under->BeginMouseCapture(static_cast<int32_t>(ButtonBit(MouseButton::Left)), 0, 0);
         return;
     }
     RCPtr<LPopupMenu> popup;
@@ -1019,7 +1020,7 @@ void LPopupMenu::OnMouseMoved(const RCPtr<LPointWithModifiersParam>& param)
     }
     if (related)
     {
-        popup->BeginMouseCapture(1, 0, 0);
+        popup->BeginMouseCapture(static_cast<int32_t>(ButtonBit(MouseButton::Left)), 0, 0);
     }
 }
 
